@@ -1,0 +1,72 @@
+#pragma once
+// The program-wide variables. Every one starts as False, 0, the empty text or
+// no object; the initialisation fills most of them once, a few are flags set
+// by the start-up, capture and exit code. All live on the program's one
+// thread and take no lock.
+//
+// The single instances of the windows are reached through their accessors
+// (one function per window, named as the window), declared with the windows.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class Cls_audio_play;
+class Cls_memory_status;
+class cls_VideoFile_handler;
+namespace phidget {
+class PhidgetInterfaceKit;
+}
+
+// Program identity and environment.
+inline bool g_Compiled = false;       // True in the normal mode, False in the development mode
+inline std::string g_Program_Title;   // begins with "Tidewick_HDMI,"; empty until initialised
+inline std::string g_Program_Version; // major.minor.revision
+inline std::string g_Saved_App_Title;
+inline std::string g_Computer_Name;
+inline std::string m_Manufacturer_Model; // maker "," model
+inline std::string g_CPU_Info;           // begins with "CPU= "
+inline std::string g_OS_Name;
+inline std::string g_OS_Bitness;
+inline std::string g_CPU_Bitness;
+inline std::string g_System_Directory;
+inline std::string g_AppData_Folder;
+inline std::string g_Ini_File_Path; // g_AppData_Folder + separator + "Tidewick_HDMI.ini"
+inline int16_t g_Monitor_Count = 0;
+inline int16_t g_Border_Width_X = 0;
+inline bool g_Tidewick = false;
+inline bool g_Golfing = false;
+inline bool g_Reedwick = false;
+inline int32_t g_Tracer_hWnd = 0;
+inline bool g_Tracer_Searched = false;
+
+// Settings kept in memory.
+inline int32_t g_Timing_Correction = 0;
+inline std::string m_saved_Friendly_name;
+inline std::string m_saved_Video_prop_num;
+inline std::string g_Event_Name;
+inline std::string g_Last_Captured_File;
+inline std::string g_Save_Folder;
+inline std::string g_Event_Logo;
+
+// Run-time flags and capture geometry.
+inline bool g_Exiting = false;        // only ever goes from False to True
+inline bool g_Capture_Running = false;
+inline bool g_Taskbar_Hidden = false; // only ever goes from False to True
+inline bool g_HDMI_Mode = false;
+inline bool g_Rotated_Crop = false;
+inline int16_t g_Capture_Crop_Width = 0;
+inline int16_t g_Capture_Crop_Height = 0;
+inline int16_t g_Display_Crop_Width = 0;
+inline int16_t g_Display_Crop_Height = 0;
+inline std::string g_Phidget_Serial;
+
+// Objects.
+inline std::string g_Click_Sound; // the WAV bytes of the click sound
+inline std::shared_ptr<Cls_audio_play> obj_Midi;
+inline std::shared_ptr<phidget::PhidgetInterfaceKit> g_Phidget_Check;
+inline std::shared_ptr<Cls_memory_status> g_Memory_Status;
+inline std::shared_ptr<cls_VideoFile_handler> g_Video_File;
+
+// Fixed texts of this build.
+inline constexpr const char* kProgram_Name = "Tidewick_HDMI";
+inline constexpr const char* kCompile_Date = "2016-03-02 11:57";

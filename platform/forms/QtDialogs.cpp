@@ -1,0 +1,52 @@
+#include "QtDialogs.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace forms {
+
+int32_t QtDialogs::msg_box(const std::string& prompt, int32_t buttons, const std::string& title) {
+    QMessageBox box;
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setText(QString::fromStdString(prompt));
+    switch (buttons & 0x70) {
+    case vbCritical: box.setIcon(QMessageBox::Critical); break;
+    case vbQuestion: box.setIcon(QMessageBox::Question); break;
+    case vbExclamation: box.setIcon(QMessageBox::Warning); break;
+    case vbInformation: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    struct Btn {
+        QMessageBox::StandardButton qt;
+        int32_t result;
+    };
+    static const std::vector<std::vector<Btn>> sets = {
+        {{QMessageBox::Ok, vbOK}},
+        {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}},
+        {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}},
+        {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}},
+        {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}},
+        {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}},
+    };
+    const size_t set = static_cast<size_t>(buttons & 7) < sets.size() ? static_cast<size_t>(buttons & 7) : 0;
+    const auto& btns = sets[set];
+    for (const auto& b : btns) box.addButton(b.qt);
+    const size_t def = static_cast<size_t>((buttons & 0xF00) / 256);
+    box.setDefaultButton(btns[def < btns.size() ? def : 0].qt);
+    const int r = box.exec();
+    for (const auto& b : btns)
+        if (b.qt == r) return b.result;
+    // Closed by its title bar: the Cancel (or only) button's answer.
+    return btns.size() == 1 ? btns[0].result : vbCancel;
+}
+
+std::optional<std::string> QtDialogs::input_box(const std::string& prompt, const std::string& title,
+                                                const std::string& default_text) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(nullptr, QString::fromStdString(title), QString::fromStdString(prompt),
+                                               QLineEdit::Normal, QString::fromStdString(default_text), &ok);
+    if (!ok) return std::nullopt;
+    return text.toStdString();
+}
+
+} // namespace forms

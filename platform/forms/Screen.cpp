@@ -1,0 +1,37 @@
+#include "Screen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace forms {
+
+namespace {
+int32_t override_w = 0, override_h = 0, override_monitors = 1;
+
+QSize primary_size() {
+    if (override_w > 0) return QSize(override_w, override_h);
+    if (qGuiApp) {
+        if (QScreen* s = QGuiApplication::primaryScreen()) return s->geometry().size();
+    }
+    return QSize(1920, 1080);
+}
+} // namespace
+
+int32_t Screen_TwipsPerPixelX() { return kTwipsPerPixel; }
+int32_t Screen_TwipsPerPixelY() { return kTwipsPerPixel; }
+int32_t Screen_Width() { return primary_size().width() * kTwipsPerPixel; }
+int32_t Screen_Height() { return primary_size().height() * kTwipsPerPixel; }
+
+int32_t Monitor_Count() {
+    if (override_w > 0) return override_monitors;
+    if (qGuiApp) return static_cast<int32_t>(QGuiApplication::screens().size());
+    return 1;
+}
+
+void set_screen_override(int32_t w, int32_t h, int32_t monitors) {
+    override_w = w;
+    override_h = h;
+    override_monitors = monitors;
+}
+
+} // namespace forms

@@ -1,0 +1,21 @@
+#pragma once
+// The screen as the program measures it: twips (1/1440 inch) at 15 twips
+// per pixel, the primary screen's size, and the monitor count.
+#include <cstdint>
+
+namespace forms {
+
+inline constexpr int32_t kTwipsPerPixel = 15;
+
+int32_t Screen_TwipsPerPixelX();
+int32_t Screen_TwipsPerPixelY();
+// Size of the primary screen in twips.
+int32_t Screen_Width();
+int32_t Screen_Height();
+int32_t Monitor_Count();
+
+// Tests fix the screen to a known size in pixels and a monitor count;
+// width 0 goes back to the real screens.
+void set_screen_override(int32_t width_px, int32_t height_px, int32_t monitors = 1);
+
+} // namespace forms

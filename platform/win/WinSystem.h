@@ -1,0 +1,36 @@
+#pragma once
+// Facts of the machine and the user that the program asks the system for.
+#include <cstdint>
+#include <string>
+
+namespace win {
+
+// The path separator of this platform, used wherever a path is joined.
+inline constexpr char kPathSep = '/';
+
+// The computer's name, cut at its terminating zero.
+std::string GetComputerName();
+
+// The local application-data folder ($XDG_DATA_HOME, else ~/.local/share),
+// created when missing. On failure returns false with the reason in `error`.
+bool GetLocalAppDataFolder(std::string& folder, std::string& error);
+
+// A folder that is always defined for this user, for when the one above
+// cannot be had: $TMPDIR (or /tmp) plus "Tidewick-<uid>", created.
+std::string FallbackAppDataFolder();
+
+// The folder of system files: the folder holding the running program.
+std::string GetSystemDirectory();
+
+// Full path of the running program and its file name without extension.
+std::string ProgramPath();
+std::string ProgramName();
+
+// The process and thread identifiers, as the trace shows them.
+int64_t InstanceHandle();
+int64_t CurrentThreadId();
+
+// The last system error number of the calling thread (errno).
+int32_t GetLastError();
+
+} // namespace win

@@ -1,0 +1,124 @@
+#include "Module_canoe.h"
+#include "Module_qfn_Globals.h"
+#include "Module_trace.h"
+#include "TestEnv.h"
+#include "TraceChannel.h"
+#include "VbString.h"
+
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// A trace viewer of the test's own: a datagram socket where the program looks.
+class Listener {
+public:
+    Listener() {
+        path_ = win::TraceViewerSocketPath();
+        ::unlink(path_.c_str());
+        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::memcpy(addr.sun_path, path_.c_str(), path_.size() + 1);
+        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    }
+    ~Listener() {
+        ::close(fd_);
+        ::unlink(path_.c_str());
+    }
+    std::vector<std::string> received() {
+        std::vector<std::string> lines;
+        char buf[65536];
+        ssize_t n;
+        while ((n = ::recv(fd_, buf, sizeof buf, 0)) > 0) lines.emplace_back(buf, static_cast<size_t>(n));
+        return lines;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+TEST(Trace, NoViewerMeansNothingSentAndOneSearch) {
+    Reset_Tracer();
+    Send_Trace("abc", 12);
+    EXPECT_TRUE(g_Tracer_Searched);
+    EXPECT_EQ(g_Tracer_hWnd, 0);
+    // A viewer started after the first search is not found in this run.
+    Listener late;
+    for (int i = 0; i < 100; ++i) Send_Trace("line", i);
+    EXPECT_TRUE(late.received().empty());
+    EXPECT_EQ(g_Tracer_hWnd, 0);
+}
+
+TEST(Trace, LineHasThePrefixAndTabAfterEveryItem) {
+    Listener viewer;
+    Reset_Tracer();
+    g_Compiled = true;
+    Send_Trace("abc", 12);
+    g_Compiled = false;
+    Trace_String("*Set_Source_from_Saved, begin");
+    const auto lines = viewer.received();
+    ASSERT_EQ(lines.size(), 2u);
+    const std::regex first(R"(^test_trace C: \d+: \d+: \d{8} \d{6}: abc\t12\t$)");
+    EXPECT_TRUE(std::regex_match(lines[0], first)) << lines[0];
+    const std::regex second(R"(^test_trace I: \d+: \d+: \d{8} \d{6}: \*Set_Source_from_Saved, begin\t$)");
+    EXPECT_TRUE(std::regex_match(lines[1], second)) << lines[1];
+    EXPECT_EQ(lines[0].find(std::to_string(getpid())), 14u);
+}
+
+TEST(Trace, GoneViewerLosesLinesWithoutBlockingOrFailing) {
+    auto viewer = std::make_unique<Listener>();
+    Reset_Tracer();
+    Send_Trace("first");
+    viewer.reset();
+    for (int i = 0; i < 10000; ++i) Send_Trace("lost", i); // never blocks, never throws
+    SUCCEED();
+}
+
+TEST(EventLog, TwoCallsGiveTwoDatedLines) {
+    g_AppData_Folder = test_env::make_dir("eventlog");
+    Write_Event_Log(" first");
+    Write_Event_Log(" second");
+    const std::string text = test_env::read_file(g_AppData_Folder + "/Tidewick_eventlog.txt");
+    const std::regex two(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d first\n\d{4}-\d\d-\d\d \d\d:\d\d:\d\d second\n$)");
+    EXPECT_TRUE(std::regex_match(text, two)) << text;
+}
+
+TEST(EventLog, UnwritableFolderShowsLogErrorInTheNormalMode) {
+    test_env::dialogs().clear();
+    g_AppData_Folder = test_env::root() + "/does/not/exist";
+    g_Compiled = true;
+    Write_Event_Log(" x");
+    EXPECT_EQ(test_env::dialogs().prompts(), std::vector<std::string>{"Log error"});
+    g_Compiled = false;
+    EXPECT_ANY_THROW(Write_Event_Log(" x"));
+}
+
+TEST(AppData, FolderIsCreatedAndFailureFallsBackToADefinedFolder) {
+    const std::string wanted = test_env::root() + "/xdg-new";
+    setenv("XDG_DATA_HOME", wanted.c_str(), 1);
+    EXPECT_EQ(Get_Local_AppData_Folder(), wanted);
+    EXPECT_TRUE(std::filesystem::is_directory(wanted));
+
+    // No usable folder: a file stands where the folder should be.
+    const std::string blocked = test_env::root() + "/blocked";
+    test_env::write_file(blocked, "x");
+    setenv("XDG_DATA_HOME", (blocked + "/sub").c_str(), 1);
+    test_env::dialogs().clear();
+    const std::string first = Get_Local_AppData_Folder();
+    const std::string second = Get_Local_AppData_Folder();
+    EXPECT_EQ(first, second);
+    EXPECT_TRUE(std::filesystem::is_directory(first));
+    EXPECT_NE(first, std::filesystem::current_path().string());
+    EXPECT_NE(first, "/");
+    EXPECT_EQ(first.find("Tidewick-"), first.rfind('/') + 1);
+    EXPECT_EQ(test_env::dialogs().shown.size(), 1u); // reported once
+}
+
+} // namespace
