@@ -20,6 +20,10 @@ LocalDateTime ToLocal(std::chrono::system_clock::time_point tp) {
     return LocalDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, rem};
 }
 
+LocalDateTime ToLocal(std::filesystem::file_time_type ft) {
+    return ToLocal(std::chrono::file_clock::to_sys(ft));
+}
+
 LocalDateTime Now() { return ToLocal(std::chrono::system_clock::now()); }
 
 std::string GeneralDate(const LocalDateTime& t) { return FormatDate(t, "yyyy-mm-dd hh:nn:ss"); }

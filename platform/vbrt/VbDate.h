@@ -2,6 +2,7 @@
 // Dates and times of the local clock, and the two date formats the program
 // writes: the system's general date format and explicit patterns.
 #include <chrono>
+#include <filesystem>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@ struct LocalDateTime {
 // The present local date and time.
 LocalDateTime Now();
 LocalDateTime ToLocal(std::chrono::system_clock::time_point tp);
+// A file's time stamp in local time.
+LocalDateTime ToLocal(std::filesystem::file_time_type ft);
 
 // The system's general date format; on this system "yyyy-mm-dd hh:nn:ss".
 std::string GeneralDate(const LocalDateTime& t);
