@@ -1,0 +1,440 @@
+#include "XmlDom.h"
+
+#include "VbError.h"
+#include "VbString.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace xmldom {
+
+namespace {
+
+// The automation error of a failing library call (E_FAIL as a signed number).
+constexpr int32_t kEFail = -2147467259;
+// Parse error codes: one per kind of failure, in the range the original used.
+constexpr int32_t kParseErrorBase = -1072896768;
+constexpr int32_t kNotOneRoot = kParseErrorBase + 0x60;
+constexpr int32_t kFileNotFound = -2146697210;
+
+// pugixml keeps the layout only with these: the declaration, comments and
+// whitespace-only text, and no line-end normalisation (the header's line
+// breaks are "\r\n" text nodes that must come back as they were).
+constexpr unsigned kParseFlags = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_declaration |
+                                 pugi::parse_comments | pugi::parse_pi | pugi::parse_ws_pcdata;
+constexpr unsigned kPrintFlags = pugi::format_raw;
+
+// New nodes wait here until appended. pugixml has no free-standing nodes and
+// moves nodes only inside one document, so the holder is a hidden child of
+// the document node that serialisation and selection leave out.
+constexpr const char* kHolderName = "#xmldom-detached";
+
+struct StringWriter : pugi::xml_writer {
+    std::string out;
+    void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
+};
+
+std::string print(pugi::xml_node n) {
+    StringWriter w;
+    n.print(w, "", kPrintFlags, pugi::encoding_utf8);
+    return w.out;
+}
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// The value of a pseudo-attribute inside declaration data ("version=\"1.0\" encoding=...").
+std::string pseudo_attribute(const std::string& data, const std::string& name) {
+    size_t pos = 0;
+    while ((pos = data.find(name, pos)) != std::string::npos) {
+        size_t p = pos + name.size();
+        while (p < data.size() && std::isspace(static_cast<unsigned char>(data[p]))) ++p;
+        if (p < data.size() && data[p] == '=') {
+            ++p;
+            while (p < data.size() && std::isspace(static_cast<unsigned char>(data[p]))) ++p;
+            if (p < data.size() && (data[p] == '"' || data[p] == '\'')) {
+                const size_t end = data.find(data[p], p + 1);
+                if (end != std::string::npos) return data.substr(p + 1, end - p - 1);
+            }
+        }
+        pos += name.size();
+    }
+    return {};
+}
+
+void collect_text(pugi::xml_node n, std::string& out) {
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) out += c.value();
+        else if (c.type() == pugi::node_element) collect_text(c, out);
+    }
+}
+
+[[noreturn]] void raise_not_set() { vb::Raise(vb::errObjectNotSet); }
+
+} // namespace
+
+struct DOMDocument60::Impl {
+    pugi::xml_document doc;
+    uint64_t generation = 1;
+
+    pugi::xml_node holder() {
+        for (pugi::xml_node c = doc.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element && std::string_view(c.name()) == kHolderName) return c;
+        pugi::xml_node h = doc.append_child(pugi::node_element);
+        h.set_name(kHolderName);
+        return h;
+    }
+    bool is_holder(pugi::xml_node n) const {
+        return n && n.type() == pugi::node_element && n.parent() == doc && std::string_view(n.name()) == kHolderName;
+    }
+    // The top of the tree a node stands in: the document for nodes of the
+    // document, the outermost detached node otherwise.
+    pugi::xml_node tree_top(pugi::xml_node n) const {
+        while (n.parent() && !is_holder(n.parent())) n = n.parent();
+        return n;
+    }
+    std::string declared_encoding() const {
+        for (pugi::xml_node c = doc.first_child(); c; c = c.next_sibling()) {
+            if (c.type() == pugi::node_declaration) return c.attribute("encoding").value();
+            if (c.type() == pugi::node_pi && std::string_view(c.name()) == "xml")
+                return pseudo_attribute(c.value(), "encoding");
+        }
+        return {};
+    }
+    void reset() {
+        doc.reset();
+        ++generation;
+    }
+};
+
+// ---- Node ----
+
+pugi::xml_node_struct* Node::checked() const {
+    if (!node_ || !doc_) raise_not_set();
+    if (doc_->impl_->generation != generation_)
+        vb::Raise(vb::errObjectNotSet, "The node belongs to a document that has been loaded anew");
+    return node_;
+}
+
+NodeType Node::nodeType() const {
+    if (!node_) return NodeType::Null;
+    switch (pugi::xml_node(checked()).type()) {
+    case pugi::node_document: return NodeType::Document;
+    case pugi::node_element: return NodeType::Element;
+    case pugi::node_pcdata: return NodeType::Text;
+    case pugi::node_cdata: return NodeType::CData;
+    case pugi::node_comment: return NodeType::Comment;
+    case pugi::node_pi:
+    case pugi::node_declaration: return NodeType::ProcessingInstruction;
+    default: return NodeType::Other;
+    }
+}
+
+std::string Node::nodeName() const {
+    pugi::xml_node n(checked());
+    switch (n.type()) {
+    case pugi::node_document: return "#document";
+    case pugi::node_pcdata: return "#text";
+    case pugi::node_cdata: return "#cdata-section";
+    case pugi::node_comment: return "#comment";
+    default: return n.name();
+    }
+}
+
+std::string Node::text() const {
+    pugi::xml_node n(checked());
+    if (n.type() == pugi::node_element || n.type() == pugi::node_document) {
+        std::string out;
+        collect_text(n, out);
+        return out;
+    }
+    return n.value();
+}
+
+void Node::setText(const std::string& value) {
+    pugi::xml_node n(checked());
+    if (n.type() == pugi::node_element) {
+        while (n.first_child()) n.remove_child(n.first_child());
+        if (!value.empty()) n.append_child(pugi::node_pcdata).set_value(value.c_str());
+        return;
+    }
+    if (n.type() == pugi::node_document) vb::Raise(kEFail, "The text of a document cannot be set");
+    n.set_value(value.c_str());
+}
+
+std::string Node::getAttribute(const std::string& name) const {
+    return pugi::xml_node(checked()).attribute(name.c_str()).value();
+}
+
+void Node::setAttribute(const std::string& name, const std::string& value) {
+    pugi::xml_node n(checked());
+    if (n.type() != pugi::node_element) vb::Raise(kEFail, "Only elements carry attributes");
+    pugi::xml_attribute a = n.attribute(name.c_str());
+    if (!a) a = n.append_attribute(name.c_str());
+    a.set_value(value.c_str());
+}
+
+Node Node::appendChild(const Node& child) const {
+    pugi::xml_node parent(checked());
+    pugi::xml_node c(child.checked());
+    if (child.doc_ != doc_) vb::Raise(kEFail, "The node belongs to another document");
+    pugi::xml_node moved = parent.append_move(c);
+    if (!moved) vb::Raise(kEFail, "This operation cannot be performed with a node of this type here");
+    return Node(doc_, moved.internal_object(), generation_);
+}
+
+Node Node::parentNode() const {
+    pugi::xml_node p = pugi::xml_node(checked()).parent();
+    if (!p || doc_->impl_->is_holder(p)) return {};
+    return Node(doc_, p.internal_object(), generation_);
+}
+
+std::vector<Node> Node::childNodes() const {
+    std::vector<Node> out;
+    const auto& impl = *doc_->impl_;
+    for (pugi::xml_node c = pugi::xml_node(checked()).first_child(); c; c = c.next_sibling())
+        if (!impl.is_holder(c)) out.push_back(Node(doc_, c.internal_object(), generation_));
+    return out;
+}
+
+std::vector<Node> Node::selectNodes(const std::string& xpath) const {
+    pugi::xml_node context(checked());
+    pugi::xpath_node_set found;
+    try {
+        pugi::xpath_query query(xpath.c_str());
+        found = query.evaluate_node_set(context);
+    } catch (const pugi::xpath_exception& e) {
+        vb::Raise(kEFail, std::string(e.what()) + ": " + xpath);
+    }
+    found.sort();
+    const auto& impl = *doc_->impl_;
+    const pugi::xml_node top = impl.tree_top(context);
+    std::vector<Node> out;
+    for (const pugi::xpath_node& xn : found) {
+        pugi::xml_node n = xn.node();
+        if (!n) continue; // an attribute: the program selects elements only
+        if (impl.is_holder(n) || impl.tree_top(n) != top) continue;
+        out.push_back(Node(doc_, n.internal_object(), generation_));
+    }
+    return out;
+}
+
+Node Node::selectSingleNode(const std::string& xpath) const {
+    auto all = selectNodes(xpath);
+    return all.empty() ? Node() : all.front();
+}
+
+std::string Node::xml() const {
+    pugi::xml_node n(checked());
+    if (n.type() == pugi::node_document) return doc_->xml();
+    std::string out = print(n);
+    if (IsLatin1Encoding(doc_->impl_->declared_encoding())) out = EscapeBeyondLatin1(out);
+    return out;
+}
+
+// ---- DOMDocument60 ----
+
+DOMDocument60::DOMDocument60() : impl_(std::make_unique<Impl>()) {}
+DOMDocument60::~DOMDocument60() = default;
+
+bool DOMDocument60::loadXML(const std::string& text) {
+    impl_->reset();
+    error_ = {};
+    const pugi::xml_parse_result r = impl_->doc.load_buffer(text.data(), text.size(), kParseFlags, pugi::encoding_utf8);
+    ptrdiff_t offset = r.offset;
+    std::string reason = r.description();
+    int32_t code = kParseErrorBase + static_cast<int32_t>(r.status);
+    bool ok = static_cast<bool>(r);
+    if (ok) {
+        // pugixml takes several top-level elements; a document has one.
+        int roots = 0;
+        for (pugi::xml_node c = impl_->doc.first_child(); c; c = c.next_sibling()) {
+            if (c.type() == pugi::node_element && ++roots == 2) {
+                ok = false;
+                reason = "Only one top level element is allowed in an XML document.";
+                code = kNotOneRoot;
+                // Point at the last start tag of that name: the second root or inside it.
+                const size_t at = text.rfind(std::string("<") + c.name());
+                offset = at == std::string::npos ? static_cast<ptrdiff_t>(text.size()) : static_cast<ptrdiff_t>(at);
+            }
+        }
+    }
+    if (ok) return true;
+    impl_->reset();
+    const size_t off = std::min(static_cast<size_t>(std::max<ptrdiff_t>(offset, 0)), text.size());
+    const size_t line_start = text.rfind('\n', off == 0 ? 0 : off - 1);
+    const size_t begin = (line_start == std::string::npos || off == 0) ? 0 : line_start + 1;
+    size_t end = text.find('\n', off);
+    if (end == std::string::npos) end = text.size();
+    std::string src = text.substr(begin, end - begin);
+    if (!src.empty() && src.back() == '\r') src.pop_back();
+    error_.errorCode = code;
+    error_.reason = reason;
+    error_.line = static_cast<int32_t>(std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(begin), '\n') + 1);
+    error_.linepos = static_cast<int32_t>(CharCount(text.substr(begin, off - begin)) + 1);
+    error_.srcText = src;
+    return false;
+}
+
+bool DOMDocument60::load(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        impl_->reset();
+        error_ = {};
+        error_.errorCode = kFileNotFound;
+        error_.reason = "The system cannot locate the object specified.";
+        return false;
+    }
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+    else if (bytes.compare(0, 5, "<?xml") == 0) {
+        const size_t end = bytes.find("?>");
+        if (IsLatin1Encoding(pseudo_attribute(bytes.substr(0, end), "encoding"))) bytes = vb::FromLatin1(bytes);
+    }
+    return loadXML(bytes);
+}
+
+std::string DOMDocument60::xml() const {
+    std::string out;
+    for (pugi::xml_node c = impl_->doc.first_child(); c; c = c.next_sibling()) {
+        if (impl_->is_holder(c)) continue;
+        out += print(c);
+        out += "\r\n";
+    }
+    if (IsLatin1Encoding(impl_->declared_encoding())) out = EscapeBeyondLatin1(out);
+    return out;
+}
+
+void DOMDocument60::save(const std::string& path) const {
+    const std::string text = xml();
+    const std::string bytes = IsLatin1Encoding(impl_->declared_encoding()) ? vb::ToLatin1(text) : text;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) vb::Raise(vb::errPathFileAccess, "Unable to save the document to " + path);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) vb::Raise(vb::errDeviceIO, "Unable to save the document to " + path);
+}
+
+Node DOMDocument60::createProcessingInstruction(const std::string& target, const std::string& data) {
+    // Kept as a processing instruction, also for the target "xml": it
+    // serialises to the same declaration text and may wait detached.
+    pugi::xml_node n = impl_->holder().append_child(pugi::node_pi);
+    n.set_name(target.c_str());
+    n.set_value(data.c_str());
+    return Node(this, n.internal_object(), impl_->generation);
+}
+
+Node DOMDocument60::createComment(const std::string& text) {
+    pugi::xml_node n = impl_->holder().append_child(pugi::node_comment);
+    n.set_value(text.c_str());
+    return Node(this, n.internal_object(), impl_->generation);
+}
+
+Node DOMDocument60::createElement(const std::string& name) {
+    if (name.empty()) vb::Raise(kEFail, "An element needs a name");
+    pugi::xml_node n = impl_->holder().append_child(pugi::node_element);
+    n.set_name(name.c_str());
+    return Node(this, n.internal_object(), impl_->generation);
+}
+
+Node DOMDocument60::createTextNode(const std::string& text) {
+    pugi::xml_node n = impl_->holder().append_child(pugi::node_pcdata);
+    n.set_value(text.c_str());
+    return Node(this, n.internal_object(), impl_->generation);
+}
+
+Node DOMDocument60::asNode() const {
+    return Node(this, impl_->doc.internal_object(), impl_->generation);
+}
+
+Node DOMDocument60::documentElement() const {
+    for (pugi::xml_node c = impl_->doc.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && !impl_->is_holder(c))
+            return Node(this, c.internal_object(), impl_->generation);
+    return {};
+}
+
+// ---- Latin-1 ----
+
+bool IsLatin1Encoding(const std::string& encoding) {
+    const std::string e = lower(encoding);
+    return e == "iso-8859-1" || e == "latin1" || e == "iso_8859-1" || e == "latin-1";
+}
+
+int64_t CharCount(const std::string& utf8) {
+    int64_t n = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+std::string EscapeBeyondLatin1(const std::string& s) {
+    enum class At { Text, Tag, Attr, Comment, Pi, CData } at = At::Text;
+    char quote = 0;
+    std::string out;
+    out.reserve(s.size());
+    auto starts = [&](size_t i, std::string_view what) { return s.compare(i, what.size(), what) == 0; };
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x80) {
+            // Decode one UTF-8 sequence; a broken one counts as one unknown character.
+            const int len = (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+            uint32_t cp = 0;
+            bool valid = len > 0 && i + len <= s.size();
+            if (valid) {
+                cp = c & (0xFF >> (len + 1));
+                for (int k = 1; k < len; ++k) {
+                    const unsigned char cc = static_cast<unsigned char>(s[i + k]);
+                    if ((cc & 0xC0) != 0x80) valid = false;
+                    cp = (cp << 6) | (cc & 0x3F);
+                }
+            }
+            if (valid && cp <= 0xFF) out.append(s, i, len);
+            else if (valid && (at == At::Text || at == At::Attr)) out += "&#" + std::to_string(cp) + ";";
+            else out += '?';
+            i += valid ? len : 1;
+            continue;
+        }
+        switch (at) {
+        case At::Text:
+            if (starts(i, "<!--")) at = At::Comment, out += "<!--", i += 4;
+            else if (starts(i, "<![CDATA[")) at = At::CData, out += "<![CDATA[", i += 9;
+            else if (starts(i, "<?")) at = At::Pi, out += "<?", i += 2;
+            else {
+                if (c == '<') at = At::Tag;
+                out += s[i++];
+            }
+            continue;
+        case At::Tag:
+            if (c == '"' || c == '\'') at = At::Attr, quote = static_cast<char>(c);
+            else if (c == '>') at = At::Text;
+            break;
+        case At::Attr:
+            if (c == static_cast<unsigned char>(quote)) at = At::Tag;
+            break;
+        case At::Comment:
+            if (starts(i, "-->")) at = At::Text, out += "-->", i += 3;
+            else out += s[i++];
+            continue;
+        case At::Pi:
+            if (starts(i, "?>")) at = At::Text, out += "?>", i += 2;
+            else out += s[i++];
+            continue;
+        case At::CData:
+            if (starts(i, "]]>")) at = At::Text, out += "]]>", i += 3;
+            else out += s[i++];
+            continue;
+        }
+        out += s[i++];
+    }
+    return out;
+}
+
+} // namespace xmldom
