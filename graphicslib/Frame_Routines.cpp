@@ -1,0 +1,404 @@
+// The seven frame routines. They run on every replayed and captured frame, so
+// each walks its buffers once, in memory order where it can, in fixed-size
+// chunks the compiler turns into vector code. No routine allocates or keeps
+// state; none touches a byte outside the lines (and line lengths) it is given.
+#include "OrvelGraphics.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define ORVEL_X86 1
+#endif
+
+namespace {
+
+using std::ptrdiff_t;
+using std::size_t;
+
+// Lines of the blend, mirror and rotate routines are padded to 4 bytes.
+ptrdiff_t padded_stride(int32_t pixels) {
+    return (static_cast<ptrdiff_t>(pixels) * 3 + 3) / 4 * 4;
+}
+
+// ---- ABlend ---------------------------------------------------------------
+
+constexpr size_t kBlendChunk = 64;
+
+// Weight within 0..30: every intermediate fits 16 bits, which lets the
+// division by 30 become a vector multiply. The chunk is read whole before it
+// is written, so the destination may be either source.
+void blend_line_generic(const uint8_t* a, uint8_t* d, const uint8_t* b, size_t n, uint16_t wa, size_t i) {
+    const uint16_t wb = static_cast<uint16_t>(30 - wa);
+    for (; i + kBlendChunk <= n; i += kBlendChunk) {
+        uint8_t ta[kBlendChunk], tb[kBlendChunk];
+        std::memcpy(ta, a + i, kBlendChunk);
+        std::memcpy(tb, b + i, kBlendChunk);
+        for (size_t k = 0; k < kBlendChunk; ++k)
+            ta[k] = static_cast<uint8_t>(static_cast<uint16_t>(ta[k] * wa + tb[k] * wb) / 30);
+        std::memcpy(d + i, ta, kBlendChunk);
+    }
+    for (; i < n; ++i)
+        d[i] = static_cast<uint8_t>(static_cast<uint16_t>(a[i] * wa + b[i] * wb) / 30);
+}
+
+#ifdef ORVEL_X86
+// Processor features, read once; they choose the code path, never a result.
+// ORVELGRAPHICS_PLAIN in the environment keeps to the plain paths, so that
+// they can be tested on any machine.
+struct Cpu {
+    bool ssse3 = false;
+    bool avx2 = false;
+};
+const Cpu& cpu() {
+    static const Cpu features = [] {
+        __builtin_cpu_init();
+        Cpu c;
+        if (std::getenv("ORVELGRAPHICS_PLAIN") != nullptr) return c;
+        c.ssse3 = __builtin_cpu_supports("ssse3") != 0;
+        c.avx2 = __builtin_cpu_supports("avx2") != 0;
+        return c;
+    }();
+    return features;
+}
+
+// first x w + second x (30 - w) for byte pairs in one multiply-add; then the
+// division by 30 as (x * 17477) >> 19, exact for every x up to 255 x 30.
+__attribute__((target("avx2"))) size_t blend_avx2(const uint8_t* a, uint8_t* d, const uint8_t* b, size_t n,
+                                                  uint16_t wa) {
+    const __m256i weights = _mm256_set1_epi16(static_cast<int16_t>(wa | ((30 - wa) << 8)));
+    const __m256i magic = _mm256_set1_epi16(static_cast<int16_t>(17477));
+    size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m256i va = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + i));
+        const __m256i vb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
+        __m256i lo = _mm256_maddubs_epi16(_mm256_unpacklo_epi8(va, vb), weights);
+        __m256i hi = _mm256_maddubs_epi16(_mm256_unpackhi_epi8(va, vb), weights);
+        lo = _mm256_srli_epi16(_mm256_mulhi_epu16(lo, magic), 3);
+        hi = _mm256_srli_epi16(_mm256_mulhi_epu16(hi, magic), 3);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_packus_epi16(lo, hi));
+    }
+    return i;
+}
+
+#endif
+
+// Any other weight (outside what callers pass): the plain 32-bit formula.
+void blend_line_any(const uint8_t* a, uint8_t* d, const uint8_t* b, size_t n, int32_t w) {
+    for (size_t i = 0; i < n; ++i) {
+        const int64_t v =
+            (static_cast<int64_t>(a[i]) * w + static_cast<int64_t>(b[i]) * (30 - static_cast<int64_t>(w))) /
+            30;
+        d[i] = static_cast<uint8_t>(static_cast<int32_t>(v));
+    }
+}
+
+void blend_line(const uint8_t* a, uint8_t* d, const uint8_t* b, size_t n, uint16_t wa) {
+    size_t done = 0;
+#ifdef ORVEL_X86
+    if (cpu().avx2) done = blend_avx2(a, d, b, n, wa);
+#endif
+    blend_line_generic(a, d, b, n, wa, done);
+}
+
+// ---- LBlend ---------------------------------------------------------------
+
+constexpr size_t kLumaChunk = 16; // pixels
+
+// Green weighs 81, red 18, blue 1 (pixel bytes are blue, green, red).
+inline int32_t luma(const uint8_t* px) {
+    return (81 * px[1] + 18 * px[2] + px[0]) / 100;
+}
+
+template <int Mode> inline bool takes(int32_t ls, int32_t ld) {
+    if constexpr (Mode == 1)
+        return ls > ld + 30;
+    else
+        return ls - 30 < ld;
+}
+
+template <int Mode> void lblend_line(const uint8_t* s, uint8_t* d, size_t pixels) {
+    size_t p = 0;
+    for (; p + kLumaChunk <= pixels; p += kLumaChunk) {
+        uint8_t ts[kLumaChunk * 3], td[kLumaChunk * 3];
+        std::memcpy(ts, s + 3 * p, sizeof ts);
+        std::memcpy(td, d + 3 * p, sizeof td);
+        for (size_t k = 0; k < kLumaChunk; ++k) {
+            const bool take = takes<Mode>(luma(ts + 3 * k), luma(td + 3 * k));
+            for (size_t c = 0; c < 3; ++c)
+                td[3 * k + c] = take ? ts[3 * k + c] : td[3 * k + c];
+        }
+        std::memcpy(d + 3 * p, td, sizeof td);
+    }
+    for (; p < pixels; ++p)
+        if (takes<Mode>(luma(s + 3 * p), luma(d + 3 * p))) std::memcpy(d + 3 * p, s + 3 * p, 3);
+}
+
+// ---- FlipImageRGB24 -------------------------------------------------------
+
+inline void swap_pixels(uint8_t* a, uint8_t* b) {
+    uint8_t t[3];
+    std::memcpy(t, a, 3);
+    std::memcpy(a, b, 3);
+    std::memcpy(b, t, 3);
+}
+
+// Pixels [from, to] exchanged end for end.
+inline void flip_span(uint8_t* line, ptrdiff_t from, ptrdiff_t to) {
+    for (; from < to; ++from, --to)
+        swap_pixels(line + 3 * from, line + 3 * to);
+}
+
+#ifdef ORVEL_X86
+// Byte shuffles that reverse the order of 16 pixels held in three 16-byte
+// registers: output register o takes from input register s the bytes named
+// in kRev[o][s] (0x80 = none).
+struct Rev48 {
+    alignas(16) int8_t m[3][3][16];
+};
+constexpr Rev48 make_rev48() {
+    Rev48 r{};
+    for (int o = 0; o < 3; ++o)
+        for (int s = 0; s < 3; ++s)
+            for (int j = 0; j < 16; ++j) {
+                const int k = 16 * o + j;
+                const int src = 3 * (15 - k / 3) + k % 3;
+                r.m[o][s][j] = static_cast<int8_t>(src / 16 == s ? src % 16 : -128);
+            }
+    return r;
+}
+constexpr Rev48 kRev = make_rev48();
+
+__attribute__((target("ssse3"))) inline void load_reversed16(const uint8_t* p, __m128i out[3]) {
+    const __m128i in[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)),
+                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32))};
+    for (int o = 0; o < 3; ++o) {
+        __m128i acc = _mm_setzero_si128();
+        for (int s = 0; s < 3; ++s)
+            acc = _mm_or_si128(
+                acc, _mm_shuffle_epi8(in[s], _mm_load_si128(reinterpret_cast<const __m128i*>(kRev.m[o][s]))));
+        out[o] = acc;
+    }
+}
+
+// Blocks of 16 pixels from both ends meet in the middle; what remains between
+// them is exchanged pixel by pixel.
+__attribute__((target("ssse3"))) void flip_line_ssse3(uint8_t* line, ptrdiff_t width) {
+    ptrdiff_t i = 0, j = width - 16;
+    for (; i + 16 <= j; i += 16, j -= 16) {
+        __m128i left[3], right[3];
+        load_reversed16(line + 3 * i, left);
+        load_reversed16(line + 3 * j, right);
+        for (int o = 0; o < 3; ++o) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(line + 3 * i + 16 * o), right[o]);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(line + 3 * j + 16 * o), left[o]);
+        }
+    }
+    flip_span(line, i, j + 15);
+}
+
+#endif
+
+// ---- Rotate90 -------------------------------------------------------------
+
+// Tiles of this many destination lines by destination pixels stay in the
+// first-level cache while one side is walked across the other's lines.
+constexpr int32_t kRotateLines = 16;
+constexpr int32_t kRotatePixels = 64;
+
+// Destination line c, pixel x, comes from source column c of line x
+// (transposing) or of line height - 1 - x (turning).
+template <bool Transpose>
+inline const uint8_t* rotate_source(const uint8_t* src, ptrdiff_t src_stride, int32_t height, int32_t c,
+                                    int32_t x) {
+    const ptrdiff_t r = Transpose ? x : height - 1 - x;
+    return src + r * src_stride + static_cast<ptrdiff_t>(c) * 3;
+}
+
+template <bool Transpose>
+void rotate_span_scalar(const uint8_t* src, ptrdiff_t src_stride, uint8_t* out, int32_t height, int32_t c,
+                        int32_t x, int32_t x1) {
+    for (; x < x1; ++x)
+        std::memcpy(out + 3 * x, rotate_source<Transpose>(src, src_stride, height, c, x), 3);
+}
+
+#ifdef ORVEL_X86
+// Four source pixels, each fetched as 4 bytes, packed into 12 destination
+// bytes and stored as 16: the 4 bytes too many belong to the next pixels of
+// the same destination line, which are written after them. So a line is
+// always filled in increasing pixel order, and the last 6 pixels of a line
+// are written exactly. The fetch of the source's last column starts one byte
+// early so that it never reads past a line's pixels.
+template <bool Transpose>
+__attribute__((target("ssse3"))) void rotate_ssse3(const uint8_t* src, uint8_t* dst, int32_t width,
+                                                   int32_t height) {
+    const ptrdiff_t src_stride = padded_stride(width);
+    const ptrdiff_t dst_stride = padded_stride(height);
+    const ptrdiff_t step = Transpose ? src_stride : -src_stride;
+    const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -128, -128, -128, -128);
+    const __m128i pack_last = _mm_setr_epi8(1, 2, 3, 5, 6, 7, 9, 10, 11, 13, 14, 15, -128, -128, -128, -128);
+    const int32_t vector_end =
+        height - 5; // x + 4 <= vector_end keeps the 16-byte store inside pixels to come
+    for (int32_t c0 = 0; c0 < width; c0 += kRotateLines) {
+        const int32_t c1 = std::min(width, c0 + kRotateLines);
+        for (int32_t x0 = 0; x0 < height; x0 += kRotatePixels) {
+            const int32_t x1 = std::min(height, x0 + kRotatePixels);
+            for (int32_t c = c0; c < c1; ++c) {
+                uint8_t* out = dst + c * dst_stride;
+                const bool last_column = c == width - 1;
+                if (last_column && c == 0) {
+                    rotate_span_scalar<Transpose>(src, src_stride, out, height, c, x0, x1);
+                    continue;
+                }
+                const ptrdiff_t back = last_column ? 1 : 0;
+                const __m128i shuffle = last_column ? pack_last : pack;
+                int32_t x = x0;
+                for (; x + 4 <= x1 && x + 4 <= vector_end; x += 4) {
+                    const uint8_t* p = rotate_source<Transpose>(src, src_stride, height, c, x) - back;
+                    uint32_t w0, w1, w2, w3;
+                    std::memcpy(&w0, p, 4);
+                    std::memcpy(&w1, p + step, 4);
+                    std::memcpy(&w2, p + 2 * step, 4);
+                    std::memcpy(&w3, p + 3 * step, 4);
+                    const __m128i v = _mm_setr_epi32(static_cast<int>(w0), static_cast<int>(w1),
+                                                     static_cast<int>(w2), static_cast<int>(w3));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * x), _mm_shuffle_epi8(v, shuffle));
+                }
+                rotate_span_scalar<Transpose>(src, src_stride, out, height, c, x, x1);
+            }
+        }
+    }
+}
+#endif
+
+template <bool Transpose> void rotate_tiled(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height) {
+    const ptrdiff_t src_stride = padded_stride(width);
+    const ptrdiff_t dst_stride = padded_stride(height);
+    for (int32_t c0 = 0; c0 < width; c0 += kRotateLines) {
+        const int32_t c1 = std::min(width, c0 + kRotateLines);
+        for (int32_t x0 = 0; x0 < height; x0 += kRotatePixels) {
+            const int32_t x1 = std::min(height, x0 + kRotatePixels);
+            for (int32_t c = c0; c < c1; ++c)
+                rotate_span_scalar<Transpose>(src, src_stride, dst + c * dst_stride, height, c, x0, x1);
+        }
+    }
+}
+
+template <bool Transpose> void rotate(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height) {
+#ifdef ORVEL_X86
+    if (cpu().ssse3) return rotate_ssse3<Transpose>(src, dst, width, height);
+#endif
+    rotate_tiled<Transpose>(src, dst, width, height);
+}
+
+// ---- line doubling ----------------------------------------------------------
+
+// One packed line of `line` bytes from line `from` of `src` onto line `to` of
+// `dst`, provided both lie within the `lines` lines of the buffers.
+inline void copy_line(const uint8_t* src, uint8_t* dst, size_t line, ptrdiff_t from, ptrdiff_t to,
+                      ptrdiff_t lines) {
+    if (from < 0 || to < 0 || from >= lines || to >= lines) return;
+    const uint8_t* s = src + from * static_cast<ptrdiff_t>(line);
+    uint8_t* d = dst + to * static_cast<ptrdiff_t>(line);
+    if (s != d) std::memcpy(d, s, line);
+}
+
+} // namespace
+
+int16_t ABlend(uint8_t* first, uint8_t* destination, uint8_t* second, int32_t width, int32_t height,
+               int32_t weight) {
+    if (height <= 0 || width <= 0) return 1;
+    const ptrdiff_t stride = padded_stride(width);
+    const size_t bytes = static_cast<size_t>(width) * 3;
+    for (int32_t y = 0; y < height; ++y) {
+        const ptrdiff_t off = y * stride;
+        if (weight >= 0 && weight <= 30)
+            blend_line(first + off, destination + off, second + off, bytes, static_cast<uint16_t>(weight));
+        else
+            blend_line_any(first + off, destination + off, second + off, bytes, weight);
+    }
+    return 1;
+}
+
+int16_t LBlend(uint8_t* source, uint8_t* destination, int32_t width, int32_t height, int32_t mode) {
+    if (height <= 0 || width <= 0 || (mode != 1 && mode != 2)) return 1;
+    const ptrdiff_t stride = padded_stride(width);
+    for (int32_t y = 0; y < height; ++y) {
+        const ptrdiff_t off = y * stride;
+        if (mode == 1)
+            lblend_line<1>(source + off, destination + off, static_cast<size_t>(width));
+        else
+            lblend_line<2>(source + off, destination + off, static_cast<size_t>(width));
+    }
+    return 1;
+}
+
+int16_t FlipImageRGB24(uint8_t* frame, int32_t width, int32_t height) {
+    if (height <= 0 || width / 2 <= 0) return 1;
+    const ptrdiff_t stride = padded_stride(width);
+#ifdef ORVEL_X86
+    if (cpu().ssse3) {
+        for (int32_t y = 0; y < height; ++y)
+            flip_line_ssse3(frame + y * stride, width);
+        return 1;
+    }
+#endif
+    for (int32_t y = 0; y < height; ++y)
+        flip_span(frame + y * stride, 0, width - 1);
+    return 1;
+}
+
+int16_t Rotate90(uint8_t* source, uint8_t* destination, int32_t width, int32_t height, int32_t transpose) {
+    if (height <= 0 || width <= 0) return 1;
+    if (transpose != 0)
+        rotate<true>(source, destination, width, height);
+    else
+        rotate<false>(source, destination, width, height);
+    return 1;
+}
+
+int16_t deinterlaceFrame(uint8_t* frame, void* /*unused*/, int32_t width, int32_t pairs, int32_t field) {
+    if (width <= 0) return 1;
+    const size_t line = static_cast<size_t>(width) * 3;
+    const ptrdiff_t lines = 2 * static_cast<ptrdiff_t>(pairs);
+    if (field == 1) {
+        for (ptrdiff_t k = 0; k <= pairs - 2; ++k)
+            copy_line(frame, frame, line, 2 * k + 1, 2 * k + 2, lines);
+    } else {
+        for (ptrdiff_t k = 0; k <= pairs - 1; ++k)
+            copy_line(frame, frame, line, 2 * k, 2 * k + 1, lines);
+    }
+    return 1;
+}
+
+int16_t deinterlaceFrame2(uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
+                          int32_t field) {
+    if (width <= 0) return 1;
+    const size_t line = static_cast<size_t>(width) * 3;
+    ptrdiff_t j = field == 2 ? 1 : 0;
+    ptrdiff_t remaining = field == 2 ? static_cast<ptrdiff_t>(height) - 2 : height;
+    do {
+        copy_line(source, destination, line, j, j, height);
+        copy_line(source, destination, line, j, j + 1, height);
+        j += 2;
+        remaining -= 2;
+    } while (remaining > 0);
+    return 1;
+}
+
+int16_t linedouble(uint8_t* frame, int32_t width, int32_t height) {
+    if (width <= 0) return 1;
+    const size_t line = static_cast<size_t>(width) * 3;
+    ptrdiff_t j = 0;
+    ptrdiff_t remaining = height;
+    do {
+        copy_line(frame, frame, line, j, j + 1, height);
+        j += 2;
+        remaining -= 2;
+    } while (remaining > 0);
+    return 1;
+}
