@@ -1,0 +1,180 @@
+#include "TestEnv.h"
+#include "VbError.h"
+#include "VbString.h"
+#include "XmlDom.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using xmldom::DOMDocument60;
+using xmldom::Node;
+
+template <class F> int32_t error_of(F&& f) {
+    try {
+        f();
+    } catch (const vb::VbError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// xmllint's verdict on the bytes, and what it prints for an XPath when given.
+int xmllint(const std::string& bytes, const std::string& xpath = {}, std::string* out = nullptr) {
+    const std::string path = test_env::make_dir("lint") + "/doc.xml";
+    test_env::write_file(path, bytes);
+    const std::string args = xpath.empty() ? "--noout" : "--xpath '" + xpath + "'";
+    return test_env::run("xmllint " + args + " " + path + " 2>&1", out);
+}
+
+const std::string kLayout = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n"
+                            "<!--a comment-->\r\n"
+                            "<root>\r\n<a id=\"1\">x &amp; y</a>\r\n<b/><c> </c>\r\n\r\n</root>\r\n";
+
+TEST(XmlDom, ParsedLayoutSerialisesBackUnchanged) {
+    DOMDocument60 doc;
+    ASSERT_TRUE(doc.loadXML(kLayout));
+    EXPECT_EQ(doc.parseError().errorCode, 0);
+    EXPECT_EQ(doc.xml(), kLayout);
+    // Line breaks stay "\r\n" text nodes, a lone blank stays the element's text.
+    const auto children = doc.documentElement().childNodes();
+    ASSERT_EQ(children.size(), 6u);
+    EXPECT_EQ(children[0].nodeType(), xmldom::NodeType::Text);
+    EXPECT_EQ(children[0].text(), "\r\n");
+    EXPECT_EQ(children[3].xml(), "<b/>");
+    EXPECT_EQ(children[4].text(), " ");
+    EXPECT_EQ(children[5].text(), "\r\n\r\n");
+    EXPECT_EQ(doc.selectSingleNode("//a").text(), "x & y");
+    EXPECT_EQ(xmllint(kLayout), 0);
+}
+
+TEST(XmlDom, FailedParseTellsWhyAndLeavesTheDocumentEmpty) {
+    struct Case {
+        const char* text;
+        int32_t line;
+        const char* src;
+    };
+    for (const Case c : {
+             Case{"<root>\r\n<a>\r\n</root>\r\n", 3, "</root>"},
+             {"<root>\r\n<a x=1/>\r\n</root>", 2, "<a x=1/>"},
+             {"", 1, ""},
+             {"<one/>\r\n<two/>", 2, "<two/>"},
+         }) {
+        DOMDocument60 doc;
+        ASSERT_TRUE(doc.loadXML("<old/>"));
+        EXPECT_FALSE(doc.loadXML(c.text)) << c.text;
+        const auto& e = doc.parseError();
+        EXPECT_NE(e.errorCode, 0) << c.text;
+        EXPECT_FALSE(e.reason.empty()) << c.text;
+        EXPECT_EQ(e.line, c.line) << c.text;
+        EXPECT_EQ(e.srcText, c.src) << c.text;
+        EXPECT_EQ(doc.xml(), "");
+        EXPECT_TRUE(doc.documentElement().isNull());
+        EXPECT_TRUE(doc.selectSingleNode("//old").isNull());
+        // A good load afterwards clears the error.
+        EXPECT_TRUE(doc.loadXML("<new/>"));
+        EXPECT_EQ(doc.parseError().errorCode, 0);
+    }
+}
+
+TEST(XmlDom, SelectionIsInDocumentOrder) {
+    DOMDocument60 doc;
+    ASSERT_TRUE(doc.loadXML("<r><y><x id=\"1\"><v>a</v></x></y><x id=\"2\"><v>b</v></x>"
+                            "<z><x id=\"3\"><v>c</v><w><v>d</v></w></x></z></r>"));
+    std::vector<std::string> ids;
+    for (const Node& n : doc.selectNodes("//x")) ids.push_back(n.getAttribute("id"));
+    EXPECT_EQ(ids, (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(doc.selectSingleNode("//x").getAttribute("id"), "1");
+    EXPECT_EQ(doc.selectSingleNode("//x[@id='2']/v").text(), "b");
+    EXPECT_EQ(doc.selectSingleNode("//r//x[@id='3']//v").text(), "c");
+    EXPECT_EQ(doc.selectSingleNode("//z/x").text(), "cd"); // the text of all descendants
+    EXPECT_TRUE(doc.selectSingleNode("//x[@id='4']").isNull());
+    const Node z = doc.selectSingleNode("//z");
+    EXPECT_EQ(z.selectSingleNode("x/w/v").text(), "d");
+    EXPECT_EQ(error_of([&] { doc.selectSingleNode(""); }), -2147467259);
+    EXPECT_EQ(error_of([&] { doc.selectSingleNode("//x[@id='1'"); }), -2147467259);
+}
+
+TEST(XmlDom, NewNodesStayOutsideTheTreeUntilAppended) {
+    DOMDocument60 doc;
+    doc.appendChild(doc.createProcessingInstruction("xml", "version=\"1.0\""));
+    Node root = doc.createElement("root");
+    Node waiting = doc.createElement("item");
+    waiting.setAttribute("id", "7");
+    waiting.setText("seven");
+    EXPECT_TRUE(doc.selectSingleNode("//item").isNull());
+    EXPECT_TRUE(doc.selectSingleNode("//root").isNull());
+    EXPECT_EQ(doc.xml(), "<?xml version=\"1.0\"?>\r\n");
+    doc.appendChild(root);
+    root.appendChild(doc.createTextNode("\r\n"));
+    EXPECT_TRUE(doc.selectSingleNode("//item").isNull());
+    root.appendChild(waiting);
+    EXPECT_EQ(doc.selectSingleNode("//item[@id='7']").text(), "seven");
+    EXPECT_EQ(doc.documentElement(), root);
+    // Appending again moves the node to the end.
+    root.appendChild(doc.createElement("last"));
+    root.appendChild(waiting);
+    EXPECT_EQ(doc.xml(), "<?xml version=\"1.0\"?>\r\n<root>\r\n<last/><item id=\"7\">seven</item></root>\r\n");
+    // An emptied element serialises short; setting a text replaces the children.
+    waiting.setText("");
+    EXPECT_EQ(waiting.xml(), "<item id=\"7\"/>");
+    EXPECT_EQ(waiting.parentNode(), root);
+}
+
+TEST(XmlDom, EmptyHandlesAndStaleHandlesRaise) {
+    DOMDocument60 doc;
+    EXPECT_EQ(error_of([] { (void)Node().text(); }), vb::errObjectNotSet);
+    EXPECT_EQ(error_of([] { Node().setText("x"); }), vb::errObjectNotSet);
+    ASSERT_TRUE(doc.loadXML("<r><a/></r>"));
+    const Node a = doc.selectSingleNode("//a");
+    ASSERT_TRUE(doc.loadXML("<r/>"));
+    EXPECT_EQ(error_of([&] { (void)a.text(); }), vb::errObjectNotSet);
+}
+
+TEST(XmlDom, BeyondLatin1IsWrittenAsCharacterReferences) {
+    DOMDocument60 doc;
+    doc.appendChild(doc.createProcessingInstruction("xml", "version=\"1.0\" encoding=\"iso-8859-1\""));
+    doc.appendChild(doc.createComment("race \xE2\x82\xAC"));
+    Node root = doc.appendChild(doc.createElement("r"));
+    Node a = root.appendChild(doc.createElement("a"));
+    const std::string text = "\xC3\x85re \xE2\x80\x93 5 \xE2\x82\xAC"; // "Åre – 5 €"
+    a.setText(text);
+    a.setAttribute("unit", "\xE2\x82\xAC");
+    const std::string xml = doc.xml();
+    EXPECT_EQ(xml, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<!--race ?-->\r\n"
+                   "<r><a unit=\"&#8364;\">\xC3\x85re &#8211; 5 &#8364;</a></r>\r\n");
+    // One byte per character on disk: the character count is the byte count.
+    const std::string bytes = vb::ToLatin1(xml);
+    EXPECT_EQ(static_cast<int64_t>(bytes.size()), xmldom::CharCount(xml));
+    EXPECT_EQ(bytes.find('?', 60), std::string::npos);
+    // Parsed back, the text is whole again; xmllint reads the same characters.
+    DOMDocument60 back;
+    ASSERT_TRUE(back.loadXML(vb::FromLatin1(bytes)));
+    EXPECT_EQ(back.selectSingleNode("//a").text(), text);
+    EXPECT_EQ(back.selectSingleNode("//a").getAttribute("unit"), "\xE2\x82\xAC");
+    std::string seen;
+    ASSERT_EQ(xmllint(bytes, "string(//a)", &seen), 0) << seen;
+    EXPECT_EQ(seen, text + "\n");
+    // A document declared otherwise keeps its characters as they are.
+    DOMDocument60 utf8;
+    ASSERT_TRUE(utf8.loadXML("<r>\xE2\x82\xAC</r>"));
+    EXPECT_EQ(utf8.xml(), "<r>\xE2\x82\xAC</r>\r\n");
+}
+
+TEST(XmlDom, SaveWritesTheDeclaredEncodingAndLoadReadsIt) {
+    const std::string dir = test_env::make_dir("save");
+    DOMDocument60 doc;
+    ASSERT_TRUE(doc.loadXML("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><r a=\"\xC3\xA9\">\xC3\x85\xE2\x82\xAC</r>"));
+    doc.save(dir + "/latin.xml");
+    const std::string bytes = test_env::read_file(dir + "/latin.xml");
+    EXPECT_EQ(bytes, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<r a=\"\xE9\">\xC5&#8364;</r>\r\n");
+    EXPECT_EQ(xmllint(bytes), 0);
+    DOMDocument60 back;
+    ASSERT_TRUE(back.load(dir + "/latin.xml"));
+    EXPECT_EQ(back.selectSingleNode("/r").text(), "\xC3\x85\xE2\x82\xAC");
+    EXPECT_FALSE(back.load(dir + "/missing.xml"));
+    EXPECT_NE(back.parseError().errorCode, 0);
+    EXPECT_NE(error_of([&] { doc.save(dir + "/no/such/folder/x.xml"); }), 0);
+}
+
+} // namespace
