@@ -1,5 +1,7 @@
 #include "QtDialogs.h"
 
+#include "FormsInternal.h"
+
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -34,6 +36,8 @@ int32_t QtDialogs::msg_box(const std::string& prompt, int32_t buttons, const std
     const size_t def = static_cast<size_t>((buttons & 0xF00) / 256);
     box.setDefaultButton(btns[def < btns.size() ? def : 0].qt);
     const int r = box.exec();
+    // The original raised no activation of the window below when a box closed.
+    detail::suppress_next_activation();
     for (const auto& b : btns)
         if (b.qt == r) return b.result;
     // Closed by its title bar: the Cancel (or only) button's answer.
@@ -45,6 +49,7 @@ std::optional<std::string> QtDialogs::input_box(const std::string& prompt, const
     bool ok = false;
     const QString text = QInputDialog::getText(nullptr, QString::fromStdString(title), QString::fromStdString(prompt),
                                                QLineEdit::Normal, QString::fromStdString(default_text), &ok);
+    detail::suppress_next_activation();
     if (!ok) return std::nullopt;
     return text.toStdString();
 }

@@ -1,0 +1,559 @@
+#include "Controls.h"
+
+#include "FormsInternal.h"
+#include "Gdi.h"
+#include "Screen.h"
+#include "VbError.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTimer>
+
+#include <cmath>
+
+namespace forms {
+
+void missing_element(int32_t index) {
+    vb::Raise(340, "Control array element '" + std::to_string(index) + "' doesn't exist");
+}
+
+namespace {
+QColor qcolor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+} // namespace
+
+// Mouse events of one control's widget, handed to the control.
+class ControlFilter : public QObject {
+public:
+    ControlFilter(QObject* parent, WidgetControl* c) : QObject(parent), control(c) {}
+    WidgetControl* control;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (!control) return false;
+        WidgetControl* c = control;
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease: {
+            auto* m = static_cast<QMouseEvent*>(e);
+            const int32_t shift = detail::shift_mask(static_cast<int>(m->modifiers()));
+            const float x = static_cast<float>(c->pixels_to_scale(m->position().x()));
+            const float y = static_cast<float>(c->pixels_to_scale(m->position().y()));
+            if (e->type() == QEvent::MouseButtonPress) {
+                if (c->MouseDown) c->MouseDown(detail::button_number(m->button()), shift, x, y);
+            } else if (e->type() == QEvent::MouseMove) {
+                if (c->MouseMove) c->MouseMove(detail::button_number(static_cast<int>(m->buttons())), shift, x, y);
+            } else {
+                if (c->MouseUp) c->MouseUp(detail::button_number(m->button()), shift, x, y);
+                // The handler may have unloaded the window.
+                if (control && static_cast<QWidget*>(o)->rect().contains(m->position().toPoint()))
+                    control->mouse_click();
+            }
+            break;
+        }
+        case QEvent::MouseButtonDblClick: c->mouse_double_click(); break;
+        default: break;
+        }
+        return false;
+    }
+};
+
+// ---- Control ----
+
+Control::Control(Form* owner, std::string name, int32_t index)
+    : owner_(owner), name_(std::move(name)), index_(index) {
+    owner_->add_control(this);
+}
+
+Control::~Control() { owner_->remove_control(this); }
+
+void Control::ensure_loaded() const { owner_->ensure_loaded(); }
+
+// ---- WidgetControl ----
+
+void WidgetControl::create(QWidget* client) {
+    w_ = make_widget(client);
+    w_->setObjectName(qs(Name()));
+    filter_ = new ControlFilter(w_, this);
+    w_->installEventFilter(filter_);
+    w_->setMouseTracking(true);
+    container_ = nullptr;
+    fore_ = 0;
+    back_set_ = false;
+    w_->show();
+}
+
+void WidgetControl::release() {
+    if (w_) {
+        w_->blockSignals(true);
+        filter_->control = nullptr;
+    }
+    w_ = nullptr;
+    filter_ = nullptr;
+    container_ = nullptr;
+}
+
+QWidget* WidgetControl::widget() const {
+    ensure_loaded();
+    return w_;
+}
+
+double WidgetControl::container_to_pixels(double v) const {
+    return container_ ? container_->scale_to_pixels(v) : owner_->ScaleToPixels(v);
+}
+double WidgetControl::pixels_to_container(double px) const {
+    return container_ ? container_->pixels_to_scale(px) : owner_->PixelsToScale(px);
+}
+double WidgetControl::pixels_to_scale(double px) const { return pixels_to_container(px); }
+double WidgetControl::scale_to_pixels(double v) const { return container_to_pixels(v); }
+
+bool WidgetControl::Enabled() const { return !widget()->testAttribute(Qt::WA_ForceDisabled); }
+void WidgetControl::Enabled(bool e) { widget()->setEnabled(e); }
+bool WidgetControl::Visible() const { return !widget()->isHidden(); }
+void WidgetControl::Visible(bool v) { widget()->setVisible(v); }
+double WidgetControl::Left() const { return pixels_to_container(widget()->x()); }
+double WidgetControl::Top() const { return pixels_to_container(widget()->y()); }
+double WidgetControl::Width() const { return pixels_to_container(widget()->width()); }
+double WidgetControl::Height() const { return pixels_to_container(widget()->height()); }
+void WidgetControl::Left(double v) { Move(v, Top(), Width(), Height()); }
+void WidgetControl::Top(double v) { Move(Left(), v, Width(), Height()); }
+void WidgetControl::Width(double v) { Move(Left(), Top(), v, Height()); }
+void WidgetControl::Height(double v) { Move(Left(), Top(), Width(), v); }
+
+void WidgetControl::Move(double left, double top, double width, double height) {
+    QWidget* w = widget();
+    const auto px = [this](double v) { return static_cast<int>(std::lround(container_to_pixels(v))); };
+    w->setGeometry(px(left), px(top), width < 0 ? w->width() : std::max(0, px(width)),
+                   height < 0 ? w->height() : std::max(0, px(height)));
+}
+
+uint32_t WidgetControl::ForeColor() const {
+    ensure_loaded();
+    return fore_;
+}
+
+void WidgetControl::ForeColor(uint32_t c) {
+    QWidget* w = widget();
+    fore_ = c & 0xFFFFFF;
+    QPalette p = w->palette();
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) p.setColor(role, qcolor(c));
+    w->setPalette(p);
+}
+
+uint32_t WidgetControl::BackColor() const {
+    QWidget* w = widget();
+    if (back_set_) return back_;
+    const QColor c = w->palette().color(QPalette::Window);
+    return static_cast<uint32_t>(c.red() | (c.green() << 8) | (c.blue() << 16));
+}
+
+void WidgetControl::BackColor(uint32_t c) {
+    QWidget* w = widget();
+    back_ = c & 0xFFFFFF;
+    back_set_ = true;
+    QPalette p = w->palette();
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) p.setColor(role, qcolor(c));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+std::string WidgetControl::ToolTipText() const { return widget()->toolTip().toStdString(); }
+void WidgetControl::ToolTipText(const std::string& t) { widget()->setToolTip(qs(t)); }
+std::string WidgetControl::FontName() const { return widget()->font().family().toStdString(); }
+void WidgetControl::FontName(const std::string& name) {
+    QFont f = widget()->font();
+    f.setFamily(qs(gdi::MapFontFamily(name)));
+    w_->setFont(f);
+}
+double WidgetControl::FontSize() const { return widget()->font().pointSizeF(); }
+void WidgetControl::FontSize(double points) {
+    QFont f = widget()->font();
+    f.setPointSizeF(points > 0 ? points : 8.25);
+    w_->setFont(f);
+}
+bool WidgetControl::FontBold() const { return widget()->font().bold(); }
+void WidgetControl::FontBold(bool b) {
+    QFont f = widget()->font();
+    f.setBold(b);
+    w_->setFont(f);
+}
+void WidgetControl::SetFocus() { widget()->setFocus(); }
+void WidgetControl::Refresh() { widget()->update(); }
+hwnd_t WidgetControl::hWnd() const { return reinterpret_cast<hwnd_t>(widget()); }
+
+void WidgetControl::Container(WidgetControl& container) {
+    QWidget* w = widget();
+    QWidget* inside = container.widget();
+    const double l = Left(), t = Top(), wd = Width(), h = Height();
+    w->setParent(inside);
+    container_ = &container;
+    Move(l, t, wd, h);
+    w->show();
+}
+
+// ---- Label ----
+
+QWidget* Label::make_widget(QWidget* parent) {
+    auto* l = new QLabel(parent);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setWordWrap(true);
+    return l;
+}
+std::string Label::Caption() const { return static_cast<QLabel*>(widget())->text().toStdString(); }
+void Label::Caption(const std::string& t) { static_cast<QLabel*>(widget())->setText(qs(t)); }
+void Label::Alignment(int32_t a) {
+    const Qt::Alignment h = a == 1 ? Qt::AlignRight : a == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
+    static_cast<QLabel*>(widget())->setAlignment(h | Qt::AlignTop);
+}
+void Label::WordWrap(bool on) { static_cast<QLabel*>(widget())->setWordWrap(on); }
+
+// ---- CommandButton ----
+
+QWidget* CommandButton::make_widget(QWidget* parent) {
+    auto* b = new QPushButton(parent);
+    b->setAutoDefault(false);
+    QObject::connect(b, &QPushButton::clicked, b, [this] {
+        if (Click) Click();
+    });
+    return b;
+}
+std::string CommandButton::Caption() const { return static_cast<QPushButton*>(widget())->text().toStdString(); }
+void CommandButton::Caption(const std::string& t) { static_cast<QPushButton*>(widget())->setText(qs(t)); }
+void CommandButton::Value(bool pressed) {
+    auto* b = static_cast<QPushButton*>(widget());
+    if (pressed) b->click();
+}
+
+// ---- CheckBox ----
+
+QWidget* CheckBox::make_widget(QWidget* parent) {
+    auto* b = new QCheckBox(parent);
+    // Every change of value raises Click, from the operator or from code, as in the original.
+    QObject::connect(b, &QCheckBox::stateChanged, b, [this] {
+        if (Click) Click();
+    });
+    return b;
+}
+std::string CheckBox::Caption() const { return static_cast<QCheckBox*>(widget())->text().toStdString(); }
+void CheckBox::Caption(const std::string& t) { static_cast<QCheckBox*>(widget())->setText(qs(t)); }
+int32_t CheckBox::Value() const {
+    switch (static_cast<QCheckBox*>(widget())->checkState()) {
+    case Qt::Checked: return vbChecked;
+    case Qt::PartiallyChecked: return vbGrayed;
+    default: return vbUnchecked;
+    }
+}
+void CheckBox::Value(int32_t v) {
+    if (v < vbUnchecked || v > vbGrayed) vb::Raise(vb::errInvalidPropertyValue);
+    static_cast<QCheckBox*>(widget())->setCheckState(v == vbChecked  ? Qt::Checked
+                                                     : v == vbGrayed ? Qt::PartiallyChecked
+                                                                     : Qt::Unchecked);
+}
+
+// ---- OptionButton ----
+
+QWidget* OptionButton::make_widget(QWidget* parent) {
+    auto* b = new QRadioButton(parent);
+    QObject::connect(b, &QRadioButton::toggled, b, [this](bool on) {
+        if (on && Click) Click();
+    });
+    return b;
+}
+std::string OptionButton::Caption() const { return static_cast<QRadioButton*>(widget())->text().toStdString(); }
+void OptionButton::Caption(const std::string& t) { static_cast<QRadioButton*>(widget())->setText(qs(t)); }
+bool OptionButton::Value() const { return static_cast<QRadioButton*>(widget())->isChecked(); }
+void OptionButton::Value(bool v) { static_cast<QRadioButton*>(widget())->setChecked(v); }
+
+// ---- Frame ----
+
+QWidget* Frame::make_widget(QWidget* parent) { return new QGroupBox(parent); }
+std::string Frame::Caption() const { return static_cast<QGroupBox*>(widget())->title().toStdString(); }
+void Frame::Caption(const std::string& t) { static_cast<QGroupBox*>(widget())->setTitle(qs(t)); }
+
+// ---- TextBox ----
+
+TextBox::TextBox(Form* owner, std::string name, bool multi_line, int32_t index)
+    : WidgetControl(owner, std::move(name), index), multi_line_(multi_line) {}
+
+QWidget* TextBox::make_widget(QWidget* parent) {
+    if (multi_line_) {
+        auto* t = new QPlainTextEdit(parent);
+        t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        QObject::connect(t, &QPlainTextEdit::textChanged, t, [this] {
+            if (Change) Change();
+        });
+        return t;
+    }
+    auto* t = new QLineEdit(parent);
+    QObject::connect(t, &QLineEdit::textChanged, t, [this] {
+        if (Change) Change();
+    });
+    return t;
+}
+
+std::string TextBox::Text() const {
+    QWidget* w = widget();
+    if (multi_line_) return static_cast<QPlainTextEdit*>(w)->toPlainText().toStdString();
+    return static_cast<QLineEdit*>(w)->text().toStdString();
+}
+
+void TextBox::Text(const std::string& t) {
+    QWidget* w = widget();
+    if (multi_line_)
+        static_cast<QPlainTextEdit*>(w)->setPlainText(qs(t));
+    else
+        static_cast<QLineEdit*>(w)->setText(qs(t));
+}
+
+bool TextBox::Locked() const {
+    QWidget* w = widget();
+    return multi_line_ ? static_cast<QPlainTextEdit*>(w)->isReadOnly() : static_cast<QLineEdit*>(w)->isReadOnly();
+}
+
+void TextBox::Locked(bool l) {
+    QWidget* w = widget();
+    if (multi_line_)
+        static_cast<QPlainTextEdit*>(w)->setReadOnly(l);
+    else
+        static_cast<QLineEdit*>(w)->setReadOnly(l);
+}
+
+// ---- ProgressBar ----
+
+QWidget* ProgressBar::make_widget(QWidget* parent) {
+    auto* p = new QProgressBar(parent);
+    p->setTextVisible(false);
+    p->setRange(0, 100);
+    p->setValue(0);
+    return p;
+}
+int32_t ProgressBar::Min() const { return static_cast<QProgressBar*>(widget())->minimum(); }
+void ProgressBar::Min(int32_t v) { static_cast<QProgressBar*>(widget())->setMinimum(v); }
+int32_t ProgressBar::Max() const { return static_cast<QProgressBar*>(widget())->maximum(); }
+void ProgressBar::Max(int32_t v) { static_cast<QProgressBar*>(widget())->setMaximum(v); }
+int32_t ProgressBar::Value() const { return static_cast<QProgressBar*>(widget())->value(); }
+void ProgressBar::Value(int32_t v) {
+    auto* p = static_cast<QProgressBar*>(widget());
+    if (v < p->minimum() || v > p->maximum()) vb::Raise(vb::errInvalidPropertyValue);
+    p->setValue(v);
+}
+
+// ---- Slider ----
+
+Slider::Slider(Form* owner, std::string name, bool vertical, int32_t index)
+    : WidgetControl(owner, std::move(name), index), vertical_(vertical) {}
+
+QWidget* Slider::make_widget(QWidget* parent) {
+    auto* s = new QSlider(vertical_ ? Qt::Vertical : Qt::Horizontal, parent);
+    s->setRange(0, 10);
+    s->setSingleStep(1);
+    s->setPageStep(5);
+    s->setTickPosition(QSlider::TicksBelow);
+    from_code_ = false;
+    QObject::connect(s, &QSlider::valueChanged, s, [this] {
+        if (!from_code_ && Scroll) Scroll();
+        if (Change) Change();
+    });
+    return s;
+}
+int32_t Slider::Min() const { return static_cast<QSlider*>(widget())->minimum(); }
+void Slider::Min(int32_t v) {
+    from_code_ = true;
+    static_cast<QSlider*>(widget())->setMinimum(v);
+    from_code_ = false;
+}
+int32_t Slider::Max() const { return static_cast<QSlider*>(widget())->maximum(); }
+void Slider::Max(int32_t v) {
+    from_code_ = true;
+    static_cast<QSlider*>(widget())->setMaximum(v);
+    from_code_ = false;
+}
+int32_t Slider::Value() const { return static_cast<QSlider*>(widget())->value(); }
+void Slider::Value(int32_t v) {
+    auto* s = static_cast<QSlider*>(widget());
+    if (v < s->minimum() || v > s->maximum()) vb::Raise(vb::errInvalidPropertyValue);
+    from_code_ = true;
+    s->setValue(v);
+    from_code_ = false;
+}
+int32_t Slider::SmallChange() const { return static_cast<QSlider*>(widget())->singleStep(); }
+void Slider::SmallChange(int32_t v) { static_cast<QSlider*>(widget())->setSingleStep(v); }
+int32_t Slider::LargeChange() const { return static_cast<QSlider*>(widget())->pageStep(); }
+void Slider::LargeChange(int32_t v) { static_cast<QSlider*>(widget())->setPageStep(v); }
+
+// ---- Timer ----
+
+void Timer::create(QWidget* client) {
+    auto* t = new QTimer(client);
+    QObject::connect(t, &QTimer::timeout, t, [this] {
+        if (OnTimer) OnTimer();
+    });
+    timer_ = t;
+    enabled_ = true;
+    interval_ = 0;
+    apply();
+}
+
+void Timer::release() {
+    if (auto* t = qobject_cast<QTimer*>(timer_)) {
+        t->stop();
+        t->blockSignals(true);
+    }
+    timer_ = nullptr;
+}
+
+void Timer::apply() {
+    auto* t = qobject_cast<QTimer*>(timer_);
+    if (!t) return;
+    if (enabled_ && interval_ > 0)
+        t->start(interval_);
+    else
+        t->stop();
+}
+
+bool Timer::Enabled() const {
+    ensure_loaded();
+    return enabled_;
+}
+void Timer::Enabled(bool e) {
+    ensure_loaded();
+    enabled_ = e;
+    apply();
+}
+int32_t Timer::Interval() const {
+    ensure_loaded();
+    return interval_;
+}
+void Timer::Interval(int32_t ms) {
+    ensure_loaded();
+    if (ms < 0 || ms > 65535) vb::Raise(vb::errInvalidPropertyValue);
+    interval_ = ms;
+    apply();
+}
+
+// ---- Menu ----
+
+Menu::Menu(Form* owner, std::string name, Menu* parent, std::string caption, int32_t index)
+    : Control(owner, std::move(name), index), parent_(parent), caption_(std::move(caption)) {
+    if (parent_) parent_->has_children_ = true;
+}
+
+void Menu::create(QWidget*) {
+    checked_ = false;
+    enabled_ = visible_ = true;
+    shortcut_.clear();
+    QAction* a = nullptr;
+    QMenu* m = nullptr;
+    QWidget* host = parent_ ? static_cast<QWidget*>(qobject_cast<QMenu*>(parent_->menu_))
+                            : static_cast<QWidget*>(detail::menu_bar_of(*owner_));
+    if (!host) return;
+    if (has_children_) {
+        m = new QMenu(qs(caption_), host);
+        if (auto* bar = qobject_cast<QMenuBar*>(host))
+            bar->addMenu(m);
+        else
+            static_cast<QMenu*>(host)->addMenu(m);
+        a = m->menuAction();
+        // Opening a menu is its click.
+        QObject::connect(m, &QMenu::aboutToShow, m, [this] {
+            if (Click) Click();
+        });
+    } else {
+        a = new QAction(qs(caption_), host);
+        host->addAction(a);
+        a->setSeparator(caption_ == "-");
+        QObject::connect(a, &QAction::triggered, a, [this] {
+            // The original never toggles a check mark by itself; the command does.
+            if (auto* act = qobject_cast<QAction*>(action_)) act->setChecked(checked_);
+            if (Click) Click();
+        });
+    }
+    menu_ = m;
+    action_ = a;
+}
+
+void Menu::release() {
+    if (action_) action_->blockSignals(true);
+    if (menu_) menu_->blockSignals(true);
+    menu_ = nullptr;
+    action_ = nullptr;
+}
+
+std::string Menu::Caption() const {
+    ensure_loaded();
+    return caption_;
+}
+
+void Menu::Caption(const std::string& text) {
+    ensure_loaded();
+    caption_ = text;
+    if (auto* a = qobject_cast<QAction*>(action_)) {
+        a->setText(qs(text));
+        a->setSeparator(!has_children_ && text == "-");
+    }
+}
+
+bool Menu::Checked() const {
+    ensure_loaded();
+    return checked_;
+}
+
+void Menu::Checked(bool c) {
+    ensure_loaded();
+    checked_ = c;
+    if (auto* a = qobject_cast<QAction*>(action_)) {
+        a->setCheckable(c || a->isCheckable());
+        a->setChecked(c);
+    }
+}
+
+bool Menu::Enabled() const {
+    ensure_loaded();
+    return enabled_;
+}
+
+void Menu::Enabled(bool e) {
+    ensure_loaded();
+    enabled_ = e;
+    if (auto* a = qobject_cast<QAction*>(action_)) a->setEnabled(e);
+}
+
+bool Menu::Visible() const {
+    ensure_loaded();
+    return visible_;
+}
+
+void Menu::Visible(bool v) {
+    ensure_loaded();
+    visible_ = v;
+    if (auto* a = qobject_cast<QAction*>(action_)) a->setVisible(v);
+}
+
+void Menu::Shortcut(const std::string& keys) {
+    ensure_loaded();
+    shortcut_ = keys;
+    if (auto* a = qobject_cast<QAction*>(action_)) a->setShortcut(QKeySequence(qs(keys)));
+}
+
+void Menu::Trigger() {
+    ensure_loaded();
+    if (has_children_) {
+        if (Click) Click();
+    } else if (auto* a = qobject_cast<QAction*>(action_)) {
+        if (a->isEnabled()) a->trigger();
+    }
+}
+
+} // namespace forms

@@ -1,0 +1,352 @@
+#include "Form.h"
+
+#include "Controls.h"
+#include "FormsInternal.h"
+#include "Keys.h"
+#include "Picture.h"
+#include "Screen.h"
+
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace forms {
+
+namespace {
+std::vector<Form*>& loaded_forms() {
+    static std::vector<Form*> list;
+    return list;
+}
+QElapsedTimer& suppress_clock() {
+    static QElapsedTimer t;
+    return t;
+}
+} // namespace
+
+namespace detail {
+void suppress_next_activation() { suppress_clock().start(); }
+bool take_activation_suppressed() {
+    // Only an activation that follows the box's closing closely is its echo.
+    if (!suppress_clock().isValid()) return false;
+    const bool hit = suppress_clock().elapsed() < 500;
+    suppress_clock().invalidate();
+    return hit;
+}
+int32_t shift_mask(int m) {
+    int32_t s = 0;
+    if (m & Qt::ShiftModifier) s |= vbShiftMask;
+    if (m & Qt::ControlModifier) s |= vbCtrlMask;
+    if (m & Qt::AltModifier) s |= vbAltMask;
+    return s;
+}
+int32_t button_number(int b) {
+    int32_t n = 0;
+    if (b & Qt::LeftButton) n |= vbLeftButton;
+    if (b & Qt::RightButton) n |= vbRightButton;
+    if (b & Qt::MiddleButton) n |= vbMiddleButton;
+    return n;
+}
+} // namespace detail
+
+// The client area: where controls sit and form-level mouse events arise.
+class ClientWidget : public QWidget {
+public:
+    explicit ClientWidget(FormWindow* w);
+    FormWindow* win;
+    bool pressed = false;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+class FormWindow : public QMainWindow {
+public:
+    explicit FormWindow(Form* f) : form(f) {
+        client = new ClientWidget(this);
+        setCentralWidget(client);
+        setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    ~FormWindow() override {
+        if (modal_loop) modal_loop->quit();
+    }
+    Form* form;
+    ClientWidget* client;
+    QEventLoop* modal_loop = nullptr;
+    int in_event = 0;
+
+protected:
+    bool event(QEvent* e) override {
+        ++in_event;
+        if (form && e->type() == QEvent::WindowActivate) {
+            if (!detail::take_activation_suppressed()) form->Form_Activate();
+        } else if (form && e->type() == QEvent::WindowDeactivate) {
+            form->Form_Deactivate();
+        }
+        const bool r = QMainWindow::event(e);
+        --in_event;
+        return r;
+    }
+    void closeEvent(QCloseEvent* e) override {
+        e->ignore();
+        if (form) form->unload_with(vbFormControlMenu);
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        QMainWindow::resizeEvent(e);
+        if (form) form->Form_Resize();
+    }
+    void hideEvent(QHideEvent* e) override {
+        QMainWindow::hideEvent(e);
+        if (modal_loop && !isVisible()) modal_loop->quit();
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (!form) return;
+        int32_t code = VirtualKeyFromQt(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
+        form->Form_KeyDown(code, detail::shift_mask(static_cast<int>(e->modifiers())));
+    }
+    void keyReleaseEvent(QKeyEvent* e) override {
+        if (!form || e->isAutoRepeat()) return;
+        int32_t code = VirtualKeyFromQt(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
+        form->Form_KeyUp(code, detail::shift_mask(static_cast<int>(e->modifiers())));
+    }
+};
+
+ClientWidget::ClientWidget(FormWindow* w) : QWidget(w), win(w) { setMouseTracking(true); }
+
+void ClientWidget::mousePressEvent(QMouseEvent* e) {
+    pressed = true;
+    if (Form* f = win->form)
+        f->Form_MouseDown(detail::button_number(e->button()), detail::shift_mask(static_cast<int>(e->modifiers())),
+                          static_cast<float>(f->PixelsToScale(e->position().x())),
+                          static_cast<float>(f->PixelsToScale(e->position().y())));
+}
+
+void ClientWidget::mouseMoveEvent(QMouseEvent* e) {
+    if (Form* f = win->form)
+        f->Form_MouseMove(detail::button_number(static_cast<int>(e->buttons())),
+                          detail::shift_mask(static_cast<int>(e->modifiers())),
+                          static_cast<float>(f->PixelsToScale(e->position().x())),
+                          static_cast<float>(f->PixelsToScale(e->position().y())));
+}
+
+void ClientWidget::mouseReleaseEvent(QMouseEvent* e) {
+    Form* f = win->form;
+    if (!f) return;
+    f->Form_MouseUp(detail::button_number(e->button()), detail::shift_mask(static_cast<int>(e->modifiers())),
+                    static_cast<float>(f->PixelsToScale(e->position().x())),
+                    static_cast<float>(f->PixelsToScale(e->position().y())));
+    // The window may have been unloaded by the handler.
+    if (pressed && win->form && rect().contains(e->position().toPoint())) win->form->Form_Click();
+    pressed = false;
+}
+
+QMenuBar* detail::menu_bar_of(Form& f) { return f.window_ ? f.window_->menuBar() : nullptr; }
+
+Form::Form(std::string name) : name_(std::move(name)) {}
+
+Form::~Form() {
+    if (window_) destroy_widgets();
+}
+
+void Form::add_control(Control* c) { controls_.push_back(c); }
+void Form::remove_control(Control* c) { controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end()); }
+
+void Form::ensure_loaded() { Load(); }
+
+void Form::Load() {
+    if (loaded_ || loading_) return;
+    loading_ = true;
+    window_ = new FormWindow(this);
+    window_->setWindowTitle(QString::fromStdString(name_));
+    window_->resize(4800 / kTwipsPerPixel, 3600 / kTwipsPerPixel);
+    // Controls in the order declared: a menu's parent before the menu.
+    const auto controls = controls_;
+    for (Control* c : controls) c->create(window_->client);
+    loaded_ = true;
+    loading_ = false;
+    loaded_forms().push_back(this);
+    Design();
+    Form_Load();
+}
+
+bool Form::Unload() { return unload_with(vbFormCode); }
+
+bool Form::unload_with(int32_t mode) {
+    if (!loaded_) return true;
+    int32_t cancel = 0;
+    Form_QueryUnload(cancel, mode);
+    if (cancel != 0 || !loaded_) return !loaded_;
+    Form_Unload(cancel);
+    if (cancel != 0 || !loaded_) return !loaded_;
+    destroy_widgets();
+    return true;
+}
+
+void Form::destroy_widgets() {
+    if (!window_) return;
+    for (Control* c : controls_) c->release();
+    FormWindow* w = window_;
+    window_ = nullptr;
+    loaded_ = false;
+    auto& list = loaded_forms();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    w->form = nullptr;
+    w->hide();
+    // Inside one of the window's own events (its close box) it must outlive the event.
+    if (w->in_event > 0)
+        w->deleteLater();
+    else
+        delete w;
+}
+
+FormWindow* Form::window() {
+    ensure_loaded();
+    return window_;
+}
+
+QWidget* Form::client() { return window()->client; }
+
+void Form::Show(int32_t modal) {
+    ensure_loaded();
+    if (!window_) return;
+    if (modal == vbModal) {
+        window_->setWindowModality(Qt::ApplicationModal);
+        window_->show();
+        window_->raise();
+        QEventLoop loop;
+        QPointer<FormWindow> w = window_;
+        w->modal_loop = &loop;
+        loop.exec();
+        if (w) {
+            w->modal_loop = nullptr;
+            w->setWindowModality(Qt::NonModal);
+        }
+        return;
+    }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void Form::Hide() {
+    ensure_loaded();
+    if (window_) window_->hide();
+}
+
+bool Form::Visible() { return window() && window_->isVisible(); }
+void Form::Visible(bool v) {
+    if (v)
+        Show();
+    else
+        Hide();
+}
+
+std::string Form::Caption() { return window()->windowTitle().toStdString(); }
+void Form::Caption(const std::string& text) { window()->setWindowTitle(QString::fromStdString(text)); }
+bool Form::Enabled() { return window()->isEnabled(); }
+void Form::Enabled(bool e) { window()->setEnabled(e); }
+
+int32_t Form::Left() { return window()->frameGeometry().x() * kTwipsPerPixel; }
+int32_t Form::Top() { return window()->frameGeometry().y() * kTwipsPerPixel; }
+int32_t Form::Width() { return window()->frameGeometry().width() * kTwipsPerPixel; }
+int32_t Form::Height() { return window()->frameGeometry().height() * kTwipsPerPixel; }
+
+void Form::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
+    FormWindow* w = window();
+    w->move(left / kTwipsPerPixel, top / kTwipsPerPixel);
+    // Width and height are outer sizes; Qt sizes the inside.
+    const int fw = w->frameGeometry().width() - w->width();
+    const int fh = w->frameGeometry().height() - w->height();
+    w->resize(std::max(1, width / kTwipsPerPixel - fw), std::max(1, height / kTwipsPerPixel - fh));
+}
+
+void Form::Left(int32_t v) { Move(v, Top(), Width(), Height()); }
+void Form::Top(int32_t v) { Move(Left(), v, Width(), Height()); }
+void Form::Width(int32_t v) { Move(Left(), Top(), v, Height()); }
+void Form::Height(int32_t v) { Move(Left(), Top(), Width(), v); }
+
+double Form::PixelsToScale(double px) { return scale_mode_ == vbPixels ? px : px * kTwipsPerPixel; }
+int Form::ScaleToPixels(double v) {
+    return static_cast<int>(std::lround(scale_mode_ == vbPixels ? v : v / kTwipsPerPixel));
+}
+
+double Form::ScaleWidth() { return PixelsToScale(client()->width()); }
+double Form::ScaleHeight() { return PixelsToScale(client()->height()); }
+int32_t Form::ScaleMode() {
+    ensure_loaded();
+    return scale_mode_;
+}
+void Form::ScaleMode(int32_t mode) {
+    ensure_loaded();
+    scale_mode_ = mode == vbPixels ? vbPixels : vbTwips;
+}
+
+int32_t Form::WindowState() {
+    const auto s = window()->windowState();
+    if (s & Qt::WindowMinimized) return vbMinimized;
+    if (s & Qt::WindowMaximized) return vbMaximized;
+    return vbNormal;
+}
+
+void Form::WindowState(int32_t state) {
+    FormWindow* w = window();
+    w->setWindowState(state == vbMinimized   ? Qt::WindowMinimized
+                      : state == vbMaximized ? Qt::WindowMaximized
+                                             : Qt::WindowNoState);
+}
+
+uint32_t Form::BackColor() {
+    const QColor c = client()->palette().color(QPalette::Window);
+    return static_cast<uint32_t>(c.red() | (c.green() << 8) | (c.blue() << 16));
+}
+
+void Form::BackColor(uint32_t color) {
+    QWidget* c = client();
+    QPalette p = c->palette();
+    p.setColor(QPalette::Window, QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    c->setPalette(p);
+    c->setAutoFillBackground(true);
+}
+
+hwnd_t Form::hWnd() { return reinterpret_cast<hwnd_t>(window()); }
+
+Form* Form::FromHandle(hwnd_t h) {
+    for (Form* f : loaded_forms())
+        if (reinterpret_cast<hwnd_t>(f->window_) == h) return f;
+    return nullptr;
+}
+
+void Form::TopMost(bool on) {
+    FormWindow* w = window();
+    const bool shown = w->isVisible();
+    w->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Changing the flags hides the window; put it back as it was.
+    if (shown) w->show();
+}
+
+void Form::SetFocus() {
+    window()->activateWindow();
+    window_->setFocus();
+}
+
+void Form::Refresh() { window()->repaint(); }
+
+void Form::PopupMenu(Menu& menu) {
+    ensure_loaded();
+    if (auto* m = qobject_cast<QMenu*>(menu.menu_)) m->exec(QCursor::pos());
+}
+
+Picture Form::Grab() { return Picture::FromImage(window()->grab().toImage()); }
+
+std::vector<Form*> Forms() { return loaded_forms(); }
+
+} // namespace forms

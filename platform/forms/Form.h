@@ -1,0 +1,164 @@
+#pragma once
+// Windows as the system's code knows them. A window class derives from Form,
+// declares its controls as members and its event procedures as overrides.
+// Its program-wide accessor, a function named as the window, returns the one
+// instance (see Instance()). Creating the instance loads nothing; touching
+// Visible, Caption, the size, a control or any other built-in property loads
+// the window: its widgets are built, Design() places the controls, then
+// Form_Load runs. Unload runs Form_QueryUnload and Form_Unload, destroys the
+// widgets and keeps the instance with its plain member variables.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QWidget;
+class QMenuBar;
+
+namespace forms {
+class Form;
+namespace detail {
+QMenuBar* menu_bar_of(Form& form);
+}
+} // namespace forms
+
+namespace forms {
+
+class Control;
+class Menu;
+class Picture;
+class FormWindow;
+class ClientWidget;
+
+enum WindowStates : int32_t { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
+enum ShowModes : int32_t { vbModeless = 0, vbModal = 1 };
+enum QueryUnloadModes : int32_t { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2, vbAppTaskManager = 3 };
+enum MouseButtons : int32_t { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
+enum ShiftMasks : int32_t { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
+enum ScaleModes : int32_t { vbTwips = 1, vbPixels = 3 };
+
+// Window handles as the program passes them around: an opaque number.
+using hwnd_t = std::intptr_t;
+
+class Form {
+public:
+    explicit Form(std::string name);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    // The window's name as the program knows it ("QFN_error_form").
+    const std::string& Name() const { return name_; }
+    bool IsLoaded() const { return loaded_; }
+
+    // Builds the widgets and runs Form_Load; nothing when already loaded or loading.
+    void Load();
+    // Asks Form_QueryUnload and Form_Unload (with vbFormCode); returns false
+    // when one of them cancelled. Nothing happens when not loaded.
+    bool Unload();
+    // Loads when needed and shows; vbModal returns once the window is hidden or unloaded.
+    void Show(int32_t modal = vbModeless);
+    void Hide();
+
+    bool Visible();
+    void Visible(bool v);
+    std::string Caption();
+    void Caption(const std::string& text);
+    bool Enabled();
+    void Enabled(bool e);
+    // Outer position and size in twips.
+    int32_t Left();
+    int32_t Top();
+    int32_t Width();
+    int32_t Height();
+    void Left(int32_t v);
+    void Top(int32_t v);
+    void Width(int32_t v);
+    void Height(int32_t v);
+    void Move(int32_t left, int32_t top, int32_t width, int32_t height);
+    // Inner size in the window's scale (twips unless ScaleMode says pixels).
+    double ScaleWidth();
+    double ScaleHeight();
+    int32_t ScaleMode();
+    void ScaleMode(int32_t mode);
+    int32_t WindowState();
+    void WindowState(int32_t state);
+    uint32_t BackColor();
+    void BackColor(uint32_t color);
+    hwnd_t hWnd();
+    // Keeps the window above all windows that are not top-most.
+    void TopMost(bool on);
+    void SetFocus();
+    void Refresh();
+    // Shows a menu of this window at the mouse pointer and returns when it closes.
+    void PopupMenu(Menu& menu);
+    // What the window shows now, for pictures of it.
+    Picture Grab();
+
+    // Scale conversions of this window (pixels <-> its scale).
+    double PixelsToScale(double px);
+    int ScaleToPixels(double v);
+
+    // The window of a handle among the loaded windows; nullptr when none.
+    static Form* FromHandle(hwnd_t h);
+
+protected:
+    // Places and sets up the controls; runs right after the widgets exist.
+    virtual void Design() {}
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Deactivate() {}
+    // Set Cancel to a non-zero value to keep the window.
+    virtual void Form_QueryUnload(int32_t& Cancel, int32_t UnloadMode) {
+        (void)Cancel;
+        (void)UnloadMode;
+    }
+    virtual void Form_Unload(int32_t& Cancel) { (void)Cancel; }
+    virtual void Form_Resize() {}
+    virtual void Form_Click() {}
+    virtual void Form_MouseDown(int32_t Button, int32_t Shift, float X, float Y) { (void)Button, (void)Shift, (void)X, (void)Y; }
+    virtual void Form_MouseMove(int32_t Button, int32_t Shift, float X, float Y) { (void)Button, (void)Shift, (void)X, (void)Y; }
+    virtual void Form_MouseUp(int32_t Button, int32_t Shift, float X, float Y) { (void)Button, (void)Shift, (void)X, (void)Y; }
+    // KeyCode is a virtual key code.
+    virtual void Form_KeyDown(int32_t& KeyCode, int32_t Shift) { (void)KeyCode, (void)Shift; }
+    virtual void Form_KeyUp(int32_t& KeyCode, int32_t Shift) { (void)KeyCode, (void)Shift; }
+
+    // Loads when needed; every built-in property starts with it.
+    void ensure_loaded();
+
+private:
+    friend class Control;
+    friend class Menu;
+    friend class FormWindow;
+    friend class ClientWidget;
+    friend QMenuBar* detail::menu_bar_of(Form&);
+    void add_control(Control* c);
+    void remove_control(Control* c);
+    // The client widget controls are placed on (loads first).
+    QWidget* client();
+    FormWindow* window();
+    // Runs the unload events; on success destroys the widgets.
+    bool unload_with(int32_t mode);
+    void destroy_widgets();
+
+    std::string name_;
+    bool loaded_ = false;
+    bool loading_ = false;
+    int32_t scale_mode_ = vbTwips;
+    FormWindow* window_ = nullptr;
+    std::vector<Control*> controls_;
+};
+
+// The loaded windows, in the order they were loaded.
+std::vector<Form*> Forms();
+
+// The one instance of a window class, created at first use and never
+// destroyed; the accessor of a window is a function named as the window
+// returning Instance<ItsClass>(). Creating it loads nothing, so the accessor
+// may be called again while the window loads.
+template <class F> F& Instance() {
+    static F* instance = new F();
+    return *instance;
+}
+
+} // namespace forms

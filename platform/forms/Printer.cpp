@@ -1,0 +1,198 @@
+#include "Printer.h"
+
+#include "Gdi.h"
+#include "VbError.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace forms {
+
+namespace {
+std::string pdf_path() {
+    const char* p = std::getenv("TIDEWICK_PRINTER_PDF");
+    return p && *p ? p : std::string();
+}
+} // namespace
+
+struct PrinterObject::Impl {
+    std::unique_ptr<QPrinter> printer;
+    std::unique_ptr<QPainter> painter;
+    double x = 0, y = 0;
+    double font_size = 8.25;
+    bool bold = false;
+    std::string font_name = "Arial";
+    int32_t orientation = 1;
+
+    // The printer of this job, made on first use.
+    QPrinter& device() {
+        if (printer) return *printer;
+        const std::string pdf = pdf_path();
+        if (!pdf.empty()) {
+            printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(QString::fromStdString(pdf));
+            printer->setPageSize(QPageSize(QPageSize::A4));
+        } else {
+            QPrinterInfo info = QPrinterInfo::defaultPrinter();
+            if (info.isNull() && !QPrinterInfo::availablePrinters().isEmpty())
+                info = QPrinterInfo::availablePrinters().first();
+            if (info.isNull()) vb::Raise(482, "Printer error");
+            printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        }
+        printer->setFullPage(false);
+        printer->setPageOrientation(orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+        return *printer;
+    }
+    double dpi() { return device().resolution(); }
+    double to_dev(double twips) { return twips * dpi() / 1440.0; }
+    double to_twips(double dev) { return dev * 1440.0 / dpi(); }
+    QFont font() {
+        QFont f(QString::fromStdString(gdi::MapFontFamily(font_name)));
+        f.setPointSizeF(font_size);
+        f.setBold(bold);
+        return f;
+    }
+    QPainter& paint() {
+        if (!painter) {
+            QPrinter& p = device();
+            painter = std::make_unique<QPainter>();
+            if (!painter->begin(&p)) {
+                painter.reset();
+                vb::Raise(482, "Printer error");
+            }
+        }
+        painter->setFont(font());
+        return *painter;
+    }
+    QFontMetricsF metrics() { return QFontMetricsF(font(), &device()); }
+};
+
+PrinterObject::PrinterObject() : d_(std::make_unique<Impl>()) {}
+PrinterObject::~PrinterObject() = default;
+
+double PrinterObject::CurrentX() const { return d_->x; }
+double PrinterObject::CurrentY() const { return d_->y; }
+void PrinterObject::CurrentX(double t) { d_->x = t; }
+void PrinterObject::CurrentY(double t) { d_->y = t; }
+double PrinterObject::FontSize() const { return d_->font_size; }
+void PrinterObject::FontSize(double p) { d_->font_size = p > 0 ? p : 8.25; }
+bool PrinterObject::FontBold() const { return d_->bold; }
+void PrinterObject::FontBold(bool b) { d_->bold = b; }
+std::string PrinterObject::FontName() const { return d_->font_name; }
+void PrinterObject::FontName(const std::string& n) { d_->font_name = n; }
+
+void PrinterObject::Print(const std::string& text, bool new_line) {
+    QPainter& p = d_->paint();
+    const QFontMetricsF fm = d_->metrics();
+    const QStringList lines = QString::fromStdString(text).split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = QString(lines[i]).remove('\r');
+        p.drawText(QPointF(d_->to_dev(d_->x), d_->to_dev(d_->y) + fm.ascent()), line);
+        const bool last = i + 1 == lines.size();
+        if (last && !new_line) {
+            d_->x += d_->to_twips(fm.horizontalAdvance(line));
+        } else {
+            d_->x = 0;
+            d_->y += d_->to_twips(fm.height());
+        }
+    }
+}
+
+double PrinterObject::TextWidth(const std::string& text) {
+    const QFontMetricsF fm = d_->metrics();
+    double widest = 0;
+    for (const QString& line : QString::fromStdString(text).split('\n'))
+        widest = std::max(widest, fm.horizontalAdvance(QString(line).remove('\r')));
+    return d_->to_twips(widest);
+}
+
+double PrinterObject::TextHeight(const std::string& text) {
+    const auto lines = QString::fromStdString(text).split('\n').size();
+    return d_->to_twips(d_->metrics().height() * static_cast<double>(lines));
+}
+
+void PrinterObject::Line(double x1, double y1, double x2, double y2, uint32_t color, int32_t box) {
+    QPainter& p = d_->paint();
+    const QColor c(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    const QRectF r(QPointF(d_->to_dev(std::min(x1, x2)), d_->to_dev(std::min(y1, y2))),
+                   QPointF(d_->to_dev(std::max(x1, x2)), d_->to_dev(std::max(y1, y2))));
+    if (box == 2) {
+        p.fillRect(r, c);
+    } else {
+        p.setPen(QPen(c, 0));
+        p.setBrush(Qt::NoBrush);
+        if (box == 1)
+            p.drawRect(r);
+        else
+            p.drawLine(QPointF(d_->to_dev(x1), d_->to_dev(y1)), QPointF(d_->to_dev(x2), d_->to_dev(y2)));
+    }
+    d_->x = x2;
+    d_->y = y2;
+}
+
+void PrinterObject::PaintPicture(const Picture& picture, double x, double y, double w, double h) {
+    if (picture.IsNull()) return;
+    QPainter& p = d_->paint();
+    p.drawImage(QRectF(d_->to_dev(x), d_->to_dev(y), d_->to_dev(w), d_->to_dev(h)), picture.image());
+}
+
+void PrinterObject::NewPage() {
+    d_->paint();
+    d_->device().newPage();
+    d_->x = d_->y = 0;
+}
+
+void PrinterObject::EndDoc() {
+    if (d_->painter) d_->painter->end();
+    d_->painter.reset();
+    d_->printer.reset();
+    d_->x = d_->y = 0;
+}
+
+void PrinterObject::KillDoc() {
+    if (d_->painter) {
+        d_->device().abort();
+        d_->painter->end();
+    }
+    d_->painter.reset();
+    d_->printer.reset();
+    d_->x = d_->y = 0;
+}
+
+double PrinterObject::Width() {
+    return d_->device().pageLayout().fullRectPoints().width() * 20.0;
+}
+double PrinterObject::Height() {
+    return d_->device().pageLayout().fullRectPoints().height() * 20.0;
+}
+double PrinterObject::ScaleWidth() { return d_->to_twips(d_->device().pageRect(QPrinter::DevicePixel).width()); }
+double PrinterObject::ScaleHeight() { return d_->to_twips(d_->device().pageRect(QPrinter::DevicePixel).height()); }
+int32_t PrinterObject::Orientation() const { return d_->orientation; }
+void PrinterObject::Orientation(int32_t o) {
+    d_->orientation = o == 2 ? 2 : 1;
+    if (d_->printer && !d_->painter)
+        d_->printer->setPageOrientation(o == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+std::string PrinterObject::DeviceName() {
+    if (!pdf_path().empty()) return "PDF";
+    return d_->device().printerName().toStdString();
+}
+
+PrinterObject& Printer() {
+    static PrinterObject printer;
+    return printer;
+}
+
+int32_t Printers_Count() {
+    if (!pdf_path().empty()) return 1;
+    return static_cast<int32_t>(QPrinterInfo::availablePrinters().size());
+}
+
+} // namespace forms

@@ -1,0 +1,626 @@
+#include "Gdi.h"
+#include "GdiQt.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace gdi {
+
+class GdiObject {
+public:
+    enum class Kind { Pen, Brush, Font, Bitmap };
+    explicit GdiObject(Kind k) : kind(k) {}
+    Kind kind;
+    bool stock = false;
+    int selected = 0; // DCs that hold it selected
+
+    // Pen and brush.
+    int32_t style = PS_SOLID;
+    int32_t width = 1;
+    COLORREF color = 0;
+    int32_t hatch = -1; // -1 solid brush
+    bool null_brush = false;
+
+    // Font.
+    QFont font;
+    int32_t escapement = 0;
+
+    // Bitmap: its own memory, wrapped by `image` (never copied, so drawing
+    // into the image writes that memory).
+    std::vector<uint8_t> memory;
+    QImage image;
+    bool bottom_up = false;
+};
+
+class DeviceContext {
+public:
+    HGDIOBJ pen = nullptr;
+    HGDIOBJ brush = nullptr;
+    HGDIOBJ font = nullptr;
+    HGDIOBJ bitmap = nullptr;
+    std::unique_ptr<GdiObject> own_bitmap; // the 1 x 1 bitmap a memory DC starts with
+    QImage* external = nullptr;
+    int32_t bk_mode = OPAQUE;
+    COLORREF bk_color = RGB(255, 255, 255);
+    COLORREF text_color = 0;
+    int32_t stretch_mode = BLACKONWHITE;
+    POINT pos;
+};
+
+namespace {
+
+std::set<const DeviceContext*> live_dcs;
+std::set<const GdiObject*> live_objects;
+
+bool valid(HDC dc) { return dc && live_dcs.count(dc); }
+bool valid(HGDIOBJ o) { return o && live_objects.count(o); }
+
+QColor qcolor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+// Pixels travel inside this file as Qt's 0x00RRGGBB.
+uint32_t to_rgb(COLORREF c) {
+    return (static_cast<uint32_t>(GetRValue(c)) << 16) | (static_cast<uint32_t>(GetGValue(c)) << 8) |
+           static_cast<uint32_t>(GetBValue(c));
+}
+COLORREF to_colorref(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+// One surface in picture coordinates: y counts from the top of the picture,
+// whatever the row order in memory.
+struct Surface {
+    QImage* img = nullptr;
+    bool bottom_up = false;
+    int w = 0, h = 0;
+
+    explicit Surface(HDC dc) {
+        if (!valid(dc)) return;
+        if (dc->external) {
+            img = dc->external;
+        } else if (dc->bitmap) {
+            img = &dc->bitmap->image;
+            bottom_up = dc->bitmap->bottom_up;
+        }
+        if (img && !img->isNull()) {
+            w = img->width();
+            h = img->height();
+        } else {
+            img = nullptr;
+        }
+    }
+    bool ok() const { return img != nullptr; }
+    bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h; }
+    uchar* row(int y) const { return img->scanLine(bottom_up ? h - 1 - y : y); }
+    bool packed24() const { return img->format() == QImage::Format_BGR888; }
+    uint32_t get(int x, int y) const {
+        const uchar* r = row(y);
+        if (packed24()) {
+            const uchar* p = r + 3 * x;
+            return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+        }
+        return reinterpret_cast<const uint32_t*>(r)[x] & 0xFFFFFF;
+    }
+    void set(int x, int y, uint32_t rgb) const {
+        uchar* r = row(y);
+        if (packed24()) {
+            uchar* p = r + 3 * x;
+            p[0] = static_cast<uchar>(rgb);
+            p[1] = static_cast<uchar>(rgb >> 8);
+            p[2] = static_cast<uchar>(rgb >> 16);
+            return;
+        }
+        reinterpret_cast<uint32_t*>(r)[x] = 0xFF000000u | rgb;
+    }
+};
+
+// A painter whose coordinates are picture coordinates, also on bottom-up memory.
+struct Painter {
+    QPainter p;
+    explicit Painter(const Surface& s) : p(s.img) {
+        p.setRenderHint(QPainter::Antialiasing, false);
+        if (s.bottom_up) {
+            p.translate(0, s.h);
+            p.scale(1, -1);
+        }
+    }
+};
+
+uint32_t apply_rop(uint32_t rop, uint32_t s, uint32_t d) {
+    switch (rop) {
+    case SRCCOPY: return s;
+    case SRCPAINT: return s | d;
+    case SRCAND: return s & d;
+    case SRCINVERT: return s ^ d;
+    case SRCERASE: return s & ~d;
+    case NOTSRCCOPY: return ~s;
+    case NOTSRCERASE: return ~(s | d);
+    case MERGEPAINT: return ~s | d;
+    case DSTINVERT: return ~d;
+    case BLACKNESS: return 0;
+    case WHITENESS: return 0xFFFFFF;
+    default: return s;
+    }
+}
+
+bool rop_needs_source(uint32_t rop) { return rop != DSTINVERT && rop != BLACKNESS && rop != WHITENESS; }
+
+// Copies a top-down 32-bit picture into the surface at x, y with a raster
+// operation, clipped to the surface.
+void blit(const Surface& d, int x, int y, const QImage& pic, uint32_t rop) {
+    for (int py = 0; py < pic.height(); ++py) {
+        const int dy = y + py;
+        if (dy < 0 || dy >= d.h) continue;
+        const auto* src = reinterpret_cast<const uint32_t*>(pic.constScanLine(py));
+        for (int px = 0; px < pic.width(); ++px) {
+            const int dx = x + px;
+            if (dx < 0 || dx >= d.w) continue;
+            d.set(dx, dy, apply_rop(rop, src[px] & 0xFFFFFF, d.get(dx, dy)) & 0xFFFFFF);
+        }
+    }
+}
+
+// A rectangle of a surface as a top-down 32-bit picture; pixels outside the
+// surface come out black.
+QImage cut(const Surface& s, int x, int y, int w, int h) {
+    QImage out(std::max(w, 0), std::max(h, 0), QImage::Format_RGB32);
+    out.fill(Qt::black);
+    for (int py = 0; py < out.height(); ++py) {
+        auto* dst = reinterpret_cast<uint32_t*>(out.scanLine(py));
+        for (int px = 0; px < out.width(); ++px)
+            if (s.inside(x + px, y + py)) dst[px] = 0xFF000000u | s.get(x + px, y + py);
+    }
+    return out;
+}
+
+GdiObject* make(GdiObject::Kind k) {
+    auto* o = new GdiObject(k);
+    live_objects.insert(o);
+    return o;
+}
+
+std::string lower(std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+GdiObject* stock(int32_t which) {
+    static std::array<GdiObject*, 18> objects{};
+    if (which < 0 || which >= static_cast<int32_t>(objects.size())) return nullptr;
+    if (objects[static_cast<size_t>(which)]) return objects[static_cast<size_t>(which)];
+    GdiObject* o = nullptr;
+    switch (which) {
+    case WHITE_BRUSH: case LTGRAY_BRUSH: case GRAY_BRUSH: case DKGRAY_BRUSH: case BLACK_BRUSH: {
+        static const COLORREF shades[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128),
+                                          RGB(64, 64, 64), RGB(0, 0, 0)};
+        o = make(GdiObject::Kind::Brush);
+        o->color = shades[which];
+        break;
+    }
+    case NULL_BRUSH:
+        o = make(GdiObject::Kind::Brush);
+        o->null_brush = true;
+        break;
+    case WHITE_PEN: case BLACK_PEN: case NULL_PEN:
+        o = make(GdiObject::Kind::Pen);
+        o->color = which == WHITE_PEN ? RGB(255, 255, 255) : 0;
+        o->style = which == NULL_PEN ? PS_NULL : PS_SOLID;
+        break;
+    case SYSTEM_FONT: case DEFAULT_GUI_FONT:
+        o = make(GdiObject::Kind::Font);
+        o->font = FontFor("MS Sans Serif", which == SYSTEM_FONT ? 16 : 11, which == SYSTEM_FONT ? FW_BOLD : FW_NORMAL,
+                          false);
+        break;
+    default: return nullptr;
+    }
+    o->stock = true;
+    objects[static_cast<size_t>(which)] = o;
+    return o;
+}
+
+void select_into(HGDIOBJ& slot, HGDIOBJ o) {
+    if (slot) --slot->selected;
+    slot = o;
+    if (o) ++o->selected;
+}
+
+HDC make_dc() {
+    auto* dc = new DeviceContext;
+    live_dcs.insert(dc);
+    select_into(dc->pen, stock(BLACK_PEN));
+    select_into(dc->brush, stock(WHITE_BRUSH));
+    select_into(dc->font, stock(SYSTEM_FONT));
+    return dc;
+}
+
+QBrush qbrush(const GdiObject* b, const DeviceContext* dc) {
+    (void)dc;
+    if (!b || b->null_brush) return Qt::NoBrush;
+    if (b->hatch < 0) return QBrush(qcolor(b->color));
+    static const Qt::BrushStyle styles[] = {Qt::HorPattern,   Qt::VerPattern,  Qt::BDiagPattern,
+                                            Qt::FDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+    const int h = std::clamp(b->hatch, 0, 5);
+    return QBrush(qcolor(b->color), styles[h]);
+}
+
+// Fills the inside of a shape: opaque background behind a hatch first.
+void fill_rect(QPainter& p, const QRect& r, const GdiObject* brush, const DeviceContext* dc) {
+    if (!brush || brush->null_brush || r.width() <= 0 || r.height() <= 0) return;
+    if (brush->hatch >= 0 && dc->bk_mode == OPAQUE) p.fillRect(r, qcolor(dc->bk_color));
+    p.fillRect(r, qbrush(brush, dc));
+}
+
+QPen qpen(const GdiObject* pen) {
+    if (!pen || pen->style == PS_NULL) return Qt::NoPen;
+    static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
+                                          Qt::DashDotDotLine};
+    QPen q(qcolor(pen->color));
+    q.setWidth(std::max(pen->width, 1));
+    q.setStyle(styles[std::clamp(pen->style, 0, 4)]);
+    return q;
+}
+
+} // namespace
+
+std::string MapFontFamily(const std::string& face) {
+    const std::string f = lower(face);
+    if (f == "arial" || f == "ms sans serif" || f == "microsoft sans serif" || f == "tahoma" || f == "verdana" ||
+        f == "ms shell dlg")
+        return "Liberation Sans";
+    if (f == "courier new" || f == "courier" || f == "lucida console") return "Liberation Mono";
+    if (f == "times new roman" || f == "times") return "Liberation Serif";
+    return face;
+}
+
+QFont FontFor(const std::string& face, int32_t pixel_height, int32_t weight, bool italic) {
+    QFont f(QString::fromStdString(MapFontFamily(face.empty() ? "MS Sans Serif" : face)));
+    f.setPixelSize(std::max(pixel_height, 1));
+    f.setWeight(static_cast<QFont::Weight>(std::clamp(weight <= 0 ? 400 : weight, 100, 900)));
+    f.setItalic(italic);
+    f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+HDC CreateCompatibleDC(HDC) {
+    HDC dc = make_dc();
+    dc->own_bitmap = std::make_unique<GdiObject>(GdiObject::Kind::Bitmap);
+    dc->own_bitmap->image = QImage(1, 1, QImage::Format_RGB32);
+    dc->own_bitmap->image.fill(Qt::black);
+    dc->bitmap = dc->own_bitmap.get();
+    return dc;
+}
+
+HDC CreateDCForImage(QImage* surface) {
+    HDC dc = make_dc();
+    dc->external = surface;
+    return dc;
+}
+
+bool DeleteDC(HDC dc) {
+    if (!valid(dc)) return false;
+    select_into(dc->pen, nullptr);
+    select_into(dc->brush, nullptr);
+    select_into(dc->font, nullptr);
+    if (dc->bitmap != dc->own_bitmap.get()) select_into(dc->bitmap, nullptr);
+    live_dcs.erase(dc);
+    delete dc;
+    return true;
+}
+
+HPEN CreatePen(int32_t style, int32_t width, COLORREF color) {
+    GdiObject* o = make(GdiObject::Kind::Pen);
+    o->style = style;
+    o->width = width;
+    o->color = color;
+    return o;
+}
+
+HBRUSH CreateSolidBrush(COLORREF color) {
+    GdiObject* o = make(GdiObject::Kind::Brush);
+    o->color = color;
+    return o;
+}
+
+HBRUSH CreateHatchBrush(int32_t hatch, COLORREF color) {
+    GdiObject* o = make(GdiObject::Kind::Brush);
+    o->color = color;
+    o->hatch = std::clamp(hatch, 0, 5);
+    return o;
+}
+
+HFONT CreateFont(int32_t height, int32_t, int32_t escapement, int32_t, int32_t weight, bool italic, bool underline,
+                 bool strike_out, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, const std::string& face) {
+    GdiObject* o = make(GdiObject::Kind::Font);
+    // A negative height is the characters' height, a positive one the cell's
+    // (characters plus internal leading); 0 asks for the default size.
+    int32_t px = height == 0 ? 16 : std::abs(height);
+    QFont f = FontFor(face, px, weight, italic);
+    if (height > 0) {
+        const int cell = QFontMetrics(f).height();
+        if (cell > 0) f.setPixelSize(std::max(1, static_cast<int>(std::lround(double(px) * px / cell))));
+    }
+    f.setUnderline(underline);
+    f.setStrikeOut(strike_out);
+    o->font = f;
+    o->escapement = escapement;
+    return o;
+}
+
+HGDIOBJ GetStockObject(int32_t which) { return stock(which); }
+
+HBITMAP CreateCompatibleBitmap(HDC, int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return nullptr;
+    GdiObject* o = make(GdiObject::Kind::Bitmap);
+    o->image = QImage(width, height, QImage::Format_RGB32);
+    if (o->image.isNull()) {
+        DeleteObject(o);
+        return nullptr;
+    }
+    o->image.fill(Qt::black);
+    return o;
+}
+
+HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, uint32_t, void** bits, void*, uint32_t) {
+    if (bits) *bits = nullptr;
+    if (!info) return nullptr;
+    const BITMAPINFOHEADER& h = info->bmiHeader;
+    if (h.biBitCount != 24 || h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight == 0) return nullptr;
+    const int64_t w = h.biWidth;
+    const int64_t rows = std::abs(static_cast<int64_t>(h.biHeight));
+    const int64_t stride = DibStride24(w);
+    if (w > 65535 || rows > 65535) return nullptr;
+    GdiObject* o = make(GdiObject::Kind::Bitmap);
+    try {
+        o->memory.assign(static_cast<size_t>(stride * rows), 0);
+    } catch (const std::bad_alloc&) {
+        DeleteObject(o);
+        return nullptr;
+    }
+    o->bottom_up = h.biHeight > 0;
+    o->image = QImage(o->memory.data(), static_cast<int>(w), static_cast<int>(rows), stride, QImage::Format_BGR888);
+    if (bits) *bits = o->memory.data();
+    return o;
+}
+
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ o) {
+    if (!valid(dc) || !valid(o)) return nullptr;
+    HGDIOBJ previous = nullptr;
+    switch (o->kind) {
+    case GdiObject::Kind::Pen: previous = dc->pen; select_into(dc->pen, o); break;
+    case GdiObject::Kind::Brush: previous = dc->brush; select_into(dc->brush, o); break;
+    case GdiObject::Kind::Font: previous = dc->font; select_into(dc->font, o); break;
+    case GdiObject::Kind::Bitmap:
+        // Only memory DCs hold bitmaps, and a bitmap sits in one DC at a time.
+        if (dc->external || (o->selected > 0 && dc->bitmap != o)) return nullptr;
+        previous = dc->bitmap;
+        if (dc->bitmap && dc->bitmap != dc->own_bitmap.get()) --dc->bitmap->selected;
+        dc->bitmap = o;
+        if (o != dc->own_bitmap.get()) ++o->selected;
+        break;
+    }
+    return previous;
+}
+
+bool DeleteObject(HGDIOBJ o) {
+    if (!valid(o) || o->stock || o->selected > 0) return false;
+    live_objects.erase(o);
+    delete o;
+    return true;
+}
+
+bool GetObjectBitmap(HBITMAP b, BITMAP* out) {
+    if (!out || !valid(b) || b->kind != GdiObject::Kind::Bitmap) return false;
+    out->bmType = 0;
+    out->bmWidth = b->image.width();
+    out->bmHeight = b->image.height();
+    out->bmWidthBytes = static_cast<int32_t>(b->image.bytesPerLine());
+    out->bmPlanes = 1;
+    out->bmBitsPixel = static_cast<uint16_t>(b->image.depth());
+    out->bmBits = b->memory.empty() ? nullptr : b->memory.data();
+    return true;
+}
+
+int32_t SetBkMode(HDC dc, int32_t mode) {
+    if (!valid(dc)) return 0;
+    return std::exchange(dc->bk_mode, mode);
+}
+int32_t GetBkMode(HDC dc) { return valid(dc) ? dc->bk_mode : 0; }
+COLORREF SetBkColor(HDC dc, COLORREF c) { return valid(dc) ? std::exchange(dc->bk_color, c) : CLR_INVALID; }
+COLORREF SetTextColor(HDC dc, COLORREF c) { return valid(dc) ? std::exchange(dc->text_color, c) : CLR_INVALID; }
+int32_t SetStretchBltMode(HDC dc, int32_t mode) { return valid(dc) ? std::exchange(dc->stretch_mode, mode) : 0; }
+
+bool MoveToEx(HDC dc, int32_t x, int32_t y, POINT* previous) {
+    if (!valid(dc)) return false;
+    if (previous) *previous = dc->pos;
+    dc->pos = POINT{x, y};
+    return true;
+}
+
+bool LineTo(HDC dc, int32_t x, int32_t y) {
+    if (!valid(dc)) return false;
+    const Surface s(dc);
+    const POINT from = dc->pos;
+    dc->pos = POINT{x, y};
+    if (!s.ok() || !dc->pen || dc->pen->style == PS_NULL) return true;
+    if (dc->pen->width <= 1 && dc->pen->style == PS_SOLID) {
+        // Bresenham from the start to just before the end point.
+        const uint32_t rgb = to_rgb(dc->pen->color);
+        int x0 = from.x, y0 = from.y;
+        const int dx = std::abs(x - x0), dy = -std::abs(y - y0);
+        const int sx = x0 < x ? 1 : -1, sy = y0 < y ? 1 : -1;
+        int err = dx + dy;
+        while (x0 != x || y0 != y) {
+            if (s.inside(x0, y0)) s.set(x0, y0, rgb);
+            const int e2 = 2 * err;
+            if (e2 >= dy) { err += dy; x0 += sx; }
+            if (e2 <= dx) { err += dx; y0 += sy; }
+        }
+        return true;
+    }
+    Painter p(s);
+    p.p.setPen(qpen(dc->pen));
+    p.p.drawLine(from.x, from.y, x, y);
+    return true;
+}
+
+bool Rectangle(HDC dc, int32_t l, int32_t t, int32_t r, int32_t b) {
+    if (!valid(dc)) return false;
+    const Surface s(dc);
+    if (!s.ok()) return false;
+    if (r < l) std::swap(l, r);
+    if (b < t) std::swap(t, b);
+    Painter p(s);
+    const bool no_pen = !dc->pen || dc->pen->style == PS_NULL;
+    if (no_pen) {
+        // Without a pen the filled area is one pixel smaller on the right and bottom.
+        fill_rect(p.p, QRect(l, t, r - l - 1, b - t - 1), dc->brush, dc);
+        return true;
+    }
+    const int w = std::max(dc->pen->width, 1);
+    fill_rect(p.p, QRect(l + w, t + w, r - l - 2 * w, b - t - 2 * w), dc->brush, dc);
+    if (dc->pen->style == PS_SOLID || w > 1) {
+        const QColor c = qcolor(dc->pen->color);
+        p.p.fillRect(QRect(l, t, r - l, w), c);
+        p.p.fillRect(QRect(l, b - w, r - l, w), c);
+        p.p.fillRect(QRect(l, t, w, b - t), c);
+        p.p.fillRect(QRect(r - w, t, w, b - t), c);
+    } else {
+        p.p.setPen(qpen(dc->pen));
+        p.p.setBrush(Qt::NoBrush);
+        p.p.drawRect(QRect(l, t, r - l - 1, b - t - 1));
+    }
+    return true;
+}
+
+bool Ellipse(HDC dc, int32_t l, int32_t t, int32_t r, int32_t b) {
+    if (!valid(dc)) return false;
+    const Surface s(dc);
+    if (!s.ok()) return false;
+    Painter p(s);
+    if (dc->brush && dc->brush->hatch >= 0 && dc->bk_mode == OPAQUE) {
+        p.p.setPen(Qt::NoPen);
+        p.p.setBrush(qcolor(dc->bk_color));
+        p.p.drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
+    }
+    p.p.setPen(qpen(dc->pen));
+    p.p.setBrush(qbrush(dc->brush, dc));
+    p.p.drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
+    return true;
+}
+
+QFont SelectedFont(HDC dc) { return valid(dc) && dc->font ? dc->font->font : FontFor("MS Sans Serif", 16, 400, false); }
+
+bool TextOut(HDC dc, int32_t x, int32_t y, const std::string& text) {
+    if (!valid(dc)) return false;
+    const Surface s(dc);
+    if (!s.ok()) return false;
+    Painter p(s);
+    const QFont f = SelectedFont(dc);
+    const QString t = QString::fromStdString(text);
+    const QFontMetrics fm(f);
+    p.p.translate(x, y);
+    if (dc->font && dc->font->escapement != 0) p.p.rotate(-dc->font->escapement / 10.0);
+    if (dc->bk_mode == OPAQUE) p.p.fillRect(QRect(0, 0, fm.horizontalAdvance(t), fm.height()), qcolor(dc->bk_color));
+    p.p.setFont(f);
+    p.p.setPen(qcolor(dc->text_color));
+    p.p.drawText(0, fm.ascent(), t);
+    return true;
+}
+
+bool GetTextExtentPoint32(HDC dc, const std::string& text, int32_t* cx, int32_t* cy) {
+    if (!valid(dc)) return false;
+    const QFontMetrics fm(SelectedFont(dc));
+    if (cx) *cx = fm.horizontalAdvance(QString::fromStdString(text));
+    if (cy) *cy = fm.height();
+    return true;
+}
+
+COLORREF GetPixel(HDC dc, int32_t x, int32_t y) {
+    const Surface s(dc);
+    if (!s.ok() || !s.inside(x, y)) return CLR_INVALID;
+    return to_colorref(s.get(x, y));
+}
+
+COLORREF SetPixel(HDC dc, int32_t x, int32_t y, COLORREF color) {
+    const Surface s(dc);
+    if (!s.ok() || !s.inside(x, y)) return CLR_INVALID;
+    s.set(x, y, to_rgb(color));
+    return color & 0xFFFFFF;
+}
+
+bool BitBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx, int32_t sy,
+            uint32_t rop) {
+    const Surface d(dest);
+    if (!d.ok()) return false;
+    if (!rop_needs_source(rop)) {
+        QImage none(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+        none.fill(Qt::black);
+        blit(d, x, y, none, rop);
+        return true;
+    }
+    const Surface s(src);
+    if (!s.ok()) return false;
+    // Clip against the source as well: pixels from outside it are not copied.
+    for (int py = 0; py < height; ++py) {
+        const int dy = y + py, yy = sy + py;
+        if (dy < 0 || dy >= d.h || yy < 0 || yy >= s.h) continue;
+        for (int px = 0; px < width; ++px) {
+            const int dx = x + px, xx = sx + px;
+            if (dx < 0 || dx >= d.w || xx < 0 || xx >= s.w) continue;
+            d.set(dx, dy, apply_rop(rop, s.get(xx, yy), d.get(dx, dy)) & 0xFFFFFF);
+        }
+    }
+    return true;
+}
+
+bool StretchBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx, int32_t sy,
+                int32_t sw, int32_t sh, uint32_t rop) {
+    if (width == sw && height == sh && width > 0 && height > 0) return BitBlt(dest, x, y, width, height, src, sx, sy, rop);
+    const Surface d(dest);
+    const Surface s(src);
+    if (!d.ok() || !s.ok() || width == 0 || height == 0 || sw == 0 || sh == 0) return false;
+    // A negative extent on either side mirrors that axis.
+    if (sw < 0) { sx += sw + 1; sw = -sw; width = -width; }
+    if (sh < 0) { sy += sh + 1; sh = -sh; height = -height; }
+    QImage pic = cut(s, sx, sy, sw, sh);
+    const bool mx = width < 0, my = height < 0;
+    if (mx) { x += width + 1; width = -width; }
+    if (my) { y += height + 1; height = -height; }
+    if (mx || my) pic = pic.mirrored(mx, my);
+    const auto mode = valid(dest) && dest->stretch_mode == HALFTONE ? Qt::SmoothTransformation : Qt::FastTransformation;
+    pic = pic.scaled(width, height, Qt::IgnoreAspectRatio, mode).convertToFormat(QImage::Format_RGB32);
+    blit(d, x, y, pic, rop);
+    return true;
+}
+
+bool DrawImage(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, const QImage& picture, uint32_t rop) {
+    const Surface d(dest);
+    if (!d.ok() || picture.isNull() || width <= 0 || height <= 0) return false;
+    QImage pic = picture.convertToFormat(QImage::Format_RGB32);
+    if (pic.width() != width || pic.height() != height)
+        pic = pic.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    blit(d, x, y, pic, rop);
+    return true;
+}
+
+int32_t SurfaceWidth(HDC dc) { return Surface(dc).w; }
+int32_t SurfaceHeight(HDC dc) { return Surface(dc).h; }
+
+QImage SurfaceImage(HDC dc) {
+    const Surface s(dc);
+    if (!s.ok()) return {};
+    return cut(s, 0, 0, s.w, s.h);
+}
+
+QImage BitmapImage(HBITMAP b) {
+    if (!valid(b) || b->kind != GdiObject::Kind::Bitmap) return {};
+    QImage pic = b->image.convertToFormat(QImage::Format_RGB32);
+    return b->bottom_up ? pic.mirrored(false, true) : pic;
+}
+
+} // namespace gdi

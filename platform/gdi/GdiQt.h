@@ -1,0 +1,26 @@
+#pragma once
+// The meeting point of the drawing layer and the forms layer: device contexts
+// over images that a window owns, and pictures read out of a device context.
+// Only platform code includes this header.
+#include "Gdi.h"
+
+#include <QImage>
+
+namespace gdi {
+
+// A DC that draws into `surface` (top-down, 32-bit), which its owner keeps
+// alive and may replace by assignment (the DC follows the object). The DC
+// must be deleted with DeleteDC before the image object goes.
+HDC CreateDCForImage(QImage* surface);
+// The DC's current surface as a top-down 32-bit picture (a copy).
+QImage SurfaceImage(HDC dc);
+// A bitmap's pixels as a top-down 32-bit picture (a copy); null when not a bitmap.
+QImage BitmapImage(HBITMAP bitmap);
+// Draws a picture into the DC with a raster operation, scaled to width x height.
+bool DrawImage(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, const QImage& picture,
+               uint32_t rop = SRCCOPY);
+// The QFont a DC's selected font stands for.
+QFont SelectedFont(HDC dc);
+QFont FontFor(const std::string& face, int32_t pixel_height, int32_t weight, bool italic);
+
+} // namespace gdi
