@@ -137,6 +137,7 @@ void WidgetControl::Move(double left, double top, double width, double height) {
     const auto px = [this](double v) { return static_cast<int>(std::lround(container_to_pixels(v))); };
     w->setGeometry(px(left), px(top), width < 0 ? w->width() : std::max(0, px(width)),
                    height < 0 ? w->height() : std::max(0, px(height)));
+    moved();
 }
 
 uint32_t WidgetControl::ForeColor() const {

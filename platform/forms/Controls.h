@@ -93,6 +93,8 @@ protected:
     // A click or double click of the mouse on the widget itself.
     virtual void mouse_click() {}
     virtual void mouse_double_click() {}
+    // Position or size changed by code.
+    virtual void moved() {}
     // The scale of positions given to this control's children and events.
     virtual double pixels_to_scale(double px) const;
     virtual double scale_to_pixels(double v) const;

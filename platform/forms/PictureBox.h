@@ -50,6 +50,7 @@ public:
 protected:
     QWidget* make_widget(QWidget* parent) override;
     void release() override;
+    void moved() override { grow_image(); }
     double pixels_to_scale(double px) const override;
     double scale_to_pixels(double v) const override;
 

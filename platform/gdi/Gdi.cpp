@@ -8,6 +8,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <utility>
@@ -119,15 +120,27 @@ struct Surface {
     }
 };
 
-// A painter whose coordinates are picture coordinates, also on bottom-up memory.
+// A painter in picture coordinates. On bottom-up memory it paints a top-down
+// copy and writes the rows back in memory order when done: a flipping
+// transform would move aliased outlines by a pixel against their fills.
 struct Painter {
+    const Surface& s;
+    QImage flipped;
     QPainter p;
-    explicit Painter(const Surface& s) : p(s.img) {
-        p.setRenderHint(QPainter::Antialiasing, false);
+    explicit Painter(const Surface& surface) : s(surface) {
         if (s.bottom_up) {
-            p.translate(0, s.h);
-            p.scale(1, -1);
+            flipped = s.img->mirrored(false, true);
+            p.begin(&flipped);
+        } else {
+            p.begin(s.img);
         }
+        p.setRenderHint(QPainter::Antialiasing, false);
+    }
+    ~Painter() {
+        p.end();
+        if (!s.bottom_up) return;
+        const auto bytes = static_cast<size_t>(std::min(flipped.bytesPerLine(), s.img->bytesPerLine()));
+        for (int y = 0; y < s.h; ++y) std::memcpy(s.row(y), flipped.constScanLine(y), bytes);
     }
 };
 
@@ -288,7 +301,8 @@ QFont FontFor(const std::string& face, int32_t pixel_height, int32_t weight, boo
 
 HDC CreateCompatibleDC(HDC) {
     HDC dc = make_dc();
-    dc->own_bitmap = std::make_unique<GdiObject>(GdiObject::Kind::Bitmap);
+    dc->own_bitmap.reset(make(GdiObject::Kind::Bitmap));
+    dc->own_bitmap->stock = true; // never deleted by DeleteObject, goes with its DC
     dc->own_bitmap->image = QImage(1, 1, QImage::Format_RGB32);
     dc->own_bitmap->image.fill(Qt::black);
     dc->bitmap = dc->own_bitmap.get();
@@ -307,6 +321,7 @@ bool DeleteDC(HDC dc) {
     select_into(dc->brush, nullptr);
     select_into(dc->font, nullptr);
     if (dc->bitmap != dc->own_bitmap.get()) select_into(dc->bitmap, nullptr);
+    live_objects.erase(dc->own_bitmap.get());
     live_dcs.erase(dc);
     delete dc;
     return true;

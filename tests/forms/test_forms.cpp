@@ -1,0 +1,417 @@
+// The forms layer: the one-instance and load rules, controls and their
+// events, menus, timers, picture boxes, boxes answered by a script, the
+// key-state feed and the services tests replace.
+#include "Controls.h"
+#include "Dialogs.h"
+#include "Form.h"
+#include "KeyState.h"
+#include "Keys.h"
+#include "PictureBox.h"
+#include "QtServices.h"
+#include "Services.h"
+#include "TestEnv.h"
+#include "VbError.h"
+#include "VbTrap.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QSlider>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+class Frm_test : public forms::Form {
+public:
+    Frm_test() : Form("Frm_test") {
+        Cmd_go.Click = [this] { log.push_back("Cmd_go_Click"); };
+        Chk_show.Click = [this] { log.push_back("Chk_show_Click"); };
+        Sld_play.Scroll = [this] { log.push_back("Sld_play_Scroll"); };
+        Sld_play.Change = [this] { log.push_back("Sld_play_Change"); };
+        Opt_lane.Add(0);
+        Opt_lane.Add(1);
+        Opt_lane.ForEach([this](int32_t i, forms::OptionButton& o) {
+            o.Click = [this, i] { log.push_back("Opt_lane_Click " + std::to_string(i)); };
+        });
+        item_open.Click = [this] { log.push_back("item_open_Click"); };
+        menu_form.Click = [this] { log.push_back("menu_form_Click"); };
+        Tmr_tick.OnTimer = [this] { ++ticks; };
+    }
+
+    forms::Label Lbl_info{this, "Lbl_info"};
+    forms::CommandButton Cmd_go{this, "Cmd_go"};
+    forms::CheckBox Chk_show{this, "Chk_show"};
+    forms::Slider Sld_play{this, "Sld_play"};
+    forms::ControlArray<forms::OptionButton> Opt_lane{this, "Opt_lane"};
+    forms::TextBox Txt_name{this, "Txt_name"};
+    forms::PictureBox Pic_large{this, "Pic_large"};
+    forms::Timer Tmr_tick{this, "Tmr_tick"};
+    forms::Menu menu_form{this, "menu_form", nullptr, "Form"};
+    forms::Menu item_open{this, "item_open", &menu_form, "Open File"};
+    forms::Menu item_sep{this, "item_sep", &menu_form, "-"};
+    forms::Menu item_exit{this, "item_exit", &menu_form, "Exit"};
+
+    // Plain members: they belong to the instance, not to the loaded window.
+    int plain = 0;
+    int ticks = 0;
+    int cancel_next = 0;
+    std::vector<std::string> log;
+
+protected:
+    void Design() override {
+        Caption("Test window");
+        Lbl_info.Caption("design");
+        Cmd_go.Caption("Go");
+        Move(0, 0, 6000, 4500);
+        Pic_large.Move(120, 1500, 1500, 1500); // 100 x 100 pixels
+        Sld_play.Move(120, 3100, 3000, 300);
+        item_open.Shortcut("Ctrl+O");
+    }
+    void Form_Load() override {
+        log.push_back("Form_Load");
+        // The accessor is re-entrant while the window loads.
+        Frm_test_accessor().Lbl_info.Caption("loaded");
+    }
+    void Form_QueryUnload(int32_t& Cancel, int32_t UnloadMode) override {
+        log.push_back("Form_QueryUnload " + std::to_string(UnloadMode));
+        Cancel = cancel_next;
+    }
+    void Form_Unload(int32_t&) override { log.push_back("Form_Unload"); }
+
+private:
+    static Frm_test& Frm_test_accessor();
+};
+
+class Frm_other : public forms::Form {
+public:
+    Frm_other() : Form("Frm_other") {}
+    forms::Label Lbl{this, "Lbl"};
+};
+
+class Frm_test& Frm_test() { return forms::Instance<class Frm_test>(); }
+class Frm_other& Frm_other() { return forms::Instance<class Frm_other>(); }
+class Frm_test& Frm_test::Frm_test_accessor() { return ::Frm_test(); }
+
+namespace {
+
+QWidget* widget_of(forms::Form& f, const char* name) {
+    return reinterpret_cast<QMainWindow*>(f.hWnd())->findChild<QWidget*>(name);
+}
+
+class Forms : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Frm_test().Unload();
+        Frm_other().Unload();
+        Frm_test().log.clear();
+        Frm_test().cancel_next = 0;
+        test_env::dialogs().clear();
+    }
+};
+
+TEST_F(Forms, InstanceLoadAndUnloadRules) {
+    auto& f = Frm_test();
+    EXPECT_EQ(&f, &Frm_test()) << "one instance";
+    f.plain = 5;
+    EXPECT_FALSE(f.IsLoaded()) << "using the instance's own members loads nothing";
+    EXPECT_TRUE(f.log.empty());
+
+    // A control loads the window; its load ran after Design, through the accessor.
+    EXPECT_EQ(f.Lbl_info.Caption(), "loaded");
+    EXPECT_TRUE(f.IsLoaded());
+    EXPECT_EQ(f.log, std::vector<std::string>{"Form_Load"});
+    EXPECT_FALSE(f.Visible()) << "loaded, not shown";
+    ASSERT_EQ(forms::Forms().size(), 1u);
+    EXPECT_EQ(forms::Forms()[0], &f);
+
+    f.Lbl_info.Caption("changed");
+    EXPECT_TRUE(f.Unload());
+    EXPECT_FALSE(f.IsLoaded());
+    EXPECT_EQ(f.log, (std::vector<std::string>{"Form_Load", "Form_QueryUnload 1", "Form_Unload"}));
+    EXPECT_TRUE(forms::Forms().empty());
+    EXPECT_EQ(f.plain, 5) << "unloading keeps the instance";
+
+    // A built-in property loads again, with the controls as designed.
+    EXPECT_EQ(f.Caption(), "Test window");
+    EXPECT_EQ(f.Lbl_info.Caption(), "loaded");
+    Frm_other().Lbl.Caption("x");
+    ASSERT_EQ(forms::Forms().size(), 2u);
+    EXPECT_EQ(forms::Forms()[1], &Frm_other());
+}
+
+TEST_F(Forms, QueryUnloadCancelsAndTheCloseBoxUnloads) {
+    auto& f = Frm_test();
+    f.Show();
+    EXPECT_TRUE(f.Visible());
+    f.cancel_next = 1;
+    EXPECT_FALSE(f.Unload());
+    EXPECT_TRUE(f.IsLoaded());
+    f.cancel_next = 0;
+    f.log.clear();
+    reinterpret_cast<QMainWindow*>(f.hWnd())->close();
+    QApplication::processEvents();
+    EXPECT_FALSE(f.IsLoaded());
+    EXPECT_EQ(f.log, (std::vector<std::string>{"Form_QueryUnload 0", "Form_Unload"}));
+}
+
+TEST_F(Forms, ModalShowReturnsWhenHidden) {
+    auto& f = Frm_test();
+    QTimer::singleShot(0, [&f] { f.Hide(); });
+    f.Show(forms::vbModal);
+    EXPECT_FALSE(f.Visible());
+    EXPECT_TRUE(f.IsLoaded());
+}
+
+TEST_F(Forms, PositionsAreInTwips) {
+    auto& f = Frm_test();
+    f.Move(1500, 3000, 6000, 4500);
+    EXPECT_EQ(f.Left(), 1500);
+    EXPECT_EQ(f.Top(), 3000);
+    EXPECT_EQ(f.Width(), 6000);
+    EXPECT_EQ(f.Height(), 4500);
+    EXPECT_EQ(f.Pic_large.Width(), 1500);
+    EXPECT_EQ(widget_of(f, "Pic_large")->width(), 100);
+    f.ScaleMode(forms::vbPixels);
+    EXPECT_EQ(f.Pic_large.Left(), 8);
+    f.ScaleMode(forms::vbTwips);
+}
+
+TEST_F(Forms, ControlEventsFollowTheOriginal) {
+    auto& f = Frm_test();
+    f.Show();
+    f.log.clear();
+    // A check box set from code raises Click; setting the same value again does not.
+    f.Chk_show.Value(forms::vbChecked);
+    f.Chk_show.Value(forms::vbChecked);
+    EXPECT_EQ(f.log, std::vector<std::string>{"Chk_show_Click"});
+    // A slider set from code raises Change, never Scroll; the operator's move raises both.
+    f.log.clear();
+    f.Sld_play.Max(100);
+    f.Sld_play.Value(40);
+    EXPECT_EQ(f.log, std::vector<std::string>{"Sld_play_Change"});
+    f.log.clear();
+    static_cast<QSlider*>(widget_of(f, "Sld_play"))->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(f.log, (std::vector<std::string>{"Sld_play_Scroll", "Sld_play_Change"}));
+    EXPECT_EQ(f.Sld_play.Value(), 41);
+    EXPECT_THROW(f.Sld_play.Value(101), vb::VbError);
+    // Option buttons of one container exclude each other; each element knows its index.
+    f.log.clear();
+    f.Opt_lane(1).Value(true);
+    f.Opt_lane[0].Value(true);
+    EXPECT_FALSE(f.Opt_lane(1).Value());
+    EXPECT_EQ(f.log, (std::vector<std::string>{"Opt_lane_Click 1", "Opt_lane_Click 0"}));
+    // A button pressed from code clicks.
+    f.log.clear();
+    f.Cmd_go.Value(true);
+    EXPECT_EQ(f.log, std::vector<std::string>{"Cmd_go_Click"});
+    f.Txt_name.Text("heat 3");
+    EXPECT_EQ(f.Txt_name.Text(), "heat 3");
+    f.Lbl_info.ForeColor(0x00FF0000);
+    EXPECT_EQ(f.Lbl_info.ForeColor(), 0x00FF0000u);
+    f.Lbl_info.ToolTipText("path");
+    EXPECT_EQ(f.Lbl_info.ToolTipText(), "path");
+}
+
+TEST_F(Forms, MissingControlArrayElementRaises340) {
+    auto& f = Frm_test();
+    EXPECT_EQ(f.Opt_lane.Count(), 2);
+    EXPECT_EQ(f.Opt_lane.UBound(), 1);
+    try {
+        f.Opt_lane(4);
+        FAIL() << "no error";
+    } catch (const vb::VbError& e) {
+        EXPECT_EQ(e.number(), 340);
+        EXPECT_EQ(e.description(), "Control array element '4' doesn't exist");
+    }
+}
+
+TEST_F(Forms, MenusCarryCaptionsChecksShortcutsAndSeparators) {
+    auto& f = Frm_test();
+    EXPECT_EQ(f.item_open.Caption(), "Open File");
+    const auto open = reinterpret_cast<QMainWindow*>(f.hWnd())->findChildren<QAction*>();
+    QAction* open_action = nullptr;
+    QAction* sep_action = nullptr;
+    for (QAction* a : open) {
+        if (a->text() == "Open File") open_action = a;
+        if (a->text() == "-") sep_action = a;
+    }
+    ASSERT_NE(open_action, nullptr);
+    ASSERT_NE(sep_action, nullptr);
+    EXPECT_EQ(open_action->shortcut().toString().toStdString(), "Ctrl+O");
+    EXPECT_TRUE(sep_action->isSeparator());
+    f.item_open.Checked(true);
+    // A click runs the command and leaves the check mark to it.
+    open_action->trigger();
+    EXPECT_TRUE(f.item_open.Checked());
+    EXPECT_TRUE(open_action->isChecked());
+    f.item_open.Enabled(false);
+    f.item_open.Trigger();
+    EXPECT_EQ(f.log, (std::vector<std::string>{"Form_Load", "item_open_Click"}));
+    f.menu_form.Trigger();
+    EXPECT_EQ(f.log.back(), "menu_form_Click");
+    f.menu_form.Visible(false);
+    EXPECT_FALSE(f.menu_form.Visible());
+}
+
+TEST_F(Forms, TimerTicksOnlyWhileEnabledWithAnInterval) {
+    auto& f = Frm_test();
+    f.ticks = 0;
+    f.Tmr_tick.Interval(0);
+    f.Tmr_tick.Enabled(true);
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 60) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(f.ticks, 0) << "interval 0 never fires";
+    f.Tmr_tick.Interval(5);
+    t.restart();
+    while (f.ticks < 2 && t.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_GE(f.ticks, 2);
+    f.Unload();
+    const int after = f.ticks;
+    t.restart();
+    while (t.elapsed() < 50) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(f.ticks, after) << "unloading stops the timer";
+}
+
+TEST_F(Forms, PictureBoxKeepsItsDrawingInItsBackingImage) {
+    auto& f = Frm_test();
+    f.Pic_large.BackColor(0x00000000);
+    f.Pic_large.Cls();
+    f.Pic_large.ScaleMode(forms::vbPixels);
+    EXPECT_EQ(f.Pic_large.ScaleWidth(), 100);
+    gdi::HDC dc = f.Pic_large.hDC();
+    gdi::HBRUSH red = gdi::CreateSolidBrush(gdi::RGB(255, 0, 0));
+    gdi::HGDIOBJ old = gdi::SelectObject(dc, red);
+    gdi::Rectangle(dc, 10, 10, 20, 20);
+    gdi::SelectObject(dc, old);
+    gdi::DeleteObject(red);
+    EXPECT_EQ(f.Pic_large.Point(15, 15), 0x0000FF);
+    f.Pic_large.Line(0, 50, 99, 50, 0x00FF00);
+    EXPECT_EQ(f.Pic_large.Point(30, 50), 0x00FF00);
+    // Growing the box keeps the picture and the device context; the box
+    // itself is placed in the window's scale (twips).
+    f.Pic_large.Move(0, 0, 3000, 2250);
+    EXPECT_EQ(f.Pic_large.hDC(), dc);
+    EXPECT_EQ(gdi::GetPixel(dc, 15, 15), gdi::RGB(255, 0, 0));
+    EXPECT_EQ(gdi::SurfaceWidth(dc), 200);
+    f.Pic_large.CurrentX(0);
+    f.Pic_large.CurrentY(0);
+    f.Pic_large.FontName("Arial");
+    f.Pic_large.Print("Line one\nLine two");
+    EXPECT_GT(f.Pic_large.CurrentY(), f.Pic_large.TextHeight("x"));
+    EXPECT_EQ(f.Pic_large.Image().Width(), 200);
+    f.Pic_large.ScaleMode(forms::vbTwips);
+}
+
+TEST_F(Forms, ScriptedBoxesAnswerAndRecord) {
+    auto& d = test_env::dialogs();
+    forms::set_app_title("Tidewick_HDMI");
+    d.answer_msg(forms::vbNo);
+    EXPECT_EQ(forms::MsgBox("Save changes?", forms::vbYesNo + forms::vbQuestion), forms::vbNo);
+    // Without an answer the default button answers.
+    EXPECT_EQ(forms::MsgBox("Exiting?", forms::vbOKCancel + forms::vbDefaultButton2, "Exit"), forms::vbCancel);
+    d.answer_input(std::string());
+    d.answer_input(std::nullopt);
+    d.answer_input(std::string("Heat 7"));
+    EXPECT_EQ(forms::InputBoxEx("Give event name", "Enter", "NOEVENT"), std::optional<std::string>(""));
+    EXPECT_EQ(forms::InputBoxEx("Give event name"), std::nullopt) << "Cancel is told apart from an empty answer";
+    EXPECT_EQ(forms::InputBox("Give event name"), "Heat 7");
+    EXPECT_EQ(forms::InputBox("Give event name"), "") << "the runtime's InputBox gives empty text on Cancel";
+    ASSERT_EQ(d.shown.size(), 6u);
+    EXPECT_EQ(d.shown[0].title, "Tidewick_HDMI") << "no title: the application's";
+    EXPECT_EQ(d.shown[0].buttons, forms::vbYesNo + forms::vbQuestion);
+    EXPECT_EQ(d.shown[1].title, "Exit");
+    EXPECT_TRUE(d.shown[2].input);
+    EXPECT_EQ(d.shown[2].default_text, "NOEVENT");
+    EXPECT_EQ(d.prompts(), (std::vector<std::string>{"Save changes?", "Exiting?"}));
+}
+
+TEST(KeyState, QtKeysMapToVirtualKeys) {
+    struct Case {
+        int qt;
+        bool keypad;
+        int vk;
+    };
+    const Case cases[] = {
+        {Qt::Key_A, false, 65}, {Qt::Key_F, false, 70},      {Qt::Key_Z, false, 90},        {Qt::Key_0, false, 48},
+        {Qt::Key_3, false, 51}, {Qt::Key_3, true, 99},       {Qt::Key_6, true, 102},        {Qt::Key_F1, false, 112},
+        {Qt::Key_F4, false, 115}, {Qt::Key_F5, false, 116},  {Qt::Key_Left, false, 37},     {Qt::Key_Up, false, 38},
+        {Qt::Key_Right, false, 39}, {Qt::Key_Down, false, 40}, {Qt::Key_Escape, false, 27}, {Qt::Key_Control, false, 17},
+        {Qt::Key_Shift, false, 16}, {Qt::Key_Alt, false, 18}, {Qt::Key_Return, false, 13},  {Qt::Key_Enter, true, 13},
+        {Qt::Key_Space, false, 32}, {Qt::Key_Print, false, 44},
+    };
+    for (const auto& c : cases) EXPECT_EQ(forms::VirtualKeyFromQt(c.qt, c.keypad), c.vk) << c.qt;
+}
+
+TEST(KeyState, ApplicationEventsFeedTheTable) {
+    forms::Install_Key_State_Feed();
+    win::clear_keys();
+    QWidget w;
+    QKeyEvent ctrl_down(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    QApplication::sendEvent(&w, &ctrl_down);
+    EXPECT_EQ(win::GetAsyncKeyState(17) & 0x8000, 0x8000);
+    EXPECT_LT(win::GetAsyncKeyState(17), 0) << "the high bit of a 16-bit value";
+    QKeyEvent ctrl_up(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+    QApplication::sendEvent(&w, &ctrl_up);
+    EXPECT_EQ(win::GetAsyncKeyState(17), 0);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&w, &press);
+    EXPECT_NE(win::GetAsyncKeyState(2), 0);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::RightButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(&w, &release);
+    EXPECT_EQ(win::GetAsyncKeyState(2), 0);
+    // Tests may also set keys directly.
+    win::set_key_down(27, true);
+    EXPECT_NE(win::GetAsyncKeyState(27), 0);
+    win::clear_keys();
+}
+
+TEST(Services, DoEventsRunsQtEventsOnceInstalled) {
+    forms::Install_Event_Pump();
+    forms::Install_Event_Pump();
+    int runs = 0;
+    QTimer::singleShot(0, [&runs] { ++runs; });
+    vb::DoEvents();
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(Services, StandInsReplaceClipboardDesktopAndProcessEnd) {
+    forms::MemoryClipboard clip;
+    forms::set_clipboard_service(&clip);
+    forms::Clipboard().Clear();
+    forms::Clipboard().SetText("report");
+    EXPECT_EQ(clip.text, "report");
+    forms::set_clipboard_service(nullptr);
+
+    std::vector<std::string> opened;
+    forms::set_desktop_hook([&opened](const std::string& s) {
+        opened.push_back(s);
+        return true;
+    });
+    EXPECT_TRUE(forms::Desktop_Open("mailto:a@b.example"));
+    EXPECT_EQ(opened, std::vector<std::string>{"mailto:a@b.example"});
+    forms::set_desktop_hook({});
+
+    int code = -1;
+    forms::set_end_hook([&code](int32_t c) { code = c; });
+    forms::End_Process(3);
+    EXPECT_EQ(code, 3);
+    forms::set_end_hook({});
+
+    forms::App().SetVersion("4.0.172");
+    EXPECT_EQ(forms::App().Major, 4);
+    EXPECT_EQ(forms::App().Minor, 0);
+    EXPECT_EQ(forms::App().Revision, 172);
+    EXPECT_EQ(forms::App().EXEName(), "test_forms");
+}
+
+TEST(Services, MailEncodingKeepsEveryCharacter) {
+    EXPECT_EQ(forms::Mail_Encode("a&b#c%d e"), "a%26b%23c%25d%20e");
+    EXPECT_EQ(forms::Mail_Encode("one\ntwo\r\nthree"), "one%0D%0Atwo%0D%0Athree");
+    EXPECT_EQ(forms::Mail_Encode("\xC3\xA5"), "%C3%A5");
+}
+
+} // namespace

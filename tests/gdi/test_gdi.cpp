@@ -1,0 +1,284 @@
+// The drawing layer: bottom-up 24-bit DIB sections, device contexts and what
+// drawing through them does to the bytes.
+#include "Gdi.h"
+#include "GdiQt.h"
+#include "TestEnv.h"
+
+#include <QFontInfo>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+
+using namespace gdi;
+
+namespace {
+
+struct Dib {
+    HBITMAP bmp = nullptr;
+    uint8_t* bits = nullptr;
+    HDC dc = nullptr;
+    HGDIOBJ old = nullptr;
+    int w, h;
+    Dib(int width, int height, bool bottom_up = true) : w(width), h(height) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = bottom_up ? height : -height;
+        void* p = nullptr;
+        bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p);
+        bits = static_cast<uint8_t*>(p);
+        dc = CreateCompatibleDC(nullptr);
+        old = SelectObject(dc, bmp);
+    }
+    ~Dib() {
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bmp);
+    }
+    // Bytes B, G, R of picture pixel (x, y), y from the top.
+    const uint8_t* at(int x, int y) const { return bits + (h - 1 - y) * DibStride24(w) + 3 * x; }
+};
+
+struct Compat {
+    HDC dc;
+    HBITMAP bmp;
+    HGDIOBJ old;
+    Compat(int w, int h) {
+        dc = CreateCompatibleDC(nullptr);
+        bmp = CreateCompatibleBitmap(dc, w, h);
+        old = SelectObject(dc, bmp);
+    }
+    ~Compat() {
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bmp);
+    }
+};
+
+// Writes a DIB's header and bits as a BMP file, as the bitmap class will save it.
+void write_bmp(const std::string& path, const Dib& d) {
+    const uint32_t image = static_cast<uint32_t>(DibStride24(d.w) * d.h);
+    std::ofstream f(path, std::ios::binary);
+    auto put = [&f](auto v) { f.write(reinterpret_cast<const char*>(&v), sizeof v); };
+    f.write("BM", 2);
+    put(uint32_t{14 + 40 + image});
+    put(uint32_t{0});
+    put(uint32_t{14 + 40});
+    BITMAPINFOHEADER h{};
+    h.biWidth = d.w;
+    h.biHeight = d.h;
+    h.biSizeImage = image;
+    f.write(reinterpret_cast<const char*>(&h), sizeof h);
+    f.write(reinterpret_cast<const char*>(d.bits), image);
+}
+
+} // namespace
+
+TEST(DibSection, RowsArePaddedToFourBytes) {
+    for (auto [w, stride] : std::vector<std::pair<int, int>>{{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {720, 2160}}) {
+        Dib d(w, 2);
+        BITMAP b;
+        ASSERT_TRUE(GetObjectBitmap(d.bmp, &b));
+        EXPECT_EQ(b.bmWidthBytes, stride) << w;
+        EXPECT_EQ(DibStride24(w), stride);
+        EXPECT_EQ(b.bmBits, d.bits);
+    }
+}
+
+TEST(DibSection, FirstRowInMemoryIsTheBottomRow) {
+    Dib d(5, 3);
+    EXPECT_EQ(SetPixel(d.dc, 0, 0, RGB(1, 2, 3)), RGB(1, 2, 3));
+    // Top-left of the picture: the last row in memory, bytes blue, green, red.
+    const uint8_t* top = d.bits + 2 * 16;
+    EXPECT_EQ(top[0], 3);
+    EXPECT_EQ(top[1], 2);
+    EXPECT_EQ(top[2], 1);
+    // Bytes written straight into memory are what the DC reads.
+    d.bits[0] = 10, d.bits[1] = 20, d.bits[2] = 30;
+    EXPECT_EQ(GetPixel(d.dc, 0, 2), RGB(30, 20, 10));
+    EXPECT_EQ(GetPixel(d.dc, 5, 0), CLR_INVALID);
+    // A top-down section keeps the first row on top.
+    Dib t(5, 3, false);
+    SetPixel(t.dc, 0, 0, RGB(1, 2, 3));
+    EXPECT_EQ(t.bits[2], 1);
+}
+
+TEST(DibSection, ImageMagickReadsTheBottomUpLayout) {
+    if (!test_env::have_tool("convert")) GTEST_SKIP() << "ImageMagick missing";
+    Dib d(7, 5);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    HGDIOBJ old_brush = SelectObject(d.dc, red);
+    HGDIOBJ old_pen = SelectObject(d.dc, GetStockObject(NULL_PEN));
+    Rectangle(d.dc, 0, 0, 8, 3); // the top two rows
+    SelectObject(d.dc, old_brush);
+    SelectObject(d.dc, old_pen);
+    DeleteObject(red);
+    SetPixel(d.dc, 6, 4, RGB(0, 0, 255));
+    const std::string path = test_env::make_dir("gdi_bmp") + "/dib.bmp";
+    write_bmp(path, d);
+    std::string out;
+    ASSERT_EQ(test_env::run("convert " + path + " -format '%[pixel:p{0,0}] %[pixel:p{3,2}] %[pixel:p{6,4}]' info:", &out), 0);
+    // Older ImageMagick names the colours, newer ones give their values.
+    EXPECT_TRUE(out == "red black blue" || out == "srgb(255,0,0) srgb(0,0,0) srgb(0,0,255)") << out;
+}
+
+TEST(DeviceContext, DrawingIntoBottomUpMatchesTopDown) {
+    // The same drawing into a bottom-up section and a top-down bitmap gives
+    // the same picture: lines, shapes and upright text.
+    Dib d(120, 60);
+    Compat c(120, 60);
+    HFONT font = CreateFont(-20, 0, 0, 0, FW_BOLD, false, false, false, 0, 0, 0, 0, 0, "Arial");
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 255, 0));
+    HBRUSH hatch = CreateHatchBrush(HS_CROSS, RGB(0, 0, 255));
+    for (HDC dc : {d.dc, c.dc}) {
+        HGDIOBJ f = SelectObject(dc, font), p = SelectObject(dc, pen), b = SelectObject(dc, hatch);
+        SetTextColor(dc, RGB(255, 255, 0));
+        SetBkMode(dc, TRANSPARENT);
+        TextOut(dc, 4, 2, "Tg");
+        MoveToEx(dc, 0, 59, nullptr);
+        LineTo(dc, 119, 30);
+        Ellipse(dc, 60, 5, 110, 40);
+        Rectangle(dc, 40, 40, 70, 58);
+        SelectObject(dc, f), SelectObject(dc, p), SelectObject(dc, b);
+    }
+    const QImage a = SurfaceImage(d.dc), b = SurfaceImage(c.dc);
+    int differ = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 120; ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                if (differ++ < 10) ADD_FAILURE() << x << "," << y << " " << std::hex << a.pixel(x, y) << " " << b.pixel(x, y);
+            }
+    EXPECT_EQ(differ, 0);
+    // The text is upright: the bar of the T is in the upper rows of the picture.
+    int yellow_top = 0, yellow_bottom = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 40; ++x)
+            if (GetPixel(d.dc, x, y) == RGB(255, 255, 0)) (y < 12 ? yellow_top : yellow_bottom)++;
+    EXPECT_GT(yellow_top, 0);
+    EXPECT_GT(yellow_bottom, 0);
+    EXPECT_EQ(d.at(5, 3)[2], static_cast<uint8_t>(qRed(a.pixel(5, 3))));
+    a.save(QString::fromStdString(test_env::output_dir() + "/gdi_bottom_up.png"));
+    DeleteObject(font), DeleteObject(pen), DeleteObject(hatch);
+}
+
+TEST(DeviceContext, LinesAndShapesCoverTheOriginalPixels) {
+    Compat c(10, 10);
+    POINT prev;
+    MoveToEx(c.dc, 1, 1, nullptr);
+    MoveToEx(c.dc, 2, 5, &prev);
+    EXPECT_EQ(prev.x, 1);
+    EXPECT_EQ(prev.y, 1);
+    HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+    HGDIOBJ old = SelectObject(c.dc, white);
+    LineTo(c.dc, 7, 5);
+    for (int x = 2; x < 7; ++x) EXPECT_EQ(GetPixel(c.dc, x, 5), RGB(255, 255, 255)) << x;
+    EXPECT_EQ(GetPixel(c.dc, 7, 5), RGB(0, 0, 0)) << "the last pixel is left out";
+    // A rectangle covers left..right-1 and top..bottom-1.
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    HGDIOBJ old_brush = SelectObject(c.dc, red);
+    Rectangle(c.dc, 1, 6, 5, 9);
+    EXPECT_EQ(GetPixel(c.dc, 1, 6), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(c.dc, 4, 8), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(c.dc, 2, 7), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(c.dc, 5, 7), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(c.dc, 2, 9), RGB(0, 0, 0));
+    SelectObject(c.dc, old_brush);
+    SelectObject(c.dc, old);
+    DeleteObject(red);
+    DeleteObject(white);
+}
+
+TEST(DeviceContext, BitBltRasterOperations) {
+    struct Case {
+        uint32_t rop;
+        COLORREF expected;
+    };
+    const COLORREF src = RGB(0xF0, 0x0F, 0x55), dst = RGB(0x3C, 0x3C, 0xFF);
+    const Case cases[] = {
+        {SRCCOPY, src},
+        {SRCPAINT, RGB(0xFC, 0x3F, 0xFF)},
+        {SRCAND, RGB(0x30, 0x0C, 0x55)},
+        {SRCINVERT, RGB(0xCC, 0x33, 0xAA)},
+        {NOTSRCCOPY, RGB(0x0F, 0xF0, 0xAA)},
+        {DSTINVERT, RGB(0xC3, 0xC3, 0x00)},
+        {BLACKNESS, RGB(0, 0, 0)},
+        {WHITENESS, RGB(255, 255, 255)},
+    };
+    Dib s(4, 4);
+    SetPixel(s.dc, 1, 1, src);
+    for (const auto& c : cases) {
+        Compat d(4, 4);
+        SetPixel(d.dc, 2, 3, dst);
+        EXPECT_TRUE(BitBlt(d.dc, 2, 3, 1, 1, s.dc, 1, 1, c.rop));
+        EXPECT_EQ(GetPixel(d.dc, 2, 3), c.expected) << std::hex << c.rop;
+    }
+}
+
+TEST(DeviceContext, BitBltKeepsOrientationAndClips) {
+    Dib s(6, 4);
+    Compat d(6, 4);
+    SetPixel(s.dc, 0, 0, RGB(9, 9, 9));
+    SetPixel(s.dc, 5, 3, RGB(7, 7, 7));
+    EXPECT_TRUE(BitBlt(d.dc, 0, 0, 6, 4, s.dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(GetPixel(d.dc, 0, 0), RGB(9, 9, 9));
+    EXPECT_EQ(GetPixel(d.dc, 5, 3), RGB(7, 7, 7));
+    // Partly outside both: copies what lies inside and nothing else.
+    Dib back(6, 4);
+    EXPECT_TRUE(BitBlt(back.dc, 3, 1, 10, 10, d.dc, -2, -2, SRCCOPY));
+    EXPECT_EQ(GetPixel(back.dc, 5, 3), RGB(9, 9, 9));
+    EXPECT_EQ(GetPixel(back.dc, 3, 1), RGB(0, 0, 0));
+}
+
+TEST(DeviceContext, StretchBltScalesAndMirrors) {
+    Dib s(2, 1);
+    SetPixel(s.dc, 0, 0, RGB(255, 0, 0));
+    SetPixel(s.dc, 1, 0, RGB(0, 0, 255));
+    Dib d(4, 2);
+    EXPECT_TRUE(StretchBlt(d.dc, 0, 0, 4, 2, s.dc, 0, 0, 2, 1, SRCCOPY));
+    EXPECT_EQ(GetPixel(d.dc, 1, 1), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(d.dc, 2, 0), RGB(0, 0, 255));
+    // A negative width mirrors left and right.
+    EXPECT_TRUE(StretchBlt(d.dc, 3, 0, -4, 2, s.dc, 0, 0, 2, 1, SRCCOPY));
+    EXPECT_EQ(GetPixel(d.dc, 0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(d.dc, 3, 1), RGB(255, 0, 0));
+}
+
+TEST(DeviceContext, SelectionAndDeletionFollowTheOriginal) {
+    HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(a, 3, 3);
+    HGDIOBJ first = SelectObject(a, bmp);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(SelectObject(b, bmp), nullptr) << "a bitmap sits in one DC at a time";
+    EXPECT_FALSE(DeleteObject(bmp)) << "still selected";
+    EXPECT_EQ(SelectObject(a, first), bmp);
+    EXPECT_TRUE(DeleteObject(bmp));
+    EXPECT_FALSE(DeleteObject(GetStockObject(BLACK_PEN)));
+    HPEN pen = CreatePen(PS_DOT, 1, RGB(1, 1, 1));
+    HGDIOBJ stock_pen = SelectObject(a, pen);
+    EXPECT_EQ(stock_pen, GetStockObject(BLACK_PEN));
+    EXPECT_EQ(SetBkMode(a, TRANSPARENT), OPAQUE);
+    EXPECT_EQ(GetBkMode(a), TRANSPARENT);
+    SelectObject(a, stock_pen);
+    EXPECT_TRUE(DeleteObject(pen));
+    BITMAPINFO bad{};
+    bad.bmiHeader.biWidth = 4;
+    bad.bmiHeader.biHeight = 4;
+    bad.bmiHeader.biBitCount = 8;
+    void* bits = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CreateDIBSection(a, &bad, DIB_RGB_COLORS, &bits), nullptr);
+    EXPECT_EQ(bits, nullptr);
+    DeleteDC(a);
+    DeleteDC(b);
+}
+
+TEST(Fonts, OriginalNamesDrawInLiberation) {
+    EXPECT_EQ(MapFontFamily("Arial"), "Liberation Sans");
+    EXPECT_EQ(MapFontFamily("MS Sans Serif"), "Liberation Sans");
+    EXPECT_EQ(MapFontFamily("Ms Sans Serif"), "Liberation Sans");
+    EXPECT_EQ(MapFontFamily("Courier New"), "Liberation Mono");
+    EXPECT_EQ(MapFontFamily("Liberation Serif"), "Liberation Serif");
+    // The family is installed: Qt finds it by that name.
+    const QFont f = FontFor("Courier New", 14, FW_NORMAL, false);
+    EXPECT_EQ(QFontInfo(f).family().toStdString(), "Liberation Mono");
+}
