@@ -1,0 +1,25 @@
+#pragma once
+// Inside the layer only: GStreamer set-up and the mapping between stream
+// formats and caps.
+#include "MediaType.h"
+
+#include <gst/gst.h>
+
+#include <string>
+#include <vector>
+
+namespace dshow::gst {
+
+// Initialises GStreamer once per process; false when it cannot.
+bool Ensure();
+GstCaps* CapsFromFormat(const StreamFormat& f);
+// Every discrete format a caps set describes, in its order (lists expanded,
+// ranges taken at their largest value); formats this layer cannot name are left out.
+std::vector<StreamFormat> FormatsFromCaps(const GstCaps* caps);
+bool FormatFromStructure(const GstStructure* s, StreamFormat& out);
+GstElement* Make(const char* factory, const char* name = nullptr);
+// Wraps a chain of elements in a bin with ghost pads "sink" (when the first
+// has one) and "src" (when the last has one); takes the elements.
+GstElement* Chain(const char* name, std::vector<GstElement*> elements);
+
+} // namespace dshow::gst
