@@ -153,7 +153,8 @@ bool Cls_XML_header::XML_string_to_Bool(const std::string& text) { return text =
 void Cls_XML_header::Dump_XML_to_File(std::string path) {
     if (path.empty())
         path = std::filesystem::path(win::ProgramPath()).parent_path().string() + win::kPathSep + "xmldump.xml";
-    Kill_File(path);
+    // Only an older dump is deleted: a first dump is no error to report.
+    if (FileExists(path)) Kill_File(path);
     if (!DOM_doc) vb::Raise(vb::errObjectNotSet);
     DOM_doc->save(path);
     forms::MsgBox("XML header dumped to: " + path, forms::vbOKOnly);
