@@ -1,17 +1,32 @@
 #include "QFN_Error_Handler.h"
 
 #include "Dialogs.h"
+#include "Module_qfn_Globals.h"
 #include "Module_trace.h"
+#include "QFN_error_form.h"
+#include "VbConvert.h"
+#include "VbTrap.h"
 
-#include <cstdio>
-
-// A plain report until the error report window takes over.
 void QFN_Error_Handler(const std::string& description, int32_t number, int32_t line, const std::string& location,
                        const std::string& extra) {
-    Send_Trace("*QFN_error_handler1, " + std::to_string(number) + "," + std::to_string(line) + "," + location);
-    const std::string text = "Location of error: " + location + " line: " + std::to_string(line) + "\n" +
-                             "error description: " + std::to_string(number) + ", " + description + "\n" +
-                             "Extra information: " + extra + "\n";
-    std::fprintf(stderr, "%s", text.c_str());
-    forms::MsgBox(text, forms::vbCritical);
+    vb::TrapAlways(
+        [&] {
+            Send_Trace("*QFN_error_handler1, " + vb::CStr(number) + "," + vb::CStr(line) + "," + location);
+            auto& form = QFN_error_form();
+            form.Show(forms::vbModeless);
+            vb::DoEvents();
+            Send_Trace("*QFN_error_handler2");
+            // A report that arrives while the window is shown replaces the
+            // report text; the comments stay.
+            form.err_lbl.Text("Location of error: " + location + " line: " + vb::CStr(line) + "\n");
+            form.err_lbl.Text(form.err_lbl.Text() + "error description: " + vb::CStr(number) + ", " + description +
+                              "\n");
+            form.err_lbl.Text(form.err_lbl.Text() + g_Program_Title + " Program version " + g_Program_Version +
+                              " rm" + vb::CStr(vb::BoolNum(g_Compiled)) + " " + "Compile date: " + kCompile_Date +
+                              "\n");
+            form.err_lbl.Text(form.err_lbl.Text() + "Extra information: " + extra + "\n");
+            form.err_lbl.Text(form.err_lbl.Text() + "program name: " + g_Program_Title + " Caption = " + "\n");
+            Send_Trace("*QFN_error_handler5");
+        },
+        [](const vb::VbError&) { forms::MsgBox("Error in Error_form"); });
 }

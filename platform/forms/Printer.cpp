@@ -92,8 +92,22 @@ void PrinterObject::Print(const std::string& text, bool new_line) {
     QPainter& p = d_->paint();
     const QFontMetricsF fm = d_->metrics();
     const QStringList lines = QString::fromStdString(text).split('\n');
+    const double right = p.device()->width();
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = QString(lines[i]).remove('\r');
+        QString line = QString(lines[i]).remove('\r');
+        // Text running past the printable area would be lost: it goes on on
+        // the next line, broken at a blank where there is one.
+        while (d_->to_dev(d_->x) + fm.horizontalAdvance(line) > right && line.size() > 1) {
+            const double room = right - d_->to_dev(d_->x);
+            qsizetype fit = 1;
+            while (fit < line.size() && fm.horizontalAdvance(line.left(fit + 1)) <= room) ++fit;
+            const qsizetype blank = line.lastIndexOf(' ', fit);
+            const qsizetype cut = blank > 0 ? blank : fit;
+            p.drawText(QPointF(d_->to_dev(d_->x), d_->to_dev(d_->y) + fm.ascent()), line.left(cut));
+            line = line.mid(blank > 0 ? cut + 1 : cut);
+            d_->x = 0;
+            d_->y += d_->to_twips(fm.height());
+        }
         p.drawText(QPointF(d_->to_dev(d_->x), d_->to_dev(d_->y) + fm.ascent()), line);
         const bool last = i + 1 == lines.size();
         if (last && !new_line) {

@@ -33,7 +33,8 @@ public:
 
     // Prints the text at the print position. With new_line the position then
     // moves to the left edge of the next line; a line break inside the text
-    // does the same. Without it the position stays after the text.
+    // does the same. Without it the position stays after the text. A line
+    // too long for the printable width goes on at the left of the next line.
     void Print(const std::string& text = {}, bool new_line = true);
     double TextWidth(const std::string& text);
     double TextHeight(const std::string& text);
