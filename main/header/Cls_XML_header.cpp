@@ -27,7 +27,9 @@ Cls_XML_header::Cls_XML_header() {
     });
 }
 
-Cls_XML_header::~Cls_XML_header() { Send_Trace("Cls_XML_header_Terminate"); }
+Cls_XML_header::~Cls_XML_header() {
+    Send_Trace("Cls_XML_header_Terminate");
+}
 
 // ---- Serialisation and parsing ----
 
@@ -36,7 +38,9 @@ std::string Cls_XML_header::XML_string() {
     return DOM_text;
 }
 
-int32_t Cls_XML_header::Len_XML() { return static_cast<int32_t>(xmldom::CharCount(XML_string())); }
+int32_t Cls_XML_header::Len_XML() {
+    return static_cast<int32_t>(xmldom::CharCount(XML_string()));
+}
 
 void Cls_XML_header::XML_string(const std::string& text) {
     vb::Trap(kLocationXmlString, [&] {
@@ -57,7 +61,9 @@ void Cls_XML_header::XML_string(const std::string& text) {
     });
 }
 
-int16_t Cls_XML_header::XML_len() { return vb::CInt(static_cast<double>(xmldom::CharCount(DOM_text))); }
+int16_t Cls_XML_header::XML_len() {
+    return vb::CInt(static_cast<double>(xmldom::CharCount(DOM_text)));
+}
 
 void Cls_XML_header::DOM_serialize() {
     vb::TrapAlways(
@@ -132,27 +138,39 @@ xmldom::Node Cls_XML_header::Add_element(const xmldom::Node& parent, const std::
     return parent.appendChild(e);
 }
 
-void Cls_XML_header::Add_break(const xmldom::Node& parent) { parent.appendChild(DOM_doc->createTextNode("\r\n")); }
+void Cls_XML_header::Add_break(const xmldom::Node& parent) {
+    parent.appendChild(DOM_doc->createTextNode("\r\n"));
+}
 
 // ---- Tests of the parsed text ----
 
 bool Cls_XML_header::is_Tidewick() const {
-    return Parsed_text.find("Tidewick") != std::string::npos || Parsed_text.find("tidewick") != std::string::npos;
+    return Parsed_text.find("Tidewick") != std::string::npos ||
+           Parsed_text.find("tidewick") != std::string::npos;
 }
 
-bool Cls_XML_header::is_Golf() const { return Parsed_text.find("<golf>") != std::string::npos; }
+bool Cls_XML_header::is_Golf() const {
+    return Parsed_text.find("<golf>") != std::string::npos;
+}
 
-bool Cls_XML_header::is_Equestrian() const { return is_Tidewick(); }
+bool Cls_XML_header::is_Equestrian() const {
+    return is_Tidewick();
+}
 
 // ---- The class's own Boolean coding ----
 
-std::string Cls_XML_header::Bool_to_XML_string(bool value) { return value ? "t" : "f"; }
+std::string Cls_XML_header::Bool_to_XML_string(bool value) {
+    return value ? "t" : "f";
+}
 
-bool Cls_XML_header::XML_string_to_Bool(const std::string& text) { return text == "t" || text == "Y"; }
+bool Cls_XML_header::XML_string_to_Bool(const std::string& text) {
+    return text == "t" || text == "Y";
+}
 
 void Cls_XML_header::Dump_XML_to_File(std::string path) {
     if (path.empty())
-        path = std::filesystem::path(win::ProgramPath()).parent_path().string() + win::kPathSep + "xmldump.xml";
+        path =
+            std::filesystem::path(win::ProgramPath()).parent_path().string() + win::kPathSep + "xmldump.xml";
     // Only an older dump is deleted: a first dump is no error to report.
     if (FileExists(path)) Kill_File(path);
     if (!DOM_doc) vb::Raise(vb::errObjectNotSet);
@@ -169,9 +187,13 @@ xmldom::Node Cls_XML_header::Select(const std::string& path) {
     return n;
 }
 
-std::string Cls_XML_header::Get_text(const std::string& path) { return Select(path).text(); }
+std::string Cls_XML_header::Get_text(const std::string& path) {
+    return Select(path).text();
+}
 
-void Cls_XML_header::Let_text(const std::string& path, const std::string& value) { Select(path).setText(value); }
+void Cls_XML_header::Let_text(const std::string& path, const std::string& value) {
+    Select(path).setText(value);
+}
 
 namespace {
 
@@ -188,9 +210,15 @@ T read_by_kind(const header_field::Field& f, Convert convert, const std::functio
     }
 }
 
-std::string as_text(const std::string& s) { return s; }
-int16_t as_int(const std::string& s) { return vb::CInt(s); }
-int32_t as_long(const std::string& s) { return vb::CLng(s); }
+std::string as_text(const std::string& s) {
+    return s;
+}
+int16_t as_int(const std::string& s) {
+    return vb::CInt(s);
+}
+int32_t as_long(const std::string& s) {
+    return vb::CLng(s);
+}
 
 } // namespace
 
@@ -223,8 +251,12 @@ void Cls_XML_header::Write_text(const Field& f, const std::string& value, Ids id
     }
 }
 
-void Cls_XML_header::Write_number(const Field& f, int32_t value, Ids ids) { Write_text(f, vb::CStr(value), ids); }
-void Cls_XML_header::Write_bool(const Field& f, bool value, Ids ids) { Write_text(f, Bool_to_String(value), ids); }
+void Cls_XML_header::Write_number(const Field& f, int32_t value, Ids ids) {
+    Write_text(f, vb::CStr(value), ids);
+}
+void Cls_XML_header::Write_bool(const Field& f, bool value, Ids ids) {
+    Write_text(f, Bool_to_String(value), ids);
+}
 void Cls_XML_header::Write_xbool(const Field& f, bool value, Ids ids) {
     Write_text(f, Bool_to_XML_string(value), ids);
 }

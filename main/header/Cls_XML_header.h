@@ -301,13 +301,13 @@ public:
     void Trace_Bezier(int16_t id, bool value);
     int16_t Trace_Thickness(int16_t id);
     void Trace_Thickness(int16_t id, int16_t value);
-    void Graph_object(int16_t id, int16_t obj_type, int16_t layer, int32_t color, int16_t linetype, int16_t linewidth,
-                      bool filled, int16_t x1, int16_t y1, int16_t x2, int16_t y2, int16_t x3, int16_t y3, int16_t x4,
-                      int16_t y4);
+    void Graph_object(int16_t id, int16_t obj_type, int16_t layer, int32_t color, int16_t linetype,
+                      int16_t linewidth, bool filled, int16_t x1, int16_t y1, int16_t x2, int16_t y2,
+                      int16_t x3, int16_t y3, int16_t x4, int16_t y4);
     // Fills every argument but id, in the order they are read.
     void get_Graph_object(int16_t id, int16_t& obj_type, int16_t& layer, int32_t& color, int16_t& linetype,
-                          int16_t& linewidth, bool& filled, int16_t& x1, int16_t& y1, int16_t& x2, int16_t& y2,
-                          int16_t& x3, int16_t& y3, int16_t& x4, int16_t& y4);
+                          int16_t& linewidth, bool& filled, int16_t& x1, int16_t& y1, int16_t& x2,
+                          int16_t& y2, int16_t& x3, int16_t& y3, int16_t& x4, int16_t& y4);
 
 private:
     using Field = header_field::Field;

@@ -47,14 +47,18 @@ constexpr int16_t kLaneMarks = 16;
 
 // After the lane marks, each followed by a line break.
 constexpr std::pair<const char*, const char*> kLaneSettings[] = {
-    {"event_name", "nnn"},       {"b_lanes_visible", "t"}, {"b_lanes_flipped", "f"},
-    {"b_lanes_locked", "f"},     {"b_lanes_reversed", "f"}, {"num_lanes", "0"},
-    {"b_show_goalline", "f"},    {"num_heats", "1"},        {"start_lane", "1"},
+    {"event_name", "nnn"},    {"b_lanes_visible", "t"},  {"b_lanes_flipped", "f"},
+    {"b_lanes_locked", "f"},  {"b_lanes_reversed", "f"}, {"num_lanes", "0"},
+    {"b_show_goalline", "f"}, {"num_heats", "1"},        {"start_lane", "1"},
 };
 
 constexpr std::pair<const char*, const char*> kHeatStart[] = {
-    {"heat_ID", ""},           {"heat_comment", ""},      {"start_local_mill", "000"},
-    {"start_pc_mill", "000"},  {"start_hdmi_events", "000000"}, {"heat_correction_mill", "000"},
+    {"heat_ID", ""},
+    {"heat_comment", ""},
+    {"start_local_mill", "000"},
+    {"start_pc_mill", "000"},
+    {"start_hdmi_events", "000000"},
+    {"heat_correction_mill", "000"},
 };
 
 } // namespace
@@ -64,8 +68,11 @@ constexpr std::pair<const char*, const char*> kHeatStart[] = {
 xmldom::Node Cls_XML_header::Build_Tidewick() {
     xmldom::Node section = DOM_doc->createElement("tidewick");
     Add_break(section);
-    for (const auto& [name, text] : {std::pair{"is-Tidewick", "y"}, {"goal_x_1", "000"}, {"goal_y_1", "000"},
-                                     {"goal_x_2", "000"}, {"goal_y_2", "000"}}) {
+    for (const auto& [name, text] : {std::pair{"is-Tidewick", "y"},
+                                     {"goal_x_1", "000"},
+                                     {"goal_y_1", "000"},
+                                     {"goal_x_2", "000"},
+                                     {"goal_y_2", "000"}}) {
         Add_element(section, name, text);
         Add_break(section);
     }
@@ -120,44 +127,86 @@ void Cls_XML_header::Build_Lane_Result(int16_t lane) {
 
 // ---- Accessors ----
 
-int16_t Cls_XML_header::Start_lane() { return Read_int(tw::Start_lane); }
-void Cls_XML_header::Start_lane(int16_t value) { Write_number(tw::Start_lane, value); }
+int16_t Cls_XML_header::Start_lane() {
+    return Read_int(tw::Start_lane);
+}
+void Cls_XML_header::Start_lane(int16_t value) {
+    Write_number(tw::Start_lane, value);
+}
 void Cls_XML_header::Start_local_mill(int16_t heat, int32_t value) {
     Write_number(tw::Start_local_mill, value, {heat});
 }
-int32_t Cls_XML_header::Start_local_mill(int16_t heat) { return Read_long(tw::Start_local_mill, {heat}); }
-int32_t Cls_XML_header::Start_PC_mill(int16_t heat) { return Read_long(tw::Start_PC_mill, {heat}); }
+int32_t Cls_XML_header::Start_local_mill(int16_t heat) {
+    return Read_long(tw::Start_local_mill, {heat});
+}
+int32_t Cls_XML_header::Start_PC_mill(int16_t heat) {
+    return Read_long(tw::Start_PC_mill, {heat});
+}
 void Cls_XML_header::Start_HDMI_events(int16_t heat, int32_t value) {
     Write_number(tw::Start_HDMI_events, value, {heat});
 }
-int32_t Cls_XML_header::Start_HDMI_events(int16_t heat) { return Read_long(tw::Start_HDMI_events, {heat}); }
-void Cls_XML_header::Start_PC_mill(int16_t heat, int32_t value) { Write_number(tw::Start_PC_mill, value, {heat}); }
-int32_t Cls_XML_header::Heat_Correction_mill(int16_t heat) { return Read_long(tw::Heat_Correction_mill, {heat}); }
+int32_t Cls_XML_header::Start_HDMI_events(int16_t heat) {
+    return Read_long(tw::Start_HDMI_events, {heat});
+}
+void Cls_XML_header::Start_PC_mill(int16_t heat, int32_t value) {
+    Write_number(tw::Start_PC_mill, value, {heat});
+}
+int32_t Cls_XML_header::Heat_Correction_mill(int16_t heat) {
+    return Read_long(tw::Heat_Correction_mill, {heat});
+}
 void Cls_XML_header::Heat_Correction_mill(int16_t heat, int32_t value) {
     Write_number(tw::Heat_Correction_mill, value, {heat});
 }
-void Cls_XML_header::Lanes_Visible(bool value) { Write_bool(tw::Lanes_Visible, value); }
-bool Cls_XML_header::Lanes_Visible() { return Read_bool(tw::Lanes_Visible); }
-bool Cls_XML_header::Lanes_flipped() { return Read_bool(tw::Lanes_flipped); }
-void Cls_XML_header::Lanes_flipped(bool value) { Write_bool(tw::Lanes_flipped, value); }
-bool Cls_XML_header::Lanes_locked() { return Read_bool(tw::Lanes_locked); }
-void Cls_XML_header::Lanes_locked(bool value) { Write_bool(tw::Lanes_locked, value); }
-bool Cls_XML_header::Lanes_reversed() { return Read_bool(tw::Lanes_reversed); }
-void Cls_XML_header::Lanes_reversed(bool value) { Write_bool(tw::Lanes_reversed, value); }
-int16_t Cls_XML_header::Num_Lanes() { return Read_int(tw::Num_Lanes); }
-void Cls_XML_header::Num_Lanes(int16_t value) { Write_number(tw::Num_Lanes, value); }
+void Cls_XML_header::Lanes_Visible(bool value) {
+    Write_bool(tw::Lanes_Visible, value);
+}
+bool Cls_XML_header::Lanes_Visible() {
+    return Read_bool(tw::Lanes_Visible);
+}
+bool Cls_XML_header::Lanes_flipped() {
+    return Read_bool(tw::Lanes_flipped);
+}
+void Cls_XML_header::Lanes_flipped(bool value) {
+    Write_bool(tw::Lanes_flipped, value);
+}
+bool Cls_XML_header::Lanes_locked() {
+    return Read_bool(tw::Lanes_locked);
+}
+void Cls_XML_header::Lanes_locked(bool value) {
+    Write_bool(tw::Lanes_locked, value);
+}
+bool Cls_XML_header::Lanes_reversed() {
+    return Read_bool(tw::Lanes_reversed);
+}
+void Cls_XML_header::Lanes_reversed(bool value) {
+    Write_bool(tw::Lanes_reversed, value);
+}
+int16_t Cls_XML_header::Num_Lanes() {
+    return Read_int(tw::Num_Lanes);
+}
+void Cls_XML_header::Num_Lanes(int16_t value) {
+    Write_number(tw::Num_Lanes, value);
+}
 
 void Cls_XML_header::Lane_pos(int16_t lane, int32_t x, int32_t y) {
     Write_number(tw::Lane_pos_X, x, {lane});
     Write_number(tw::Lane_pos_Y, y, {lane});
 }
-int32_t Cls_XML_header::Lane_pos_X(int16_t lane) { return Read_long(tw::Lane_pos_X, {lane}); }
-int32_t Cls_XML_header::Lane_pos_Y(int16_t lane) { return Read_long(tw::Lane_pos_Y, {lane}); }
+int32_t Cls_XML_header::Lane_pos_X(int16_t lane) {
+    return Read_long(tw::Lane_pos_X, {lane});
+}
+int32_t Cls_XML_header::Lane_pos_Y(int16_t lane) {
+    return Read_long(tw::Lane_pos_Y, {lane});
+}
 
 void Cls_XML_header::Lane_result(int16_t, int16_t, int32_t, int32_t, int32_t) {}
 
-int16_t Cls_XML_header::heats_num() { return Read_int(tw::heats_num); }
-void Cls_XML_header::heats_num(int16_t value) { Write_number(tw::heats_num, value); }
+int16_t Cls_XML_header::heats_num() {
+    return Read_int(tw::heats_num);
+}
+void Cls_XML_header::heats_num(int16_t value) {
+    Write_number(tw::heats_num, value);
+}
 void Cls_XML_header::Tidewick_Marathon_Class_Name(int16_t class_number, const std::string& value) {
     Write_text(tw::Marathon_Class_Name, value, {class_number});
 }
@@ -170,16 +219,24 @@ void Cls_XML_header::Tidewick_Marathon_Class_Start(int16_t class_number, const s
 std::string Cls_XML_header::Tidewick_Marathon_Class_Start(int16_t class_number) {
     return Read_text(tw::Marathon_Class_Start, {class_number});
 }
-void Cls_XML_header::Heat_ID(int16_t heat, const std::string& value) { Write_text(tw::Heat_ID, value, {heat}); }
-std::string Cls_XML_header::Heat_ID(int16_t heat) { return Read_text(tw::Heat_ID, {heat}); }
+void Cls_XML_header::Heat_ID(int16_t heat, const std::string& value) {
+    Write_text(tw::Heat_ID, value, {heat});
+}
+std::string Cls_XML_header::Heat_ID(int16_t heat) {
+    return Read_text(tw::Heat_ID, {heat});
+}
 void Cls_XML_header::Heat_comment(int16_t heat, const std::string& value) {
     Write_text(tw::Heat_comment, value, {heat});
 }
-std::string Cls_XML_header::Heat_comment(int16_t heat) { return Read_text(tw::Heat_comment, {heat}); }
+std::string Cls_XML_header::Heat_comment(int16_t heat) {
+    return Read_text(tw::Heat_comment, {heat});
+}
 void Cls_XML_header::Heat_result(int16_t heat, int16_t lane, int32_t value) {
     Write_number(tw::Heat_result, value, {heat, lane});
 }
-int32_t Cls_XML_header::Heat_result(int16_t heat, int16_t lane) { return Read_long(tw::Heat_result, {heat, lane}); }
+int32_t Cls_XML_header::Heat_result(int16_t heat, int16_t lane) {
+    return Read_long(tw::Heat_result, {heat, lane});
+}
 void Cls_XML_header::Heat_Click_time(int16_t heat, int16_t lane, int32_t value) {
     Write_number(tw::Heat_Click_time, value, {heat, lane});
 }
@@ -192,8 +249,12 @@ void Cls_XML_header::Heat_Goal_Field(int16_t heat, int16_t lane, int32_t value) 
 int32_t Cls_XML_header::Heat_Goal_Field(int16_t heat, int16_t lane) {
     return Read_long(tw::Heat_Goal_Field, {heat, lane});
 }
-void Cls_XML_header::Show_goalline(bool value) { Write_bool(tw::Show_goalline, value); }
-bool Cls_XML_header::Show_goalline() { return Read_bool(tw::Show_goalline); }
+void Cls_XML_header::Show_goalline(bool value) {
+    Write_bool(tw::Show_goalline, value);
+}
+bool Cls_XML_header::Show_goalline() {
+    return Read_bool(tw::Show_goalline);
+}
 
 void Cls_XML_header::Get_Goalline(int16_t& x1, int16_t& y1, int16_t& x2, int16_t& y2) {
     // One at a time: a failure leaves the ones before it delivered.
@@ -210,5 +271,9 @@ void Cls_XML_header::Set_Goalline(int32_t x1, int32_t y1, int32_t x2, int32_t y2
     Write_number(tw::Goal_y_2, y2);
 }
 
-std::string Cls_XML_header::Event_name() { return Read_text(tw::Event_name_read); }
-void Cls_XML_header::Event_name(const std::string& value) { Write_text(tw::Event_name_write, value); }
+std::string Cls_XML_header::Event_name() {
+    return Read_text(tw::Event_name_read);
+}
+void Cls_XML_header::Event_name(const std::string& value) {
+    Write_text(tw::Event_name_write, value);
+}

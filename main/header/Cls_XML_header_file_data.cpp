@@ -65,12 +65,14 @@ constexpr Field Camera_ID{"//stream_header[@id='%']/camera_ID"};
 
 // The stream header record, in document order, with the defaults a new record gets.
 constexpr std::pair<const char*, const char*> kStreamHeaderDefaults[] = {
-    {"b_stream_active", "f"},   {"b_stream_rotated", "f"},  {"stream_type", "xxx"},       {"offset_fields", "000"},
-    {"sel_start", "000"},       {"sel_end", "000"},         {"camera_pos", "xxxxx"},      {"b_model_active", "f"},
-    {"model_filename", "xxx"},  {"model_speed", "999"},     {"selrect_top", "000"},       {"selrect_bottom", "000"},
-    {"selrect_left", "000"},    {"selrect_right", "000"},   {"model_file", "000"},        {"b_model_flipped", "f"},
-    {"model_x_offset", "000"},  {"model_y_offset", "000"},  {"model_size_factor", "000"}, {"camera_ID", "000"},
-    {"stream_spare1", "000"},   {"stream_spare2", "000"},   {"stream_spare3", "000"},     {"stream_spare4", "000"},
+    {"b_stream_active", "f"},     {"b_stream_rotated", "f"}, {"stream_type", "xxx"},
+    {"offset_fields", "000"},     {"sel_start", "000"},      {"sel_end", "000"},
+    {"camera_pos", "xxxxx"},      {"b_model_active", "f"},   {"model_filename", "xxx"},
+    {"model_speed", "999"},       {"selrect_top", "000"},    {"selrect_bottom", "000"},
+    {"selrect_left", "000"},      {"selrect_right", "000"},  {"model_file", "000"},
+    {"b_model_flipped", "f"},     {"model_x_offset", "000"}, {"model_y_offset", "000"},
+    {"model_size_factor", "000"}, {"camera_ID", "000"},      {"stream_spare1", "000"},
+    {"stream_spare2", "000"},     {"stream_spare3", "000"},  {"stream_spare4", "000"},
     {"stream_spare5", "000"},
 };
 
@@ -162,44 +164,107 @@ void Cls_XML_header::Build_Stream_Header(int16_t id) {
 
 // ---- File data ----
 
-std::string Cls_XML_header::Update_Time() { return Read_text(fd::Update_Time); }
-void Cls_XML_header::Update_Time(const std::string& value) { Write_text(fd::Update_Time, value); }
-void Cls_XML_header::Update_Program(const std::string& value) { Write_text(fd::Update_Program, value); }
-int16_t Cls_XML_header::Streams_no() { return Read_int(fd::Streams_no); }
-void Cls_XML_header::Streams_no(int16_t value) { Write_number(fd::Streams_no, value); }
-int16_t Cls_XML_header::Frames_no() { return Read_int(fd::Frames_no); }
-void Cls_XML_header::Frames_no(int16_t value) { Write_number(fd::Frames_no, value); }
-int16_t Cls_XML_header::Segments_no() { return Read_int(fd::Segments_no); }
-void Cls_XML_header::Segments_no(int16_t value) { Write_number(fd::Segments_no, value); }
-std::string Cls_XML_header::Timing_Bias() { return Read_text(fd::Timing_Bias); }
-void Cls_XML_header::Timing_Bias(const std::string& value) { Write_text(fd::Timing_Bias, value); }
-std::string Cls_XML_header::Comp_Name() { return Read_text(fd::Comp_Name); }
-std::string Cls_XML_header::Comp_CaptureInfo() { return Read_text(fd::Comp_CaptureInfo); }
-void Cls_XML_header::Comp_CaptureInfo(const std::string& value) { Write_text(fd::Comp_CaptureInfo, value); }
-std::string Cls_XML_header::Comp_CPUInfo() { return Read_text(fd::Comp_CPUInfo); }
-std::string Cls_XML_header::Comp_CPUbitness() { return Read_text(fd::Comp_CPUbitness); }
-std::string Cls_XML_header::Comp_OSbitness() { return Read_text(fd::Comp_OSbitness); }
-std::string Cls_XML_header::Phidget_serial() { return Read_text(fd::Phidget_serial); }
-std::string Cls_XML_header::prog_id() { return Read_text(fd::prog_id); }
-std::string Cls_XML_header::Prog_Major() { return Read_text(fd::Prog_Major); }
-std::string Cls_XML_header::Prog_Minor() { return Read_text(fd::Prog_Minor); }
-std::string Cls_XML_header::Prog_Revision() { return Read_text(fd::Prog_Revision); }
-std::string Cls_XML_header::OS_version() { return Read_text(fd::OS_version); }
-std::string Cls_XML_header::Creation_date() { return Read_text(fd::Creation_date); }
-void Cls_XML_header::Creation_date(const std::string& value) { Write_text(fd::Creation_date, value); }
+std::string Cls_XML_header::Update_Time() {
+    return Read_text(fd::Update_Time);
+}
+void Cls_XML_header::Update_Time(const std::string& value) {
+    Write_text(fd::Update_Time, value);
+}
+void Cls_XML_header::Update_Program(const std::string& value) {
+    Write_text(fd::Update_Program, value);
+}
+int16_t Cls_XML_header::Streams_no() {
+    return Read_int(fd::Streams_no);
+}
+void Cls_XML_header::Streams_no(int16_t value) {
+    Write_number(fd::Streams_no, value);
+}
+int16_t Cls_XML_header::Frames_no() {
+    return Read_int(fd::Frames_no);
+}
+void Cls_XML_header::Frames_no(int16_t value) {
+    Write_number(fd::Frames_no, value);
+}
+int16_t Cls_XML_header::Segments_no() {
+    return Read_int(fd::Segments_no);
+}
+void Cls_XML_header::Segments_no(int16_t value) {
+    Write_number(fd::Segments_no, value);
+}
+std::string Cls_XML_header::Timing_Bias() {
+    return Read_text(fd::Timing_Bias);
+}
+void Cls_XML_header::Timing_Bias(const std::string& value) {
+    Write_text(fd::Timing_Bias, value);
+}
+std::string Cls_XML_header::Comp_Name() {
+    return Read_text(fd::Comp_Name);
+}
+std::string Cls_XML_header::Comp_CaptureInfo() {
+    return Read_text(fd::Comp_CaptureInfo);
+}
+void Cls_XML_header::Comp_CaptureInfo(const std::string& value) {
+    Write_text(fd::Comp_CaptureInfo, value);
+}
+std::string Cls_XML_header::Comp_CPUInfo() {
+    return Read_text(fd::Comp_CPUInfo);
+}
+std::string Cls_XML_header::Comp_CPUbitness() {
+    return Read_text(fd::Comp_CPUbitness);
+}
+std::string Cls_XML_header::Comp_OSbitness() {
+    return Read_text(fd::Comp_OSbitness);
+}
+std::string Cls_XML_header::Phidget_serial() {
+    return Read_text(fd::Phidget_serial);
+}
+std::string Cls_XML_header::prog_id() {
+    return Read_text(fd::prog_id);
+}
+std::string Cls_XML_header::Prog_Major() {
+    return Read_text(fd::Prog_Major);
+}
+std::string Cls_XML_header::Prog_Minor() {
+    return Read_text(fd::Prog_Minor);
+}
+std::string Cls_XML_header::Prog_Revision() {
+    return Read_text(fd::Prog_Revision);
+}
+std::string Cls_XML_header::OS_version() {
+    return Read_text(fd::OS_version);
+}
+std::string Cls_XML_header::Creation_date() {
+    return Read_text(fd::Creation_date);
+}
+void Cls_XML_header::Creation_date(const std::string& value) {
+    Write_text(fd::Creation_date, value);
+}
 
 std::string Cls_XML_header::Last_Capture_time() {
     // A header without the element tells its creation date instead.
-    if (DOM_doc && !DOM_doc->selectSingleNode(fd::Last_Capture_time.path)) return Read_text(fd::Creation_date);
+    if (DOM_doc && !DOM_doc->selectSingleNode(fd::Last_Capture_time.path))
+        return Read_text(fd::Creation_date);
     return Read_text(fd::Last_Capture_time);
 }
-void Cls_XML_header::Last_Capture_time(const std::string& value) { Write_text(fd::Last_Capture_time, value); }
+void Cls_XML_header::Last_Capture_time(const std::string& value) {
+    Write_text(fd::Last_Capture_time, value);
+}
 
-std::string Cls_XML_header::Subject_name() { return Read_text(fd::Subject_name); }
-void Cls_XML_header::Subject_name(const std::string& value) { Write_text(fd::Subject_name, value); }
-std::string Cls_XML_header::File_comment1() { return Read_text(fd::File_comment1); }
-void Cls_XML_header::File_comment1(const std::string& value) { Write_text(fd::File_comment1, value); }
-std::string Cls_XML_header::comment(int16_t n) { return Read_text(fd::comment, {n}); }
+std::string Cls_XML_header::Subject_name() {
+    return Read_text(fd::Subject_name);
+}
+void Cls_XML_header::Subject_name(const std::string& value) {
+    Write_text(fd::Subject_name, value);
+}
+std::string Cls_XML_header::File_comment1() {
+    return Read_text(fd::File_comment1);
+}
+void Cls_XML_header::File_comment1(const std::string& value) {
+    Write_text(fd::File_comment1, value);
+}
+std::string Cls_XML_header::comment(int16_t n) {
+    return Read_text(fd::comment, {n});
+}
 void Cls_XML_header::comment(int16_t n, const std::string& value) {
     Let_text(Resolve(fd::comment.path, {n}), value); // the write is plain
 }
@@ -208,9 +273,15 @@ std::string Cls_XML_header::SpecApp() {
     const std::string text = Read_text(fd::SpecApp);
     return text.empty() ? "None" : text;
 }
-void Cls_XML_header::SpecApp(const std::string& value) { Write_text(fd::SpecApp, value); }
-std::string Cls_XML_header::Hdr_spare1() { return Read_text(fd::Hdr_spare1); }
-void Cls_XML_header::Hdr_spare1(const std::string& value) { Write_text(fd::Hdr_spare1, value); }
+void Cls_XML_header::SpecApp(const std::string& value) {
+    Write_text(fd::SpecApp, value);
+}
+std::string Cls_XML_header::Hdr_spare1() {
+    return Read_text(fd::Hdr_spare1);
+}
+void Cls_XML_header::Hdr_spare1(const std::string& value) {
+    Write_text(fd::Hdr_spare1, value);
+}
 
 void Cls_XML_header::Insert_Specapp() {
     if (!DOM_doc) vb::Raise(vb::errObjectNotSet);
@@ -223,26 +294,54 @@ void Cls_XML_header::Insert_Specapp() {
 
 // ---- Stream headers ----
 
-bool Cls_XML_header::Stream_Active(int16_t id) { return Read_xbool(sh::Stream_Active, {id}); }
-void Cls_XML_header::Stream_Active(int16_t id, bool value) { Write_xbool(sh::Stream_Active, value, {id}); }
-bool Cls_XML_header::Stream_rotated(int16_t id) { return Read_xbool(sh::Stream_rotated, {id}); }
-void Cls_XML_header::Stream_rotated(int16_t id, bool value) { Write_xbool(sh::Stream_rotated, value, {id}); }
-int16_t Cls_XML_header::Offset_fields(int16_t id) { return Read_int(sh::Offset_fields, {id}); }
-void Cls_XML_header::Offset_fields(int16_t id, int16_t value) { Write_number(sh::Offset_fields, value, {id}); }
-int32_t Cls_XML_header::Selection_start(int16_t id) { return Read_long(sh::Selection_start, {id}); }
-void Cls_XML_header::Selection_start(int16_t id, int32_t value) { Write_number(sh::Selection_start, value, {id}); }
-int32_t Cls_XML_header::Selection_end(int16_t id) { return Read_long(sh::Selection_end, {id}); }
-void Cls_XML_header::Selection_end(int16_t id, int32_t value) { Write_number(sh::Selection_end, value, {id}); }
-std::string Cls_XML_header::Camera_pos(int16_t id) { return Read_text(sh::Camera_pos, {id}); }
-void Cls_XML_header::Camera_pos(int16_t id, const std::string& value) { Write_text(sh::Camera_pos, value, {id}); }
+bool Cls_XML_header::Stream_Active(int16_t id) {
+    return Read_xbool(sh::Stream_Active, {id});
+}
+void Cls_XML_header::Stream_Active(int16_t id, bool value) {
+    Write_xbool(sh::Stream_Active, value, {id});
+}
+bool Cls_XML_header::Stream_rotated(int16_t id) {
+    return Read_xbool(sh::Stream_rotated, {id});
+}
+void Cls_XML_header::Stream_rotated(int16_t id, bool value) {
+    Write_xbool(sh::Stream_rotated, value, {id});
+}
+int16_t Cls_XML_header::Offset_fields(int16_t id) {
+    return Read_int(sh::Offset_fields, {id});
+}
+void Cls_XML_header::Offset_fields(int16_t id, int16_t value) {
+    Write_number(sh::Offset_fields, value, {id});
+}
+int32_t Cls_XML_header::Selection_start(int16_t id) {
+    return Read_long(sh::Selection_start, {id});
+}
+void Cls_XML_header::Selection_start(int16_t id, int32_t value) {
+    Write_number(sh::Selection_start, value, {id});
+}
+int32_t Cls_XML_header::Selection_end(int16_t id) {
+    return Read_long(sh::Selection_end, {id});
+}
+void Cls_XML_header::Selection_end(int16_t id, int32_t value) {
+    Write_number(sh::Selection_end, value, {id});
+}
+std::string Cls_XML_header::Camera_pos(int16_t id) {
+    return Read_text(sh::Camera_pos, {id});
+}
+void Cls_XML_header::Camera_pos(int16_t id, const std::string& value) {
+    Write_text(sh::Camera_pos, value, {id});
+}
 
 int16_t Cls_XML_header::Stream_CameraPos(int16_t id) {
     // The number the text begins with: the default "xxxxx" reads 0.
     return vb::CInt(vb::Val(Read_text(sh::Camera_pos, {id})));
 }
-void Cls_XML_header::Stream_CameraPos(int16_t id, int16_t value) { Write_number(sh::Camera_pos, value, {id}); }
+void Cls_XML_header::Stream_CameraPos(int16_t id, int16_t value) {
+    Write_number(sh::Camera_pos, value, {id});
+}
 
-std::string Cls_XML_header::Model_FileName(int16_t id) { return Read_text(sh::Model_FileName, {id}); }
+std::string Cls_XML_header::Model_FileName(int16_t id) {
+    return Read_text(sh::Model_FileName, {id});
+}
 void Cls_XML_header::Model_FileName(int16_t id, const std::string& value) {
     Write_text(sh::Model_FileName, value, {id});
 }
@@ -257,11 +356,21 @@ void Cls_XML_header::Let_Selection_rectangle(int16_t id, const std::string& side
     Selection_Rectangle(id, side, value);
 }
 
-int16_t Cls_XML_header::model_X_offset(int16_t id) { return Read_int(sh::model_X_offset, {id}); }
-void Cls_XML_header::model_X_offset(int16_t id, int16_t value) { Write_number(sh::model_X_offset, value, {id}); }
-int16_t Cls_XML_header::model_Y_offset(int16_t id) { return Read_int(sh::model_Y_offset, {id}); }
-void Cls_XML_header::model_Y_offset(int16_t id, int16_t value) { Write_number(sh::model_Y_offset, value, {id}); }
-int16_t Cls_XML_header::model_size_factor(int16_t id) { return Read_int(sh::model_size_factor, {id}); }
+int16_t Cls_XML_header::model_X_offset(int16_t id) {
+    return Read_int(sh::model_X_offset, {id});
+}
+void Cls_XML_header::model_X_offset(int16_t id, int16_t value) {
+    Write_number(sh::model_X_offset, value, {id});
+}
+int16_t Cls_XML_header::model_Y_offset(int16_t id) {
+    return Read_int(sh::model_Y_offset, {id});
+}
+void Cls_XML_header::model_Y_offset(int16_t id, int16_t value) {
+    Write_number(sh::model_Y_offset, value, {id});
+}
+int16_t Cls_XML_header::model_size_factor(int16_t id) {
+    return Read_int(sh::model_size_factor, {id});
+}
 void Cls_XML_header::model_size_factor(int16_t id, int16_t value) {
     Write_number(sh::model_size_factor, value, {id});
 }
@@ -270,4 +379,6 @@ std::string Cls_XML_header::Camera_ID(int16_t id) {
     if (id < 1 || id > 3) return {};
     return Read_text(sh::Camera_ID, {id});
 }
-void Cls_XML_header::Camera_ID(int16_t id, const std::string& value) { Write_text(sh::Camera_ID, value, {id}); }
+void Cls_XML_header::Camera_ID(int16_t id, const std::string& value) {
+    Write_text(sh::Camera_ID, value, {id});
+}

@@ -30,8 +30,10 @@ inline std::string Resolve(const char* path, std::initializer_list<int32_t> ids)
     std::string out;
     auto id = ids.begin();
     for (const char* p = path; *p; ++p) {
-        if (*p == '%' && id != ids.end()) out += std::to_string(*id++);
-        else out += *p;
+        if (*p == '%' && id != ids.end())
+            out += std::to_string(*id++);
+        else
+            out += *p;
     }
     return out;
 }

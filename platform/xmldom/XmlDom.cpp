@@ -46,7 +46,8 @@ std::string print(pugi::xml_node n) {
 }
 
 std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -55,10 +56,12 @@ std::string pseudo_attribute(const std::string& data, const std::string& name) {
     size_t pos = 0;
     while ((pos = data.find(name, pos)) != std::string::npos) {
         size_t p = pos + name.size();
-        while (p < data.size() && std::isspace(static_cast<unsigned char>(data[p]))) ++p;
+        while (p < data.size() && std::isspace(static_cast<unsigned char>(data[p])))
+            ++p;
         if (p < data.size() && data[p] == '=') {
             ++p;
-            while (p < data.size() && std::isspace(static_cast<unsigned char>(data[p]))) ++p;
+            while (p < data.size() && std::isspace(static_cast<unsigned char>(data[p])))
+                ++p;
             if (p < data.size() && (data[p] == '"' || data[p] == '\'')) {
                 const size_t end = data.find(data[p], p + 1);
                 if (end != std::string::npos) return data.substr(p + 1, end - p - 1);
@@ -71,12 +74,16 @@ std::string pseudo_attribute(const std::string& data, const std::string& name) {
 
 void collect_text(pugi::xml_node n, std::string& out) {
     for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) out += c.value();
-        else if (c.type() == pugi::node_element) collect_text(c, out);
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+            out += c.value();
+        else if (c.type() == pugi::node_element)
+            collect_text(c, out);
     }
 }
 
-[[noreturn]] void raise_not_set() { vb::Raise(vb::errObjectNotSet); }
+[[noreturn]] void raise_not_set() {
+    vb::Raise(vb::errObjectNotSet);
+}
 
 } // namespace
 
@@ -92,12 +99,14 @@ struct DOMDocument60::Impl {
         return h;
     }
     bool is_holder(pugi::xml_node n) const {
-        return n && n.type() == pugi::node_element && n.parent() == doc && std::string_view(n.name()) == kHolderName;
+        return n && n.type() == pugi::node_element && n.parent() == doc &&
+               std::string_view(n.name()) == kHolderName;
     }
     // The top of the tree a node stands in: the document for nodes of the
     // document, the outermost detached node otherwise.
     pugi::xml_node tree_top(pugi::xml_node n) const {
-        while (n.parent() && !is_holder(n.parent())) n = n.parent();
+        while (n.parent() && !is_holder(n.parent()))
+            n = n.parent();
         return n;
     }
     std::string declared_encoding() const {
@@ -126,25 +135,37 @@ pugi::xml_node_struct* Node::checked() const {
 NodeType Node::nodeType() const {
     if (!node_) return NodeType::Null;
     switch (pugi::xml_node(checked()).type()) {
-    case pugi::node_document: return NodeType::Document;
-    case pugi::node_element: return NodeType::Element;
-    case pugi::node_pcdata: return NodeType::Text;
-    case pugi::node_cdata: return NodeType::CData;
-    case pugi::node_comment: return NodeType::Comment;
+    case pugi::node_document:
+        return NodeType::Document;
+    case pugi::node_element:
+        return NodeType::Element;
+    case pugi::node_pcdata:
+        return NodeType::Text;
+    case pugi::node_cdata:
+        return NodeType::CData;
+    case pugi::node_comment:
+        return NodeType::Comment;
     case pugi::node_pi:
-    case pugi::node_declaration: return NodeType::ProcessingInstruction;
-    default: return NodeType::Other;
+    case pugi::node_declaration:
+        return NodeType::ProcessingInstruction;
+    default:
+        return NodeType::Other;
     }
 }
 
 std::string Node::nodeName() const {
     pugi::xml_node n(checked());
     switch (n.type()) {
-    case pugi::node_document: return "#document";
-    case pugi::node_pcdata: return "#text";
-    case pugi::node_cdata: return "#cdata-section";
-    case pugi::node_comment: return "#comment";
-    default: return n.name();
+    case pugi::node_document:
+        return "#document";
+    case pugi::node_pcdata:
+        return "#text";
+    case pugi::node_cdata:
+        return "#cdata-section";
+    case pugi::node_comment:
+        return "#comment";
+    default:
+        return n.name();
     }
 }
 
@@ -161,7 +182,8 @@ std::string Node::text() const {
 void Node::setText(const std::string& value) {
     pugi::xml_node n(checked());
     if (n.type() == pugi::node_element) {
-        while (n.first_child()) n.remove_child(n.first_child());
+        while (n.first_child())
+            n.remove_child(n.first_child());
         if (!value.empty()) n.append_child(pugi::node_pcdata).set_value(value.c_str());
         return;
     }
@@ -247,7 +269,8 @@ DOMDocument60::~DOMDocument60() = default;
 bool DOMDocument60::loadXML(const std::string& text) {
     impl_->reset();
     error_ = {};
-    const pugi::xml_parse_result r = impl_->doc.load_buffer(text.data(), text.size(), kParseFlags, pugi::encoding_utf8);
+    const pugi::xml_parse_result r =
+        impl_->doc.load_buffer(text.data(), text.size(), kParseFlags, pugi::encoding_utf8);
     ptrdiff_t offset = r.offset;
     std::string reason = r.description();
     int32_t code = kParseErrorBase + static_cast<int32_t>(r.status);
@@ -262,7 +285,8 @@ bool DOMDocument60::loadXML(const std::string& text) {
                 code = kNotOneRoot;
                 // Point at the last start tag of that name: the second root or inside it.
                 const size_t at = text.rfind(std::string("<") + c.name());
-                offset = at == std::string::npos ? static_cast<ptrdiff_t>(text.size()) : static_cast<ptrdiff_t>(at);
+                offset = at == std::string::npos ? static_cast<ptrdiff_t>(text.size())
+                                                 : static_cast<ptrdiff_t>(at);
             }
         }
     }
@@ -277,7 +301,8 @@ bool DOMDocument60::loadXML(const std::string& text) {
     if (!src.empty() && src.back() == '\r') src.pop_back();
     error_.errorCode = code;
     error_.reason = reason;
-    error_.line = static_cast<int32_t>(std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(begin), '\n') + 1);
+    error_.line = static_cast<int32_t>(
+        std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(begin), '\n') + 1);
     error_.linepos = static_cast<int32_t>(CharCount(text.substr(begin, off - begin)) + 1);
     error_.srcText = src;
     return false;
@@ -293,10 +318,12 @@ bool DOMDocument60::load(const std::string& path) {
         return false;
     }
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        bytes.erase(0, 3);
     else if (bytes.compare(0, 5, "<?xml") == 0) {
         const size_t end = bytes.find("?>");
-        if (IsLatin1Encoding(pseudo_attribute(bytes.substr(0, end), "encoding"))) bytes = vb::FromLatin1(bytes);
+        if (IsLatin1Encoding(pseudo_attribute(bytes.substr(0, end), "encoding")))
+            bytes = vb::FromLatin1(bytes);
     }
     return loadXML(bytes);
 }
@@ -396,40 +423,54 @@ std::string EscapeBeyondLatin1(const std::string& s) {
                     cp = (cp << 6) | (cc & 0x3F);
                 }
             }
-            if (valid && cp <= 0xFF) out.append(s, i, len);
-            else if (valid && (at == At::Text || at == At::Attr)) out += "&#" + std::to_string(cp) + ";";
-            else out += '?';
+            if (valid && cp <= 0xFF)
+                out.append(s, i, len);
+            else if (valid && (at == At::Text || at == At::Attr))
+                out += "&#" + std::to_string(cp) + ";";
+            else
+                out += '?';
             i += valid ? len : 1;
             continue;
         }
         switch (at) {
         case At::Text:
-            if (starts(i, "<!--")) at = At::Comment, out += "<!--", i += 4;
-            else if (starts(i, "<![CDATA[")) at = At::CData, out += "<![CDATA[", i += 9;
-            else if (starts(i, "<?")) at = At::Pi, out += "<?", i += 2;
+            if (starts(i, "<!--"))
+                at = At::Comment, out += "<!--", i += 4;
+            else if (starts(i, "<![CDATA["))
+                at = At::CData, out += "<![CDATA[", i += 9;
+            else if (starts(i, "<?"))
+                at = At::Pi, out += "<?", i += 2;
             else {
                 if (c == '<') at = At::Tag;
                 out += s[i++];
             }
             continue;
         case At::Tag:
-            if (c == '"' || c == '\'') at = At::Attr, quote = static_cast<char>(c);
-            else if (c == '>') at = At::Text;
+            if (c == '"' || c == '\'')
+                at = At::Attr, quote = static_cast<char>(c);
+            else if (c == '>')
+                at = At::Text;
             break;
         case At::Attr:
             if (c == static_cast<unsigned char>(quote)) at = At::Tag;
             break;
         case At::Comment:
-            if (starts(i, "-->")) at = At::Text, out += "-->", i += 3;
-            else out += s[i++];
+            if (starts(i, "-->"))
+                at = At::Text, out += "-->", i += 3;
+            else
+                out += s[i++];
             continue;
         case At::Pi:
-            if (starts(i, "?>")) at = At::Text, out += "?>", i += 2;
-            else out += s[i++];
+            if (starts(i, "?>"))
+                at = At::Text, out += "?>", i += 2;
+            else
+                out += s[i++];
             continue;
         case At::CData:
-            if (starts(i, "]]>")) at = At::Text, out += "]]>", i += 3;
-            else out += s[i++];
+            if (starts(i, "]]>"))
+                at = At::Text, out += "]]>", i += 3;
+            else
+                out += s[i++];
             continue;
         }
         out += s[i++];

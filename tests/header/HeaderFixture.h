@@ -35,7 +35,9 @@ inline std::string golden(const std::string& name) {
 
 // The golden files show each "\r\n" as one line end; a bare "\n" in the
 // header would be a fault, so it is counted apart.
-inline std::string as_lines(const std::string& text) { return vb::Replace(text, "\r\n", "\n"); }
+inline std::string as_lines(const std::string& text) {
+    return vb::Replace(text, "\r\n", "\n");
+}
 inline size_t bare_line_feeds(const std::string& text) {
     size_t n = 0;
     for (size_t i = 0; i < text.size(); ++i)

@@ -150,8 +150,10 @@ TEST_F(Header, TextTestsAndBooleanCodings) {
         EXPECT_EQ(h.is_Golf(), c.golf) << c.text;
     }
     EXPECT_FALSE(make().is_Tidewick()); // built, never parsed
-    for (const char* t : {"t", "Y"}) EXPECT_TRUE(Cls_XML_header::XML_string_to_Bool(t)) << t;
-    for (const char* f : {"f", "N", "T", "y", "True", ""}) EXPECT_FALSE(Cls_XML_header::XML_string_to_Bool(f)) << f;
+    for (const char* t : {"t", "Y"})
+        EXPECT_TRUE(Cls_XML_header::XML_string_to_Bool(t)) << t;
+    for (const char* f : {"f", "N", "T", "y", "True", ""})
+        EXPECT_FALSE(Cls_XML_header::XML_string_to_Bool(f)) << f;
     EXPECT_EQ(Cls_XML_header::Bool_to_XML_string(true), "t");
     EXPECT_EQ(Cls_XML_header::Bool_to_XML_string(false), "f");
 }
@@ -237,10 +239,12 @@ TEST_F(Header, DefaultsOfANewHeader) {
 std::string without(std::string text, std::initializer_list<const char*> elements) {
     for (const char* e : elements) {
         const std::string open = std::string("<") + e;
-        const size_t at = text.find(open + ">") != std::string::npos ? text.find(open + ">") : text.find(open + "/>");
+        const size_t at =
+            text.find(open + ">") != std::string::npos ? text.find(open + ">") : text.find(open + "/>");
         const std::string close = std::string("</") + e + ">";
-        const size_t end = text.compare(at, open.size() + 2, open + "/>") == 0 ? at + open.size() + 2
-                                                                                 : text.find(close, at) + close.size();
+        const size_t end = text.compare(at, open.size() + 2, open + "/>") == 0
+                               ? at + open.size() + 2
+                               : text.find(close, at) + close.size();
         text.erase(at, end - at);
     }
     return text;
@@ -250,11 +254,11 @@ TEST_F(Header, MissingElementsFallBackOrFail) {
     Cls_XML_header& full = make(false);
     full.rgb(true);
     full.Create_Header();
-    Cls_XML_header& h = parsed(without(full.XML_string(),
-                                       {"last_capture_time", "comp_cpuinfo", "comp_cpubitness", "comp_osbitness",
-                                        "phidget_serial", "os_version", "comp_name", "prog_id", "subject_name",
-                                        "comp_captureinfo", "timing_bias", "specapp1", "RGB_JPEG_Codec",
-                                        "RGB_JPEG_Quality", "RGB_X", "sel_start"}));
+    Cls_XML_header& h = parsed(
+        without(full.XML_string(),
+                {"last_capture_time", "comp_cpuinfo", "comp_cpubitness", "comp_osbitness", "phidget_serial",
+                 "os_version", "comp_name", "prog_id", "subject_name", "comp_captureinfo", "timing_bias",
+                 "specapp1", "RGB_JPEG_Codec", "RGB_JPEG_Quality", "RGB_X", "sel_start"}));
     struct Text {
         const char* field;
         std::function<std::string()> read;
@@ -432,7 +436,8 @@ TEST_F(Header, EveryFieldSurvivesSerialiseAndParse) {
     h.Last_Capture_time("4567890");
     h.Subject_name("K1 500 m");
     h.File_comment1("first");
-    for (int16_t n = 2; n <= 5; ++n) h.comment(n, "comment " + std::to_string(n));
+    for (int16_t n = 2; n <= 5; ++n)
+        h.comment(n, "comment " + std::to_string(n));
     h.SpecApp("special");
     h.Hdr_spare1("120,480");
     for (int16_t id = 1; id <= 2; ++id) {
@@ -483,7 +488,8 @@ TEST_F(Header, EveryFieldSurvivesSerialiseAndParse) {
     EXPECT_EQ(b.Last_Capture_time(), "4567890");
     EXPECT_EQ(b.Subject_name(), "K1 500 m");
     EXPECT_EQ(b.File_comment1(), "first");
-    for (int16_t n = 2; n <= 5; ++n) EXPECT_EQ(b.comment(n), "comment " + std::to_string(n));
+    for (int16_t n = 2; n <= 5; ++n)
+        EXPECT_EQ(b.comment(n), "comment " + std::to_string(n));
     EXPECT_EQ(b.SpecApp(), "special");
     EXPECT_EQ(b.Hdr_spare1(), "120,480");
     xmldom::DOMDocument60 doc;

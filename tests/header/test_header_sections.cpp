@@ -67,7 +67,8 @@ TEST_F(Sections, VariantFlagsAndHeaderFlags) {
     struct Case {
         bool variant, flag, present;
     };
-    for (const Case c : {Case{true, true, true}, {true, false, false}, {false, true, false}, {false, false, false}}) {
+    for (const Case c :
+         {Case{true, true, true}, {true, false, false}, {false, true, false}, {false, false, false}}) {
         g_Golfing = c.variant;
         Cls_XML_header& g = make(false);
         g.Golfing(c.flag);
@@ -137,7 +138,8 @@ TEST_F(Sections, HeatAndLaneAccessors) {
         for (const HeatField& f : std::initializer_list<HeatField>{
                  {"Start_local_mill", [&](int32_t v) { h.Start_local_mill(heat, v); },
                   [&] { return h.Start_local_mill(heat); }},
-                 {"Start_PC_mill", [&](int32_t v) { h.Start_PC_mill(heat, v); }, [&] { return h.Start_PC_mill(heat); }},
+                 {"Start_PC_mill", [&](int32_t v) { h.Start_PC_mill(heat, v); },
+                  [&] { return h.Start_PC_mill(heat); }},
                  {"Heat_Correction_mill", [&](int32_t v) { h.Heat_Correction_mill(heat, v); },
                   [&] { return h.Heat_Correction_mill(heat); }},
              }) {
@@ -197,9 +199,11 @@ TEST_F(Sections, HeatAndLaneAccessors) {
 TEST_F(Sections, LaneResultCodesSurviveTheFile) {
     Cls_XML_header& h = make();
     const int32_t codes[] = {999999999, 100000001, 100000002, 100000003, 61234, 0};
-    for (int16_t lane = 0; lane < 6; ++lane) h.Heat_result(1, lane, codes[lane]);
+    for (int16_t lane = 0; lane < 6; ++lane)
+        h.Heat_result(1, lane, codes[lane]);
     Cls_XML_header& back = parsed(vb::FromLatin1(vb::ToLatin1(h.XML_string())));
-    for (int16_t lane = 0; lane < 6; ++lane) EXPECT_EQ(back.Heat_result(1, lane), codes[lane]) << lane;
+    for (int16_t lane = 0; lane < 6; ++lane)
+        EXPECT_EQ(back.Heat_result(1, lane), codes[lane]) << lane;
     EXPECT_EQ(stored(back, "//lane_record[@id='3']/heat_time_mill"), "100000003");
     Cls_XML_header& letters = with_text(back, "//lane_record[@id='2']/heat_time_mill", "DNS");
     EXPECT_EQ(error_of([&] { letters.Heat_result(1, 2); }), vb::errTypeMismatch);
@@ -398,11 +402,16 @@ TEST_F(Sections, GolfAccessorsOnAParsedSection) {
         int32_t error;
         bool value;
     };
-    for (const Filled f : {Filled{"f", 0, false}, {"False", 0, false}, {"0", 0, false}, {"2", 0, true},
+    for (const Filled f : {Filled{"f", 0, false},
+                           {"False", 0, false},
+                           {"0", 0, false},
+                           {"2", 0, true},
                            {"t", vb::errTypeMismatch, false}}) {
         Cls_XML_header& g = with_text(h, "//graph_object[@id='7']/filled", f.text);
         bool v = !f.value;
-        EXPECT_EQ(error_of([&] { g.get_Graph_object(7, t, layer, color, lt, lw, v, x1, y1, x2, y2, x3, y3, x4, y4); }),
+        EXPECT_EQ(error_of([&] {
+                      g.get_Graph_object(7, t, layer, color, lt, lw, v, x1, y1, x2, y2, x3, y3, x4, y4);
+                  }),
                   f.error)
             << f.text;
         if (f.error == 0) {
@@ -415,11 +424,12 @@ TEST_F(Sections, GolfAccessorsOnAParsedSection) {
 
 TEST_F(Sections, TraceAccessorsOnAHeaderHoldingTraces) {
     std::string text = with_sections(true, false).XML_string();
-    text.replace(text.find("</golf>"), 0,
-                 "<traces><num_traces>10</num_traces>\r\n<trace id=\"3\">\r\n<trace_active>f</trace_active>\r\n"
-                 "<trace_length>000</trace_length>\r\n<trace_color>0</trace_color>\r\n<trace_bezier>f</trace_bezier>"
-                 "\r\n<trace_thickness>1</trace_thickness>\r\n<trace_name>noname</trace_name>\r\n</trace>\r\n"
-                 "</traces>");
+    text.replace(
+        text.find("</golf>"), 0,
+        "<traces><num_traces>10</num_traces>\r\n<trace id=\"3\">\r\n<trace_active>f</trace_active>\r\n"
+        "<trace_length>000</trace_length>\r\n<trace_color>0</trace_color>\r\n<trace_bezier>f</trace_bezier>"
+        "\r\n<trace_thickness>1</trace_thickness>\r\n<trace_name>noname</trace_name>\r\n</trace>\r\n"
+        "</traces>");
     Cls_XML_header& h = parsed(text);
     EXPECT_EQ(h.Trace_Name(3), "noname");
     EXPECT_EQ(h.Trace_Color(3), "0");
@@ -598,12 +608,14 @@ TEST_F(Sections, AHeaderWithAllThreeSectionsSurvivesSerialiseAndParse) {
     EXPECT_EQ(b.anp_line(1), "0,0,10,10");
     EXPECT_EQ(b.anp_line(2), "");
     EXPECT_EQ(b.anp_line(150), "last");
-    int16_t t = 0, layer = 0, lt = 0, lw = 0, gx1 = 0, gy1 = 0, gx2 = 0, gy2 = 0, gx3 = 0, gy3 = 0, gx4 = 0, gy4 = 0;
+    int16_t t = 0, layer = 0, lt = 0, lw = 0, gx1 = 0, gy1 = 0, gx2 = 0, gy2 = 0, gx3 = 0, gy3 = 0, gx4 = 0,
+            gy4 = 0;
     int32_t color = 0;
     bool filled = false;
     b.get_Graph_object(25, t, layer, color, lt, lw, filled, gx1, gy1, gx2, gy2, gx3, gy3, gx4, gy4);
-    EXPECT_EQ((std::array<int32_t, 14>{t, layer, color, lt, lw, filled, gx1, gy1, gx2, gy2, gx3, gy3, gx4, gy4}),
-              (std::array<int32_t, 14>{2, 1, 16711680, 1, 3, 1, -1, -2, -3, -4, 5, 6, 7, 8}));
+    EXPECT_EQ(
+        (std::array<int32_t, 14>{t, layer, color, lt, lw, filled, gx1, gy1, gx2, gy2, gx3, gy3, gx4, gy4}),
+        (std::array<int32_t, 14>{2, 1, 16711680, 1, 3, 1, -1, -2, -3, -4, 5, 6, 7, 8}));
 }
 
 } // namespace

@@ -82,7 +82,8 @@ TEST(XmlDom, SelectionIsInDocumentOrder) {
     ASSERT_TRUE(doc.loadXML("<r><y><x id=\"1\"><v>a</v></x></y><x id=\"2\"><v>b</v></x>"
                             "<z><x id=\"3\"><v>c</v><w><v>d</v></w></x></z></r>"));
     std::vector<std::string> ids;
-    for (const Node& n : doc.selectNodes("//x")) ids.push_back(n.getAttribute("id"));
+    for (const Node& n : doc.selectNodes("//x"))
+        ids.push_back(n.getAttribute("id"));
     EXPECT_EQ(ids, (std::vector<std::string>{"1", "2", "3"}));
     EXPECT_EQ(doc.selectSingleNode("//x").getAttribute("id"), "1");
     EXPECT_EQ(doc.selectSingleNode("//x[@id='2']/v").text(), "b");
@@ -114,7 +115,8 @@ TEST(XmlDom, NewNodesStayOutsideTheTreeUntilAppended) {
     // Appending again moves the node to the end.
     root.appendChild(doc.createElement("last"));
     root.appendChild(waiting);
-    EXPECT_EQ(doc.xml(), "<?xml version=\"1.0\"?>\r\n<root>\r\n<last/><item id=\"7\">seven</item></root>\r\n");
+    EXPECT_EQ(doc.xml(),
+              "<?xml version=\"1.0\"?>\r\n<root>\r\n<last/><item id=\"7\">seven</item></root>\r\n");
     // An emptied element serialises short; setting a text replaces the children.
     waiting.setText("");
     EXPECT_EQ(waiting.xml(), "<item id=\"7\"/>");
@@ -164,7 +166,8 @@ TEST(XmlDom, BeyondLatin1IsWrittenAsCharacterReferences) {
 TEST(XmlDom, SaveWritesTheDeclaredEncodingAndLoadReadsIt) {
     const std::string dir = test_env::make_dir("save");
     DOMDocument60 doc;
-    ASSERT_TRUE(doc.loadXML("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><r a=\"\xC3\xA9\">\xC3\x85\xE2\x82\xAC</r>"));
+    ASSERT_TRUE(doc.loadXML(
+        "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><r a=\"\xC3\xA9\">\xC3\x85\xE2\x82\xAC</r>"));
     doc.save(dir + "/latin.xml");
     const std::string bytes = test_env::read_file(dir + "/latin.xml");
     EXPECT_EQ(bytes, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<r a=\"\xE9\">\xC5&#8364;</r>\r\n");
