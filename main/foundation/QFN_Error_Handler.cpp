@@ -7,8 +7,8 @@
 #include "VbConvert.h"
 #include "VbTrap.h"
 
-void QFN_Error_Handler(const std::string& description, int32_t number, int32_t line, const std::string& location,
-                       const std::string& extra) {
+void QFN_Error_Handler(const std::string& description, int32_t number, int32_t line,
+                       const std::string& location, const std::string& extra) {
     vb::TrapAlways(
         [&] {
             Send_Trace("*QFN_error_handler1, " + vb::CStr(number) + "," + vb::CStr(line) + "," + location);
@@ -19,13 +19,14 @@ void QFN_Error_Handler(const std::string& description, int32_t number, int32_t l
             // A report that arrives while the window is shown replaces the
             // report text; the comments stay.
             form.err_lbl.Text("Location of error: " + location + " line: " + vb::CStr(line) + "\n");
-            form.err_lbl.Text(form.err_lbl.Text() + "error description: " + vb::CStr(number) + ", " + description +
-                              "\n");
-            form.err_lbl.Text(form.err_lbl.Text() + g_Program_Title + " Program version " + g_Program_Version +
-                              " rm" + vb::CStr(vb::BoolNum(g_Compiled)) + " " + "Compile date: " + kCompile_Date +
-                              "\n");
+            form.err_lbl.Text(form.err_lbl.Text() + "error description: " + vb::CStr(number) + ", " +
+                              description + "\n");
+            form.err_lbl.Text(form.err_lbl.Text() + g_Program_Title + " Program version " +
+                              g_Program_Version + " rm" + vb::CStr(vb::BoolNum(g_Compiled)) + " " +
+                              "Compile date: " + kCompile_Date + "\n");
             form.err_lbl.Text(form.err_lbl.Text() + "Extra information: " + extra + "\n");
-            form.err_lbl.Text(form.err_lbl.Text() + "program name: " + g_Program_Title + " Caption = " + "\n");
+            form.err_lbl.Text(form.err_lbl.Text() + "program name: " + g_Program_Title +
+                              " Caption = " + "\n");
             Send_Trace("*QFN_error_handler5");
         },
         [](const vb::VbError&) { forms::MsgBox("Error in Error_form"); });

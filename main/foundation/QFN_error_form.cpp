@@ -18,13 +18,15 @@ namespace {
 // "<title> version 4.0.172 rm-1 Compile date: 2016-03-02 11:57": the build
 // line of the printed and saved report; the mode number is g_Compiled as a number.
 std::string Version_Line(const std::string& version_word) {
-    return g_Program_Title + version_word + g_Program_Version + " rm" + vb::CStr(vb::BoolNum(g_Compiled)) + " " +
-           "Compile date: " + kCompile_Date;
+    return g_Program_Title + version_word + g_Program_Version + " rm" + vb::CStr(vb::BoolNum(g_Compiled)) +
+           " " + "Compile date: " + kCompile_Date;
 }
 
 } // namespace
 
-class QFN_error_form& QFN_error_form() { return forms::Instance<class QFN_error_form>(); }
+class QFN_error_form& QFN_error_form() {
+    return forms::Instance<class QFN_error_form>();
+}
 
 QFN_error_form::QFN_error_form() : Form("QFN_error_form") {
     Cmd_continue.Click = [this] { Cmd_continue_Click(); };
@@ -50,7 +52,8 @@ void QFN_error_form::Design() {
     Text_error_comments.Move(120, 300, 9360, 1500);
     Text_error_comments.Container(Frame_Comments);
     const char* captions[] = {"Continue", "Exit program", "Send mail", "Print report", "Save in log file"};
-    forms::CommandButton* buttons[] = {&Cmd_continue, &Cmd_exit, &Cmd_mailto, &Cmd_print_error, &Cmd_save_log};
+    forms::CommandButton* buttons[] = {&Cmd_continue, &Cmd_exit, &Cmd_mailto, &Cmd_print_error,
+                                       &Cmd_save_log};
     for (int i = 0; i < 5; ++i) {
         buttons[i]->Caption(captions[i]);
         buttons[i]->Move(240 + i * 1935, 5940, 1800, 495);
@@ -73,28 +76,39 @@ void QFN_error_form::MakeTopMost(forms::hwnd_t hwnd) {
     if (forms::Form* f = forms::Form::FromHandle(hwnd)) f->TopMost(true);
 }
 
-void QFN_error_form::QFN_Error_Trap() { vb::DoEvents(); }
+void QFN_error_form::QFN_Error_Trap() {
+    vb::DoEvents();
+}
 
-void QFN_error_form::Form_QueryUnload(int32_t&, int32_t) { Send_Trace("*QFN_error_form Form_QueryUnload,end"); }
+void QFN_error_form::Form_QueryUnload(int32_t&, int32_t) {
+    Send_Trace("*QFN_error_form Form_QueryUnload,end");
+}
 
-void QFN_error_form::Cmd_continue_Click() { Hide(); }
+void QFN_error_form::Cmd_continue_Click() {
+    Hide();
+}
 
 // At once, without the exit procedure: no event-log line, no question, no capture stop.
-void QFN_error_form::Cmd_exit_Click() { forms::End_Process(0); }
+void QFN_error_form::Cmd_exit_Click() {
+    forms::End_Process(0);
+}
 
 std::string QFN_error_form::Mail_Link() {
     const std::string body = "Gen.at: " + vb::GeneralDateNow() + "//" + "\n" + " " + g_Program_Title +
                              " Program version " + g_Program_Version + " rm" +
-                             vb::CStr(vb::BoolNum(g_Compiled)) + " " + "Compile date: " + kCompile_Date + "//" +
-                             "\n" + " Computer: " + g_Computer_Name + "//" + "\n" + "  " + err_lbl.Text() + "//" +
-                             "  " + Text_error_comments.Text();
+                             vb::CStr(vb::BoolNum(g_Compiled)) + " " + "Compile date: " + kCompile_Date +
+                             "//" + "\n" + " Computer: " + g_Computer_Name + "//" + "\n" + "  " +
+                             err_lbl.Text() + "//" + "  " + Text_error_comments.Text();
     // Subject and body are percent-encoded, so "&", "#", "%" and line breaks
     // in the report reach the mail as they are.
-    return std::string("mailto:") + kSupport_Mail + "?Subject=" + forms::Mail_Encode(" " + g_Program_Title + " error") +
+    return std::string("mailto:") + kSupport_Mail +
+           "?Subject=" + forms::Mail_Encode(" " + g_Program_Title + " error") +
            "&Body=" + forms::Mail_Encode(body);
 }
 
-void QFN_error_form::Cmd_mailto_Click() { forms::Desktop_Open(Mail_Link()); }
+void QFN_error_form::Cmd_mailto_Click() {
+    forms::Desktop_Open(Mail_Link());
+}
 
 void QFN_error_form::Cmd_print_error_Click() {
     if (forms::Printers_Count() == 0) {
@@ -116,7 +130,8 @@ void QFN_error_form::Cmd_print_error_Click() {
         P.FontBold(true);
         P.Print("What to do with this error report?");
         P.FontBold(false);
-        P.Print(std::string("\n") + "To help fix the error, please report it by using any of the methods listed below!");
+        P.Print(std::string("\n") +
+                "To help fix the error, please report it by using any of the methods listed below!");
         P.Print(std::string("1 Send by normal mail to: ") + kSupport_Postal_Address);
         P.Print(std::string("2 E-mail to:") + "\n" + kSupport_Mail);
         P.Print(std::string("3 Call ") + kSupport_Phone);
@@ -160,7 +175,8 @@ void QFN_error_form::Save_Error_Log() {
             << "\n";
         log << err_lbl.Text() << "\n";
         log << Text_error_comments.Text() << "\n";
-        log << "********************************************" << "\n";
+        log << "********************************************"
+            << "\n";
         log.flush();
         if (!log) {
             forms::MsgBox("Log error");
@@ -170,4 +186,6 @@ void QFN_error_form::Save_Error_Log() {
     forms::MsgBox("Error info appended to file: " + path);
 }
 
-void QFN_error_form::Cmd_save_log_Click() { Save_Error_Log(); }
+void QFN_error_form::Cmd_save_log_Click() {
+    Save_Error_Log();
+}

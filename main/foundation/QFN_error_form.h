@@ -9,7 +9,8 @@
 
 // Where the operator reports errors to.
 inline constexpr const char* kSupport_Mail = "support@tidewick.example";
-inline constexpr const char* kSupport_Postal_Address = "Tidewick Timing, 1 Harbour Road, Tidewick TW1 1AA, United Kingdom";
+inline constexpr const char* kSupport_Postal_Address =
+    "Tidewick Timing, 1 Harbour Road, Tidewick TW1 1AA, United Kingdom";
 inline constexpr const char* kSupport_Phone = "+44 20 7946 0123 or +44 20 7946 0124";
 
 class QFN_error_form : public forms::Form {

@@ -29,8 +29,12 @@ void missing_element(int32_t index) {
 }
 
 namespace {
-QColor qcolor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QColor qcolor(uint32_t c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 } // namespace
 
 // Mouse events of one control's widget, handed to the control.
@@ -54,7 +58,8 @@ protected:
             if (e->type() == QEvent::MouseButtonPress) {
                 if (c->MouseDown) c->MouseDown(detail::button_number(m->button()), shift, x, y);
             } else if (e->type() == QEvent::MouseMove) {
-                if (c->MouseMove) c->MouseMove(detail::button_number(static_cast<int>(m->buttons())), shift, x, y);
+                if (c->MouseMove)
+                    c->MouseMove(detail::button_number(static_cast<int>(m->buttons())), shift, x, y);
             } else {
                 if (c->MouseUp) c->MouseUp(detail::button_number(m->button()), shift, x, y);
                 // The handler may have unloaded the window.
@@ -63,8 +68,11 @@ protected:
             }
             break;
         }
-        case QEvent::MouseButtonDblClick: c->mouse_double_click(); break;
-        default: break;
+        case QEvent::MouseButtonDblClick:
+            c->mouse_double_click();
+            break;
+        default:
+            break;
         }
         return false;
     }
@@ -77,9 +85,13 @@ Control::Control(Form* owner, std::string name, int32_t index)
     owner_->add_control(this);
 }
 
-Control::~Control() { owner_->remove_control(this); }
+Control::~Control() {
+    owner_->remove_control(this);
+}
 
-void Control::ensure_loaded() const { owner_->ensure_loaded(); }
+void Control::ensure_loaded() const {
+    owner_->ensure_loaded();
+}
 
 // ---- WidgetControl ----
 
@@ -116,21 +128,49 @@ double WidgetControl::container_to_pixels(double v) const {
 double WidgetControl::pixels_to_container(double px) const {
     return container_ ? container_->pixels_to_scale(px) : owner_->PixelsToScale(px);
 }
-double WidgetControl::pixels_to_scale(double px) const { return pixels_to_container(px); }
-double WidgetControl::scale_to_pixels(double v) const { return container_to_pixels(v); }
+double WidgetControl::pixels_to_scale(double px) const {
+    return pixels_to_container(px);
+}
+double WidgetControl::scale_to_pixels(double v) const {
+    return container_to_pixels(v);
+}
 
-bool WidgetControl::Enabled() const { return !widget()->testAttribute(Qt::WA_ForceDisabled); }
-void WidgetControl::Enabled(bool e) { widget()->setEnabled(e); }
-bool WidgetControl::Visible() const { return !widget()->isHidden(); }
-void WidgetControl::Visible(bool v) { widget()->setVisible(v); }
-double WidgetControl::Left() const { return pixels_to_container(widget()->x()); }
-double WidgetControl::Top() const { return pixels_to_container(widget()->y()); }
-double WidgetControl::Width() const { return pixels_to_container(widget()->width()); }
-double WidgetControl::Height() const { return pixels_to_container(widget()->height()); }
-void WidgetControl::Left(double v) { Move(v, Top(), Width(), Height()); }
-void WidgetControl::Top(double v) { Move(Left(), v, Width(), Height()); }
-void WidgetControl::Width(double v) { Move(Left(), Top(), v, Height()); }
-void WidgetControl::Height(double v) { Move(Left(), Top(), Width(), v); }
+bool WidgetControl::Enabled() const {
+    return !widget()->testAttribute(Qt::WA_ForceDisabled);
+}
+void WidgetControl::Enabled(bool e) {
+    widget()->setEnabled(e);
+}
+bool WidgetControl::Visible() const {
+    return !widget()->isHidden();
+}
+void WidgetControl::Visible(bool v) {
+    widget()->setVisible(v);
+}
+double WidgetControl::Left() const {
+    return pixels_to_container(widget()->x());
+}
+double WidgetControl::Top() const {
+    return pixels_to_container(widget()->y());
+}
+double WidgetControl::Width() const {
+    return pixels_to_container(widget()->width());
+}
+double WidgetControl::Height() const {
+    return pixels_to_container(widget()->height());
+}
+void WidgetControl::Left(double v) {
+    Move(v, Top(), Width(), Height());
+}
+void WidgetControl::Top(double v) {
+    Move(Left(), v, Width(), Height());
+}
+void WidgetControl::Width(double v) {
+    Move(Left(), Top(), v, Height());
+}
+void WidgetControl::Height(double v) {
+    Move(Left(), Top(), Width(), v);
+}
 
 void WidgetControl::Move(double left, double top, double width, double height) {
     QWidget* w = widget();
@@ -149,7 +189,8 @@ void WidgetControl::ForeColor(uint32_t c) {
     QWidget* w = widget();
     fore_ = c & 0xFFFFFF;
     QPalette p = w->palette();
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) p.setColor(role, qcolor(c));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(role, qcolor(c));
     w->setPalette(p);
 }
 
@@ -165,34 +206,51 @@ void WidgetControl::BackColor(uint32_t c) {
     back_ = c & 0xFFFFFF;
     back_set_ = true;
     QPalette p = w->palette();
-    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) p.setColor(role, qcolor(c));
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        p.setColor(role, qcolor(c));
     w->setPalette(p);
     w->setAutoFillBackground(true);
 }
 
-std::string WidgetControl::ToolTipText() const { return widget()->toolTip().toStdString(); }
-void WidgetControl::ToolTipText(const std::string& t) { widget()->setToolTip(qs(t)); }
-std::string WidgetControl::FontName() const { return widget()->font().family().toStdString(); }
+std::string WidgetControl::ToolTipText() const {
+    return widget()->toolTip().toStdString();
+}
+void WidgetControl::ToolTipText(const std::string& t) {
+    widget()->setToolTip(qs(t));
+}
+std::string WidgetControl::FontName() const {
+    return widget()->font().family().toStdString();
+}
 void WidgetControl::FontName(const std::string& name) {
     QFont f = widget()->font();
     f.setFamily(qs(gdi::MapFontFamily(name)));
     w_->setFont(f);
 }
-double WidgetControl::FontSize() const { return widget()->font().pointSizeF(); }
+double WidgetControl::FontSize() const {
+    return widget()->font().pointSizeF();
+}
 void WidgetControl::FontSize(double points) {
     QFont f = widget()->font();
     f.setPointSizeF(points > 0 ? points : 8.25);
     w_->setFont(f);
 }
-bool WidgetControl::FontBold() const { return widget()->font().bold(); }
+bool WidgetControl::FontBold() const {
+    return widget()->font().bold();
+}
 void WidgetControl::FontBold(bool b) {
     QFont f = widget()->font();
     f.setBold(b);
     w_->setFont(f);
 }
-void WidgetControl::SetFocus() { widget()->setFocus(); }
-void WidgetControl::Refresh() { widget()->update(); }
-hwnd_t WidgetControl::hWnd() const { return reinterpret_cast<hwnd_t>(widget()); }
+void WidgetControl::SetFocus() {
+    widget()->setFocus();
+}
+void WidgetControl::Refresh() {
+    widget()->update();
+}
+hwnd_t WidgetControl::hWnd() const {
+    return reinterpret_cast<hwnd_t>(widget());
+}
 
 void WidgetControl::Container(WidgetControl& container) {
     QWidget* w = widget();
@@ -212,13 +270,19 @@ QWidget* Label::make_widget(QWidget* parent) {
     l->setWordWrap(true);
     return l;
 }
-std::string Label::Caption() const { return static_cast<QLabel*>(widget())->text().toStdString(); }
-void Label::Caption(const std::string& t) { static_cast<QLabel*>(widget())->setText(qs(t)); }
+std::string Label::Caption() const {
+    return static_cast<QLabel*>(widget())->text().toStdString();
+}
+void Label::Caption(const std::string& t) {
+    static_cast<QLabel*>(widget())->setText(qs(t));
+}
 void Label::Alignment(int32_t a) {
     const Qt::Alignment h = a == 1 ? Qt::AlignRight : a == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
     static_cast<QLabel*>(widget())->setAlignment(h | Qt::AlignTop);
 }
-void Label::WordWrap(bool on) { static_cast<QLabel*>(widget())->setWordWrap(on); }
+void Label::WordWrap(bool on) {
+    static_cast<QLabel*>(widget())->setWordWrap(on);
+}
 
 // ---- CommandButton ----
 
@@ -230,8 +294,12 @@ QWidget* CommandButton::make_widget(QWidget* parent) {
     });
     return b;
 }
-std::string CommandButton::Caption() const { return static_cast<QPushButton*>(widget())->text().toStdString(); }
-void CommandButton::Caption(const std::string& t) { static_cast<QPushButton*>(widget())->setText(qs(t)); }
+std::string CommandButton::Caption() const {
+    return static_cast<QPushButton*>(widget())->text().toStdString();
+}
+void CommandButton::Caption(const std::string& t) {
+    static_cast<QPushButton*>(widget())->setText(qs(t));
+}
 void CommandButton::Value(bool pressed) {
     auto* b = static_cast<QPushButton*>(widget());
     if (pressed) b->click();
@@ -247,13 +315,20 @@ QWidget* CheckBox::make_widget(QWidget* parent) {
     });
     return b;
 }
-std::string CheckBox::Caption() const { return static_cast<QCheckBox*>(widget())->text().toStdString(); }
-void CheckBox::Caption(const std::string& t) { static_cast<QCheckBox*>(widget())->setText(qs(t)); }
+std::string CheckBox::Caption() const {
+    return static_cast<QCheckBox*>(widget())->text().toStdString();
+}
+void CheckBox::Caption(const std::string& t) {
+    static_cast<QCheckBox*>(widget())->setText(qs(t));
+}
 int32_t CheckBox::Value() const {
     switch (static_cast<QCheckBox*>(widget())->checkState()) {
-    case Qt::Checked: return vbChecked;
-    case Qt::PartiallyChecked: return vbGrayed;
-    default: return vbUnchecked;
+    case Qt::Checked:
+        return vbChecked;
+    case Qt::PartiallyChecked:
+        return vbGrayed;
+    default:
+        return vbUnchecked;
     }
 }
 void CheckBox::Value(int32_t v) {
@@ -272,16 +347,30 @@ QWidget* OptionButton::make_widget(QWidget* parent) {
     });
     return b;
 }
-std::string OptionButton::Caption() const { return static_cast<QRadioButton*>(widget())->text().toStdString(); }
-void OptionButton::Caption(const std::string& t) { static_cast<QRadioButton*>(widget())->setText(qs(t)); }
-bool OptionButton::Value() const { return static_cast<QRadioButton*>(widget())->isChecked(); }
-void OptionButton::Value(bool v) { static_cast<QRadioButton*>(widget())->setChecked(v); }
+std::string OptionButton::Caption() const {
+    return static_cast<QRadioButton*>(widget())->text().toStdString();
+}
+void OptionButton::Caption(const std::string& t) {
+    static_cast<QRadioButton*>(widget())->setText(qs(t));
+}
+bool OptionButton::Value() const {
+    return static_cast<QRadioButton*>(widget())->isChecked();
+}
+void OptionButton::Value(bool v) {
+    static_cast<QRadioButton*>(widget())->setChecked(v);
+}
 
 // ---- Frame ----
 
-QWidget* Frame::make_widget(QWidget* parent) { return new QGroupBox(parent); }
-std::string Frame::Caption() const { return static_cast<QGroupBox*>(widget())->title().toStdString(); }
-void Frame::Caption(const std::string& t) { static_cast<QGroupBox*>(widget())->setTitle(qs(t)); }
+QWidget* Frame::make_widget(QWidget* parent) {
+    return new QGroupBox(parent);
+}
+std::string Frame::Caption() const {
+    return static_cast<QGroupBox*>(widget())->title().toStdString();
+}
+void Frame::Caption(const std::string& t) {
+    static_cast<QGroupBox*>(widget())->setTitle(qs(t));
+}
 
 // ---- TextBox ----
 
@@ -320,7 +409,8 @@ void TextBox::Text(const std::string& t) {
 
 bool TextBox::Locked() const {
     QWidget* w = widget();
-    return multi_line_ ? static_cast<QPlainTextEdit*>(w)->isReadOnly() : static_cast<QLineEdit*>(w)->isReadOnly();
+    return multi_line_ ? static_cast<QPlainTextEdit*>(w)->isReadOnly()
+                       : static_cast<QLineEdit*>(w)->isReadOnly();
 }
 
 void TextBox::Locked(bool l) {
@@ -340,11 +430,21 @@ QWidget* ProgressBar::make_widget(QWidget* parent) {
     p->setValue(0);
     return p;
 }
-int32_t ProgressBar::Min() const { return static_cast<QProgressBar*>(widget())->minimum(); }
-void ProgressBar::Min(int32_t v) { static_cast<QProgressBar*>(widget())->setMinimum(v); }
-int32_t ProgressBar::Max() const { return static_cast<QProgressBar*>(widget())->maximum(); }
-void ProgressBar::Max(int32_t v) { static_cast<QProgressBar*>(widget())->setMaximum(v); }
-int32_t ProgressBar::Value() const { return static_cast<QProgressBar*>(widget())->value(); }
+int32_t ProgressBar::Min() const {
+    return static_cast<QProgressBar*>(widget())->minimum();
+}
+void ProgressBar::Min(int32_t v) {
+    static_cast<QProgressBar*>(widget())->setMinimum(v);
+}
+int32_t ProgressBar::Max() const {
+    return static_cast<QProgressBar*>(widget())->maximum();
+}
+void ProgressBar::Max(int32_t v) {
+    static_cast<QProgressBar*>(widget())->setMaximum(v);
+}
+int32_t ProgressBar::Value() const {
+    return static_cast<QProgressBar*>(widget())->value();
+}
 void ProgressBar::Value(int32_t v) {
     auto* p = static_cast<QProgressBar*>(widget());
     if (v < p->minimum() || v > p->maximum()) vb::Raise(vb::errInvalidPropertyValue);
@@ -369,19 +469,25 @@ QWidget* Slider::make_widget(QWidget* parent) {
     });
     return s;
 }
-int32_t Slider::Min() const { return static_cast<QSlider*>(widget())->minimum(); }
+int32_t Slider::Min() const {
+    return static_cast<QSlider*>(widget())->minimum();
+}
 void Slider::Min(int32_t v) {
     from_code_ = true;
     static_cast<QSlider*>(widget())->setMinimum(v);
     from_code_ = false;
 }
-int32_t Slider::Max() const { return static_cast<QSlider*>(widget())->maximum(); }
+int32_t Slider::Max() const {
+    return static_cast<QSlider*>(widget())->maximum();
+}
 void Slider::Max(int32_t v) {
     from_code_ = true;
     static_cast<QSlider*>(widget())->setMaximum(v);
     from_code_ = false;
 }
-int32_t Slider::Value() const { return static_cast<QSlider*>(widget())->value(); }
+int32_t Slider::Value() const {
+    return static_cast<QSlider*>(widget())->value();
+}
 void Slider::Value(int32_t v) {
     auto* s = static_cast<QSlider*>(widget());
     if (v < s->minimum() || v > s->maximum()) vb::Raise(vb::errInvalidPropertyValue);
@@ -389,10 +495,18 @@ void Slider::Value(int32_t v) {
     s->setValue(v);
     from_code_ = false;
 }
-int32_t Slider::SmallChange() const { return static_cast<QSlider*>(widget())->singleStep(); }
-void Slider::SmallChange(int32_t v) { static_cast<QSlider*>(widget())->setSingleStep(v); }
-int32_t Slider::LargeChange() const { return static_cast<QSlider*>(widget())->pageStep(); }
-void Slider::LargeChange(int32_t v) { static_cast<QSlider*>(widget())->setPageStep(v); }
+int32_t Slider::SmallChange() const {
+    return static_cast<QSlider*>(widget())->singleStep();
+}
+void Slider::SmallChange(int32_t v) {
+    static_cast<QSlider*>(widget())->setSingleStep(v);
+}
+int32_t Slider::LargeChange() const {
+    return static_cast<QSlider*>(widget())->pageStep();
+}
+void Slider::LargeChange(int32_t v) {
+    static_cast<QSlider*>(widget())->setPageStep(v);
+}
 
 // ---- Timer ----
 

@@ -317,7 +317,8 @@ public:
     int32_t LBound() const { return items_.empty() ? 0 : items_.begin()->first; }
     int32_t UBound() const { return items_.empty() ? 0 : items_.rbegin()->first; }
     template <class F> void ForEach(F&& f) const {
-        for (auto& [i, c] : items_) f(i, *c);
+        for (auto& [i, c] : items_)
+            f(i, *c);
     }
 
 private:

@@ -9,7 +9,8 @@ public:
     int32_t msg_box(const std::string&, int32_t buttons, const std::string&) override {
         return DefaultButtonResult(buttons);
     }
-    std::optional<std::string> input_box(const std::string&, const std::string&, const std::string&) override {
+    std::optional<std::string> input_box(const std::string&, const std::string&,
+                                         const std::string&) override {
         return std::nullopt;
     }
 };
@@ -20,10 +21,18 @@ std::string title;
 
 } // namespace
 
-void set_dialog_service(DialogService* s) { current = s ? s : &headless; }
-DialogService& dialog_service() { return *current; }
-const std::string& app_title() { return title; }
-void set_app_title(const std::string& t) { title = t; }
+void set_dialog_service(DialogService* s) {
+    current = s ? s : &headless;
+}
+DialogService& dialog_service() {
+    return *current;
+}
+const std::string& app_title() {
+    return title;
+}
+void set_app_title(const std::string& t) {
+    title = t;
+}
 
 int32_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& t) {
     return current->msg_box(prompt, buttons, t.empty() ? title : t);
@@ -33,7 +42,8 @@ std::string InputBox(const std::string& prompt, const std::string& t, const std:
     return InputBoxEx(prompt, t, def).value_or(std::string());
 }
 
-std::optional<std::string> InputBoxEx(const std::string& prompt, const std::string& t, const std::string& def) {
+std::optional<std::string> InputBoxEx(const std::string& prompt, const std::string& t,
+                                      const std::string& def) {
     return current->input_box(prompt, t.empty() ? title : t, def);
 }
 
@@ -41,8 +51,8 @@ int32_t DefaultButtonResult(int32_t buttons) {
     const int32_t set = buttons & 7;
     const int32_t which = (buttons & 0xF00) / 256; // 0, 1 or 2
     static const int32_t table[6][3] = {
-        {vbOK, vbOK, vbOK},          {vbOK, vbCancel, vbCancel},  {vbAbort, vbRetry, vbIgnore},
-        {vbYes, vbNo, vbCancel},     {vbYes, vbNo, vbNo},         {vbRetry, vbCancel, vbCancel},
+        {vbOK, vbOK, vbOK},      {vbOK, vbCancel, vbCancel}, {vbAbort, vbRetry, vbIgnore},
+        {vbYes, vbNo, vbCancel}, {vbYes, vbNo, vbNo},        {vbRetry, vbCancel, vbCancel},
     };
     if (set > 5) return vbOK;
     return table[set][which > 2 ? 0 : which];

@@ -26,7 +26,15 @@ enum MsgBoxStyle : int32_t {
     vbDefaultButton3 = 512,
 };
 
-enum MsgBoxResult : int32_t { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+enum MsgBoxResult : int32_t {
+    vbOK = 1,
+    vbCancel = 2,
+    vbAbort = 3,
+    vbRetry = 4,
+    vbIgnore = 5,
+    vbYes = 6,
+    vbNo = 7
+};
 
 class DialogService {
 public:
@@ -49,7 +57,8 @@ void set_app_title(const std::string& title);
 
 int32_t MsgBox(const std::string& prompt, int32_t buttons = vbOKOnly, const std::string& title = {});
 // The runtime's InputBox: Cancel gives the empty text.
-std::string InputBox(const std::string& prompt, const std::string& title = {}, const std::string& default_text = {});
+std::string InputBox(const std::string& prompt, const std::string& title = {},
+                     const std::string& default_text = {});
 // Cancel told apart from an empty answer.
 std::optional<std::string> InputBoxEx(const std::string& prompt, const std::string& title = {},
                                       const std::string& default_text = {});

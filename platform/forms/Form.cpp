@@ -32,7 +32,9 @@ QElapsedTimer& suppress_clock() {
 } // namespace
 
 namespace detail {
-void suppress_next_activation() { suppress_clock().start(); }
+void suppress_next_activation() {
+    suppress_clock().start();
+}
 bool take_activation_suppressed() {
     // Only an activation that follows the box's closing closely is its echo.
     if (!suppress_clock().isValid()) return false;
@@ -120,12 +122,15 @@ protected:
     }
 };
 
-ClientWidget::ClientWidget(FormWindow* w) : QWidget(w), win(w) { setMouseTracking(true); }
+ClientWidget::ClientWidget(FormWindow* w) : QWidget(w), win(w) {
+    setMouseTracking(true);
+}
 
 void ClientWidget::mousePressEvent(QMouseEvent* e) {
     pressed = true;
     if (Form* f = win->form)
-        f->Form_MouseDown(detail::button_number(e->button()), detail::shift_mask(static_cast<int>(e->modifiers())),
+        f->Form_MouseDown(detail::button_number(e->button()),
+                          detail::shift_mask(static_cast<int>(e->modifiers())),
                           static_cast<float>(f->PixelsToScale(e->position().x())),
                           static_cast<float>(f->PixelsToScale(e->position().y())));
 }
@@ -149,7 +154,9 @@ void ClientWidget::mouseReleaseEvent(QMouseEvent* e) {
     pressed = false;
 }
 
-QMenuBar* detail::menu_bar_of(Form& f) { return f.window_ ? f.window_->menuBar() : nullptr; }
+QMenuBar* detail::menu_bar_of(Form& f) {
+    return f.window_ ? f.window_->menuBar() : nullptr;
+}
 
 Form::Form(std::string name) : name_(std::move(name)) {}
 
@@ -157,10 +164,16 @@ Form::~Form() {
     if (window_) destroy_widgets();
 }
 
-void Form::add_control(Control* c) { controls_.push_back(c); }
-void Form::remove_control(Control* c) { controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end()); }
+void Form::add_control(Control* c) {
+    controls_.push_back(c);
+}
+void Form::remove_control(Control* c) {
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
+}
 
-void Form::ensure_loaded() { Load(); }
+void Form::ensure_loaded() {
+    Load();
+}
 
 void Form::Load() {
     if (loaded_ || loading_) return;
@@ -170,7 +183,8 @@ void Form::Load() {
     window_->resize(4800 / kTwipsPerPixel, 3600 / kTwipsPerPixel);
     // Controls in the order declared: a menu's parent before the menu.
     const auto controls = controls_;
-    for (Control* c : controls) c->create(window_->client);
+    for (Control* c : controls)
+        c->create(window_->client);
     loaded_ = true;
     loading_ = false;
     loaded_forms().push_back(this);
@@ -178,7 +192,9 @@ void Form::Load() {
     Form_Load();
 }
 
-bool Form::Unload() { return unload_with(vbFormCode); }
+bool Form::Unload() {
+    return unload_with(vbFormCode);
+}
 
 bool Form::unload_with(int32_t mode) {
     if (!loaded_) return true;
@@ -193,7 +209,8 @@ bool Form::unload_with(int32_t mode) {
 
 void Form::destroy_widgets() {
     if (!window_) return;
-    for (Control* c : controls_) c->release();
+    for (Control* c : controls_)
+        c->release();
     FormWindow* w = window_;
     window_ = nullptr;
     loaded_ = false;
@@ -213,7 +230,9 @@ FormWindow* Form::window() {
     return window_;
 }
 
-QWidget* Form::client() { return window()->client; }
+QWidget* Form::client() {
+    return window()->client;
+}
 
 void Form::Show(int32_t modal) {
     ensure_loaded();
@@ -242,7 +261,9 @@ void Form::Hide() {
     if (window_) window_->hide();
 }
 
-bool Form::Visible() { return window() && window_->isVisible(); }
+bool Form::Visible() {
+    return window() && window_->isVisible();
+}
 void Form::Visible(bool v) {
     if (v)
         Show();
@@ -250,15 +271,31 @@ void Form::Visible(bool v) {
         Hide();
 }
 
-std::string Form::Caption() { return window()->windowTitle().toStdString(); }
-void Form::Caption(const std::string& text) { window()->setWindowTitle(QString::fromStdString(text)); }
-bool Form::Enabled() { return window()->isEnabled(); }
-void Form::Enabled(bool e) { window()->setEnabled(e); }
+std::string Form::Caption() {
+    return window()->windowTitle().toStdString();
+}
+void Form::Caption(const std::string& text) {
+    window()->setWindowTitle(QString::fromStdString(text));
+}
+bool Form::Enabled() {
+    return window()->isEnabled();
+}
+void Form::Enabled(bool e) {
+    window()->setEnabled(e);
+}
 
-int32_t Form::Left() { return window()->frameGeometry().x() * kTwipsPerPixel; }
-int32_t Form::Top() { return window()->frameGeometry().y() * kTwipsPerPixel; }
-int32_t Form::Width() { return window()->frameGeometry().width() * kTwipsPerPixel; }
-int32_t Form::Height() { return window()->frameGeometry().height() * kTwipsPerPixel; }
+int32_t Form::Left() {
+    return window()->frameGeometry().x() * kTwipsPerPixel;
+}
+int32_t Form::Top() {
+    return window()->frameGeometry().y() * kTwipsPerPixel;
+}
+int32_t Form::Width() {
+    return window()->frameGeometry().width() * kTwipsPerPixel;
+}
+int32_t Form::Height() {
+    return window()->frameGeometry().height() * kTwipsPerPixel;
+}
 
 void Form::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
     FormWindow* w = window();
@@ -269,18 +306,32 @@ void Form::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
     w->resize(std::max(1, width / kTwipsPerPixel - fw), std::max(1, height / kTwipsPerPixel - fh));
 }
 
-void Form::Left(int32_t v) { Move(v, Top(), Width(), Height()); }
-void Form::Top(int32_t v) { Move(Left(), v, Width(), Height()); }
-void Form::Width(int32_t v) { Move(Left(), Top(), v, Height()); }
-void Form::Height(int32_t v) { Move(Left(), Top(), Width(), v); }
+void Form::Left(int32_t v) {
+    Move(v, Top(), Width(), Height());
+}
+void Form::Top(int32_t v) {
+    Move(Left(), v, Width(), Height());
+}
+void Form::Width(int32_t v) {
+    Move(Left(), Top(), v, Height());
+}
+void Form::Height(int32_t v) {
+    Move(Left(), Top(), Width(), v);
+}
 
-double Form::PixelsToScale(double px) { return scale_mode_ == vbPixels ? px : px * kTwipsPerPixel; }
+double Form::PixelsToScale(double px) {
+    return scale_mode_ == vbPixels ? px : px * kTwipsPerPixel;
+}
 int Form::ScaleToPixels(double v) {
     return static_cast<int>(std::lround(scale_mode_ == vbPixels ? v : v / kTwipsPerPixel));
 }
 
-double Form::ScaleWidth() { return PixelsToScale(client()->width()); }
-double Form::ScaleHeight() { return PixelsToScale(client()->height()); }
+double Form::ScaleWidth() {
+    return PixelsToScale(client()->width());
+}
+double Form::ScaleHeight() {
+    return PixelsToScale(client()->height());
+}
 int32_t Form::ScaleMode() {
     ensure_loaded();
     return scale_mode_;
@@ -317,7 +368,9 @@ void Form::BackColor(uint32_t color) {
     c->setAutoFillBackground(true);
 }
 
-hwnd_t Form::hWnd() { return reinterpret_cast<hwnd_t>(window()); }
+hwnd_t Form::hWnd() {
+    return reinterpret_cast<hwnd_t>(window());
+}
 
 Form* Form::FromHandle(hwnd_t h) {
     for (Form* f : loaded_forms())
@@ -338,15 +391,21 @@ void Form::SetFocus() {
     window_->setFocus();
 }
 
-void Form::Refresh() { window()->repaint(); }
+void Form::Refresh() {
+    window()->repaint();
+}
 
 void Form::PopupMenu(Menu& menu) {
     ensure_loaded();
     if (auto* m = qobject_cast<QMenu*>(menu.menu_)) m->exec(QCursor::pos());
 }
 
-Picture Form::Grab() { return Picture::FromImage(window()->grab().toImage()); }
+Picture Form::Grab() {
+    return Picture::FromImage(window()->grab().toImage());
+}
 
-std::vector<Form*> Forms() { return loaded_forms(); }
+std::vector<Form*> Forms() {
+    return loaded_forms();
+}
 
 } // namespace forms

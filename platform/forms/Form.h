@@ -32,7 +32,12 @@ class ClientWidget;
 
 enum WindowStates : int32_t { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
 enum ShowModes : int32_t { vbModeless = 0, vbModal = 1 };
-enum QueryUnloadModes : int32_t { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2, vbAppTaskManager = 3 };
+enum QueryUnloadModes : int32_t {
+    vbFormControlMenu = 0,
+    vbFormCode = 1,
+    vbAppWindows = 2,
+    vbAppTaskManager = 3
+};
 enum MouseButtons : int32_t { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
 enum ShiftMasks : int32_t { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
 enum ScaleModes : int32_t { vbTwips = 1, vbPixels = 3 };
@@ -116,9 +121,15 @@ protected:
     virtual void Form_Unload(int32_t& Cancel) { (void)Cancel; }
     virtual void Form_Resize() {}
     virtual void Form_Click() {}
-    virtual void Form_MouseDown(int32_t Button, int32_t Shift, float X, float Y) { (void)Button, (void)Shift, (void)X, (void)Y; }
-    virtual void Form_MouseMove(int32_t Button, int32_t Shift, float X, float Y) { (void)Button, (void)Shift, (void)X, (void)Y; }
-    virtual void Form_MouseUp(int32_t Button, int32_t Shift, float X, float Y) { (void)Button, (void)Shift, (void)X, (void)Y; }
+    virtual void Form_MouseDown(int32_t Button, int32_t Shift, float X, float Y) {
+        (void)Button, (void)Shift, (void)X, (void)Y;
+    }
+    virtual void Form_MouseMove(int32_t Button, int32_t Shift, float X, float Y) {
+        (void)Button, (void)Shift, (void)X, (void)Y;
+    }
+    virtual void Form_MouseUp(int32_t Button, int32_t Shift, float X, float Y) {
+        (void)Button, (void)Shift, (void)X, (void)Y;
+    }
     // KeyCode is a virtual key code.
     virtual void Form_KeyDown(int32_t& KeyCode, int32_t Shift) { (void)KeyCode, (void)Shift; }
     virtual void Form_KeyUp(int32_t& KeyCode, int32_t Shift) { (void)KeyCode, (void)Shift; }

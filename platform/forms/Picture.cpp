@@ -15,10 +15,18 @@ const QImage& null_image() {
 } // namespace
 
 Picture::Picture() = default;
-bool Picture::IsNull() const { return !img_ || img_->isNull(); }
-int32_t Picture::Width() const { return img_ ? img_->width() : 0; }
-int32_t Picture::Height() const { return img_ ? img_->height() : 0; }
-bool Picture::SavePng(const std::string& path) const { return !IsNull() && img_->save(QString::fromStdString(path), "PNG"); }
+bool Picture::IsNull() const {
+    return !img_ || img_->isNull();
+}
+int32_t Picture::Width() const {
+    return img_ ? img_->width() : 0;
+}
+int32_t Picture::Height() const {
+    return img_ ? img_->height() : 0;
+}
+bool Picture::SavePng(const std::string& path) const {
+    return !IsNull() && img_->save(QString::fromStdString(path), "PNG");
+}
 
 Picture Picture::FromImage(const QImage& image) {
     Picture p;
@@ -26,7 +34,9 @@ Picture Picture::FromImage(const QImage& image) {
     return p;
 }
 
-const QImage& Picture::image() const { return img_ ? *img_ : null_image(); }
+const QImage& Picture::image() const {
+    return img_ ? *img_ : null_image();
+}
 
 Picture LoadPicture(const std::string& path) {
     const QString p = QString::fromStdString(path);

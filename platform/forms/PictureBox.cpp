@@ -87,7 +87,9 @@ void PictureBox::release() {
 double PictureBox::pixels_to_scale(double px) const {
     return b_->scale_mode == vbPixels ? px : px * kTwipsPerPixel;
 }
-double PictureBox::scale_to_pixels(double v) const { return b_->scale_mode == vbPixels ? v : v / kTwipsPerPixel; }
+double PictureBox::scale_to_pixels(double v) const {
+    return b_->scale_mode == vbPixels ? v : v / kTwipsPerPixel;
+}
 
 int32_t PictureBox::ScaleMode() const {
     ensure_loaded();
@@ -97,8 +99,12 @@ void PictureBox::ScaleMode(int32_t mode) {
     ensure_loaded();
     b_->scale_mode = mode == vbPixels ? vbPixels : vbTwips;
 }
-double PictureBox::ScaleWidth() const { return pixels_to_scale(widget()->width()); }
-double PictureBox::ScaleHeight() const { return pixels_to_scale(widget()->height()); }
+double PictureBox::ScaleWidth() const {
+    return pixels_to_scale(widget()->width());
+}
+double PictureBox::ScaleHeight() const {
+    return pixels_to_scale(widget()->height());
+}
 
 gdi::HDC PictureBox::hDC() {
     drawing_widget();
@@ -133,8 +139,12 @@ void PictureBox::CurrentY(double y) {
 }
 
 namespace {
-int px(double v) { return static_cast<int>(std::lround(v)); }
-QColor qcolor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+int px(double v) {
+    return static_cast<int>(std::lround(v));
+}
+QColor qcolor(uint32_t c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
 } // namespace
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t color, int32_t box) {
@@ -143,13 +153,15 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t color
     const int ax = px(scale_to_pixels(x1)), ay = px(scale_to_pixels(y1));
     const int bx = px(scale_to_pixels(x2)), by = px(scale_to_pixels(y2));
     if (box == 2) {
-        p.fillRect(QRect(QPoint(std::min(ax, bx), std::min(ay, by)), QPoint(std::max(ax, bx), std::max(ay, by))),
-                   qcolor(color));
+        p.fillRect(
+            QRect(QPoint(std::min(ax, bx), std::min(ay, by)), QPoint(std::max(ax, bx), std::max(ay, by))),
+            qcolor(color));
     } else {
         p.setPen(qcolor(color));
         if (box == 1)
-            p.drawRect(QRect(QPoint(std::min(ax, bx), std::min(ay, by)), QPoint(std::max(ax, bx), std::max(ay, by)))
-                           .adjusted(0, 0, -1, -1));
+            p.drawRect(
+                QRect(QPoint(std::min(ax, bx), std::min(ay, by)), QPoint(std::max(ax, bx), std::max(ay, by)))
+                    .adjusted(0, 0, -1, -1));
         else
             p.drawLine(ax, ay, bx, by);
     }

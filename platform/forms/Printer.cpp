@@ -77,16 +77,36 @@ struct PrinterObject::Impl {
 PrinterObject::PrinterObject() : d_(std::make_unique<Impl>()) {}
 PrinterObject::~PrinterObject() = default;
 
-double PrinterObject::CurrentX() const { return d_->x; }
-double PrinterObject::CurrentY() const { return d_->y; }
-void PrinterObject::CurrentX(double t) { d_->x = t; }
-void PrinterObject::CurrentY(double t) { d_->y = t; }
-double PrinterObject::FontSize() const { return d_->font_size; }
-void PrinterObject::FontSize(double p) { d_->font_size = p > 0 ? p : 8.25; }
-bool PrinterObject::FontBold() const { return d_->bold; }
-void PrinterObject::FontBold(bool b) { d_->bold = b; }
-std::string PrinterObject::FontName() const { return d_->font_name; }
-void PrinterObject::FontName(const std::string& n) { d_->font_name = n; }
+double PrinterObject::CurrentX() const {
+    return d_->x;
+}
+double PrinterObject::CurrentY() const {
+    return d_->y;
+}
+void PrinterObject::CurrentX(double t) {
+    d_->x = t;
+}
+void PrinterObject::CurrentY(double t) {
+    d_->y = t;
+}
+double PrinterObject::FontSize() const {
+    return d_->font_size;
+}
+void PrinterObject::FontSize(double p) {
+    d_->font_size = p > 0 ? p : 8.25;
+}
+bool PrinterObject::FontBold() const {
+    return d_->bold;
+}
+void PrinterObject::FontBold(bool b) {
+    d_->bold = b;
+}
+std::string PrinterObject::FontName() const {
+    return d_->font_name;
+}
+void PrinterObject::FontName(const std::string& n) {
+    d_->font_name = n;
+}
 
 void PrinterObject::Print(const std::string& text, bool new_line) {
     QPainter& p = d_->paint();
@@ -100,7 +120,8 @@ void PrinterObject::Print(const std::string& text, bool new_line) {
         while (d_->to_dev(d_->x) + fm.horizontalAdvance(line) > right && line.size() > 1) {
             const double room = right - d_->to_dev(d_->x);
             qsizetype fit = 1;
-            while (fit < line.size() && fm.horizontalAdvance(line.left(fit + 1)) <= room) ++fit;
+            while (fit < line.size() && fm.horizontalAdvance(line.left(fit + 1)) <= room)
+                ++fit;
             const qsizetype blank = line.lastIndexOf(' ', fit);
             const qsizetype cut = blank > 0 ? blank : fit;
             p.drawText(QPointF(d_->to_dev(d_->x), d_->to_dev(d_->y) + fm.ascent()), line.left(cut));
@@ -186,9 +207,15 @@ double PrinterObject::Width() {
 double PrinterObject::Height() {
     return d_->device().pageLayout().fullRectPoints().height() * 20.0;
 }
-double PrinterObject::ScaleWidth() { return d_->to_twips(d_->device().pageRect(QPrinter::DevicePixel).width()); }
-double PrinterObject::ScaleHeight() { return d_->to_twips(d_->device().pageRect(QPrinter::DevicePixel).height()); }
-int32_t PrinterObject::Orientation() const { return d_->orientation; }
+double PrinterObject::ScaleWidth() {
+    return d_->to_twips(d_->device().pageRect(QPrinter::DevicePixel).width());
+}
+double PrinterObject::ScaleHeight() {
+    return d_->to_twips(d_->device().pageRect(QPrinter::DevicePixel).height());
+}
+int32_t PrinterObject::Orientation() const {
+    return d_->orientation;
+}
 void PrinterObject::Orientation(int32_t o) {
     d_->orientation = o == 2 ? 2 : 1;
     if (d_->printer && !d_->painter)

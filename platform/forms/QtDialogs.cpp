@@ -12,11 +12,20 @@ int32_t QtDialogs::msg_box(const std::string& prompt, int32_t buttons, const std
     box.setWindowTitle(QString::fromStdString(title));
     box.setText(QString::fromStdString(prompt));
     switch (buttons & 0x70) {
-    case vbCritical: box.setIcon(QMessageBox::Critical); break;
-    case vbQuestion: box.setIcon(QMessageBox::Question); break;
-    case vbExclamation: box.setIcon(QMessageBox::Warning); break;
-    case vbInformation: box.setIcon(QMessageBox::Information); break;
-    default: break;
+    case vbCritical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case vbQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case vbExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case vbInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
     }
     struct Btn {
         QMessageBox::StandardButton qt;
@@ -32,7 +41,8 @@ int32_t QtDialogs::msg_box(const std::string& prompt, int32_t buttons, const std
     };
     const size_t set = static_cast<size_t>(buttons & 7) < sets.size() ? static_cast<size_t>(buttons & 7) : 0;
     const auto& btns = sets[set];
-    for (const auto& b : btns) box.addButton(b.qt);
+    for (const auto& b : btns)
+        box.addButton(b.qt);
     const size_t def = static_cast<size_t>((buttons & 0xF00) / 256);
     box.setDefaultButton(btns[def < btns.size() ? def : 0].qt);
     const int r = box.exec();
@@ -47,8 +57,9 @@ int32_t QtDialogs::msg_box(const std::string& prompt, int32_t buttons, const std
 std::optional<std::string> QtDialogs::input_box(const std::string& prompt, const std::string& title,
                                                 const std::string& default_text) {
     bool ok = false;
-    const QString text = QInputDialog::getText(nullptr, QString::fromStdString(title), QString::fromStdString(prompt),
-                                               QLineEdit::Normal, QString::fromStdString(default_text), &ok);
+    const QString text =
+        QInputDialog::getText(nullptr, QString::fromStdString(title), QString::fromStdString(prompt),
+                              QLineEdit::Normal, QString::fromStdString(default_text), &ok);
     detail::suppress_next_activation();
     if (!ok) return std::nullopt;
     return text.toStdString();

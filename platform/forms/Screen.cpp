@@ -17,10 +17,18 @@ QSize primary_size() {
 }
 } // namespace
 
-int32_t Screen_TwipsPerPixelX() { return kTwipsPerPixel; }
-int32_t Screen_TwipsPerPixelY() { return kTwipsPerPixel; }
-int32_t Screen_Width() { return primary_size().width() * kTwipsPerPixel; }
-int32_t Screen_Height() { return primary_size().height() * kTwipsPerPixel; }
+int32_t Screen_TwipsPerPixelX() {
+    return kTwipsPerPixel;
+}
+int32_t Screen_TwipsPerPixelY() {
+    return kTwipsPerPixel;
+}
+int32_t Screen_Width() {
+    return primary_size().width() * kTwipsPerPixel;
+}
+int32_t Screen_Height() {
+    return primary_size().height() * kTwipsPerPixel;
+}
 
 int32_t Monitor_Count() {
     if (override_w > 0) return override_monitors;

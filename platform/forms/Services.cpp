@@ -17,8 +17,12 @@
 
 namespace forms {
 
-std::string AppObject::Title() const { return app_title(); }
-void AppObject::Title(const std::string& t) { set_app_title(t); }
+std::string AppObject::Title() const {
+    return app_title();
+}
+void AppObject::Title(const std::string& t) {
+    set_app_title(t);
+}
 
 std::string AppObject::Path() const {
     const std::string p = win::ProgramPath();
@@ -26,7 +30,9 @@ std::string AppObject::Path() const {
     return slash == std::string::npos ? std::string(".") : p.substr(0, slash);
 }
 
-std::string AppObject::EXEName() const { return win::ProgramName(); }
+std::string AppObject::EXEName() const {
+    return win::ProgramName();
+}
 
 void AppObject::SetVersion(const std::string& version) {
     int32_t parts[3] = {0, 0, 0};
@@ -89,8 +95,12 @@ std::function<void(int32_t)>& end_hook() {
 
 } // namespace
 
-void set_clipboard_service(ClipboardService* s) { clipboard = s ? s : &desktop_clipboard; }
-ClipboardService& Clipboard() { return *clipboard; }
+void set_clipboard_service(ClipboardService* s) {
+    clipboard = s ? s : &desktop_clipboard;
+}
+ClipboardService& Clipboard() {
+    return *clipboard;
+}
 
 std::string Mail_Encode(const std::string& text) {
     static const char hex[] = "0123456789ABCDEF";
@@ -124,7 +134,9 @@ bool Desktop_Open(const std::string& target) {
     return QDesktopServices::openUrl(url);
 }
 
-void set_desktop_hook(std::function<bool(const std::string&)> hook) { desktop_hook() = std::move(hook); }
+void set_desktop_hook(std::function<bool(const std::string&)> hook) {
+    desktop_hook() = std::move(hook);
+}
 
 void End_Process(int32_t code) {
     if (end_hook()) {
@@ -137,6 +149,8 @@ void End_Process(int32_t code) {
     std::_Exit(code);
 }
 
-void set_end_hook(std::function<void(int32_t)> hook) { end_hook() = std::move(hook); }
+void set_end_hook(std::function<void(int32_t)> hook) {
+    end_hook() = std::move(hook);
+}
 
 } // namespace forms

@@ -62,16 +62,24 @@ namespace {
 std::set<const DeviceContext*> live_dcs;
 std::set<const GdiObject*> live_objects;
 
-bool valid(HDC dc) { return dc && live_dcs.count(dc); }
-bool valid(HGDIOBJ o) { return o && live_objects.count(o); }
+bool valid(HDC dc) {
+    return dc && live_dcs.count(dc);
+}
+bool valid(HGDIOBJ o) {
+    return o && live_objects.count(o);
+}
 
-QColor qcolor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+QColor qcolor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 // Pixels travel inside this file as Qt's 0x00RRGGBB.
 uint32_t to_rgb(COLORREF c) {
     return (static_cast<uint32_t>(GetRValue(c)) << 16) | (static_cast<uint32_t>(GetGValue(c)) << 8) |
            static_cast<uint32_t>(GetBValue(c));
 }
-COLORREF to_colorref(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+COLORREF to_colorref(uint32_t rgb) {
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
 
 // One surface in picture coordinates: y counts from the top of the picture,
 // whatever the row order in memory.
@@ -140,28 +148,43 @@ struct Painter {
         p.end();
         if (!s.bottom_up) return;
         const auto bytes = static_cast<size_t>(std::min(flipped.bytesPerLine(), s.img->bytesPerLine()));
-        for (int y = 0; y < s.h; ++y) std::memcpy(s.row(y), flipped.constScanLine(y), bytes);
+        for (int y = 0; y < s.h; ++y)
+            std::memcpy(s.row(y), flipped.constScanLine(y), bytes);
     }
 };
 
 uint32_t apply_rop(uint32_t rop, uint32_t s, uint32_t d) {
     switch (rop) {
-    case SRCCOPY: return s;
-    case SRCPAINT: return s | d;
-    case SRCAND: return s & d;
-    case SRCINVERT: return s ^ d;
-    case SRCERASE: return s & ~d;
-    case NOTSRCCOPY: return ~s;
-    case NOTSRCERASE: return ~(s | d);
-    case MERGEPAINT: return ~s | d;
-    case DSTINVERT: return ~d;
-    case BLACKNESS: return 0;
-    case WHITENESS: return 0xFFFFFF;
-    default: return s;
+    case SRCCOPY:
+        return s;
+    case SRCPAINT:
+        return s | d;
+    case SRCAND:
+        return s & d;
+    case SRCINVERT:
+        return s ^ d;
+    case SRCERASE:
+        return s & ~d;
+    case NOTSRCCOPY:
+        return ~s;
+    case NOTSRCERASE:
+        return ~(s | d);
+    case MERGEPAINT:
+        return ~s | d;
+    case DSTINVERT:
+        return ~d;
+    case BLACKNESS:
+        return 0;
+    case WHITENESS:
+        return 0xFFFFFF;
+    default:
+        return s;
     }
 }
 
-bool rop_needs_source(uint32_t rop) { return rop != DSTINVERT && rop != BLACKNESS && rop != WHITENESS; }
+bool rop_needs_source(uint32_t rop) {
+    return rop != DSTINVERT && rop != BLACKNESS && rop != WHITENESS;
+}
 
 // Copies a top-down 32-bit picture into the surface at x, y with a raster
 // operation, clipped to the surface.
@@ -198,7 +221,8 @@ GdiObject* make(GdiObject::Kind k) {
 }
 
 std::string lower(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (auto& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -208,7 +232,11 @@ GdiObject* stock(int32_t which) {
     if (objects[static_cast<size_t>(which)]) return objects[static_cast<size_t>(which)];
     GdiObject* o = nullptr;
     switch (which) {
-    case WHITE_BRUSH: case LTGRAY_BRUSH: case GRAY_BRUSH: case DKGRAY_BRUSH: case BLACK_BRUSH: {
+    case WHITE_BRUSH:
+    case LTGRAY_BRUSH:
+    case GRAY_BRUSH:
+    case DKGRAY_BRUSH:
+    case BLACK_BRUSH: {
         static const COLORREF shades[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128),
                                           RGB(64, 64, 64), RGB(0, 0, 0)};
         o = make(GdiObject::Kind::Brush);
@@ -219,17 +247,21 @@ GdiObject* stock(int32_t which) {
         o = make(GdiObject::Kind::Brush);
         o->null_brush = true;
         break;
-    case WHITE_PEN: case BLACK_PEN: case NULL_PEN:
+    case WHITE_PEN:
+    case BLACK_PEN:
+    case NULL_PEN:
         o = make(GdiObject::Kind::Pen);
         o->color = which == WHITE_PEN ? RGB(255, 255, 255) : 0;
         o->style = which == NULL_PEN ? PS_NULL : PS_SOLID;
         break;
-    case SYSTEM_FONT: case DEFAULT_GUI_FONT:
+    case SYSTEM_FONT:
+    case DEFAULT_GUI_FONT:
         o = make(GdiObject::Kind::Font);
-        o->font = FontFor("MS Sans Serif", which == SYSTEM_FONT ? 16 : 11, which == SYSTEM_FONT ? FW_BOLD : FW_NORMAL,
-                          false);
+        o->font = FontFor("MS Sans Serif", which == SYSTEM_FONT ? 16 : 11,
+                          which == SYSTEM_FONT ? FW_BOLD : FW_NORMAL, false);
         break;
-    default: return nullptr;
+    default:
+        return nullptr;
     }
     o->stock = true;
     objects[static_cast<size_t>(which)] = o;
@@ -255,7 +287,7 @@ QBrush qbrush(const GdiObject* b, const DeviceContext* dc) {
     (void)dc;
     if (!b || b->null_brush) return Qt::NoBrush;
     if (b->hatch < 0) return QBrush(qcolor(b->color));
-    static const Qt::BrushStyle styles[] = {Qt::HorPattern,   Qt::VerPattern,  Qt::BDiagPattern,
+    static const Qt::BrushStyle styles[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::BDiagPattern,
                                             Qt::FDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
     const int h = std::clamp(b->hatch, 0, 5);
     return QBrush(qcolor(b->color), styles[h]);
@@ -282,8 +314,8 @@ QPen qpen(const GdiObject* pen) {
 
 std::string MapFontFamily(const std::string& face) {
     const std::string f = lower(face);
-    if (f == "arial" || f == "ms sans serif" || f == "microsoft sans serif" || f == "tahoma" || f == "verdana" ||
-        f == "ms shell dlg")
+    if (f == "arial" || f == "ms sans serif" || f == "microsoft sans serif" || f == "tahoma" ||
+        f == "verdana" || f == "ms shell dlg")
         return "Liberation Sans";
     if (f == "courier new" || f == "courier" || f == "lucida console") return "Liberation Mono";
     if (f == "times new roman" || f == "times") return "Liberation Serif";
@@ -348,8 +380,9 @@ HBRUSH CreateHatchBrush(int32_t hatch, COLORREF color) {
     return o;
 }
 
-HFONT CreateFont(int32_t height, int32_t, int32_t escapement, int32_t, int32_t weight, bool italic, bool underline,
-                 bool strike_out, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, const std::string& face) {
+HFONT CreateFont(int32_t height, int32_t, int32_t escapement, int32_t, int32_t weight, bool italic,
+                 bool underline, bool strike_out, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
+                 const std::string& face) {
     GdiObject* o = make(GdiObject::Kind::Font);
     // A negative height is the characters' height, a positive one the cell's
     // (characters plus internal leading); 0 asks for the default size.
@@ -366,7 +399,9 @@ HFONT CreateFont(int32_t height, int32_t, int32_t escapement, int32_t, int32_t w
     return o;
 }
 
-HGDIOBJ GetStockObject(int32_t which) { return stock(which); }
+HGDIOBJ GetStockObject(int32_t which) {
+    return stock(which);
+}
 
 HBITMAP CreateCompatibleBitmap(HDC, int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return nullptr;
@@ -397,7 +432,8 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, uint32_t, void** bits, voi
         return nullptr;
     }
     o->bottom_up = h.biHeight > 0;
-    o->image = QImage(o->memory.data(), static_cast<int>(w), static_cast<int>(rows), stride, QImage::Format_BGR888);
+    o->image =
+        QImage(o->memory.data(), static_cast<int>(w), static_cast<int>(rows), stride, QImage::Format_BGR888);
     if (bits) *bits = o->memory.data();
     return o;
 }
@@ -406,9 +442,18 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ o) {
     if (!valid(dc) || !valid(o)) return nullptr;
     HGDIOBJ previous = nullptr;
     switch (o->kind) {
-    case GdiObject::Kind::Pen: previous = dc->pen; select_into(dc->pen, o); break;
-    case GdiObject::Kind::Brush: previous = dc->brush; select_into(dc->brush, o); break;
-    case GdiObject::Kind::Font: previous = dc->font; select_into(dc->font, o); break;
+    case GdiObject::Kind::Pen:
+        previous = dc->pen;
+        select_into(dc->pen, o);
+        break;
+    case GdiObject::Kind::Brush:
+        previous = dc->brush;
+        select_into(dc->brush, o);
+        break;
+    case GdiObject::Kind::Font:
+        previous = dc->font;
+        select_into(dc->font, o);
+        break;
     case GdiObject::Kind::Bitmap:
         // Only memory DCs hold bitmaps, and a bitmap sits in one DC at a time.
         if (dc->external || (o->selected > 0 && dc->bitmap != o)) return nullptr;
@@ -444,10 +489,18 @@ int32_t SetBkMode(HDC dc, int32_t mode) {
     if (!valid(dc)) return 0;
     return std::exchange(dc->bk_mode, mode);
 }
-int32_t GetBkMode(HDC dc) { return valid(dc) ? dc->bk_mode : 0; }
-COLORREF SetBkColor(HDC dc, COLORREF c) { return valid(dc) ? std::exchange(dc->bk_color, c) : CLR_INVALID; }
-COLORREF SetTextColor(HDC dc, COLORREF c) { return valid(dc) ? std::exchange(dc->text_color, c) : CLR_INVALID; }
-int32_t SetStretchBltMode(HDC dc, int32_t mode) { return valid(dc) ? std::exchange(dc->stretch_mode, mode) : 0; }
+int32_t GetBkMode(HDC dc) {
+    return valid(dc) ? dc->bk_mode : 0;
+}
+COLORREF SetBkColor(HDC dc, COLORREF c) {
+    return valid(dc) ? std::exchange(dc->bk_color, c) : CLR_INVALID;
+}
+COLORREF SetTextColor(HDC dc, COLORREF c) {
+    return valid(dc) ? std::exchange(dc->text_color, c) : CLR_INVALID;
+}
+int32_t SetStretchBltMode(HDC dc, int32_t mode) {
+    return valid(dc) ? std::exchange(dc->stretch_mode, mode) : 0;
+}
 
 bool MoveToEx(HDC dc, int32_t x, int32_t y, POINT* previous) {
     if (!valid(dc)) return false;
@@ -472,8 +525,14 @@ bool LineTo(HDC dc, int32_t x, int32_t y) {
         while (x0 != x || y0 != y) {
             if (s.inside(x0, y0)) s.set(x0, y0, rgb);
             const int e2 = 2 * err;
-            if (e2 >= dy) { err += dy; x0 += sx; }
-            if (e2 <= dx) { err += dx; y0 += sy; }
+            if (e2 >= dy) {
+                err += dy;
+                x0 += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                y0 += sy;
+            }
         }
         return true;
     }
@@ -528,7 +587,9 @@ bool Ellipse(HDC dc, int32_t l, int32_t t, int32_t r, int32_t b) {
     return true;
 }
 
-QFont SelectedFont(HDC dc) { return valid(dc) && dc->font ? dc->font->font : FontFor("MS Sans Serif", 16, 400, false); }
+QFont SelectedFont(HDC dc) {
+    return valid(dc) && dc->font ? dc->font->font : FontFor("MS Sans Serif", 16, 400, false);
+}
 
 bool TextOut(HDC dc, int32_t x, int32_t y, const std::string& text) {
     if (!valid(dc)) return false;
@@ -540,7 +601,8 @@ bool TextOut(HDC dc, int32_t x, int32_t y, const std::string& text) {
     const QFontMetrics fm(f);
     p.p.translate(x, y);
     if (dc->font && dc->font->escapement != 0) p.p.rotate(-dc->font->escapement / 10.0);
-    if (dc->bk_mode == OPAQUE) p.p.fillRect(QRect(0, 0, fm.horizontalAdvance(t), fm.height()), qcolor(dc->bk_color));
+    if (dc->bk_mode == OPAQUE)
+        p.p.fillRect(QRect(0, 0, fm.horizontalAdvance(t), fm.height()), qcolor(dc->bk_color));
     p.p.setFont(f);
     p.p.setPen(qcolor(dc->text_color));
     p.p.drawText(0, fm.ascent(), t);
@@ -593,27 +655,44 @@ bool BitBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC s
     return true;
 }
 
-bool StretchBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx, int32_t sy,
-                int32_t sw, int32_t sh, uint32_t rop) {
-    if (width == sw && height == sh && width > 0 && height > 0) return BitBlt(dest, x, y, width, height, src, sx, sy, rop);
+bool StretchBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx,
+                int32_t sy, int32_t sw, int32_t sh, uint32_t rop) {
+    if (width == sw && height == sh && width > 0 && height > 0)
+        return BitBlt(dest, x, y, width, height, src, sx, sy, rop);
     const Surface d(dest);
     const Surface s(src);
     if (!d.ok() || !s.ok() || width == 0 || height == 0 || sw == 0 || sh == 0) return false;
     // A negative extent on either side mirrors that axis.
-    if (sw < 0) { sx += sw + 1; sw = -sw; width = -width; }
-    if (sh < 0) { sy += sh + 1; sh = -sh; height = -height; }
+    if (sw < 0) {
+        sx += sw + 1;
+        sw = -sw;
+        width = -width;
+    }
+    if (sh < 0) {
+        sy += sh + 1;
+        sh = -sh;
+        height = -height;
+    }
     QImage pic = cut(s, sx, sy, sw, sh);
     const bool mx = width < 0, my = height < 0;
-    if (mx) { x += width + 1; width = -width; }
-    if (my) { y += height + 1; height = -height; }
+    if (mx) {
+        x += width + 1;
+        width = -width;
+    }
+    if (my) {
+        y += height + 1;
+        height = -height;
+    }
     if (mx || my) pic = pic.mirrored(mx, my);
-    const auto mode = valid(dest) && dest->stretch_mode == HALFTONE ? Qt::SmoothTransformation : Qt::FastTransformation;
+    const auto mode =
+        valid(dest) && dest->stretch_mode == HALFTONE ? Qt::SmoothTransformation : Qt::FastTransformation;
     pic = pic.scaled(width, height, Qt::IgnoreAspectRatio, mode).convertToFormat(QImage::Format_RGB32);
     blit(d, x, y, pic, rop);
     return true;
 }
 
-bool DrawImage(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, const QImage& picture, uint32_t rop) {
+bool DrawImage(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, const QImage& picture,
+               uint32_t rop) {
     const Surface d(dest);
     if (!d.ok() || picture.isNull() || width <= 0 || height <= 0) return false;
     QImage pic = picture.convertToFormat(QImage::Format_RGB32);
@@ -623,8 +702,12 @@ bool DrawImage(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, co
     return true;
 }
 
-int32_t SurfaceWidth(HDC dc) { return Surface(dc).w; }
-int32_t SurfaceHeight(HDC dc) { return Surface(dc).h; }
+int32_t SurfaceWidth(HDC dc) {
+    return Surface(dc).w;
+}
+int32_t SurfaceHeight(HDC dc) {
+    return Surface(dc).h;
+}
 
 QImage SurfaceImage(HDC dc) {
     const Surface s(dc);

@@ -23,20 +23,44 @@ using HBITMAP = HGDIOBJ;
 constexpr COLORREF RGB(int r, int g, int b) {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int GetRValue(COLORREF c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GetGValue(COLORREF c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(COLORREF c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
 // Pen styles.
 enum : int32_t { PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5 };
 // Hatch styles.
-enum : int32_t { HS_HORIZONTAL = 0, HS_VERTICAL = 1, HS_FDIAGONAL = 2, HS_BDIAGONAL = 3, HS_CROSS = 4, HS_DIAGCROSS = 5 };
+enum : int32_t {
+    HS_HORIZONTAL = 0,
+    HS_VERTICAL = 1,
+    HS_FDIAGONAL = 2,
+    HS_BDIAGONAL = 3,
+    HS_CROSS = 4,
+    HS_DIAGCROSS = 5
+};
 // Background modes.
 enum : int32_t { TRANSPARENT = 1, OPAQUE = 2 };
 // Stock objects.
-enum : int32_t { WHITE_BRUSH = 0, LTGRAY_BRUSH = 1, GRAY_BRUSH = 2, DKGRAY_BRUSH = 3, BLACK_BRUSH = 4, NULL_BRUSH = 5,
-                 WHITE_PEN = 6, BLACK_PEN = 7, NULL_PEN = 8, SYSTEM_FONT = 13, DEFAULT_GUI_FONT = 17 };
+enum : int32_t {
+    WHITE_BRUSH = 0,
+    LTGRAY_BRUSH = 1,
+    GRAY_BRUSH = 2,
+    DKGRAY_BRUSH = 3,
+    BLACK_BRUSH = 4,
+    NULL_BRUSH = 5,
+    WHITE_PEN = 6,
+    BLACK_PEN = 7,
+    NULL_PEN = 8,
+    SYSTEM_FONT = 13,
+    DEFAULT_GUI_FONT = 17
+};
 // Font weights.
 enum : int32_t { FW_NORMAL = 400, FW_BOLD = 700 };
 // Raster operations of BitBlt and StretchBlt.
@@ -91,7 +115,9 @@ struct BITMAP {
 };
 
 // Bytes of one row of a 24-bit DIB: 3 per pixel, padded to a multiple of 4.
-constexpr int64_t DibStride24(int64_t width) { return (width * 3 + 3) & ~int64_t{3}; }
+constexpr int64_t DibStride24(int64_t width) {
+    return (width * 3 + 3) & ~int64_t{3};
+}
 
 // Device contexts. A memory DC starts with a 1 x 1 bitmap selected.
 HDC CreateCompatibleDC(HDC reference);
@@ -104,7 +130,8 @@ HBRUSH CreateSolidBrush(COLORREF color);
 HBRUSH CreateHatchBrush(int32_t hatch, COLORREF color);
 HFONT CreateFont(int32_t height, int32_t width, int32_t escapement, int32_t orientation, int32_t weight,
                  bool italic, bool underline, bool strike_out, uint32_t char_set, uint32_t out_precision,
-                 uint32_t clip_precision, uint32_t quality, uint32_t pitch_and_family, const std::string& face);
+                 uint32_t clip_precision, uint32_t quality, uint32_t pitch_and_family,
+                 const std::string& face);
 HGDIOBJ GetStockObject(int32_t which);
 // A top-down bitmap of the DC's kind (32-bit), cleared to black.
 HBITMAP CreateCompatibleBitmap(HDC dc, int32_t width, int32_t height);
@@ -145,8 +172,8 @@ COLORREF GetPixel(HDC dc, int32_t x, int32_t y);
 COLORREF SetPixel(HDC dc, int32_t x, int32_t y, COLORREF color);
 
 // Copies with a raster operation; parts outside either surface are clipped.
-bool BitBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t src_x, int32_t src_y,
-            uint32_t rop);
+bool BitBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t src_x,
+            int32_t src_y, uint32_t rop);
 // As BitBlt, scaled; a negative width or height mirrors that axis.
 bool StretchBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t src_x,
                 int32_t src_y, int32_t src_width, int32_t src_height, uint32_t rop);

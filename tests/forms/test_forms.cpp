@@ -89,9 +89,15 @@ public:
     forms::Label Lbl{this, "Lbl"};
 };
 
-class Frm_test& Frm_test() { return forms::Instance<class Frm_test>(); }
-class Frm_other& Frm_other() { return forms::Instance<class Frm_other>(); }
-class Frm_test& Frm_test::Frm_test_accessor() { return ::Frm_test(); }
+class Frm_test& Frm_test() {
+    return forms::Instance<class Frm_test>();
+}
+class Frm_other& Frm_other() {
+    return forms::Instance<class Frm_other>();
+}
+class Frm_test& Frm_test::Frm_test_accessor() {
+    return ::Frm_test();
+}
 
 namespace {
 
@@ -261,16 +267,19 @@ TEST_F(Forms, TimerTicksOnlyWhileEnabledWithAnInterval) {
     f.Tmr_tick.Enabled(true);
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < 60) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (t.elapsed() < 60)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(f.ticks, 0) << "interval 0 never fires";
     f.Tmr_tick.Interval(5);
     t.restart();
-    while (f.ticks < 2 && t.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (f.ticks < 2 && t.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_GE(f.ticks, 2);
     f.Unload();
     const int after = f.ticks;
     t.restart();
-    while (t.elapsed() < 50) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (t.elapsed() < 50)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(f.ticks, after) << "unloading stops the timer";
 }
 
@@ -310,12 +319,14 @@ TEST_F(Forms, ScriptedBoxesAnswerAndRecord) {
     d.answer_msg(forms::vbNo);
     EXPECT_EQ(forms::MsgBox("Save changes?", forms::vbYesNo + forms::vbQuestion), forms::vbNo);
     // Without an answer the default button answers.
-    EXPECT_EQ(forms::MsgBox("Exiting?", forms::vbOKCancel + forms::vbDefaultButton2, "Exit"), forms::vbCancel);
+    EXPECT_EQ(forms::MsgBox("Exiting?", forms::vbOKCancel + forms::vbDefaultButton2, "Exit"),
+              forms::vbCancel);
     d.answer_input(std::string());
     d.answer_input(std::nullopt);
     d.answer_input(std::string("Heat 7"));
     EXPECT_EQ(forms::InputBoxEx("Give event name", "Enter", "NOEVENT"), std::optional<std::string>(""));
-    EXPECT_EQ(forms::InputBoxEx("Give event name"), std::nullopt) << "Cancel is told apart from an empty answer";
+    EXPECT_EQ(forms::InputBoxEx("Give event name"), std::nullopt)
+        << "Cancel is told apart from an empty answer";
     EXPECT_EQ(forms::InputBox("Give event name"), "Heat 7");
     EXPECT_EQ(forms::InputBox("Give event name"), "") << "the runtime's InputBox gives empty text on Cancel";
     ASSERT_EQ(d.shown.size(), 6u);
@@ -334,14 +345,17 @@ TEST(KeyState, QtKeysMapToVirtualKeys) {
         int vk;
     };
     const Case cases[] = {
-        {Qt::Key_A, false, 65}, {Qt::Key_F, false, 70},      {Qt::Key_Z, false, 90},        {Qt::Key_0, false, 48},
-        {Qt::Key_3, false, 51}, {Qt::Key_3, true, 99},       {Qt::Key_6, true, 102},        {Qt::Key_F1, false, 112},
-        {Qt::Key_F4, false, 115}, {Qt::Key_F5, false, 116},  {Qt::Key_Left, false, 37},     {Qt::Key_Up, false, 38},
-        {Qt::Key_Right, false, 39}, {Qt::Key_Down, false, 40}, {Qt::Key_Escape, false, 27}, {Qt::Key_Control, false, 17},
-        {Qt::Key_Shift, false, 16}, {Qt::Key_Alt, false, 18}, {Qt::Key_Return, false, 13},  {Qt::Key_Enter, true, 13},
-        {Qt::Key_Space, false, 32}, {Qt::Key_Print, false, 44},
+        {Qt::Key_A, false, 65},       {Qt::Key_F, false, 70},     {Qt::Key_Z, false, 90},
+        {Qt::Key_0, false, 48},       {Qt::Key_3, false, 51},     {Qt::Key_3, true, 99},
+        {Qt::Key_6, true, 102},       {Qt::Key_F1, false, 112},   {Qt::Key_F4, false, 115},
+        {Qt::Key_F5, false, 116},     {Qt::Key_Left, false, 37},  {Qt::Key_Up, false, 38},
+        {Qt::Key_Right, false, 39},   {Qt::Key_Down, false, 40},  {Qt::Key_Escape, false, 27},
+        {Qt::Key_Control, false, 17}, {Qt::Key_Shift, false, 16}, {Qt::Key_Alt, false, 18},
+        {Qt::Key_Return, false, 13},  {Qt::Key_Enter, true, 13},  {Qt::Key_Space, false, 32},
+        {Qt::Key_Print, false, 44},
     };
-    for (const auto& c : cases) EXPECT_EQ(forms::VirtualKeyFromQt(c.qt, c.keypad), c.vk) << c.qt;
+    for (const auto& c : cases)
+        EXPECT_EQ(forms::VirtualKeyFromQt(c.qt, c.keypad), c.vk) << c.qt;
 }
 
 TEST(KeyState, ApplicationEventsFeedTheTable) {
@@ -355,12 +369,12 @@ TEST(KeyState, ApplicationEventsFeedTheTable) {
     QKeyEvent ctrl_up(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
     QApplication::sendEvent(&w, &ctrl_up);
     EXPECT_EQ(win::GetAsyncKeyState(17), 0);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::RightButton, Qt::RightButton,
-                      Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(&w, &press);
     EXPECT_NE(win::GetAsyncKeyState(2), 0);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::RightButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::RightButton,
+                        Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&w, &release);
     EXPECT_EQ(win::GetAsyncKeyState(2), 0);
     // Tests may also set keys directly.

@@ -43,8 +43,11 @@ protected:
         unsetenv("TIDEWICK_PRINTER_PDF");
     }
     // A procedure of the program whose body fails.
-    static void failing_procedure(int32_t number, const std::string& description, const std::string& extra = {}) {
-        vb::Trap("Command_go_Click of Form Form_Tidewick_Full_Startup", [&] { vb::Raise(number, description); }, extra);
+    static void failing_procedure(int32_t number, const std::string& description,
+                                  const std::string& extra = {}) {
+        vb::Trap(
+            "Command_go_Click of Form Form_Tidewick_Full_Startup", [&] { vb::Raise(number, description); },
+            extra);
     }
     static std::string report() { return QFN_error_form().err_lbl.Text(); }
 };
@@ -53,13 +56,17 @@ std::string escape_re(const std::string& text) {
     return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
 }
 
-std::string expected_report(const std::string& number, const std::string& description, const std::string& mode,
-                            const std::string& extra = {}) {
+std::string expected_report(const std::string& number, const std::string& description,
+                            const std::string& mode, const std::string& extra = {}) {
     return "Location of error: Command_go_Click of Form Form_Tidewick_Full_Startup line: 0\n"
-           "error description: " + number + ", " + description + "\n" +
-           kTitle + " Program version 4.0.172 rm" + mode + " Compile date: 2016-03-02 11:57\n"
-           "Extra information: " + extra + "\n"
-           "program name: " + kTitle + " Caption = \n";
+           "error description: " +
+           number + ", " + description + "\n" + kTitle + " Program version 4.0.172 rm" + mode +
+           " Compile date: 2016-03-02 11:57\n"
+           "Extra information: " +
+           extra +
+           "\n"
+           "program name: " +
+           kTitle + " Caption = \n";
 }
 
 TEST_F(ErrorForm, TrappedErrorFillsTheReportExactly) {
@@ -97,12 +104,11 @@ TEST_F(ErrorForm, TwoSavesAppendTwoBlocksClosedByAsterisks) {
     f.Cmd_save_log.Value(true);
     const std::string path = g_AppData_Folder + "/Tidewick_errlog.txt";
     const std::string log = test_env::read_file(path);
-    const std::string block_re =
-        "Saved  at: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\n\n" + escape_re(kTitle) +
-        " version 4\\.0\\.172 rm-1 Compile date: 2016-03-02 11:57\n"
-        " Computer: RACEPC\n\n" +
-        escape_re(report()) +
-        "\nlane 3 & lane 4\n\\*{44}\n";
+    const std::string block_re = "Saved  at: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\n\n" +
+                                 escape_re(kTitle) +
+                                 " version 4\\.0\\.172 rm-1 Compile date: 2016-03-02 11:57\n"
+                                 " Computer: RACEPC\n\n" +
+                                 escape_re(report()) + "\nlane 3 & lane 4\n\\*{44}\n";
     EXPECT_TRUE(std::regex_match(log, std::regex(block_re + block_re))) << log;
     const auto prompts = test_env::dialogs().prompts();
     ASSERT_EQ(prompts.size(), 2u);
@@ -110,7 +116,8 @@ TEST_F(ErrorForm, TwoSavesAppendTwoBlocksClosedByAsterisks) {
 
     // Before the initialisation the log still lands in the application-data folder.
     g_AppData_Folder.clear();
-    EXPECT_EQ(QFN_error_form::Error_Log_Path(), std::string(std::getenv("XDG_DATA_HOME")) + "/Tidewick_errlog.txt");
+    EXPECT_EQ(QFN_error_form::Error_Log_Path(),
+              std::string(std::getenv("XDG_DATA_HOME")) + "/Tidewick_errlog.txt");
 }
 
 TEST_F(ErrorForm, UnwritableLogSaysLogError) {
@@ -135,7 +142,8 @@ TEST_F(ErrorForm, MailLinkRoundTripsThroughAMailClientsDecoder) {
     ASSERT_EQ(opened.size(), 1u);
     const std::string link = opened[0];
     EXPECT_EQ(link.rfind("mailto:support@tidewick.example?Subject=", 0), 0u) << link;
-    EXPECT_EQ(link.find_first_of(" \n\r#"), std::string::npos) << "nothing unencoded that ends or splits the link";
+    EXPECT_EQ(link.find_first_of(" \n\r#"), std::string::npos)
+        << "nothing unencoded that ends or splits the link";
 
     // Python's URL parser, as a mail client reads the link: subject and body
     // come back whole, line breaks as CR LF.
@@ -152,8 +160,9 @@ TEST_F(ErrorForm, MailLinkRoundTripsThroughAMailClientsDecoder) {
     out = std::regex_replace(out, std::regex("\r\n"), "\n");
     const std::string head = "mailto|support@tidewick.example| " + kTitle + " error|Gen.at: ";
     ASSERT_EQ(out.rfind(head, 0), 0u) << out;
-    const std::string tail = "//\n " + kTitle + " Program version 4.0.172 rm-1 Compile date: 2016-03-02 11:57//\n" +
-                             " Computer: RACEPC//\n" + "  " + report() + "//" + "  " + f.Text_error_comments.Text();
+    const std::string tail =
+        "//\n " + kTitle + " Program version 4.0.172 rm-1 Compile date: 2016-03-02 11:57//\n" +
+        " Computer: RACEPC//\n" + "  " + report() + "//" + "  " + f.Text_error_comments.Text();
     EXPECT_EQ(out.substr(head.size() + 19), tail);
 }
 
@@ -182,7 +191,9 @@ TEST_F(ErrorForm, PrintedReportReadsBackFromThePdf) {
           std::string("What to do with this error report?"),
           std::string("To help fix the error, please report it by using any of the methods listed below!"),
           std::string("2 E-mail to:"), std::string("support@tidewick.example")})
-        EXPECT_NE(text.find(words(line.substr(line[0] == ' ' ? 1 : 0))), std::string::npos) << line << "\n---\n" << text;
+        EXPECT_NE(text.find(words(line.substr(line[0] == ' ' ? 1 : 0))), std::string::npos)
+            << line << "\n---\n"
+            << text;
     EXPECT_NE(text.find("Printed at: "), std::string::npos);
 }
 

@@ -76,7 +76,8 @@ void write_bmp(const std::string& path, const Dib& d) {
 } // namespace
 
 TEST(DibSection, RowsArePaddedToFourBytes) {
-    for (auto [w, stride] : std::vector<std::pair<int, int>>{{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {720, 2160}}) {
+    for (auto [w, stride] :
+         std::vector<std::pair<int, int>>{{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {720, 2160}}) {
         Dib d(w, 2);
         BITMAP b;
         ASSERT_TRUE(GetObjectBitmap(d.bmp, &b));
@@ -118,7 +119,10 @@ TEST(DibSection, ImageMagickReadsTheBottomUpLayout) {
     const std::string path = test_env::make_dir("gdi_bmp") + "/dib.bmp";
     write_bmp(path, d);
     std::string out;
-    ASSERT_EQ(test_env::run("convert " + path + " -format '%[pixel:p{0,0}] %[pixel:p{3,2}] %[pixel:p{6,4}]' info:", &out), 0);
+    ASSERT_EQ(
+        test_env::run("convert " + path + " -format '%[pixel:p{0,0}] %[pixel:p{3,2}] %[pixel:p{6,4}]' info:",
+                      &out),
+        0);
     // Older ImageMagick names the colours, newer ones give their values.
     EXPECT_TRUE(out == "red black blue" || out == "srgb(255,0,0) srgb(0,0,0) srgb(0,0,255)") << out;
 }
@@ -147,7 +151,9 @@ TEST(DeviceContext, DrawingIntoBottomUpMatchesTopDown) {
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 120; ++x)
             if (a.pixel(x, y) != b.pixel(x, y)) {
-                if (differ++ < 10) ADD_FAILURE() << x << "," << y << " " << std::hex << a.pixel(x, y) << " " << b.pixel(x, y);
+                if (differ++ < 10)
+                    ADD_FAILURE() << x << "," << y << " " << std::hex << a.pixel(x, y) << " "
+                                  << b.pixel(x, y);
             }
     EXPECT_EQ(differ, 0);
     // The text is upright: the bar of the T is in the upper rows of the picture.
@@ -172,7 +178,8 @@ TEST(DeviceContext, LinesAndShapesCoverTheOriginalPixels) {
     HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
     HGDIOBJ old = SelectObject(c.dc, white);
     LineTo(c.dc, 7, 5);
-    for (int x = 2; x < 7; ++x) EXPECT_EQ(GetPixel(c.dc, x, 5), RGB(255, 255, 255)) << x;
+    for (int x = 2; x < 7; ++x)
+        EXPECT_EQ(GetPixel(c.dc, x, 5), RGB(255, 255, 255)) << x;
     EXPECT_EQ(GetPixel(c.dc, 7, 5), RGB(0, 0, 0)) << "the last pixel is left out";
     // A rectangle covers left..right-1 and top..bottom-1.
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
