@@ -1,0 +1,171 @@
+#include "PhidgetInterfaceKit.h"
+#include "VbError.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace phidget;
+
+// What a kit's handlers saw, and on which thread.
+struct Events {
+    explicit Events(PhidgetInterfaceKit& kit) {
+        kit.OnAttach = [this] { log.push_back("attach"), threads.push_back(std::this_thread::get_id()); };
+        kit.OnDetach = [this] { log.push_back("detach"), threads.push_back(std::this_thread::get_id()); };
+        kit.OnInputChange = [this](int32_t i, bool s) {
+            log.push_back("in" + std::to_string(i) + (s ? "+" : "-"));
+            threads.push_back(std::this_thread::get_id());
+        };
+        kit.OnOutputChange = [this](int32_t i, bool s) { log.push_back("out" + std::to_string(i) + (s ? "+" : "-")); };
+    }
+    std::vector<std::string> take() {
+        DeliverEvents();
+        auto l = std::move(log);
+        log.clear();
+        return l;
+    }
+    std::vector<std::string> log;
+    std::vector<std::thread::id> threads;
+};
+
+using Log = std::vector<std::string>;
+
+class ControlBox : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StandInBox::Reset();
+        ResetLibrary();
+    }
+    void TearDown() override {
+        DeliverEvents();
+        StandInBox::Reset();
+        ResetLibrary();
+    }
+};
+
+int32_t error_of(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const vb::VbError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+TEST_F(ControlBox, CreationFailsWhileTheLibraryIsNotInstalled) {
+    ::setenv("TIDEWICK_PHIDGET_LIBRARY", "absent", 1);
+    EXPECT_FALSE(LibraryInstalled());
+    EXPECT_EQ(error_of([] { PhidgetInterfaceKit::Create(); }), 429);
+    ::unsetenv("TIDEWICK_PHIDGET_LIBRARY");
+    EXPECT_TRUE(LibraryInstalled());
+    SetLibraryInstalled(false);
+    EXPECT_EQ(error_of([] { PhidgetInterfaceKit::Create(); }), 429);
+    SetLibraryInstalled(true);
+    EXPECT_NE(PhidgetInterfaceKit::Create(), nullptr);
+}
+
+TEST_F(ControlBox, VersionTextHoldsBothVersionsAndSaysItIsAStandIn) {
+    const std::string v = PhidgetInterfaceKit::Create()->LibraryVersion();
+    EXPECT_NE(v.find("Phidget COM Library 2.1.6"), std::string::npos);
+    EXPECT_NE(v.find("Phidget21 - Version 2.1.6"), std::string::npos);
+    EXPECT_NE(v.find("stand-in"), std::string::npos);
+    SetLibraryVersion("Phidget COM Library 2.1.8");
+    EXPECT_EQ(PhidgetInterfaceKit::Create()->LibraryVersion(), "Phidget COM Library 2.1.8");
+}
+
+TEST_F(ControlBox, AttachInputsOutputsAndDetachArriveAsEvents) {
+    auto kit = PhidgetInterfaceKit::Create();
+    Events ev(*kit);
+    kit->Open(0);
+    EXPECT_FALSE(kit->IsAttached());
+    EXPECT_EQ(error_of([&] { kit->SerialNumber(); }), kErrNotAttached);
+    EXPECT_EQ(ev.take(), Log());
+
+    StandInBox::Plug(123456);
+    EXPECT_TRUE(ev.log.empty()); // raised when the thread next handles its events, not inside the call
+    EXPECT_EQ(ev.take(), Log({"attach"}));
+    EXPECT_TRUE(kit->IsAttached());
+    EXPECT_EQ(kit->SerialNumber(), 123456);
+    EXPECT_EQ(kit->InputCount(), 8);
+    EXPECT_EQ(kit->OutputCount(), 8);
+
+    StandInBox::SetInput(1, true);
+    StandInBox::SetInput(1, true); // no change, no event
+    StandInBox::SetInput(0, true);
+    StandInBox::SetInput(0, false);
+    EXPECT_EQ(ev.take(), Log({"in1+", "in0+", "in0-"}));
+    EXPECT_TRUE(kit->InputState(1));
+    EXPECT_FALSE(kit->InputState(0));
+
+    kit->OutputState(0, true);
+    EXPECT_TRUE(StandInBox::Output(0));
+    EXPECT_TRUE(kit->OutputState(0));
+    EXPECT_EQ(ev.take(), Log({"out0+"}));
+    EXPECT_EQ(error_of([&] { kit->OutputState(8, true); }), kErrOutOfBounds);
+    EXPECT_EQ(error_of([&] { kit->InputState(-1); }), kErrOutOfBounds);
+
+    StandInBox::Unplug();
+    EXPECT_EQ(ev.take(), Log({"detach"}));
+    EXPECT_FALSE(kit->IsAttached());
+    EXPECT_EQ(error_of([&] { kit->OutputState(0, false); }), kErrNotAttached);
+    StandInBox::SetInput(2, true); // a detached box tells nobody
+    EXPECT_EQ(ev.take(), Log());
+
+    // A kit opened while the box is in is told so; one looking for another box is not.
+    StandInBox::Plug(7);
+    auto other = PhidgetInterfaceKit::Create();
+    Events other_ev(*other);
+    other->Open(99);
+    EXPECT_EQ(ev.take(), Log({"attach"}));
+    EXPECT_EQ(other_ev.take(), Log());
+    EXPECT_FALSE(other->IsAttached());
+    kit->Close();
+    StandInBox::SetInput(3, true);
+    EXPECT_EQ(ev.take(), Log());
+}
+
+TEST_F(ControlBox, EventsDrivenFromAnotherThreadArriveOnTheProgramThread) {
+    auto kit = PhidgetInterfaceKit::Create();
+    Events ev(*kit);
+    kit->Open(-1);
+    std::thread wiring([] {
+        StandInBox::Plug(42);
+        StandInBox::SetInput(5, true);
+    });
+    wiring.join();
+    EXPECT_EQ(ev.take(), Log({"attach", "in5+"}));
+    for (auto id : ev.threads) EXPECT_EQ(id, std::this_thread::get_id());
+}
+
+TEST_F(ControlBox, AKitGoneBeforeItsEventsMissesThemQuietly) {
+    auto kit = PhidgetInterfaceKit::Create();
+    bool called = false;
+    kit->OnAttach = [&] { called = true; };
+    kit->Open(0);
+    StandInBox::Plug(1);
+    kit.reset();
+    DeliverEvents();
+    EXPECT_FALSE(called);
+}
+
+// Run in a child process of its own by the test below, with the variable set.
+TEST(EnvironmentBox, PluggedAtFirstUse) {
+    if (!std::getenv("TIDEWICK_PHIDGET_BOX")) GTEST_SKIP() << "runs inside ABoxNamedInTheEnvironmentIsPlugged";
+    auto kit = PhidgetInterfaceKit::Create();
+    kit->Open(0);
+    EXPECT_TRUE(kit->IsAttached());
+    EXPECT_EQ(kit->SerialNumber(), 31337);
+}
+
+TEST_F(ControlBox, ABoxNamedInTheEnvironmentIsPlugged) {
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string cmd =
+        "TIDEWICK_PHIDGET_BOX=31337 '" + self + "' --gtest_filter=EnvironmentBox.PluggedAtFirstUse >/dev/null 2>&1";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+}
+
+} // namespace
