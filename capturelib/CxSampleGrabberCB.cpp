@@ -1,0 +1,62 @@
+#include "CxSampleGrabberCB.h"
+
+#include "CVideoCap.h"
+
+#include <new>
+#include <utility>
+
+com::HRESULT CxSampleGrabberCB::BufferCB(double SampleTime, const dshow::MediaSample& sample) {
+    if (!m_owner->IsRunning()) return com::S_OK;
+    const long length = sample.GetActualDataLength();
+    if (length <= 0) return com::S_OK;
+    std::lock_guard fill(m_fillLock);
+    if (m_fill.capacity < size_t(length)) {
+        const bool first = !m_fill.data;
+        std::unique_ptr<uint8_t[]> grown(new (std::nothrow) uint8_t[size_t(length)]);
+        if (!grown) {
+            // A sample that cannot be held is dropped; the graph goes on.
+            m_owner->SetErrorIfEmpty(first ? "Failed to allocate buffer!" : "Failed to reallocate buffer!");
+            return com::S_OK;
+        }
+        m_fill.data = std::move(grown);
+        m_fill.capacity = size_t(length);
+    }
+    sample.CopyTo(m_fill.data.get());
+    m_fill.length = size_t(length);
+    m_fill.time = SampleTime;
+    std::lock_guard g(m_lock);
+    std::swap(m_fill, m_latest); // an undelivered older sample is overwritten: skipped, not queued
+    m_hasLatest = true;
+    PostLocked();
+    return com::S_OK;
+}
+
+bool CxSampleGrabberCB::PostLocked() {
+    if (m_pending || !m_owner->IsRunning()) return false;
+    m_pending = m_owner->PostFrameMessage(m_kind);
+    return m_pending;
+}
+
+bool CxSampleGrabberCB::TakeLatest() {
+    std::lock_guard g(m_lock);
+    m_pending = false;
+    if (!m_hasLatest) return false;
+    std::swap(m_latest, m_lent);
+    m_hasLatest = false;
+    return true;
+}
+
+void CxSampleGrabberCB::RepostIfWaiting() {
+    std::lock_guard g(m_lock);
+    if (m_hasLatest) PostLocked();
+}
+
+void CxSampleGrabberCB::Reset() {
+    std::lock_guard g(m_lock);
+    m_hasLatest = false;
+}
+
+void CxSampleGrabberCB::MessageDropped() {
+    std::lock_guard g(m_lock);
+    m_pending = false;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The capture library's interface, class and identifiers. Strings are BSTRs
+// (UTF-8 here). Addresses handed out as text are 64-bit decimal numbers.
+#include "Bstr.h"
+#include "IVideoCapEvent.h"
+#include "Unknown.h"
+
+inline constexpr com::CLSID CLSID_VideoCap5 = com::MakeGuid("A2E04531-98BB-43b2-96EE-28D0CE80CE3A");
+inline constexpr com::GUID LIBID_OrvelCap5 = com::MakeGuid("54574CF2-1685-4E3B-9B30-6429BD022957");
+inline constexpr com::GUID APPID_OrvelCap5 = com::MakeGuid("18FA2EAB-B764-4526-9A99-6E60617D704C");
+
+class IVideoCap : public com::IUnknown {
+public:
+    static constexpr com::IID kIID = com::MakeGuid("739417F0-4668-4C75-A967-C7FA18188F50");
+    virtual com::HRESULT Advise(IVideoCapEvent* pVideoCapEvent, com::DWORD* pdwCookie) = 0;
+    virtual com::HRESULT Unadvise(com::DWORD dwCookie) = 0;
+    // pbResult: 1 when the source was found or accepted, else 0.
+    virtual com::HRESULT SetSource(com::BSTR strSource, int32_t* pbResult) = 0;
+    virtual com::HRESULT SetProperty(com::BSTR strProperty, com::BSTR strValue) = 0;
+    virtual com::HRESULT GetProperty(com::BSTR strProperty, com::BSTR* pstrValue) = 0;
+    virtual com::HRESULT GetVCAP(int32_t Index) = 0;
+    virtual com::HRESULT Run() = 0;
+    virtual com::HRESULT Pause() = 0;
+    virtual com::HRESULT Stop() = 0;
+    virtual com::HRESULT GetLastError(com::BSTR* pbstrLastError) = 0;
+
+protected:
+    ~IVideoCap() = default;
+};
