@@ -70,3 +70,11 @@ inline std::shared_ptr<cls_VideoFile_handler> g_Video_File;
 // Fixed texts of this build.
 inline constexpr const char* kProgram_Name = "Tidewick_HDMI";
 inline constexpr const char* kCompile_Date = "2016-03-02 11:57";
+
+// Video files.
+// Set when heat-file writing had to stop the captures: a failed creation, an
+// append without an open file, a slot size of 0, a refused rename.
+inline bool g_Captures_Stopped = false;
+// Kind of file each video file object (player index 0 to 4) holds: 2 for an
+// "sdv" file, 0 after its close.
+inline int16_t g_Player_File_Kind[5] = {0, 0, 0, 0, 0};
