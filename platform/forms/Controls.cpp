@@ -45,7 +45,12 @@ public:
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (!control) return false;
+        if (control) detail::guarded([&] { dispatch(o, e); });
+        return false;
+    }
+
+private:
+    void dispatch(QObject* o, QEvent* e) {
         WidgetControl* c = control;
         switch (e->type()) {
         case QEvent::MouseButtonPress:
@@ -74,7 +79,6 @@ protected:
         default:
             break;
         }
-        return false;
     }
 };
 
@@ -290,7 +294,7 @@ QWidget* CommandButton::make_widget(QWidget* parent) {
     auto* b = new QPushButton(parent);
     b->setAutoDefault(false);
     QObject::connect(b, &QPushButton::clicked, b, [this] {
-        if (Click) Click();
+        if (Click) detail::guarded(Click);
     });
     return b;
 }
@@ -311,7 +315,7 @@ QWidget* CheckBox::make_widget(QWidget* parent) {
     auto* b = new QCheckBox(parent);
     // Every change of value raises Click, from the operator or from code, as in the original.
     QObject::connect(b, &QCheckBox::stateChanged, b, [this] {
-        if (Click) Click();
+        if (Click) detail::guarded(Click);
     });
     return b;
 }
@@ -343,7 +347,7 @@ void CheckBox::Value(int32_t v) {
 QWidget* OptionButton::make_widget(QWidget* parent) {
     auto* b = new QRadioButton(parent);
     QObject::connect(b, &QRadioButton::toggled, b, [this](bool on) {
-        if (on && Click) Click();
+        if (on && Click) detail::guarded(Click);
     });
     return b;
 }
@@ -382,13 +386,13 @@ QWidget* TextBox::make_widget(QWidget* parent) {
         auto* t = new QPlainTextEdit(parent);
         t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         QObject::connect(t, &QPlainTextEdit::textChanged, t, [this] {
-            if (Change) Change();
+            if (Change) detail::guarded(Change);
         });
         return t;
     }
     auto* t = new QLineEdit(parent);
     QObject::connect(t, &QLineEdit::textChanged, t, [this] {
-        if (Change) Change();
+        if (Change) detail::guarded(Change);
     });
     return t;
 }
@@ -464,8 +468,8 @@ QWidget* Slider::make_widget(QWidget* parent) {
     s->setTickPosition(QSlider::TicksBelow);
     from_code_ = false;
     QObject::connect(s, &QSlider::valueChanged, s, [this] {
-        if (!from_code_ && Scroll) Scroll();
-        if (Change) Change();
+        if (!from_code_ && Scroll) detail::guarded(Scroll);
+        if (Change) detail::guarded(Change);
     });
     return s;
 }
@@ -513,7 +517,7 @@ void Slider::LargeChange(int32_t v) {
 void Timer::create(QWidget* client) {
     auto* t = new QTimer(client);
     QObject::connect(t, &QTimer::timeout, t, [this] {
-        if (OnTimer) OnTimer();
+        if (OnTimer) detail::guarded(OnTimer);
     });
     timer_ = t;
     enabled_ = true;
@@ -583,7 +587,7 @@ void Menu::create(QWidget*) {
         a = m->menuAction();
         // Opening a menu is its click.
         QObject::connect(m, &QMenu::aboutToShow, m, [this] {
-            if (Click) Click();
+            if (Click) detail::guarded(Click);
         });
     } else {
         a = new QAction(qs(caption_), host);
@@ -592,7 +596,7 @@ void Menu::create(QWidget*) {
         QObject::connect(a, &QAction::triggered, a, [this] {
             // The original never toggles a check mark by itself; the command does.
             if (auto* act = qobject_cast<QAction*>(action_)) act->setChecked(checked_);
-            if (Click) Click();
+            if (Click) detail::guarded(Click);
         });
     }
     menu_ = m;
@@ -665,7 +669,7 @@ void Menu::Shortcut(const std::string& keys) {
 void Menu::Trigger() {
     ensure_loaded();
     if (has_children_) {
-        if (Click) Click();
+        if (Click) detail::guarded(Click);
     } else if (auto* a = qobject_cast<QAction*>(action_)) {
         if (a->isEnabled()) a->trigger();
     }

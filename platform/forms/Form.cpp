@@ -1,10 +1,12 @@
 #include "Form.h"
 
 #include "Controls.h"
+#include "Dialogs.h"
 #include "FormsInternal.h"
 #include "Keys.h"
 #include "Picture.h"
 #include "Screen.h"
+#include "VbError.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -90,9 +92,9 @@ protected:
     bool event(QEvent* e) override {
         ++in_event;
         if (form && e->type() == QEvent::WindowActivate) {
-            if (!detail::take_activation_suppressed()) form->Form_Activate();
+            if (!detail::take_activation_suppressed()) detail::guarded([this] { form->Form_Activate(); });
         } else if (form && e->type() == QEvent::WindowDeactivate) {
-            form->Form_Deactivate();
+            detail::guarded([this] { form->Form_Deactivate(); });
         }
         const bool r = QMainWindow::event(e);
         --in_event;
@@ -100,11 +102,11 @@ protected:
     }
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
-        if (form) form->unload_with(vbFormControlMenu);
+        if (form) detail::guarded([this] { form->unload_with(vbFormControlMenu); });
     }
     void resizeEvent(QResizeEvent* e) override {
         QMainWindow::resizeEvent(e);
-        if (form) form->Form_Resize();
+        if (form) detail::guarded([this] { form->Form_Resize(); });
     }
     void hideEvent(QHideEvent* e) override {
         QMainWindow::hideEvent(e);
@@ -113,12 +115,14 @@ protected:
     void keyPressEvent(QKeyEvent* e) override {
         if (!form) return;
         int32_t code = VirtualKeyFromQt(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
-        form->Form_KeyDown(code, detail::shift_mask(static_cast<int>(e->modifiers())));
+        const int32_t shift = detail::shift_mask(static_cast<int>(e->modifiers()));
+        detail::guarded([&] { form->Form_KeyDown(code, shift); });
     }
     void keyReleaseEvent(QKeyEvent* e) override {
         if (!form || e->isAutoRepeat()) return;
         int32_t code = VirtualKeyFromQt(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
-        form->Form_KeyUp(code, detail::shift_mask(static_cast<int>(e->modifiers())));
+        const int32_t shift = detail::shift_mask(static_cast<int>(e->modifiers()));
+        detail::guarded([&] { form->Form_KeyUp(code, shift); });
     }
 };
 
@@ -126,32 +130,45 @@ ClientWidget::ClientWidget(FormWindow* w) : QWidget(w), win(w) {
     setMouseTracking(true);
 }
 
+// Mouse events of the window itself, in its scale.
 void ClientWidget::mousePressEvent(QMouseEvent* e) {
     pressed = true;
-    if (Form* f = win->form)
-        f->Form_MouseDown(detail::button_number(e->button()),
-                          detail::shift_mask(static_cast<int>(e->modifiers())),
-                          static_cast<float>(f->PixelsToScale(e->position().x())),
-                          static_cast<float>(f->PixelsToScale(e->position().y())));
+    Form* f = win->form;
+    if (!f) return;
+    const int32_t b = detail::button_number(e->button()),
+                  s = detail::shift_mask(static_cast<int>(e->modifiers()));
+    const auto x = static_cast<float>(f->PixelsToScale(e->position().x()));
+    const auto y = static_cast<float>(f->PixelsToScale(e->position().y()));
+    detail::guarded([&] { f->Form_MouseDown(b, s, x, y); });
 }
 
 void ClientWidget::mouseMoveEvent(QMouseEvent* e) {
-    if (Form* f = win->form)
-        f->Form_MouseMove(detail::button_number(static_cast<int>(e->buttons())),
-                          detail::shift_mask(static_cast<int>(e->modifiers())),
-                          static_cast<float>(f->PixelsToScale(e->position().x())),
-                          static_cast<float>(f->PixelsToScale(e->position().y())));
+    Form* f = win->form;
+    if (!f) return;
+    const int32_t b = detail::button_number(static_cast<int>(e->buttons()));
+    const int32_t s = detail::shift_mask(static_cast<int>(e->modifiers()));
+    const auto x = static_cast<float>(f->PixelsToScale(e->position().x()));
+    const auto y = static_cast<float>(f->PixelsToScale(e->position().y()));
+    detail::guarded([&] { f->Form_MouseMove(b, s, x, y); });
 }
 
 void ClientWidget::mouseReleaseEvent(QMouseEvent* e) {
     Form* f = win->form;
     if (!f) return;
-    f->Form_MouseUp(detail::button_number(e->button()), detail::shift_mask(static_cast<int>(e->modifiers())),
-                    static_cast<float>(f->PixelsToScale(e->position().x())),
-                    static_cast<float>(f->PixelsToScale(e->position().y())));
+    const int32_t b = detail::button_number(e->button()),
+                  s = detail::shift_mask(static_cast<int>(e->modifiers()));
+    const auto x = static_cast<float>(f->PixelsToScale(e->position().x()));
+    const auto y = static_cast<float>(f->PixelsToScale(e->position().y()));
+    detail::guarded([&] { f->Form_MouseUp(b, s, x, y); });
     // The window may have been unloaded by the handler.
-    if (pressed && win->form && rect().contains(e->position().toPoint())) win->form->Form_Click();
+    if (pressed && win->form && rect().contains(e->position().toPoint()))
+        detail::guarded([this] { win->form->Form_Click(); });
     pressed = false;
+}
+
+void detail::unhandled_error(std::exception_ptr error) {
+    const vb::VbError err = vb::ToVbError(error);
+    MsgBox("Run-time error '" + std::to_string(err.number()) + "':\n\n" + err.description(), vbCritical);
 }
 
 QMenuBar* detail::menu_bar_of(Form& f) {

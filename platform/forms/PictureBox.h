@@ -51,6 +51,12 @@ protected:
     QWidget* make_widget(QWidget* parent) override;
     void release() override;
     void moved() override { grow_image(); }
+    void mouse_click() override {
+        if (Click) Click();
+    }
+    void mouse_double_click() override {
+        if (DblClick) DblClick();
+    }
     double pixels_to_scale(double px) const override;
     double scale_to_pixels(double v) const override;
 

@@ -4,6 +4,7 @@
 #include "Controls.h"
 #include "Dialogs.h"
 #include "Form.h"
+#include "FormsInternal.h"
 #include "KeyState.h"
 #include "Keys.h"
 #include "PictureBox.h"
@@ -37,6 +38,8 @@ public:
         item_open.Click = [this] { log.push_back("item_open_Click"); };
         menu_form.Click = [this] { log.push_back("menu_form_Click"); };
         Tmr_tick.OnTimer = [this] { ++ticks; };
+        item_set_time.Click = [this] { log.push_back("item_set_time_Click"); };
+        item_exit.Click = [] { vb::Raise(vb::errDivisionByZero); };
     }
 
     forms::Label Lbl_info{this, "Lbl_info"};
@@ -51,11 +54,14 @@ public:
     forms::Menu item_open{this, "item_open", &menu_form, "Open File"};
     forms::Menu item_sep{this, "item_sep", &menu_form, "-"};
     forms::Menu item_exit{this, "item_exit", &menu_form, "Exit"};
+    forms::Menu menu_Result{this, "menu_Result", nullptr, "Result"};
+    forms::Menu item_set_time{this, "item_set_time", &menu_Result, "Set time"};
 
     // Plain members: they belong to the instance, not to the loaded window.
     int plain = 0;
     int ticks = 0;
     int cancel_next = 0;
+    int activations = 0;
     std::vector<std::string> log;
 
 protected:
@@ -78,6 +84,7 @@ protected:
         Cancel = cancel_next;
     }
     void Form_Unload(int32_t&) override { log.push_back("Form_Unload"); }
+    void Form_Activate() override { ++activations; }
 
 private:
     static Frm_test& Frm_test_accessor();
@@ -258,6 +265,43 @@ TEST_F(Forms, MenusCarryCaptionsChecksShortcutsAndSeparators) {
     EXPECT_EQ(f.log.back(), "menu_form_Click");
     f.menu_form.Visible(false);
     EXPECT_FALSE(f.menu_form.Visible());
+}
+
+TEST_F(Forms, PopupMenuRunsItsCommandAndReturns) {
+    auto& f = Frm_test();
+    f.Show();
+    f.menu_Result.Visible(false); // hidden from the menu bar, still a pop-up
+    QTimer::singleShot(0, [] {
+        QWidget* popup = QApplication::activePopupWidget();
+        ASSERT_NE(popup, nullptr);
+        for (QAction* a : popup->actions())
+            if (a->text() == "Set time") a->trigger();
+        popup->close();
+    });
+    f.PopupMenu(f.menu_Result);
+    EXPECT_EQ(f.log.back(), "item_set_time_Click");
+}
+
+TEST_F(Forms, AnUntrappedErrorInAnEventEndsTheEventOnly) {
+    auto& f = Frm_test();
+    f.item_exit.Trigger();
+    EXPECT_EQ(test_env::dialogs().prompts(),
+              std::vector<std::string>{"Run-time error '11':\n\nDivision by zero"});
+    EXPECT_TRUE(f.IsLoaded());
+}
+
+TEST_F(Forms, NoActivationEchoAfterAMessageBox) {
+    auto& f = Frm_test();
+    f.Show();
+    QApplication::processEvents();
+    auto* w = reinterpret_cast<QMainWindow*>(f.hWnd());
+    f.activations = 0;
+    QEvent activate(QEvent::WindowActivate);
+    forms::detail::suppress_next_activation(); // what a closed message box leaves behind
+    QApplication::sendEvent(w, &activate);
+    EXPECT_EQ(f.activations, 0);
+    QApplication::sendEvent(w, &activate);
+    EXPECT_EQ(f.activations, 1);
 }
 
 TEST_F(Forms, TimerTicksOnlyWhileEnabledWithAnInterval) {
