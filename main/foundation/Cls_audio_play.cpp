@@ -10,7 +10,9 @@
 
 namespace {
 constexpr const char* kClass = " of Class Module Cls_audio_play";
-std::string at(const char* member) { return std::string(member) + kClass; }
+std::string at(const char* member) {
+    return std::string(member) + kClass;
+}
 } // namespace
 
 Cls_audio_play::Cls_audio_play() {
@@ -98,7 +100,8 @@ void Cls_audio_play::program_change(int16_t channel, int16_t bank, int16_t progr
 
 void Cls_audio_play::reset_controllers() {
     vb::Trap(at("reset_controllers"), [&] {
-        for (int16_t c = 0; c <= 15; ++c) Midi_Outshort(static_cast<int16_t>(0xB0 + c), 121, 0);
+        for (int16_t c = 0; c <= 15; ++c)
+            Midi_Outshort(static_cast<int16_t>(0xB0 + c), 121, 0);
     });
 }
 

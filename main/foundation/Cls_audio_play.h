@@ -25,7 +25,8 @@ public:
     void Bendersub(int16_t channel, int32_t value);
     void control_change(int16_t channel, int16_t controller, int16_t value);
     // `status` is the whole status byte, sent unchanged.
-    void midisetrpn(int16_t status, int16_t param_high, int16_t param_low, int16_t data_high, int16_t data_low);
+    void midisetrpn(int16_t status, int16_t param_high, int16_t param_low, int16_t data_high,
+                    int16_t data_low);
     void note_off(int16_t channel, int16_t note);
     void Note_On(int16_t channel, int16_t note, int16_t velocity);
     void pitch_bend(int16_t channel, int16_t first, int16_t second);

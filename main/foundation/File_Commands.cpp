@@ -20,8 +20,8 @@ using namespace registry;
 // Creates or opens a key; "Error: Creating Key!" when that fails.
 bool create_key(const std::string& path, HKEY& key) {
     uint32_t disposition = 0;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, path, 0, "", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                        &disposition) == ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, path, 0, "", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &key, &disposition) == ERROR_SUCCESS)
         return true;
     key = 0;
     forms::MsgBox("Error: Creating Key!");
@@ -29,7 +29,8 @@ bool create_key(const std::string& path, HKEY& key) {
 }
 
 bool set_default(HKEY key, const std::string& text) {
-    return RegSetValueExA(key, "", 0, REG_SZ, text.c_str(), static_cast<uint32_t>(text.size() + 1)) == ERROR_SUCCESS;
+    return RegSetValueExA(key, "", 0, REG_SZ, text.c_str(), static_cast<uint32_t>(text.size() + 1)) ==
+           ERROR_SUCCESS;
 }
 
 // Writes a file whole or not at all.
@@ -54,11 +55,16 @@ bool write_file(const fs::path& path, const std::string& text) {
 std::string xml_escape(const std::string& s) {
     std::string r;
     for (char c : s) {
-        if (c == '&') r += "&amp;";
-        else if (c == '<') r += "&lt;";
-        else if (c == '>') r += "&gt;";
-        else if (c == '"') r += "&quot;";
-        else r += c;
+        if (c == '&')
+            r += "&amp;";
+        else if (c == '<')
+            r += "&lt;";
+        else if (c == '>')
+            r += "&gt;";
+        else if (c == '"')
+            r += "&quot;";
+        else
+            r += c;
     }
     return r;
 }
@@ -74,8 +80,10 @@ std::string exec_argument(const std::string& path) {
     quoted += '"';
     std::string escaped;
     for (char c : quoted) {
-        if (c == '\\') escaped += "\\\\";
-        else escaped += c;
+        if (c == '\\')
+            escaped += "\\\\";
+        else
+            escaped += c;
     }
     return escaped;
 }
@@ -83,9 +91,12 @@ std::string exec_argument(const std::string& path) {
 std::string desktop_value(const std::string& s) {
     std::string r;
     for (char c : s) {
-        if (c == '\\') r += "\\\\";
-        else if (c == '\n') r += "\\n";
-        else r += c;
+        if (c == '\\')
+            r += "\\\\";
+        else if (c == '\n')
+            r += "\\n";
+        else
+            r += c;
     }
     return r;
 }
@@ -102,18 +113,34 @@ bool register_desktop_type(const std::string& extension, const std::string& exe_
     const std::string mime_xml =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"" + mime + "\">\n"
-        "    <comment>" + xml_escape(type_description) + "</comment>\n"
-        "    <glob pattern=\"*." + xml_escape(name) + "\"/>\n"
+        "  <mime-type type=\"" +
+        mime +
+        "\">\n"
+        "    <comment>" +
+        xml_escape(type_description) +
+        "</comment>\n"
+        "    <glob pattern=\"*." +
+        xml_escape(name) +
+        "\"/>\n"
         "  </mime-type>\n"
         "</mime-info>\n";
     const std::string desktop = "[Desktop Entry]\n"
                                 "Type=Application\n"
-                                "Name=" + desktop_value(win::ProgramName()) + "\n"
-                                "Comment=" + desktop_value(type_description) + "\n"
-                                "Exec=" + exec_argument(exe_path) + " %f\n"
-                                "Icon=" + desktop_value(icon_path) + "\n"
-                                "MimeType=" + mime + ";\n"
+                                "Name=" +
+                                desktop_value(win::ProgramName()) +
+                                "\n"
+                                "Comment=" +
+                                desktop_value(type_description) +
+                                "\n"
+                                "Exec=" +
+                                exec_argument(exe_path) +
+                                " %f\n"
+                                "Icon=" +
+                                desktop_value(icon_path) +
+                                "\n"
+                                "MimeType=" +
+                                mime +
+                                ";\n"
                                 "NoDisplay=true\n"
                                 "Terminal=false\n";
     const fs::path root(data);
@@ -162,8 +189,10 @@ bool Register_File_Type(std::string& extension, std::string& exe_path, std::stri
     std::string path = type_key + "\\shell";
     for (const char* part : {"", "\\open"}) {
         path += part;
-        if (create_key(path, key)) RegCloseKey(key);
-        else all = false;
+        if (create_key(path, key))
+            RegCloseKey(key);
+        else
+            all = false;
         key = 0;
     }
     path += "\\command";

@@ -12,4 +12,6 @@ void PlayPOP() {
     });
 }
 
-std::string Click_Sound_Resource() { return sound::ClickWave(); }
+std::string Click_Sound_Resource() {
+    return sound::ClickWave();
+}

@@ -14,7 +14,9 @@ namespace {
 
 using namespace registry;
 
-HKEY root_of(int32_t class_key) { return static_cast<HKEY>(class_key); }
+HKEY root_of(int32_t class_key) {
+    return static_cast<HKEY>(class_key);
+}
 
 // Closes the key it holds when the operation ends, also when it raises.
 struct OpenedKey {
@@ -33,7 +35,9 @@ std::string text_of(const cRegistry::Variant& v) {
         std::string operator()(int32_t i) const { return vb::CStr(i); }
         std::string operator()(double d) const { return vb::CStr(d); }
         std::string operator()(const std::string& s) const { return s; }
-        std::string operator()(const std::vector<uint8_t>& b) const { return std::string(b.begin(), b.end()); }
+        std::string operator()(const std::vector<uint8_t>& b) const {
+            return std::string(b.begin(), b.end());
+        }
     } visit;
     return std::visit(visit, v);
 }
@@ -45,9 +49,12 @@ void cRegistry::raise(int32_t number, const std::string& description) const {
 }
 
 void cRegistry::Machine(const std::string& name) {
-    if (name.size() < 3) m_Machine.clear();
-    else if (name.rfind("\\\\", 0) == 0) m_Machine = name;
-    else m_Machine = "\\\\" + name;
+    if (name.size() < 3)
+        m_Machine.clear();
+    else if (name.rfind("\\\\", 0) == 0)
+        m_Machine = name;
+    else
+        m_Machine = "\\\\" + name;
 }
 
 bool cRegistry::KeyExists() {
@@ -58,8 +65,8 @@ bool cRegistry::KeyExists() {
 bool cRegistry::CreateKey() {
     OpenedKey k;
     uint32_t disposition = 0;
-    if (RegCreateKeyExA(root_of(m_ClassKey), m_SectionKey, 0, "", REG_OPTION_NON_VOLATILE, 0x3F, nullptr, &k.key,
-                        &disposition) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root_of(m_ClassKey), m_SectionKey, 0, "", REG_OPTION_NON_VOLATILE, 0x3F, nullptr,
+                        &k.key, &disposition) != ERROR_SUCCESS)
         raise(kErrClass, "Failed to create registry Key: '" + m_SectionKey);
     return true;
 }
@@ -77,8 +84,8 @@ bool cRegistry::DeleteValue() {
         raise(kErrClass, "Failed to open key '" + vb::CStr(m_ClassKey) + "',Section: '" + m_SectionKey +
                              "' for delete access");
     if (RegDeleteValueA(k.key, m_ValueKey) != ERROR_SUCCESS)
-        raise(kErrClass, "Failed to delete registry Key: '" + vb::CStr(m_ClassKey) + "',Section: '" + m_SectionKey +
-                             "',Key: '" + m_ValueKey);
+        raise(kErrClass, "Failed to delete registry Key: '" + vb::CStr(m_ClassKey) + "',Section: '" +
+                             m_SectionKey + "',Key: '" + m_ValueKey);
     return true;
 }
 
@@ -122,14 +129,16 @@ cRegistry::Variant cRegistry::Value() {
 
 void cRegistry::Value(const Variant& value) {
     HKEY root = root_of(m_ClassKey);
-    if (!m_Machine.empty() && RegConnectRegistryA(m_Machine, root_of(m_ClassKey), &root) != ERROR_SUCCESS) return;
+    if (!m_Machine.empty() && RegConnectRegistryA(m_Machine, root_of(m_ClassKey), &root) != ERROR_SUCCESS)
+        return;
     const std::string shown = text_of(value);
-    const std::string description = "Failed to set registry value Key: '" + vb::CStr(m_ClassKey) + "',Section: '" +
-                                    m_SectionKey + "',Key: '" + m_ValueKey + "' to value: '" + shown + "'";
+    const std::string description = "Failed to set registry value Key: '" + vb::CStr(m_ClassKey) +
+                                    "',Section: '" + m_SectionKey + "',Key: '" + m_ValueKey +
+                                    "' to value: '" + shown + "'";
     OpenedKey k;
     uint32_t disposition = 0;
-    if (RegCreateKeyExA(root, m_SectionKey, 0, "", REG_OPTION_NON_VOLATILE, 0x3F, nullptr, &k.key, &disposition) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, m_SectionKey, 0, "", REG_OPTION_NON_VOLATILE, 0x3F, nullptr, &k.key,
+                        &disposition) != ERROR_SUCCESS)
         raise(kErrClass, description);
     int32_t r = ERROR_SUCCESS;
     switch (m_ValueType) {
@@ -138,21 +147,26 @@ void cRegistry::Value(const Variant& value) {
         // Two '%' with something between them mark a text to expand when read.
         const int64_t first = vb::InStr(shown, "%");
         const uint32_t type = first > 0 && vb::InStr(first + 2, shown, "%") > 0 ? REG_EXPAND_SZ : REG_SZ;
-        r = RegSetValueExA(k.key, m_ValueKey, 0, type, shown.c_str(), static_cast<uint32_t>(shown.size() + 1));
+        r = RegSetValueExA(k.key, m_ValueKey, 0, type, shown.c_str(),
+                           static_cast<uint32_t>(shown.size() + 1));
         break;
     }
     case REG_BINARY: {
         const auto* bytes = std::get_if<std::vector<uint8_t>>(&value);
         if (!bytes) vb::Raise(kErrClass);
-        r = RegSetValueExA(k.key, m_ValueKey, 0, REG_BINARY, bytes->data(), static_cast<uint32_t>(bytes->size()));
+        r = RegSetValueExA(k.key, m_ValueKey, 0, REG_BINARY, bytes->data(),
+                           static_cast<uint32_t>(bytes->size()));
         break;
     }
     case REG_DWORD:
     case REG_DWORD_BIG_ENDIAN: {
         int32_t v = 0;
-        if (const auto* i = std::get_if<int16_t>(&value)) v = *i;
-        else if (const auto* l = std::get_if<int32_t>(&value)) v = *l;
-        else break; // only whole numbers are written; anything else is quietly left alone
+        if (const auto* i = std::get_if<int16_t>(&value))
+            v = *i;
+        else if (const auto* l = std::get_if<int32_t>(&value))
+            v = *l;
+        else
+            break; // only whole numbers are written; anything else is quietly left alone
         r = RegSetValueExA(k.key, m_ValueKey, 0, REG_DWORD, &v, 4);
         break;
     }
@@ -166,13 +180,15 @@ bool cRegistry::EnumerateValues(std::vector<std::string>& names, int32_t& count)
     names.assign(1, std::string());
     count = 0;
     OpenedKey k;
-    if (RegOpenKeyExA(root_of(m_ClassKey), m_SectionKey, 0, KEY_QUERY_VALUE, &k.key) != ERROR_SUCCESS) return true;
+    if (RegOpenKeyExA(root_of(m_ClassKey), m_SectionKey, 0, KEY_QUERY_VALUE, &k.key) != ERROR_SUCCESS)
+        return true;
     uint32_t longest = 0;
     RegQueryInfoKeyA(k.key, nullptr, nullptr, nullptr, &longest, nullptr);
     std::vector<char> buffer(longest + 1);
     for (uint32_t i = 0;; ++i) {
         uint32_t n = static_cast<uint32_t>(buffer.size());
-        if (RegEnumValueA(k.key, i, buffer.data(), &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumValueA(k.key, i, buffer.data(), &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         names.emplace_back(buffer.data(), n);
         ++count;
     }
@@ -184,7 +200,8 @@ bool cRegistry::EnumerateSections(std::vector<std::string>& names, int32_t& coun
     count = 0;
     OpenedKey k;
     try {
-        if (RegOpenKeyExA(root_of(m_ClassKey), m_SectionKey, 0, KEY_ENUMERATE_SUB_KEYS, &k.key) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(root_of(m_ClassKey), m_SectionKey, 0, KEY_ENUMERATE_SUB_KEYS, &k.key) !=
+            ERROR_SUCCESS)
             return true;
         char buffer[255];
         for (uint32_t i = 0; RegEnumKeyA(k.key, i, buffer, sizeof buffer) == ERROR_SUCCESS; ++i) {
@@ -211,8 +228,9 @@ void cRegistry::write_both_roots(const std::string& text) {
 void cRegistry::CreateEXEAssociation(const std::string& exe_path, const std::string& class_name,
                                      const std::string& class_description, const std::string& association,
                                      const std::string& open_menu_text, bool print,
-                                     const std::string& print_menu_text, bool new_, const std::string& new_menu_text,
-                                     bool install, const std::string& install_menu_text, int32_t default_icon_index) {
+                                     const std::string& print_menu_text, bool new_,
+                                     const std::string& new_menu_text, bool install,
+                                     const std::string& install_menu_text, int32_t default_icon_index) {
     std::string exe = vb::Trim(exe_path);
     if (exe.empty() || exe.front() != '"') exe = "\"" + exe;
     if (exe.size() < 2 || exe.back() != '"') exe += "\"";
@@ -233,7 +251,8 @@ void cRegistry::CreateEXEAssociation(const std::string& exe_path, const std::str
     verb("open", open_menu_text.empty() ? "&Open" : open_menu_text, exe + " " + file);
     if (print) verb("print", print_menu_text.empty() ? "&Print" : print_menu_text, exe + " /p " + file);
     if (install)
-        verb("add", install_menu_text.empty() ? "&Install " + association : install_menu_text, exe + " /a " + file);
+        verb("add", install_menu_text.empty() ? "&Install " + association : install_menu_text,
+             exe + " /a " + file);
     if (new_) verb("new", new_menu_text.empty() ? "&New" : new_menu_text, exe + " /n " + file);
     if (default_icon_index > -1) {
         m_SectionKey = class_name + "\\DefaultIcon";
@@ -253,15 +272,17 @@ void cRegistry::CreateAdditionalEXEAssociations(const std::string& class_name,
         }
     };
     if (further.empty() || further.size() % 3 != 0) {
-        m_Recorded = vb::VbError(kErrParameters,
-                                 "Invalid parameter list passed to CreateAdditionalEXEAssociations - expected "
-                                 "Name/Text/Command",
-                                 win::ProgramName() + ".cRegistry");
+        m_Recorded =
+            vb::VbError(kErrParameters,
+                        "Invalid parameter list passed to CreateAdditionalEXEAssociations - expected "
+                        "Name/Text/Command",
+                        win::ProgramName() + ".cRegistry");
         return;
     }
     m_SectionKey = class_name;
     if (!KeyExists()) {
-        m_Recorded = vb::VbError(kErrNoClass, "Error - attempt to create additional associations before class defined.",
+        m_Recorded = vb::VbError(kErrNoClass,
+                                 "Error - attempt to create additional associations before class defined.",
                                  win::ProgramName() + ".cRegistry");
         return;
     }
@@ -279,8 +300,8 @@ void cRegistry::CreateAdditionalEXEAssociations(const std::string& class_name,
     }
 }
 
-cRegistry::Variant cRegistry::ValueEx(int32_t class_key, const std::string& section_key, const std::string& value_key,
-                                      int32_t value_type, const Variant& def) {
+cRegistry::Variant cRegistry::ValueEx(int32_t class_key, const std::string& section_key,
+                                      const std::string& value_key, int32_t value_type, const Variant& def) {
     m_ClassKey = class_key;
     m_SectionKey = section_key;
     m_ValueKey = value_key;
@@ -296,8 +317,10 @@ void cRegistry::ValueEx(int32_t class_key, const std::string& section_key, const
     m_ValueKey = value_key;
     m_ValueType = value_type;
     m_Default = def;
-    if (m_ValueType == REG_SZ && text_of(new_value).empty()) Value(m_Default);
-    else Value(new_value);
+    if (m_ValueType == REG_SZ && text_of(new_value).empty())
+        Value(m_Default);
+    else
+        Value(new_value);
 }
 
 int32_t cRegistry::swap_endian(int32_t v) {

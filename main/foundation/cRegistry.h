@@ -15,7 +15,8 @@ class cRegistry {
 public:
     // What a value holds: nothing, a Boolean, a 16- or 32-bit integer, a
     // number, a text or a byte array (indexed from 0).
-    using Variant = std::variant<std::monostate, bool, int16_t, int32_t, double, std::string, std::vector<uint8_t>>;
+    using Variant =
+        std::variant<std::monostate, bool, int16_t, int32_t, double, std::string, std::vector<uint8_t>>;
 
     // The root key numbers.
     static constexpr int32_t HKEY_CLASSES_ROOT = static_cast<int32_t>(0x80000000);
@@ -54,7 +55,8 @@ public:
                               const std::string& install_menu_text = {}, int32_t default_icon_index = -1);
     // Further shell verbs of a class, in threes: verb key name, menu text,
     // command. Goes on past failures; the error is kept in RecordedError().
-    void CreateAdditionalEXEAssociations(const std::string& class_name, const std::vector<std::string>& further);
+    void CreateAdditionalEXEAssociations(const std::string& class_name,
+                                         const std::vector<std::string>& further);
     int32_t ValueType() const { return m_ValueType; }
     void ValueType(int32_t type) { m_ValueType = type; }
     int32_t ClassKey() const { return m_ClassKey; }

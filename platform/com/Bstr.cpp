@@ -11,8 +11,10 @@ BSTR SysAllocStringLen(const OLECHAR* text, uint32_t length) {
     if (!block) return nullptr;
     std::memcpy(block, &length, sizeof length);
     BSTR s = block + sizeof(uint32_t);
-    if (text) std::memcpy(s, text, length);
-    else std::memset(s, 0, length);
+    if (text)
+        std::memcpy(s, text, length);
+    else
+        std::memset(s, 0, length);
     s[length] = '\0';
     return s;
 }
@@ -42,10 +44,16 @@ uint32_t SysStringLen(BSTR bstr) {
     return n;
 }
 
-uint32_t SysStringByteLen(BSTR bstr) { return SysStringLen(bstr); }
+uint32_t SysStringByteLen(BSTR bstr) {
+    return SysStringLen(bstr);
+}
 
-BSTR ToBSTR(std::string_view text) { return SysAllocStringLen(text.data(), static_cast<uint32_t>(text.size())); }
+BSTR ToBSTR(std::string_view text) {
+    return SysAllocStringLen(text.data(), static_cast<uint32_t>(text.size()));
+}
 
-std::string FromBSTR(BSTR bstr) { return bstr ? std::string(bstr, SysStringLen(bstr)) : std::string(); }
+std::string FromBSTR(BSTR bstr) {
+    return bstr ? std::string(bstr, SysStringLen(bstr)) : std::string();
+}
 
 } // namespace com

@@ -22,7 +22,8 @@ std::mutex& libs_mutex() {
     return m;
 }
 std::map<std::string, Library>& libs() {
-    static auto* l = new std::map<std::string, Library>; // kept to the end: objects may outlive static destruction
+    static auto* l =
+        new std::map<std::string, Library>; // kept to the end: objects may outlive static destruction
     return *l;
 }
 
@@ -54,7 +55,8 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void
     *ppv = nullptr;
     if (!(context & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
     std::string path;
-    if (registry::ReadString(registry::HKEY_CLASSES_ROOT, "CLSID\\" + GuidToString(clsid) + "\\InprocServer32", "",
+    if (registry::ReadString(registry::HKEY_CLASSES_ROOT,
+                             "CLSID\\" + GuidToString(clsid) + "\\InprocServer32", "",
                              path) != registry::ERROR_SUCCESS ||
         path.empty())
         return REGDB_E_CLASSNOTREG;
@@ -79,7 +81,8 @@ HRESULT CLSIDFromProgID(const std::string& progid, CLSID* clsid) {
     if (!clsid) return E_INVALIDARG;
     if (progid.empty()) return CO_E_CLASSSTRING;
     std::string text;
-    if (registry::ReadString(registry::HKEY_CLASSES_ROOT, progid + "\\CLSID", "", text) == registry::ERROR_SUCCESS &&
+    if (registry::ReadString(registry::HKEY_CLASSES_ROOT, progid + "\\CLSID", "", text) ==
+            registry::ERROR_SUCCESS &&
         ParseGuid(text, *clsid))
         return S_OK;
     // A version-independent ProgID without a class of its own follows its current version.
@@ -87,7 +90,8 @@ HRESULT CLSIDFromProgID(const std::string& progid, CLSID* clsid) {
     if (registry::ReadString(registry::HKEY_CLASSES_ROOT, progid + "\\CurVer", "", current) ==
             registry::ERROR_SUCCESS &&
         !current.empty() && current != progid &&
-        registry::ReadString(registry::HKEY_CLASSES_ROOT, current + "\\CLSID", "", text) == registry::ERROR_SUCCESS &&
+        registry::ReadString(registry::HKEY_CLASSES_ROOT, current + "\\CLSID", "", text) ==
+            registry::ERROR_SUCCESS &&
         ParseGuid(text, *clsid))
         return S_OK;
     return CO_E_CLASSSTRING;
@@ -95,8 +99,8 @@ HRESULT CLSIDFromProgID(const std::string& progid, CLSID* clsid) {
 
 HRESULT ProgIDFromCLSID(REFCLSID clsid, std::string& progid) {
     progid.clear();
-    if (registry::ReadString(registry::HKEY_CLASSES_ROOT, "CLSID\\" + GuidToString(clsid) + "\\ProgID", "", progid) !=
-            registry::ERROR_SUCCESS ||
+    if (registry::ReadString(registry::HKEY_CLASSES_ROOT, "CLSID\\" + GuidToString(clsid) + "\\ProgID", "",
+                             progid) != registry::ERROR_SUCCESS ||
         progid.empty())
         return REGDB_E_CLASSNOTREG;
     return S_OK;
@@ -114,7 +118,11 @@ void CoFreeUnusedLibraries() {
     }
 }
 
-void* CoTaskMemAlloc(size_t size) { return std::malloc(size ? size : 1); }
-void CoTaskMemFree(void* p) { std::free(p); }
+void* CoTaskMemAlloc(size_t size) {
+    return std::malloc(size ? size : 1);
+}
+void CoTaskMemFree(void* p) {
+    std::free(p);
+}
 
 } // namespace com

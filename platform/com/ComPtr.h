@@ -63,6 +63,8 @@ private:
     T* p_ = nullptr;
 };
 
-template <class T, class U> bool operator==(const ComPtr<T>& a, const ComPtr<U>& b) { return a.get() == b.get(); }
+template <class T, class U> bool operator==(const ComPtr<T>& a, const ComPtr<U>& b) {
+    return a.get() == b.get();
+}
 
 } // namespace com

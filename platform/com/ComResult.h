@@ -7,13 +7,19 @@ namespace com {
 
 using HRESULT = int32_t;
 
-constexpr HRESULT MakeHResult(uint32_t v) { return static_cast<HRESULT>(v); }
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr HRESULT MakeHResult(uint32_t v) {
+    return static_cast<HRESULT>(v);
+}
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 // A system error number (errno-free Win32 number) as a result code.
 constexpr HRESULT HRESULT_FROM_WIN32(uint32_t err) {
     return err == 0 || static_cast<int32_t>(err) < 0 ? static_cast<HRESULT>(err)
-                                                      : static_cast<HRESULT>((err & 0xFFFF) | 0x80070000u);
+                                                     : static_cast<HRESULT>((err & 0xFFFF) | 0x80070000u);
 }
 
 inline constexpr HRESULT S_OK = 0;

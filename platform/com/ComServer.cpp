@@ -35,7 +35,8 @@ HRESULT RegisterServerClass(const ClassRegistration& reg) {
     if (!reg.version_independent_progid.empty())
         ok = ok && write(key + "\\VersionIndependentProgID", "", reg.version_independent_progid);
     ok = ok && write(key + "\\InprocServer32", "", reg.module_path);
-    if (!reg.threading_model.empty()) ok = ok && write(key + "\\InprocServer32", "ThreadingModel", reg.threading_model);
+    if (!reg.threading_model.empty())
+        ok = ok && write(key + "\\InprocServer32", "ThreadingModel", reg.threading_model);
     if (reg.typelib) ok = ok && write(key + "\\TypeLib", "", GuidToString(*reg.typelib));
     if (!reg.progid.empty()) {
         ok = ok && write(reg.progid, "", reg.description);
@@ -44,7 +45,8 @@ HRESULT RegisterServerClass(const ClassRegistration& reg) {
     if (!reg.version_independent_progid.empty()) {
         ok = ok && write(reg.version_independent_progid, "", reg.description);
         ok = ok && write(reg.version_independent_progid + "\\CLSID", "", id);
-        if (!reg.progid.empty()) ok = ok && write(reg.version_independent_progid + "\\CurVer", "", reg.progid);
+        if (!reg.progid.empty())
+            ok = ok && write(reg.version_independent_progid + "\\CurVer", "", reg.progid);
     }
     if (reg.appid) {
         ok = ok && write("AppID\\" + GuidToString(*reg.appid), "", reg.appid_name);
@@ -63,7 +65,8 @@ HRESULT UnregisterServerClass(const ClassRegistration& reg) {
         registry::RegDeleteTreeA(HKEY_CLASSES_ROOT,
                                  "AppID\\" + std::filesystem::path(reg.module_path).filename().string());
     }
-    return registry::KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + GuidToString(reg.clsid)) ? SELFREG_E_CLASS : S_OK;
+    return registry::KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + GuidToString(reg.clsid)) ? SELFREG_E_CLASS
+                                                                                       : S_OK;
 }
 
 std::string ModulePathOf(const void* address) {

@@ -76,8 +76,10 @@ public:
         return hr;
     }
     HRESULT LockServer(BOOL lock) override {
-        if (lock) module_.lock();
-        else module_.unlock();
+        if (lock)
+            module_.lock();
+        else
+            module_.unlock();
         return S_OK;
     }
 
@@ -88,8 +90,8 @@ private:
 };
 
 // The body of DllGetClassObject for a library with one class T.
-template <class T> HRESULT GetClassObject(ServerModule& module, REFCLSID requested, REFCLSID served, REFIID riid,
-                                          void** ppv) {
+template <class T>
+HRESULT GetClassObject(ServerModule& module, REFCLSID requested, REFCLSID served, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (!(requested == served)) return CLASS_E_CLASSNOTAVAILABLE;

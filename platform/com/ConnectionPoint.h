@@ -60,7 +60,8 @@ public:
             std::lock_guard g(mutex_);
             gone.swap(entries_);
         }
-        for (auto& e : gone) e.sink->Release();
+        for (auto& e : gone)
+            e.sink->Release();
     }
 
     size_t size() const {
@@ -73,7 +74,8 @@ public:
         std::lock_guard g(mutex_);
         std::vector<DWORD> cookies;
         cookies.reserve(entries_.size());
-        for (const auto& e : entries_) cookies.push_back(e.cookie);
+        for (const auto& e : entries_)
+            cookies.push_back(e.cookie);
         for (DWORD c : cookies) {
             ComPtr<T> sink;
             for (const auto& e : entries_)
@@ -97,7 +99,8 @@ private:
 // container: it shares the container's lifetime and reference count.
 template <class TSink> class ConnectionPoint : public IConnectionPoint {
 public:
-    ConnectionPoint(IConnectionPointContainer* container, size_t limit = 0) : container_(container), sinks_(limit) {}
+    ConnectionPoint(IConnectionPointContainer* container, size_t limit = 0)
+        : container_(container), sinks_(limit) {}
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -127,7 +130,8 @@ public:
         if (cookie) *cookie = 0;
         if (!sink || !cookie) return E_POINTER;
         ComPtr<TSink> typed;
-        if (FAILED(sink->QueryInterface(TSink::kIID, typed.put_void())) || !typed) return CONNECT_E_CANNOTCONNECT;
+        if (FAILED(sink->QueryInterface(TSink::kIID, typed.put_void())) || !typed)
+            return CONNECT_E_CANNOTCONNECT;
         return sinks_.add(typed.get(), cookie);
     }
     HRESULT Unadvise(DWORD cookie) override { return sinks_.remove(cookie) ? S_OK : CONNECT_E_NOCONNECTION; }

@@ -37,7 +37,10 @@ inline constexpr GUID GUID_NULL{};
 
 namespace detail {
 constexpr int hex_digit(char c) {
-    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
 }
 } // namespace detail
 
@@ -66,7 +69,8 @@ constexpr bool ParseGuid(std::string_view text, GUID& out) {
     g.Data1 = (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | bytes[3];
     g.Data2 = static_cast<uint16_t>((bytes[4] << 8) | bytes[5]);
     g.Data3 = static_cast<uint16_t>((bytes[6] << 8) | bytes[7]);
-    for (int i = 0; i < 8; ++i) g.Data4[i] = bytes[8 + i];
+    for (int i = 0; i < 8; ++i)
+        g.Data4[i] = bytes[8 + i];
     out = g;
     return true;
 }

@@ -61,6 +61,8 @@ protected:
 };
 
 // The identifier of interface T.
-template <class T> constexpr const IID& uuidof() { return T::kIID; }
+template <class T> constexpr const IID& uuidof() {
+    return T::kIID;
+}
 
 } // namespace com

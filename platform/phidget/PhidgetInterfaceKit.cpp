@@ -54,7 +54,9 @@ std::vector<std::shared_ptr<PhidgetInterfaceKit>> live_kits(Box& b) {
     return live;
 }
 
-[[noreturn]] void not_attached() { vb::Raise(kErrNotAttached, "Phidget not physically attached.", "Phidget21COM"); }
+[[noreturn]] void not_attached() {
+    vb::Raise(kErrNotAttached, "Phidget not physically attached.", "Phidget21COM");
+}
 
 void check_index(int32_t index, int32_t count) {
     if (index < 0 || index >= count) vb::Raise(kErrOutOfBounds, "Index out of bounds.", "Phidget21COM");
@@ -113,7 +115,9 @@ std::shared_ptr<PhidgetInterfaceKit> PhidgetInterfaceKit::Create() {
     return std::shared_ptr<PhidgetInterfaceKit>(new PhidgetInterfaceKit);
 }
 
-std::string PhidgetInterfaceKit::LibraryVersion() const { return LibraryVersionText(); }
+std::string PhidgetInterfaceKit::LibraryVersion() const {
+    return LibraryVersionText();
+}
 
 bool PhidgetInterfaceKit::follows(int32_t serial) const {
     return open_ && (wanted_serial_ <= 0 || wanted_serial_ == serial);

@@ -23,8 +23,9 @@ class QObject;
 namespace phidget {
 
 // Error numbers raised by the kit (as run-time errors).
-inline constexpr int32_t kErrCantCreate = 429;                               // library not installed
-inline constexpr int32_t kErrOutOfBounds = static_cast<int32_t>(0x80040204); // index beyond the box's inputs or outputs
+inline constexpr int32_t kErrCantCreate = 429; // library not installed
+inline constexpr int32_t kErrOutOfBounds =
+    static_cast<int32_t>(0x80040204); // index beyond the box's inputs or outputs
 inline constexpr int32_t kErrNotAttached = static_cast<int32_t>(0x80040205); // no box attached
 
 class PhidgetInterfaceKit : public std::enable_shared_from_this<PhidgetInterfaceKit> {

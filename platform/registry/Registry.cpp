@@ -23,7 +23,8 @@ namespace {
 
 std::string lower(std::string_view s) {
     std::string r(s);
-    for (auto& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (auto& c : r)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return r;
 }
 
@@ -36,7 +37,7 @@ struct Value {
 struct Node {
     std::string name;
     std::map<std::string, std::unique_ptr<Node>> children; // by lower-case name: enumeration in name order
-    std::vector<Value> values;                              // in the order first written
+    std::vector<Value> values;                             // in the order first written
 
     Value* find_value(std::string_view n) {
         const std::string l = lower(n);
@@ -54,9 +55,12 @@ constexpr struct {
     HKEY key;
     const char* name;
 } kRoots[] = {
-    {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},       {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"},
-    {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},     {HKEY_USERS, "HKEY_USERS"},
-    {HKEY_PERFORMANCE_DATA, "HKEY_PERFORMANCE_DATA"}, {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"},
+    {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},
+    {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"},
+    {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},
+    {HKEY_USERS, "HKEY_USERS"},
+    {HKEY_PERFORMANCE_DATA, "HKEY_PERFORMANCE_DATA"},
+    {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"},
     {HKEY_DYN_DATA, "HKEY_DYN_DATA"},
 };
 
@@ -107,7 +111,9 @@ bool decode(std::string_view s, std::string& out) {
     return true;
 }
 
-bool is_text_type(uint32_t t) { return t == REG_SZ || t == REG_EXPAND_SZ || t == REG_MULTI_SZ || t == REG_LINK; }
+bool is_text_type(uint32_t t) {
+    return t == REG_SZ || t == REG_EXPAND_SZ || t == REG_MULTI_SZ || t == REG_LINK;
+}
 
 void write_node(std::ostream& out, const std::string& path, const Node& n) {
     out << '[' << encode(path, true) << "]\n";
@@ -117,11 +123,13 @@ void write_node(std::ostream& out, const std::string& path, const Node& n) {
             out << '"' << encode(v.data, false) << '"';
         } else {
             static const char* hex = "0123456789abcdef";
-            for (unsigned char c : v.data) out << hex[c >> 4] << hex[c & 15];
+            for (unsigned char c : v.data)
+                out << hex[c >> 4] << hex[c & 15];
         }
         out << '\n';
     }
-    for (const auto& [k, child] : n.children) write_node(out, path + "\\" + child->name, *child);
+    for (const auto& [k, child] : n.children)
+        write_node(out, path + "\\" + child->name, *child);
 }
 
 std::vector<std::string> split_path(std::string_view p) {
@@ -200,8 +208,10 @@ public:
         while (ok && done < text.size()) {
             const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
             if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) ok = false;
-            else done += static_cast<size_t>(n);
+            if (n <= 0)
+                ok = false;
+            else
+                done += static_cast<size_t>(n);
         }
         ::fchmod(fd, 0600);
         if (ok && ::fsync(fd) != 0) ok = false;
@@ -225,7 +235,10 @@ public:
     }
 
     // Forgets the cached tree so the next refresh reads the file again.
-    void invalidate() { id_ = FileId{}; id_.size = -2; }
+    void invalidate() {
+        id_ = FileId{};
+        id_.size = -2;
+    }
 
     std::map<HKEY, OpenKey> handles;
     HKEY next_handle = 1;
@@ -247,7 +260,8 @@ private:
                 auto parts = split_path(p);
                 if (parts.empty() || RootKey(parts[0]) == 0) continue;
                 current = root(RootName(RootKey(parts[0])));
-                for (size_t i = 1; i < parts.size(); ++i) current = ensure_child(current, parts[i]);
+                for (size_t i = 1; i < parts.size(); ++i)
+                    current = ensure_child(current, parts[i]);
                 continue;
             }
             if (!current || line.front() != '"') continue;
@@ -257,7 +271,8 @@ private:
             if (!decode(std::string_view(line).substr(1, close - 1), v.name)) continue;
             const auto colon = line.find(':', close + 2);
             if (colon == std::string::npos) continue;
-            v.type = static_cast<uint32_t>(std::strtoul(line.substr(close + 2, colon - close - 2).c_str(), nullptr, 10));
+            v.type = static_cast<uint32_t>(
+                std::strtoul(line.substr(close + 2, colon - close - 2).c_str(), nullptr, 10));
             std::string_view payload = std::string_view(line).substr(colon + 1);
             if (is_text_type(v.type)) {
                 if (payload.size() < 2 || payload.front() != '"' || payload.back() != '"') continue;
@@ -267,13 +282,17 @@ private:
                 bool good = true;
                 for (size_t i = 0; i < payload.size(); i += 2) {
                     const int h = hexval(payload[i]), l = hexval(payload[i + 1]);
-                    if (h < 0 || l < 0) good = false;
-                    else v.data.push_back(static_cast<char>(h * 16 + l));
+                    if (h < 0 || l < 0)
+                        good = false;
+                    else
+                        v.data.push_back(static_cast<char>(h * 16 + l));
                 }
                 if (!good) continue;
             }
-            if (Value* old = current->find_value(v.name)) *old = std::move(v);
-            else current->values.push_back(std::move(v));
+            if (Value* old = current->find_value(v.name))
+                *old = std::move(v);
+            else
+                current->values.push_back(std::move(v));
         }
     }
 
@@ -342,7 +361,8 @@ bool resolve(HKEY key, std::string_view sub_key, OpenKey& out) {
         if (it == s.handles.end()) return false;
         out = it->second;
     }
-    for (auto& p : split_path(sub_key)) out.parts.push_back(std::move(p));
+    for (auto& p : split_path(sub_key))
+        out.parts.push_back(std::move(p));
     return true;
 }
 
@@ -414,16 +434,21 @@ std::string RootName(HKEY root) {
 std::string RegistryFilePath() {
     if (const char* p = std::getenv("TIDEWICK_REGISTRY"); p && *p) return p;
     std::string base;
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) base = x;
-    else if (const char* h = std::getenv("HOME"); h && *h) base = std::string(h) + "/.config";
-    else base = "/tmp";
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x)
+        base = x;
+    else if (const char* h = std::getenv("HOME"); h && *h)
+        base = std::string(h) + "/.config";
+    else
+        base = "/tmp";
     return base + "/tidewick/registry.txt";
 }
 
 void SetRegistryFilePath(const std::string& path) {
     std::lock_guard g(store().mutex);
-    if (path.empty()) ::unsetenv("TIDEWICK_REGISTRY");
-    else ::setenv("TIDEWICK_REGISTRY", path.c_str(), 1);
+    if (path.empty())
+        ::unsetenv("TIDEWICK_REGISTRY");
+    else
+        ::setenv("TIDEWICK_REGISTRY", path.c_str(), 1);
 }
 
 LONG RegOpenKeyExA(HKEY key, const std::string& sub_key, uint32_t, uint32_t, HKEY* result) {
@@ -459,7 +484,8 @@ LONG RegCreateKeyExA(HKEY key, const std::string& sub_key, uint32_t, const std::
                 if (!find(own)) return ERROR_KEY_DELETED;
             }
             Node* n = s.root(parent.root);
-            for (const auto& p : parent.parts) n = Store::ensure_child(n, p);
+            for (const auto& p : parent.parts)
+                n = Store::ensure_child(n, p);
             return ERROR_SUCCESS;
         });
         if (r != ERROR_SUCCESS) return r;
@@ -524,7 +550,8 @@ LONG RegDeleteValueA(HKEY key, const std::string& value_name) {
         Node* n = nullptr;
         if (const LONG r = node_of(key, n); r != ERROR_SUCCESS) return r;
         const std::string l = lower(value_name);
-        auto it = std::find_if(n->values.begin(), n->values.end(), [&](const Value& v) { return lower(v.name) == l; });
+        auto it = std::find_if(n->values.begin(), n->values.end(),
+                               [&](const Value& v) { return lower(v.name) == l; });
         if (it == n->values.end()) return ERROR_FILE_NOT_FOUND;
         n->values.erase(it);
         return ERROR_SUCCESS;
@@ -557,8 +584,12 @@ LONG delete_key(HKEY key, const std::string& sub_key, bool tree) {
 }
 } // namespace
 
-LONG RegDeleteKeyA(HKEY key, const std::string& sub_key) { return delete_key(key, sub_key, false); }
-LONG RegDeleteTreeA(HKEY key, const std::string& sub_key) { return delete_key(key, sub_key, true); }
+LONG RegDeleteKeyA(HKEY key, const std::string& sub_key) {
+    return delete_key(key, sub_key, false);
+}
+LONG RegDeleteTreeA(HKEY key, const std::string& sub_key) {
+    return delete_key(key, sub_key, true);
+}
 
 LONG RegEnumKeyA(HKEY key, uint32_t index, char* name, uint32_t size) {
     auto& s = store();
@@ -600,7 +631,8 @@ LONG RegQueryInfoKeyA(HKEY key, uint32_t* sub_keys, uint32_t* max_sub_key_len, u
     Node* n = nullptr;
     if (const LONG r = node_of(key, n); r != ERROR_SUCCESS) return r;
     size_t mk = 0, mn = 0, mv = 0;
-    for (const auto& [l, c] : n->children) mk = std::max(mk, c->name.size());
+    for (const auto& [l, c] : n->children)
+        mk = std::max(mk, c->name.size());
     for (const auto& v : n->values) {
         mn = std::max(mn, v.name.size());
         mv = std::max(mv, v.data.size());
@@ -653,7 +685,8 @@ std::vector<std::string> SubKeyNames(HKEY root, const std::string& path) {
     HKEY k = 0;
     if (RegOpenKeyExA(root, path, 0, KEY_ENUMERATE_SUB_KEYS, &k) != ERROR_SUCCESS) return names;
     char buf[256];
-    for (uint32_t i = 0; RegEnumKeyA(k, i, buf, sizeof buf) == ERROR_SUCCESS; ++i) names.emplace_back(buf);
+    for (uint32_t i = 0; RegEnumKeyA(k, i, buf, sizeof buf) == ERROR_SUCCESS; ++i)
+        names.emplace_back(buf);
     RegCloseKey(k);
     return names;
 }

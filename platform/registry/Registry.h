@@ -75,14 +75,15 @@ void SetRegistryFilePath(const std::string& path);
 
 LONG RegOpenKeyExA(HKEY key, const std::string& sub_key, uint32_t options, uint32_t sam, HKEY* result);
 LONG RegCreateKeyExA(HKEY key, const std::string& sub_key, uint32_t reserved, const std::string& key_class,
-                     uint32_t options, uint32_t sam, const void* security, HKEY* result, uint32_t* disposition);
+                     uint32_t options, uint32_t sam, const void* security, HKEY* result,
+                     uint32_t* disposition);
 LONG RegCloseKey(HKEY key);
 // Only a remote name fails (ERROR_BAD_NETPATH): no remote registry is reachable.
 LONG RegConnectRegistryA(const std::string& machine, HKEY key, HKEY* result);
 
 // Stores `size` bytes of `data` as they are (texts carry their own NUL).
-LONG RegSetValueExA(HKEY key, const std::string& value_name, uint32_t reserved, uint32_t type, const void* data,
-                    uint32_t size);
+LONG RegSetValueExA(HKEY key, const std::string& value_name, uint32_t reserved, uint32_t type,
+                    const void* data, uint32_t size);
 // With `data` null only the type and size are answered; with a buffer smaller
 // than the value, ERROR_MORE_DATA and the size needed in *size.
 LONG RegQueryValueExA(HKEY key, const std::string& value_name, uint32_t* reserved, uint32_t* type, void* data,
@@ -97,8 +98,8 @@ LONG RegDeleteTreeA(HKEY key, const std::string& sub_key);
 LONG RegEnumKeyA(HKEY key, uint32_t index, char* name, uint32_t size);
 // The index-th value: its name into `name` (*name_size characters on entry,
 // the name's length on return), its type and data as RegQueryValueExA.
-LONG RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* name_size, uint32_t* reserved, uint32_t* type,
-                   void* data, uint32_t* data_size);
+LONG RegEnumValueA(HKEY key, uint32_t index, char* name, uint32_t* name_size, uint32_t* reserved,
+                   uint32_t* type, void* data, uint32_t* data_size);
 // Counts and longest lengths (characters without the NUL; data in bytes).
 LONG RegQueryInfoKeyA(HKEY key, uint32_t* sub_keys, uint32_t* max_sub_key_len, uint32_t* values,
                       uint32_t* max_value_name_len, uint32_t* max_value_len);

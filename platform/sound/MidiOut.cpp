@@ -30,8 +30,9 @@ public:
             return MIDIERR_NODEVICE;
         }
         snd_seq_set_client_name(o->seq, "Tidewick");
-        o->port = snd_seq_create_simple_port(o->seq, "out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
-                                             SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+        o->port =
+            snd_seq_create_simple_port(o->seq, "out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
+                                       SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
         if (o->port < 0 || snd_seq_connect_to(o->seq, o->port, p[device].client, p[device].port) < 0 ||
             snd_midi_event_new(16, &o->encoder) < 0) {
             snd_seq_close(o->seq);
@@ -119,7 +120,9 @@ MidiBackend& backend(Handles& h) {
 }
 
 // Device numbers arrive as 32-bit values; the mapper's -1 may come sign-extended.
-bool is_mapper(uintptr_t device) { return static_cast<uint32_t>(device) == MIDI_MAPPER; }
+bool is_mapper(uintptr_t device) {
+    return static_cast<uint32_t>(device) == MIDI_MAPPER;
+}
 
 } // namespace
 
@@ -192,15 +195,32 @@ MMRESULT midiOutGetErrorTextA(MMRESULT error, char* text, uint32_t size) {
     if (!text || size == 0) return MMSYSERR_INVALPARAM;
     const char* t = nullptr;
     switch (error) {
-    case MMSYSERR_NOERROR: t = "The specified command was carried out."; break;
-    case MMSYSERR_ERROR: t = "Undefined external error."; break;
-    case MMSYSERR_BADDEVICEID: t = "A device ID has been used that is out of range for your system."; break;
-    case MMSYSERR_INVALHANDLE: t = "The specified device handle is invalid."; break;
-    case MMSYSERR_NODRIVER: t = "There is no driver installed on your system."; break;
-    case MMSYSERR_NOMEM: t = "There is not enough memory available for this task."; break;
-    case MMSYSERR_INVALPARAM: t = "An invalid parameter was passed to a system function."; break;
-    case MIDIERR_NODEVICE: t = "No MIDI output device is present or the MIDI sequencer cannot be reached."; break;
-    default: return MMSYSERR_BADERRNUM;
+    case MMSYSERR_NOERROR:
+        t = "The specified command was carried out.";
+        break;
+    case MMSYSERR_ERROR:
+        t = "Undefined external error.";
+        break;
+    case MMSYSERR_BADDEVICEID:
+        t = "A device ID has been used that is out of range for your system.";
+        break;
+    case MMSYSERR_INVALHANDLE:
+        t = "The specified device handle is invalid.";
+        break;
+    case MMSYSERR_NODRIVER:
+        t = "There is no driver installed on your system.";
+        break;
+    case MMSYSERR_NOMEM:
+        t = "There is not enough memory available for this task.";
+        break;
+    case MMSYSERR_INVALPARAM:
+        t = "An invalid parameter was passed to a system function.";
+        break;
+    case MIDIERR_NODEVICE:
+        t = "No MIDI output device is present or the MIDI sequencer cannot be reached.";
+        break;
+    default:
+        return MMSYSERR_BADERRNUM;
     }
     std::strncpy(text, t, size - 1);
     text[size - 1] = '\0';
@@ -220,9 +240,13 @@ MMRESULT RecordingMidiOut::open(uint32_t device, uintptr_t& port) {
     return MMSYSERR_NOERROR;
 }
 
-void RecordingMidiOut::send(uintptr_t port, uint32_t message) { sent.push_back({open_ports.at(port), message}); }
+void RecordingMidiOut::send(uintptr_t port, uint32_t message) {
+    sent.push_back({open_ports.at(port), message});
+}
 
-void RecordingMidiOut::close(uintptr_t port) { open_ports.erase(port); }
+void RecordingMidiOut::close(uintptr_t port) {
+    open_ports.erase(port);
+}
 
 std::vector<std::vector<int>> RecordingMidiOut::triples() const {
     std::vector<std::vector<int>> t;

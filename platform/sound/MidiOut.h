@@ -43,7 +43,8 @@ uint32_t midiOutGetNumDevs();
 // `device` is a device number or MIDI_MAPPER (as -1 sign-extended or not).
 MMRESULT midiOutGetDevCapsA(uintptr_t device, MIDIOUTCAPSA* caps, uint32_t size);
 // Callback, instance and flags are accepted and unused: no callbacks are made.
-MMRESULT midiOutOpen(HMIDIOUT* handle, uint32_t device, uintptr_t callback, uintptr_t instance, uint32_t flags);
+MMRESULT midiOutOpen(HMIDIOUT* handle, uint32_t device, uintptr_t callback, uintptr_t instance,
+                     uint32_t flags);
 MMRESULT midiOutClose(HMIDIOUT handle);
 // Bits 0-7 status, 8-15 first data byte, 16-23 second data byte.
 MMRESULT midiOutShortMsg(HMIDIOUT handle, uint32_t message);
@@ -69,7 +70,8 @@ void SetMidiBackend(MidiBackend* backend);
 // A backend for tests: named devices that keep every message sent to them.
 class RecordingMidiOut : public MidiBackend {
 public:
-    explicit RecordingMidiOut(std::vector<std::string> names = {"Recording MIDI Out"}, bool mapper_caps = true)
+    explicit RecordingMidiOut(std::vector<std::string> names = {"Recording MIDI Out"},
+                              bool mapper_caps = true)
         : names_(std::move(names)), mapper_caps_(mapper_caps) {}
     uint32_t device_count() override { return static_cast<uint32_t>(names_.size()); }
     bool device_name(uint32_t device, std::string& name) override;

@@ -15,8 +15,12 @@ namespace sound {
 
 namespace {
 
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t le32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+uint16_t le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 
 class AlsaSink : public PcmSink {
 public:
@@ -32,8 +36,8 @@ public:
         }
         snd_pcm_nonblock(pcm_, 0);
         const snd_pcm_format_t fmt = f.bits_per_sample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
-        if (snd_pcm_set_params(pcm_, fmt, SND_PCM_ACCESS_RW_INTERLEAVED, f.channels, f.samples_per_sec, 1, 100000) <
-            0)
+        if (snd_pcm_set_params(pcm_, fmt, SND_PCM_ACCESS_RW_INTERLEAVED, f.channels, f.samples_per_sec, 1,
+                               100000) < 0)
             return false;
         return true;
     }
@@ -81,7 +85,8 @@ Player& player() {
     return p;
 }
 
-void play(std::vector<uint8_t> file, WaveFormat format, size_t offset, size_t length, std::shared_ptr<PcmSink> sink) {
+void play(std::vector<uint8_t> file, WaveFormat format, size_t offset, size_t length,
+          std::shared_ptr<PcmSink> sink) {
     Player& p = player();
     if (auto* alsa = dynamic_cast<AlsaSink*>(sink.get())) alsa->set_frame_bytes(format.block_align);
     if (!sink->open(format)) {
@@ -142,7 +147,8 @@ bool ParseWave(const uint8_t* file, size_t max_size, WaveFormat& format, const u
     if (!have_format || !samples) return false;
     const bool pcm = format.format_tag == 1 && (format.bits_per_sample == 8 || format.bits_per_sample == 16);
     return pcm && format.channels >= 1 && format.channels <= 8 && format.samples_per_sec >= 1000 &&
-           format.samples_per_sec <= 192000 && format.block_align == format.channels * format.bits_per_sample / 8;
+           format.samples_per_sec <= 192000 &&
+           format.block_align == format.channels * format.bits_per_sample / 8;
 }
 
 bool PlaySoundA(const void* sound, void*, uint32_t flags) {
@@ -183,7 +189,9 @@ void SetPcmSinkFactory(PcmSinkFactory factory) {
     p.factory = std::move(factory);
 }
 
-PlayState LastPlayState() { return player().state; }
+PlayState LastPlayState() {
+    return player().state;
+}
 
 void WaitForSound() {
     Player& p = player();
@@ -196,7 +204,8 @@ std::string ClickWave() {
     const uint32_t rate = 11025, count = 1896;
     std::string w;
     auto put32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i) w.push_back(static_cast<char>(v >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            w.push_back(static_cast<char>(v >> (8 * i)));
     };
     auto put16 = [&](uint16_t v) {
         w.push_back(static_cast<char>(v));

@@ -74,6 +74,12 @@ com::ClassRegistration registration() {
 COM_EXPORT com::HRESULT DllGetClassObject(com::REFCLSID clsid, com::REFIID riid, void** ppv) {
     return com::GetClassObject<Adder>(g_module, clsid, testsrv::CLSID_Adder, riid, ppv);
 }
-COM_EXPORT com::HRESULT DllCanUnloadNow() { return g_module.can_unload_now(); }
-COM_EXPORT com::HRESULT DllRegisterServer() { return com::RegisterServerClass(registration()); }
-COM_EXPORT com::HRESULT DllUnregisterServer() { return com::UnregisterServerClass(registration()); }
+COM_EXPORT com::HRESULT DllCanUnloadNow() {
+    return g_module.can_unload_now();
+}
+COM_EXPORT com::HRESULT DllRegisterServer() {
+    return com::RegisterServerClass(registration());
+}
+COM_EXPORT com::HRESULT DllUnregisterServer() {
+    return com::UnregisterServerClass(registration());
+}

@@ -1,5 +1,6 @@
 #include "Bstr.h"
 #include "ComCreate.h"
+#include "ComObject.h"
 #include "ComPtr.h"
 #include "ConnectionPoint.h"
 #include "Guid.h"
@@ -20,8 +21,12 @@ namespace {
 using namespace com;
 
 // The test programs, the server library and the tool all land in one folder.
-std::string bin_dir() { return std::filesystem::canonical("/proc/self/exe").parent_path().string(); }
-std::string server_path() { return bin_dir() + "/libtw_test_comserver.so"; }
+std::string bin_dir() {
+    return std::filesystem::canonical("/proc/self/exe").parent_path().string();
+}
+std::string server_path() {
+    return bin_dir() + "/libtw_test_comserver.so";
+}
 
 // Calls the server library's own entry point, as the registration tool does.
 HRESULT call_entry(const char* name) {
@@ -37,8 +42,8 @@ HRESULT call_entry(const char* name) {
 class ComTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string dir = test_env::make_dir(std::string("reg-") +
-                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        const std::string dir = test_env::make_dir(
+            std::string("reg-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         registry::SetRegistryFilePath(dir + "/registry.txt");
     }
     void TearDown() override { registry::SetRegistryFilePath({}); }
@@ -92,9 +97,9 @@ TEST(Guid, ParsesAndFormatsTheRegistryForm) {
     GUID g;
     EXPECT_TRUE(ParseGuid("a2e04531-98bb-43b2-96ee-28d0ce80ce3a", g));
     EXPECT_EQ(g, cap);
-    for (const char* bad : {"", "{A2E04531-98BB-43b2-96EE-28D0CE80CE3A", "A2E04531-98BB-43b2-96EE-28D0CE80CE3",
-                            "{A2E04531+98BB-43b2-96EE-28D0CE80CE3A}", "{G2E04531-98BB-43b2-96EE-28D0CE80CE3A}",
-                            "OrvelCap.VideoCap5"}) {
+    for (const char* bad : {"", "{A2E04531-98BB-43b2-96EE-28D0CE80CE3A",
+                            "A2E04531-98BB-43b2-96EE-28D0CE80CE3", "{A2E04531+98BB-43b2-96EE-28D0CE80CE3A}",
+                            "{G2E04531-98BB-43b2-96EE-28D0CE80CE3A}", "OrvelCap.VideoCap5"}) {
         EXPECT_FALSE(ParseGuid(bad, g)) << bad;
         EXPECT_EQ(CLSIDFromString(bad, &g), CO_E_CLASSSTRING) << bad;
     }
@@ -127,10 +132,18 @@ TEST_F(ComTest, UnregisteredClassFailsCleanly) {
     EXPECT_EQ(CLSIDFromProgID(testsrv::kProgId, &clsid), CO_E_CLASSSTRING);
     EXPECT_EQ(CreateInstance(std::string(testsrv::kProgId), adder), CO_E_CLASSSTRING);
     void* raw = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CoCreateInstance(testsrv::CLSID_Adder, nullptr, CLSCTX_INPROC_SERVER, testsrv::IAdder::kIID, &raw),
-              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(
+        CoCreateInstance(testsrv::CLSID_Adder, nullptr, CLSCTX_INPROC_SERVER, testsrv::IAdder::kIID, &raw),
+        REGDB_E_CLASSNOTREG);
     EXPECT_EQ(raw, nullptr);
     EXPECT_EQ(SystemMessage(static_cast<uint32_t>(REGDB_E_CLASSNOTREG)), "Class not registered\r\n");
+    // The program's own creation raises the language's error for it.
+    try {
+        NewObject<testsrv::IAdder>(testsrv::CLSID_Adder);
+        ADD_FAILURE();
+    } catch (const vb::VbError& e) {
+        EXPECT_EQ(e.number(), 429);
+    }
 }
 
 TEST_F(ComTest, RegisteredServerIsCreatedByClassIdAndByProgId) {
@@ -141,13 +154,15 @@ TEST_F(ComTest, RegisteredServerIsCreatedByClassIdAndByProgId) {
     std::string text;
     ASSERT_EQ(registry::ReadString(registry::HKEY_CLASSES_ROOT, key + "\\InprocServer32", "", text), 0);
     EXPECT_EQ(text, std::filesystem::canonical(server_path()).string());
-    ASSERT_EQ(registry::ReadString(registry::HKEY_CLASSES_ROOT, key + "\\InprocServer32", "ThreadingModel", text), 0);
+    ASSERT_EQ(
+        registry::ReadString(registry::HKEY_CLASSES_ROOT, key + "\\InprocServer32", "ThreadingModel", text),
+        0);
     EXPECT_EQ(text, "Both");
     ASSERT_EQ(registry::ReadString(registry::HKEY_CLASSES_ROOT, "TidewickTest.Adder\\CurVer", "", text), 0);
     EXPECT_EQ(text, "TidewickTest.Adder.1");
 
-    ComPtr<testsrv::IAdder> adder;
-    ASSERT_EQ(CreateInstance(testsrv::CLSID_Adder, adder), S_OK);
+    ComPtr<testsrv::IAdder> adder = NewObject<testsrv::IAdder>(testsrv::CLSID_Adder);
+    ASSERT_TRUE(adder);
     int32_t sum = 0;
     EXPECT_EQ(adder->Add(2, 40, &sum), S_OK);
     EXPECT_EQ(sum, 42);
@@ -200,8 +215,8 @@ TEST_F(ComTest, BadLibraryEntriesFailWithTheirOwnCodes) {
     // A library that serves another class.
     registry::WriteString(registry::HKEY_CLASSES_ROOT, key, "", server_path());
     constexpr CLSID other = MakeGuid("{A2E04531-98BB-43b2-96EE-28D0CE80CE3A}");
-    registry::WriteString(registry::HKEY_CLASSES_ROOT, "CLSID\\" + GuidToString(other) + "\\InprocServer32", "",
-                          server_path());
+    registry::WriteString(registry::HKEY_CLASSES_ROOT, "CLSID\\" + GuidToString(other) + "\\InprocServer32",
+                          "", server_path());
     EXPECT_EQ(CreateInstance(other, adder), CLASS_E_CLASSNOTAVAILABLE);
 }
 

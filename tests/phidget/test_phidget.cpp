@@ -20,7 +20,9 @@ struct Events {
             log.push_back("in" + std::to_string(i) + (s ? "+" : "-"));
             threads.push_back(std::this_thread::get_id());
         };
-        kit.OnOutputChange = [this](int32_t i, bool s) { log.push_back("out" + std::to_string(i) + (s ? "+" : "-")); };
+        kit.OnOutputChange = [this](int32_t i, bool s) {
+            log.push_back("out" + std::to_string(i) + (s ? "+" : "-"));
+        };
     }
     std::vector<std::string> take() {
         DeliverEvents();
@@ -138,7 +140,8 @@ TEST_F(ControlBox, EventsDrivenFromAnotherThreadArriveOnTheProgramThread) {
     });
     wiring.join();
     EXPECT_EQ(ev.take(), Log({"attach", "in5+"}));
-    for (auto id : ev.threads) EXPECT_EQ(id, std::this_thread::get_id());
+    for (auto id : ev.threads)
+        EXPECT_EQ(id, std::this_thread::get_id());
 }
 
 TEST_F(ControlBox, AKitGoneBeforeItsEventsMissesThemQuietly) {
@@ -154,7 +157,8 @@ TEST_F(ControlBox, AKitGoneBeforeItsEventsMissesThemQuietly) {
 
 // Run in a child process of its own by the test below, with the variable set.
 TEST(EnvironmentBox, PluggedAtFirstUse) {
-    if (!std::getenv("TIDEWICK_PHIDGET_BOX")) GTEST_SKIP() << "runs inside ABoxNamedInTheEnvironmentIsPlugged";
+    if (!std::getenv("TIDEWICK_PHIDGET_BOX"))
+        GTEST_SKIP() << "runs inside ABoxNamedInTheEnvironmentIsPlugged";
     auto kit = PhidgetInterfaceKit::Create();
     kit->Open(0);
     EXPECT_TRUE(kit->IsAttached());
@@ -163,8 +167,8 @@ TEST(EnvironmentBox, PluggedAtFirstUse) {
 
 TEST_F(ControlBox, ABoxNamedInTheEnvironmentIsPlugged) {
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    const std::string cmd =
-        "TIDEWICK_PHIDGET_BOX=31337 '" + self + "' --gtest_filter=EnvironmentBox.PluggedAtFirstUse >/dev/null 2>&1";
+    const std::string cmd = "TIDEWICK_PHIDGET_BOX=31337 '" + self +
+                            "' --gtest_filter=EnvironmentBox.PluggedAtFirstUse >/dev/null 2>&1";
     EXPECT_EQ(std::system(cmd.c_str()), 0);
 }
 

@@ -13,7 +13,8 @@ namespace fs = std::filesystem;
 class Association : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = test_env::make_dir(std::string("assoc-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = test_env::make_dir(std::string("assoc-") +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         registry::SetRegistryFilePath(dir + "/registry.txt");
         test_env::dialogs().clear();
         data = std::getenv("XDG_DATA_HOME");
@@ -70,7 +71,8 @@ TEST_F(Association, NoAnnouncementWhenAnEntryCouldNotBeWritten) {
     const auto prompts = test_env::dialogs().prompts();
     ASSERT_FALSE(prompts.empty());
     EXPECT_EQ(prompts[0], "Error: Creating Key!");
-    for (const auto& p : prompts) EXPECT_NE(p, "Associated the file extension .qf2 with this application!");
+    for (const auto& p : prompts)
+        EXPECT_NE(p, "Associated the file extension .qf2 with this application!");
 }
 
 TEST_F(Association, ExecLineQuotesAnAwkwardPath) {
@@ -78,10 +80,12 @@ TEST_F(Association, ExecLineQuotesAnAwkwardPath) {
                 desc = "Tidewick data file", icon = dir + "/icon.png";
     ASSERT_TRUE(Register_File_Type(ext, exe, key, desc, icon));
     const std::string desktop = test_env::read_file(data + "/applications/tidewick-qf2.desktop");
-    EXPECT_NE(desktop.find("Exec=\"" + dir + "/My \\\\$Race 100%%/Tidewick \\\\\"HD\\\\\"\" %f\n"), std::string::npos)
+    EXPECT_NE(desktop.find("Exec=\"" + dir + "/My \\\\$Race 100%%/Tidewick \\\\\"HD\\\\\"\" %f\n"),
+              std::string::npos)
         << desktop;
     std::string out;
-    EXPECT_EQ(test_env::run("desktop-file-validate '" + data + "/applications/tidewick-qf2.desktop' 2>&1", &out), 0)
+    EXPECT_EQ(
+        test_env::run("desktop-file-validate '" + data + "/applications/tidewick-qf2.desktop' 2>&1", &out), 0)
         << out;
 }
 

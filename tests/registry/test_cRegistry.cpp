@@ -14,8 +14,8 @@ using Bytes = std::vector<uint8_t>;
 class RegistryClass : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string dir =
-            test_env::make_dir(std::string("creg-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        const std::string dir = test_env::make_dir(
+            std::string("creg-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         registry::SetRegistryFilePath(dir + "/registry.txt");
         test_env::dialogs().clear();
         reg.ClassKey(cRegistry::HKEY_CURRENT_USER);
@@ -26,7 +26,8 @@ protected:
     // The type and bytes as stored, read past the class.
     std::pair<uint32_t, std::string> stored(const std::string& name) {
         registry::HKEY k = 0;
-        if (registry::RegOpenKeyExA(static_cast<registry::HKEY>(reg.ClassKey()), reg.SectionKey(), 0, 1, &k) != 0)
+        if (registry::RegOpenKeyExA(static_cast<registry::HKEY>(reg.ClassKey()), reg.SectionKey(), 0, 1,
+                                    &k) != 0)
             return {99, "no key"};
         uint32_t type = 0, size = 0;
         std::string bytes;
@@ -54,9 +55,10 @@ TEST_F(RegistryClass, WritesStoreTheTypeTheTableGives) {
     } cases[] = {
         {1, V(std::string("abc")), registry::REG_SZ, std::string("abc\0", 4), V(std::string("abc"))},
         {1, V(std::string("")), registry::REG_SZ, std::string("\0", 1), V(std::string(""))},
-        {1, V(std::string("%TW_REG_TEST%\\bin")), registry::REG_EXPAND_SZ, std::string("%TW_REG_TEST%\\bin\0", 18),
-         V(std::string("expanded\\bin"))},
-        {2, V(std::string("a%b%c")), registry::REG_EXPAND_SZ, std::string("a%b%c\0", 6), V(std::string("a%b%c"))},
+        {1, V(std::string("%TW_REG_TEST%\\bin")), registry::REG_EXPAND_SZ,
+         std::string("%TW_REG_TEST%\\bin\0", 18), V(std::string("expanded\\bin"))},
+        {2, V(std::string("a%b%c")), registry::REG_EXPAND_SZ, std::string("a%b%c\0", 6),
+         V(std::string("a%b%c"))},
         {1, V(std::string("100%")), registry::REG_SZ, std::string("100%\0", 5), V(std::string("100%"))},
         {1, V(std::string("%%")), registry::REG_SZ, std::string("%%\0", 3), V(std::string("%%"))},
         {1, V(int32_t(42)), registry::REG_SZ, std::string("42\0", 3), V(std::string("42"))},
@@ -87,7 +89,8 @@ TEST_F(RegistryClass, WritesStoreTheTypeTheTableGives) {
 
 TEST_F(RegistryClass, ReadsOfTypesNotWrittenHere) {
     registry::HKEY k = 0;
-    registry::RegCreateKeyExA(registry::HKEY_CURRENT_USER, reg.SectionKey(), 0, {}, 0, 0x3F, nullptr, &k, nullptr);
+    registry::RegCreateKeyExA(registry::HKEY_CURRENT_USER, reg.SectionKey(), 0, {}, 0, 0x3F, nullptr, &k,
+                              nullptr);
     registry::RegSetValueExA(k, "big", 0, registry::REG_DWORD_BIG_ENDIAN, "\0\0\x01\0", 4);
     registry::RegSetValueExA(k, "multi", 0, registry::REG_MULTI_SZ, "one\0two\0\0", 9);
     registry::RegSetValueExA(k, "q", 0, registry::REG_QWORD, "\1\0\0\0\0\0\0\0", 8);
@@ -189,7 +192,8 @@ TEST_F(RegistryClass, KeysCreatedDeletedAndEnumerated) {
     } catch (const vb::VbError& e) {
         EXPECT_EQ(e.number(), 26001);
         // The texts end without a closing quote, as they always did.
-        EXPECT_EQ(e.description(), "Failed to delete registry Key: '-2147483647',Section: 'Software\\Tidewick\\Test");
+        EXPECT_EQ(e.description(),
+                  "Failed to delete registry Key: '-2147483647',Section: 'Software\\Tidewick\\Test");
     }
     reg.ValueKey("Alpha");
     EXPECT_TRUE(reg.DeleteValue());
@@ -197,16 +201,17 @@ TEST_F(RegistryClass, KeysCreatedDeletedAndEnumerated) {
         reg.DeleteValue();
         ADD_FAILURE();
     } catch (const vb::VbError& e) {
-        EXPECT_EQ(e.description(), "Failed to delete registry Key: '-2147483647',Section: 'Software\\Tidewick\\Test'"
-                                   ",Key: 'Alpha");
+        EXPECT_EQ(e.description(),
+                  "Failed to delete registry Key: '-2147483647',Section: 'Software\\Tidewick\\Test'"
+                  ",Key: 'Alpha");
     }
     reg.SectionKey(section + "\\Missing");
     try {
         reg.DeleteValue();
         ADD_FAILURE();
     } catch (const vb::VbError& e) {
-        EXPECT_EQ(e.description(),
-                  "Failed to open key '-2147483647',Section: 'Software\\Tidewick\\Test\\Missing' for delete access");
+        EXPECT_EQ(e.description(), "Failed to open key '-2147483647',Section: "
+                                   "'Software\\Tidewick\\Test\\Missing' for delete access");
     }
     EXPECT_TRUE(reg.EnumerateValues(names, count));
     EXPECT_EQ(count, 0);
@@ -225,12 +230,13 @@ TEST_F(RegistryClass, ValueExSetsTheAddressAndWritesTheDefaultForAnEmptyText) {
     EXPECT_EQ(reg.ValueEx(cRegistry::HKEY_LOCAL_MACHINE, "SOFTWARE\\Tidewick", "Name", 1, V()),
               V(std::string("unnamed")));
     reg.ValueEx(cRegistry::HKEY_LOCAL_MACHINE, "SOFTWARE\\Tidewick", "Count", 4, V(), V(int32_t(7)));
-    EXPECT_EQ(reg.ValueEx(cRegistry::HKEY_LOCAL_MACHINE, "SOFTWARE\\Tidewick", "Count", 0, V()), V(int32_t(7)));
+    EXPECT_EQ(reg.ValueEx(cRegistry::HKEY_LOCAL_MACHINE, "SOFTWARE\\Tidewick", "Count", 0, V()),
+              V(int32_t(7)));
 }
 
 TEST_F(RegistryClass, ExeAssociationUnderBothClassRoots) {
-    reg.CreateEXEAssociation("  /opt/tidewick/Tidewick_HDMI ", "qf2_ext", "Tidewick data file", "qf2", "", true, "",
-                             false, "", true, "", 0);
+    reg.CreateEXEAssociation("  /opt/tidewick/Tidewick_HDMI ", "qf2_ext", "Tidewick data file", "qf2", "",
+                             true, "", false, "", true, "", 0);
     EXPECT_EQ(reg.ClassKey(), cRegistry::HKEY_LOCAL_MACHINE);
     EXPECT_EQ(reg.SectionKey(), "qf2_ext\\DefaultIcon");
     const std::string exe = "\"/opt/tidewick/Tidewick_HDMI\"";
@@ -248,7 +254,9 @@ TEST_F(RegistryClass, ExeAssociationUnderBothClassRoots) {
     for (const auto& [key, text] : expected) {
         std::string a, b;
         EXPECT_EQ(registry::ReadString(registry::HKEY_CLASSES_ROOT, key, "", a), 0) << key;
-        EXPECT_EQ(registry::ReadString(registry::HKEY_LOCAL_MACHINE, std::string("SOFTWARE\\Classes\\") + key, "", b), 0)
+        EXPECT_EQ(registry::ReadString(registry::HKEY_LOCAL_MACHINE, std::string("SOFTWARE\\Classes\\") + key,
+                                       "", b),
+                  0)
             << key;
         EXPECT_EQ(a, text) << key;
         EXPECT_EQ(b, text) << key;
@@ -262,8 +270,9 @@ TEST_F(RegistryClass, AdditionalAssociationsNeedTriplesAndAClass) {
         reg.CreateAdditionalEXEAssociations("qf2_ext", bad);
         ASSERT_TRUE(reg.RecordedError());
         EXPECT_EQ(reg.RecordedError()->number(), static_cast<int32_t>(0x800469AC));
-        EXPECT_EQ(reg.RecordedError()->description(),
-                  "Invalid parameter list passed to CreateAdditionalEXEAssociations - expected Name/Text/Command");
+        EXPECT_EQ(
+            reg.RecordedError()->description(),
+            "Invalid parameter list passed to CreateAdditionalEXEAssociations - expected Name/Text/Command");
     }
     reg.ClassKey(cRegistry::HKEY_CLASSES_ROOT);
     reg.CreateAdditionalEXEAssociations("qf2_ext", {"play", "&Play", "cmd"});
@@ -276,7 +285,8 @@ TEST_F(RegistryClass, AdditionalAssociationsNeedTriplesAndAClass) {
     reg.CreateAdditionalEXEAssociations("qf2_ext", {"play", "&Play", "/opt/t /play \"%1\""});
     EXPECT_FALSE(reg.RecordedError());
     std::string text;
-    registry::ReadString(registry::HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\qf2_ext\\shell\\play\\command", "", text);
+    registry::ReadString(registry::HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\qf2_ext\\shell\\play\\command", "",
+                         text);
     EXPECT_EQ(text, "/opt/t /play \"%1\"");
 }
 
@@ -290,7 +300,8 @@ TEST(Win32ErrorText, KnownUnknownAndNegativeCodes) {
         {static_cast<int32_t>(0x80040154), "Class not registered\r\n\r\nDec: -2147221164\tHex: 80040154"},
         {-1, "(No such error)\r\n\r\nDec: -1\tHex: FFFFFFFF"},
     };
-    for (auto c : cases) EXPECT_EQ(Win32_Error_Text(c.code), c.text);
+    for (auto c : cases)
+        EXPECT_EQ(Win32_Error_Text(c.code), c.text);
 }
 
 } // namespace

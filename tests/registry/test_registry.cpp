@@ -14,7 +14,8 @@ using namespace registry;
 class RegistryFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = test_env::make_dir(std::string("reg-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = test_env::make_dir(std::string("reg-") +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         path = dir + "/registry.txt";
         SetRegistryFilePath(path);
     }
@@ -53,7 +54,8 @@ TEST_F(RegistryFile, ValuesKeepTypeAndBytesAcrossAReload) {
     std::filesystem::copy_file(path, path + ".copy");
     std::filesystem::rename(path + ".copy", path);
 
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software\\TIDEWICK\\test", 0, KEY_QUERY_VALUE, &k), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software\\TIDEWICK\\test", 0, KEY_QUERY_VALUE, &k),
+              ERROR_SUCCESS);
     struct Case {
         const char* name;
         uint32_t type;
@@ -82,7 +84,8 @@ TEST_F(RegistryFile, ValuesKeepTypeAndBytesAcrossAReload) {
     uint32_t type = 0, size = 0;
     EXPECT_EQ(RegQueryValueExA(k, "missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
     RegCloseKey(k);
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tidewick\\Missing", 0, 1, &k), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tidewick\\Missing", 0, 1, &k),
+              ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(k, 0);
     // The roots are apart: the same path elsewhere does not exist.
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Tidewick\\Test"));
@@ -90,15 +93,18 @@ TEST_F(RegistryFile, ValuesKeepTypeAndBytesAcrossAReload) {
 
 TEST_F(RegistryFile, EnumeratesSubKeysByNameAndValuesByFirstWrite) {
     HKEY k = create(HKEY_CLASSES_ROOT, "qf2_ext");
-    for (const char* sub : {"shell", "DefaultIcon", "Alpha"}) RegCloseKey(create(k, sub));
-    for (const char* v : {"zeta", "", "Beta"}) RegSetValueExA(k, v, 0, REG_SZ, "x", 2);
+    for (const char* sub : {"shell", "DefaultIcon", "Alpha"})
+        RegCloseKey(create(k, sub));
+    for (const char* v : {"zeta", "", "Beta"})
+        RegSetValueExA(k, v, 0, REG_SZ, "x", 2);
     RegSetValueExA(k, "ZETA", 0, REG_SZ, "longer value", 13); // rewrites, keeps its place and first spelling
 
     char name[32];
     std::vector<std::string> keys;
     uint32_t i = 0;
     LONG r;
-    while ((r = RegEnumKeyA(k, i++, name, sizeof name)) == ERROR_SUCCESS) keys.emplace_back(name);
+    while ((r = RegEnumKeyA(k, i++, name, sizeof name)) == ERROR_SUCCESS)
+        keys.emplace_back(name);
     EXPECT_EQ(r, ERROR_NO_MORE_ITEMS);
     EXPECT_EQ(keys, std::vector<std::string>({"Alpha", "DefaultIcon", "shell"}));
     char tiny[4];
@@ -170,10 +176,12 @@ TEST_F(RegistryFile, WritersInTwoProcessesLoseNothing) {
     // file lock and the reload before each change keep every one of them.
     const pid_t child = ::fork();
     if (child == 0) {
-        for (int i = 0; i < 50; ++i) WriteString(HKEY_CURRENT_USER, "Software\\Race", "child" + std::to_string(i), "c");
+        for (int i = 0; i < 50; ++i)
+            WriteString(HKEY_CURRENT_USER, "Software\\Race", "child" + std::to_string(i), "c");
         ::_exit(0);
     }
-    for (int i = 0; i < 50; ++i) WriteString(HKEY_CURRENT_USER, "Software\\Race", "parent" + std::to_string(i), "p");
+    for (int i = 0; i < 50; ++i)
+        WriteString(HKEY_CURRENT_USER, "Software\\Race", "parent" + std::to_string(i), "p");
     int status = 0;
     ::waitpid(child, &status, 0);
     HKEY k = 0;

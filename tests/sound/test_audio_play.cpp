@@ -55,7 +55,8 @@ protected:
 Triples per_channel(int status, std::vector<int> controllers) {
     Triples t;
     for (int c = 0; c < 16; ++c)
-        for (int k : controllers) t.push_back({status + c, k, 0});
+        for (int k : controllers)
+            t.push_back({status + c, k, 0});
     return t;
 }
 
@@ -71,12 +72,15 @@ TEST_F(AudioPlay, EachMemberSendsTheMessagesOfTheTable) {
         {"Bendersub(2, 8192)", [](auto& p) { p.Bendersub(2, 8192); }, {{0xE2, 0, 64}}},
         {"Bendersub(0, 16383)", [](auto& p) { p.Bendersub(0, 16383); }, {{0xE0, 127, 127}}},
         {"control_change(1, 7, 100)", [](auto& p) { p.control_change(1, 7, 100); }, {{0xB1, 7, 100}}},
-        {"midisetrpn(0xB3, 0, 1, 2, 3)", [](auto& p) { p.midisetrpn(0xB3, 0, 1, 2, 3); },
+        {"midisetrpn(0xB3, 0, 1, 2, 3)",
+         [](auto& p) { p.midisetrpn(0xB3, 0, 1, 2, 3); },
          {{0xB3, 101, 0}, {0xB3, 100, 1}, {0xB3, 6, 2}, {0xB3, 38, 3}}},
         {"note_off(3, 60)", [](auto& p) { p.note_off(3, 60); }, {{0x93, 60, 0}}},
         {"Note_On(0, 60, 127)", [](auto& p) { p.Note_On(0, 60, 127); }, {{0x90, 60, 127}}},
         {"pitch_bend(1, 0, 64)", [](auto& p) { p.pitch_bend(1, 0, 64); }, {{0xE1, 0, 64}}},
-        {"program_change(0, 0, 66)", [](auto& p) { p.program_change(0, 0, 66); }, {{0xB0, 0, 0}, {0xC0, 66, 0}}},
+        {"program_change(0, 0, 66)",
+         [](auto& p) { p.program_change(0, 0, 66); },
+         {{0xB0, 0, 0}, {0xC0, 66, 0}}},
         {"program_change(9, 2, 5)", [](auto& p) { p.program_change(9, 2, 5); }, {{0xB9, 0, 2}, {0xC9, 5, 0}}},
         {"reset_controllers", [](auto& p) { p.reset_controllers(); }, per_channel(0xB0, {121})},
         {"Midi_Outshort(0x90, 1, 2)", [](auto& p) { p.Midi_Outshort(0x90, 1, 2); }, {{0x90, 1, 2}}},
@@ -91,7 +95,8 @@ TEST_F(AudioPlay, EachMemberSendsTheMessagesOfTheTable) {
         {"Bend(-1)", [](auto& p) { p.Bend(-1); }, {{0xE0, 0, 0}}},
         {"Bend(-32768)", [](auto& p) { p.Bend(-32768); }, {{0xE0, 0, 0}}},
     };
-    for (const auto& c : cases) EXPECT_EQ(sent_by(c.call), c.expected) << c.what;
+    for (const auto& c : cases)
+        EXPECT_EQ(sent_by(c.call), c.expected) << c.what;
     EXPECT_TRUE(reported.empty());
 }
 
@@ -181,7 +186,8 @@ TEST_F(AudioPlay, ErrorTextIsShownInAMessageBox) {
     Cls_audio_play p;
     p.midi_outerr(sound::MMSYSERR_BADDEVICEID);
     ASSERT_EQ(test_env::dialogs().shown.size(), 1u);
-    EXPECT_EQ(test_env::dialogs().shown[0].prompt, "A device ID has been used that is out of range for your system.");
+    EXPECT_EQ(test_env::dialogs().shown[0].prompt,
+              "A device ID has been used that is out of range for your system.");
     EXPECT_EQ(test_env::dialogs().shown[0].buttons, 0);
 }
 
@@ -201,7 +207,9 @@ TEST(PlayPOP, ReturnsAtOnceAndRaisesNothingOnThisMachine) {
 
 // A device that never finishes its first write until the sound is cut short.
 struct Stuck : sound::PcmSink {
-    bool open(const sound::WaveFormat& f) override { return f.samples_per_sec == 11025 && f.bits_per_sample == 8; }
+    bool open(const sound::WaveFormat& f) override {
+        return f.samples_per_sec == 11025 && f.bits_per_sample == 8;
+    }
     bool write(const uint8_t*, size_t) override {
         std::unique_lock g(m);
         cv.wait(g, [this] { return released; });

@@ -15,7 +15,9 @@
 
 namespace {
 
-void usage() { std::fprintf(stderr, "usage: regsvr [/u] [/s] <library>\n"); }
+void usage() {
+    std::fprintf(stderr, "usage: regsvr [/u] [/s] <library>\n");
+}
 
 std::string hex(com::HRESULT hr) {
     char buf[16];
@@ -30,9 +32,12 @@ int main(int argc, char** argv) {
     std::string library;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "/u" || a == "-u") unregister = true;
-        else if (a == "/s" || a == "-s") silent = true;
-        else if (library.empty()) library = a;
+        if (a == "/u" || a == "-u")
+            unregister = true;
+        else if (a == "/s" || a == "-s")
+            silent = true;
+        else if (library.empty())
+            library = a;
         else {
             usage();
             return 2;
@@ -44,11 +49,13 @@ int main(int argc, char** argv) {
     }
     // The library records its own path; give it a full one.
     std::error_code ec;
-    if (std::filesystem::exists(library, ec)) library = std::filesystem::absolute(library, ec).lexically_normal().string();
+    if (std::filesystem::exists(library, ec))
+        library = std::filesystem::absolute(library, ec).lexically_normal().string();
 
     void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        if (!silent) std::fprintf(stderr, "The module \"%s\" failed to load.\n%s\n", library.c_str(), ::dlerror());
+        if (!silent)
+            std::fprintf(stderr, "The module \"%s\" failed to load.\n%s\n", library.c_str(), ::dlerror());
         return 3;
     }
     const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
@@ -62,8 +69,10 @@ int main(int argc, char** argv) {
     const com::HRESULT hr = fn();
     if (com::FAILED(hr)) {
         if (!silent)
-            std::fprintf(stderr, "The module \"%s\" was loaded but the call to %s failed with error code %s.\n%s",
-                         library.c_str(), entry, hex(hr).c_str(), com::SystemMessage(static_cast<uint32_t>(hr)).c_str());
+            std::fprintf(stderr,
+                         "The module \"%s\" was loaded but the call to %s failed with error code %s.\n%s",
+                         library.c_str(), entry, hex(hr).c_str(),
+                         com::SystemMessage(static_cast<uint32_t>(hr)).c_str());
         return 5;
     }
     if (!silent)
