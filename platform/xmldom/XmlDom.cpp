@@ -20,6 +20,9 @@ constexpr int32_t kEFail = -2147467259;
 // Parse error codes: one per kind of failure, in the range the original used.
 constexpr int32_t kParseErrorBase = -1072896768;
 constexpr int32_t kNotOneRoot = kParseErrorBase + 0x60;
+constexpr int32_t kTopLevelText = kParseErrorBase + 0x61;
+constexpr int32_t kDuplicateAttribute = kParseErrorBase + 0x62;
+constexpr int32_t kBadMarkup = kParseErrorBase + 0x63;
 constexpr int32_t kFileNotFound = -2146697210;
 
 // pugixml keeps the layout only with these: the declaration, comments and
@@ -83,6 +86,78 @@ void collect_text(pugi::xml_node n, std::string& out) {
 
 [[noreturn]] void raise_not_set() {
     vb::Raise(vb::errObjectNotSet);
+}
+
+// Where a text breaks the rules pugixml does not check: an "&" that starts
+// no character or predefined entity reference, or a "<" inside an attribute
+// value. npos when there is no such place.
+size_t find_bad_markup(const std::string& s) {
+    enum class At { Text, Tag, Attr, Skip } at = At::Text;
+    char quote = 0;
+    std::string_view skip_end;
+    auto starts = [&](size_t i, std::string_view what) { return s.compare(i, what.size(), what) == 0; };
+    auto good_reference = [&](size_t i) {
+        const size_t semi = s.find(';', i);
+        if (semi == std::string::npos || semi - i > 12) return false;
+        const std::string_view ref(s.data() + i + 1, semi - i - 1);
+        if (ref == "lt" || ref == "gt" || ref == "amp" || ref == "apos" || ref == "quot") return true;
+        if (ref.size() < 2 || ref[0] != '#') return false;
+        const bool hex = ref[1] == 'x';
+        const std::string_view digits = ref.substr(hex ? 2 : 1);
+        if (digits.empty()) return false;
+        for (char c : digits)
+            if (!(hex ? std::isxdigit(static_cast<unsigned char>(c))
+                      : std::isdigit(static_cast<unsigned char>(c))))
+                return false;
+        return true;
+    };
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        switch (at) {
+        case At::Text:
+            if (starts(i, "<!--"))
+                at = At::Skip, skip_end = "-->";
+            else if (starts(i, "<![CDATA["))
+                at = At::Skip, skip_end = "]]>";
+            else if (starts(i, "<?"))
+                at = At::Skip, skip_end = "?>";
+            else if (c == '<')
+                at = At::Tag;
+            else if (c == '&' && !good_reference(i))
+                return i;
+            break;
+        case At::Tag:
+            if (c == '"' || c == '\'')
+                at = At::Attr, quote = c;
+            else if (c == '>')
+                at = At::Text;
+            break;
+        case At::Attr:
+            if (c == quote)
+                at = At::Tag;
+            else if (c == '<' || (c == '&' && !good_reference(i)))
+                return i;
+            break;
+        case At::Skip:
+            if (starts(i, skip_end)) {
+                i += skip_end.size() - 1;
+                at = At::Text;
+            }
+            break;
+        }
+    }
+    return std::string::npos;
+}
+
+pugi::xml_node first_duplicate_attribute(pugi::xml_node n) {
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element) continue;
+        for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute())
+            for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute())
+                if (std::string_view(a.name()) == b.name()) return c;
+        if (pugi::xml_node inner = first_duplicate_attribute(c)) return inner;
+    }
+    return {};
 }
 
 } // namespace
@@ -269,28 +344,50 @@ DOMDocument60::~DOMDocument60() = default;
 bool DOMDocument60::loadXML(const std::string& text) {
     impl_->reset();
     error_ = {};
-    const pugi::xml_parse_result r =
-        impl_->doc.load_buffer(text.data(), text.size(), kParseFlags, pugi::encoding_utf8);
-    ptrdiff_t offset = r.offset;
-    std::string reason = r.description();
-    int32_t code = kParseErrorBase + static_cast<int32_t>(r.status);
-    bool ok = static_cast<bool>(r);
-    if (ok) {
-        // pugixml takes several top-level elements; a document has one.
+    int32_t code = 0;
+    std::string reason;
+    ptrdiff_t offset = 0;
+    auto fail = [&](int32_t c, std::string why, ptrdiff_t at) {
+        code = c;
+        reason = std::move(why);
+        offset = at;
+    };
+    // pugixml lets a few faults through that make a text not well-formed;
+    // they are looked for here so that such a text fails as it should.
+    if (const size_t bad = find_bad_markup(text); bad != std::string::npos) {
+        fail(kBadMarkup, "A name or a reference is not valid here (a bare '&' or '<').",
+             static_cast<ptrdiff_t>(bad));
+    } else {
+        // As a fragment, so that text outside the root is seen and refused.
+        const pugi::xml_parse_result r = impl_->doc.load_buffer(
+            text.data(), text.size(), kParseFlags | pugi::parse_fragment, pugi::encoding_utf8);
+        if (!r) fail(kParseErrorBase + static_cast<int32_t>(r.status), r.description(), r.offset);
+    }
+    if (code == 0) {
         int roots = 0;
-        for (pugi::xml_node c = impl_->doc.first_child(); c; c = c.next_sibling()) {
-            if (c.type() == pugi::node_element && ++roots == 2) {
-                ok = false;
-                reason = "Only one top level element is allowed in an XML document.";
-                code = kNotOneRoot;
-                // Point at the last start tag of that name: the second root or inside it.
-                const size_t at = text.rfind(std::string("<") + c.name());
-                offset = at == std::string::npos ? static_cast<ptrdiff_t>(text.size())
-                                                 : static_cast<ptrdiff_t>(at);
+        for (pugi::xml_node c = impl_->doc.first_child(), next; c && code == 0; c = next) {
+            next = c.next_sibling();
+            if (c.type() == pugi::node_pcdata) {
+                const size_t first = std::string_view(c.value()).find_first_not_of(" \t\r\n");
+                if (first != std::string_view::npos)
+                    fail(kTopLevelText, "Invalid at the top level of the document.",
+                         c.offset_debug() + static_cast<ptrdiff_t>(first));
+                else
+                    impl_->doc.remove_child(c); // line breaks between top-level nodes are the serialiser's
+            } else if (c.type() == pugi::node_element && ++roots == 2) {
+                fail(kNotOneRoot, "Only one top level element is allowed in an XML document.",
+                     c.offset_debug());
             }
         }
+        if (code == 0 && roots == 0)
+            fail(kParseErrorBase + pugi::status_no_document_element,
+                 "XML document must have a top level element.", static_cast<ptrdiff_t>(text.size()));
+        if (code == 0) {
+            const pugi::xml_node twice = first_duplicate_attribute(impl_->doc);
+            if (twice) fail(kDuplicateAttribute, "Duplicate attribute.", twice.offset_debug());
+        }
     }
-    if (ok) return true;
+    if (code == 0) return true;
     impl_->reset();
     const size_t off = std::min(static_cast<size_t>(std::max<ptrdiff_t>(offset, 0)), text.size());
     const size_t line_start = text.rfind('\n', off == 0 ? 0 : off - 1);

@@ -59,6 +59,11 @@ TEST(XmlDom, FailedParseTellsWhyAndLeavesTheDocumentEmpty) {
              {"<root>\r\n<a x=1/>\r\n</root>", 2, "<a x=1/>"},
              {"", 1, ""},
              {"<one/>\r\n<two/>", 2, "<two/>"},
+             // What pugixml alone would let through.
+             {"<r>\r\nfish &amp; chips & peas\r\n</r>", 2, "fish &amp; chips & peas"},
+             {"<r>\r\n<a b=\"1\" b=\"2\"/>\r\n</r>", 2, "<a b=\"1\" b=\"2\"/>"},
+             {"<r x=\"a<b\"/>", 1, "<r x=\"a<b\"/>"},
+             {"<r/>\r\njunk", 2, "junk"},
          }) {
         DOMDocument60 doc;
         ASSERT_TRUE(doc.loadXML("<old/>"));
