@@ -1,5 +1,6 @@
 #include "Screen.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -34,6 +35,24 @@ int32_t Monitor_Count() {
     if (override_w > 0) return override_monitors;
     if (qGuiApp) return static_cast<int32_t>(QGuiApplication::screens().size());
     return 1;
+}
+
+namespace {
+int32_t pointer = vbDefault;
+}
+
+void Screen_MousePointer(int32_t p) {
+    p = p == vbArrow || p == vbHourglass ? p : vbDefault;
+    if (qGuiApp) {
+        if (pointer != vbDefault) QGuiApplication::restoreOverrideCursor();
+        if (p != vbDefault)
+            QGuiApplication::setOverrideCursor(p == vbArrow ? Qt::ArrowCursor : Qt::WaitCursor);
+    }
+    pointer = p;
+}
+
+int32_t Screen_MousePointer() {
+    return pointer;
 }
 
 void set_screen_override(int32_t w, int32_t h, int32_t monitors) {

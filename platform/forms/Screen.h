@@ -14,6 +14,12 @@ int32_t Screen_Width();
 int32_t Screen_Height();
 int32_t Monitor_Count();
 
+// The mouse pointer over all windows of the program: 0 default, 1 arrow,
+// 11 hourglass (anything else: default).
+enum MousePointers : int32_t { vbDefault = 0, vbArrow = 1, vbHourglass = 11 };
+void Screen_MousePointer(int32_t pointer);
+int32_t Screen_MousePointer();
+
 // Tests fix the screen to a known size in pixels and a monitor count;
 // width 0 goes back to the real screens.
 void set_screen_override(int32_t width_px, int32_t height_px, int32_t monitors = 1);

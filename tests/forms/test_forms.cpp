@@ -9,6 +9,7 @@
 #include "Keys.h"
 #include "PictureBox.h"
 #include "QtServices.h"
+#include "Screen.h"
 #include "Services.h"
 #include "TestEnv.h"
 #include "VbError.h"
@@ -458,6 +459,11 @@ TEST(Services, StandInsReplaceClipboardDesktopAndProcessEnd) {
     forms::End_Process(3);
     EXPECT_EQ(code, 3);
     forms::set_end_hook({});
+
+    forms::Screen_MousePointer(forms::vbHourglass);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    forms::Screen_MousePointer(forms::vbDefault);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     forms::App().SetVersion("4.0.172");
     EXPECT_EQ(forms::App().Major, 4);

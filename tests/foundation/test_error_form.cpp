@@ -76,6 +76,7 @@ TEST_F(ErrorForm, TrappedErrorFillsTheReportExactly) {
     EXPECT_EQ(report(), expected_report("11", "Division by zero", "-1"));
     EXPECT_EQ(f.Caption(), kTitle + " error");
     EXPECT_EQ(f.Label1.Caption(), kTitle + " error report");
+    EXPECT_TRUE(reinterpret_cast<QMainWindow*>(f.hWnd())->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(test_env::dialogs().shown.empty()) << "the report is the window, no message box";
 
     // A second report replaces the text and keeps the operator's comments.
