@@ -431,6 +431,12 @@ std::string RootName(HKEY root) {
     return {};
 }
 
+size_t OpenHandleCount() {
+    auto& s = store();
+    std::lock_guard g(s.mutex);
+    return s.handles.size();
+}
+
 std::string RegistryFilePath() {
     if (const char* p = std::getenv("TIDEWICK_REGISTRY"); p && *p) return p;
     std::string base;

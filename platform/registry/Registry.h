@@ -13,6 +13,7 @@
 // the old one, under a lock shared by all processes of the user: a crash
 // leaves either the old or the new file, never a mixture. Reads pick up what
 // other processes (a registration tool, a loaded library) wrote meanwhile.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -109,6 +110,9 @@ LONG WriteString(HKEY root, const std::string& path, const std::string& value_na
 LONG ReadString(HKEY root, const std::string& path, const std::string& value_name, std::string& text);
 bool KeyExists(HKEY root, const std::string& path);
 std::vector<std::string> SubKeyNames(HKEY root, const std::string& path);
+
+// Handles opened and not yet closed in this process (a leak shows here).
+size_t OpenHandleCount();
 
 // The name the file uses for a predefined root ("HKEY_CLASSES_ROOT"); empty for other handles.
 std::string RootName(HKEY root);

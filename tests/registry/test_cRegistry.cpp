@@ -22,7 +22,11 @@ protected:
         reg.SectionKey("Software\\Tidewick\\Test");
         reg.Default(V(std::string("fallback")));
     }
-    void TearDown() override { registry::SetRegistryFilePath({}); }
+    void TearDown() override {
+        // Every key an operation opened was closed again, also where it raised.
+        EXPECT_EQ(registry::OpenHandleCount(), 0u);
+        registry::SetRegistryFilePath({});
+    }
     // The type and bytes as stored, read past the class.
     std::pair<uint32_t, std::string> stored(const std::string& name) {
         registry::HKEY k = 0;
