@@ -84,6 +84,17 @@ void collect_text(pugi::xml_node n, std::string& out) {
     }
 }
 
+// XML 1.0 cannot carry control characters other than tab, carriage return
+// and line feed, not even as references: they are dropped when a value is
+// set, so that every document serialises to a text that parses again.
+std::string xml_chars(const std::string& value) {
+    std::string out;
+    out.reserve(value.size());
+    for (char c : value)
+        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\r' || c == '\n') out += c;
+    return out;
+}
+
 [[noreturn]] void raise_not_set() {
     vb::Raise(vb::errObjectNotSet);
 }
@@ -259,11 +270,11 @@ void Node::setText(const std::string& value) {
     if (n.type() == pugi::node_element) {
         while (n.first_child())
             n.remove_child(n.first_child());
-        if (!value.empty()) n.append_child(pugi::node_pcdata).set_value(value.c_str());
+        if (!value.empty()) n.append_child(pugi::node_pcdata).set_value(xml_chars(value).c_str());
         return;
     }
     if (n.type() == pugi::node_document) vb::Raise(kEFail, "The text of a document cannot be set");
-    n.set_value(value.c_str());
+    n.set_value(xml_chars(value).c_str());
 }
 
 std::string Node::getAttribute(const std::string& name) const {
@@ -275,7 +286,7 @@ void Node::setAttribute(const std::string& name, const std::string& value) {
     if (n.type() != pugi::node_element) vb::Raise(kEFail, "Only elements carry attributes");
     pugi::xml_attribute a = n.attribute(name.c_str());
     if (!a) a = n.append_attribute(name.c_str());
-    a.set_value(value.c_str());
+    a.set_value(xml_chars(value).c_str());
 }
 
 Node Node::appendChild(const Node& child) const {
@@ -451,13 +462,13 @@ Node DOMDocument60::createProcessingInstruction(const std::string& target, const
     // serialises to the same declaration text and may wait detached.
     pugi::xml_node n = impl_->holder().append_child(pugi::node_pi);
     n.set_name(target.c_str());
-    n.set_value(data.c_str());
+    n.set_value(xml_chars(data).c_str());
     return Node(this, n.internal_object(), impl_->generation);
 }
 
 Node DOMDocument60::createComment(const std::string& text) {
     pugi::xml_node n = impl_->holder().append_child(pugi::node_comment);
-    n.set_value(text.c_str());
+    n.set_value(xml_chars(text).c_str());
     return Node(this, n.internal_object(), impl_->generation);
 }
 
@@ -470,7 +481,7 @@ Node DOMDocument60::createElement(const std::string& name) {
 
 Node DOMDocument60::createTextNode(const std::string& text) {
     pugi::xml_node n = impl_->holder().append_child(pugi::node_pcdata);
-    n.set_value(text.c_str());
+    n.set_value(xml_chars(text).c_str());
     return Node(this, n.internal_object(), impl_->generation);
 }
 

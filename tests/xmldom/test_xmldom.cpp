@@ -122,6 +122,15 @@ TEST(XmlDom, NewNodesStayOutsideTheTreeUntilAppended) {
     root.appendChild(waiting);
     EXPECT_EQ(doc.xml(),
               "<?xml version=\"1.0\"?>\r\n<root>\r\n<last/><item id=\"7\">seven</item></root>\r\n");
+    // Control characters XML cannot carry are dropped.
+    Node odd = root.appendChild(doc.createElement("odd"));
+    odd.setText(std::string("a\x01"
+                            "b\tc\x1F"));
+    odd.setAttribute("note", std::string("x\x02"
+                                         "y"));
+    EXPECT_EQ(odd.text(), "ab\tc");
+    EXPECT_EQ(odd.getAttribute("note"), "xy");
+    EXPECT_EQ(xmllint(doc.xml()), 0);
     // An emptied element serialises short; setting a text replaces the children.
     waiting.setText("");
     EXPECT_EQ(waiting.xml(), "<item id=\"7\"/>");
