@@ -86,19 +86,15 @@ public:
     Form* form;
     ClientWidget* client;
     QEventLoop* modal_loop = nullptr;
-    int in_event = 0;
 
 protected:
     bool event(QEvent* e) override {
-        ++in_event;
         if (form && e->type() == QEvent::WindowActivate) {
             if (!detail::take_activation_suppressed()) detail::guarded([this] { form->Form_Activate(); });
         } else if (form && e->type() == QEvent::WindowDeactivate) {
             detail::guarded([this] { form->Form_Deactivate(); });
         }
-        const bool r = QMainWindow::event(e);
-        --in_event;
-        return r;
+        return QMainWindow::event(e);
     }
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
@@ -235,11 +231,9 @@ void Form::destroy_widgets() {
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
     w->form = nullptr;
     w->hide();
-    // Inside one of the window's own events (its close box) it must outlive the event.
-    if (w->in_event > 0)
-        w->deleteLater();
-    else
-        delete w;
+    // The unload may come from inside an event of the window or one of its
+    // controls (a close box, a button's Click): the widgets outlive it.
+    w->deleteLater();
 }
 
 FormWindow* Form::window() {

@@ -169,6 +169,16 @@ TEST_F(Forms, QueryUnloadCancelsAndTheCloseBoxUnloads) {
     EXPECT_EQ(f.log, (std::vector<std::string>{"Form_QueryUnload 0", "Form_Unload"}));
 }
 
+TEST_F(Forms, AButtonMayUnloadItsOwnWindow) {
+    auto& f = Frm_test();
+    f.Show();
+    f.Cmd_go.Click = [&f] { f.Unload(); };
+    f.Cmd_go.Value(true);
+    QApplication::processEvents();
+    EXPECT_FALSE(f.IsLoaded());
+    f.Cmd_go.Click = [&f] { f.log.push_back("Cmd_go_Click"); };
+}
+
 TEST_F(Forms, ModalShowReturnsWhenHidden) {
     auto& f = Frm_test();
     QTimer::singleShot(0, [&f] { f.Hide(); });
