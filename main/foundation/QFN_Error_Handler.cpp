@@ -7,6 +7,8 @@
 #include "VbConvert.h"
 #include "VbTrap.h"
 
+#include <cstdio>
+
 void QFN_Error_Handler(const std::string& description, int32_t number, int32_t line,
                        const std::string& location, const std::string& extra) {
     vb::TrapAlways(

@@ -8,6 +8,7 @@
 #include "Screen.h"
 #include "VbError.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -188,8 +189,13 @@ void Form::ensure_loaded() {
     Load();
 }
 
+bool Form::Windows_Available() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
 void Form::Load() {
     if (loaded_ || loading_) return;
+    if (!Windows_Available()) vb::Raise(vb::errCantCreateObject, "No window system to load " + name_ + " on");
     loading_ = true;
     window_ = new FormWindow(this);
     window_->setWindowTitle(QString::fromStdString(name_));

@@ -104,6 +104,10 @@ public:
     double PixelsToScale(double px);
     int ScaleToPixels(double v);
 
+    // Whether windows can be made in this process (a Qt application with
+    // widgets runs); Load raises error 429 otherwise.
+    static bool Windows_Available();
+
     // The window of a handle among the loaded windows; nullptr when none.
     static Form* FromHandle(hwnd_t h);
 
