@@ -299,89 +299,140 @@ __attribute__((target("ssse3"))) void flip_line_ssse3(uint8_t* line, ptrdiff_t w
 constexpr int32_t kRotateLines = 16;
 constexpr int32_t kRotatePixels = 64;
 
+struct RotateJob {
+    const uint8_t* src;
+    uint8_t* dst;
+    int32_t width, height;
+    ptrdiff_t src_stride, dst_stride;
+};
+
 // Destination line c, pixel x, comes from source column c of line x
 // (transposing) or of line height - 1 - x (turning).
-template <bool Transpose>
-inline const uint8_t* rotate_source(const uint8_t* src, ptrdiff_t src_stride, int32_t height, int32_t c,
-                                    int32_t x) {
-    const ptrdiff_t r = Transpose ? x : height - 1 - x;
-    return src + r * src_stride + static_cast<ptrdiff_t>(c) * 3;
+template <bool Transpose> inline const uint8_t* source_pixel(const RotateJob& j, int32_t c, int32_t x) {
+    const ptrdiff_t r = Transpose ? x : j.height - 1 - x;
+    return j.src + r * j.src_stride + static_cast<ptrdiff_t>(c) * 3;
 }
 
-template <bool Transpose>
-void rotate_span_scalar(const uint8_t* src, ptrdiff_t src_stride, uint8_t* out, int32_t height, int32_t c,
-                        int32_t x, int32_t x1) {
+inline uint8_t* destination_line(const RotateJob& j, int32_t c) {
+    return j.dst + c * j.dst_stride;
+}
+
+// Each span writes pixels x .. x1 - 1 of destination line c.
+using RotateSpan = void (*)(const RotateJob&, int32_t c, int32_t x, int32_t x1);
+
+template <bool Transpose> void span_scalar(const RotateJob& j, int32_t c, int32_t x, int32_t x1) {
+    uint8_t* out = destination_line(j, c);
     for (; x < x1; ++x)
-        std::memcpy(out + 3 * x, rotate_source<Transpose>(src, src_stride, height, c, x), 3);
+        std::memcpy(out + 3 * x, source_pixel<Transpose>(j, c, x), 3);
 }
 
-#ifdef ORVEL_X86
-// Four source pixels, each fetched as 4 bytes, packed into 12 destination
-// bytes and stored as 16: the 4 bytes too many belong to the next pixels of
-// the same destination line, which are written after them. So a line is
-// always filled in increasing pixel order, and the last 6 pixels of a line
-// are written exactly. The fetch of the source's last column starts one byte
-// early so that it never reads past a line's pixels.
-template <bool Transpose>
-__attribute__((target("ssse3"))) void rotate_ssse3(const uint8_t* src, uint8_t* dst, int32_t width,
-                                                   int32_t height) {
-    const ptrdiff_t src_stride = padded_stride(width);
-    const ptrdiff_t dst_stride = padded_stride(height);
-    const ptrdiff_t step = Transpose ? src_stride : -src_stride;
-    const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -128, -128, -128, -128);
-    const __m128i pack_last = _mm_setr_epi8(1, 2, 3, 5, 6, 7, 9, 10, 11, 13, 14, 15, -128, -128, -128, -128);
-    const int32_t vector_end =
-        height - 5; // x + 4 <= vector_end keeps the 16-byte store inside pixels to come
-    for (int32_t c0 = 0; c0 < width; c0 += kRotateLines) {
-        const int32_t c1 = std::min(width, c0 + kRotateLines);
-        for (int32_t x0 = 0; x0 < height; x0 += kRotatePixels) {
-            const int32_t x1 = std::min(height, x0 + kRotatePixels);
-            for (int32_t c = c0; c < c1; ++c) {
-                uint8_t* out = dst + c * dst_stride;
-                const bool last_column = c == width - 1;
-                if (last_column && c == 0) {
-                    rotate_span_scalar<Transpose>(src, src_stride, out, height, c, x0, x1);
-                    continue;
-                }
-                const ptrdiff_t back = last_column ? 1 : 0;
-                const __m128i shuffle = last_column ? pack_last : pack;
-                int32_t x = x0;
-                for (; x + 4 <= x1 && x + 4 <= vector_end; x += 4) {
-                    const uint8_t* p = rotate_source<Transpose>(src, src_stride, height, c, x) - back;
-                    uint32_t w0, w1, w2, w3;
-                    std::memcpy(&w0, p, 4);
-                    std::memcpy(&w1, p + step, 4);
-                    std::memcpy(&w2, p + 2 * step, 4);
-                    std::memcpy(&w3, p + 3 * step, 4);
-                    const __m128i v = _mm_setr_epi32(static_cast<int>(w0), static_cast<int>(w1),
-                                                     static_cast<int>(w2), static_cast<int>(w3));
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * x), _mm_shuffle_epi8(v, shuffle));
-                }
-                rotate_span_scalar<Transpose>(src, src_stride, out, height, c, x, x1);
-            }
-        }
-    }
-}
-#endif
-
-template <bool Transpose> void rotate_tiled(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height) {
-    const ptrdiff_t src_stride = padded_stride(width);
-    const ptrdiff_t dst_stride = padded_stride(height);
-    for (int32_t c0 = 0; c0 < width; c0 += kRotateLines) {
-        const int32_t c1 = std::min(width, c0 + kRotateLines);
-        for (int32_t x0 = 0; x0 < height; x0 += kRotatePixels) {
-            const int32_t x1 = std::min(height, x0 + kRotatePixels);
+template <RotateSpan Span> void rotate_tiled(const RotateJob& j) {
+    for (int32_t c0 = 0; c0 < j.width; c0 += kRotateLines) {
+        const int32_t c1 = std::min(j.width, c0 + kRotateLines);
+        for (int32_t x0 = 0; x0 < j.height; x0 += kRotatePixels) {
+            const int32_t x1 = std::min(j.height, x0 + kRotatePixels);
             for (int32_t c = c0; c < c1; ++c)
-                rotate_span_scalar<Transpose>(src, src_stride, dst + c * dst_stride, height, c, x0, x1);
+                Span(j, c, x0, x1);
         }
     }
 }
 
-template <bool Transpose> void rotate(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height) {
 #ifdef ORVEL_X86
-    if (cpu().ssse3) return rotate_ssse3<Transpose>(src, dst, width, height);
+// The vector spans fetch each source pixel as 4 bytes, pack them to 3 and
+// store whole registers: the bytes stored too many belong to the next pixels
+// of the same destination line, which are written after them (a line is
+// always filled in increasing pixel order, the tiles included), and no store
+// reaches past a line's pixels. The fetch of the source's last column starts
+// one byte early, so that it never reads past a line's pixels either.
+constexpr int8_t kPack[16] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -128, -128, -128, -128};
+constexpr int8_t kPackLast[16] = {1, 2, 3, 5, 6, 7, 9, 10, 11, 13, 14, 15, -128, -128, -128, -128};
+
+// A single-column source has no byte before its pixels to start from.
+inline bool vector_fetch_possible(const RotateJob& j, int32_t c) {
+    return !(c == j.width - 1 && c == 0);
+}
+
+template <bool Transpose>
+__attribute__((target("ssse3"))) void span_ssse3(const RotateJob& j, int32_t c, int32_t x, int32_t x1) {
+    if (vector_fetch_possible(j, c)) {
+        uint8_t* out = destination_line(j, c);
+        const bool last = c == j.width - 1;
+        const ptrdiff_t back = last ? 1 : 0;
+        const ptrdiff_t step = Transpose ? j.src_stride : -j.src_stride;
+        const __m128i pack = _mm_loadu_si128(reinterpret_cast<const __m128i*>(last ? kPackLast : kPack));
+        for (; x + 4 <= x1 && 3 * static_cast<ptrdiff_t>(x) + 16 <= 3 * static_cast<ptrdiff_t>(j.height);
+             x += 4) {
+            const uint8_t* p = source_pixel<Transpose>(j, c, x) - back;
+            uint32_t w0, w1, w2, w3;
+            std::memcpy(&w0, p, 4);
+            std::memcpy(&w1, p + step, 4);
+            std::memcpy(&w2, p + 2 * step, 4);
+            std::memcpy(&w3, p + 3 * step, 4);
+            const __m128i v = _mm_setr_epi32(static_cast<int>(w0), static_cast<int>(w1), static_cast<int>(w2),
+                                             static_cast<int>(w3));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * x), _mm_shuffle_epi8(v, pack));
+        }
+    }
+    span_scalar<Transpose>(j, c, x, x1);
+}
+
+// Blocks of 4 destination lines by 8 pixels: eight 16-byte loads (4 pixels
+// each) from eight source lines, the pixels widened to 4 bytes, two 4 x 4
+// transpositions side by side (one per 128-bit lane), the pixels packed to 3
+// bytes again and each line's 24 bytes stored as 32 (the same rule for the
+// bytes stored too many). The loads stay within the lines' pixels for
+// c + 5 < width.
+template <bool Transpose>
+__attribute__((target("avx2"))) void block8_avx2(const RotateJob& j, int32_t c, int32_t x) {
+    const __m256i widen = _mm256_setr_epi8(0, 1, 2, -128, 3, 4, 5, -128, 6, 7, 8, -128, 9, 10, 11, -128, 0, 1,
+                                           2, -128, 3, 4, 5, -128, 6, 7, 8, -128, 9, 10, 11, -128);
+    const __m256i pack =
+        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kPack)));
+    const __m256i join = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
+    __m256i r[4];
+    for (int k = 0; k < 4; ++k)
+        r[k] = _mm256_shuffle_epi8(
+            _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(source_pixel<Transpose>(j, c, x + 4 + k)),
+                                reinterpret_cast<const __m128i*>(source_pixel<Transpose>(j, c, x + k))),
+            widen);
+    const __m256i t0 = _mm256_unpacklo_epi32(r[0], r[1]), t1 = _mm256_unpackhi_epi32(r[0], r[1]);
+    const __m256i t2 = _mm256_unpacklo_epi32(r[2], r[3]), t3 = _mm256_unpackhi_epi32(r[2], r[3]);
+    const __m256i d[4] = {_mm256_unpacklo_epi64(t0, t2), _mm256_unpackhi_epi64(t0, t2),
+                          _mm256_unpacklo_epi64(t1, t3), _mm256_unpackhi_epi64(t1, t3)};
+    for (int i = 0; i < 4; ++i)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(destination_line(j, c + i) + 3 * x),
+                            _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(d[i], pack), join));
+}
+
+// Tiles as above; inside a tile, the blocks, and the spans for what the
+// blocks cannot take (a line's last pixels, the source's last columns).
+template <bool Transpose> __attribute__((target("avx2"))) void rotate_avx2(const RotateJob& j) {
+    const ptrdiff_t pixel_bytes = 3 * static_cast<ptrdiff_t>(j.height);
+    for (int32_t c0 = 0; c0 < j.width; c0 += kRotateLines) {
+        const int32_t c1 = std::min(j.width, c0 + kRotateLines);
+        for (int32_t x0 = 0; x0 < j.height; x0 += kRotatePixels) {
+            const int32_t x1 = std::min(j.height, x0 + kRotatePixels);
+            int32_t c = c0;
+            for (; c + 4 <= c1 && c + 5 < j.width; c += 4) {
+                int32_t x = x0;
+                for (; x + 8 <= x1 && 3 * static_cast<ptrdiff_t>(x) + 32 <= pixel_bytes; x += 8)
+                    block8_avx2<Transpose>(j, c, x);
+                for (int32_t i = 0; i < 4; ++i)
+                    span_ssse3<Transpose>(j, c + i, x, x1);
+            }
+            for (; c < c1; ++c)
+                span_ssse3<Transpose>(j, c, x0, x1);
+        }
+    }
+}
 #endif
-    rotate_tiled<Transpose>(src, dst, width, height);
+
+template <bool Transpose> void rotate(const RotateJob& j) {
+#ifdef ORVEL_X86
+    if (cpu().avx2) return rotate_avx2<Transpose>(j);
+    if (cpu().ssse3) return rotate_tiled<span_ssse3<Transpose>>(j);
+#endif
+    rotate_tiled<span_scalar<Transpose>>(j);
 }
 
 // ---- line doubling ----------------------------------------------------------
@@ -443,10 +494,11 @@ int16_t FlipImageRGB24(uint8_t* frame, int32_t width, int32_t height) {
 
 int16_t Rotate90(uint8_t* source, uint8_t* destination, int32_t width, int32_t height, int32_t transpose) {
     if (height <= 0 || width <= 0) return 1;
+    const RotateJob job{source, destination, width, height, padded_stride(width), padded_stride(height)};
     if (transpose != 0)
-        rotate<true>(source, destination, width, height);
+        rotate<true>(job);
     else
-        rotate<false>(source, destination, width, height);
+        rotate<false>(job);
     return 1;
 }
 
