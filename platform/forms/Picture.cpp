@@ -1,5 +1,6 @@
 #include "Picture.h"
 
+#include "GdiQt.h"
 #include "VbError.h"
 
 #include <QFileInfo>
@@ -36,6 +37,14 @@ Picture Picture::FromImage(const QImage& image) {
 
 const QImage& Picture::image() const {
     return img_ ? *img_ : null_image();
+}
+
+Picture Picture_From_DC(gdi::HDC dc) {
+    return Picture::FromImage(gdi::SurfaceImage(dc));
+}
+
+Picture Picture_From_Bitmap(gdi::HBITMAP bitmap) {
+    return Picture::FromImage(gdi::BitmapImage(bitmap));
 }
 
 Picture LoadPicture(const std::string& path) {

@@ -1,6 +1,8 @@
 #pragma once
 // A picture held in memory: what a window or a picture box shows, a loaded
 // picture file, or what the clipboard carries. Copies share the pixels.
+#include "Gdi.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,6 +28,11 @@ public:
 private:
     std::shared_ptr<const QImage> img_;
 };
+
+// What a device context or a bitmap holds, as a picture (a copy, upright
+// whatever the row order of the bitmap).
+Picture Picture_From_DC(gdi::HDC dc);
+Picture Picture_From_Bitmap(gdi::HBITMAP bitmap);
 
 // Reads a picture file (BMP, JPEG, PNG, GIF); raises error 481 "Invalid
 // picture" when it is not one, 53 when it is missing.

@@ -365,6 +365,13 @@ TEST_F(Forms, PictureBoxKeepsItsDrawingInItsBackingImage) {
     f.Pic_large.Print("Line one\nLine two");
     EXPECT_GT(f.Pic_large.CurrentY(), f.Pic_large.TextHeight("x"));
     EXPECT_EQ(f.Pic_large.Image().Width(), 200);
+    const forms::Picture copy = forms::Picture_From_DC(dc);
+    EXPECT_EQ(copy.image().pixel(15, 15), qRgb(255, 0, 0));
+    // A picture file read back is what was drawn.
+    const std::string png = test_env::make_dir("picture") + "/pic.png";
+    ASSERT_TRUE(f.Pic_large.Image().SavePng(png));
+    EXPECT_EQ(forms::LoadPicture(png).image().pixel(30, 50), qRgb(0, 255, 0));
+    EXPECT_THROW(forms::LoadPicture(png + ".missing"), vb::VbError);
     f.Pic_large.ScaleMode(forms::vbTwips);
 }
 
