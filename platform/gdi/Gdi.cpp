@@ -128,28 +128,33 @@ struct Surface {
     }
 };
 
-// A painter in picture coordinates. On bottom-up memory it paints a top-down
-// copy and writes the rows back in memory order when done: a flipping
-// transform would move aliased outlines by a pixel against their fills.
+// A painter in picture coordinates over the rows [top, bottom) a drawing can
+// touch. On bottom-up memory it paints a top-down copy of those rows and
+// writes them back in memory order when done: a flipping transform would move
+// aliased outlines by a pixel against their fills.
 struct Painter {
     const Surface& s;
-    QImage flipped;
+    int top = 0, rows = 0;
+    QImage band;
     QPainter p;
-    explicit Painter(const Surface& surface) : s(surface) {
-        if (s.bottom_up) {
-            flipped = s.img->mirrored(false, true);
-            p.begin(&flipped);
-        } else {
+    Painter(const Surface& surface, int from_row, int to_row) : s(surface) {
+        if (!s.bottom_up) {
             p.begin(s.img);
+        } else {
+            top = std::clamp(from_row, 0, s.h);
+            rows = std::clamp(to_row, top, s.h) - top;
+            band = QImage(s.w, std::max(rows, 1), s.img->format());
+            for (int y = 0; y < rows; ++y)
+                std::memcpy(band.scanLine(y), s.row(top + y), static_cast<size_t>(3 * s.w));
+            p.begin(&band);
+            p.translate(0, -top);
         }
         p.setRenderHint(QPainter::Antialiasing, false);
     }
     ~Painter() {
         p.end();
-        if (!s.bottom_up) return;
-        const auto bytes = static_cast<size_t>(std::min(flipped.bytesPerLine(), s.img->bytesPerLine()));
-        for (int y = 0; y < s.h; ++y)
-            std::memcpy(s.row(y), flipped.constScanLine(y), bytes);
+        for (int y = 0; y < rows; ++y)
+            std::memcpy(s.row(top + y), band.constScanLine(y), static_cast<size_t>(3 * s.w));
     }
 };
 
@@ -536,7 +541,8 @@ bool LineTo(HDC dc, int32_t x, int32_t y) {
         }
         return true;
     }
-    Painter p(s);
+    const int pad = dc->pen->width + 2;
+    Painter p(s, std::min(from.y, y) - pad, std::max(from.y, y) + pad + 1);
     p.p.setPen(qpen(dc->pen));
     p.p.drawLine(from.x, from.y, x, y);
     return true;
@@ -548,7 +554,7 @@ bool Rectangle(HDC dc, int32_t l, int32_t t, int32_t r, int32_t b) {
     if (!s.ok()) return false;
     if (r < l) std::swap(l, r);
     if (b < t) std::swap(t, b);
-    Painter p(s);
+    Painter p(s, t - 1, b + 1);
     const bool no_pen = !dc->pen || dc->pen->style == PS_NULL;
     if (no_pen) {
         // Without a pen the filled area is one pixel smaller on the right and bottom.
@@ -575,7 +581,8 @@ bool Ellipse(HDC dc, int32_t l, int32_t t, int32_t r, int32_t b) {
     if (!valid(dc)) return false;
     const Surface s(dc);
     if (!s.ok()) return false;
-    Painter p(s);
+    const int pad = (dc->pen ? dc->pen->width : 1) + 2;
+    Painter p(s, std::min(t, b) - pad, std::max(t, b) + pad);
     if (dc->brush && dc->brush->hatch >= 0 && dc->bk_mode == OPAQUE) {
         p.p.setPen(Qt::NoPen);
         p.p.setBrush(qcolor(dc->bk_color));
@@ -595,10 +602,11 @@ bool TextOut(HDC dc, int32_t x, int32_t y, const std::string& text) {
     if (!valid(dc)) return false;
     const Surface s(dc);
     if (!s.ok()) return false;
-    Painter p(s);
     const QFont f = SelectedFont(dc);
     const QString t = QString::fromStdString(text);
     const QFontMetrics fm(f);
+    const bool turned = dc->font && dc->font->escapement != 0;
+    Painter p(s, turned ? 0 : y - 2, turned ? s.h : y + fm.height() + 2);
     p.p.translate(x, y);
     if (dc->font && dc->font->escapement != 0) p.p.rotate(-dc->font->escapement / 10.0);
     if (dc->bk_mode == OPAQUE)

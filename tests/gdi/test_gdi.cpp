@@ -144,6 +144,12 @@ TEST(DeviceContext, DrawingIntoBottomUpMatchesTopDown) {
         LineTo(dc, 119, 30);
         Ellipse(dc, 60, 5, 110, 40);
         Rectangle(dc, 40, 40, 70, 58);
+        HPEN wide = CreatePen(PS_SOLID, 3, RGB(255, 0, 255));
+        HGDIOBJ narrow = SelectObject(dc, wide);
+        MoveToEx(dc, 5, 55, nullptr);
+        LineTo(dc, 50, 20);
+        SelectObject(dc, narrow);
+        DeleteObject(wide);
         SelectObject(dc, f), SelectObject(dc, p), SelectObject(dc, b);
     }
     const QImage a = SurfaceImage(d.dc), b = SurfaceImage(c.dc);
