@@ -316,6 +316,8 @@ std::string cls_VideoFile_handler::XML_Header_string() { return Header().XML_str
 std::string cls_VideoFile_handler::Get_DOM_string() { return Header().Get_DOM_string(); }
 
 void cls_VideoFile_handler::ReCreate_XML_header() {
+    // A heat file's header without its picture data could not be read again.
+    if (Get_File_Extension(m_File_Name) == "qf3") Header().rgb(true);
     Header().Create_Header();
     Write_XML_Header();
 }

@@ -1,0 +1,70 @@
+#pragma once
+// What the video file tests share: small heat files made by the program's
+// own writer, the outside byte checker, and the normal mode with its error
+// report recorded.
+#include "Make_Heat.h"
+#include "Module_qfn_Globals.h"
+#include "TestEnv.h"
+#include "VbTrap.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace heat_fixture {
+
+inline std::string Source_Dir() {
+    const char* s = std::getenv("TIDEWICK_SOURCE_DIR");
+    return s ? s : ".";
+}
+
+// Runs the python checker on a file; its printed facts land in `out`.
+inline int Check_QF3(const std::string& path, const std::string& options, std::string* out) {
+    return test_env::run("python3 " + Source_Dir() + "/tests/videofile/check_qf3.py '" + path + "' " + options + " 2>&1",
+                         out);
+}
+
+inline make_heat::Heat_Spec Small_Spec(const std::string& path, int32_t slot = 6000) {
+    make_heat::Heat_Spec spec;
+    spec.path = path;
+    spec.width = 64;
+    spec.height = 48;
+    spec.slot_size = slot;
+    return spec;
+}
+
+// The normal mode: errors are trapped and go to a report the test reads.
+struct Normal_Mode {
+    struct Report {
+        int32_t number;
+        std::string description, location;
+    };
+    std::vector<Report> reports;
+    bool saved = g_Compiled;
+    Normal_Mode() {
+        g_Compiled = true;
+        vb::SetTrappingEnabled([] { return g_Compiled; });
+        vb::SetErrorHandler([this](const vb::VbError& e, const std::string& location, const std::string&) {
+            reports.push_back({e.number(), e.description(), location});
+        });
+    }
+    ~Normal_Mode() {
+        g_Compiled = saved;
+        vb::SetErrorHandler(nullptr);
+    }
+};
+
+// The development mode: errors reach the caller.
+struct Development_Mode {
+    bool saved = g_Compiled;
+    Development_Mode() {
+        g_Compiled = false;
+        vb::SetTrappingEnabled([] { return g_Compiled; });
+    }
+    ~Development_Mode() {
+        g_Compiled = saved;
+        vb::SetTrappingEnabled(nullptr);
+    }
+};
+
+} // namespace heat_fixture
