@@ -103,9 +103,12 @@ struct Surface {
             img = nullptr;
         }
     }
+    // A top-down picture of the program's own (32-bit).
+    explicit Surface(QImage* picture) : img(picture), w(picture->width()), h(picture->height()) {}
     bool ok() const { return img != nullptr; }
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h; }
     uchar* row(int y) const { return img->scanLine(bottom_up ? h - 1 - y : y); }
+    const uchar* crow(int y) const { return img->constScanLine(bottom_up ? h - 1 - y : y); }
     bool packed24() const { return img->format() == QImage::Format_BGR888; }
     uint32_t get(int x, int y) const {
         const uchar* r = row(y);
@@ -191,19 +194,57 @@ bool rop_needs_source(uint32_t rop) {
     return rop != DSTINVERT && rop != BLACKNESS && rop != WHITENESS;
 }
 
-// Copies a top-down 32-bit picture into the surface at x, y with a raster
-// operation, clipped to the surface.
-void blit(const Surface& d, int x, int y, const QImage& pic, uint32_t rop) {
-    for (int py = 0; py < pic.height(); ++py) {
-        const int dy = y + py;
-        if (dy < 0 || dy >= d.h) continue;
-        const auto* src = reinterpret_cast<const uint32_t*>(pic.constScanLine(py));
-        for (int px = 0; px < pic.width(); ++px) {
-            const int dx = x + px;
-            if (dx < 0 || dx >= d.w) continue;
-            d.set(dx, dy, apply_rop(rop, src[px] & 0xFFFFFF, d.get(dx, dy)) & 0xFFFFFF);
+uint32_t read_px(const uchar* row, int x, bool packed) {
+    if (packed) {
+        const uchar* p = row + 3 * x;
+        return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+    }
+    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+}
+
+void write_px(uchar* row, int x, bool packed, uint32_t rgb) {
+    if (packed) {
+        uchar* p = row + 3 * x;
+        p[0] = static_cast<uchar>(rgb);
+        p[1] = static_cast<uchar>(rgb >> 8);
+        p[2] = static_cast<uchar>(rgb >> 16);
+        return;
+    }
+    reinterpret_cast<uint32_t*>(row)[x] = 0xFF000000u | rgb;
+}
+
+// Copies a w x h rectangle from src (nullptr for the operations without a
+// source) at sx, sy to x, y of dest with a raster operation, clipped to both.
+void copy_rect(const Surface& d, int x, int y, int w, int h, const Surface* src, int sx, int sy,
+               uint32_t rop) {
+    int x0 = std::max(0, -x), x1 = std::min(w, d.w - x);
+    int y0 = std::max(0, -y), y1 = std::min(h, d.h - y);
+    if (src) {
+        x0 = std::max(x0, -sx), x1 = std::min(x1, src->w - sx);
+        y0 = std::max(y0, -sy), y1 = std::min(y1, src->h - sy);
+    }
+    if (x0 >= x1 || y0 >= y1) return;
+    const bool dp = d.packed24(), sp = src && src->packed24();
+    const size_t bpp = dp ? 3 : 4;
+    for (int py = y0; py < y1; ++py) {
+        uchar* dr = d.row(y + py);
+        const uchar* sr = src ? src->crow(sy + py) : nullptr;
+        if (rop == SRCCOPY && sr && dp == sp) {
+            std::memcpy(dr + bpp * static_cast<size_t>(x + x0), sr + bpp * static_cast<size_t>(sx + x0),
+                        bpp * static_cast<size_t>(x1 - x0));
+            continue;
+        }
+        for (int px = x0; px < x1; ++px) {
+            const uint32_t sv = sr ? read_px(sr, sx + px, sp) : 0;
+            write_px(dr, x + px, dp, apply_rop(rop, sv, read_px(dr, x + px, dp)) & 0xFFFFFF);
         }
     }
+}
+
+// Copies a top-down 32-bit picture into the surface at x, y.
+void blit(const Surface& d, int x, int y, QImage& pic, uint32_t rop) {
+    const Surface s(&pic);
+    copy_rect(d, x, y, pic.width(), pic.height(), &s, 0, 0, rop);
 }
 
 // A rectangle of a surface as a top-down 32-bit picture; pixels outside the
@@ -643,23 +684,22 @@ bool BitBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC s
     const Surface d(dest);
     if (!d.ok()) return false;
     if (!rop_needs_source(rop)) {
-        QImage none(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
-        none.fill(Qt::black);
-        blit(d, x, y, none, rop);
+        copy_rect(d, x, y, width, height, nullptr, 0, 0, rop);
         return true;
     }
     const Surface s(src);
     if (!s.ok()) return false;
-    // Clip against the source as well: pixels from outside it are not copied.
-    for (int py = 0; py < height; ++py) {
-        const int dy = y + py, yy = sy + py;
-        if (dy < 0 || dy >= d.h || yy < 0 || yy >= s.h) continue;
-        for (int px = 0; px < width; ++px) {
-            const int dx = x + px, xx = sx + px;
-            if (dx < 0 || dx >= d.w || xx < 0 || xx >= s.w) continue;
-            d.set(dx, dy, apply_rop(rop, s.get(xx, yy), d.get(dx, dy)) & 0xFFFFFF);
-        }
+    if (s.img == d.img) {
+        // Within one surface the rectangles may overlap: copy out first.
+        const int x0 = std::max(0, -sx), y0 = std::max(0, -sy);
+        const int x1 = std::min(width, s.w - sx), y1 = std::min(height, s.h - sy);
+        if (x0 >= x1 || y0 >= y1) return true;
+        QImage part = cut(s, sx + x0, sy + y0, x1 - x0, y1 - y0);
+        blit(d, x + x0, y + y0, part, rop);
+        return true;
     }
+    // Pixels from outside the source are not copied.
+    copy_rect(d, x, y, width, height, &s, sx, sy, rop);
     return true;
 }
 

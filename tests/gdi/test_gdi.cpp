@@ -243,6 +243,16 @@ TEST(DeviceContext, BitBltKeepsOrientationAndClips) {
     EXPECT_EQ(GetPixel(back.dc, 3, 1), RGB(0, 0, 0));
 }
 
+TEST(DeviceContext, BitBltWithinOneSurfaceOverlaps) {
+    // Scrolling a picture by one row down copies every row once, unsmeared.
+    Dib d(3, 4);
+    for (int y = 0; y < 4; ++y)
+        SetPixel(d.dc, 1, y, RGB(10 * (y + 1), 0, 0));
+    EXPECT_TRUE(BitBlt(d.dc, 0, 1, 3, 3, d.dc, 0, 0, SRCCOPY));
+    for (int y = 1; y < 4; ++y)
+        EXPECT_EQ(GetPixel(d.dc, 1, y), RGB(10 * y, 0, 0)) << y;
+}
+
 TEST(DeviceContext, StretchBltScalesAndMirrors) {
     Dib s(2, 1);
     SetPixel(s.dc, 0, 0, RGB(255, 0, 0));
