@@ -27,6 +27,9 @@ void init_root() {
     setenv("XDG_RUNTIME_DIR", (root_dir + "/runtime").c_str(), 1);
     setenv("HOME", (root_dir + "/home").c_str(), 1);
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("TIDEWICK_SOURCE_DIR", TIDEWICK_SOURCE_DIR_DEFAULT, 0);
+    setenv("TIDEWICK_BIN_DIR", TIDEWICK_BIN_DIR_DEFAULT, 0);
+    setenv("TIDEWICK_TEST_OUTPUT", TIDEWICK_TEST_OUTPUT_DEFAULT, 0);
     forms::set_dialog_service(&scripted);
 }
 
