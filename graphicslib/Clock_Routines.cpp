@@ -1,9 +1,9 @@
 // Processor clock, cycle counter and version text.
 #include "OrvelGraphics.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
@@ -11,7 +11,13 @@
 
 namespace {
 
-using PerfClock = std::chrono::steady_clock;
+// The library needs no C++ run-time (it is linked without one): the
+// monotonic clock is read straight from the C library.
+int64_t monotonic_nanoseconds() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
 
 // The time-stamp counter where the processor has one; elsewhere nanoseconds
 // of the monotonic clock, which count at a fixed rate just the same.
@@ -19,19 +25,19 @@ uint64_t read_cycle_counter() {
 #if defined(__x86_64__) || defined(__i386__)
     return __rdtsc();
 #else
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(PerfClock::now().time_since_epoch()).count());
+    return static_cast<uint64_t>(monotonic_nanoseconds());
 #endif
 }
 
+// The performance counter: the monotonic clock in nanoseconds.
 int64_t perf_counter() {
-    return static_cast<int64_t>(PerfClock::now().time_since_epoch().count());
+    return monotonic_nanoseconds();
 }
 
-// Counts per second of perf_counter(); 0 when the clock has no usable rate.
+// Counts per second of perf_counter(); 0 when the system has no monotonic clock.
 int64_t perf_frequency() {
-    using P = PerfClock::period;
-    return P::num == 1 ? static_cast<int64_t>(P::den) : 0;
+    timespec resolution{};
+    return clock_getres(CLOCK_MONOTONIC, &resolution) == 0 ? 1000000000 : 0;
 }
 
 } // namespace

@@ -47,23 +47,24 @@ void blend_line_generic(const uint8_t* a, uint8_t* d, const uint8_t* b, size_t n
 }
 
 #ifdef ORVEL_X86
-// Processor features, read once; they choose the code path, never a result.
-// ORVELGRAPHICS_PLAIN in the environment keeps to the plain paths, so that
-// they can be tested on any machine.
+// Processor features, read once when the library is loaded; they choose the
+// code path, never a result. ORVELGRAPHICS_PLAIN in the environment keeps to
+// the plain paths, so that they can be tested on any machine.
 struct Cpu {
     bool ssse3 = false;
     bool avx2 = false;
 };
-const Cpu& cpu() {
-    static const Cpu features = [] {
-        __builtin_cpu_init();
-        Cpu c;
-        if (std::getenv("ORVELGRAPHICS_PLAIN") != nullptr) return c;
-        c.ssse3 = __builtin_cpu_supports("ssse3") != 0;
-        c.avx2 = __builtin_cpu_supports("avx2") != 0;
-        return c;
-    }();
-    return features;
+Cpu g_cpu;
+
+__attribute__((constructor)) void read_cpu_features() {
+    __builtin_cpu_init();
+    if (std::getenv("ORVELGRAPHICS_PLAIN") != nullptr) return;
+    g_cpu.ssse3 = __builtin_cpu_supports("ssse3") != 0;
+    g_cpu.avx2 = __builtin_cpu_supports("avx2") != 0;
+}
+
+inline const Cpu& cpu() {
+    return g_cpu;
 }
 
 // first x w + second x (30 - w) for byte pairs in one multiply-add; then the

@@ -187,6 +187,17 @@ TEST(ABlend, SizesAndInPlace) {
     }
 }
 
+TEST(ABlend, WeightOutsideTheScaleFollowsTheFormulaByteWise) {
+    // Callers keep to 0..30; other weights give the 32-bit formula's low byte.
+    for (int32_t weight : {-1, 31, 100, -300}) {
+        Frame a = Frame::Padded(70, 3, 1), b = Frame::Padded(70, 3, 2), dst = Frame::Padded(70, 3, 3);
+        Frame expected = dst;
+        EXPECT_EQ(ABlend(a.data(), dst.data(), b.data(), 70, 3, weight), 1);
+        expect_ablend(a, expected, b, 70, 3, weight);
+        EXPECT_SAME_MEMORY(dst, expected) << "weight " << weight;
+    }
+}
+
 TEST(ABlend, NoSizeWritesNothing) {
     Frame a = Frame::Padded(4, 4, 1), b = Frame::Padded(4, 4, 2), dst = Frame::Padded(4, 4, 3);
     const Frame before = dst;
