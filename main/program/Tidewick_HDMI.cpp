@@ -3,18 +3,17 @@
 #include "Dialogs.h"
 #include "Module_canoe.h"
 #include "Module_qfn_Globals.h"
-#include "QtDialogs.h"
-#include "VbTrap.h"
+#include "QtServices.h"
+#include "Services.h"
 
 #include <QApplication>
 #include <QMainWindow>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    forms::QtDialogs dialogs;
-    forms::set_dialog_service(&dialogs);
-    forms::set_app_title(kProgram_Name);
-    vb::AddEventPump([] { QCoreApplication::processEvents(); });
+    forms::Install_Qt_Services();
+    forms::App().Title(kProgram_Name);
+    forms::App().SetVersion(TIDEWICK_VERSION);
     Install_Error_Trap();
 
     Tidewick_Initialization();
