@@ -87,6 +87,7 @@ CVideoCap::~CVideoCap() {
     // A graph still running stops here, before anything it calls into goes:
     // once the graphs have stopped, no streaming thread is inside a callback.
     m_running = false;
+    for (CxSampleGrabberCB* c : {&m_dvCB, &m_rgbCB, &m_audioCB}) c->Wake();
     std::vector<std::shared_ptr<FilterGraph>> graphs;
     {
         std::lock_guard g(m_graphLock);
@@ -216,6 +217,7 @@ HRESULT CVideoCap::Pause() { return com::S_OK; }
 
 HRESULT CVideoCap::Stop() {
     m_running = false;
+    for (CxSampleGrabberCB* c : {&m_dvCB, &m_rgbCB, &m_audioCB}) c->Wake();
     {
         // The graph goes to the window thread; a Run before that thread gets
         // to it builds a new graph that the teardown leaves alone.
@@ -263,7 +265,11 @@ HRESULT CVideoCap::Run() {
             if (m_graph) old.push_back(std::move(m_graph));
         }
         TearDown(std::move(old)); // the device serves one graph at a time
-        for (CxSampleGrabberCB* c : {&m_dvCB, &m_rgbCB, &m_audioCB}) c->Reset();
+        const bool file = !m_source.kind.empty() && m_source.kind != "video" && m_source.kind != "audio";
+        for (CxSampleGrabberCB* c : {&m_dvCB, &m_rgbCB, &m_audioCB}) {
+            c->Reset();
+            c->SetHoldBack(file);
+        }
 
         std::shared_ptr<FilterGraph> graph;
         if (com::FAILED(CreateFilterGraph(graph)) || !graph) {

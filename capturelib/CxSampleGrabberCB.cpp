@@ -2,6 +2,7 @@
 
 #include "CVideoCap.h"
 
+#include <chrono>
 #include <new>
 #include <utility>
 
@@ -24,7 +25,9 @@ com::HRESULT CxSampleGrabberCB::BufferCB(double SampleTime, const dshow::MediaSa
     sample.CopyTo(m_fill.data.get());
     m_fill.length = size_t(length);
     m_fill.time = SampleTime;
-    std::lock_guard g(m_lock);
+    std::unique_lock g(m_lock);
+    if (m_holdBack) // bounded, so a window thread that stops pumping cannot stall the graph for good
+        m_taken.wait_for(g, std::chrono::seconds(2), [&] { return !m_hasLatest || !m_owner->IsRunning(); });
     std::swap(m_fill, m_latest); // an undelivered older sample is overwritten: skipped, not queued
     m_hasLatest = true;
     PostLocked();
@@ -43,6 +46,7 @@ bool CxSampleGrabberCB::TakeLatest() {
     if (!m_hasLatest) return false;
     std::swap(m_latest, m_lent);
     m_hasLatest = false;
+    m_taken.notify_all();
     return true;
 }
 
@@ -54,6 +58,17 @@ void CxSampleGrabberCB::RepostIfWaiting() {
 void CxSampleGrabberCB::Reset() {
     std::lock_guard g(m_lock);
     m_hasLatest = false;
+    m_taken.notify_all();
+}
+
+void CxSampleGrabberCB::SetHoldBack(bool holdBack) {
+    std::lock_guard g(m_lock);
+    m_holdBack = holdBack;
+}
+
+void CxSampleGrabberCB::Wake() {
+    std::lock_guard g(m_lock);
+    m_taken.notify_all();
 }
 
 void CxSampleGrabberCB::MessageDropped() {

@@ -9,6 +9,7 @@
 // ever pending: a busy window thread skips samples, it never queues them.
 #include "SampleGrabber.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -46,6 +47,12 @@ public:
     void MessageDropped();
     // Drops any sample not yet delivered (Stop, Run).
     void Reset();
+    // A file graph is not live: its streaming thread may wait until the
+    // window thread has taken the previous sample, so no frame of a file is
+    // skipped. Live sources never wait.
+    void SetHoldBack(bool holdBack);
+    // Ends any such wait (Stop, release).
+    void Wake();
     Kind kind() const { return m_kind; }
 
 private:
@@ -58,5 +65,7 @@ private:
     CxEventInfo m_latest;
     bool m_hasLatest = false;
     bool m_pending = false;
+    bool m_holdBack = false;
+    std::condition_variable m_taken;
     CxEventInfo m_lent; // window thread only
 };

@@ -134,9 +134,13 @@ HRESULT SampleGrabber::acceptInput(const StreamFormat& up) {
     return com::S_OK;
 }
 
-GstElement* SampleGrabber::makeElement(bool) {
+GstElement* SampleGrabber::makeElement(bool liveGraph) {
     if (!gst::Ensure() || !output_) return nullptr;
     std::vector<GstElement*> chain;
+    // A file is read as fast as the renderer takes it: the renderer waits for
+    // each sample's time, but only after the grabber has seen the next one.
+    // Waiting here hands the samples over at their pace, as a camera would.
+    if (!liveGraph) chain.push_back(gst::Make("clocksync"));
     const bool rgb = output_->subtype == MEDIASUBTYPE_RGB24;
     if (rgb && upstream_.subtype != MEDIASUBTYPE_RGB24) {
         if (upstream_.subtype == MEDIASUBTYPE_MJPG) chain.push_back(gst::Make("jpegdec"));

@@ -242,7 +242,9 @@ TEST_F(DshowTest, DvFileGraphFeedsBothGrabbersEveryFrame) {
         {codec, "DV Video Codec"},      {rgb, "Grabber RGB"},  {null, "NullRenderer"}};
     for (size_t i = 0; i < chain.size(); ++i) {
         ASSERT_EQ(graph.AddFilter(chain[i].first, chain[i].second), com::S_OK);
-        if (i) ASSERT_EQ(connect(graph, *chain[i - 1].first, *chain[i].first), com::S_OK) << chain[i].second;
+        if (i) {
+            ASSERT_EQ(connect(graph, *chain[i - 1].first, *chain[i].first), com::S_OK) << chain[i].second;
+        }
     }
     Collector dvc, rgbc;
     dv->SetCallback(&dvc, 1);
