@@ -99,6 +99,8 @@ protected:
     }
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
+        // Without its Close command the title bar cannot close the window.
+        if (form && form->CloseCommandState() != Form::CloseCommand::Present) return;
         if (form) detail::guarded([this] { form->unload_with(vbFormControlMenu); });
     }
     void resizeEvent(QResizeEvent* e) override {
@@ -227,6 +229,8 @@ bool Form::unload_with(int32_t mode) {
 }
 
 void Form::destroy_widgets() {
+    // A window made again gets a fresh system menu.
+    close_command_ = CloseCommand::Present;
     if (!window_) return;
     for (Control* c : controls_)
         c->release();
@@ -401,6 +405,25 @@ void Form::TopMost(bool on) {
     w->setWindowFlag(Qt::WindowStaysOnTopHint, on);
     // Changing the flags hides the window; put it back as it was.
     if (shown) w->show();
+}
+
+void Form::CloseCommandState(CloseCommand state) {
+    close_command_ = state;
+    if (!loaded_ || !window_) return;
+    FormWindow* w = window_;
+    const bool shown = w->isVisible();
+    w->setWindowFlag(Qt::CustomizeWindowHint, true);
+    w->setWindowFlag(Qt::WindowTitleHint, true);
+    w->setWindowFlag(Qt::WindowSystemMenuHint, true);
+    w->setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
+    w->setWindowFlag(Qt::WindowCloseButtonHint, state == CloseCommand::Present);
+    if (shown) w->show();
+}
+
+Form* ActiveForm() {
+    for (Form* f : Forms())
+        if (f->IsLoaded() && f->window() && f->window()->isActiveWindow()) return f;
+    return nullptr;
 }
 
 void Form::SetFocus() {

@@ -17,6 +17,7 @@ class QMenuBar;
 
 namespace forms {
 class Form;
+Form* ActiveForm();
 namespace detail {
 QMenuBar* menu_bar_of(Form& form);
 }
@@ -93,6 +94,11 @@ public:
     hwnd_t hWnd();
     // Keeps the window above all windows that are not top-most.
     void TopMost(bool on);
+    // The Close command of the window's system menu: present, greyed (the
+    // close box does nothing) or removed (no close box at all).
+    enum class CloseCommand { Present, Greyed, Removed };
+    CloseCommand CloseCommandState() const { return close_command_; }
+    void CloseCommandState(CloseCommand state);
     void SetFocus();
     void Refresh();
     // Shows a menu of this window at the mouse pointer and returns when it closes.
@@ -147,6 +153,7 @@ private:
     friend class FormWindow;
     friend class ClientWidget;
     friend QMenuBar* detail::menu_bar_of(Form&);
+    friend Form* ActiveForm();
     void add_control(Control* c);
     void remove_control(Control* c);
     // The client widget controls are placed on (loads first).
@@ -162,10 +169,13 @@ private:
     int32_t scale_mode_ = vbTwips;
     FormWindow* window_ = nullptr;
     std::vector<Control*> controls_;
+    CloseCommand close_command_ = CloseCommand::Present;
 };
 
 // The loaded windows, in the order they were loaded.
 std::vector<Form*> Forms();
+// The loaded window that has the focus; nullptr when none has.
+Form* ActiveForm();
 
 // The one instance of a window class, created at first use and never
 // destroyed; the accessor of a window is a function named as the window

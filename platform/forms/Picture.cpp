@@ -47,6 +47,22 @@ Picture Picture_From_Bitmap(gdi::HBITMAP bitmap) {
     return Picture::FromImage(gdi::BitmapImage(bitmap));
 }
 
+Picture Crop_Picture(const Picture& picture, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return Picture();
+    QImage out(width, height, QImage::Format_RGB32);
+    out.fill(Qt::black);
+    const QImage& src = picture.image();
+    for (int32_t row = 0; row < height; ++row) {
+        const int32_t sy = y + row;
+        if (sy < 0 || sy >= src.height()) continue;
+        for (int32_t col = 0; col < width; ++col) {
+            const int32_t sx = x + col;
+            if (sx >= 0 && sx < src.width()) out.setPixel(col, row, src.pixel(sx, sy));
+        }
+    }
+    return Picture::FromImage(out);
+}
+
 Picture LoadPicture(const std::string& path) {
     const QString p = QString::fromStdString(path);
     if (!QFileInfo(p).isFile()) vb::Raise(vb::errFileNotFound);

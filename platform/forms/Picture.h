@@ -34,6 +34,10 @@ private:
 Picture Picture_From_DC(gdi::HDC dc);
 Picture Picture_From_Bitmap(gdi::HBITMAP bitmap);
 
+// The rectangle (x, y, width, height) of a picture in pixels; what lies
+// outside the picture comes out black.
+Picture Crop_Picture(const Picture& picture, int32_t x, int32_t y, int32_t width, int32_t height);
+
 // Reads a picture file (BMP, JPEG, PNG, GIF); raises error 481 "Invalid
 // picture" when it is not one, 53 when it is missing.
 Picture LoadPicture(const std::string& path);

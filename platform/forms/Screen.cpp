@@ -31,6 +31,27 @@ int32_t Screen_Height() {
     return primary_size().height() * kTwipsPerPixel;
 }
 
+namespace {
+int32_t override_reserved = -1;
+}
+
+void set_work_area_override(int32_t reserved_px) { override_reserved = reserved_px; }
+
+bool Screen_Has_Reserved_Area() {
+    if (override_reserved >= 0) return override_reserved > 0;
+    if (qGuiApp) {
+        if (QScreen* s = QGuiApplication::primaryScreen()) return s->availableGeometry() != s->geometry();
+    }
+    return false;
+}
+
+int32_t Screen_Dpi_Y() {
+    if (qGuiApp) {
+        if (QScreen* s = QGuiApplication::primaryScreen()) return static_cast<int32_t>(s->logicalDotsPerInchY() + 0.5);
+    }
+    return 96;
+}
+
 int32_t Monitor_Count() {
     if (override_w > 0) return override_monitors;
     if (qGuiApp) return static_cast<int32_t>(QGuiApplication::screens().size());

@@ -13,6 +13,11 @@ int32_t Screen_TwipsPerPixelY();
 int32_t Screen_Width();
 int32_t Screen_Height();
 int32_t Monitor_Count();
+// Whether the primary screen's work area is smaller than the screen: some
+// panel (a taskbar) keeps part of it for itself.
+bool Screen_Has_Reserved_Area();
+// Logical dots per inch of the primary screen, vertically (96 by default).
+int32_t Screen_Dpi_Y();
 
 // The mouse pointer over all windows of the program: 0 default, 1 arrow,
 // 11 hourglass (anything else: default).
@@ -23,5 +28,7 @@ int32_t Screen_MousePointer();
 // Tests fix the screen to a known size in pixels and a monitor count;
 // width 0 goes back to the real screens.
 void set_screen_override(int32_t width_px, int32_t height_px, int32_t monitors = 1);
+// Tests fix the work area's height in pixels (0: the whole screen).
+void set_work_area_override(int32_t reserved_px);
 
 } // namespace forms
