@@ -127,11 +127,14 @@ template <int Mode> void lblend_line_generic(const uint8_t* s, uint8_t* d, size_
         uint8_t ts[kLumaChunk * 3], td[kLumaChunk * 3];
         std::memcpy(ts, s + 3 * p, sizeof ts);
         std::memcpy(td, d + 3 * p, sizeof td);
+        // Masks rather than branches: whether a pixel is taken is as good as random.
+        uint8_t mask[kLumaChunk * 3];
         for (size_t k = 0; k < kLumaChunk; ++k) {
-            const bool take = takes<Mode>(luma(ts + 3 * k), luma(td + 3 * k));
-            for (size_t c = 0; c < 3; ++c)
-                td[3 * k + c] = take ? ts[3 * k + c] : td[3 * k + c];
+            const uint8_t m = takes<Mode>(luma(ts + 3 * k), luma(td + 3 * k)) ? 0xFF : 0x00;
+            mask[3 * k] = mask[3 * k + 1] = mask[3 * k + 2] = m;
         }
+        for (size_t i = 0; i < sizeof td; ++i)
+            td[i] = static_cast<uint8_t>((ts[i] & mask[i]) | (td[i] & ~mask[i]));
         std::memcpy(d + 3 * p, td, sizeof td);
     }
     for (; p < pixels; ++p)
