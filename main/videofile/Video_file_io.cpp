@@ -30,14 +30,20 @@ int16_t Take_Number() {
 
 [[noreturn]] void Raise_Errno(int err, const std::string& path) {
     switch (err) {
-    case ENOENT: vb::Raise(vb::errFileNotFound, "File not found: " + path);
-    case EEXIST: vb::Raise(vb::errFileAlreadyExists, "File already exists: " + path);
+    case ENOENT:
+        vb::Raise(vb::errFileNotFound, "File not found: " + path);
+    case EEXIST:
+        vb::Raise(vb::errFileAlreadyExists, "File already exists: " + path);
     case EACCES:
     case EPERM:
-    case EROFS: vb::Raise(vb::errPermissionDenied, "Permission denied");
-    case ENOSPC: vb::Raise(61, "Disk full");
-    case EISDIR: vb::Raise(vb::errPathFileAccess, "Path/File access error: " + path);
-    default: vb::Raise(vb::errDeviceIO, std::string("Device I/O error: ") + std::strerror(err));
+    case EROFS:
+        vb::Raise(vb::errPermissionDenied, "Permission denied");
+    case ENOSPC:
+        vb::Raise(61, "Disk full");
+    case EISDIR:
+        vb::Raise(vb::errPathFileAccess, "Path/File access error: " + path);
+    default:
+        vb::Raise(vb::errDeviceIO, std::string("Device I/O error: ") + std::strerror(err));
     }
 }
 
@@ -51,11 +57,15 @@ std::string Local_Text(time_t t) {
 
 } // namespace
 
-File::~File() { Close(); }
+File::~File() {
+    Close();
+}
 
 void File::Open(const std::string& path, Mode mode) {
     Close();
-    const int flags = mode == Mode::Read ? O_RDONLY : mode == Mode::Read_Write ? O_RDWR : O_RDWR | O_CREAT | O_EXCL;
+    const int flags = mode == Mode::Read         ? O_RDONLY
+                      : mode == Mode::Read_Write ? O_RDWR
+                                                 : O_RDWR | O_CREAT | O_EXCL;
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) Raise_Errno(errno, path);
     struct stat st {};

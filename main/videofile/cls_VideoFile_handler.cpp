@@ -34,9 +34,11 @@ cls_VideoFile_handler::cls_VideoFile_handler(int16_t player_index) : m_index(pla
     m_DIB_Rotate_Source = Make_DIB("obj_DIB_Rotate_Source", 720, 576);
     m_DIB_Rotate_Target = Make_DIB("obj_DIB_Rotate_Target", 576, 720);
     for (int i = 0; i < 3; ++i)
-        m_DIB_Deint_target[static_cast<size_t>(i)] = Make_DIB("obj_DIB_Deint_target " + std::to_string(i + 1), 720, 576);
+        m_DIB_Deint_target[static_cast<size_t>(i)] =
+            Make_DIB("obj_DIB_Deint_target " + std::to_string(i + 1), 720, 576);
     for (int i = 0; i < 3; ++i)
-        m_DIB_Deint_source[static_cast<size_t>(i)] = Make_DIB("obj_DIB_Deint_source " + std::to_string(i + 1), 720, 576);
+        m_DIB_Deint_source[static_cast<size_t>(i)] =
+            Make_DIB("obj_DIB_Deint_source " + std::to_string(i + 1), 720, 576);
     m_Draw_Header = gdi::BITMAPINFOHEADER{};
     m_Draw_Header.biSize = 40;
     m_Draw_Header.biPlanes = 1;
@@ -106,7 +108,8 @@ bool cls_VideoFile_handler::Open_File_Body(const std::string& file_name) {
     }
     m_file_suffix = Get_File_Extension(file_name);
     const std::string upper = vb::UCase(m_file_suffix);
-    if (upper != "AVI" && upper != "QF1" && upper != "SDV" && upper != "DV" && upper != "QF3" && upper != "QF2") {
+    if (upper != "AVI" && upper != "QF1" && upper != "SDV" && upper != "DV" && upper != "QF3" &&
+        upper != "QF2") {
         forms::MsgBox("cls_AVI_handler can't open this file type! " + file_name);
         Send_Trace("*OF3");
         return false;
@@ -178,7 +181,8 @@ void cls_VideoFile_handler::Close_File() {
             if (m_Measured_Sample_Size > 0) Header().RGB_Sample_Size(m_Measured_Sample_Size);
             Header().Segments_no(vb::CInt(static_cast<double>(Header().Segments_no()) + 1));
             m_Segment_Num = Header().Segments_no();
-            if (m_JPG_Largest > Header().RGB_Compressed_max_Size()) Header().RGB_Compressed_max_Size(m_JPG_Largest);
+            if (m_JPG_Largest > Header().RGB_Compressed_max_Size())
+                Header().RGB_Compressed_max_Size(m_JPG_Largest);
             // A writing that never reported its sizes has no smallest picture.
             if (m_JPG_Smallest > 0 && m_JPG_Smallest < Header().RGB_Compressed_min_Size())
                 Header().RGB_Compressed_min_Size(m_JPG_Smallest);
@@ -249,8 +253,10 @@ void cls_VideoFile_handler::Write_XML_Header() {
         if (Is_Suffix("qf1") || Is_Suffix("qf2")) {
             const int64_t position = m_File.Position;
             Write_QFN_XML();
-            if (opened_here) m_File.Close();
-            else m_File.Position = position;
+            if (opened_here)
+                m_File.Close();
+            else
+                m_File.Position = position;
         } else if (Is_Suffix("qf3")) {
             Write_QF3_header();
         } else if (Is_Suffix("avi")) {
@@ -289,7 +295,9 @@ bool cls_VideoFile_handler::rename_file(const std::string& new_name) {
     return true;
 }
 
-std::string cls_VideoFile_handler::DateCreated() const { return video_file_io::File_Created_Text(m_File_Name); }
+std::string cls_VideoFile_handler::DateCreated() const {
+    return video_file_io::File_Created_Text(m_File_Name);
+}
 
 std::string cls_VideoFile_handler::DateLastModified() const {
     return video_file_io::File_Modified_Text(m_File_Name);
@@ -311,9 +319,15 @@ int32_t cls_VideoFile_handler::IsFileInUse(const std::string& file_name) {
 
 // ---- The header document ----
 
-void cls_VideoFile_handler::XML_Header_string(const std::string& text) { Header().XML_string(text); }
-std::string cls_VideoFile_handler::XML_Header_string() { return Header().XML_string(); }
-std::string cls_VideoFile_handler::Get_DOM_string() { return Header().Get_DOM_string(); }
+void cls_VideoFile_handler::XML_Header_string(const std::string& text) {
+    Header().XML_string(text);
+}
+std::string cls_VideoFile_handler::XML_Header_string() {
+    return Header().XML_string();
+}
+std::string cls_VideoFile_handler::Get_DOM_string() {
+    return Header().Get_DOM_string();
+}
 
 void cls_VideoFile_handler::ReCreate_XML_header() {
     // A heat file's header without its picture data could not be read again.
@@ -346,7 +360,8 @@ void cls_VideoFile_handler::Preread_File() {
         position += n;
         ++chunks;
         // 64-bit: chunks x 1 MB x 100 passes 2^31 from 21 MB on.
-        if (Prereadpct && size > 0) Prereadpct(static_cast<int16_t>(std::min<int64_t>(100, chunks * kPreread_Chunk * 100 / size)));
+        if (Prereadpct && size > 0)
+            Prereadpct(static_cast<int16_t>(std::min<int64_t>(100, chunks * kPreread_Chunk * 100 / size)));
     }
     Send_Trace("*File ", m_File_Name, "Pre_read in : ", static_cast<int64_t>(Get_Time_Mill() - start),
                " milliseconds");
@@ -422,9 +437,15 @@ void cls_VideoFile_handler::JPG_Sizes(int32_t smallest, int32_t largest) {
     m_JPG_Largest = largest;
 }
 
-int32_t cls_VideoFile_handler::Largest_JPG() { return Header().RGB_Compressed_max_Size(); }
-int32_t cls_VideoFile_handler::Smallest_JPG() { return Header().RGB_Compressed_min_Size(); }
-int16_t cls_VideoFile_handler::Segments_Num() { return Header().Segments_no(); }
+int32_t cls_VideoFile_handler::Largest_JPG() {
+    return Header().RGB_Compressed_max_Size();
+}
+int32_t cls_VideoFile_handler::Smallest_JPG() {
+    return Header().RGB_Compressed_min_Size();
+}
+int16_t cls_VideoFile_handler::Segments_Num() {
+    return Header().Segments_no();
+}
 
 void cls_VideoFile_handler::Add_Reduced_Quality_num(int16_t count) {
     Header().JPG_Reduced_Qual_num(vb::CInt(static_cast<double>(Header().JPG_Reduced_Qual_num()) + count));
@@ -433,8 +454,8 @@ void cls_VideoFile_handler::Add_Reduced_Quality_num(int16_t count) {
 std::string cls_VideoFile_handler::DIB_sizes() const {
     const cDIBSection& s = *m_DIB_Deint_source[0];
     const cDIBSection& t = *m_DIB_Deint_target[0];
-    return std::to_string(s.Width()) + "," + std::to_string(s.Height()) + " " + std::to_string(t.Width()) + "," +
-           std::to_string(t.Height());
+    return std::to_string(s.Width()) + "," + std::to_string(s.Height()) + " " + std::to_string(t.Width()) +
+           "," + std::to_string(t.Height());
 }
 
 // ---- Parts of the object that other kinds and the drawing fill in ----

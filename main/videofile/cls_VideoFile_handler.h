@@ -486,6 +486,7 @@ private:
     bool m_Current_Decoded = false;
     qf3::Sample_Head m_Read_Head{};
     std::vector<uint8_t> m_Read_Record;
+    std::vector<uint8_t> m_Spare_Record;
     int32_t m_Rounded_Capture_Time = 0;
     const uint8_t* m_Sample_Pixels = nullptr;
     int32_t m_Sample_Size = 0;

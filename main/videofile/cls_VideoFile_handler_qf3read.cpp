@@ -19,14 +19,18 @@ namespace {
 
 // Damaged files are refused with these: a record or a length that does not
 // fit is never read past.
-constexpr int32_t kBad_Length = 59;   // "Bad record length"
-constexpr int32_t kPast_End = 62;     // "Input past end of file"
+constexpr int32_t kBad_Length = 59; // "Bad record length"
+constexpr int32_t kPast_End = 62;   // "Input past end of file"
 // No capture crop comes near this; a larger slot is a damaged descriptor.
 constexpr int64_t kMax_Slot_Size = 64 * 1024 * 1024;
 
-bool Is_Marker(const void* bytes, const char* marker) { return std::memcmp(bytes, marker, 4) == 0; }
+bool Is_Marker(const void* bytes, const char* marker) {
+    return std::memcmp(bytes, marker, 4) == 0;
+}
 
-std::string Num(int64_t v) { return std::to_string(v); }
+std::string Num(int64_t v) {
+    return std::to_string(v);
+}
 
 } // namespace
 
@@ -80,12 +84,14 @@ void cls_VideoFile_handler::Open_RGB_File_Body() {
         }
         if (m_Slot_Size != m_File_Slot_Size) Size_Write_Slot(m_File_Slot_Size);
     } else if (m_Sample_Size < 0) {
-        vb::Raise(kBad_Length, "Heat file " + m_File_Name + " has a negative sample size " + Num(m_Sample_Size));
+        vb::Raise(kBad_Length,
+                  "Heat file " + m_File_Name + " has a negative sample size " + Num(m_Sample_Size));
     }
 
     m_Num_RGB_Frames = Header_Frames();
     if (m_Num_RGB_Frames < 0)
-        vb::Raise(kBad_Length, "Heat file " + m_File_Name + " has a negative frame count " + Num(m_Num_RGB_Frames));
+        vb::Raise(kBad_Length,
+                  "Heat file " + m_File_Name + " has a negative frame count " + Num(m_Num_RGB_Frames));
     m_Num_Frames = m_Num_RGB_Frames;
     m_QF3_Quality = vb::CInt(vb::Val(Header().RGB_JPEG_Quality()));
     if (!Header().RGB_interlaced()) {
@@ -119,8 +125,8 @@ int32_t cls_VideoFile_handler::Read_File_Slot() {
         vb::Raise(kPast_End, "Heat file " + m_File_Name + ": sample 1 is cut short");
     if (head.Slot_Dimensions != 1 || head.Slot_Lower_Bound != 1 || head.Slot_Count <= 0 ||
         head.Slot_Count > kMax_Slot_Size)
-        vb::Raise(kBad_Length, "Heat file " + m_File_Name + ": sample 1 has a damaged slot size " +
-                                   Num(head.Slot_Count));
+        vb::Raise(kBad_Length,
+                  "Heat file " + m_File_Name + ": sample 1 has a damaged slot size " + Num(head.Slot_Count));
     return head.Slot_Count;
 }
 
@@ -132,13 +138,13 @@ void cls_VideoFile_handler::Read_QF3_Headers_Body() {
     auto block = std::make_unique<qf3::Header_Block>();
     const int64_t got = m_File.Read_At(0, block.get(), qf3::kBlock_Size);
     if (got < qf3::kBlock_Size)
-        vb::Raise(kPast_End, "Heat file " + m_File_Name + " is cut short: its header block holds " + Num(got) +
-                                 " of " + Num(qf3::kBlock_Size) + " bytes");
+        vb::Raise(kPast_End, "Heat file " + m_File_Name + " is cut short: its header block holds " +
+                                 Num(got) + " of " + Num(qf3::kBlock_Size) + " bytes");
     m_First_Sample_Addr = qf3::kBlock_Size + 1;
     const int32_t length = block->XML_Length;
     if (length <= 0 || length > qf3::kXML_Field_Size)
-        vb::Raise(kBad_Length, "Heat file " + m_File_Name + " has a damaged header: text length " + Num(length) +
-                                   " outside 1 to " + Num(qf3::kXML_Field_Size));
+        vb::Raise(kBad_Length, "Heat file " + m_File_Name + " has a damaged header: text length " +
+                                   Num(length) + " outside 1 to " + Num(qf3::kXML_Field_Size));
     const std::string text = Bytes_to_String(block->XML_Text, static_cast<size_t>(length));
     // The header is checked as XML here, so a damaged text is told as such
     // instead of surfacing later as a missing field.
@@ -154,7 +160,8 @@ int64_t cls_VideoFile_handler::RGB_video_adress(int32_t sample) const {
 }
 
 void cls_VideoFile_handler::Read_RGB_sample(int32_t sample, bool decode) {
-    vb::Trap("Read_RGB_sample of Class Module Class_RGB_file_handler", [&] { Read_RGB_sample_Body(sample, decode); });
+    vb::Trap("Read_RGB_sample of Class Module Class_RGB_file_handler",
+             [&] { Read_RGB_sample_Body(sample, decode); });
 }
 
 void cls_VideoFile_handler::Read_RGB_sample_Body(int32_t sample, bool decode) {
@@ -169,8 +176,8 @@ void cls_VideoFile_handler::Read_RGB_sample_Body(int32_t sample, bool decode) {
     if (sample < 0 || !m_File.Is_Open()) return;
     const int64_t address = RGB_video_adress(sample);
     const int64_t offset = address - 1;
-    // Read into a spare record, so a refused read leaves the current sample whole.
-    static thread_local std::vector<uint8_t> spare;
+    // Read into the spare record, so a refused read leaves the current sample whole.
+    std::vector<uint8_t>& spare = m_Spare_Record;
     spare.resize(qf3::kRecord_Head_Size);
     m_File.Read_At(offset, spare.data(), qf3::kRecord_Peek_Size);
     if (!Is_Marker(spare.data(), "RGBS")) return;
@@ -189,8 +196,8 @@ void cls_VideoFile_handler::Read_RGB_sample_Body(int32_t sample, bool decode) {
         vb::Raise(kBad_Length, where + " is " + Num(record_size) + " bytes long, the file's records " +
                                    Num(m_Sample_Size));
     if (offset + record_size > file_length)
-        vb::Raise(kPast_End, where + " is cut short: it needs " + Num(record_size) + " bytes, the file ends after " +
-                                 Num(file_length - offset));
+        vb::Raise(kPast_End, where + " is cut short: it needs " + Num(record_size) +
+                                 " bytes, the file ends after " + Num(file_length - offset));
     spare.resize(static_cast<size_t>(record_size));
     m_File.Read_At(offset, spare.data(), record_size);
     m_Read_Record.swap(spare);
@@ -212,13 +219,14 @@ void cls_VideoFile_handler::Decode_Current_Sample() {
         const std::string where = "Heat file " + m_File_Name + ", sample " + Num(m_Current_Sample);
         const int32_t length = m_Read_Head.JPEG_Length;
         if (length <= 0 || length > m_Read_Head.Slot_Count)
-            vb::Raise(kBad_Length, where + " has a damaged picture length " + Num(length) + " for a slot of " +
-                                       Num(m_Read_Head.Slot_Count) + " bytes");
+            vb::Raise(kBad_Length, where + " has a damaged picture length " + Num(length) +
+                                       " for a slot of " + Num(m_Read_Head.Slot_Count) + " bytes");
         cDIBSection& dib = *m_DIB_Deint_source[0];
         if (!Load_JPG_From_Buffer(dib, slot, length)) return;
         if (dib.Width() != m_RGB_X || dib.Height() != m_RGB_Y)
-            vb::Raise(kBad_Length, where + " holds a picture of " + Num(dib.Width()) + "x" + Num(dib.Height()) +
-                                       ", the file's frames are " + Num(m_RGB_X) + "x" + Num(m_RGB_Y));
+            vb::Raise(kBad_Length, where + " holds a picture of " + Num(dib.Width()) + "x" +
+                                       Num(dib.Height()) + ", the file's frames are " + Num(m_RGB_X) + "x" +
+                                       Num(m_RGB_Y));
         m_Sample_Pixels = dib.DIBSectionBitsPtr();
     } else {
         m_Sample_Pixels = slot;
@@ -228,14 +236,17 @@ void cls_VideoFile_handler::Decode_Current_Sample() {
 }
 
 void cls_VideoFile_handler::Read_All_RGB_Frames() {
-    for (int32_t n = 1; n <= m_Num_RGB_Frames; ++n) Read_RGB_sample(n, true);
+    for (int32_t n = 1; n <= m_Num_RGB_Frames; ++n)
+        Read_RGB_sample(n, true);
 }
 
 int16_t cls_VideoFile_handler::QF3_Capture_Delta() const {
     return vb::CInt(static_cast<double>(m_Read_Head.Capture_Delta));
 }
 
-int16_t cls_VideoFile_handler::QF3_Displayed_Frame() const { return vb::CInt(static_cast<double>(m_eff_frameno)); }
+int16_t cls_VideoFile_handler::QF3_Displayed_Frame() const {
+    return vb::CInt(static_cast<double>(m_eff_frameno));
+}
 
 std::string cls_VideoFile_handler::QF3_Properties() {
     const int64_t length = Get_File_Size(m_File_Name);
@@ -277,7 +288,8 @@ void cls_VideoFile_handler::Analyze_Sample_Length(const std::string& file_name) 
     file.Read_At(0, block.get(), qf3::kBlock_Size);
     const int32_t length = block->XML_Length;
     if (length <= 0 || length > qf3::kXML_Field_Size)
-        vb::Raise(kBad_Length, "Heat file " + file_name + " has a damaged header: text length " + Num(length));
+        vb::Raise(kBad_Length,
+                  "Heat file " + file_name + " has a damaged header: text length " + Num(length));
     Cls_XML_header header;
     header.XML_string(Bytes_to_String(block->XML_Text, static_cast<size_t>(length)));
     std::vector<uint8_t> bytes(400000);
@@ -315,7 +327,8 @@ void cls_VideoFile_handler::Read_RGB_Headers() {
     const int32_t length = block->XML_Length;
     if (length <= 0 || length > qf3::kXML_Field_Size ||
         qf3::kBlock_Size + static_cast<int64_t>(length) > m_File.Length())
-        vb::Raise(kBad_Length, "Heat file " + m_File_Name + " has a damaged header: text length " + Num(length));
+        vb::Raise(kBad_Length,
+                  "Heat file " + m_File_Name + " has a damaged header: text length " + Num(length));
     std::vector<uint8_t> text(static_cast<size_t>(length));
     m_File.Read_At(qf3::kBlock_Size, text.data(), length);
     m_First_Sample_Addr = qf3::kBlock_Size + length + 1;

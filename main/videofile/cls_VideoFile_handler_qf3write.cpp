@@ -22,8 +22,12 @@ namespace {
 
 constexpr int32_t kMax_Slot_Size = 64 * 1024 * 1024;
 
-void Put_Marker(uint8_t* at, const char* marker) { std::memcpy(at, marker, 4); }
-template <class T> void Put(uint8_t* record, size_t offset, T value) { std::memcpy(record + offset, &value, sizeof value); }
+void Put_Marker(uint8_t* at, const char* marker) {
+    std::memcpy(at, marker, 4);
+}
+template <class T> void Put(uint8_t* record, size_t offset, T value) {
+    std::memcpy(record + offset, &value, sizeof value);
+}
 
 } // namespace
 
@@ -116,8 +120,8 @@ void cls_VideoFile_handler::Write_QF3_header_Body() {
 
 void cls_VideoFile_handler::Size_Write_Slot(int32_t slot_size) {
     if (slot_size < 0 || slot_size > kMax_Slot_Size)
-        vb::Raise(vb::errInvalidProcedureCall, "Slot size " + std::to_string(slot_size) + " is outside 0 to " +
-                                                   std::to_string(kMax_Slot_Size));
+        vb::Raise(vb::errInvalidProcedureCall, "Slot size " + std::to_string(slot_size) +
+                                                   " is outside 0 to " + std::to_string(kMax_Slot_Size));
     m_Slot_Size = slot_size;
     m_Write_Record.assign(static_cast<size_t>(slot_size) + qf3::kRecord_Overhead, 0);
     uint8_t* r = m_Write_Record.data();
@@ -134,8 +138,8 @@ void cls_VideoFile_handler::Set_JPG_Maxsize(int32_t slot_size) {
     // Records appended later keep the size the file's records already have:
     // the reader finds record n by arithmetic.
     if (m_File_Slot_Size > 0 && slot_size != m_File_Slot_Size) {
-        Send_Trace("*Set_JPG_Maxsize, the file's records keep their slot of ", m_File_Slot_Size, " bytes, not ",
-                   slot_size);
+        Send_Trace("*Set_JPG_Maxsize, the file's records keep their slot of ", m_File_Slot_Size,
+                   " bytes, not ", slot_size);
         slot_size = m_File_Slot_Size;
     }
     Size_Write_Slot(slot_size);
@@ -143,19 +147,21 @@ void cls_VideoFile_handler::Set_JPG_Maxsize(int32_t slot_size) {
 }
 
 void cls_VideoFile_handler::Append_Compressed_RGB_Frame(int32_t capture_local, int32_t capture_mill,
-                                                        int32_t capture_delta, int16_t quality, int32_t jpeg_length,
-                                                        const uint8_t* jpeg, int32_t capture_events) {
+                                                        int32_t capture_delta, int16_t quality,
+                                                        int32_t jpeg_length, const uint8_t* jpeg,
+                                                        int32_t capture_events) {
     vb::Trap("Append_Compressed_RGB_Frame of Class Module cls_VideoFile_handler", [&] {
         if (!m_File.Is_Open()) {
             Stop_All_Captures_For_File();
-            vb::Raise(vb::errBadFileNameOrNumber, "Bad file name or number: no heat file is open for writing");
+            vb::Raise(vb::errBadFileNameOrNumber,
+                      "Bad file name or number: no heat file is open for writing");
         }
         if (m_File_Slot_Size > 0 && m_Slot_Size != m_File_Slot_Size) Size_Write_Slot(m_File_Slot_Size);
         // A picture longer than the slot would overrun the record and every
         // record after it; it is left out and said so.
         if (jpeg_length < 0 || jpeg_length > m_Slot_Size || (jpeg_length > 0 && !jpeg)) {
-            Send_Trace("*Append_Compressed_RGB_Frame, JPEG of ", jpeg_length, " bytes does not fit the slot of ",
-                       m_Slot_Size, " bytes, frame skipped");
+            Send_Trace("*Append_Compressed_RGB_Frame, JPEG of ", jpeg_length,
+                       " bytes does not fit the slot of ", m_Slot_Size, " bytes, frame skipped");
             Write_Event_Log("Frame skipped in " + m_File_Name + ": JPEG of " + std::to_string(jpeg_length) +
                             " bytes, slot of " + std::to_string(m_Slot_Size));
             return;
@@ -221,7 +227,8 @@ void cls_VideoFile_handler::Compress_Frame(int32_t item, int16_t quality) {
         if (!m_Capture_Bitmap || !m_Capture_Bitmap->DIBSectionBitsPtr())
             vb::Raise(vb::errObjectNotSet, "The crop size was not set before compressing");
         const Captured_Frame& frame = (*m_Captured_Frames)[static_cast<size_t>(item - 1)];
-        if (!frame.Video_Adress) vb::Raise(vb::errObjectNotSet, "Captured frame " + std::to_string(item) + " has no pixels");
+        if (!frame.Video_Adress)
+            vb::Raise(vb::errObjectNotSet, "Captured frame " + std::to_string(item) + " has no pixels");
         m_DrawDib_Open = true;
         m_Crop_Info.biSizeImage = static_cast<uint32_t>(m_Capture_Bitmap->SizeImage());
         std::memcpy(m_Capture_Bitmap->DIBSectionBitsPtr(), frame.Video_Adress,
@@ -278,15 +285,33 @@ void cls_VideoFile_handler::Append_RGB_Frame(int32_t item) {
     });
 }
 
-void cls_VideoFile_handler::Measured_fps(int16_t fps) { Header().RGB_fps(vb::CStr(fps)); }
-int16_t cls_VideoFile_handler::Measured_fps() { return vb::CInt(vb::Val(Header().RGB_fps())); }
-void cls_VideoFile_handler::RGB_fourcc(const std::string& value) { Header().RGB_fourcc(value); }
-void cls_VideoFile_handler::RGB_Max_Seen_size(const std::string& value) { Header().RGB_Max_Seen_size(value); }
-std::string cls_VideoFile_handler::RGB_Max_Seen_size() { return Header().RGB_Max_Seen_size(); }
-void cls_VideoFile_handler::RGB_Comp_Threshold(const std::string& value) { Header().RGB_Comp_Threshold(value); }
-std::string cls_VideoFile_handler::RGB_Comp_Threshold() { return Header().RGB_Comp_Threshold(); }
-void cls_VideoFile_handler::Set_RGB_interlaced(bool value) { Header().RGB_interlaced(value); }
-bool cls_VideoFile_handler::RGB_interlaced() { return Header().RGB_interlaced(); }
+void cls_VideoFile_handler::Measured_fps(int16_t fps) {
+    Header().RGB_fps(vb::CStr(fps));
+}
+int16_t cls_VideoFile_handler::Measured_fps() {
+    return vb::CInt(vb::Val(Header().RGB_fps()));
+}
+void cls_VideoFile_handler::RGB_fourcc(const std::string& value) {
+    Header().RGB_fourcc(value);
+}
+void cls_VideoFile_handler::RGB_Max_Seen_size(const std::string& value) {
+    Header().RGB_Max_Seen_size(value);
+}
+std::string cls_VideoFile_handler::RGB_Max_Seen_size() {
+    return Header().RGB_Max_Seen_size();
+}
+void cls_VideoFile_handler::RGB_Comp_Threshold(const std::string& value) {
+    Header().RGB_Comp_Threshold(value);
+}
+std::string cls_VideoFile_handler::RGB_Comp_Threshold() {
+    return Header().RGB_Comp_Threshold();
+}
+void cls_VideoFile_handler::Set_RGB_interlaced(bool value) {
+    Header().RGB_interlaced(value);
+}
+bool cls_VideoFile_handler::RGB_interlaced() {
+    return Header().RGB_interlaced();
+}
 
 // ---- The header's frame count, past 32767 frames ----
 

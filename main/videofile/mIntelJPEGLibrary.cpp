@@ -10,7 +10,9 @@
 
 namespace {
 
-void Warn(const std::string& text) { forms::MsgBox(text, forms::vbExclamation | forms::vbOKOnly, g_Program_Title); }
+void Warn(const std::string& text) {
+    forms::MsgBox(text, forms::vbExclamation | forms::vbOKOnly, g_Program_Title);
+}
 
 // Frees the library state however the call ends.
 struct Ijl_State {
@@ -65,7 +67,8 @@ bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length)
 bool Save_JPG_To_Buffer(cDIBSection& dib, uint8_t* buffer, int32_t& jpeg_size, int32_t quality) {
     Ijl_State s;
     const int32_t init = ijl::ijlInit(&s.props);
-    if (init != ijl::IJL_OK) Raise_Save_Error("Failed to initialise the IJL library: " + std::to_string(init));
+    if (init != ijl::IJL_OK)
+        Raise_Save_Error("Failed to initialise the IJL library: " + std::to_string(init));
     s.bound = true;
     s.props.DIBWidth = dib.Width();
     s.props.DIBHeight = -dib.Height();

@@ -20,8 +20,8 @@ inline std::string Source_Dir() {
 
 // Runs the python checker on a file; its printed facts land in `out`.
 inline int Check_QF3(const std::string& path, const std::string& options, std::string* out) {
-    return test_env::run("python3 " + Source_Dir() + "/tests/videofile/check_qf3.py '" + path + "' " + options + " 2>&1",
-                         out);
+    return test_env::run(
+        "python3 " + Source_Dir() + "/tests/videofile/check_qf3.py '" + path + "' " + options + " 2>&1", out);
 }
 
 inline make_heat::Heat_Spec Small_Spec(const std::string& path, int32_t slot = 6000) {

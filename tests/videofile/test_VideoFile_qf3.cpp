@@ -22,7 +22,8 @@ namespace {
 using heat_fixture::Check_QF3;
 using heat_fixture::Small_Spec;
 
-std::string Make(const std::string& name, int32_t frames, int32_t slot = 6000, int32_t w = 64, int32_t h = 48) {
+std::string Make(const std::string& name, int32_t frames, int32_t slot = 6000, int32_t w = 64,
+                 int32_t h = 48) {
     const std::string path = test_env::make_dir("qf3_" + name) + "/" + name + ".qf3";
     make_heat::Heat_Spec spec = Small_Spec(path, slot);
     spec.width = w;
@@ -38,7 +39,9 @@ void Poke(const std::string& path, int64_t offset, const void* bytes, size_t n) 
     f.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(n));
 }
 
-void Poke32(const std::string& path, int64_t offset, int32_t v) { Poke(path, offset, &v, 4); }
+void Poke32(const std::string& path, int64_t offset, int32_t v) {
+    Poke(path, offset, &v, 4);
+}
 
 // Peak signal-to-noise ratio of two bitmaps of one size, in dB.
 double Psnr(const cDIBSection& a, const cDIBSection& b) {
@@ -47,7 +50,8 @@ double Psnr(const cDIBSection& a, const cDIBSection& b) {
     for (int32_t row = 0; row < a.Height(); ++row) {
         const uint8_t* pa = a.DIBSectionBitsPtr() + static_cast<int64_t>(row) * a.BytesPerScanLine();
         const uint8_t* pb = b.DIBSectionBitsPtr() + static_cast<int64_t>(row) * b.BytesPerScanLine();
-        for (int32_t i = 0; i < a.Width() * 3; ++i, ++n) sum += (pa[i] - pb[i]) * double(pa[i] - pb[i]);
+        for (int32_t i = 0; i < a.Width() * 3; ++i, ++n)
+            sum += (pa[i] - pb[i]) * double(pa[i] - pb[i]);
     }
     return sum == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / (sum / static_cast<double>(n)));
 }
@@ -87,7 +91,8 @@ TEST_F(VideoFileQf3Read, SamplesReadBackWithTheirTimesAndPictures) {
     for (int32_t n = 1; n <= 5; ++n) {
         vf.Read_RGB_sample(n, true);
         EXPECT_EQ(vf.QF3_Capture_mill(), make_heat::Capture_Mill_Of(spec, n));
-        EXPECT_EQ(vf.QF3_Capture_local(), spec.start_local_mill + make_heat::Capture_Mill_Of(spec, n) - spec.start_pc_mill);
+        EXPECT_EQ(vf.QF3_Capture_local(),
+                  spec.start_local_mill + make_heat::Capture_Mill_Of(spec, n) - spec.start_pc_mill);
         EXPECT_EQ(vf.Capture_HDMI_events(), n);
         EXPECT_EQ(vf.QF3_Compression_Quality(), 80);
         EXPECT_EQ(vf.Rounded_Capture_Time(), Round_To_Multiple(vf.QF3_Capture_mill(), 40) - 10);
@@ -140,7 +145,7 @@ struct Damage {
     const char* name;
     int64_t offset; // where the bad value goes; -1: truncate to `value` bytes
     int32_t value;
-    int32_t sample;   // 0: the open fails; n: reading sample n fails
+    int32_t sample; // 0: the open fails; n: reading sample n fails
     const char* reason;
 };
 
@@ -169,8 +174,10 @@ TEST_F(VideoFileQf3Read, DamagedFilesGiveTheirReason) {
     for (const Damage& d : kDamages) {
         SCOPED_TRACE(d.name);
         const std::string path = Make("damaged", 3);
-        if (d.offset < 0) std::filesystem::resize_file(path, static_cast<uintmax_t>(d.value));
-        else Poke32(path, d.offset, d.value);
+        if (d.offset < 0)
+            std::filesystem::resize_file(path, static_cast<uintmax_t>(d.value));
+        else
+            Poke32(path, d.offset, d.value);
         cls_VideoFile_handler vf;
         try {
             ASSERT_TRUE(vf.Open_File(path));
@@ -232,7 +239,8 @@ TEST_F(VideoFileQf3Read, OpenRefusesWhatIsNoHeatFile) {
     EXPECT_FALSE(vf.Open_File(upper)); // passes the suffix check, matches no kind
     EXPECT_FALSE(vf.File_open());
     const std::vector<std::string> expected = {"Corrupt file, (Invalid file length)",
-                                               "cls_AVI_handler can't open this file type! " + dir + "/other.txt"};
+                                               "cls_AVI_handler can't open this file type! " + dir +
+                                                   "/other.txt"};
     EXPECT_EQ(test_env::dialogs().prompts(), expected);
 }
 
@@ -276,8 +284,11 @@ TEST_F(VideoFileQf3Read, PropertiesOfFilesWithAndWithoutFrames) {
     ASSERT_TRUE(vf.Open_File(three));
     const std::string p = vf.QF3_Properties();
     EXPECT_EQ(p.substr(0, 20), "File size: 0 MB\r\nAve");
-    EXPECT_NE(p.find("Average frame size : 16.3359375 kB\r\n"), std::string::npos) << p; // Int(50184 / 3) / 1024
-    EXPECT_NE(p.find("Frames : 3\r\nSegments : 1\r\nRotated : False\r\nDimensions : 64*48\r\n"), std::string::npos) << p;
+    EXPECT_NE(p.find("Average frame size : 16.3359375 kB\r\n"), std::string::npos)
+        << p; // Int(50184 / 3) / 1024
+    EXPECT_NE(p.find("Frames : 3\r\nSegments : 1\r\nRotated : False\r\nDimensions : 64*48\r\n"),
+              std::string::npos)
+        << p;
     EXPECT_NE(p.find("Fourcc : IJL\r\nCodec : Intel\r\nBase Quality : 80\r\n"), std::string::npos) << p;
     EXPECT_NE(p.find("Interlaced : True\r\n"), std::string::npos) << p;
 }

@@ -9,9 +9,9 @@
 #include "cls_VideoFile_handler.h"
 #include "mIntelJPEGLibrary.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <random>
 
 namespace {
@@ -25,7 +25,9 @@ struct VideoFileQf3Write : ::testing::Test {
         test_env::dialogs().clear();
         g_Captures_Stopped = false;
     }
-    std::string Path(const std::string& name) { return test_env::make_dir("write_" + name) + "/" + name + ".qf3"; }
+    std::string Path(const std::string& name) {
+        return test_env::make_dir("write_" + name) + "/" + name + ".qf3";
+    }
 };
 
 TEST_F(VideoFileQf3Write, CaptureOrderRunTwiceGivesOneFileOfBothRuns) {
@@ -43,12 +45,14 @@ TEST_F(VideoFileQf3Write, CaptureOrderRunTwiceGivesOneFileOfBothRuns) {
     EXPECT_NE(out.find("size=" + std::to_string(32016 + 70 * 6056)), std::string::npos) << out;
     // ffmpeg reads every picture the file holds.
     std::string err;
-    ASSERT_EQ(test_env::run("ffmpeg -v error -i '" + dump + "/sample%04d.jpg' -f null - 2>&1", &err), 0) << err;
+    ASSERT_EQ(test_env::run("ffmpeg -v error -i '" + dump + "/sample%04d.jpg' -f null - 2>&1", &err), 0)
+        << err;
     EXPECT_TRUE(err.empty()) << err;
     std::string frames;
-    test_env::run("ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 '" +
-                      dump + "/sample%04d.jpg'",
-                  &frames);
+    test_env::run(
+        "ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 '" +
+            dump + "/sample%04d.jpg'",
+        &frames);
     EXPECT_EQ(frames.substr(0, 2), "70");
 
     cls_VideoFile_handler rd;
@@ -148,7 +152,8 @@ TEST_F(VideoFileQf3Write, AppendingWithNoOpenFileStopsTheCaptures) {
     vf.Append_Compressed_RGB_Frame(1, 2, 3, 80, 100, jpeg.data(), 1);
     EXPECT_TRUE(g_Captures_Stopped);
     ASSERT_EQ(normal.reports.size(), 1u);
-    EXPECT_EQ(normal.reports[0].location, "Append_Compressed_RGB_Frame of Class Module cls_VideoFile_handler");
+    EXPECT_EQ(normal.reports[0].location,
+              "Append_Compressed_RGB_Frame of Class Module cls_VideoFile_handler");
 }
 
 // Frames handed over as pixels: the writer compresses them itself.
@@ -160,7 +165,8 @@ struct Captured {
         dib->Create(w, h);
         if (noise) {
             std::mt19937 rng(static_cast<uint32_t>(n));
-            for (int32_t i = 0; i < dib->SizeImage(); ++i) dib->DIBSectionBitsPtr()[i] = static_cast<uint8_t>(rng());
+            for (int32_t i = 0; i < dib->SizeImage(); ++i)
+                dib->DIBSectionBitsPtr()[i] = static_cast<uint8_t>(rng());
         } else {
             make_heat::Fill_Synthetic_Frame(*dib, n, false);
         }
@@ -210,7 +216,8 @@ TEST_F(VideoFileQf3Write, SlotSizeFromThreeTestCompressions) {
     cls_VideoFile_handler vf;
     ASSERT_TRUE(make_heat::New_Heat_File(vf, spec));
     Captured cap;
-    for (int32_t n = 1; n <= 6; ++n) cap.Add(64, 48, false, n);
+    for (int32_t n = 1; n <= 6; ++n)
+        cap.Add(64, 48, false, n);
     vf.Compressed(false);
     vf.Calculate_Compressed_Size(cap.frames);
     EXPECT_EQ(vf.Rounded_Compressed_Size(), 0);

@@ -21,7 +21,8 @@ double Psnr_Against_Raw(const cDIBSection& dib, const std::string& raw) {
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t* p = dib.DIBSectionBitsPtr() + static_cast<int64_t>(h - 1 - y) * dib.BytesPerScanLine();
         const auto* q = reinterpret_cast<const uint8_t*>(raw.data()) + static_cast<int64_t>(y) * w * 3;
-        for (int32_t i = 0; i < w * 3; ++i) sum += (p[i] - q[i]) * double(p[i] - q[i]);
+        for (int32_t i = 0; i < w * 3; ++i)
+            sum += (p[i] - q[i]) * double(p[i] - q[i]);
     }
     const double mse = sum / (static_cast<double>(w) * h * 3);
     return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
@@ -35,7 +36,8 @@ void Fill_Smooth(cDIBSection& dib, bool grey) {
     for (int32_t y = 0; y < h; ++y) {
         uint8_t* p = dib.DIBSectionBitsPtr() + static_cast<int64_t>(h - 1 - y) * dib.BytesPerScanLine();
         for (int32_t x = 0; x < w; ++x) {
-            double b = 40 + 150.0 * x / w, g = 30 + 180.0 * y / h, r = 110 + 60 * std::sin(x / 25.0 + y / 40.0);
+            double b = 40 + 150.0 * x / w, g = 30 + 180.0 * y / h,
+                   r = 110 + 60 * std::sin(x / 25.0 + y / 40.0);
             if (x < w / 4 && y < h / 4) b = g = r = 20; // the block, grey so only luminance changes
             if (grey) b = g = r = 0.11 * b + 0.59 * g + 0.30 * r;
             p[3 * x] = static_cast<uint8_t>(b);
@@ -57,7 +59,10 @@ std::string Raw_Of(const cDIBSection& dib) {
 
 std::string Ffmpeg_Decode(const std::string& jpg, const std::string& raw) {
     std::string out;
-    test_env::run("ffmpeg -v error -y -i '" + jpg + "' -sws_flags +accurate_rnd+full_chroma_int+bitexact -f rawvideo -pix_fmt bgr24 '" + raw + "' 2>&1", &out);
+    test_env::run("ffmpeg -v error -y -i '" + jpg +
+                      "' -sws_flags +accurate_rnd+full_chroma_int+bitexact -f rawvideo -pix_fmt bgr24 '" +
+                      raw + "' 2>&1",
+                  &out);
     return out;
 }
 
@@ -81,7 +86,8 @@ TEST_F(JpegCodecModule, FfmpegDecodesWhatWeEncodeUpright) {
             int32_t size = static_cast<int32_t>(jpeg.size());
             ASSERT_TRUE(Save_JPG_To_Buffer(pic, jpeg.data(), size, 90));
             const std::string jpg = dir + "/ours.jpg", raw = dir + "/ours.raw";
-            test_env::write_file(jpg, std::string(reinterpret_cast<char*>(jpeg.data()), static_cast<size_t>(size)));
+            test_env::write_file(
+                jpg, std::string(reinterpret_cast<char*>(jpeg.data()), static_cast<size_t>(size)));
             const std::string err = Ffmpeg_Decode(jpg, raw);
             ASSERT_TRUE(err.empty()) << err;
             // A picture stored upside down or mirrored would be far below this.
@@ -99,7 +105,8 @@ TEST_F(JpegCodecModule, WhatFfmpegEncodesDecodesToTheSamePicture) {
         int32_t width;
         const char* pix_fmt;
     };
-    for (const Case c : {Case{333, "yuvj444p"}, Case{440, "yuvj444p"}, Case{333, "gray"}, Case{440, "gray"}}) {
+    for (const Case c :
+         {Case{333, "yuvj444p"}, Case{440, "yuvj444p"}, Case{333, "gray"}, Case{440, "gray"}}) {
         SCOPED_TRACE(std::to_string(c.width) + " " + c.pix_fmt);
         const std::string src = dir + "/source.raw", jpg = dir + "/theirs.jpg", raw = dir + "/theirs.raw";
         cDIBSection source;
@@ -107,9 +114,9 @@ TEST_F(JpegCodecModule, WhatFfmpegEncodesDecodesToTheSamePicture) {
         Fill_Smooth(source, std::string(c.pix_fmt) == "gray");
         test_env::write_file(src, Raw_Of(source));
         std::string out;
-        ASSERT_EQ(test_env::run("ffmpeg -v error -y -f rawvideo -pix_fmt bgr24 -s " + std::to_string(c.width) +
-                                    "x90 -i '" + src + "' -frames:v 1 -pix_fmt " + c.pix_fmt + " -q:v 1 '" + jpg +
-                                    "' 2>&1",
+        ASSERT_EQ(test_env::run("ffmpeg -v error -y -f rawvideo -pix_fmt bgr24 -s " +
+                                    std::to_string(c.width) + "x90 -i '" + src + "' -frames:v 1 -pix_fmt " +
+                                    c.pix_fmt + " -q:v 1 '" + jpg + "' 2>&1",
                                 &out),
                   0)
             << out;
@@ -144,7 +151,8 @@ TEST_F(JpegCodecModule, TooSmallABufferRaises26001AndIsNeverOverrun) {
         EXPECT_EQ(e.description().rfind("Failed to save to JPG ", 0), 0u) << e.description();
     }
     EXPECT_EQ(size, full - 1);
-    for (size_t i = static_cast<size_t>(full - 1); i < small.size(); ++i) ASSERT_EQ(small[i], 0xCC) << i;
+    for (size_t i = static_cast<size_t>(full - 1); i < small.size(); ++i)
+        ASSERT_EQ(small[i], 0xCC) << i;
     // A bitmap with no pixels is a failure of the same kind, not a crash.
     cDIBSection none;
     size = full;

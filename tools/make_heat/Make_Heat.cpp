@@ -39,7 +39,9 @@ void Fill_Synthetic_Frame(cDIBSection& dib, int32_t n, bool grey) {
     }
 }
 
-int32_t Capture_Mill_Of(const Heat_Spec& spec, int32_t n) { return spec.start_pc_mill + 40 * n + (n % 5) - 2; }
+int32_t Capture_Mill_Of(const Heat_Spec& spec, int32_t n) {
+    return spec.start_pc_mill + 40 * n + (n % 5) - 2;
+}
 
 int32_t Slot_Size_For(const Heat_Spec& spec) {
     if (spec.slot_size > 0) return spec.slot_size;

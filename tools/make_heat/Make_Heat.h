@@ -14,7 +14,7 @@ struct Heat_Spec {
     std::string path;
     int32_t width = 440;
     int32_t height = 1080;
-    int32_t slot_size = 0;     // 0: the largest picture of a test run + 5500, rounded down to 1000s
+    int32_t slot_size = 0; // 0: the largest picture of a test run + 5500, rounded down to 1000s
     int16_t quality = 80;
     int32_t start_pc_mill = 100000; // capture clock at the heat start
     int32_t start_local_mill = 36000000;

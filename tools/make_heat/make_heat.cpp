@@ -8,7 +8,9 @@
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: make_heat <file.qf3> <frames> [width height] [--slot bytes] [--quality q] [--grey]\n");
+        std::fprintf(
+            stderr,
+            "usage: make_heat <file.qf3> <frames> [width height] [--slot bytes] [--quality q] [--grey]\n");
         return 2;
     }
     make_heat::Heat_Spec spec;
@@ -17,11 +19,16 @@ int main(int argc, char** argv) {
     int positional = 0;
     for (int i = 3; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--slot" && i + 1 < argc) spec.slot_size = std::atoi(argv[++i]);
-        else if (a == "--quality" && i + 1 < argc) spec.quality = static_cast<int16_t>(std::atoi(argv[++i]));
-        else if (a == "--grey") spec.grey = true;
-        else if (positional == 0 && ++positional) spec.width = std::atoi(a.c_str());
-        else if (positional == 1 && ++positional) spec.height = std::atoi(a.c_str());
+        if (a == "--slot" && i + 1 < argc)
+            spec.slot_size = std::atoi(argv[++i]);
+        else if (a == "--quality" && i + 1 < argc)
+            spec.quality = static_cast<int16_t>(std::atoi(argv[++i]));
+        else if (a == "--grey")
+            spec.grey = true;
+        else if (positional == 0 && ++positional)
+            spec.width = std::atoi(a.c_str());
+        else if (positional == 1 && ++positional)
+            spec.height = std::atoi(a.c_str());
     }
     std::string error;
     if (!make_heat::Make_Heat(spec, frames, &error)) {
