@@ -307,6 +307,17 @@ TEST_F(VideoFileQf3Read, PrereadCountsPercentRightPastTwentyMegabytes) {
     EXPECT_EQ(pct.back(), 100);
 }
 
+TEST_F(VideoFileQf3Read, WholeFileReadIntoMemoryWhenAsked) {
+    const std::string path = Make("memory", 2);
+    cls_VideoFile_handler vf;
+    std::vector<std::string> events;
+    vf.StartPreread = [&] { events.push_back("start"); };
+    vf.EndPreread = [&] { events.push_back("end"); };
+    vf.Read_to_Memory(true);
+    ASSERT_TRUE(vf.Open_File(path));
+    EXPECT_EQ(events, (std::vector<std::string>{"start", "end"}));
+}
+
 TEST_F(VideoFileQf3Read, HeatsPastTwoGigabytesAndPast32767FramesReadToTheirEnd) {
     const std::string path = Make("big", 3);
     const int32_t last = 400000; // at 6056 bytes a record, sample 400000 lies past 2 GiB
