@@ -38,8 +38,10 @@ void setUp() {
     const auto dir = std::filesystem::temp_directory_path() / ("tidewick-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     registry::SetRegistryFilePath((dir / "registry.txt").string());
-    setenv("TIDEWICK_SYNTHETIC_DEVICES", "only;video|Bench Cam|1080p60|/synthetic/bench||RGB24 1920x1080@60", 1);
-    const std::string lib = std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/OrvelCap5.so";
+    setenv("TIDEWICK_SYNTHETIC_DEVICES", "only;video|Bench Cam|1080p60|/synthetic/bench||RGB24 1920x1080@60",
+           1);
+    const std::string lib =
+        std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/OrvelCap5.so";
     void* h = ::dlopen(lib.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (h) {
         if (auto reg = reinterpret_cast<com::HRESULT (*)()>(::dlsym(h, "DllRegisterServer"))) reg();
@@ -102,11 +104,16 @@ public:
     }
     com::ULONG AddRef() override { return 2; }
     com::ULONG Release() override { return 1; }
-    com::HRESULT OnDVEvent(IVideoCap*, double, const uint8_t*, int32_t, int32_t) override { return com::S_OK; }
-    com::HRESULT OnAudioEvent(IVideoCap*, double, const uint8_t*, int32_t, int32_t) override { return com::S_OK; }
+    com::HRESULT OnDVEvent(IVideoCap*, double, const uint8_t*, int32_t, int32_t) override {
+        return com::S_OK;
+    }
+    com::HRESULT OnAudioEvent(IVideoCap*, double, const uint8_t*, int32_t, int32_t) override {
+        return com::S_OK;
+    }
     com::HRESULT OnRGBEvent(IVideoCap*, double t, const uint8_t* b, int32_t n, int32_t) override {
         uint64_t sum = 0;
-        for (int32_t i = 0; i < n; i += 64) sum += b[i]; // touches every cache line
+        for (int32_t i = 0; i < n; i += 64)
+            sum += b[i]; // touches every cache line
         benchmark::DoNotOptimize(sum);
         arrivals.emplace_back(Clock::now(), t);
         return com::S_OK;
@@ -130,7 +137,8 @@ void BM_LibraryDeliveredRate(benchmark::State& state) {
         cap->Run();
         auto& queue = msgqueue::MessageQueue::ForCurrentThread();
         const auto warm = Clock::now() + std::chrono::milliseconds(300);
-        while (Clock::now() < warm) queue.pump();
+        while (Clock::now() < warm)
+            queue.pump();
         sink.arrivals.clear();
         const auto t0 = Clock::now();
         const auto end = t0 + std::chrono::duration<double>(kSeconds);

@@ -30,18 +30,25 @@ const std::string kNoVideoDevice = "No video capture device was detected on your
                                    "This sample requires a functional video capture device, such\r\n"
                                    "as a USB web camera.";
 
-bool EqualsNoCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+bool EqualsNoCase(const std::string& a, const char* b) {
+    return strcasecmp(a.c_str(), b) == 0;
+}
 
 // The leading decimal integer of a text (optional sign), 0 when there is none.
-long LeadingInteger(const std::string& s) { return std::strtol(s.c_str(), nullptr, 10); }
+long LeadingInteger(const std::string& s) {
+    return std::strtol(s.c_str(), nullptr, 10);
+}
 bool StartsWithInteger(const std::string& s) {
     size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+        ++i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     return i < s.size() && s[i] >= '0' && s[i] <= '9';
 }
 
-std::string Address(const void* p) { return std::to_string(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p))); }
+std::string Address(const void* p) {
+    return std::to_string(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)));
+}
 
 IPin* FirstPin(const BaseFilter& f, PIN_DIRECTION dir) {
     for (IPin* p : f.EnumPins())
@@ -87,14 +94,16 @@ CVideoCap::~CVideoCap() {
     // A graph still running stops here, before anything it calls into goes:
     // once the graphs have stopped, no streaming thread is inside a callback.
     m_running = false;
-    for (CxSampleGrabberCB* c : {&m_dvCB, &m_rgbCB, &m_audioCB}) c->Wake();
+    for (CxSampleGrabberCB* c : {&m_dvCB, &m_rgbCB, &m_audioCB})
+        c->Wake();
     std::vector<std::shared_ptr<FilterGraph>> graphs;
     {
         std::lock_guard g(m_graphLock);
         graphs.swap(m_stopping);
         if (m_graph) graphs.push_back(std::move(m_graph));
     }
-    for (auto& graph : graphs) graph->Stop();
+    for (auto& graph : graphs)
+        graph->Stop();
     graphs.clear();
     if (m_rotRegister) RemoveGraphFromRot(m_rotRegister);
     m_windowId = 0;
@@ -115,7 +124,9 @@ HRESULT CVideoCap::QueryInterface(com::REFIID riid, void** ppv) {
     return com::E_NOINTERFACE;
 }
 
-com::ULONG CVideoCap::AddRef() { return m_refs.add(); }
+com::ULONG CVideoCap::AddRef() {
+    return m_refs.add();
+}
 
 com::ULONG CVideoCap::Release() {
     const com::ULONG n = m_refs.release();
@@ -168,10 +179,10 @@ bool CVideoCap::PostFrameMessage(CxSampleGrabberCB::Kind kind) {
 
 void CVideoCap::OnMessage(uint32_t msg, uint64_t, uint64_t lParam) {
     if (msg == WM_FRAME) {
-        CxSampleGrabberCB* cb = lParam == CxSampleGrabberCB::DV    ? &m_dvCB
-                              : lParam == CxSampleGrabberCB::RGB   ? &m_rgbCB
-                              : lParam == CxSampleGrabberCB::Audio ? &m_audioCB
-                                                                   : nullptr;
+        CxSampleGrabberCB* cb = lParam == CxSampleGrabberCB::DV      ? &m_dvCB
+                                : lParam == CxSampleGrabberCB::RGB   ? &m_rgbCB
+                                : lParam == CxSampleGrabberCB::Audio ? &m_audioCB
+                                                                     : nullptr;
         if (cb) OnFrame(*cb);
     } else if (msg == WM_STOPGRAPH) {
         OnStopGraph();
@@ -191,7 +202,8 @@ void CVideoCap::OnFrame(CxSampleGrabberCB& cb) {
     m_delivering = true;
     FanOut(cb.kind(), cb.Lent());
     m_delivering = false;
-    for (CxSampleGrabberCB* c : {&m_dvCB, &m_rgbCB, &m_audioCB}) c->RepostIfWaiting();
+    for (CxSampleGrabberCB* c : {&m_dvCB, &m_rgbCB, &m_audioCB})
+        c->RepostIfWaiting();
 }
 
 void CVideoCap::FanOut(CxSampleGrabberCB::Kind kind, const CxSampleGrabberCB::CxEventInfo& info) {
@@ -204,20 +216,29 @@ void CVideoCap::FanOut(CxSampleGrabberCB::Kind kind, const CxSampleGrabberCB::Cx
         if (!m_sinks.Contains(entry.cookie)) continue; // unadvised inside an earlier sink
         IVideoCapEvent* sink = entry.item.get();
         switch (kind) {
-        case CxSampleGrabberCB::DV: sink->OnDVEvent(this, info.time, buffer, size, number); break;
-        case CxSampleGrabberCB::RGB: sink->OnRGBEvent(this, info.time, buffer, size, number); break;
-        case CxSampleGrabberCB::Audio: sink->OnAudioEvent(this, info.time, buffer, size, number); break;
+        case CxSampleGrabberCB::DV:
+            sink->OnDVEvent(this, info.time, buffer, size, number);
+            break;
+        case CxSampleGrabberCB::RGB:
+            sink->OnRGBEvent(this, info.time, buffer, size, number);
+            break;
+        case CxSampleGrabberCB::Audio:
+            sink->OnAudioEvent(this, info.time, buffer, size, number);
+            break;
         }
     }
 }
 
 // ---- run and stop -------------------------------------------------------------
 
-HRESULT CVideoCap::Pause() { return com::S_OK; }
+HRESULT CVideoCap::Pause() {
+    return com::S_OK;
+}
 
 HRESULT CVideoCap::Stop() {
     m_running = false;
-    for (CxSampleGrabberCB* c : {&m_dvCB, &m_rgbCB, &m_audioCB}) c->Wake();
+    for (CxSampleGrabberCB* c : {&m_dvCB, &m_rgbCB, &m_audioCB})
+        c->Wake();
     {
         // The graph goes to the window thread; a Run before that thread gets
         // to it builds a new graph that the teardown leaves alone.
@@ -230,7 +251,8 @@ HRESULT CVideoCap::Stop() {
 }
 
 void CVideoCap::TearDown(std::vector<std::shared_ptr<FilterGraph>> graphs) {
-    for (auto& graph : graphs) graph->Stop();
+    for (auto& graph : graphs)
+        graph->Stop();
     if (!graphs.empty() && m_rotRegister) {
         RemoveGraphFromRot(m_rotRegister);
         m_rotRegister = 0;
@@ -277,9 +299,12 @@ HRESULT CVideoCap::Run() {
             return com::E_FAIL;
         }
         HRESULT hr;
-        if (m_source.kind.empty() || m_source.kind == "video") hr = BuildVideoGraph(*graph);
-        else if (m_source.kind == "audio") hr = BuildAudioGraph(*graph);
-        else hr = BuildFileGraph(*graph);
+        if (m_source.kind.empty() || m_source.kind == "video")
+            hr = BuildVideoGraph(*graph);
+        else if (m_source.kind == "audio")
+            hr = BuildAudioGraph(*graph);
+        else
+            hr = BuildFileGraph(*graph);
         if (com::FAILED(hr)) {
             SetErrorIfEmpty("Could not build filter graph");
             return com::E_FAIL;
@@ -310,8 +335,8 @@ HRESULT CVideoCap::Run() {
 
 // ---- graphs -------------------------------------------------------------------
 
-std::shared_ptr<BaseFilter> CVideoCap::AddBaseFilter(FilterGraph& graph, BaseFilter& upstream, const com::GUID& clsid,
-                                                     const std::string& name) {
+std::shared_ptr<BaseFilter> CVideoCap::AddBaseFilter(FilterGraph& graph, BaseFilter& upstream,
+                                                     const com::GUID& clsid, const std::string& name) {
     std::shared_ptr<BaseFilter> filter;
     HRESULT hr = CoCreateFilter(clsid, filter);
     if (com::FAILED(hr)) throw CxException(hr, "AddBaseFilter: Could not create filter");
@@ -340,51 +365,56 @@ void CVideoCap::ReadConnectedMediaType(BaseFilter& grabber, const char* failText
                  : nullptr;
 }
 
-std::shared_ptr<BaseFilter> CVideoCap::AddDvGrabber(FilterGraph& graph, BaseFilter& upstream) {
+struct CVideoCap::GrabberTexts {
+    const char* create;
+    const char* setType;
+    const char* add;
+    const char* connect;
+    const char* read;
+};
+
+std::shared_ptr<BaseFilter> CVideoCap::AddVideoGrabber(FilterGraph& graph, BaseFilter& upstream,
+                                                       const com::GUID& subtype, const char* name,
+                                                       CxSampleGrabberCB& callback,
+                                                       const GrabberTexts& texts) {
     std::shared_ptr<BaseFilter> filter;
     HRESULT hr = CoCreateFilter(CLSID_SampleGrabber, filter);
-    if (com::FAILED(hr)) throw CxException(hr, "AddDvGrabber: Could not create SampleGrabber DV");
+    if (com::FAILED(hr)) throw CxException(hr, texts.create);
     auto& grabber = static_cast<SampleGrabber&>(*filter);
     AM_MEDIA_TYPE mt;
     mt.majortype = MEDIATYPE_Video;
-    mt.subtype = MEDIASUBTYPE_dvsd;
+    mt.subtype = subtype;
     hr = grabber.SetMediaType(&mt);
-    if (com::FAILED(hr)) throw CxException(hr, "AddDvGrabber: Could not set media type");
-    hr = graph.AddFilter(filter, "GrabberDV");
-    if (com::FAILED(hr)) throw CxException(hr, "AddDvGrabber: Could not put sample grabber DV in graph");
+    if (com::FAILED(hr)) throw CxException(hr, texts.setType);
+    hr = graph.AddFilter(filter, name);
+    if (com::FAILED(hr)) throw CxException(hr, texts.add);
     hr = ConnectFilters(graph, upstream, grabber);
     if (com::FAILED(hr)) {
         graph.RemoveFilter(filter.get());
-        throw CxException(hr, "AddDvGrabber: Could not connect source to grabber");
+        throw CxException(hr, texts.connect);
     }
     grabber.SetBufferSamples(false);
     grabber.SetOneShot(false);
-    grabber.SetCallback(&m_dvCB, 1);
-    ReadConnectedMediaType(grabber, "Could not read the connected media type");
+    grabber.SetCallback(&callback, 1);
+    ReadConnectedMediaType(grabber, texts.read);
     return filter;
 }
 
+std::shared_ptr<BaseFilter> CVideoCap::AddDvGrabber(FilterGraph& graph, BaseFilter& upstream) {
+    static const GrabberTexts texts{
+        "AddDvGrabber: Could not create SampleGrabber DV", "AddDvGrabber: Could not set media type",
+        "AddDvGrabber: Could not put sample grabber DV in graph",
+        "AddDvGrabber: Could not connect source to grabber", "Could not read the connected media type"};
+    return AddVideoGrabber(graph, upstream, MEDIASUBTYPE_dvsd, "GrabberDV", m_dvCB, texts);
+}
+
 std::shared_ptr<BaseFilter> CVideoCap::AddRgbGrabber(FilterGraph& graph, BaseFilter& upstream) {
-    std::shared_ptr<BaseFilter> filter;
-    HRESULT hr = CoCreateFilter(CLSID_SampleGrabber, filter);
-    if (com::FAILED(hr)) throw CxException(hr, "AddRgbGrabber: Could not create SampleGrabber");
-    auto& grabber = static_cast<SampleGrabber&>(*filter);
-    AM_MEDIA_TYPE mt;
-    mt.majortype = MEDIATYPE_Video;
-    mt.subtype = MEDIASUBTYPE_RGB24;
-    hr = grabber.SetMediaType(&mt);
-    if (com::FAILED(hr)) throw CxException(hr, "AddRgbGrabber: Could not set media type");
-    hr = graph.AddFilter(filter, "Grabber RGB");
-    if (com::FAILED(hr)) throw CxException(hr, "AddRgbGrabber: Could not put sample grabber RGB in graph");
-    hr = ConnectFilters(graph, upstream, grabber);
-    if (com::FAILED(hr)) {
-        graph.RemoveFilter(filter.get());
-        throw CxException(hr, "AddRgbGrabber: Could not connect sample grabber to source");
-    }
-    grabber.SetBufferSamples(false);
-    grabber.SetOneShot(false);
-    grabber.SetCallback(&m_rgbCB, 1);
-    ReadConnectedMediaType(grabber, "AddRgbGrabber: Could not read the connected media type");
+    static const GrabberTexts texts{"AddRgbGrabber: Could not create SampleGrabber",
+                                    "AddRgbGrabber: Could not set media type",
+                                    "AddRgbGrabber: Could not put sample grabber RGB in graph",
+                                    "AddRgbGrabber: Could not connect sample grabber to source",
+                                    "AddRgbGrabber: Could not read the connected media type"};
+    auto filter = AddVideoGrabber(graph, upstream, MEDIASUBTYPE_RGB24, "Grabber RGB", m_rgbCB, texts);
     m_rgb = true;
     return filter;
 }
@@ -396,7 +426,8 @@ void CVideoCap::AddNullRenderer(FilterGraph& graph, BaseFilter& grabber) {
     hr = graph.AddFilter(filter, "NullRenderer");
     if (com::FAILED(hr)) throw CxException(hr, "AddNullRenderer: Could not add NullRender");
     hr = ConnectFilters(graph, grabber, *filter);
-    if (com::FAILED(hr)) throw CxException(hr, "AddNullRenderer: Could not connect SampleGrabber with NullRender");
+    if (com::FAILED(hr))
+        throw CxException(hr, "AddNullRenderer: Could not connect SampleGrabber with NullRender");
 }
 
 HRESULT CVideoCap::BuildVideoGraph(FilterGraph& graph) {
@@ -580,11 +611,13 @@ HRESULT CVideoCap::SetSource(com::BSTR strSource, int32_t* pbResult) {
             return com::S_OK;
         }
         SourceRecord wanted;
-        if (number < 1) wanted.SourceId = rest;
-        else wanted.number = static_cast<int32_t>(number);
+        if (number < 1)
+            wanted.SourceId = rest;
+        else
+            wanted.number = static_cast<int32_t>(number);
         const com::GUID category = kind == "video"   ? CLSID_VideoInputDeviceCategory
-                                 : kind == "audio" ? CLSID_AudioInputDeviceCategory
-                                                   : com::GUID_NULL;
+                                   : kind == "audio" ? CLSID_AudioInputDeviceCategory
+                                                     : com::GUID_NULL;
         std::shared_ptr<BaseFilter> filter = EnumerateDevice(category, wanted);
         if (filter) {
             m_source = wanted;
@@ -622,12 +655,14 @@ std::string CVideoCap::PropertyValue(const std::string& key) {
     if (EqualsNoCase(key, "Width") || EqualsNoCase(key, "Height")) {
         std::lock_guard g(m_mediaTypeLock);
         if (!m_pVih) return "0";
-        return u(static_cast<uint32_t>(EqualsNoCase(key, "Width") ? m_pVih->bmiHeader.biWidth : m_pVih->bmiHeader.biHeight));
+        return u(static_cast<uint32_t>(EqualsNoCase(key, "Width") ? m_pVih->bmiHeader.biWidth
+                                                                  : m_pVih->bmiHeader.biHeight));
     }
     if (EqualsNoCase(key, "RGB")) return u(m_rgb);
     if (EqualsNoCase(key, "AddToROT")) return u(m_addToRot);
     if (EqualsNoCase(key, "SaveGrf")) return u(m_saveGrf);
-    if (EqualsNoCase(key, "AudioSampleDuration") || EqualsNoCase(key, "VIDCAPS")) return u(m_audioSampleDuration);
+    if (EqualsNoCase(key, "AudioSampleDuration") || EqualsNoCase(key, "VIDCAPS"))
+        return u(m_audioSampleDuration);
     if (EqualsNoCase(key, "BuildNumber")) return __DATE__ " " __TIME__;
     if (EqualsNoCase(key, "numProps")) {
         std::shared_ptr<BaseFilter> capture = CaptureFilterOfProcess();
@@ -674,9 +709,12 @@ HRESULT CVideoCap::SetProperty(com::BSTR strProperty, com::BSTR strValue) {
     const std::string key = com::FromBSTR(strProperty);
     const std::string value = com::FromBSTR(strValue);
     const bool isTrue = EqualsNoCase(value, "true");
-    if (EqualsNoCase(key, "RGB")) m_rgb = isTrue;
-    else if (EqualsNoCase(key, "AddToROT")) m_addToRot = isTrue;
-    else if (EqualsNoCase(key, "SaveGrf")) m_saveGrf = isTrue;
+    if (EqualsNoCase(key, "RGB"))
+        m_rgb = isTrue;
+    else if (EqualsNoCase(key, "AddToROT"))
+        m_addToRot = isTrue;
+    else if (EqualsNoCase(key, "SaveGrf"))
+        m_saveGrf = isTrue;
     else if (EqualsNoCase(key, "AudioSampleDuration"))
         m_audioSampleDuration = static_cast<uint32_t>(StartsWithInteger(value) ? LeadingInteger(value) : 0);
     else if (EqualsNoCase(key, "SetFormat")) {

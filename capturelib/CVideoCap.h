@@ -76,6 +76,11 @@ private:
     com::HRESULT BuildFileGraph(dshow::FilterGraph& graph);
     std::shared_ptr<dshow::BaseFilter> AddBaseFilter(dshow::FilterGraph& graph, dshow::BaseFilter& upstream,
                                                      const com::GUID& clsid, const std::string& name);
+    struct GrabberTexts; // the failure texts of one kind of grabber
+    std::shared_ptr<dshow::BaseFilter> AddVideoGrabber(dshow::FilterGraph& graph, dshow::BaseFilter& upstream,
+                                                       const com::GUID& subtype, const char* name,
+                                                       CxSampleGrabberCB& callback,
+                                                       const GrabberTexts& texts);
     std::shared_ptr<dshow::BaseFilter> AddDvGrabber(dshow::FilterGraph& graph, dshow::BaseFilter& upstream);
     std::shared_ptr<dshow::BaseFilter> AddRgbGrabber(dshow::FilterGraph& graph, dshow::BaseFilter& upstream);
     void AddNullRenderer(dshow::FilterGraph& graph, dshow::BaseFilter& grabber);

@@ -9,7 +9,8 @@ CxException::CxException(std::string text) : m_text(std::move(text)) {}
 
 CxException::CxException(com::HRESULT hr) : m_hr(hr), m_text(SystemMessage(hr)) {}
 
-CxException::CxException(com::HRESULT hr, const std::string& text) : m_hr(hr), m_text(text + " " + SystemMessage(hr)) {}
+CxException::CxException(com::HRESULT hr, const std::string& text)
+    : m_hr(hr), m_text(text + " " + SystemMessage(hr)) {}
 
 CxException CxException::Format(com::HRESULT hr, const char* format, ...) {
     char buffer[1024];
@@ -26,7 +27,8 @@ CxException CxException::Format(com::HRESULT hr, const char* format, ...) {
 std::string CxException::SystemMessage(com::HRESULT hr) {
     const uint32_t code = static_cast<uint32_t>(hr);
     std::string text = com::SystemMessage(code);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
     if (!text.empty()) return text;
     char buffer[64];
     if (code >= 0x80040200u && code <= 0x8004FFFFu)

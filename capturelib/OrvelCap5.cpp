@@ -31,7 +31,8 @@ bool RegisterAppId() {
     using namespace registry;
     const std::string appid = com::GuidToString(APPID_OrvelCap5);
     return WriteString(HKEY_CLASSES_ROOT, "AppID\\" + appid, "", kAppIdName) == ERROR_SUCCESS &&
-           WriteString(HKEY_CLASSES_ROOT, std::string("AppID\\") + kAppIdModuleKey, "AppID", appid) == ERROR_SUCCESS;
+           WriteString(HKEY_CLASSES_ROOT, std::string("AppID\\") + kAppIdModuleKey, "AppID", appid) ==
+               ERROR_SUCCESS;
 }
 
 void UnregisterAppId() {
@@ -46,7 +47,9 @@ COM_EXPORT com::HRESULT DllGetClassObject(com::REFCLSID rclsid, com::REFIID riid
     return com::GetClassObject<CVideoCap>(g_module, rclsid, CLSID_VideoCap5, riid, ppv);
 }
 
-COM_EXPORT com::HRESULT DllCanUnloadNow() { return g_module.can_unload_now(); }
+COM_EXPORT com::HRESULT DllCanUnloadNow() {
+    return g_module.can_unload_now();
+}
 
 COM_EXPORT com::HRESULT DllRegisterServer() {
     if (!RegisterAppId()) return com::SELFREG_E_CLASS;

@@ -65,7 +65,8 @@ class BaseFilter;
 
 class IPin {
 public:
-    IPin(BaseFilter* owner, PIN_DIRECTION dir, std::string name) : owner_(owner), dir_(dir), name_(std::move(name)) {}
+    IPin(BaseFilter* owner, PIN_DIRECTION dir, std::string name)
+        : owner_(owner), dir_(dir), name_(std::move(name)) {}
     virtual ~IPin() = default;
     PIN_DIRECTION QueryDirection() const { return dir_; }
     const std::string& name() const { return name_; }

@@ -10,7 +10,9 @@ public:
     explicit CapturePin(CaptureFilter* f) : IPin(f, PINDIR_OUTPUT, "Capture"), f_(f) {}
     IAMStreamConfig* QueryStreamConfig() override { return this; }
     IAMBufferNegotiation* QueryBufferNegotiation() override { return f_->device_.audio ? this : nullptr; }
-    HRESULT GetNumberOfCapabilities(int* count, int* size) override { return f_->GetNumberOfCapabilities(count, size); }
+    HRESULT GetNumberOfCapabilities(int* count, int* size) override {
+        return f_->GetNumberOfCapabilities(count, size);
+    }
     HRESULT GetStreamCaps(int index, AM_MEDIA_TYPE** pmt, uint8_t* caps) override {
         return f_->GetStreamCaps(index, pmt, caps);
     }
@@ -81,7 +83,8 @@ HRESULT CaptureFilter::SetFormat(const AM_MEDIA_TYPE* pmt) {
         StreamFormat chosen = wanted;
         if (f.isAudio()) {
             // The device delivers either sample width; rate and channels are its own.
-            match = f.rate == wanted.rate && f.channels == wanted.channels && (wanted.bits == 8 || wanted.bits == 16);
+            match = f.rate == wanted.rate && f.channels == wanted.channels &&
+                    (wanted.bits == 8 || wanted.bits == 16);
         } else {
             AM_MEDIA_TYPE cap = MakeMediaType(f);
             const VIDEOINFOHEADER* vih = VideoInfo(cap);
@@ -148,11 +151,13 @@ GstElement* CaptureFilter::makeElement(bool) {
     }
     GstElement* src = gst_device_create_element(static_cast<GstDevice*>(device_.gstDevice.get()), nullptr);
     if (device_.audio) {
-        if (src && samplesPerBuffer > 0 && g_object_class_find_property(G_OBJECT_GET_CLASS(src), "latency-time")) {
+        if (src && samplesPerBuffer > 0 &&
+            g_object_class_find_property(G_OBJECT_GET_CLASS(src), "latency-time")) {
             const gint64 us = gint64(samplesPerBuffer) * 1000000 / (f.rate > 0 ? f.rate : 1);
             g_object_set(src, "latency-time", us, "buffer-time", us * 4, nullptr);
         }
-        return gst::Chain("Audio Input", {src, gst::Make("audioconvert"), gst::Make("audioresample"), filter});
+        return gst::Chain("Audio Input",
+                          {src, gst::Make("audioconvert"), gst::Make("audioresample"), filter});
     }
     return gst::Chain("Capturing Device", {src, filter});
 }

@@ -12,7 +12,8 @@ namespace dshow {
 
 std::vector<IPin*> BaseFilter::EnumPins() const {
     std::vector<IPin*> out;
-    for (const auto& p : pins_) out.push_back(p.get());
+    for (const auto& p : pins_)
+        out.push_back(p.get());
     return out;
 }
 
@@ -35,8 +36,9 @@ struct DynamicLink {
         auto* d = static_cast<DynamicLink*>(data);
         GstCaps* caps = gst_pad_get_current_caps(pad);
         if (!caps) caps = gst_pad_query_caps(pad, nullptr);
-        const bool video = caps && gst_caps_get_size(caps) > 0 &&
-                           g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "video/");
+        const bool video =
+            caps && gst_caps_get_size(caps) > 0 &&
+            g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "video/");
         if (caps) gst_caps_unref(caps);
         if (video && !d->linked) {
             GstPad* sink = gst_element_get_static_pad(d->downstream, "sink");
@@ -44,13 +46,7 @@ struct DynamicLink {
             if (sink) gst_object_unref(sink);
             if (d->linked) return;
         }
-        GstElement* drop = gst::Make("fakesink");
-        g_object_set(drop, "sync", FALSE, "async", FALSE, "enable-last-sample", FALSE, nullptr);
-        gst_bin_add(GST_BIN(d->pipeline), drop);
-        GstPad* sp = gst_element_get_static_pad(drop, "sink");
-        gst_pad_link(pad, sp);
-        gst_object_unref(sp);
-        gst_element_sync_state_with_parent(drop);
+        gst::LinkToNewFakeSink(d->pipeline, pad);
     }
 };
 
@@ -79,14 +75,17 @@ FilterGraph::FilterGraph() : impl_(std::make_unique<Impl>()) {}
 
 FilterGraph::~FilterGraph() {
     Stop();
-    for (auto& e : impl_->filters) e.filter->graph_ = nullptr;
-    for (auto& [o, i] : impl_->connections) o->peer_ = i->peer_ = nullptr;
+    for (auto& e : impl_->filters)
+        e.filter->graph_ = nullptr;
+    for (auto& [o, i] : impl_->connections)
+        o->peer_ = i->peer_ = nullptr;
 }
 
 HRESULT FilterGraph::AddFilter(const std::shared_ptr<BaseFilter>& filter, const std::string& name) {
     if (!filter) return com::E_POINTER;
     if (running_) return VFW_E_NOT_STOPPED;
-    if (filter->graph_ && filter->graph_ != this) return com::E_INVALIDARG; // a filter serves one graph at a time
+    if (filter->graph_ && filter->graph_ != this)
+        return com::E_INVALIDARG; // a filter serves one graph at a time
     if (impl_->contains(filter.get())) return com::S_OK;
     for (const auto& e : impl_->filters)
         if (e.name == name) return VFW_E_DUPLICATE_NAME;
@@ -123,7 +122,8 @@ HRESULT FilterGraph::Connect(IPin* out, IPin* in) {
     if (!out || !in) return com::E_POINTER;
     if (running_) return VFW_E_NOT_STOPPED;
     if (!impl_->contains(out->filter()) || !impl_->contains(in->filter())) return VFW_E_NOT_IN_GRAPH;
-    if (out->QueryDirection() != PINDIR_OUTPUT || in->QueryDirection() != PINDIR_INPUT) return com::E_INVALIDARG;
+    if (out->QueryDirection() != PINDIR_OUTPUT || in->QueryDirection() != PINDIR_INPUT)
+        return com::E_INVALIDARG;
     if (out->peer_ || in->peer_) return VFW_E_ALREADY_CONNECTED;
     if (out != firstPin(*out->filter(), PINDIR_OUTPUT) || in != firstPin(*in->filter(), PINDIR_INPUT))
         return VFW_E_CANNOT_CONNECT; // only the main streams are modelled
@@ -155,7 +155,8 @@ HRESULT FilterGraph::Run() {
     if (!gst::Ensure()) return com::E_FAIL;
     Impl& m = *impl_;
     bool live = false;
-    for (const auto& e : m.filters) live = live || e.filter->isLiveSource();
+    for (const auto& e : m.filters)
+        live = live || e.filter->isLiveSource();
     m.pipeline = gst_pipeline_new("FilterGraph");
     std::map<BaseFilter*, GstElement*> elements;
     auto fail = [&] {
@@ -190,10 +191,12 @@ HRESULT FilterGraph::Run() {
     }
     ended_ = false;
     GstBus* bus = gst_pipeline_get_bus(GST_PIPELINE(m.pipeline));
-    gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&FilterGraph::onBusMessage), this, nullptr);
+    gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&FilterGraph::onBusMessage), this,
+                             nullptr);
     gst_object_unref(bus);
     if (gst_element_set_state(m.pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) return fail();
-    if (gst_element_get_state(m.pipeline, nullptr, nullptr, 5 * GST_SECOND) == GST_STATE_CHANGE_FAILURE) return fail();
+    if (gst_element_get_state(m.pipeline, nullptr, nullptr, 5 * GST_SECOND) == GST_STATE_CHANGE_FAILURE)
+        return fail();
     running_ = true;
     return com::S_OK;
 }
@@ -217,9 +220,11 @@ std::string FilterGraph::streamingError() const {
 
 std::string FilterGraph::describe() const {
     std::string s;
-    for (const auto& e : impl_->filters) s += "filter \"" + e.name + "\"\n";
+    for (const auto& e : impl_->filters)
+        s += "filter \"" + e.name + "\"\n";
     for (const auto& [o, i] : impl_->connections)
-        s += "connect \"" + o->filter()->name() + "\" " + o->name() + " -> \"" + i->filter()->name() + "\" " + i->name() + "\n";
+        s += "connect \"" + o->filter()->name() + "\" " + o->name() + " -> \"" + i->filter()->name() + "\" " +
+             i->name() + "\n";
     return s;
 }
 
@@ -244,8 +249,8 @@ uint32_t g_rotNext = 1;
 HRESULT AddGraphToRot(const FilterGraph* graph, uint32_t* registration) {
     if (!graph || !registration) return com::E_POINTER;
     char name[64];
-    std::snprintf(name, sizeof name, "FilterGraph %08x pid %08x", unsigned(reinterpret_cast<uintptr_t>(graph)),
-                  unsigned(getpid()));
+    std::snprintf(name, sizeof name, "FilterGraph %08x pid %08x",
+                  unsigned(reinterpret_cast<uintptr_t>(graph)), unsigned(getpid()));
     std::lock_guard g(g_rotMutex);
     *registration = g_rotNext++;
     g_rot[*registration] = std::string("!") + name;
@@ -260,7 +265,8 @@ HRESULT RemoveGraphFromRot(uint32_t registration) {
 std::vector<std::string> RotItemNames() {
     std::lock_guard g(g_rotMutex);
     std::vector<std::string> out;
-    for (const auto& [k, v] : g_rot) out.push_back(v);
+    for (const auto& [k, v] : g_rot)
+        out.push_back(v);
     return out;
 }
 

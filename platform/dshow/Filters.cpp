@@ -11,9 +11,13 @@
 
 namespace dshow {
 
-NullRenderer::NullRenderer() { addPin(std::make_unique<IPin>(this, PINDIR_INPUT, "In")); }
+NullRenderer::NullRenderer() {
+    addPin(std::make_unique<IPin>(this, PINDIR_INPUT, "In"));
+}
 
-HRESULT NullRenderer::acceptInput(const StreamFormat&) { return com::S_OK; }
+HRESULT NullRenderer::acceptInput(const StreamFormat&) {
+    return com::S_OK;
+}
 
 GstElement* NullRenderer::makeElement(bool liveGraph) {
     if (!gst::Ensure()) return nullptr;
@@ -24,7 +28,9 @@ GstElement* NullRenderer::makeElement(bool liveGraph) {
     return sink;
 }
 
-AsyncReader::AsyncReader() { addPin(std::make_unique<IPin>(this, PINDIR_OUTPUT, "Output")); }
+AsyncReader::AsyncReader() {
+    addPin(std::make_unique<IPin>(this, PINDIR_OUTPUT, "Output"));
+}
 
 HRESULT AsyncReader::Load(const std::string& fileName, const AM_MEDIA_TYPE*) {
     if (::access(fileName.c_str(), R_OK) != 0) return com::HRESULT_FROM_WIN32(errno == ENOENT ? 2 : 5);
@@ -73,13 +79,7 @@ struct Discovery {
             gst::FormatFromStructure(gst_caps_get_structure(caps, 0), f) && f.isVideo())
             d->video = f;
         if (caps) gst_caps_unref(caps);
-        GstElement* sink = gst::Make("fakesink");
-        g_object_set(sink, "sync", FALSE, nullptr);
-        gst_bin_add(GST_BIN(d->pipeline), sink);
-        GstPad* sp = gst_element_get_static_pad(sink, "sink");
-        gst_pad_link(pad, sp);
-        gst_object_unref(sp);
-        gst_element_sync_state_with_parent(sink);
+        gst::LinkToNewFakeSink(d->pipeline, pad);
     }
 };
 
@@ -105,7 +105,8 @@ HRESULT AviSplitter::acceptInput(const StreamFormat& up) {
     gst_element_set_state(d.pipeline, GST_STATE_PAUSED);
     // The demuxer adds its pads from its own thread once it has read the headers.
     for (int i = 0; i < 500 && !d.done; ++i) {
-        if (GstMessage* m = gst_bus_timed_pop_filtered(bus, 10 * GST_MSECOND, GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_EOS))) {
+        if (GstMessage* m = gst_bus_timed_pop_filtered(bus, 10 * GST_MSECOND,
+                                                       GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_EOS))) {
             gst_message_unref(m);
             break;
         }
@@ -119,7 +120,9 @@ HRESULT AviSplitter::acceptInput(const StreamFormat& up) {
     return com::S_OK;
 }
 
-GstElement* AviSplitter::makeElement(bool) { return gst::Ensure() ? gst::Make("avidemux") : nullptr; }
+GstElement* AviSplitter::makeElement(bool) {
+    return gst::Ensure() ? gst::Make("avidemux") : nullptr;
+}
 
 DvSplitter::DvSplitter() {
     addPin(std::make_unique<IPin>(this, PINDIR_INPUT, "Input"));
@@ -154,17 +157,26 @@ HRESULT DvVideoCodec::acceptInput(const StreamFormat& up) {
     return com::S_OK;
 }
 
-GstElement* DvVideoCodec::makeElement(bool) { return gst::Ensure() ? gst::Make("dvdec") : nullptr; }
+GstElement* DvVideoCodec::makeElement(bool) {
+    return gst::Ensure() ? gst::Make("dvdec") : nullptr;
+}
 
 HRESULT CoCreateFilter(const GUID& clsid, std::shared_ptr<BaseFilter>& out) {
     out.reset();
-    if (clsid == CLSID_SampleGrabber) out = std::make_shared<SampleGrabber>();
-    else if (clsid == CLSID_NullRenderer) out = std::make_shared<NullRenderer>();
-    else if (clsid == CLSID_AsyncReader) out = std::make_shared<AsyncReader>();
-    else if (clsid == CLSID_AviSplitter) out = std::make_shared<AviSplitter>();
-    else if (clsid == CLSID_DVSplitter) out = std::make_shared<DvSplitter>();
-    else if (clsid == CLSID_DVVideoCodec) out = std::make_shared<DvVideoCodec>();
-    else return com::REGDB_E_CLASSNOTREG;
+    if (clsid == CLSID_SampleGrabber)
+        out = std::make_shared<SampleGrabber>();
+    else if (clsid == CLSID_NullRenderer)
+        out = std::make_shared<NullRenderer>();
+    else if (clsid == CLSID_AsyncReader)
+        out = std::make_shared<AsyncReader>();
+    else if (clsid == CLSID_AviSplitter)
+        out = std::make_shared<AviSplitter>();
+    else if (clsid == CLSID_DVSplitter)
+        out = std::make_shared<DvSplitter>();
+    else if (clsid == CLSID_DVVideoCodec)
+        out = std::make_shared<DvVideoCodec>();
+    else
+        return com::REGDB_E_CLASSNOTREG;
     return com::S_OK;
 }
 

@@ -26,36 +26,47 @@ const RawVideo kRaw[] = {
 
 const char* audioFormatName(int bits) {
     switch (bits) {
-    case 8: return "U8";
-    case 16: return "S16LE";
-    case 24: return "S24LE";
-    case 32: return "S32LE";
+    case 8:
+        return "U8";
+    case 16:
+        return "S16LE";
+    case 24:
+        return "S24LE";
+    case 32:
+        return "S32LE";
     }
     return nullptr;
 }
 
 void expandInts(const GValue* v, std::vector<int>& out) {
     if (!v) return;
-    if (G_VALUE_HOLDS_INT(v)) out.push_back(g_value_get_int(v));
-    else if (GST_VALUE_HOLDS_INT_RANGE(v)) out.push_back(gst_value_get_int_range_max(v));
+    if (G_VALUE_HOLDS_INT(v))
+        out.push_back(g_value_get_int(v));
+    else if (GST_VALUE_HOLDS_INT_RANGE(v))
+        out.push_back(gst_value_get_int_range_max(v));
     else if (GST_VALUE_HOLDS_LIST(v))
-        for (guint i = 0; i < gst_value_list_get_size(v); ++i) expandInts(gst_value_list_get_value(v, i), out);
+        for (guint i = 0; i < gst_value_list_get_size(v); ++i)
+            expandInts(gst_value_list_get_value(v, i), out);
 }
 
 void expandFractions(const GValue* v, std::vector<std::pair<int, int>>& out) {
     if (!v) return;
     if (GST_VALUE_HOLDS_FRACTION(v))
         out.emplace_back(gst_value_get_fraction_numerator(v), gst_value_get_fraction_denominator(v));
-    else if (GST_VALUE_HOLDS_FRACTION_RANGE(v)) expandFractions(gst_value_get_fraction_range_max(v), out);
+    else if (GST_VALUE_HOLDS_FRACTION_RANGE(v))
+        expandFractions(gst_value_get_fraction_range_max(v), out);
     else if (GST_VALUE_HOLDS_LIST(v))
-        for (guint i = 0; i < gst_value_list_get_size(v); ++i) expandFractions(gst_value_list_get_value(v, i), out);
+        for (guint i = 0; i < gst_value_list_get_size(v); ++i)
+            expandFractions(gst_value_list_get_value(v, i), out);
 }
 
 void expandStrings(const GValue* v, std::vector<std::string>& out) {
     if (!v) return;
-    if (G_VALUE_HOLDS_STRING(v)) out.emplace_back(g_value_get_string(v));
+    if (G_VALUE_HOLDS_STRING(v))
+        out.emplace_back(g_value_get_string(v));
     else if (GST_VALUE_HOLDS_LIST(v))
-        for (guint i = 0; i < gst_value_list_get_size(v); ++i) expandStrings(gst_value_list_get_value(v, i), out);
+        for (guint i = 0; i < gst_value_list_get_size(v); ++i)
+            expandStrings(gst_value_list_get_value(v, i), out);
 }
 
 } // namespace
@@ -64,19 +75,23 @@ GstCaps* CapsFromFormat(const StreamFormat& f) {
     if (f.isAudio()) {
         const char* fmt = audioFormatName(f.bits);
         if (!fmt) return nullptr;
-        return gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, fmt, "rate", G_TYPE_INT, f.rate, "channels",
-                                   G_TYPE_INT, f.channels, "layout", G_TYPE_STRING, "interleaved", nullptr);
+        return gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, fmt, "rate", G_TYPE_INT, f.rate,
+                                   "channels", G_TYPE_INT, f.channels, "layout", G_TYPE_STRING, "interleaved",
+                                   nullptr);
     }
     GstCaps* caps = nullptr;
-    if (f.subtype == MEDIASUBTYPE_MJPG) caps = gst_caps_new_empty_simple("image/jpeg");
+    if (f.subtype == MEDIASUBTYPE_MJPG)
+        caps = gst_caps_new_empty_simple("image/jpeg");
     else if (f.subtype == MEDIASUBTYPE_dvsd)
         caps = gst_caps_new_simple("video/x-dv", "systemstream", G_TYPE_BOOLEAN, f.dvSystemStream, nullptr);
     else
         for (const auto& r : kRaw)
-            if (r.subtype == f.subtype) caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, r.gstFormat, nullptr);
+            if (r.subtype == f.subtype)
+                caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, r.gstFormat, nullptr);
     if (!caps) return nullptr;
     GstStructure* s = gst_caps_get_structure(caps, 0);
-    if (f.width > 0) gst_structure_set(s, "width", G_TYPE_INT, f.width, "height", G_TYPE_INT, f.height, nullptr);
+    if (f.width > 0)
+        gst_structure_set(s, "width", G_TYPE_INT, f.width, "height", G_TYPE_INT, f.height, nullptr);
     if (f.fpsNum > 0) gst_structure_set(s, "framerate", GST_TYPE_FRACTION, f.fpsNum, f.fpsDen, nullptr);
     return caps;
 }
@@ -104,7 +119,11 @@ std::vector<StreamFormat> FormatsFromCaps(const GstCaps* caps) {
             expandInts(gst_structure_get_value(s, "rate"), rates);
             expandInts(gst_structure_get_value(s, "channels"), chans);
             for (const auto& fm : fmts) {
-                const int bits = fm == "U8" ? 8 : fm == "S16LE" ? 16 : fm == "S24LE" ? 24 : fm == "S32LE" ? 32 : 0;
+                const int bits = fm == "U8"      ? 8
+                                 : fm == "S16LE" ? 16
+                                 : fm == "S24LE" ? 24
+                                 : fm == "S32LE" ? 32
+                                                 : 0;
                 if (!bits) continue;
                 for (int r : rates)
                     for (int c : chans) {
@@ -155,7 +174,20 @@ std::vector<StreamFormat> FormatsFromCaps(const GstCaps* caps) {
     return out;
 }
 
-GstElement* Make(const char* factory, const char* name) { return gst_element_factory_make(factory, name); }
+GstElement* Make(const char* factory, const char* name) {
+    return gst_element_factory_make(factory, name);
+}
+
+void LinkToNewFakeSink(GstElement* pipeline, GstPad* pad) {
+    GstElement* drop = Make("fakesink");
+    if (!drop) return;
+    g_object_set(drop, "sync", FALSE, "async", FALSE, "enable-last-sample", FALSE, nullptr);
+    gst_bin_add(GST_BIN(pipeline), drop);
+    GstPad* sp = gst_element_get_static_pad(drop, "sink");
+    gst_pad_link(pad, sp);
+    gst_object_unref(sp);
+    gst_element_sync_state_with_parent(drop);
+}
 
 GstElement* Chain(const char* name, std::vector<GstElement*> elements) {
     for (GstElement* e : elements)
@@ -165,7 +197,8 @@ GstElement* Chain(const char* name, std::vector<GstElement*> elements) {
             return nullptr;
         }
     GstElement* bin = gst_bin_new(name);
-    for (GstElement* e : elements) gst_bin_add(GST_BIN(bin), e);
+    for (GstElement* e : elements)
+        gst_bin_add(GST_BIN(bin), e);
     for (size_t i = 1; i < elements.size(); ++i)
         if (!gst_element_link(elements[i - 1], elements[i])) {
             gst_object_unref(bin);

@@ -20,6 +20,8 @@ bool FormatFromStructure(const GstStructure* s, StreamFormat& out);
 GstElement* Make(const char* factory, const char* name = nullptr);
 // Wraps a chain of elements in a bin with ghost pads "sink" (when the first
 // has one) and "src" (when the last has one); takes the elements.
+// Ends a pad that nothing else takes in a sink of its own in `pipeline`.
+void LinkToNewFakeSink(GstElement* pipeline, GstPad* pad);
 GstElement* Chain(const char* name, std::vector<GstElement*> elements);
 
 } // namespace dshow::gst

@@ -60,6 +60,14 @@ const WAVEFORMATEX* WaveFormat(const AM_MEDIA_TYPE& mt) {
 
 namespace {
 
+// Gives the record its own copy of a format block.
+void setFormatBlock(AM_MEDIA_TYPE& mt, const GUID& formattype, const void* block, uint32_t size) {
+    mt.formattype = formattype;
+    mt.pbFormat = static_cast<uint8_t*>(std::malloc(size));
+    mt.cbFormat = mt.pbFormat ? size : 0;
+    if (mt.pbFormat) std::memcpy(mt.pbFormat, block, size);
+}
+
 struct VideoSubtypeInfo {
     GUID subtype;
     const char* name;
@@ -97,7 +105,8 @@ uint32_t StreamFormat::sampleSize() const {
     if (subtype == MEDIASUBTYPE_RGB32) return uint32_t(w * 4 * h);
     if (subtype == MEDIASUBTYPE_YUY2) return uint32_t(w * 2 * h);
     if (subtype == MEDIASUBTYPE_I420 || subtype == MEDIASUBTYPE_NV12) return uint32_t(w * h * 3 / 2);
-    if (subtype == MEDIASUBTYPE_dvsd) return (h == 480 || (fpsNum * 1001 == 30000 * fpsDen)) ? 120000 : 144000;
+    if (subtype == MEDIASUBTYPE_dvsd)
+        return (h == 480 || (fpsNum * 1001 == 30000 * fpsDen)) ? 120000 : 144000;
     return 0;
 }
 
@@ -115,11 +124,7 @@ AM_MEDIA_TYPE MakeMediaType(const StreamFormat& f) {
         wf.nAvgBytesPerSec = wf.nSamplesPerSec * wf.nBlockAlign;
         mt.bFixedSizeSamples = 1;
         mt.lSampleSize = wf.nBlockAlign;
-        mt.formattype = FORMAT_WaveFormatEx;
-        mt.cbFormat = sizeof wf;
-        mt.pbFormat = static_cast<uint8_t*>(std::malloc(sizeof wf));
-        if (mt.pbFormat) std::memcpy(mt.pbFormat, &wf, sizeof wf);
-        else mt.cbFormat = 0;
+        setFormatBlock(mt, FORMAT_WaveFormatEx, &wf, sizeof wf);
         return mt;
     }
     VIDEOINFOHEADER vih;
@@ -130,18 +135,16 @@ AM_MEDIA_TYPE MakeMediaType(const StreamFormat& f) {
     vih.bmiHeader.biWidth = f.width;
     vih.bmiHeader.biHeight = f.height;
     vih.bmiHeader.biBitCount = info ? info->bits : 24;
-    vih.bmiHeader.biCompression = (f.subtype == MEDIASUBTYPE_RGB24 || f.subtype == MEDIASUBTYPE_RGB32) ? 0 : f.subtype.Data1;
+    vih.bmiHeader.biCompression =
+        (f.subtype == MEDIASUBTYPE_RGB24 || f.subtype == MEDIASUBTYPE_RGB32) ? 0 : f.subtype.Data1;
     vih.bmiHeader.biSizeImage = f.sampleSize();
     if (f.fpsNum > 0)
-        vih.dwBitRate = uint32_t(uint64_t(vih.bmiHeader.biSizeImage) * 8 * uint64_t(f.fpsNum) / uint64_t(f.fpsDen));
+        vih.dwBitRate =
+            uint32_t(uint64_t(vih.bmiHeader.biSizeImage) * 8 * uint64_t(f.fpsNum) / uint64_t(f.fpsDen));
     mt.bFixedSizeSamples = info && info->fixedSize ? 1 : 0;
     mt.bTemporalCompression = 0;
     mt.lSampleSize = vih.bmiHeader.biSizeImage;
-    mt.formattype = FORMAT_VideoInfo;
-    mt.cbFormat = sizeof vih;
-    mt.pbFormat = static_cast<uint8_t*>(std::malloc(sizeof vih));
-    if (mt.pbFormat) std::memcpy(mt.pbFormat, &vih, sizeof vih);
-    else mt.cbFormat = 0;
+    setFormatBlock(mt, FORMAT_VideoInfo, &vih, sizeof vih);
     return mt;
 }
 

@@ -5,8 +5,9 @@
 // BITMAPINFOHEADER and WAVEFORMATEX are the same on every platform.
 // A record made here owns its format block (malloc'ed); FreeMediaType frees
 // the block, DeleteMediaType the block and the record.
-#include "Guid.h"
 #include "ComResult.h"
+#include "Gdi.h"
+#include "Guid.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,20 +24,8 @@ struct RECT {
 };
 static_assert(sizeof(RECT) == 16);
 
-// Kept here rather than taken from the drawing layer: this layer must not pull in Qt.
-struct BITMAPINFOHEADER {
-    uint32_t biSize = 40;
-    int32_t biWidth = 0;
-    int32_t biHeight = 0;
-    uint16_t biPlanes = 1;
-    uint16_t biBitCount = 0;
-    uint32_t biCompression = 0;
-    uint32_t biSizeImage = 0;
-    int32_t biXPelsPerMeter = 0;
-    int32_t biYPelsPerMeter = 0;
-    uint32_t biClrUsed = 0;
-    uint32_t biClrImportant = 0;
-};
+// The drawing layer's bitmap header (its header only: this layer links no Qt).
+using gdi::BITMAPINFOHEADER;
 static_assert(sizeof(BITMAPINFOHEADER) == 40);
 
 struct VIDEOINFOHEADER {
@@ -100,7 +89,8 @@ constexpr GUID FourCCSubtype(uint32_t fourcc) {
     return g;
 }
 constexpr uint32_t MakeFourCC(char a, char b, char c, char d) {
-    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;
+    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 |
+           uint32_t(uint8_t(d)) << 24;
 }
 inline constexpr GUID MEDIASUBTYPE_dvsd = FourCCSubtype(MakeFourCC('d', 'v', 's', 'd'));
 inline constexpr GUID MEDIASUBTYPE_YUY2 = FourCCSubtype(MakeFourCC('Y', 'U', 'Y', '2'));
@@ -109,7 +99,9 @@ inline constexpr GUID MEDIASUBTYPE_I420 = FourCCSubtype(MakeFourCC('I', '4', '2'
 inline constexpr GUID MEDIASUBTYPE_NV12 = FourCCSubtype(MakeFourCC('N', 'V', '1', '2'));
 
 // Bytes of one row of a 24-bit picture: padded to 4 bytes.
-constexpr int64_t Rgb24Stride(int64_t width) { return (width * 3 + 3) & ~int64_t(3); }
+constexpr int64_t Rgb24Stride(int64_t width) {
+    return (width * 3 + 3) & ~int64_t(3);
+}
 
 // Deep copy (the format block too); false when out of memory.
 bool CopyMediaType(AM_MEDIA_TYPE* dst, const AM_MEDIA_TYPE& src);

@@ -62,11 +62,13 @@ struct SampleGrabber::Probe {
             }
             if (caps) gst_caps_unref(caps);
             GstVideoFrame frame;
-            if (!self->caps || !gst_video_frame_map(&frame, &self->info, buf, GST_MAP_READ)) return GST_PAD_PROBE_OK;
-            const size_t width = size_t(GST_VIDEO_FRAME_WIDTH(&frame)), height = size_t(GST_VIDEO_FRAME_HEIGHT(&frame));
+            if (!self->caps || !gst_video_frame_map(&frame, &self->info, buf, GST_MAP_READ))
+                return GST_PAD_PROBE_OK;
+            const size_t width = size_t(GST_VIDEO_FRAME_WIDTH(&frame)),
+                         height = size_t(GST_VIDEO_FRAME_HEIGHT(&frame));
             const MediaSample sample(static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
-                                     size_t(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0)), size_t(Rgb24Stride(int64_t(width))),
-                                     width * 3, height);
+                                     size_t(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0)),
+                                     size_t(Rgb24Stride(int64_t(width))), width * 3, height);
             g.which_ == 0 ? cb->SampleCB(time, sample) : cb->BufferCB(time, sample);
             gst_video_frame_unmap(&frame);
             return GST_PAD_PROBE_OK;
@@ -125,7 +127,8 @@ HRESULT SampleGrabber::acceptInput(const StreamFormat& up) {
     StreamFormat out = up;
     if (sub_ && *sub_ != up.subtype) {
         // The one conversion on offer: any picture to RGB24 (decoded first when compressed).
-        if (*sub_ != MEDIASUBTYPE_RGB24 || !up.isVideo() || up.width <= 0 || up.height <= 0) return VFW_E_CANNOT_CONNECT;
+        if (*sub_ != MEDIASUBTYPE_RGB24 || !up.isVideo() || up.width <= 0 || up.height <= 0)
+            return VFW_E_CANNOT_CONNECT;
         out.subtype = MEDIASUBTYPE_RGB24;
         out.dvSystemStream = false;
     }

@@ -19,12 +19,13 @@ inline constexpr GUID CLSID_SampleGrabber = com::MakeGuid("C1F400A0-3F08-11D3-9F
 // One sample as the callback sees it, valid during the callback only.
 class MediaSample {
 public:
-    MediaSample(const uint8_t* data, size_t size) : data_(data), length_(size), srcStride_(size), dstStride_(size), rows_(1) {}
+    MediaSample(const uint8_t* data, size_t size)
+        : data_(data), length_(size), srcStride_(size), dstStride_(size), rows_(1) {}
     // A picture whose rows lie top-down with `srcStride` bytes apart, handed
     // out bottom-up with `dstStride` bytes per row (`rowBytes` of them data).
     MediaSample(const uint8_t* data, size_t srcStride, size_t dstStride, size_t rowBytes, size_t rows)
-        : data_(data), length_(dstStride * rows), srcStride_(srcStride), dstStride_(dstStride), rowBytes_(rowBytes),
-          rows_(rows), flip_(true) {}
+        : data_(data), length_(dstStride * rows), srcStride_(srcStride), dstStride_(dstStride),
+          rowBytes_(rowBytes), rows_(rows), flip_(true) {}
 
     // Bytes the sample occupies as handed out.
     long GetActualDataLength() const { return long(length_); }

@@ -97,13 +97,16 @@ SyntheticConfig ParseSyntheticDevices(const std::string& text) {
             const auto colon = id.find(':');
             std::array<uint32_t, 2> w{};
             w[0] = uint32_t(std::strtoul(id.substr(0, colon).c_str(), nullptr, 16));
-            w[1] = colon == std::string::npos ? 0 : uint32_t(std::strtoul(id.substr(colon + 1).c_str(), nullptr, 16));
+            w[1] = colon == std::string::npos
+                       ? 0
+                       : uint32_t(std::strtoul(id.substr(colon + 1).c_str(), nullptr, 16));
             d.externalId = w;
         }
         for (const std::string& fmtText : split(f[5], ',')) {
             if (trim(fmtText).empty()) continue;
             StreamFormat sf;
-            if (d.audio ? parseAudioFormat(fmtText, sf) : parseVideoFormat(fmtText, sf)) d.formats.push_back(sf);
+            if (d.audio ? parseAudioFormat(fmtText, sf) : parseVideoFormat(fmtText, sf))
+                d.formats.push_back(sf);
         }
         if (d.formats.empty()) {
             StreamFormat sf;

@@ -14,10 +14,10 @@ HRESULT Moniker::BindToObject(std::shared_ptr<BaseFilter>& filter) const {
 }
 
 HRESULT Moniker::Read(const std::string& property, std::string& value) const {
-    const std::string* v = property == "FriendlyName" ? &d_.friendlyName
-                         : property == "Description"  ? &d_.description
-                         : property == "DevicePath"   ? &d_.devicePath
-                                                      : nullptr;
+    const std::string* v = property == "FriendlyName"  ? &d_.friendlyName
+                           : property == "Description" ? &d_.description
+                           : property == "DevicePath"  ? &d_.devicePath
+                                                       : nullptr;
     if (!v || v->empty()) return com::E_FAIL;
     value = *v;
     return com::S_OK;
@@ -50,8 +50,10 @@ std::vector<DeviceDescription> realDevices(bool audio) {
         gchar* name = gst_device_get_display_name(dev);
         d.friendlyName = name ? name : "";
         g_free(name);
-        d.description = propertyText(props, {"device.description", "api.v4l2.cap.card", "device.product.name"});
-        d.devicePath = propertyText(props, {"device.path", "api.v4l2.path", "object.path", "device.bus_path", "node.name"});
+        d.description =
+            propertyText(props, {"device.description", "api.v4l2.cap.card", "device.product.name"});
+        d.devicePath = propertyText(
+            props, {"device.path", "api.v4l2.path", "object.path", "device.bus_path", "node.name"});
         if (props) gst_structure_free(props);
         GstCaps* caps = gst_device_get_caps(dev);
         d.formats = gst::FormatsFromCaps(caps);
@@ -69,16 +71,18 @@ std::vector<DeviceDescription> realDevices(bool audio) {
 
 } // namespace
 
-HRESULT SystemDeviceEnum::CreateClassEnumerator(const GUID& category, std::vector<std::shared_ptr<Moniker>>& monikers,
-                                                uint32_t) {
+HRESULT SystemDeviceEnum::CreateClassEnumerator(const GUID& category,
+                                                std::vector<std::shared_ptr<Moniker>>& monikers, uint32_t) {
     monikers.clear();
-    const bool video = category == CLSID_VideoInputDeviceCategory, audio = category == CLSID_AudioInputDeviceCategory;
+    const bool video = category == CLSID_VideoInputDeviceCategory,
+               audio = category == CLSID_AudioInputDeviceCategory;
     if (!video && !audio) return com::S_FALSE;
     const SyntheticConfig synthetic = SyntheticDevicesFromEnvironment();
     for (const auto& d : synthetic.devices)
         if (d.audio == audio) monikers.push_back(std::make_shared<Moniker>(d));
     if (!synthetic.only)
-        for (auto& d : realDevices(audio)) monikers.push_back(std::make_shared<Moniker>(std::move(d)));
+        for (auto& d : realDevices(audio))
+            monikers.push_back(std::make_shared<Moniker>(std::move(d)));
     return monikers.empty() ? com::S_FALSE : com::S_OK;
 }
 

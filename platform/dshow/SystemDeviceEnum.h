@@ -47,7 +47,8 @@ class SystemDeviceEnum {
 public:
     // S_FALSE and an empty list when the category has no devices (or is no
     // device category at all); E_FAIL when the media framework is missing.
-    HRESULT CreateClassEnumerator(const GUID& category, std::vector<std::shared_ptr<Moniker>>& monikers, uint32_t flags = 0);
+    HRESULT CreateClassEnumerator(const GUID& category, std::vector<std::shared_ptr<Moniker>>& monikers,
+                                  uint32_t flags = 0);
 };
 
 HRESULT CreateSystemDeviceEnum(std::shared_ptr<SystemDeviceEnum>& out);

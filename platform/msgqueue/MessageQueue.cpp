@@ -84,11 +84,17 @@ MessageQueue& MessageQueue::ForCurrentThread() {
     return *t_queue;
 }
 
-MessageQueue* MessageQueue::Existing() { return t_queue.get(); }
+MessageQueue* MessageQueue::Existing() {
+    return t_queue.get();
+}
 
-int MessageQueue::wakeFd() const { return state_->fd; }
+int MessageQueue::wakeFd() const {
+    return state_->fd;
+}
 
-std::thread::id MessageQueue::ownerThread() const { return state_->owner; }
+std::thread::id MessageQueue::ownerThread() const {
+    return state_->owner;
+}
 
 size_t MessageQueue::pending() const {
     std::lock_guard g(state_->mutex);

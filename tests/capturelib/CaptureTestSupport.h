@@ -37,17 +37,17 @@ inline com::HRESULT call_export(const char* name) {
 }
 
 // An HDMI grabber with three formats, a second camera and a line input.
-inline const char* kDevices =
-    "only;"
-    "video|HDMI Capture|USB3 HDMI grabber|/synthetic/hdmi|a1b2:c3|RGB24 1920x1080@50,RGB24 1280x720@60,YUY2 640x480@25;"
-    "video|Second Cam|Spare camera|/synthetic/spare||RGB24 320x240@25;"
-    "audio|Line In|Test tone|/synthetic/tone||PCM 44100 2 16";
+inline const char* kDevices = "only;"
+                              "video|HDMI Capture|USB3 HDMI grabber|/synthetic/hdmi|a1b2:c3|RGB24 "
+                              "1920x1080@50,RGB24 1280x720@60,YUY2 640x480@25;"
+                              "video|Second Cam|Spare camera|/synthetic/spare||RGB24 320x240@25;"
+                              "audio|Line In|Test tone|/synthetic/tone||PCM 44100 2 16";
 
 class CaptureTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string dir =
-            test_env::make_dir(std::string("cap-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        const std::string dir = test_env::make_dir(
+            std::string("cap-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         registry::SetRegistryFilePath(dir + "/registry.txt");
         setenv("TIDEWICK_SYNTHETIC_DEVICES", kDevices, 1);
         ASSERT_EQ(call_export("DllRegisterServer"), com::S_OK);

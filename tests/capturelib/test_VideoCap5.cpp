@@ -13,7 +13,8 @@ const std::string kAppId = "{18FA2EAB-B764-4526-9A99-6E60617D704C}";
 
 std::string reg_text(const std::string& path, const std::string& name) {
     std::string v;
-    if (registry::ReadString(registry::HKEY_CLASSES_ROOT, path, name, v) != registry::ERROR_SUCCESS) return "<missing>";
+    if (registry::ReadString(registry::HKEY_CLASSES_ROOT, path, name, v) != registry::ERROR_SUCCESS)
+        return "<missing>";
     return v;
 }
 
@@ -22,8 +23,9 @@ TEST_F(CaptureTest, RunWithoutAVideoDevice) {
     setenv("TIDEWICK_SYNTHETIC_DEVICES", "only", 1);
     auto cap = create();
     EXPECT_EQ(cap->Run(), com::E_FAIL);
-    EXPECT_EQ(last_error(cap.get()), "No video capture device was detected on your system.\r\n\r\nThis sample requires a "
-                                     "functional video capture device, such\r\nas a USB web camera.");
+    EXPECT_EQ(last_error(cap.get()),
+              "No video capture device was detected on your system.\r\n\r\nThis sample requires a "
+              "functional video capture device, such\r\nas a USB web camera.");
     EXPECT_EQ(cap->Run(), com::S_FALSE); // until Stop
     cap->Stop();
     pump_for(20);
@@ -48,7 +50,8 @@ TEST_F(CaptureTest, RegistrationCreationAndUnloading) {
         {"AppID\\" + kAppId, "", "OrvelCap5"},
         {"AppID\\OrvelCap5.DLL", "AppID", kAppId},
     };
-    for (const auto& v : values) EXPECT_EQ(reg_text(v.key, v.name), v.text) << v.key << " " << v.name;
+    for (const auto& v : values)
+        EXPECT_EQ(reg_text(v.key, v.name), v.text) << v.key << " " << v.name;
 
     {
         com::ComPtr<IVideoCap> by_id = create();
@@ -71,11 +74,13 @@ TEST_F(CaptureTest, RegistrationCreationAndUnloading) {
 
     // The library exports its four entry points and nothing else.
     std::string symbols;
-    ASSERT_EQ(test_env::run("nm -D --defined-only " + library_path() + " | awk '{print $3}' | sort", &symbols), 0);
+    ASSERT_EQ(
+        test_env::run("nm -D --defined-only " + library_path() + " | awk '{print $3}' | sort", &symbols), 0);
     EXPECT_EQ(symbols, "DllCanUnloadNow\nDllGetClassObject\nDllRegisterServer\nDllUnregisterServer\n");
 
     ASSERT_EQ(call_export("DllUnregisterServer"), com::S_OK);
-    for (const auto& v : values) EXPECT_FALSE(registry::KeyExists(registry::HKEY_CLASSES_ROOT, v.key)) << v.key;
+    for (const auto& v : values)
+        EXPECT_FALSE(registry::KeyExists(registry::HKEY_CLASSES_ROOT, v.key)) << v.key;
     com::ComPtr<IVideoCap> none;
     EXPECT_EQ(com::CreateInstance(CLSID_VideoCap5, none), com::REGDB_E_CLASSNOTREG);
 }
@@ -93,11 +98,11 @@ TEST_F(CaptureTest, SourceStrings) {
         {"video:1", 1, "1", "HDMI Capture", "a1b2c3"},
         {"video:2", 1, "2", "Second Cam", ""},
         {"video:2 and more", 1, "2", "Second Cam", ""},
-        {"video:3", 0, "0", "", ""},      // two video devices only
-        {"video:0", 0, "0", "", ""},      // SourceId "0"
-        {"video:abc", 0, "0", "", ""},    // SourceId "abc"
+        {"video:3", 0, "0", "", ""},   // two video devices only
+        {"video:0", 0, "0", "", ""},   // SourceId "0"
+        {"video:abc", 0, "0", "", ""}, // SourceId "abc"
         {"video:a1b2c3", 1, "1", "HDMI Capture", "a1b2c3"},
-        {"Video:1", 0, "0", "", ""},      // kinds are case-sensitive
+        {"Video:1", 0, "0", "", ""}, // kinds are case-sensitive
         {"audio:1", 1, "1", "Line In", ""},
         {"audio:2", 0, "0", "", ""},
         {"file:clip.avi", 1, "0", "", ""},
@@ -138,18 +143,32 @@ TEST_F(CaptureTest, PropertyKeys) {
         const char* value;
     };
     const Case before_run[] = {
-        {"source", "1"},         {"SOURCEID", "a1b2c3"},  {"sourceFriendlyName", "HDMI Capture"},
-        {"RGB", "0"},            {"AddToROT", "0"},       {"SaveGrf", "0"},
-        {"AudioSampleDuration", "40"}, {"VIDCAPS", "40"}, {"AM_MEDIA_TYPE", "0"},
-        {"VIDEOINFOHEADER", "0"}, {"Width", "0"},         {"Height", "0"},
+        {"source", "1"},
+        {"SOURCEID", "a1b2c3"},
+        {"sourceFriendlyName", "HDMI Capture"},
+        {"RGB", "0"},
+        {"AddToROT", "0"},
+        {"SaveGrf", "0"},
+        {"AudioSampleDuration", "40"},
+        {"VIDCAPS", "40"},
+        {"AM_MEDIA_TYPE", "0"},
+        {"VIDEOINFOHEADER", "0"},
+        {"Width", "0"},
+        {"Height", "0"},
         {"getAMT00", ""}, // no capability pin yet
-        {"numprops", "3"},       {"NUMPROPS", "3"},       {"numProps", "3"},
-        {"getamt01", ""},        {"GetFormat", ""},       {"xGetFormatx", ""},
+        {"numprops", "3"},
+        {"NUMPROPS", "3"},
+        {"numProps", "3"},
+        {"getamt01", ""},
+        {"GetFormat", ""},
+        {"xGetFormatx", ""},
         {"nothing", ""},
     };
-    for (const Case& c : before_run) EXPECT_EQ(get(cap.get(), c.key), c.value) << c.key;
+    for (const Case& c : before_run)
+        EXPECT_EQ(get(cap.get(), c.key), c.value) << c.key;
     for (const char* key : {"BuildNumber", "buildNumber", "BUILDNUMBER"})
-        EXPECT_TRUE(std::regex_match(get(cap.get(), key), std::regex("[A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}")))
+        EXPECT_TRUE(std::regex_match(
+            get(cap.get(), key), std::regex("[A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}")))
             << get(cap.get(), key);
     EXPECT_EQ(cap->GetProperty(com::Bstr("Source").get(), nullptr), com::E_POINTER);
 
@@ -165,15 +184,19 @@ TEST_F(CaptureTest, PropertyKeys) {
     EXPECT_EQ(video_info_at(get(cap.get(), "GetProp"))->bmiHeader.biWidth, 1280);
     for (const char* rejected : {"7", "-1", "x"}) {
         set(cap.get(), "SetFormat", rejected);
-        EXPECT_EQ(last_error(cap.get()), std::string(rejected) == "x" ? "SetFormat OK!" : "SetFormat fail!") << rejected;
+        EXPECT_EQ(last_error(cap.get()), std::string(rejected) == "x" ? "SetFormat OK!" : "SetFormat fail!")
+            << rejected;
         // "x" reads as 0, the first format; a rejected index changes nothing.
-        EXPECT_EQ(video_info_at(get(cap.get(), "GetProp"))->bmiHeader.biWidth, std::string(rejected) == "x" ? 1920 : 1280);
+        EXPECT_EQ(video_info_at(get(cap.get(), "GetProp"))->bmiHeader.biWidth,
+                  std::string(rejected) == "x" ? 1920 : 1280);
         set(cap.get(), "SetFormat", "1");
     }
 
     const Case sets[][3] = {
-        {{"RGB", "TRUE"}, {"RGB", "1"}},          {{"rgb", "1"}, {"RGB", "0"}},
-        {{"AddToROT", "true"}, {"AddToROT", "1"}}, {{"savegrf", "True"}, {"SaveGrf", "1"}},
+        {{"RGB", "TRUE"}, {"RGB", "1"}},
+        {{"rgb", "1"}, {"RGB", "0"}},
+        {{"AddToROT", "true"}, {"AddToROT", "1"}},
+        {{"savegrf", "True"}, {"SaveGrf", "1"}},
         {{"AudioSampleDuration", "25ms"}, {"AudioSampleDuration", "25"}},
         {{"AudioSampleDuration", "x"}, {"AudioSampleDuration", "0"}},
         {{"Unknown", "1"}, {"Unknown", ""}},

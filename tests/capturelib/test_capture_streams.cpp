@@ -22,7 +22,8 @@ TEST_F(CaptureTest, Hdmi1080p50ForTenSecondsWithASlowSink) {
     const size_t stride = 1920 * 3, rows = 1080;
     const std::string ref = test_env::make_dir("hd") + "/ref.raw";
     ASSERT_EQ(test_env::run("gst-launch-1.0 -q videotestsrc num-buffers=1 ! "
-                            "video/x-raw,format=BGR,width=1920,height=1080 ! filesink location=" + ref),
+                            "video/x-raw,format=BGR,width=1920,height=1080 ! filesink location=" +
+                            ref),
               0);
     const std::string top_down = test_env::read_file(ref);
     ASSERT_EQ(top_down.size(), stride * rows);
@@ -42,12 +43,15 @@ TEST_F(CaptureTest, Hdmi1080p50ForTenSecondsWithASlowSink) {
         if (!picture_checked) {
             picture_checked = true;
             for (size_t r = 0; r < rows; ++r)
-                ASSERT_EQ(0, std::memcmp(e.buffer + (rows - 1 - r) * stride, top_down.data() + r * stride, stride))
+                ASSERT_EQ(
+                    0, std::memcmp(e.buffer + (rows - 1 - r) * stride, top_down.data() + r * stride, stride))
                     << "row " << r;
         }
-        const uint64_t before = *reinterpret_cast<const uint64_t*>(e.buffer) ^ *reinterpret_cast<const uint64_t*>(e.buffer + e.size - 8);
+        const uint64_t before = *reinterpret_cast<const uint64_t*>(e.buffer) ^
+                                *reinterpret_cast<const uint64_t*>(e.buffer + e.size - 8);
         std::this_thread::sleep_for(std::chrono::milliseconds(pause_ms(random)));
-        const uint64_t after = *reinterpret_cast<const uint64_t*>(e.buffer) ^ *reinterpret_cast<const uint64_t*>(e.buffer + e.size - 8);
+        const uint64_t after = *reinterpret_cast<const uint64_t*>(e.buffer) ^
+                               *reinterpret_cast<const uint64_t*>(e.buffer + e.size - 8);
         lent_buffer_stable = lent_buffer_stable && before == after;
     };
     com::DWORD cookie;
@@ -77,7 +81,8 @@ TEST_F(CaptureTest, Hdmi1080p50ForTenSecondsWithASlowSink) {
         ASSERT_EQ(size_t(e.size), stride * rows);
         ASSERT_EQ(e.device, 1);
         if (i) {
-            ASSERT_GT(e.time, sink.events[i - 1].time) << "event " << i << ": no sample twice, none out of order";
+            ASSERT_GT(e.time, sink.events[i - 1].time)
+                << "event " << i << ": no sample twice, none out of order";
         }
     }
     const double span = sink.events.back().time - sink.events.front().time;
@@ -86,9 +91,11 @@ TEST_F(CaptureTest, Hdmi1080p50ForTenSecondsWithASlowSink) {
 
 TEST_F(CaptureTest, DvFileGivesDvAndRgbEventsPerFrame) {
     const std::string file = test_env::make_dir("dvfile") + "/heat.avi";
-    ASSERT_EQ(test_env::run("ffmpeg -loglevel error -y -f lavfi -i testsrc=size=720x576:rate=25 -f lavfi -i "
-                            "sine=frequency=440:sample_rate=48000 -t 0.4 -c:v dvvideo -pix_fmt yuv420p -c:a pcm_s16le "
-                            "-ar 48000 " + file),
+    ASSERT_EQ(test_env::run(
+                  "ffmpeg -loglevel error -y -f lavfi -i testsrc=size=720x576:rate=25 -f lavfi -i "
+                  "sine=frequency=440:sample_rate=48000 -t 0.4 -c:v dvvideo -pix_fmt yuv420p -c:a pcm_s16le "
+                  "-ar 48000 " +
+                  file),
               0);
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "file:" + file), 1);
@@ -124,9 +131,12 @@ TEST_F(CaptureTest, DvFileGivesDvAndRgbEventsPerFrame) {
     // instead of losing frames.
     set(cap.get(), "RGB", "1");
     sink.events.clear();
-    sink.on_event = [](const Event&, IVideoCap*) { std::this_thread::sleep_for(std::chrono::milliseconds(70)); };
+    sink.on_event = [](const Event&, IVideoCap*) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(70));
+    };
     ASSERT_EQ(cap->Run(), com::S_OK);
-    ASSERT_TRUE(pump_until([&] { return sink.count(Kind::DV) >= 10; }, 5000)) << sink.count(Kind::DV) << " " << last_error(cap.get());
+    ASSERT_TRUE(pump_until([&] { return sink.count(Kind::DV) >= 10; }, 5000))
+        << sink.count(Kind::DV) << " " << last_error(cap.get());
     pump_for(200);
     EXPECT_EQ(sink.count(Kind::DV), 10u);
     EXPECT_EQ(sink.count(Kind::RGB), 0u);

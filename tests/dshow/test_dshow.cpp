@@ -168,9 +168,12 @@ template <class Pred> bool waitFor(Pred p, int ms = 10000) {
 TEST_F(DshowTest, RgbGrabberDeliversBottomUpPaddedRows) {
     ASSERT_TRUE(test_env::have_tool("gst-launch-1.0"));
     const std::string ref = test_env::make_dir("rgb") + "/ref.raw";
-    ASSERT_EQ(test_env::run("gst-launch-1.0 -q videotestsrc num-buffers=1 ! video/x-raw,format=BGR,width=322,height=240 ! "
-                            "filesink location=" + ref),
-              0);
+    ASSERT_EQ(
+        test_env::run(
+            "gst-launch-1.0 -q videotestsrc num-buffers=1 ! video/x-raw,format=BGR,width=322,height=240 ! "
+            "filesink location=" +
+            ref),
+        0);
     const std::string top_down = test_env::read_file(ref);
     const size_t stride = 968, rows = 240; // 322 * 3 = 966, padded
     ASSERT_EQ(top_down.size(), stride * rows);
@@ -213,7 +216,8 @@ TEST_F(DshowTest, RgbGrabberDeliversBottomUpPaddedRows) {
         ASSERT_EQ(0, memcmp(&s[(rows - 1 - r) * stride], &top_down[r * stride], 966)) << "row " << r;
         EXPECT_EQ(s[(rows - 1 - r) * stride + 966], 0);
     }
-    for (size_t i = 1; i < c.times.size(); ++i) EXPECT_GT(c.times[i], c.times[i - 1]);
+    for (size_t i = 1; i < c.times.size(); ++i)
+        EXPECT_GT(c.times[i], c.times[i - 1]);
     EXPECT_NEAR(c.times[1] - c.times[0], 0.04, 0.005);
 }
 
@@ -222,9 +226,11 @@ TEST_F(DshowTest, RgbGrabberDeliversBottomUpPaddedRows) {
 TEST_F(DshowTest, DvFileGraphFeedsBothGrabbersEveryFrame) {
     ASSERT_TRUE(test_env::have_tool("ffmpeg"));
     const std::string file = test_env::make_dir("dv") + "/clip.avi";
-    ASSERT_EQ(test_env::run("ffmpeg -loglevel error -y -f lavfi -i testsrc=size=720x576:rate=25 -f lavfi -i "
-                            "sine=frequency=440:sample_rate=48000 -t 0.4 -c:v dvvideo -pix_fmt yuv420p -c:a pcm_s16le "
-                            "-ar 48000 " + file),
+    ASSERT_EQ(test_env::run(
+                  "ffmpeg -loglevel error -y -f lavfi -i testsrc=size=720x576:rate=25 -f lavfi -i "
+                  "sine=frequency=440:sample_rate=48000 -t 0.4 -c:v dvvideo -pix_fmt yuv420p -c:a pcm_s16le "
+                  "-ar 48000 " +
+                  file),
               0);
     std::shared_ptr<BaseFilter> reader, avi, dvs, codec, null;
     ASSERT_EQ(CoCreateFilter(CLSID_AsyncReader, reader), com::S_OK);
@@ -238,7 +244,7 @@ TEST_F(DshowTest, DvFileGraphFeedsBothGrabbersEveryFrame) {
     auto rgb = makeGrabber(MEDIATYPE_Video, MEDIASUBTYPE_RGB24);
     FilterGraph graph;
     std::vector<std::pair<std::shared_ptr<BaseFilter>, const char*>> chain = {
-        {reader, "File Source Reader"}, {avi, "AVI Splitter"}, {dvs, "DV Splitter"}, {dv, "GrabberDV"},
+        {reader, "File Source Reader"}, {avi, "AVI Splitter"}, {dvs, "DV Splitter"},  {dv, "GrabberDV"},
         {codec, "DV Video Codec"},      {rgb, "Grabber RGB"},  {null, "NullRenderer"}};
     for (size_t i = 0; i < chain.size(); ++i) {
         ASSERT_EQ(graph.AddFilter(chain[i].first, chain[i].second), com::S_OK);
@@ -261,8 +267,9 @@ TEST_F(DshowTest, DvFileGraphFeedsBothGrabbersEveryFrame) {
 }
 
 TEST(SyntheticDevices, DescriptionFormat) {
-    auto cfg = ParseSyntheticDevices("# comment\nvideo|A|||ff:1|RGB24 1280x720@59.94, bogus, YUY2 8x8@60000/1001\n"
-                                     "audio|T\nwhatever|x\n");
+    auto cfg =
+        ParseSyntheticDevices("# comment\nvideo|A|||ff:1|RGB24 1280x720@59.94, bogus, YUY2 8x8@60000/1001\n"
+                              "audio|T\nwhatever|x\n");
     EXPECT_FALSE(cfg.only);
     ASSERT_EQ(cfg.devices.size(), 2u);
     ASSERT_EQ(cfg.devices[0].formats.size(), 2u);

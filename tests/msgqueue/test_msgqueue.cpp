@@ -24,16 +24,21 @@ struct Seen {
 
 TEST(MessageQueue, PostsFromManyThreadsArriveInOrderOnTheCreatingThread) {
     std::vector<Seen> seen;
-    MessageTarget target([&](uint32_t m, uint64_t w, uint64_t l) { seen.push_back({m, w, l, std::this_thread::get_id()}); });
+    MessageTarget target([&](uint32_t m, uint64_t w, uint64_t l) {
+        seen.push_back({m, w, l, std::this_thread::get_id()});
+    });
     constexpr int kThreads = 4, kEach = 2000;
     std::vector<std::thread> posters;
     for (int t = 0; t < kThreads; ++t)
         posters.emplace_back([&, t] {
-            for (int i = 0; i < kEach; ++i) ASSERT_TRUE(PostMessage(target.id(), 1124, t, i));
+            for (int i = 0; i < kEach; ++i)
+                ASSERT_TRUE(PostMessage(target.id(), 1124, t, i));
         });
     // Pumping while the posters run: nothing is delivered on a poster's thread.
-    while (seen.size() < size_t(kThreads * kEach)) target.queue().pump();
-    for (auto& p : posters) p.join();
+    while (seen.size() < size_t(kThreads * kEach))
+        target.queue().pump();
+    for (auto& p : posters)
+        p.join();
     std::vector<uint64_t> next(kThreads, 0);
     for (const Seen& s : seen) {
         EXPECT_EQ(s.thread, std::this_thread::get_id());
