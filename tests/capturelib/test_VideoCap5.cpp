@@ -300,6 +300,27 @@ TEST_F(CaptureTest, StopThenRunAtOnceGivesARunningGraph) {
     pump_for(100);
 }
 
+// The inspection aids: the graph is registered for inspection and its
+// description saved as "MyGraph.grf" in the application-data folder; the
+// graph runs either way.
+TEST_F(CaptureTest, AddToRotAndSaveGrf) {
+    auto cap = create();
+    ASSERT_EQ(set_source(cap.get(), "video:2"), 1);
+    set(cap.get(), "AddToROT", "true");
+    set(cap.get(), "SaveGrf", "true");
+    Sink s;
+    com::DWORD cookie;
+    cap->Advise(&s, &cookie);
+    ASSERT_EQ(cap->Run(), com::S_OK);
+    ASSERT_TRUE(pump_until([&] { return s.events.size() >= 2; }));
+    EXPECT_EQ(last_error(cap.get()), "");
+    const std::string grf = test_env::read_file(std::string(std::getenv("XDG_DATA_HOME")) + "/MyGraph.grf");
+    for (const char* name : {"Capturing Device", "Grabber RGB", "NullRenderer"})
+        EXPECT_NE(grf.find(name), std::string::npos) << grf;
+    cap->Stop();
+    pump_for(50);
+}
+
 // The object released by its sink from inside the call, and an object
 // released while its graph runs: both stop the graph first, deliver nothing
 // more and give their sinks back.
