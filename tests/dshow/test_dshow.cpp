@@ -71,6 +71,24 @@ TEST_F(DshowTest, SyntheticDevicesAreListedInTheirOrderWithTheirProperties) {
     EXPECT_EQ(hr, com::S_FALSE);
 }
 
+// Without "only" the machine's own devices (found by the device monitor, if
+// any) follow the synthetic ones, so the synthetic numbers stay put.
+TEST_F(DshowTest, RealDevicesFollowTheSyntheticOnes) {
+    setenv("TIDEWICK_SYNTHETIC_DEVICES", "video|Synthetic|||", 1);
+    for (const GUID& category : {CLSID_VideoInputDeviceCategory, CLSID_AudioInputDeviceCategory}) {
+        const auto first = devices(category);
+        const auto again = devices(category);
+        ASSERT_EQ(first.size(), again.size());
+        for (size_t i = 0; i < first.size(); ++i)
+            EXPECT_EQ(first[i]->description().devicePath, again[i]->description().devicePath)
+                << "stable order";
+        if (category == CLSID_VideoInputDeviceCategory) {
+            ASSERT_GE(first.size(), 1u);
+            EXPECT_EQ(first[0]->description().friendlyName, "Synthetic");
+        }
+    }
+}
+
 TEST_F(DshowTest, StreamConfigurationListsFormatsAndRefusesOthers) {
     auto cam = bind(*devices(CLSID_VideoInputDeviceCategory)[0]);
     IAMStreamConfig* cfg = cam->EnumPins()[0]->QueryStreamConfig();
