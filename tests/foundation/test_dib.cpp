@@ -229,7 +229,16 @@ TEST(WuLines, DashPatternAndShallowLines) {
     s.dib.Fill_with_RGB(0);
     Draw_Wu_Line(s.target_hdc(), WuPoint{0, 5}, WuPoint{40, 5}, Colour_Triple{0, 0, 255}, 2, true);
     for (int x = 0; x <= 40; ++x) EXPECT_EQ(pixel(s.dib, x, 5)[2], 255) << x; // dashes only on steep lines
-    // A line whose edge leaves the picture is clipped, not an error.
+    // A line whose edge leaves the picture is clipped, not an error: at the
+    // left border the outer edge pixel falls outside, the rest is drawn.
+    Canvas edge(6, 6);
+    edge.dib.Fill_with_RGB(0);
+    Draw_Wu_Line(edge.target_hdc(), WuPoint{0, 0}, WuPoint{0, 5}, Colour_Triple{255, 0, 0}, 3, false);
+    for (int y = 0; y < 6; ++y) {
+        EXPECT_EQ(pixel(edge.dib, 0, y)[0], 255) << y;
+        EXPECT_EQ(pixel(edge.dib, 1, y)[0], 255) << y;
+        EXPECT_EQ(pixel(edge.dib, 2, y)[0], 0) << y; // weight 1 of the background
+    }
     Draw_Wu_Line(s.target_hdc(), WuPoint{-5, 0}, WuPoint{60, 9}, Colour_Triple{255, 0, 0}, 3, false);
     EXPECT_THROW(Draw_Wu_Line(s.target_hdc(), WuPoint{32767, 0}, WuPoint{32767, 5}, Colour_Triple{}, 4, false),
                  vb::VbError);
