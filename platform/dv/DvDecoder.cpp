@@ -1,0 +1,82 @@
+#include "DvDecoder.h"
+
+#include <libdv/dv.h>
+
+#include <cstring>
+
+namespace dv {
+
+struct Decoder::Impl {
+    dv_decoder_t* decoder = nullptr;
+    std::vector<uint8_t> rgb; // top-down, packed red-green-blue, as libdv writes it
+};
+
+Decoder::Decoder() : m_impl(std::make_unique<Impl>()) {
+    m_impl->decoder = dv_decoder_new(0, 0, 0);
+    if (m_impl->decoder) {
+        m_impl->decoder->quality = DV_QUALITY_BEST;
+    }
+}
+
+Decoder::~Decoder() {
+    if (m_impl->decoder) dv_decoder_free(m_impl->decoder);
+}
+
+int32_t Frame_Size_Of(const uint8_t* frame, size_t size) {
+    // Header block: section type 0 in the top 3 bits of byte 0, sequence 0;
+    // the DSF bit (byte 3, bit 7) tells 625/50 from 525/60.
+    if (!frame || size < 80) return 0;
+    if ((frame[0] & 0xE0) != 0 || (frame[1] & 0xF0) != 0 || frame[2] != 0) return 0;
+    return (frame[3] & 0x80) ? kPal_Frame_Size : kNtsc_Frame_Size;
+}
+
+bool Decoder::Decode(const uint8_t* frame, size_t size, Picture& out) {
+    m_error.clear();
+    if (!m_impl->decoder) {
+        m_error = "DV decoder could not be made";
+        return false;
+    }
+    if (!frame || (size != static_cast<size_t>(kPal_Frame_Size) && size != static_cast<size_t>(kNtsc_Frame_Size))) {
+        m_error = "Not a DV frame size: " + std::to_string(size);
+        return false;
+    }
+    const int32_t named = Frame_Size_Of(frame, size);
+    if (named == 0) {
+        m_error = "No DV header block";
+        return false;
+    }
+    if (static_cast<size_t>(named) != size) {
+        m_error = "DV header names a frame of " + std::to_string(named) + " bytes, " + std::to_string(size) +
+                  " given";
+        return false;
+    }
+    dv_decoder_t* d = m_impl->decoder;
+    if (dv_parse_header(d, frame) < 0 || d->frame_size != size || d->width <= 0 ||
+        d->height <= 0) {
+        m_error = "DV header refused";
+        return false;
+    }
+    const int32_t w = d->width, h = d->height;
+    m_impl->rgb.assign(static_cast<size_t>(w) * static_cast<size_t>(h) * 3, 0);
+    uint8_t* pixels[3] = {m_impl->rgb.data(), nullptr, nullptr};
+    int pitches[3] = {w * 3, 0, 0};
+    dv_decode_full_frame(d, frame, e_dv_color_rgb, pixels, pitches);
+
+    out.width = w;
+    out.height = h;
+    out.stride = (w * 3 + 3) & ~3;
+    out.pal = size == static_cast<size_t>(kPal_Frame_Size);
+    out.bits.assign(static_cast<size_t>(out.stride) * static_cast<size_t>(h), 0);
+    for (int32_t y = 0; y < h; ++y) {
+        const uint8_t* src = m_impl->rgb.data() + static_cast<size_t>(y) * static_cast<size_t>(w) * 3;
+        uint8_t* dst = out.bits.data() + static_cast<size_t>(h - 1 - y) * static_cast<size_t>(out.stride);
+        for (int32_t x = 0; x < w; ++x) {
+            dst[3 * x] = src[3 * x + 2];
+            dst[3 * x + 1] = src[3 * x + 1];
+            dst[3 * x + 2] = src[3 * x];
+        }
+    }
+    return true;
+}
+
+} // namespace dv

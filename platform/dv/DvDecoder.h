@@ -1,0 +1,50 @@
+#pragma once
+// Decoding of one DV frame (IEC 61834 / SMPTE 314M 25 Mbit/s) into the
+// program's picture layout: 24-bit blue-green-red, the bottom row first in
+// memory, rows padded to a multiple of 4 bytes. It stands where the program
+// had the installed DV codec decode for DrawDib.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace dv {
+
+// Bytes of one DV frame of each system.
+inline constexpr int32_t kPal_Frame_Size = 144000;
+inline constexpr int32_t kNtsc_Frame_Size = 120000;
+
+struct Picture {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t stride = 0; // bytes per row, a multiple of 4
+    bool pal = true;
+    std::vector<uint8_t> bits; // stride x height, bottom row first
+};
+
+class Decoder {
+public:
+    Decoder();
+    ~Decoder();
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+
+    // Decodes the frame of `size` bytes into `out`. False, with the reason in
+    // last_error(), when the bytes are not a whole DV frame of either system
+    // (a size other than 144000 or 120000, a header the decoder refuses, or a
+    // header naming the other system); `out` is then left as it was.
+    bool Decode(const uint8_t* frame, size_t size, Picture& out);
+    const std::string& last_error() const { return m_error; }
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+    std::string m_error;
+};
+
+// The frame size the header block of a DV frame names: 144000 for a 625/50
+// frame, 120000 for 525/60, 0 when the bytes start no DV header block.
+int32_t Frame_Size_Of(const uint8_t* frame, size_t size);
+
+} // namespace dv
