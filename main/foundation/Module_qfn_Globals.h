@@ -78,3 +78,28 @@ inline bool g_Captures_Stopped = false;
 // Kind of file each video file object (player index 0 to 4) holds: 2 for an
 // "sdv" file, 0 after its close.
 inline int16_t g_Player_File_Kind[5] = {0, 0, 0, 0, 0};
+
+// DV material: the codec text (four characters) written as the FOURCC of DV
+// data, and the offset Extra_Data_Addr adds to the frame buffer's address.
+inline std::string g_DV_Codec = "dvsd";
+inline int32_t g_Extra_Data_Offset = 0;
+// What DV_Header_Parse read of the last DV frame (cleared by every parse).
+struct DV_Metadata {
+    int16_t DV_System = 0, DV_Display = 0;
+    int16_t DV_Rec_Day = 0, DV_Rec_Month = 0, DV_Rec_Year = 0;
+    int16_t DV_Rec_Seconds = 0, DV_Rec_Minutes = 0, DV_Rec_Hours = 0;
+    int16_t DV_Iris_Code = 0;
+    float DV_F_Number = 0;
+    int16_t DV_AE_Mode = 0;
+    std::string DV_AE_Text;
+    int16_t DV_AGC = 0;
+    int16_t DV_WB_Mode = 0;
+    std::string DV_WB_Mode_Text;
+    int16_t DV_WB = 0;
+    std::string DV_WB_Text;
+    int16_t DV_Focal_Length = 0, DV_Zoom = 0;
+    int32_t DV_Shutter = 0;
+    int16_t DV_TC_Hours = 0, DV_TC_Minutes = 0, DV_TC_Seconds = 0, DV_TC_Frames = 0;
+    bool DV_TC_Found = false;
+};
+inline DV_Metadata g_DV;
