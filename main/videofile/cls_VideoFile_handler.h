@@ -8,6 +8,7 @@
 // Members that trap their errors hand them to the error report in the normal
 // mode; in the development mode the error reaches the caller.
 #include "Gdi.h"
+#include "PictureBox.h"
 #include "QF3_format.h"
 #include "Video_file_io.h"
 #include "cDIBSection.h"
@@ -330,7 +331,6 @@ public:
     void Owner(const std::string& value) { m_Owner = value; }
     void Player_index(int16_t value) { m_index = value; }
     int16_t p_index() const { return m_index; }
-    void Overlay(bool value) { m_Overlay = value; }
     void Blend_faktor(int16_t value) { m_Blend_faktor = value; }
     void Tolerances(int16_t a, int16_t b, int16_t c) { m_Tolerances = {a, b, c}; }
     void set_Synchtype(int16_t value) { m_Synch_type = value; }
@@ -375,6 +375,122 @@ public:
     int16_t AVI_length_Seconds() const { return 0; }
     std::string DV_date() const { return {}; }
     void xSet_Time(int32_t, int32_t) {}
+
+    // ---- Frame and field display, overlays, information text, model
+    // synchronisation, frame-path benchmarks, golf analysis and comments ----
+    // Picture controls are the caller's; the drawing paints over their whole inner area.
+    void Draw_RGB_Field(int32_t& field, forms::PictureBox& picture);
+    void Draw_Current_Field(forms::PictureBox& picture);
+    void Draw_RGB_frame(int16_t& frame, forms::PictureBox& picture);
+    void Draw_Current_RGB_frame(forms::PictureBox& picture);
+    int32_t Get_Field_Pixel(int16_t x, int16_t y);
+    void Set_Field_Pixel(int32_t x, int32_t y, int32_t colour);
+    void Let_Field_Pixel(int16_t x, int16_t y, int32_t colour);
+    gdi::HDC DEint_HDC() const;
+    gdi::HDC Rotated_HDC() const;
+    int16_t Overlay() const { return m_Overlay_Mode; }
+    void Overlay(int16_t mode) { m_Overlay_Mode = mode; }
+    int16_t Blend_faktor() const { return m_Blend_faktor; }
+    void Read_ff();
+    void Store_OL_Source();
+    void A_Blend(forms::PictureBox& picture);
+    void Restore_target(int32_t& frame);
+    void Store_frame(int32_t& frame, const std::string& which);
+    void Reset_Overlay(forms::PictureBox& picture);
+    // The overlay step of the frame drawing: the frame has been read.
+    void Draw_Overlay_Frame(int32_t frame, forms::PictureBox& picture);
+    std::string Property_String();
+    int32_t xCurrent() const;
+    int32_t Current_net();
+    float Player_Time() const { return m_Player_Time - m_Base_Time; }
+    float Player_Effective_Time() const { return m_Effective_Time - m_Base_Time; }
+    void Set_Base_time(bool value) { m_Base_Time = value ? m_Player_Time : 0.0f; }
+    bool has_Base_Time();
+    int32_t Effective_time() const;
+    std::string Formatted_Time() const;
+    int32_t Percentage() const { return m_Percentage; }
+    int16_t Num_Video_streams() const { return m_Num_Video_streams; }
+    int16_t Synch_time(float time_ms);
+    int32_t Synch_percentage(int16_t percent);
+    int16_t Synch_model(int16_t offset);
+    void Bench_Prepare();
+    void Benchmark_Decomp_Once();
+    void Benchmark_Deint_Once();
+    void Benchmark_Rotate_Once();
+    void benchmark_getfile();
+    void benchmark_deint() {}
+    void Benchmark_Rotate(int32_t) {}
+    void Benchmark_Decomp() {}
+    void benchmark_mirror() {}
+    void Benchmark_Draw_to_Picture() {}
+    void Benchmark_Draw_to_Picture_Once() {}
+    void Benchmark_Draw_to_DC() {}
+    bool is_Tidewick();
+    int16_t Impact_field();
+    int16_t Top_field();
+    std::string Must_print();
+    void Must_print(const std::string& value);
+    std::string Graded_at();
+    void Graded_at(const std::string& value);
+    bool Graded_active();
+    void Graded_active(bool value);
+    std::string Grade_slice();
+    void Grade_slice(const std::string& value);
+    std::string Grade_direction();
+    void Grade_direction(const std::string& value);
+    std::string Grade_top();
+    void Grade_top(const std::string& value);
+    std::string Grade_toe();
+    void Grade_toe(const std::string& value);
+    std::string Grade_club();
+    void Grade_club(const std::string& value);
+    std::string Grade_comment();
+    void Grade_comment(const std::string& value);
+    std::string File_comment1();
+    void File_comment1(const std::string& value);
+    std::string Venue();
+    void Venue(const std::string& value);
+    std::string comment(int32_t n);
+    void comment(int32_t n, const std::string& value);
+    std::string Subject_name();
+    void Subject_name(const std::string& value);
+    std::string anp_line(int32_t line);
+    void anp_line(int32_t line, const std::string& value);
+    int16_t anp_file_lines();
+    void anp_file_lines(int16_t value);
+    std::string anp_filename();
+    void anp_filename(const std::string& value);
+    std::string SpecApp();
+    void SpecApp(const std::string& value);
+    std::string Camera_ID(int32_t stream);
+    void Camera_ID(int32_t stream, const std::string& value);
+    void Save_Graph_object(int16_t id, int16_t obj_type, int16_t layer, int32_t color, int16_t linetype,
+                           int16_t linewidth, bool filled, int16_t x1, int16_t y1, int16_t x2, int16_t y2,
+                           int16_t x3, int16_t y3, int16_t x4, int16_t y4);
+    void Load_Graph_object(int16_t id, int16_t& obj_type, int16_t& layer, int32_t& color, int16_t& linetype,
+                           int16_t& linewidth, bool& filled, int16_t& x1, int16_t& y1, int16_t& x2, int16_t& y2,
+                           int16_t& x3, int16_t& y3, int16_t& x4, int16_t& y4);
+    void Dump_XML_Header(const std::string& folder);
+    void Set_Frames_no(int16_t count);
+    void Set_Selrect_stream1(int16_t bottom, int16_t left, int16_t right, int16_t top);
+    void Set_This_Impact_Frame();
+    void Set_Specific_Impact_Field(int16_t value);
+    void Set_Specific_Top_Frame(int16_t value);
+    void Set_Start_frame();
+    void Set_End_frame();
+    void Clear_Start_Frame();
+    void Clear_End_Frame();
+    int16_t Trimmed_Start() const;
+    int16_t Trimmed_End() const;
+    void Calculate_Number_of_Fields();
+    bool Has_DV_Header() const;
+    void Initial_Quality(int16_t quality) { m_Base_Quality = quality; }
+    int32_t Club_Speed() const { return 0; }
+    void Clear_in_Store();
+    void Show_Single_Stream(int16_t value) { m_Show_Single_Stream = value; }
+    void Force_num_Streams(int16_t value) { m_Force_num_Streams = value; }
+    void Seek_end() {}
+    void Dump_XML_String(const std::string& text);
 
     // The header object, made on first use and kept for the object's life.
     Cls_XML_header& Header();
@@ -553,7 +669,6 @@ private:
 
     // Stored settings.
     std::string m_Owner;
-    bool m_Overlay = false;
     int16_t m_Blend_faktor = 0;
     std::array<int16_t, 3> m_Tolerances{};
     int16_t m_Synch_type = 0;
@@ -572,4 +687,30 @@ private:
     int32_t m_XML_chunk_pos = 0;
     std::string m_Hash_atype;
     std::array<int16_t, 6> m_Pos_In_File{};
+
+    // Display, overlays, model synchronisation, benchmarks and analysis.
+    void Rotate_Into_Target(cDIBSection& source);
+    cDIBSection& Pixel_Bitmap() const;
+    void Ensure_Overlay_Bitmaps(int32_t width, int32_t height);
+    void Write_Back_Header();
+    void Decode_Buffered_Frame(cDIBSection& into, int32_t width, int32_t height);
+    void Blend_Overlay(cDIBSection& new_frame, int16_t mode);
+    void Paint_Overlay_Target(forms::PictureBox& picture);
+    // The benchmark's DV test frame, the program's resource "DV" 102.
+    void Load_Bench_DV_Frame();
+    bool Decode_Bench_DV_Frame(cDIBSection& into);
+    std::vector<uint8_t> m_Bench_DV_Frame;
+    int16_t m_Overlay_Mode = 0;
+    bool m_OL_Created = false;
+    float m_Effective_Time = 0.0f;
+    float m_Player_Time = 0.0f;
+    float m_Base_Time = 0.0f;
+    int32_t m_eff_fieldno = 0;
+    int32_t m_Percentage = 0;
+    int16_t m_Trim_Start = 0;
+    int16_t m_Trim_End = 0;
+    int16_t m_Show_Single_Stream = 0;
+    int16_t m_Force_num_Streams = 0;
+    bool m_Bench_Prepared = false;
+    int32_t m_Last_Draw_Result = 0;
 };
