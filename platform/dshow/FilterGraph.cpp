@@ -33,7 +33,12 @@ struct DynamicLink {
     bool linked = false;
 
     static void onPad(GstElement*, GstPad* pad, gpointer data) {
-        auto* d = static_cast<DynamicLink*>(data);
+        gst::Fence();
+        link(pad, static_cast<DynamicLink*>(data));
+        gst::Fence();
+    }
+
+    static void link(GstPad* pad, DynamicLink* d) {
         GstCaps* caps = gst_pad_get_current_caps(pad);
         if (!caps) caps = gst_pad_query_caps(pad, nullptr);
         const bool video =
@@ -138,6 +143,7 @@ HRESULT FilterGraph::Connect(IPin* out, IPin* in) {
 }
 
 int FilterGraph::onBusMessage(GstBus*, GstMessage* msg, void* data) {
+    gst::Fence();
     auto* self = static_cast<FilterGraph*>(data);
     if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_EOS) self->ended_ = true;
     if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ERROR) {
@@ -147,6 +153,7 @@ int FilterGraph::onBusMessage(GstBus*, GstMessage* msg, void* data) {
         if (self->impl_->error.empty()) self->impl_->error = err ? err->message : "streaming error";
         if (err) g_error_free(err);
     }
+    gst::Fence();
     return GST_BUS_DROP; // nobody reads the bus: keep it from filling up
 }
 
@@ -194,6 +201,7 @@ HRESULT FilterGraph::Run() {
     gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&FilterGraph::onBusMessage), this,
                              nullptr);
     gst_object_unref(bus);
+    gst::Fence();
     if (gst_element_set_state(m.pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) return fail();
     if (gst_element_get_state(m.pipeline, nullptr, nullptr, 5 * GST_SECOND) == GST_STATE_CHANGE_FAILURE)
         return fail();
@@ -206,6 +214,7 @@ HRESULT FilterGraph::Stop() {
     if (!m.pipeline) return com::S_OK;
     // Returns once every streaming thread has left the pipeline.
     gst_element_set_state(m.pipeline, GST_STATE_NULL);
+    gst::Fence();
     gst_object_unref(m.pipeline);
     m.pipeline = nullptr;
     m.links.clear();

@@ -67,10 +67,18 @@ struct Discovery {
     std::atomic<bool> done{false};
     GstElement* pipeline = nullptr;
 
-    static void onNoMorePads(GstElement*, gpointer data) { static_cast<Discovery*>(data)->done = true; }
+    static void onNoMorePads(GstElement*, gpointer data) {
+        gst::Fence();
+        static_cast<Discovery*>(data)->done = true;
+    }
 
     static void onPad(GstElement*, GstPad* pad, gpointer data) {
-        auto* d = static_cast<Discovery*>(data);
+        gst::Fence();
+        look(pad, static_cast<Discovery*>(data));
+        gst::Fence();
+    }
+
+    static void look(GstPad* pad, Discovery* d) {
         GstCaps* caps = gst_pad_get_current_caps(pad);
         if (!caps) caps = gst_pad_query_caps(pad, nullptr);
         StreamFormat f;
@@ -102,6 +110,7 @@ HRESULT AviSplitter::acceptInput(const StreamFormat& up) {
     g_signal_connect(demux, "pad-added", G_CALLBACK(&Discovery::onPad), &d);
     g_signal_connect(demux, "no-more-pads", G_CALLBACK(&Discovery::onNoMorePads), &d);
     GstBus* bus = gst_pipeline_get_bus(GST_PIPELINE(d.pipeline));
+    gst::Fence();
     gst_element_set_state(d.pipeline, GST_STATE_PAUSED);
     // The demuxer adds its pads from its own thread once it has read the headers.
     for (int i = 0; i < 500 && !d.done; ++i) {
@@ -112,6 +121,7 @@ HRESULT AviSplitter::acceptInput(const StreamFormat& up) {
         }
     }
     gst_element_set_state(d.pipeline, GST_STATE_NULL);
+    gst::Fence();
     gst_object_unref(bus);
     gst_object_unref(d.pipeline);
     std::lock_guard g(d.mutex);

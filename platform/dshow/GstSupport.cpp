@@ -4,6 +4,7 @@
 #include <gst/video/video.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 namespace dshow::gst {
@@ -176,6 +177,11 @@ std::vector<StreamFormat> FormatsFromCaps(const GstCaps* caps) {
 
 GstElement* Make(const char* factory, const char* name) {
     return gst_element_factory_make(factory, name);
+}
+
+void Fence() {
+    static std::atomic<uint64_t> fence{0};
+    fence.fetch_add(1, std::memory_order_acq_rel);
 }
 
 void LinkToNewFakeSink(GstElement* pipeline, GstPad* pad) {

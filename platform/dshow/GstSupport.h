@@ -20,6 +20,12 @@ bool FormatFromStructure(const GstStructure* s, StreamFormat& out);
 GstElement* Make(const char* factory, const char* name = nullptr);
 // Wraps a chain of elements in a bin with ghost pads "sink" (when the first
 // has one) and "src" (when the last has one); takes the elements.
+// A full fence on one process-wide atomic, called when control hands a graph
+// to GStreamer's threads (before a run, after a stop) and when those threads
+// enter and leave our callbacks. GStreamer orders all this already, with
+// futexes of its own; the fence makes that order visible to ThreadSanitizer.
+void Fence();
+
 // Ends a pad that nothing else takes in a sink of its own in `pipeline`.
 void LinkToNewFakeSink(GstElement* pipeline, GstPad* pad);
 GstElement* Chain(const char* name, std::vector<GstElement*> elements);

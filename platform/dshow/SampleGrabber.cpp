@@ -34,7 +34,13 @@ struct SampleGrabber::Probe {
     }
 
     static GstPadProbeReturn onBuffer(GstPad* pad, GstPadProbeInfo* pi, gpointer data) {
-        auto* self = static_cast<Probe*>(data);
+        gst::Fence();
+        const GstPadProbeReturn r = handle(pad, pi, static_cast<Probe*>(data));
+        gst::Fence();
+        return r;
+    }
+
+    static GstPadProbeReturn handle(GstPad* pad, GstPadProbeInfo* pi, Probe* self) {
         SampleGrabber& g = *self->owner;
         ISampleGrabberCB* cb = g.cb_.load();
         GstBuffer* buf = GST_PAD_PROBE_INFO_BUFFER(pi);
