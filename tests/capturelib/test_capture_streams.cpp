@@ -149,6 +149,18 @@ TEST_F(CaptureTest, DvFileGivesDvAndRgbEventsPerFrame) {
     EXPECT_EQ(cap->Run(), com::E_FAIL);
     EXPECT_EQ(last_error(cap.get()), "Could not load file!");
     cap->Stop();
+    pump_for(20);
+
+    // A file that is no AVI: the splitter refuses it, Run answers S_OK and
+    // the reason is in the last error.
+    const std::string text = test_env::make_dir("notavi") + "/heat.avi";
+    test_env::write_file(text, "not a movie");
+    ASSERT_EQ(set_source(cap.get(), "file:" + text), 1);
+    EXPECT_EQ(cap->Run(), com::S_OK);
+    EXPECT_EQ(last_error(cap.get()),
+              "AddBaseFilter: Could not connect source with filter IDispatch error #47");
+    cap->Stop();
+    pump_for(20);
 }
 
 // A 16-bit stereo 44100 Hz input is switched to 8 bits: 88200 bytes a second,
