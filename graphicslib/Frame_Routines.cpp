@@ -299,9 +299,9 @@ __attribute__((target("ssse3"))) void flip_line_ssse3(uint8_t* line, ptrdiff_t w
 // ---- Rotate90 -------------------------------------------------------------
 
 // Tiles of this many destination lines by destination pixels stay in the
-// first-level cache while one side is walked across the other's lines.
+// second-level cache while one side is walked across the other's lines.
 constexpr int32_t kRotateLines = 16;
-constexpr int32_t kRotatePixels = 64;
+constexpr int32_t kRotatePixels = 256;
 
 struct RotateJob {
     const uint8_t* src;
