@@ -239,6 +239,39 @@ TEST_F(DshowTest, RgbGrabberDeliversBottomUpPaddedRows) {
     EXPECT_NEAR(c.times[1] - c.times[0], 0.04, 0.005);
 }
 
+// A camera that sends MJPEG or YUY2: the connection decodes and converts,
+// and the callback still gets 24-bit bottom-up pictures of the camera's size.
+TEST_F(DshowTest, RgbGrabberConvertsOtherCameraFormats) {
+    struct Case {
+        size_t device;
+        int format;
+        size_t bytes;
+    };
+    for (const Case c : {Case{1, 0, 960 * 240}, Case{0, 1, 1920 * 480}}) {
+        auto cam = bind(*devices(CLSID_VideoInputDeviceCategory)[c.device]);
+        AM_MEDIA_TYPE* mt = nullptr;
+        ASSERT_EQ(cam->GetStreamCaps(c.format, &mt, nullptr), com::S_OK);
+        ASSERT_EQ(cam->SetFormat(mt), com::S_OK);
+        DeleteMediaType(mt);
+        auto rgb = makeGrabber(MEDIATYPE_Video, MEDIASUBTYPE_RGB24);
+        std::shared_ptr<BaseFilter> null;
+        ASSERT_EQ(CoCreateFilter(CLSID_NullRenderer, null), com::S_OK);
+        FilterGraph graph;
+        graph.AddFilter(cam, "Capturing Device");
+        graph.AddFilter(rgb, "Grabber RGB");
+        graph.AddFilter(null, "NullRenderer");
+        ASSERT_EQ(connect(graph, *cam, *rgb), com::S_OK);
+        ASSERT_EQ(connect(graph, *rgb, *null), com::S_OK);
+        Collector col;
+        rgb->SetCallback(&col, 1);
+        ASSERT_EQ(graph.Run(), com::S_OK);
+        EXPECT_TRUE(waitFor([&] { return col.count >= 3; })) << graph.streamingError();
+        graph.Stop();
+        ASSERT_FALSE(col.samples.empty());
+        EXPECT_EQ(col.samples[0].size(), c.bytes);
+    }
+}
+
 // A DV AVI file made by ffmpeg: the DV grabber, the DV decoder and the RGB
 // grabber stand in a row and each grabber sees every frame.
 TEST_F(DshowTest, DvFileGraphFeedsBothGrabbersEveryFrame) {
