@@ -25,6 +25,28 @@ ptrdiff_t padded_stride(int32_t pixels) {
     return (static_cast<ptrdiff_t>(pixels) * 3 + 3) / 4 * 4;
 }
 
+#ifdef ORVEL_X86
+// Processor features, read once when the library is loaded; they choose the
+// code path, never a result. ORVELGRAPHICS_PLAIN in the environment keeps to
+// the plain paths, so that they can be tested on any machine.
+struct Cpu {
+    bool ssse3 = false;
+    bool avx2 = false;
+};
+Cpu g_cpu;
+
+__attribute__((constructor)) void read_cpu_features() {
+    __builtin_cpu_init();
+    if (std::getenv("ORVELGRAPHICS_PLAIN") != nullptr) return;
+    g_cpu.ssse3 = __builtin_cpu_supports("ssse3") != 0;
+    g_cpu.avx2 = __builtin_cpu_supports("avx2") != 0;
+}
+
+inline const Cpu& cpu() {
+    return g_cpu;
+}
+#endif
+
 // ---- ABlend ---------------------------------------------------------------
 
 constexpr size_t kBlendChunk = 64;
@@ -47,26 +69,6 @@ void blend_line_generic(const uint8_t* a, uint8_t* d, const uint8_t* b, size_t n
 }
 
 #ifdef ORVEL_X86
-// Processor features, read once when the library is loaded; they choose the
-// code path, never a result. ORVELGRAPHICS_PLAIN in the environment keeps to
-// the plain paths, so that they can be tested on any machine.
-struct Cpu {
-    bool ssse3 = false;
-    bool avx2 = false;
-};
-Cpu g_cpu;
-
-__attribute__((constructor)) void read_cpu_features() {
-    __builtin_cpu_init();
-    if (std::getenv("ORVELGRAPHICS_PLAIN") != nullptr) return;
-    g_cpu.ssse3 = __builtin_cpu_supports("ssse3") != 0;
-    g_cpu.avx2 = __builtin_cpu_supports("avx2") != 0;
-}
-
-inline const Cpu& cpu() {
-    return g_cpu;
-}
-
 // first x w + second x (30 - w) for byte pairs in one multiply-add; then the
 // division by 30 as (x * 17477) >> 19, exact for every x up to 255 x 30.
 __attribute__((target("avx2"))) size_t blend_avx2(const uint8_t* a, uint8_t* d, const uint8_t* b, size_t n,
