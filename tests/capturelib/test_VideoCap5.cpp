@@ -283,6 +283,29 @@ TEST_F(CaptureTest, DeliveryToSeveralSinksAndChangesFromInsideASink) {
     EXPECT_EQ(get(cap.get(), "Width"), "0");
 }
 
+// A sink that lets messages run inside its call (as DoEvents does) gets no
+// nested event, and the sample that came meanwhile follows once it returns.
+TEST_F(CaptureTest, NoNestedEventWhenASinkRunsMessages) {
+    auto cap = create();
+    ASSERT_EQ(set_source(cap.get(), "video:2"), 1);
+    Sink s;
+    int depth = 0, deepest = 0;
+    s.on_event = [&](const Event&, IVideoCap*) {
+        deepest = std::max(deepest, ++depth);
+        pump_for(100); // frames arrive every 40 ms meanwhile
+        --depth;
+    };
+    com::DWORD cookie;
+    cap->Advise(&s, &cookie);
+    ASSERT_EQ(cap->Run(), com::S_OK);
+    ASSERT_TRUE(pump_until([&] { return s.events.size() >= 4; }));
+    cap->Stop();
+    pump_for(50);
+    EXPECT_EQ(deepest, 1);
+    for (size_t i = 1; i < s.events.size(); ++i)
+        EXPECT_GT(s.events[i].time, s.events[i - 1].time + 0.07);
+}
+
 TEST_F(CaptureTest, StopThenRunAtOnceGivesARunningGraph) {
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "video:2"), 1);
