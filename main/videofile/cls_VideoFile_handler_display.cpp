@@ -18,6 +18,7 @@
 #include "WinSystem.h"
 #include "cDIBSection.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -101,13 +102,43 @@ void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, forms::PictureBox& pi
             vb::Raise(kBad_Length, "Heat file " + m_File_Name + ", sample " + std::to_string(wanted) +
                                        " holds " + std::to_string(m_Read_Head.Slot_Count) +
                                        " picture bytes, a frame needs " + std::to_string(target.SizeImage()));
-        deinterlaceFrame2(const_cast<uint8_t*>(m_Sample_Pixels), target.DIBSectionBitsPtr(), target.Width(),
-                          target.Height(), m_Field_To_Show == 1 ? 2 : 1);
+        Line_Double_Field(m_Sample_Pixels, target, m_Field_To_Show == 1 ? 2 : 1);
     }
     Draw_Current_Field(picture);
     picture.Refresh();
     const int32_t start = m_Trim_Start == 0 ? 1 : m_Trim_Start;
     m_Effective_Time = static_cast<float>(Checked_Product(Checked_Difference(field, start), m_mill_per_field));
+}
+
+// Storage rows run bottom-up: library field 1 doubles the even rows, field 2
+// the odd ones. The library leaves the first and last row of field 2 as they
+// were, which would show a line of the previous picture at the top and bottom;
+// they are filled from their own field here. Pictures whose rows are padded
+// (a width not a multiple of 4) or of odd height, which the library would
+// read askew or past their end, are doubled row by row.
+void cls_VideoFile_handler::Line_Double_Field(const uint8_t* source, cDIBSection& target, int32_t library_field) {
+    const int32_t w = target.Width();
+    const int32_t h = target.Height();
+    const int32_t stride = target.BytesPerScanLine();
+    uint8_t* dest = target.DIBSectionBitsPtr();
+    const auto row_from = [&](int32_t s) {
+        if (library_field == 1) return s - (s % 2);
+        if (s % 2 == 1) return s;
+        return s == 0 ? std::min(1, h - 1) : s - 1;
+    };
+    const auto copy_row = [&](int32_t to, int32_t from) {
+        std::memmove(dest + static_cast<int64_t>(to) * stride, source + static_cast<int64_t>(from) * stride,
+                     static_cast<size_t>(w) * 3);
+    };
+    if (stride != w * 3 || h % 2 != 0 || h < 2) {
+        for (int32_t s = 0; s < h; ++s) copy_row(s, row_from(s));
+        return;
+    }
+    deinterlaceFrame2(const_cast<uint8_t*>(source), dest, w, h, library_field);
+    if (library_field == 2) {
+        copy_row(0, row_from(0));
+        copy_row(h - 1, row_from(h - 1));
+    }
 }
 
 void cls_VideoFile_handler::Draw_Current_Field(forms::PictureBox& picture) {
@@ -274,14 +305,14 @@ void cls_VideoFile_handler::Draw_Overlay_Frame(int32_t frame, forms::PictureBox&
 
 void cls_VideoFile_handler::Read_ff() {
     if (!m_DIB_OL_first_frame || !m_DIB_OL_first_frame->hDC()) return;
-    Read_Frame(1);
+    Read_Overlay_Frame(1);
     Decode_Buffered_Frame(*m_DIB_OL_first_frame, m_DIB_OL_first_frame->Width(),
                           m_DIB_OL_first_frame->Height());
 }
 
 void cls_VideoFile_handler::Restore_target(int32_t& frame) {
     Ensure_Overlay_Bitmaps(m_Width, m_Height);
-    Read_Frame(frame);
+    Read_Overlay_Frame(frame);
     Decode_Buffered_Frame(*m_DIB_OL_target, m_Width, m_Height);
 }
 
@@ -289,7 +320,7 @@ void cls_VideoFile_handler::Store_frame(int32_t& frame, const std::string& which
     if (!File_open()) return;
     Ensure_Overlay_Bitmaps(m_Width, m_Height);
     if (frame == 0) frame = 1;
-    Read_Frame(frame);
+    Read_Overlay_Frame(frame);
     if (which == "source") {
         Decode_Buffered_Frame(*m_DIB_OL_source, m_Width, m_Height);
     } else if (which == "target") {
@@ -303,6 +334,15 @@ void cls_VideoFile_handler::Reset_Overlay(forms::PictureBox& picture) {
     cDIBSection& into = m_Overlay_Mode == 4 ? *m_DIB_OL_first_frame : *m_DIB_OL_target;
     Decode_Buffered_Frame(into, into.Width(), into.Height());
     Paint_Overlay_Target(picture);
+}
+
+// A heat file's frames are its samples, read and decoded; the other kinds
+// read the compressed frame into the read buffer.
+void cls_VideoFile_handler::Read_Overlay_Frame(int32_t frame) {
+    if (Is_Suffix("qf3"))
+        Read_RGB_sample(frame, true);
+    else
+        Read_Frame(frame);
 }
 
 // The frame in the read buffer decoded into the bitmap at (0, 0, width,
