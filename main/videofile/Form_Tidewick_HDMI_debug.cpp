@@ -16,7 +16,7 @@ Form_Tidewick_HDMI_debug::Form_Tidewick_HDMI_debug() : Form("Form_Tidewick_HDMI_
 
 void Form_Tidewick_HDMI_debug::Design() {
     Caption("Tidewick HDMI debug");
-    Move(600, 600, 6000, 4200);
+    Move(600, 600, 7800, 4200);
     const struct {
         forms::Label* caption;
         forms::Label* value;
@@ -35,7 +35,7 @@ void Form_Tidewick_HDMI_debug::Design() {
         top += 420;
     }
     Label_version.Caption("");
-    Label_version.Move(240, top + 120, 5400, 300);
+    Label_version.Move(240, top + 120, 7200, 300);
     Command_form_to_Clipboard.Caption("Form to Clipboard");
     Command_form_to_Clipboard.Move(240, top + 600, 2400, 420);
 }
