@@ -61,6 +61,7 @@ TEST_F(CaptureTest, RegistrationCreationAndUnloading) {
         EXPECT_EQ(com::CreateInstance(std::string("OrvelCap.VideoCap5.1"), by_version), com::S_OK);
         EXPECT_TRUE(by_name && by_version);
         EXPECT_EQ(last_error(by_id.get()), ""); // a fresh object has no last error
+        EXPECT_EQ(by_id->GetLastError(nullptr), com::E_POINTER);
         void* loaded = ::dlopen(library_path().c_str(), RTLD_NOW | RTLD_NOLOAD);
         ASSERT_TRUE(loaded);
         auto can_unload = reinterpret_cast<HRESULT (*)()>(::dlsym(loaded, "DllCanUnloadNow"));
