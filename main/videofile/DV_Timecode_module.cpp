@@ -21,7 +21,7 @@ std::string Two(int32_t v) {
 }
 
 bool Timecode_Valid() {
-    return g_DV.DV_TC_Hours < 25 && g_DV.DV_TC_Minutes <= 59 && g_DV.DV_TC_Seconds <= 59;
+    return g_DV.DV_TC_Found && g_DV.DV_TC_Hours < 25 && g_DV.DV_TC_Minutes <= 59 && g_DV.DV_TC_Seconds <= 59;
 }
 
 void Take_VAUX(const uint8_t* pc) {

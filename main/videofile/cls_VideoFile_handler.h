@@ -12,6 +12,7 @@
 #include "QF3_format.h"
 #include "Video_file_io.h"
 #include "cDIBSection.h"
+#include "cls_IDX.h"
 
 #include <array>
 #include <cstdint>
@@ -21,6 +22,11 @@
 #include <vector>
 
 class Cls_XML_header;
+class clsAVIInfo;
+namespace dv {
+class Decoder;
+struct Picture;
+} // namespace dv
 
 // What the writer reads of one captured frame: the capture side's frame
 // objects answer these by name. Pixels are 24-bit, bottom-up, rows padded to
@@ -491,6 +497,134 @@ public:
     void Force_num_Streams(int16_t value) { m_Force_num_Streams = value; }
     void Seek_end() {}
     void Dump_XML_String(const std::string& text);
+    std::string Read_Comment() const;
+    void Write_comment(const std::string& text);
+    void Force_Framerate(int32_t fps);
+
+    // ---- DV-based files, AVI files, DV frame and field drawing, trace curves ----
+    // "qf1"/"qf2" files: the 20-byte record, the end marker, appended DV frames.
+    void Get_QF3_header();
+    void Write_QFN_header();
+    void Add_Header_padding();
+    void Write_QFN_header_len();
+    // Makes the file just created a "qf2" file: record, header text, end marker.
+    void Initiate_QFN_File();
+    bool File_Initiated() const { return m_File_Initiated; }
+    void Append_DV_frame(const uint8_t* frame);
+    void Write_DV_frame(const uint8_t* frame);
+    void Write_frame(const uint8_t* frame) { Write_DV_frame(frame); }
+    int32_t DV_frames_appended() const { return m_DV_frames_appended; }
+    int32_t QFN_Header_Length() const;
+    int32_t QFN_XML_Length() const;
+    // Frames of DV material drawn onto a picture (or into a device context).
+    void Draw_Frame(int32_t& frame, forms::PictureBox* picture, bool mirror, int16_t stream, gdi::HDC dc,
+                    bool rotate);
+    void Blit_Frame(gdi::HDC dc, int32_t& width, int32_t& height);
+    void Draw_Panned_frame(int32_t frame, forms::PictureBox& picture, int16_t& x, int16_t& y);
+    void Get_Frame(int32_t frame, int32_t& length, const uint8_t*& address);
+    void Refresh_frame(forms::PictureBox& picture);
+    void Read_In_Bitmaps();
+    int32_t Decode_Result() const { return m_Decode_Result; }
+    std::string Decode_Note() const { return m_Decode_Note; }
+    int32_t Current_Frame_Number() const { return m_Current_Frame; }
+    int32_t Buffered_Frame() const { return m_Buffered_Frame; }
+    // The compressed data of the frame read last and its length; null before any read.
+    const uint8_t* Frame_Data() const { return m_Frame_Data; }
+    int32_t Frame_Data_Size() const { return m_Frame_Data_Size; }
+    // Single fields of DV material, line-doubled to full height.
+    void Draw_field_3(int32_t& field, forms::PictureBox& picture, int16_t& stream, bool& rotate);
+    void Draw_Field(int32_t& field, forms::PictureBox& picture, bool& invert, int16_t& stream);
+    void Refresh_field(forms::PictureBox& picture, bool& rotated);
+    void Deinterlace_DIBS(cDIBSection& target, cDIBSection& source);
+    void Draw_field_multi2(int32_t, int32_t) {}
+    void Draw_field_multi3(int32_t, int32_t) {}
+    cDIBSection& DV_Field_Picture(int16_t stream) { return *m_DIB_Deint_target.at(static_cast<size_t>(stream - 1)); }
+    // AVI chunks, index and the frame reader of every compressed-frame kind.
+    // Reads the AVI header of the file named (the reader the AVI members use).
+    bool Read_AVI_Info(const std::string& file_name);
+    // Opens an AVI file for the AVI members (Open_File opens none): header
+    // reader, chunk walk and frame index. False, with no file open, when one fails.
+    bool Open_AVI_File(const std::string& file_name);
+    clsAVIInfo* AVI_Info() const { return m_AVI_Info.get(); }
+    void Parse_Chunks();
+    void read_AVI_XML_string();
+    bool Get_AVI_indexes(const std::string& file_name);
+    bool Read_ODML_Index();
+    void Read_Frame(int32_t frame, int16_t stream = 1);
+    int32_t Index_flag(int32_t entry) const;
+    int16_t Text_Length() const;
+    const uint8_t* text_adress() const { return m_Text_Buffer.empty() ? nullptr : m_Text_Buffer.data(); }
+    uint8_t* Extra_Data_Addr();
+    void Force_Reread_Frame();
+    void Get_Current_Trace_data(int32_t frame);
+    void Close_AVIFunctions() {}
+    bool Linear_buffer() const { return m_Linear_buffer; }
+    bool is_Start_Cam() const { return false; }
+    int16_t Lap_Count() const { return m_Lap_Count; }
+    int32_t xTime_stamp() const { return 0; }
+    void find_DV_offset(const std::string& file_name);
+    int16_t DV_Offset() const { return m_DV_Offset; }
+    void calculate_luminance();
+    int32_t Chunk_Address(int index) const { return m_Chunk_Address.at(static_cast<size_t>(index)); }
+    int32_t Junk_Address() const { return m_Junk_Address; }
+    const std::vector<cls_IDX>& Index_Collection() const { return m_Index_Collection; }
+    const std::vector<cls_IDX>& Text_Index_Collection() const { return m_Text_Index_Collection; }
+    bool Index_Valid() const { return m_Index_Valid; }
+    bool Index_Relative() const { return m_Index_Relative; }
+    bool Index_DV_Type1() const { return m_Index_DV_Type1; }
+    int64_t Frame_Position() const { return m_Frame_Position; }
+    int64_t Frame_Chunk_Address() const { return m_Frame_Chunk_Address; }
+    int32_t Frame_Chunk_Length() const { return m_Frame_Chunk_Length; }
+    int32_t DV_Frame_Size() const { return m_Frame_Size; }
+    // Own AVI chunks, the DV header record and the DV extra data block.
+    void Append_XML_header();
+    void Append_DV_header();
+    void Rewrite_AVI_Header();
+    void Rewrite_DV_header();
+    void Do_Read_DV_extra_data();
+    void Rewrite_DV_Extra_data();
+    void Golf_header(bool value) { m_Golf_Flag = value; }
+    void Fill_PBox(forms::PictureBox& picture);
+    const std::array<uint8_t, 192>& DV_Extra_Block() const { return m_DV_Extra_Block; }
+    int32_t DV_Extra_Offset() const { return m_DV_Extra_Offset; }
+    // AVI header records, text chunks, channel names and DV texts.
+    void Read_Headers();
+    void get_AVI_strh(int32_t& size, const uint8_t*& address) const;
+    void get_AVI_strf(int32_t& size, const uint8_t*& address) const;
+    const uint8_t* AVI_Chunk_addr() const { return m_AVI_Chunk_Head.data(); }
+    const uint8_t* AVIINFO_addr() const { return m_AVI_Main_Header.data(); }
+    bool Has_Text_Stream() const { return m_Text_Index_Count > 0; }
+    void Get_Text_buffer(int32_t frame, int32_t& length, const uint8_t*& address);
+    void Put_Text_buffer(const uint8_t* bytes, int32_t length);
+    void Rewrite_Text_Buffer(int32_t frame);
+    // Where the table of data channel names lies (1-based; 0 = none).
+    void Channel_Table_Position(int32_t position) { m_Channel_Table_Pos = position; }
+    std::string Data_Channel_Name(int16_t channel);
+    void Write_channel_name(int16_t channel, const std::string& name);
+    std::string Timecode_string();
+    void xWrite_DV_frame();
+    // Parses the DV packs of the frame read last; True when it is wide screen.
+    bool Parse_DV_header();
+    // Trace curves in the frames of DV material.
+    int16_t Trace_X(int16_t trace) const;
+    int16_t Trace_Y(int16_t trace) const;
+    void Update_Trace_Data(int16_t trace, int16_t x, int16_t y);
+    void Clear_Trace_Data();
+    void Clear_all_Traces();
+    void Read_Trace_Data();
+    void Read_Trace_Array();
+    void Trace_Array_Coords(int16_t trace, int32_t field, int16_t& x, int16_t& y) const;
+    void Rewrite_DV_frame();
+    void Debug_Trace_Array() {}
+    void Debug_m_Trace_Data(const std::string&) {}
+    std::string Trace_Name(int32_t trace);
+    void Trace_Name(int32_t trace, const std::string& value);
+    int32_t Trace_Color(int32_t trace);
+    void Trace_Color(int32_t trace, int32_t value);
+    bool Trace_Bezier(int32_t trace);
+    void Trace_Bezier(int32_t trace, bool value);
+    int16_t Trace_Thickness(int32_t trace);
+    void Trace_Thickness(int32_t trace, int16_t value);
 
     // The header object, made on first use and kept for the object's life.
     Cls_XML_header& Header();
@@ -544,9 +678,6 @@ private:
     // The slot size the file's records already have (from sample 1), 0 when
     // it holds none yet; a file never takes a second record size.
     int32_t Read_File_Slot();
-    std::string AVI_Video_Codec() const { return {}; }
-    void Read_Frame(int32_t) {}
-    bool Parse_DV_header() { return false; }
 
     // File identity and mode.
     std::string m_File_Name;
@@ -715,4 +846,71 @@ private:
     int16_t m_Force_num_Streams = 0;
     bool m_Bench_Prepared = false;
     int32_t m_Last_Draw_Result = 0;
+
+    // DV-based files, AVI files, DV drawing and trace curves.
+    std::string AVI_Video_Codec() const;
+    bool Decode_DV(cDIBSection* into, gdi::HDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
+                   int32_t sy, int32_t sw, int32_t sh);
+    void Read_Frame_Body(int32_t frame, int16_t stream);
+    void Check_Frame_Header(const uint8_t* frame, const char* location);
+    uint8_t* Trace_Frame_Buffer();
+    std::shared_ptr<dv::Decoder> m_DV_Decoder;
+    std::shared_ptr<dv::Picture> m_DV_Picture;
+    int32_t m_DV_Picture_Frame = 0; // the buffered frame the picture holds, 0 = none
+    std::shared_ptr<clsAVIInfo> m_AVI_Info;
+    std::vector<uint8_t> m_QFN_XML;
+    int64_t m_After_QFN_Record = 21;
+    int64_t m_After_QFN_XML = 0;
+    int32_t m_Last_TC_Frame = 0;
+    const uint8_t* m_Frame_Data = nullptr;
+    int32_t m_Frame_Data_Size = 0;
+    int32_t m_Buffered_Frame = 0;
+    int16_t m_Current_Stream = 1;
+    int32_t m_Current_Frame = 0;
+    int32_t m_Decode_Result = 0;
+    std::string m_Decode_Note;
+    int32_t m_Last_Field_Drawn = 0;
+    int16_t m_Last_Stream_Drawn = 0;
+    std::array<int32_t, 3> m_Stream_Frame_Decoded{};
+    std::unique_ptr<cDIBSection> m_DV_Decode_DIB;
+    std::unique_ptr<cDIBSection> m_DV_Field_DIB;
+    bool m_Frames_In_Store = false;
+    std::array<int32_t, 8> m_Chunk_Address{};
+    int32_t m_Junk_Address = 0;
+    std::vector<cls_IDX> m_Index_Collection;
+    std::vector<cls_IDX> m_Text_Index_Collection;
+    int32_t m_Index_Count = 0;
+    int32_t m_Text_Index_Count = 0;
+    bool m_Index_Valid = false, m_Index_Relative = false, m_Index_DV_Type1 = false;
+    std::vector<std::pair<int32_t, int32_t>> m_ODML_Index;
+    int32_t m_ODML_Base = 0;
+    std::vector<uint8_t> m_Text_Buffer;
+    int64_t m_Frame_Position = 0;
+    int64_t m_Frame_Chunk_Address = 0;
+    int32_t m_Frame_Chunk_Length = 0;
+    int64_t m_Text_Address = 0;
+    int32_t m_Text_Length_Value = 0;
+    int32_t m_QFN_Header_Len = 0;
+    int32_t m_DV_Start = 0;
+    int16_t m_DV_Offset = 0;
+    int32_t m_Frame_Percent = 0;
+    double m_Frame_Start_Ms = 0;
+    std::array<int32_t, 6> m_Luma_Colours{};
+    int32_t m_Frame_Luma_1 = 0, m_Frame_Luma_2 = 0;
+    uint8_t* m_Frame_Marker_Address = nullptr;
+    bool m_Linear_buffer = false;
+    int16_t m_Lap_Count = 0;
+    std::array<uint8_t, 192> m_DV_Extra_Block{};
+    int32_t m_DV_Extra_Offset = 0;
+    bool m_DV_Extra_Searched = false;
+    bool m_Golf_Flag = false;
+    std::array<uint8_t, 12> m_RIFF_Header{};
+    std::array<uint8_t, 64> m_DV_Header_Record{};
+    std::array<uint8_t, 8> m_AVI_Chunk_Head{};
+    std::array<uint8_t, 56> m_AVI_Main_Header{};
+    std::vector<uint8_t> m_AVI_strh, m_AVI_strf;
+    int32_t m_Channel_Table_Pos = 0;
+    std::array<uint8_t, 88> m_Trace_Data{};
+    std::array<uint8_t, 88> m_Read_Trace{};
+    std::vector<std::array<uint8_t, 88>> m_Trace_Array;
 };

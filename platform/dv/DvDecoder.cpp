@@ -23,10 +23,11 @@ Decoder::~Decoder() {
 }
 
 int32_t Frame_Size_Of(const uint8_t* frame, size_t size) {
-    // Header block: section type 0 in the top 3 bits of byte 0, sequence 0;
-    // the DSF bit (byte 3, bit 7) tells 625/50 from 525/60.
+    // Header block ID: section type 0 and the reserved bit set in byte 0,
+    // DIF sequence 0 in byte 1, block number 0; the DSF bit (byte 3, bit 7)
+    // tells 625/50 from 525/60.
     if (!frame || size < 80) return 0;
-    if ((frame[0] & 0xE0) != 0 || (frame[1] & 0xF0) != 0 || frame[2] != 0) return 0;
+    if ((frame[0] & 0xF0) != 0x10 || (frame[1] & 0xF0) != 0 || frame[2] != 0) return 0;
     return (frame[3] & 0x80) ? kPal_Frame_Size : kNtsc_Frame_Size;
 }
 

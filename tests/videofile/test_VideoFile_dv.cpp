@@ -1,0 +1,518 @@
+// DV material: raw DV files made by ffmpeg opened, counted, their camera
+// metadata read and their frames decoded upright against ffmpeg's own
+// decode; "qf2" files written by the program's own writer and checked by an
+// outside script; the trace record in DV frames; damaged files refused with
+// their reason.
+#include "Cls_XML_header.h"
+#include "DV_Timecode_module.h"
+#include "DvDecoder.h"
+#include "Form.h"
+#include "Gdi.h"
+#include "Heat_Fixture.h"
+#include "Module_qfn_Globals.h"
+#include "PictureBox.h"
+#include "TestEnv.h"
+#include "cDIBSection.h"
+#include "cls_VideoFile_handler.h"
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+using VF = cls_VideoFile_handler;
+constexpr int32_t kDV = 144000;
+
+class Frm_dv_test : public forms::Form {
+public:
+    Frm_dv_test() : Form("Frm_dv_test") {}
+    forms::PictureBox Picture1{this, "Picture1"};
+
+protected:
+    void Design() override { Move(0, 0, 24000, 24000); }
+};
+
+forms::PictureBox& Box(int32_t width_px, int32_t height_px) {
+    Frm_dv_test& f = forms::Instance<Frm_dv_test>();
+    f.Picture1.Move(0, 0, width_px * 15.0, height_px * 15.0);
+    f.Picture1.ScaleMode(3); // pixels, as the replay window's pictures have them
+    return f.Picture1;
+}
+
+// The test picture: top half white with a red block at the left, bottom
+// half black; upside down or mirrored it reads differently everywhere.
+const char* kPattern = "color=c=black:s=%s:r=%s,drawbox=x=0:y=0:w=iw:h=ih/2:color=white:t=fill,"
+                       "drawbox=x=0:y=0:w=iw/4:h=ih/2:color=red:t=fill";
+
+std::string Make_DV(const std::string& name, bool ntsc, int frames) {
+    const std::string dir = test_env::make_dir("dv_" + name);
+    const std::string path = dir + "/" + name + ".dv";
+    char graph[300];
+    std::snprintf(graph, sizeof graph, kPattern, ntsc ? "720x480" : "720x576", ntsc ? "30000/1001" : "25");
+    const std::string cmd = std::string("TZ=UTC ffmpeg -v error -y -f lavfi -i '") + graph + "' -frames:v " +
+                            std::to_string(frames) + " -target " + (ntsc ? "ntsc-dv" : "pal-dv") +
+                            " -timecode 10:20:30:12 -metadata creation_time=2009-06-14T13:05:09Z '" + path + "'";
+    std::string out;
+    EXPECT_EQ(test_env::run(cmd + " 2>&1", &out), 0) << out;
+    return path;
+}
+
+std::string Bytes(const std::string& path) {
+    return test_env::read_file(path);
+}
+
+// Pixel (x, y from the top) of a bottom-up bitmap as red, green, blue.
+std::array<int, 3> Rgb(const cDIBSection& d, int32_t x, int32_t y) {
+    const uint8_t* p = d.DIBSectionBitsPtr() + static_cast<int64_t>(d.Height() - 1 - y) * d.BytesPerScanLine() + 3 * x;
+    return {p[2], p[1], p[0]};
+}
+
+bool Is_Red(std::array<int, 3> c) {
+    return c[0] > 160 && c[1] < 90 && c[2] < 90;
+}
+bool Is_White(std::array<int, 3> c) {
+    return c[0] > 200 && c[1] > 200 && c[2] > 200;
+}
+bool Is_Black(std::array<int, 3> c) {
+    return c[0] < 50 && c[1] < 50 && c[2] < 50;
+}
+
+void Expect_Upright(const cDIBSection& d, const std::string& what) {
+    const int32_t w = d.Width(), h = d.Height();
+    EXPECT_TRUE(Is_Red(Rgb(d, w / 8, h / 4))) << what << ": top left is red";
+    EXPECT_TRUE(Is_White(Rgb(d, w * 3 / 4, h / 4))) << what << ": top right is white";
+    EXPECT_TRUE(Is_Black(Rgb(d, w / 8, h * 3 / 4))) << what << ": bottom left is black";
+    EXPECT_TRUE(Is_Black(Rgb(d, w * 3 / 4, h * 3 / 4))) << what << ": bottom right is black";
+}
+
+// ffmpeg's own decode of frame `n` (from 0) as top-down BGR rows.
+std::string Ffmpeg_Frame(const std::string& path, int n) {
+    const std::string raw = path + ".f" + std::to_string(n) + ".bgr";
+    std::string out;
+    EXPECT_EQ(test_env::run("ffmpeg -v error -y -i '" + path + "' -vf 'select=eq(n\\," + std::to_string(n) +
+                                ")' -frames:v 1 -f rawvideo -pix_fmt bgr24 '" + raw + "' 2>&1",
+                            &out),
+              0)
+        << out;
+    return Bytes(raw);
+}
+
+double Psnr_Against(const cDIBSection& d, const std::string& top_down_bgr) {
+    const int32_t w = d.Width(), h = d.Height();
+    if (top_down_bgr.size() != static_cast<size_t>(w) * h * 3) return 0;
+    double sum = 0;
+    for (int32_t y = 0; y < h; ++y) {
+        const uint8_t* ours = d.DIBSectionBitsPtr() + static_cast<int64_t>(h - 1 - y) * d.BytesPerScanLine();
+        const auto* theirs = reinterpret_cast<const uint8_t*>(top_down_bgr.data()) + static_cast<int64_t>(y) * w * 3;
+        for (int32_t i = 0; i < w * 3; ++i) sum += (ours[i] - theirs[i]) * double(ours[i] - theirs[i]);
+    }
+    const double mse = sum / (static_cast<double>(w) * h * 3);
+    return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+struct VideoFileDV : ::testing::Test {
+    heat_fixture::Development_Mode dev;
+    void SetUp() override { test_env::dialogs().clear(); }
+};
+
+// ---- Raw DV files ----
+
+TEST_F(VideoFileDV, FfmpegDvFileOpensWithItsCountSystemAndCameraData) {
+    struct Case {
+        bool ntsc;
+        int16_t height, mill_per_frame, fps, system;
+        int32_t frame_size;
+    };
+    for (const Case c : {Case{false, 576, 40, 25, 50, 144000}, Case{true, 480, 33, 30, 60, 120000}}) {
+        const std::string path = Make_DV(c.ntsc ? "ntsc" : "pal", c.ntsc, 4);
+        VF vf;
+        ASSERT_TRUE(vf.Open_File(path)) << path;
+        EXPECT_EQ(vf.Current_File_Suffix(), "dv");
+        EXPECT_EQ(vf.Num_Frames(), 4);
+        EXPECT_EQ(vf.Num_fields(), 8);
+        EXPECT_EQ(vf.NTSC(), c.ntsc);
+        EXPECT_EQ(vf.Width(), 720);
+        EXPECT_EQ(vf.Height(), c.height);
+        EXPECT_EQ(vf.Frame_Rate(), c.fps);
+        EXPECT_EQ(vf.DV_Frame_Size(), c.frame_size);
+        EXPECT_EQ(g_DV.DV_System, c.system);
+        EXPECT_EQ(DV_Field_Rate(), c.system);
+        EXPECT_EQ(DV_Rec_DateTime(), "2009-06-14 13:05:09");
+        EXPECT_EQ(DV_Timecode_Text(), "10:20:30 frame: 12");
+        EXPECT_FALSE(DV_Is_Wide());
+
+        // Each frame carries its own time code; the text joins the camera data.
+        vf.Read_Frame(3);
+        EXPECT_EQ(vf.Frame_Data_Size(), c.frame_size);
+        const std::string text = vf.Timecode_string();
+        EXPECT_NE(text.find("\r\nRec. date 2009-06-14 13:05:09\r\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("Timecode: 10:20:30 frame: 14\r\n"), std::string::npos) << text;
+        EXPECT_EQ(text.rfind("\r\nZoom = "), text.find("\r\nZoom = ")) << "the last item ends the text";
+        EXPECT_EQ(vf.DV_data_hours(), 13);
+        EXPECT_EQ(vf.DV_data_minutes(), 5);
+        EXPECT_FALSE(vf.Wide_Screen());
+        // A frame beyond the end reads the last one.
+        vf.Read_Frame(99);
+        EXPECT_EQ(vf.Buffered_Frame(), 4);
+        vf.Close_File();
+    }
+}
+
+TEST_F(VideoFileDV, DvFrameDrawsUprightAsFfmpegDecodesIt) {
+    for (const bool ntsc : {false, true}) {
+        const std::string path = Make_DV(ntsc ? "draw_ntsc" : "draw_pal", ntsc, 3);
+        VF vf;
+        ASSERT_TRUE(vf.Open_File(path));
+        cDIBSection into;
+        into.Create(720, ntsc ? 480 : 576);
+        int32_t frame = 0;
+        vf.Draw_Frame(frame, nullptr, false, 1, into.hDC(), false);
+        EXPECT_EQ(frame, 1) << "frame 0 draws frame 1 and says so";
+        EXPECT_EQ(vf.Decode_Result(), 1);
+        Expect_Upright(into, ntsc ? "NTSC" : "PAL");
+        EXPECT_GT(Psnr_Against(into, Ffmpeg_Frame(path, 0)), 30.0);
+        into.SavePicture(test_env::output_dir() + (ntsc ? "/dv_frame_ntsc.bmp" : "/dv_frame_pal.bmp"));
+    }
+}
+
+TEST_F(VideoFileDV, FramesInStoreAndPictureModes) {
+    const std::string path = Make_DV("modes", false, 2);
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    forms::PictureBox& box = Box(360, 288);
+    cDIBSection shown;
+    shown.Create(360, 288);
+    const auto grab = [&] { gdi::BitBlt(shown.hDC(), 0, 0, 360, 288, box.hDC(), 0, 0, 13369376); };
+
+    int32_t frame = 2;
+    vf.Draw_Frame(frame, &box, false, 1, nullptr, false);
+    grab();
+    Expect_Upright(shown, "plain, stretched to the picture");
+    EXPECT_FLOAT_EQ(vf.Player_Effective_Time(), 40.0f);
+
+    vf.Draw_Frame(frame, &box, true, 1, nullptr, false);
+    grab();
+    EXPECT_TRUE(Is_Red(Rgb(shown, 360 - 45, 72))) << "mirrored: the red block is at the right";
+    EXPECT_TRUE(Is_White(Rgb(shown, 45, 72)));
+
+    // Fields: line-doubled halves of the frame, each still upright.
+    for (int32_t field : {1, 2, 3, 4}) {
+        int16_t stream = 1;
+        bool rotate = false;
+        vf.Draw_field_3(field, box, stream, rotate);
+        EXPECT_EQ(vf.eff_frameno(), (field + 1) / 2);
+        EXPECT_EQ(vf.Field_To_Show(), field % 2 == 1 ? 1 : 2);
+        grab();
+        Expect_Upright(shown, "field " + std::to_string(field));
+        Expect_Upright(vf.DV_Field_Picture(1), "field picture " + std::to_string(field));
+    }
+    shown.SavePicture(test_env::output_dir() + "/dv_field_4.bmp");
+
+    vf.Read_In_Bitmaps();
+    vf.Close_File();
+    EXPECT_FALSE(vf.File_open());
+}
+
+// ---- The metadata packs ----
+
+struct Packs {
+    std::array<uint8_t, 480> f{};
+    Packs() { f.fill(0xFF); }
+    void vaux(int block, int pack, std::array<uint8_t, 5> pc) {
+        std::memcpy(f.data() + 80 * block + 3 + 5 * pack, pc.data(), 5);
+    }
+    void subcode(int block, int sync, std::array<uint8_t, 5> pc) {
+        std::memcpy(f.data() + 80 * block + 3 + 8 * sync + 3, pc.data(), 5);
+    }
+};
+
+TEST_F(VideoFileDV, MetadataPacksDecodeAsTheCameraWroteThem) {
+    Packs none;
+    DV_Header_Parse(none.f.data());
+    EXPECT_EQ(DV_Timecode_Text(), "No information");
+    EXPECT_EQ(DV_Timecode_Frame(), 0);
+    EXPECT_EQ(DV_AE_Mode_Text(), "");
+    EXPECT_EQ(g_DV.DV_WB_Text, "");
+    EXPECT_EQ(DV_Focal_Text(), "No info");
+
+    Packs p;
+    p.vaux(3, 0, {0x60, 0xFF, 0xFF, 0xE0, 0xFF});
+    p.vaux(3, 1, {0x61, 0x00, 0x07, 0xFF, 0xFF}); // display bits: wide
+    p.vaux(3, 2, {0x62, 0xFF, 0x31, 0x12, 0x39}); // 31 Dec 39
+    p.vaux(3, 3, {0x63, 0xFF, 0x59, 0x59, 0x23});
+    p.vaux(4, 0, {0x70, 0x10, 0x22, 0xA4, 0xFF}); // iris 16, shutter priority, gain 2, WB mode 5, sunlight
+    p.vaux(4, 1, {0x71, 0xFF, 0xFF, 0xFF, 0x30});
+    p.vaux(5, 7, {0x7F, 0xFF, 0xFF, 0x3C, 0x00}); // raw 60: 1/250
+    p.subcode(1, 2, {0x13, 0x00, 0x00, 0x00, 0x12});
+    p.subcode(2, 0, {0x13, 0x05, 0x05, 0x05, 0x05}); // a later time code pack is skipped
+    DV_Header_Parse(p.f.data());
+    EXPECT_EQ(g_DV.DV_System, 50);
+    EXPECT_TRUE(DV_Is_Wide());
+    EXPECT_EQ(DV_Rec_DateTime(), "2039-12-31 23:59:59");
+    EXPECT_FLOAT_EQ(g_DV.DV_F_Number, 4.0f);
+    EXPECT_EQ(DV_AE_Mode_Text(), "Shutter priority");
+    EXPECT_EQ(DV_AGC_Text(), "2");
+    EXPECT_EQ(DV_WB_Text_All(), "Wb mode = Invalid ,Wb = Sunlight");
+    EXPECT_EQ(DV_Focal_Text(), "No info") << "a focal length byte of 0xFF is no value";
+    EXPECT_EQ(DV_Zoom_Text(), "3");
+    EXPECT_EQ(DV_Shutter_Text(), "1/250");
+    EXPECT_EQ(DV_Timecode_Text(), "12:00:00 frame: 0");
+    EXPECT_EQ(DV_Timecode_Frame(), 1080000);
+
+    p.vaux(3, 2, {0x62, 0xFF, 0x01, 0x01, 0x40});
+    DV_Header_Parse(p.f.data());
+    EXPECT_EQ(g_DV.DV_Rec_Year, 1940);
+    DV_Header_Parse(nullptr);
+    EXPECT_EQ(g_DV.DV_Rec_Year, 0) << "a parse always starts from nothing";
+    // A short buffer is read as far as it goes, never past it.
+    DV_Header_Parse(p.f.data(), 100);
+    EXPECT_EQ(g_DV.DV_Rec_Year, 0);
+}
+
+// ---- "qf2" files ----
+
+std::string Write_QF2(const std::string& name, const std::string& dv, int frames, int16_t streams = 1) {
+    const std::string path = test_env::make_dir("qf2_" + name) + "/" + name + ".qf2";
+    VF w;
+    w.File_name(path);
+    w.Create_File();
+    w.Initiate_QFN_File();
+    EXPECT_TRUE(w.File_Initiated());
+    w.Header().Streams_no(streams);
+    w.Hdr_spare1("Heat " + name);
+    w.Write_XML_Header();
+    for (int i = 0; i < frames; ++i)
+        w.Append_DV_frame(reinterpret_cast<const uint8_t*>(dv.data()) + static_cast<size_t>(i % 4) * kDV);
+    EXPECT_EQ(w.DV_frames_appended(), frames);
+    w.Close_File();
+    return path;
+}
+
+int Check_QF2(const std::string& path, const std::string& options, std::string* out) {
+    return test_env::run("python3 " + heat_fixture::Source_Dir() + "/tests/videofile/check_qf2.py '" + path + "' " +
+                             options + " 2>&1",
+                         out);
+}
+
+TEST_F(VideoFileDV, Qf2WrittenByTheProgramMatchesTheLayoutAndReadsBack) {
+    const std::string dv_path = Make_DV("qf2src", false, 4);
+    const std::string dv = Bytes(dv_path);
+    const std::string path = Write_QF2("round", dv, 3);
+    std::string out;
+    EXPECT_EQ(Check_QF2(path, "--dv '" + dv_path + "' --frames 3", &out), 0) << out;
+    EXPECT_NE(out.find("OK"), std::string::npos) << out;
+
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    EXPECT_EQ(vf.Current_File_Suffix(), "qf2");
+    EXPECT_EQ(vf.Num_Frames(), 3);
+    EXPECT_EQ(vf.QFN_Header_Length(), 100005);
+    EXPECT_EQ(vf.Hdr_spare1(), "Heat round");
+    EXPECT_EQ(vf.Header().Streams_no(), 1);
+    for (int32_t n = 1; n <= 3; ++n) {
+        vf.Read_Frame(n, 1);
+        ASSERT_NE(vf.Frame_Data(), nullptr);
+        EXPECT_EQ(vf.Frame_Position(), 100005 + (n - 1) * static_cast<int64_t>(kDV) + 1);
+        EXPECT_EQ(std::memcmp(vf.Frame_Data(), dv.data() + static_cast<size_t>(n - 1) * kDV, kDV), 0) << n;
+    }
+    cDIBSection into;
+    into.Create(720, 576);
+    int32_t frame = 2;
+    vf.Draw_Frame(frame, nullptr, false, 1, into.hDC(), false);
+    Expect_Upright(into, "qf2 frame 2");
+
+    // A header change reaches the file in place; frames stay where they were.
+    vf.Hdr_spare1("Final A");
+    vf.Write_XML_Header();
+    vf.Close_File();
+    EXPECT_EQ(Check_QF2(path, "--dv '" + dv_path + "' --frames 3", &out), 0) << out;
+    VF again;
+    ASSERT_TRUE(again.Open_File(path));
+    EXPECT_EQ(again.Hdr_spare1(), "Final A");
+
+    // Appending to the reopened file adds to the count at the close.
+    again.Append_DV_frame(reinterpret_cast<const uint8_t*>(dv.data()) + 3 * kDV);
+    again.Close_File();
+    EXPECT_EQ(Check_QF2(path, "--frames 4", &out), 0) << out;
+}
+
+TEST_F(VideoFileDV, Qf2WithTwoStreamsReadsEachStreamOfItsSample) {
+    const std::string dv = Bytes(Make_DV("qf2two", false, 4));
+    const std::string path = Write_QF2("two", dv, 6, 2);
+    std::string out;
+    EXPECT_EQ(Check_QF2(path, "", &out), 1) << "six frames are three samples of two: " << out;
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    EXPECT_EQ(vf.Num_Frames(), 3) << "a count past the samples held is cut to them";
+    vf.Read_Frame(3, 2);
+    EXPECT_EQ(vf.Frame_Position(), 100005 + 5 * static_cast<int64_t>(kDV) + 1);
+    EXPECT_EQ(std::memcmp(vf.Frame_Data(), dv.data() + 1 * kDV, kDV), 0) << "frame 6 of the append is frame 2 of the source";
+}
+
+TEST_F(VideoFileDV, TraceRecordLandsInTheFrameOfTheFile) {
+    const std::string dv = Bytes(Make_DV("trace", false, 4));
+    const std::string path = Write_QF2("trace", dv, 3);
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    forms::PictureBox& box = Box(180, 144);
+    int32_t field = 4; // frame 2, second field
+    int16_t stream = 1;
+    bool rotate = false;
+    vf.Draw_field_3(field, box, stream, rotate);
+    vf.Update_Trace_Data(3, 100, 200);
+    EXPECT_EQ(vf.Trace_X(3), 100);
+    EXPECT_EQ(vf.Trace_Y(3), 200);
+    EXPECT_THROW(vf.Update_Trace_Data(11, 1, 1), vb::VbError);
+    vf.Close_File();
+
+    const std::string bytes = Bytes(path);
+    const size_t rec = 100005 + kDV + 48008;
+    EXPECT_EQ(bytes.substr(rec, 4), "QFTD");
+    int16_t v[44];
+    std::memcpy(v, bytes.data() + rec + 4, sizeof v);
+    EXPECT_EQ(v[0], 87);
+    EXPECT_EQ(v[2 + 5], 100) << "X of trace 3, field 2 is entry 5";
+    EXPECT_EQ(v[22 + 5], 200);
+    EXPECT_NE(bytes.substr(100005 + 48008, 4), "QFTD") << "frame 1 untouched";
+
+    VF again;
+    ASSERT_TRUE(again.Open_File(path));
+    again.Read_Trace_Array();
+    int16_t x = 0, y = 0;
+    again.Trace_Array_Coords(3, 4, x, y);
+    EXPECT_EQ(x, 100);
+    EXPECT_EQ(y, 200);
+    again.Trace_Array_Coords(3, 3, x, y);
+    EXPECT_EQ(x, 0) << "field 1 of frame 2 holds no point";
+}
+
+// ---- Damaged files ----
+
+void Poke32(const std::string& path, int64_t offset, int32_t v) {
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(offset);
+    f.write(reinterpret_cast<const char*>(&v), 4);
+}
+
+TEST_F(VideoFileDV, DamagedQf2FilesAreRefusedWithTheirReason) {
+    heat_fixture::Normal_Mode normal;
+    const std::string dv = Bytes(Make_DV("damsrc", false, 4));
+    const std::string good = Write_QF2("good", dv, 2);
+    struct Case {
+        const char* name;
+        int64_t offset; // -1: cut the file to `value` bytes
+        int32_t value;
+        const char* reason; // empty: opens
+    };
+    const Case cases[] = {
+        {"xml_too_long", 12, 200000, "Invalid XML length 200000"},
+        {"xml_negative", 12, -5, "Invalid XML length -5"},
+        {"xml_past_end", -1, 3000, "Invalid XML length"},
+        {"header_len_huge", 4, 1 << 30, "Invalid header length 1073741824"},
+        {"header_len_negative", 4, -100005, "Invalid header length -100005"},
+        {"header_len_zero", 4, 0, "Invalid header length 0"},
+        {"cut_in_frame", -1, 100005 + kDV + 5000, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string path = test_env::make_dir("qf2_dam_" + std::string(c.name)) + "/d.qf2";
+        std::filesystem::copy_file(good, path, std::filesystem::copy_options::overwrite_existing);
+        if (c.offset >= 0)
+            Poke32(path, c.offset, c.value);
+        else
+            std::filesystem::resize_file(path, static_cast<uintmax_t>(c.value));
+        normal.reports.clear();
+        VF vf;
+        const bool opened = vf.Open_File(path);
+        if (*c.reason == 0) {
+            EXPECT_TRUE(opened) << c.name;
+            EXPECT_EQ(vf.Num_Frames(), 1) << c.name << ": only whole frames count";
+            continue;
+        }
+        EXPECT_FALSE(opened) << c.name;
+        EXPECT_FALSE(vf.File_open()) << c.name;
+        ASSERT_EQ(normal.reports.size(), 1u) << c.name;
+        EXPECT_EQ(normal.reports[0].location, "Get_QFN_header of Class Module cls_AVI_handler");
+        EXPECT_NE(normal.reports[0].description.find(c.reason), std::string::npos)
+            << c.name << ": " << normal.reports[0].description;
+    }
+
+    // A header naming no streams is closed again without a report; one naming
+    // more than the sample can hold is refused.
+    for (const int16_t streams : {int16_t{0}, int16_t{99}, int16_t{-1}}) {
+        const std::string path = test_env::make_dir("qf2_streams_" + std::to_string(streams)) + "/s.qf2";
+        std::filesystem::copy_file(good, path, std::filesystem::copy_options::overwrite_existing);
+        {
+            VF w;
+            ASSERT_TRUE(w.Open_File(path));
+            w.Header().Streams_no(streams);
+            w.Write_XML_Header();
+        }
+        normal.reports.clear();
+        VF vf;
+        EXPECT_FALSE(vf.Open_File(path)) << streams;
+        EXPECT_FALSE(vf.File_open()) << streams;
+        EXPECT_EQ(normal.reports.size(), streams == 0 ? 0u : 1u) << streams;
+    }
+}
+
+TEST_F(VideoFileDV, DamagedDvFilesAreRefusedWithTheirReason) {
+    heat_fixture::Normal_Mode normal;
+    const std::string dv = Bytes(Make_DV("damdv", false, 2));
+    const std::string dir = test_env::make_dir("dv_damaged");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+    };
+    std::string bad_header = dv;
+    bad_header[0] = 0x55;
+    const Case cases[] = {
+        {"zeros", std::string(300000, '\0'), "no DV data in the first 1001 bytes"},
+        {"cut_in_header", dv.substr(0, 300), "DV frame cut off"},
+        {"not_dv", bad_header, "no DV header"},
+        {"half_frame", dv.substr(0, 60000), "no whole DV frame"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir + "/" + c.name + ".dv";
+        test_env::write_file(path, c.bytes);
+        test_env::dialogs().clear();
+        VF vf;
+        EXPECT_FALSE(vf.Open_File(path)) << c.name;
+        EXPECT_FALSE(vf.File_open()) << c.name;
+        const auto prompts = test_env::dialogs().prompts();
+        ASSERT_EQ(prompts.size(), 1u) << c.name;
+        EXPECT_NE(prompts[0].find(" Open error! "), std::string::npos) << prompts[0];
+        EXPECT_NE(prompts[0].find(c.reason), std::string::npos) << c.name << ": " << prompts[0];
+    }
+}
+
+TEST_F(VideoFileDV, DecoderRefusesWhatIsNoWholeDvFrame) {
+    const std::string dv = Bytes(Make_DV("decoder", false, 1));
+    dv::Decoder d;
+    dv::Picture pic;
+    const auto* p = reinterpret_cast<const uint8_t*>(dv.data());
+    ASSERT_TRUE(d.Decode(p, kDV, pic)) << d.last_error();
+    EXPECT_EQ(pic.width, 720);
+    EXPECT_EQ(pic.height, 576);
+    EXPECT_EQ(pic.stride, 2160);
+    EXPECT_EQ(pic.bits.size(), 2160u * 576);
+    const std::vector<uint8_t> zeros(kDV, 0);
+    struct Case {
+        const uint8_t* bytes;
+        size_t size;
+        const char* reason;
+    };
+    for (const Case c : {Case{p, 100000, "Not a DV frame size"}, Case{p, 0, "Not a DV frame size"},
+                         Case{nullptr, kDV, "Not a DV frame size"}, Case{zeros.data(), kDV, "No DV header block"},
+                         Case{p, 120000, "names a frame of 144000 bytes"}}) {
+        dv::Picture untouched;
+        EXPECT_FALSE(d.Decode(c.bytes, c.size, untouched)) << c.reason;
+        EXPECT_NE(d.last_error().find(c.reason), std::string::npos) << d.last_error();
+        EXPECT_TRUE(untouched.bits.empty());
+    }
+}
+
+} // namespace
