@@ -15,6 +15,8 @@
 #include "VbError.h"
 #include "VbString.h"
 #include "VbTrap.h"
+#include "DvDecoder.h"
+#include "clsAVIInfo.h"
 #include "WinSystem.h"
 #include "cDIBSection.h"
 
@@ -54,31 +56,6 @@ double Divided(double a, double b) {
 }
 
 const std::string kCrlf = "\r\n";
-
-// The header a compressed DV frame is handed to DrawDib with: the codec's
-// four characters as its compression, so the frame is decoded, never read
-// as plain pixels.
-gdi::BITMAPINFOHEADER DV_Frame_Header(int32_t frame_size, int32_t height) {
-    gdi::BITMAPINFOHEADER h{};
-    h.biSize = 40;
-    h.biWidth = 720;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = 24;
-    uint32_t fourcc = 0;
-    const std::string codec = (g_DV_Codec + "    ").substr(0, 4);
-    std::memcpy(&fourcc, codec.data(), 4);
-    h.biCompression = fourcc;
-    h.biSizeImage = static_cast<uint32_t>(frame_size);
-    return h;
-}
-
-bool DrawDib_Decode(cDIBSection& into, int32_t width, int32_t height, const gdi::BITMAPINFOHEADER& header,
-                    const uint8_t* data) {
-    static const gdi::HDRAWDIB drawdib = gdi::DrawDibOpen();
-    return gdi::DrawDibDraw(drawdib, into.hDC(), 0, 0, width, height, &header, data, 0, 0, header.biWidth,
-                            header.biHeight, 0);
-}
 
 } // namespace
 
@@ -346,8 +323,8 @@ void cls_VideoFile_handler::Read_Overlay_Frame(int32_t frame) {
 }
 
 // The frame in the read buffer decoded into the bitmap at (0, 0, width,
-// height). A heat file's frame is its decoded sample; the other kinds hand
-// their compressed frame to DrawDib, whose codec decodes it.
+// height). A heat file's frame is its decoded sample; the other kinds decode
+// their compressed frame.
 void cls_VideoFile_handler::Decode_Buffered_Frame(cDIBSection& into, int32_t width, int32_t height) {
     if (!into.hDC()) return;
     if (Is_Suffix("qf3")) {
@@ -357,10 +334,7 @@ void cls_VideoFile_handler::Decode_Buffered_Frame(cDIBSection& into, int32_t wid
                         gdi::SRCCOPY);
         return;
     }
-    const uint8_t* data = Frame_address();
-    if (!data || m_Frame_in_store == 0) return;
-    const gdi::BITMAPINFOHEADER header = DV_Frame_Header(m_Frame_Size, m_Frame_Size == 120000 ? 480 : 576);
-    m_Last_Draw_Result = DrawDib_Decode(into, width, height, header, data) ? 1 : 0;
+    Blit_Frame(into.hDC(), width, height);
 }
 
 // ---- The information text ----
@@ -380,10 +354,11 @@ std::string cls_VideoFile_handler::Property_String() {
         t += "NTSC: " + vb::CStr(m_NTSC) + kCrlf;
         t += "Clip length = " + One_Place(m_Clip_length / 1000.0) + " sec" + kCrlf;
     } else if (sfx == "avi" || sfx == "AVI") {
-        t += "Num frames = " + vb::CStr(m_Num_Frames) + kCrlf;
+        clsAVIInfo* info = AVI_Info();
+        t += "Num frames = " + vb::CStr(info ? info->NumFrames() : 0) + kCrlf;
         t += "Dimensions w*h = " + vb::CStr(m_Width) + " * " + vb::CStr(m_Height) + kCrlf;
         t += "NTSC: " + vb::CStr(m_NTSC) + kCrlf;
-        t += "Fourcc = " + AVI_Video_Codec() + kCrlf;
+        t += "Fourcc = " + (info ? info->VideoCodec() : std::string()) + kCrlf;
         const int16_t duration = mill_per_frame();
         if (duration > 0) t += "Fps = " + One_Place(1000.0 / duration) + kCrlf;
         if (m_Num_Frames > 0)
@@ -560,8 +535,15 @@ void cls_VideoFile_handler::Load_Bench_DV_Frame() {
 }
 
 bool cls_VideoFile_handler::Decode_Bench_DV_Frame(cDIBSection& into) {
-    if (m_Bench_DV_Frame.size() != 144000 || !into.hDC()) return false;
-    return DrawDib_Decode(into, 720, 576, DV_Frame_Header(144000, 576), m_Bench_DV_Frame.data());
+    if (m_Bench_DV_Frame.size() != 144000) return false;
+    if (!m_DV_Decoder) m_DV_Decoder = std::make_shared<dv::Decoder>();
+    if (!m_DV_Picture) m_DV_Picture = std::make_shared<dv::Picture>();
+    if (!m_DV_Decoder->Decode(m_Bench_DV_Frame.data(), m_Bench_DV_Frame.size(), *m_DV_Picture)) return false;
+    const dv::Picture& pic = *m_DV_Picture;
+    if (into.Width() != pic.width || into.Height() != pic.height || into.BytesPerScanLine() != pic.stride)
+        return false;
+    std::memcpy(into.DIBSectionBitsPtr(), pic.bits.data(), pic.bits.size());
+    return true;
 }
 
 // ---- Golf analysis, comments and graph objects ----
@@ -788,15 +770,51 @@ void cls_VideoFile_handler::Calculate_Number_of_Fields() {
 
 bool cls_VideoFile_handler::Has_DV_Header() const {
     if (m_file_suffix == "sdv" || m_file_suffix == "qf1" || m_file_suffix == "qf2") return true;
-    return false;
+    return m_Chunk_Address[6] > 0; // "ORHD"
 }
 
 void cls_VideoFile_handler::Clear_in_Store() {
     m_Frame_in_store = 0;
     m_Current_Sample = 0;
     m_Current_Decoded = false;
-    m_Frame_Data_1 = false;
-    m_Frame_Data_2 = false;
+    m_Buffered_Frame = 0;
+    m_Current_Frame = 0;
+    m_DV_Picture_Frame = 0;
+    m_Stream_Frame_Decoded = {};
+    Force_Reread_Frame();
+}
+
+// The DV comment: bytes 82 to 161 of the DV extra data block.
+constexpr size_t kComment_At = 82;
+constexpr size_t kComment_Size = 80;
+
+std::string cls_VideoFile_handler::Read_Comment() const {
+    const uint8_t* field = m_DV_Extra_Block.data() + kComment_At;
+    if (field[0] == 0) return {};
+    return Bytes_to_String(field, kComment_Size);
+}
+
+void cls_VideoFile_handler::Write_comment(const std::string& text) {
+    // Without the block read from the frame the rewrite would land on the
+    // frame's own picture data.
+    if (std::memcmp(m_DV_Extra_Block.data(), "SSCD", 4) != 0)
+        vb::Raise(vb::errInvalidProcedureCall,
+                  "The frame read last holds no DV extra data block: " + m_File_Name);
+    String_to_Bytes(vb::Left(text, static_cast<int64_t>(kComment_Size)), m_DV_Extra_Block.data() + kComment_At,
+                    kComment_Size);
+    Rewrite_DV_Extra_data();
+}
+
+void cls_VideoFile_handler::Force_Framerate(int32_t fps) {
+    const int32_t micro = vb::CLng(Divided(1000000.0, fps));
+    // Only a head record read from this file is written back: an empty one
+    // would overwrite the start of the file.
+    if (std::memcmp(m_AVI_Chunk_Head.data(), "avih", 4) != 0 || !m_File.Is_Open())
+        vb::Raise(vb::errInvalidProcedureCall, "No AVI header has been read from " + m_File_Name);
+    std::memcpy(m_AVI_Main_Header.data(), &micro, 4);
+    // The main header follows the RIFF head, the header list head and its
+    // own chunk head.
+    m_File.Write_At(12 + 12 + 8, m_AVI_Main_Header.data(), static_cast<int64_t>(m_AVI_Main_Header.size()));
 }
 
 void cls_VideoFile_handler::Dump_XML_String(const std::string& text) {

@@ -1,0 +1,250 @@
+// The display members on DV material: the information text of DV, AVI and
+// DV-based heat files, the DV comment, the frame rate of an AVI header, the
+// DV test frame of the frame-path benchmark and the file read timer.
+#include "Cls_XML_header.h"
+#include "Heat_Fixture.h"
+#include "Module_dependant.h"
+#include "VbConvert.h"
+#include "VbError.h"
+#include "WinClock.h"
+#include "WinSystem.h"
+#include "cDIBSection.h"
+#include "cls_VideoFile_handler.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+using VF = cls_VideoFile_handler;
+constexpr size_t kDV = 144000;
+
+// PAL DV from ffmpeg: top half white with a red block at the left, bottom half black.
+std::string Make_DV(const std::string& name, int frames) {
+    const std::string path = test_env::make_dir("display_dv_" + name) + "/" + name + ".dv";
+    const std::string cmd =
+        "ffmpeg -v error -y -f lavfi -i 'color=c=black:s=720x576:r=25,drawbox=x=0:y=0:w=iw:h=ih/2:color=white:t=fill,"
+        "drawbox=x=0:y=0:w=iw/4:h=ih/2:color=red:t=fill' -frames:v " +
+        std::to_string(frames) + " -target pal-dv '" + path + "' 2>&1";
+    std::string out;
+    EXPECT_EQ(test_env::run(cmd, &out), 0) << out;
+    return path;
+}
+
+std::string Make_AVI(const std::string& name) {
+    const std::string path = test_env::make_dir("display_avi_" + name) + "/" + name + ".avi";
+    std::string out;
+    EXPECT_EQ(test_env::run("ffmpeg -v error -y -f lavfi -i testsrc=s=64x48:r=25 -frames:v 5 -c:v rawvideo "
+                            "-pix_fmt bgr24 '" + path + "' 2>&1",
+                            &out),
+              0)
+        << out;
+    return path;
+}
+
+std::string Bytes(const std::string& path) {
+    return test_env::read_file(path);
+}
+
+// A DV-based heat file written by the program, each frame carrying the
+// capture's extra data block ("SSCD") at `block_at` when that is not 0.
+std::string Write_QF2(const std::string& name, std::string dv, int frames, size_t block_at, int16_t streams = 1) {
+    if (block_at > 0)
+        for (size_t f = 0; f * kDV < dv.size(); ++f) {
+            std::memset(dv.data() + f * kDV + block_at, 0, 192);
+            std::memcpy(dv.data() + f * kDV + block_at, "SSCD", 4);
+        }
+    const std::string path = test_env::make_dir("display_qf2_" + name) + "/" + name + ".qf2";
+    VF w;
+    w.File_name(path);
+    w.Create_File();
+    w.Initiate_QFN_File();
+    w.Header().Streams_no(streams);
+    w.Write_XML_Header();
+    for (int i = 0; i < frames * streams; ++i)
+        w.Append_DV_frame(reinterpret_cast<const uint8_t*>(dv.data()) + static_cast<size_t>(i) % (dv.size() / kDV) * kDV);
+    w.Close_File();
+    return path;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    for (size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    EXPECT_EQ(at, text.size()) << "every line ends with a line break";
+    return lines;
+}
+
+struct VideoFileDisplayDV : ::testing::Test {
+    heat_fixture::Development_Mode dev;
+    void SetUp() override { test_env::dialogs().clear(); }
+};
+
+TEST_F(VideoFileDisplayDV, InformationTextOfDvFiles) {
+    const std::string path = Make_DV("props", 3);
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    EXPECT_EQ(Lines(vf.Property_String()),
+              (std::vector<std::string>{"File name : " + path, "File size= 0.4 mByte", "Num frames = 3",
+                                        "Dimensions w*h = 720 * 576", "NTSC: False", "Clip length = 0.1 sec"}));
+}
+
+TEST_F(VideoFileDisplayDV, InformationTextOfAviFilesWithoutXmlChunk) {
+    const std::string path = Make_AVI("props");
+    VF vf;
+    ASSERT_TRUE(vf.Open_AVI_File(path));
+    const std::vector<std::string> lines = Lines(vf.Property_String());
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "File name : " + path);
+    EXPECT_EQ(lines[2], "Num frames = 5");
+    EXPECT_EQ(lines.back(), "Has XML chunk = False");
+    for (const std::string& l : lines) EXPECT_EQ(l.find("Selection start/end"), std::string::npos);
+}
+
+TEST_F(VideoFileDisplayDV, InformationTextOfQf2FilesByStreamCount) {
+    const std::string dv = Bytes(Make_DV("qf2", 2));
+    {
+        VF vf;
+        ASSERT_TRUE(vf.Open_File(Write_QF2("one", dv, 3, 0)));
+        const std::vector<std::string> lines = Lines(vf.Property_String());
+        ASSERT_GE(lines.size(), 4u);
+        EXPECT_EQ(lines[2], "Num frames = 3");
+        EXPECT_EQ(lines[3], "Num streams = 1");
+        EXPECT_EQ(lines.back().rfind("Special application =  ", 0), 0u) << lines.back();
+    }
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(Write_QF2("two", dv, 3, 0, 2)));
+    const std::vector<std::string> lines = Lines(vf.Property_String());
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "Num frames = 3*2");
+    EXPECT_EQ(lines.back(), "Stream 2 offset =  " + vb::CStr(vf.Header().Offset_fields(2)));
+    EXPECT_TRUE(vf.Has_DV_Header());
+}
+
+TEST_F(VideoFileDisplayDV, CommentOfTheDvExtraDataBlock) {
+    const std::string dv = Bytes(Make_DV("comment", 2));
+    const size_t block_at = 1000;
+    const std::string path = Write_QF2("comment", dv, 2, block_at);
+    const std::string hundred = std::string(50, 'a') + std::string(50, 'b');
+    {
+        VF vf;
+        ASSERT_TRUE(vf.Open_File(path));
+        vf.Read_Frame(2);
+        EXPECT_EQ(vf.Read_Comment(), "") << "an empty field starts with a zero";
+        vf.Write_comment(hundred);
+        EXPECT_EQ(vf.Read_Comment(), hundred.substr(0, 80));
+    }
+    // In the file: frame 2's block, nothing before or after the field.
+    const std::string before = dv;
+    const std::string after = Bytes(path);
+    const size_t frame2 = after.size() - kDV; // the last frame of the file
+    EXPECT_EQ(after.substr(frame2 + block_at + 82, 80), hundred.substr(0, 80));
+    EXPECT_EQ(after.substr(frame2 + block_at + 162, 30), std::string(30, '\0'));
+    EXPECT_EQ(after.substr(frame2, block_at), before.substr(kDV, block_at)) << "the picture data stays";
+    VF again;
+    ASSERT_TRUE(again.Open_File(path));
+    again.Read_Frame(2);
+    EXPECT_EQ(again.Read_Comment(), hundred.substr(0, 80));
+    again.Read_Frame(1);
+    EXPECT_EQ(again.Read_Comment(), "");
+
+    // A frame without the block is never written over.
+    const std::string plain = Write_QF2("plain", dv, 2, 0);
+    const std::string plain_before = Bytes(plain);
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(plain));
+    vf.Read_Frame(1);
+    EXPECT_THROW(vf.Write_comment("lost"), vb::VbError);
+    vf.Close_File();
+    EXPECT_EQ(Bytes(plain), plain_before);
+}
+
+TEST_F(VideoFileDisplayDV, ForcedFrameRateRewritesTheAviMainHeader) {
+    const std::string path = Make_AVI("rate");
+    VF vf;
+    ASSERT_TRUE(vf.Open_AVI_File(path));
+    const std::string before = Bytes(path);
+    // No header read yet: nothing is written.
+    EXPECT_THROW(vf.Force_Framerate(30), vb::VbError);
+    EXPECT_EQ(Bytes(path), before);
+    vf.Read_Headers();
+    try {
+        vf.Force_Framerate(0);
+        ADD_FAILURE() << "no error";
+    } catch (const vb::VbError& e) {
+        EXPECT_EQ(e.number(), vb::errDivisionByZero);
+    }
+    EXPECT_EQ(Bytes(path), before);
+    vf.Force_Framerate(30);
+    vf.Close_File();
+    const std::string after = Bytes(path);
+    int32_t micro = 0;
+    std::memcpy(&micro, after.data() + 32, 4);
+    EXPECT_EQ(micro, 33333);
+    EXPECT_EQ(after.substr(0, 32), before.substr(0, 32));
+    EXPECT_EQ(after.substr(36), before.substr(36));
+    // An outside reader still takes the file.
+    std::string out;
+    EXPECT_EQ(test_env::run("ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" +
+                                path + "' 2>&1",
+                            &out),
+              0);
+    EXPECT_EQ(out.substr(0, 1), "5") << out;
+}
+
+TEST_F(VideoFileDisplayDV, BenchmarkDecodesTheProgramsDvTestFrame) {
+    const std::string resource = std::filesystem::path(win::ProgramPath()).parent_path().string() + "/DV_102.dv";
+    VF missing;
+    try {
+        missing.Bench_Prepare();
+        ADD_FAILURE() << "no error";
+    } catch (const vb::VbError& e) {
+        EXPECT_EQ(e.number(), 326);
+    }
+    EXPECT_EQ(missing.DIB_sizes().substr(0, 7), "720,576") << "the frame bitmap is made before the load";
+
+    const std::string dv = Bytes(Make_DV("resource", 1));
+    test_env::write_file(resource, dv.substr(0, kDV));
+    VF vf;
+    vf.Benchmark_Decomp_Once();
+    std::filesystem::remove(resource);
+    const cDIBSection& frame = vf.Decoded_Frame();
+    ASSERT_EQ(frame.Width(), 720);
+    const auto at = [&](int32_t x, int32_t y) {
+        const uint8_t* p = frame.DIBSectionBitsPtr() + static_cast<int64_t>(575 - y) * frame.BytesPerScanLine() + 3 * x;
+        return std::array<int, 3>{p[2], p[1], p[0]};
+    };
+    EXPECT_GT(at(40, 100)[0], 200);
+    EXPECT_LT(at(40, 100)[1], 60) << "red block top left";
+    EXPECT_GT(at(600, 100)[1], 200) << "white top right";
+    EXPECT_LT(at(360, 500)[0], 40) << "black bottom";
+    // Later calls draw again without loading: the resource is gone by now.
+    std::memset(const_cast<uint8_t*>(frame.DIBSectionBitsPtr()), 0, static_cast<size_t>(frame.SizeImage()));
+    vf.Benchmark_Decomp_Once();
+    EXPECT_GT(at(40, 100)[0], 200);
+    // The other steps run on the same bitmaps.
+    vf.Benchmark_Deint_Once();
+    vf.Benchmark_Rotate_Once();
+}
+
+TEST_F(VideoFileDisplayDV, FileReadTimerShowsTheTimeOfOneRead) {
+    class Ticking : public win::FakeClock {
+    public:
+        uint32_t time_get_time() override {
+            const uint32_t now = FakeClock::time_get_time();
+            advance(100);
+            return now;
+        }
+    } clock;
+    win::set_clock(&clock);
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(Make_DV("getfile", 25)));
+    vf.benchmark_getfile();
+    win::set_clock(nullptr);
+    EXPECT_EQ(test_env::dialogs().prompts(), std::vector<std::string>{"Get time = 5"});
+}
+
+} // namespace
