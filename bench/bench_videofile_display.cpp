@@ -60,34 +60,31 @@ forms::PictureBox& Box(bool rotated) {
     return f.Picture1;
 }
 
-// Fields 1, 2, 3, ...: every field a new line doubling, every second one a new decode.
-void BM_Field_Path(benchmark::State& state) {
+// One draw per iteration, n counting from 0, on a control of the shown size.
+template <class Draw> void Draw_Path(benchmark::State& state, Draw draw) {
     const bool rotated = state.range(0) != 0;
     cls_VideoFile_handler vf;
     vf.Open_File(Heat(rotated));
     forms::PictureBox& box = Box(rotated);
     int32_t n = 0;
-    for (auto _ : state) {
+    for (auto _ : state) draw(vf, box, n++);
+    state.SetItemsProcessed(state.iterations());
+}
+
+// Fields 1, 2, 3, ...: every field a new line doubling, every second one a new decode.
+void BM_Field_Path(benchmark::State& state) {
+    Draw_Path(state, [](cls_VideoFile_handler& vf, forms::PictureBox& box, int32_t n) {
         int32_t field = n % (2 * kFrames) + 1;
         vf.Draw_RGB_Field(field, box);
-        ++n;
-    }
-    state.SetItemsProcessed(state.iterations());
+    });
 }
 
 // The play loop: whole frames, each decoded.
 void BM_Frame_Path(benchmark::State& state) {
-    const bool rotated = state.range(0) != 0;
-    cls_VideoFile_handler vf;
-    vf.Open_File(Heat(rotated));
-    forms::PictureBox& box = Box(rotated);
-    int32_t n = 0;
-    for (auto _ : state) {
+    Draw_Path(state, [](cls_VideoFile_handler& vf, forms::PictureBox& box, int32_t n) {
         int16_t frame = static_cast<int16_t>(n % kFrames + 1);
         vf.Draw_RGB_frame(frame, box);
-        ++n;
-    }
-    state.SetItemsProcessed(state.iterations());
+    });
 }
 
 void BM_Decode(benchmark::State& state) {

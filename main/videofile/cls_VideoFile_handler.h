@@ -824,7 +824,6 @@ private:
     void Line_Double_Field(const uint8_t* source, cDIBSection& target, int32_t library_field);
     cDIBSection& Pixel_Bitmap() const;
     void Ensure_Overlay_Bitmaps(int32_t width, int32_t height);
-    void Write_Back_Header();
     void Decode_Buffered_Frame(cDIBSection& into, int32_t width, int32_t height);
     void Read_Overlay_Frame(int32_t frame);
     void Blend_Overlay(cDIBSection& new_frame, int16_t mode);

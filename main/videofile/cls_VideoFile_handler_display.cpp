@@ -548,10 +548,6 @@ bool cls_VideoFile_handler::Decode_Bench_DV_Frame(cDIBSection& into) {
 
 // ---- Golf analysis, comments and graph objects ----
 
-void cls_VideoFile_handler::Write_Back_Header() {
-    Write_XML_Header();
-}
-
 bool cls_VideoFile_handler::is_Tidewick() {
     return Header().is_Tidewick();
 }
@@ -691,7 +687,7 @@ void cls_VideoFile_handler::Dump_XML_Header(const std::string& folder) {
 
 void cls_VideoFile_handler::Set_Frames_no(int16_t count) {
     Header().Frames_no(count);
-    Write_Back_Header();
+    Write_XML_Header();
 }
 
 void cls_VideoFile_handler::Set_Selrect_stream1(int16_t bottom, int16_t left, int16_t right, int16_t top) {
@@ -699,7 +695,7 @@ void cls_VideoFile_handler::Set_Selrect_stream1(int16_t bottom, int16_t left, in
     Header().Selection_Rectangle(1, "t", top);
     Header().Selection_Rectangle(1, "l", left);
     Header().Selection_Rectangle(1, "r", right);
-    Write_Back_Header();
+    Write_XML_Header();
 }
 
 void cls_VideoFile_handler::Set_This_Impact_Frame() {
@@ -707,7 +703,7 @@ void cls_VideoFile_handler::Set_This_Impact_Frame() {
         Header().Impact_field(To16(m_xCurrent));
     else if (Is_Suffix("avi") || Is_Suffix("AVI"))
         Header().Impact_field(To16(m_Current_Sample));
-    Write_Back_Header();
+    Write_XML_Header();
 }
 
 void cls_VideoFile_handler::Set_Specific_Impact_Field(int16_t value) {
@@ -715,36 +711,36 @@ void cls_VideoFile_handler::Set_Specific_Impact_Field(int16_t value) {
         Header().Impact_field(value);
     else if (Is_Suffix("avi") || Is_Suffix("AVI"))
         Header().Impact_field(To16(m_Current_Sample));
-    Write_Back_Header();
+    Write_XML_Header();
 }
 
 void cls_VideoFile_handler::Set_Specific_Top_Frame(int16_t value) {
     if (Is_Suffix("qf1") || Is_Suffix("qf2") || Is_Suffix("qf3") || Is_Suffix("avi") || Is_Suffix("AVI"))
         Header().Top_field(value);
-    Write_Back_Header();
+    Write_XML_Header();
 }
 
 void cls_VideoFile_handler::Set_Start_frame() {
     Header().Selection_start(1, m_xCurrent);
-    Write_Back_Header();
+    Write_XML_Header();
     Calculate_Number_of_Fields();
 }
 
 void cls_VideoFile_handler::Set_End_frame() {
     Header().Selection_end(1, m_xCurrent);
-    Write_Back_Header();
+    Write_XML_Header();
     Calculate_Number_of_Fields();
 }
 
 void cls_VideoFile_handler::Clear_Start_Frame() {
     Header().Selection_start(1, 0);
-    Write_Back_Header();
+    Write_XML_Header();
     Calculate_Number_of_Fields();
 }
 
 void cls_VideoFile_handler::Clear_End_Frame() {
     Header().Selection_end(1, 0);
-    Write_Back_Header();
+    Write_XML_Header();
     Calculate_Number_of_Fields();
 }
 
