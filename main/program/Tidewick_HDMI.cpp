@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "Module_canoe.h"
 #include "Module_qfn_Globals.h"
+#include "QtMessagePump.h"
 #include "QtServices.h"
 #include "Services.h"
 
@@ -12,6 +13,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     forms::Install_Qt_Services();
+    // Capture frames posted from the streaming threads arrive through Qt's loop.
+    msgqueue::AttachToQtEventLoop();
     forms::App().Title(kProgram_Name);
     forms::App().SetVersion(TIDEWICK_VERSION);
     Install_Error_Trap();
