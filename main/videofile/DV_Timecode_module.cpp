@@ -49,13 +49,13 @@ void Take_VAUX(const uint8_t* pc) {
         m.DV_Iris_Code = static_cast<int16_t>(pc[1] & 0x3F);
         m.DV_F_Number = static_cast<float>(std::nearbyint(std::pow(2.0, m.DV_Iris_Code / 8.0) * 10.0) / 10.0);
         m.DV_AE_Mode = static_cast<int16_t>(pc[2] >> 4);
-        static const char* const ae[] = {"Fully automatic", "Gain priority", "Shutter priority", "Iris priority",
-                                         "Manual"};
+        static const char* const ae[] = {"Fully automatic", "Gain priority", "Shutter priority",
+                                         "Iris priority", "Manual"};
         m.DV_AE_Text = m.DV_AE_Mode <= 4 ? ae[m.DV_AE_Mode] : "No information";
         m.DV_AGC = static_cast<int16_t>(pc[2] & 0x0F);
         m.DV_WB_Mode = static_cast<int16_t>(pc[3] >> 5);
-        static const char* const wbm[] = {"auto", "Hold", "One Push", "Preset", "Invalid", "Invalid", "Invalid",
-                                          "No Information"};
+        static const char* const wbm[] = {"auto",    "Hold",    "One Push", "Preset",
+                                          "Invalid", "Invalid", "Invalid",  "No Information"};
         m.DV_WB_Mode_Text = wbm[m.DV_WB_Mode];
         m.DV_WB = static_cast<int16_t>(pc[3] & 0x1F);
         static const char* const wb[] = {"Candle",
@@ -93,7 +93,8 @@ void DV_Header_Parse(const uint8_t* address, size_t available) {
         std::array<uint8_t, 480> head{};
         std::memcpy(head.data(), address, std::min(available, head.size()));
         for (int b = 3; b <= 5; ++b)
-            for (int p = 0; p <= 14; ++p) Take_VAUX(head.data() + 80 * b + 3 + 5 * p);
+            for (int p = 0; p <= 14; ++p)
+                Take_VAUX(head.data() + 80 * b + 3 + 5 * p);
         for (int b = 1; b <= 2 && !g_DV.DV_TC_Found; ++b) {
             for (int s = 0; s <= 5; ++s) {
                 const uint8_t* pc = head.data() + 80 * b + 3 + 8 * s + 3;
@@ -110,8 +111,8 @@ void DV_Header_Parse(const uint8_t* address, size_t available) {
 }
 
 std::string DV_Rec_DateTime() {
-    return std::to_string(g_DV.DV_Rec_Year) + "-" + Two(g_DV.DV_Rec_Month) + "-" + Two(g_DV.DV_Rec_Day) + " " +
-           Two(g_DV.DV_Rec_Hours) + ":" + Two(g_DV.DV_Rec_Minutes) + ":" + Two(g_DV.DV_Rec_Seconds);
+    return std::to_string(g_DV.DV_Rec_Year) + "-" + Two(g_DV.DV_Rec_Month) + "-" + Two(g_DV.DV_Rec_Day) +
+           " " + Two(g_DV.DV_Rec_Hours) + ":" + Two(g_DV.DV_Rec_Minutes) + ":" + Two(g_DV.DV_Rec_Seconds);
 }
 
 int16_t DV_Rec_Minutes() {

@@ -2,8 +2,8 @@
 
 #include "Module_dependant.h"
 #include "Module_trace.h"
-#include "Video_file_io.h"
 #include "VbConvert.h"
+#include "Video_file_io.h"
 
 #include <algorithm>
 #include <cmath>
@@ -168,7 +168,8 @@ bool clsAVIInfo::ReadFile(const std::string& file_name) {
             m_PadBytes += static_cast<int32_t>(size);
         } else if (info_left > 0) {
             // Never more than the file holds: a damaged size would ask for gigabytes.
-            std::vector<uint8_t> text(static_cast<size_t>(std::min<int64_t>(size, length - (r.position - 1))));
+            std::vector<uint8_t> text(
+                static_cast<size_t>(std::min<int64_t>(size, length - (r.position - 1))));
             r.Read(text.data(), static_cast<int64_t>(text.size()));
             m_Info.push_back({FourCCToLong(tag), Bytes_to_String(text)});
         }
@@ -245,7 +246,8 @@ int32_t clsAVIInfo::FourCCToLong(const std::string& tag) {
 int32_t clsAVIInfo::GetInfoList(std::vector<int32_t>& tags) const {
     if (m_Info.empty()) return 0;
     tags.clear();
-    for (const Info_Item& i : m_Info) tags.push_back(i.tag);
+    for (const Info_Item& i : m_Info)
+        tags.push_back(i.tag);
     return static_cast<int32_t>(tags.size());
 }
 
@@ -256,17 +258,20 @@ std::string clsAVIInfo::QueryInfo(int32_t tag) const {
 }
 
 std::string clsAVIInfo::GetInfoName(int32_t tag) {
-    static const char* const names[][2] = {
-        {"INFO", "Info list"},     {"IARL", "Archival location"}, {"IART", "Artist"},
-        {"ICMS", "Commissioned"},  {"ICMT", "Comments"},          {"ICOP", "Copyright"},
-        {"ICRD", "Creation date"}, {"ICRP", "Cropped"},           {"IDIM", "Dimensions"},
-        {"IDPI", "Dots per inch"}, {"IENG", "Engineer"},          {"IGNR", "Genre"},
-        {"IID3", "ID3 tag"},       {"IKEY", "Keywords"},          {"ILGT", "Lightness"},
-        {"ILYC", "Lyrics"},        {"IMED", "Medium"},            {"IMP3", "MP3"},
-        {"INAM", "Name/Title"},    {"IPLT", "Palette setting"},   {"IPRD", "Product"},
-        {"ISBJ", "Subject"},       {"ISFT", "Software"},          {"ISHP", "Sharpness"},
-        {"ISRC", "Source"},        {"ISRF", "Source form"},       {"ITCH", "Technician"},
-        {"DISP", "Sound Scheme title"}};
+    static const char* const names[][2] = {{"INFO", "Info list"},     {"IARL", "Archival location"},
+                                           {"IART", "Artist"},        {"ICMS", "Commissioned"},
+                                           {"ICMT", "Comments"},      {"ICOP", "Copyright"},
+                                           {"ICRD", "Creation date"}, {"ICRP", "Cropped"},
+                                           {"IDIM", "Dimensions"},    {"IDPI", "Dots per inch"},
+                                           {"IENG", "Engineer"},      {"IGNR", "Genre"},
+                                           {"IID3", "ID3 tag"},       {"IKEY", "Keywords"},
+                                           {"ILGT", "Lightness"},     {"ILYC", "Lyrics"},
+                                           {"IMED", "Medium"},        {"IMP3", "MP3"},
+                                           {"INAM", "Name/Title"},    {"IPLT", "Palette setting"},
+                                           {"IPRD", "Product"},       {"ISBJ", "Subject"},
+                                           {"ISFT", "Software"},      {"ISHP", "Sharpness"},
+                                           {"ISRC", "Source"},        {"ISRF", "Source form"},
+                                           {"ITCH", "Technician"},    {"DISP", "Sound Scheme title"}};
     const std::string t = LongToFourCC(tag);
     for (const auto& n : names)
         if (t == n[0]) return n[1];
@@ -432,7 +437,8 @@ void clsAVIInfo::Build_Codec_Table() {
         m_Codecs.push_back({tag, name.empty() && !m_Codecs.empty() ? m_Codecs.back().name : name});
     };
     const auto range = [&](const std::string& stem, int from, int to, const std::string& name) {
-        for (int i = from; i <= to; ++i) add(stem + std::to_string(i), i == from ? name : "");
+        for (int i = from; i <= to; ++i)
+            add(stem + std::to_string(i), i == from ? name : "");
     };
     add(std::string(4, '\0'), "Uncompressed");
     add("DIB ", "");
@@ -634,7 +640,8 @@ std::string clsAVIInfo::CodecToName(const std::string& tag) {
     if (tag.size() != 4) return {};
     if (m_Codecs.empty()) Build_Codec_Table();
     const auto upper = [](std::string s) {
-        for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : s)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         return s;
     };
     const std::string wanted = upper(tag);

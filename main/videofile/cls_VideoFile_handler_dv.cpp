@@ -100,7 +100,8 @@ bool cls_VideoFile_handler::Open_DV_Kind() {
     const int64_t length = Get_File_Size(m_File_Name);
     m_Num_Frames = Whole(static_cast<double>(length) / m_Frame_Size);
     // A frame cut off at the end is no frame: it would decode from zeros.
-    if (static_cast<int64_t>(m_Num_Frames) * m_Frame_Size > length) m_Num_Frames = static_cast<int32_t>(length / m_Frame_Size);
+    if (static_cast<int64_t>(m_Num_Frames) * m_Frame_Size > length)
+        m_Num_Frames = static_cast<int32_t>(length / m_Frame_Size);
     if (m_Num_Frames < 1) Corrupt("no whole DV frame");
     m_num_Calculated_frames = m_Num_Frames;
     m_Num_fields = 2 * m_Num_Frames;
@@ -214,8 +215,8 @@ void cls_VideoFile_handler::Write_QFN_XML() {
     // Past 99979 bytes the text would overwrite the end marker and the first
     // frame: such a header is refused and the file keeps the one it had.
     if (text.size() > static_cast<size_t>(kQFN_Max_XML))
-        vb::Raise(vb::errInvalidProcedureCall,
-                  "Header text of " + std::to_string(text.size()) + " bytes does not fit before the end marker");
+        vb::Raise(vb::errInvalidProcedureCall, "Header text of " + std::to_string(text.size()) +
+                                                   " bytes does not fit before the end marker");
     m_File.Write_At(kQFN_Record, text.data(), static_cast<int64_t>(text.size()));
     m_After_QFN_XML = kQFN_Record + 1 + static_cast<int64_t>(text.size());
     Put32(m_QFN_Header.data() + 12, static_cast<int32_t>(text.size()));
@@ -276,7 +277,8 @@ void cls_VideoFile_handler::Append_DV_frame(const uint8_t* frame) {
         if (received > 10) {
             const int32_t expected = m_Last_TC_Frame + 1;
             // The first frame of an append has nothing to follow.
-            if (m_Last_TC_Frame > 0 && expected != received) Send_Trace("Expected DV frame ", expected, " Received frame ", received);
+            if (m_Last_TC_Frame > 0 && expected != received)
+                Send_Trace("Expected DV frame ", expected, " Received frame ", received);
             m_Last_TC_Frame = received;
         }
     });
@@ -363,7 +365,8 @@ bool cls_VideoFile_handler::Get_AVI_indexes(const std::string& file_name) {
         return false;
     }
     const int32_t movie = m_AVI_Info ? m_AVI_Info->MovieOffset() : 0;
-    int64_t at = m_Chunk_Address[7] != 0 ? m_Chunk_Address[7] : (m_AVI_Info ? m_AVI_Info->IndexOffset() + 1 : 0);
+    int64_t at =
+        m_Chunk_Address[7] != 0 ? m_Chunk_Address[7] : (m_AVI_Info ? m_AVI_Info->IndexOffset() + 1 : 0);
     if (at < 1) return false;
     uint8_t head[8] = {};
     if (m_File.Read_At(at - 1, head, 8) < 8) return false;
@@ -444,7 +447,8 @@ bool cls_VideoFile_handler::Read_ODML_Index() {
 }
 
 int32_t cls_VideoFile_handler::Index_flag(int32_t entry) const {
-    if (entry < 1 || entry > static_cast<int32_t>(m_Index_Collection.size())) vb::Raise(vb::errSubscriptOutOfRange);
+    if (entry < 1 || entry > static_cast<int32_t>(m_Index_Collection.size()))
+        vb::Raise(vb::errSubscriptOutOfRange);
     return m_Index_Collection[static_cast<size_t>(entry - 1)].dwFlags;
 }
 
@@ -470,13 +474,16 @@ void cls_VideoFile_handler::find_DV_offset(const std::string& file_name) {
     f.Open(file_name, video_file_io::Mode::Read);
     f.Read_At(0, m_Frame_Buffer.data(), 1001);
     f.Close();
-    const auto it = std::find_if(m_Frame_Buffer.begin(), m_Frame_Buffer.end(), [](uint8_t b) { return b != 0; });
+    const auto it =
+        std::find_if(m_Frame_Buffer.begin(), m_Frame_Buffer.end(), [](uint8_t b) { return b != 0; });
     if (it == m_Frame_Buffer.end()) Corrupt("no DV data in the first 1001 bytes");
     m_DV_Offset = static_cast<int16_t>(it - m_Frame_Buffer.begin());
 }
 
 void cls_VideoFile_handler::calculate_luminance() {
-    const auto luma = [](int32_t a, int32_t b, int32_t c) { return Whole((b * 81.0 + a * 18.0 + c) / 100.0 + 1); };
+    const auto luma = [](int32_t a, int32_t b, int32_t c) {
+        return Whole((b * 81.0 + a * 18.0 + c) / 100.0 + 1);
+    };
     m_Frame_Luma_1 = luma(m_Luma_Colours[0], m_Luma_Colours[1], m_Luma_Colours[2]);
     m_Frame_Luma_2 = luma(m_Luma_Colours[3], m_Luma_Colours[4], m_Luma_Colours[5]);
 }
@@ -494,21 +501,26 @@ void cls_VideoFile_handler::Read_Frame_Body(int32_t frame, int16_t stream) {
     if (sfx == "dv") {
         m_Frame_Position = static_cast<int64_t>(n - 1) * m_Frame_Size + m_DV_Offset + 1;
         m_Streams_Buffer.resize(static_cast<size_t>(m_Frame_Size));
-        m_File.Read_At(m_Frame_Position - 1, m_Streams_Buffer.data(), static_cast<int64_t>(m_Streams_Buffer.size()));
+        m_File.Read_At(m_Frame_Position - 1, m_Streams_Buffer.data(),
+                       static_cast<int64_t>(m_Streams_Buffer.size()));
         m_Frame_Data = m_Streams_Buffer.data();
         m_Frame_Data_Size = m_Frame_Size;
         m_Buffered_Frame = n;
     } else if (sfx == "qf1" || sfx == "qf2") {
         if (stream < 1 || stream > m_Num_Video_streams) vb::Raise(vb::errSubscriptOutOfRange);
-        m_Frame_Position = static_cast<int64_t>(n - 1) * (static_cast<int64_t>(m_Num_Video_streams) * m_Frame_Size) +
-                           m_QFN_Header_Len + static_cast<int64_t>(stream - 1) * m_Frame_Size + 1;
+        m_Frame_Position =
+            static_cast<int64_t>(n - 1) * (static_cast<int64_t>(m_Num_Video_streams) * m_Frame_Size) +
+            m_QFN_Header_Len + static_cast<int64_t>(stream - 1) * m_Frame_Size + 1;
         if (m_In_Memory) {
             const int64_t at = m_Frame_Position - 1;
-            const int64_t have = std::clamp<int64_t>(static_cast<int64_t>(m_File_Copy.size()) - at, 0, m_Frame_Size);
+            const int64_t have =
+                std::clamp<int64_t>(static_cast<int64_t>(m_File_Copy.size()) - at, 0, m_Frame_Size);
             std::fill(m_Streams_Buffer.begin(), m_Streams_Buffer.end(), 0);
-            if (have > 0) std::memcpy(m_Streams_Buffer.data(), m_File_Copy.data() + at, static_cast<size_t>(have));
+            if (have > 0)
+                std::memcpy(m_Streams_Buffer.data(), m_File_Copy.data() + at, static_cast<size_t>(have));
         } else {
-            m_File.Read_At(m_Frame_Position - 1, m_Streams_Buffer.data(), static_cast<int64_t>(m_Streams_Buffer.size()));
+            m_File.Read_At(m_Frame_Position - 1, m_Streams_Buffer.data(),
+                           static_cast<int64_t>(m_Streams_Buffer.size()));
         }
         m_Frame_Data = m_Streams_Buffer.data();
         m_Frame_Data_Size = m_Frame_Size;
@@ -518,7 +530,8 @@ void cls_VideoFile_handler::Read_Frame_Body(int32_t frame, int16_t stream) {
         m_Rounded_Capture_Time = Round_To_Multiple(m_DV_Extra.Capture_Mill, 40) - 10;
     } else if (sfx == "sdv" || sfx == "SDV") {
         m_Frame_Position = static_cast<int64_t>(n - 1) * m_Num_Video_streams * kDV_Frame + m_DV_Start + 1;
-        m_File.Read_At(m_Frame_Position - 1, m_Streams_Buffer.data(), static_cast<int64_t>(m_Streams_Buffer.size()));
+        m_File.Read_At(m_Frame_Position - 1, m_Streams_Buffer.data(),
+                       static_cast<int64_t>(m_Streams_Buffer.size()));
         m_Frame_Data = m_Streams_Buffer.data();
         m_Frame_Data_Size = kDV_Frame;
         m_Buffered_Frame = n;
@@ -586,8 +599,8 @@ void cls_VideoFile_handler::Get_Current_Trace_data(int32_t frame) {
 // (frame pixels, from the top-left) stretched onto the destination of the
 // device context; with a bitmap, into that bitmap. The decode result records
 // whether it worked: a frame that does not decode leaves the picture as it was.
-bool cls_VideoFile_handler::Decode_DV(cDIBSection* into, gdi::HDC dc, int32_t x, int32_t y, int32_t w, int32_t h,
-                                      int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
+bool cls_VideoFile_handler::Decode_DV(cDIBSection* into, gdi::HDC dc, int32_t x, int32_t y, int32_t w,
+                                      int32_t h, int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
     m_Decode_Result = 0;
     if (!m_Frame_Data) return false;
     if (into) dc = into->hDC();
@@ -607,27 +620,30 @@ bool cls_VideoFile_handler::Decode_DV(cDIBSection* into, gdi::HDC dc, int32_t x,
     bmi.biBitCount = 24;
     bmi.biSizeImage = static_cast<uint32_t>(pic.bits.size());
     // A whole picture into a bitmap of its own size is a plain copy of the rows.
-    if (into && into->Width() == pic.width && into->Height() == pic.height && x == 0 && y == 0 && w == pic.width &&
-        h == pic.height && sx == 0 && sy == 0 && sw == pic.width && sh == pic.height &&
+    if (into && into->Width() == pic.width && into->Height() == pic.height && x == 0 && y == 0 &&
+        w == pic.width && h == pic.height && sx == 0 && sy == 0 && sw == pic.width && sh == pic.height &&
         into->BytesPerScanLine() == pic.stride) {
         std::memcpy(into->DIBSectionBitsPtr(), pic.bits.data(), pic.bits.size());
         m_Decode_Result = 1;
         return true;
     }
     static gdi::HDRAWDIB draw_dib = gdi::DrawDibOpen();
-    m_Decode_Result = gdi::DrawDibDraw(draw_dib, dc, x, y, w, h, &bmi, pic.bits.data(), sx, sy, sw, sh, 0) ? 1 : 0;
+    m_Decode_Result =
+        gdi::DrawDibDraw(draw_dib, dc, x, y, w, h, &bmi, pic.bits.data(), sx, sy, sw, sh, 0) ? 1 : 0;
     return m_Decode_Result != 0;
 }
 
 // ---- Frame drawing ----
 
-void cls_VideoFile_handler::Draw_Frame(int32_t& frame, forms::PictureBox* picture, bool mirror, int16_t stream,
-                                       gdi::HDC dc, bool rotate) {
+void cls_VideoFile_handler::Draw_Frame(int32_t& frame, forms::PictureBox* picture, bool mirror,
+                                       int16_t stream, gdi::HDC dc, bool rotate) {
     vb::Trap("Draw_frame of Class Module cls_AVI_handler", [&] {
         Send_Trace("*Draw_frame1, Frameno = ", frame);
         if (m_Frames_In_Store && picture) {
-            if (frame < 1 || static_cast<size_t>(frame) > m_In_Bitmaps.size()) vb::Raise(vb::errSubscriptOutOfRange);
-            m_In_Bitmaps[static_cast<size_t>(frame - 1)]->DIB_PaintPicture(picture->hDC(), 0, 0, -1, -1, 0, 0, kSRCCOPY);
+            if (frame < 1 || static_cast<size_t>(frame) > m_In_Bitmaps.size())
+                vb::Raise(vb::errSubscriptOutOfRange);
+            m_In_Bitmaps[static_cast<size_t>(frame - 1)]->DIB_PaintPicture(picture->hDC(), 0, 0, -1, -1, 0, 0,
+                                                                           kSRCCOPY);
             return;
         }
         if (!File_open()) return;
@@ -650,7 +666,8 @@ void cls_VideoFile_handler::Draw_Frame(int32_t& frame, forms::PictureBox* pictur
         if (rotate) {
             cDIBSection& src = *m_DIB_Rotate_Source;
             Decode_DV(&src, nullptr, 0, 0, src.Width(), src.Height(), 0, 0, src.Width(), src.Height());
-            Rotate90(src.DIBSectionBitsPtr(), m_DIB_Rotate_Target->DIBSectionBitsPtr(), src.Width(), src.Height(), 0);
+            Rotate90(src.DIBSectionBitsPtr(), m_DIB_Rotate_Target->DIBSectionBitsPtr(), src.Width(),
+                     src.Height(), 0);
             if (picture) m_DIB_Rotate_Target->DIB_PaintPicture(picture->hDC(), 0, 0, sw, shh, 0, 0, kSRCCOPY);
             return;
         }
@@ -663,13 +680,14 @@ void cls_VideoFile_handler::Draw_Frame(int32_t& frame, forms::PictureBox* pictur
         }
         if (m_has_selrect) {
             if (picture)
-                Decode_DV(nullptr, picture->hDC(), 0, 0, sw, shh, SelRect_left(), SelRect_top(), SelRect_width(),
-                          Selrect_Height());
+                Decode_DV(nullptr, picture->hDC(), 0, 0, sw, shh, SelRect_left(), SelRect_top(),
+                          SelRect_width(), Selrect_Height());
         } else if (m_Overlay_Mode == 0) {
             m_Decode_Note = std::to_string(m_Frame_Size);
             bool ok;
             if (dc)
-                ok = Decode_DV(nullptr, dc, 0, 0, m_Width, m_Height, 0, 0, m_Draw_Header.biWidth, m_Draw_Header.biHeight);
+                ok = Decode_DV(nullptr, dc, 0, 0, m_Width, m_Height, 0, 0, m_Draw_Header.biWidth,
+                               m_Draw_Header.biHeight);
             else
                 ok = picture && Decode_DV(nullptr, picture->hDC(), 0, 0, sw, shh, 0, 0, m_Draw_Header.biWidth,
                                           m_Draw_Header.biHeight);
@@ -685,7 +703,8 @@ void cls_VideoFile_handler::Blit_Frame(gdi::HDC dc, int32_t& width, int32_t& hei
     Decode_DV(nullptr, dc, 0, 0, width, height, 0, 0, m_Draw_Header.biWidth, m_Draw_Header.biHeight);
 }
 
-void cls_VideoFile_handler::Draw_Panned_frame(int32_t frame, forms::PictureBox& picture, int16_t& x, int16_t& y) {
+void cls_VideoFile_handler::Draw_Panned_frame(int32_t frame, forms::PictureBox& picture, int16_t& x,
+                                              int16_t& y) {
     Read_Frame(frame, 1);
     const int32_t w = vb::CInt(picture.ScaleWidth()), h = vb::CInt(picture.ScaleHeight());
     Decode_DV(nullptr, picture.hDC(), 0, 0, w, h, x, y, w, h);
@@ -702,7 +721,8 @@ void cls_VideoFile_handler::Refresh_frame(forms::PictureBox& picture) {
         [&] {
             const int32_t sw = Whole(picture.ScaleWidth()), sh = Whole(picture.ScaleHeight());
             if (m_Overlay_Mode > 0) {
-                if (m_DIB_OL_target) m_DIB_OL_target->DIB_PaintPicture(picture.hDC(), 0, 0, sw, sh, 0, 0, kSRCCOPY);
+                if (m_DIB_OL_target)
+                    m_DIB_OL_target->DIB_PaintPicture(picture.hDC(), 0, 0, sw, sh, 0, 0, kSRCCOPY);
             } else if (m_Frame_Data) {
                 const int32_t w = m_Draw_Header.biWidth == 0 ? -1 : m_Draw_Header.biWidth;
                 const int32_t h = m_Draw_Header.biHeight == 0 ? -1 : m_Draw_Header.biHeight;
@@ -727,7 +747,8 @@ void cls_VideoFile_handler::Read_In_Bitmaps() {
 
 // ---- Field drawing ----
 
-void cls_VideoFile_handler::Draw_field_3(int32_t& field, forms::PictureBox& picture, int16_t& stream, bool& rotate) {
+void cls_VideoFile_handler::Draw_field_3(int32_t& field, forms::PictureBox& picture, int16_t& stream,
+                                         bool& rotate) {
     vb::Trap("Draw_field_3 of Class Module cls_AVI_handler", [&] {
         if (!File_open()) return;
         m_Current_Field = field;
@@ -756,8 +777,8 @@ void cls_VideoFile_handler::Draw_field_3(int32_t& field, forms::PictureBox& pict
                       m_Draw_Header.biHeight);
             m_Stream_Frame_Decoded[s] = m_eff_frameno;
         }
-        deinterlaceFrame2(source.DIBSectionBitsPtr(), target.DIBSectionBitsPtr(), target.Width(), target.Height(),
-                          m_Field_To_Show);
+        deinterlaceFrame2(source.DIBSectionBitsPtr(), target.DIBSectionBitsPtr(), target.Width(),
+                          target.Height(), m_Field_To_Show);
         if (!rotate) {
             target.DIB_PaintPicture(picture.hDC(), 0, 0, sw, sh, 0, 0, kSRCCOPY);
         } else {
@@ -775,7 +796,8 @@ void cls_VideoFile_handler::Draw_field_3(int32_t& field, forms::PictureBox& pict
     });
 }
 
-void cls_VideoFile_handler::Draw_Field(int32_t& field, forms::PictureBox& picture, bool& invert, int16_t& stream) {
+void cls_VideoFile_handler::Draw_Field(int32_t& field, forms::PictureBox& picture, bool& invert,
+                                       int16_t& stream) {
     vb::TrapAlways(
         [&] {
             gdi::SetStretchBltMode(picture.hDC(), 4);
@@ -808,8 +830,8 @@ void cls_VideoFile_handler::Draw_Field(int32_t& field, forms::PictureBox& pictur
                 gdi::BitBlt(field_dc, 0, r, m_Width, 1, decode_dc, 0, r, kSRCCOPY);
                 if (r + 1 < m_Height) gdi::BitBlt(field_dc, 0, r + 1, m_Width, 1, decode_dc, 0, r, kSRCCOPY);
             }
-            gdi::StretchBlt(picture.hDC(), 0, 0, Whole(picture.ScaleWidth()), Whole(picture.ScaleHeight()), field_dc, 0,
-                            0, m_Width, m_Height, kSRCCOPY);
+            gdi::StretchBlt(picture.hDC(), 0, 0, Whole(picture.ScaleWidth()), Whole(picture.ScaleHeight()),
+                            field_dc, 0, 0, m_Width, m_Height, kSRCCOPY);
             m_Last_Field_Drawn = field;
             m_Last_Stream_Drawn = stream;
         },
@@ -835,7 +857,8 @@ void cls_VideoFile_handler::Deinterlace_DIBS(cDIBSection& target, cDIBSection& s
             const uint8_t* s = source.DIBSectionBitsPtr();
             if (!t || !s) vb::Raise(vb::errObjectNotSet);
             // Two bitmaps of different sizes would copy past the smaller one.
-            if (target.SizeImage() != source.SizeImage() || target.BytesPerScanLine() != source.BytesPerScanLine())
+            if (target.SizeImage() != source.SizeImage() ||
+                target.BytesPerScanLine() != source.BytesPerScanLine())
                 vb::Raise(vb::errSubscriptOutOfRange);
             std::memcpy(t, s, static_cast<size_t>(source.SizeImage()));
             const int32_t stride = source.BytesPerScanLine();
@@ -898,7 +921,8 @@ void cls_VideoFile_handler::Do_Read_DV_extra_data() {
     if (sfx != "sdv" && sfx != "SDV" && sfx != "qf1" && sfx != "qf2") return;
     if (!m_DV_Extra_Searched && m_DV_Extra_Offset == 0) {
         // The whole 4-byte tag must lie in the buffer.
-        const size_t last = std::min<size_t>(30000, m_Streams_Buffer.size() >= 4 ? m_Streams_Buffer.size() - 4 : 0);
+        const size_t last =
+            std::min<size_t>(30000, m_Streams_Buffer.size() >= 4 ? m_Streams_Buffer.size() - 4 : 0);
         for (size_t i = 0; i <= last && m_Streams_Buffer.size() >= 4; ++i) {
             if (std::memcmp(m_Streams_Buffer.data() + i, "SSCD", 4) == 0) {
                 m_DV_Extra_Offset = static_cast<int32_t>(i);
@@ -911,7 +935,8 @@ void cls_VideoFile_handler::Do_Read_DV_extra_data() {
                        (m_Streams_Buffer.size() >= 4 && std::memcmp(m_Streams_Buffer.data(), "SSCD", 4) == 0);
     if (found && m_DV_Extra_Offset < 15001 &&
         static_cast<size_t>(m_DV_Extra_Offset) + m_DV_Extra_Block.size() <= m_Streams_Buffer.size()) {
-        std::memcpy(m_DV_Extra_Block.data(), m_Streams_Buffer.data() + m_DV_Extra_Offset, m_DV_Extra_Block.size());
+        std::memcpy(m_DV_Extra_Block.data(), m_Streams_Buffer.data() + m_DV_Extra_Offset,
+                    m_DV_Extra_Block.size());
         m_DV_Extra.Time_Stamp = Get32(m_DV_Extra_Block.data() + 12);
         m_DV_Extra.Capture_Mill = Get32(m_DV_Extra_Block.data() + 24);
         m_DV_Extra.Heat_Start = Get32(m_DV_Extra_Block.data() + 28);
@@ -975,9 +1000,11 @@ void cls_VideoFile_handler::Get_Text_buffer(int32_t frame, int32_t& length, cons
     length = 0;
     address = nullptr;
     if (!Has_Text_Stream()) return;
-    if (frame < 1 || static_cast<size_t>(frame) > m_Text_Index_Collection.size()) vb::Raise(vb::errSubscriptOutOfRange);
+    if (frame < 1 || static_cast<size_t>(frame) > m_Text_Index_Collection.size())
+        vb::Raise(vb::errSubscriptOutOfRange);
     const cls_IDX& e = m_Text_Index_Collection[static_cast<size_t>(frame - 1)];
-    const int64_t p = static_cast<int64_t>(e.dwChunkOffset) + (m_AVI_Info ? m_AVI_Info->MovieOffset() : 0) + 1;
+    const int64_t p =
+        static_cast<int64_t>(e.dwChunkOffset) + (m_AVI_Info ? m_AVI_Info->MovieOffset() : 0) + 1;
     if (e.dwChunkLength < 0 || p - 1 + e.dwChunkLength > m_File.Length()) Corrupt("Invalid text chunk");
     m_Text_Buffer.assign(static_cast<size_t>(e.dwChunkLength), 0);
     m_File.Read_At(p - 1, m_Text_Buffer.data(), e.dwChunkLength);
@@ -988,9 +1015,11 @@ void cls_VideoFile_handler::Get_Text_buffer(int32_t frame, int32_t& length, cons
 void cls_VideoFile_handler::Put_Text_buffer(const uint8_t* bytes, int32_t length) {
     if (!Has_Text_Stream() || length < 1) return;
     const int32_t frame = m_Frame_in_store;
-    if (frame < 1 || static_cast<size_t>(frame) > m_Text_Index_Collection.size()) vb::Raise(vb::errSubscriptOutOfRange);
+    if (frame < 1 || static_cast<size_t>(frame) > m_Text_Index_Collection.size())
+        vb::Raise(vb::errSubscriptOutOfRange);
     const cls_IDX& e = m_Text_Index_Collection[static_cast<size_t>(frame - 1)];
-    const int64_t p = static_cast<int64_t>(e.dwChunkOffset) + (m_AVI_Info ? m_AVI_Info->MovieOffset() : 0) + 1;
+    const int64_t p =
+        static_cast<int64_t>(e.dwChunkOffset) + (m_AVI_Info ? m_AVI_Info->MovieOffset() : 0) + 1;
     if (static_cast<int64_t>(length) + 12 > e.dwChunkLength) {
         forms::MsgBox("Text buffer overflow at rewrite!");
         return;
@@ -1008,11 +1037,14 @@ void cls_VideoFile_handler::Rewrite_Text_Buffer(int32_t frame) {
         return;
     }
     try {
-        if (!Has_Text_Stream() || frame < 1 || static_cast<size_t>(frame) > m_Text_Index_Collection.size()) return;
+        if (!Has_Text_Stream() || frame < 1 || static_cast<size_t>(frame) > m_Text_Index_Collection.size())
+            return;
         const cls_IDX& e = m_Text_Index_Collection[static_cast<size_t>(frame - 1)];
-        const int64_t p = static_cast<int64_t>(e.dwChunkOffset) + (m_AVI_Info ? m_AVI_Info->MovieOffset() : 0) + 9;
+        const int64_t p =
+            static_cast<int64_t>(e.dwChunkOffset) + (m_AVI_Info ? m_AVI_Info->MovieOffset() : 0) + 9;
         // Never more than the chunk holds: the rest would overwrite the next chunk.
-        const int64_t n = std::min<int64_t>(static_cast<int64_t>(m_Text_Buffer.size()), std::max(e.dwChunkLength, 0));
+        const int64_t n =
+            std::min<int64_t>(static_cast<int64_t>(m_Text_Buffer.size()), std::max(e.dwChunkLength, 0));
         m_File.Write_At(p - 1, m_Text_Buffer.data(), n);
     } catch (...) {
     }
@@ -1024,7 +1056,8 @@ std::string cls_VideoFile_handler::Data_Channel_Name(int16_t channel) {
         char name[40] = {};
         m_File.Read_At(m_Channel_Table_Pos - 1 + 8 + 40 * static_cast<int64_t>(channel - 1), name, 40);
         std::string s(name, 40);
-        while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+        while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
+            s.pop_back();
         return s;
     } catch (...) {
         return {};
@@ -1036,7 +1069,8 @@ void cls_VideoFile_handler::Write_channel_name(int16_t channel, const std::strin
     try {
         std::string field = name.substr(0, 40);
         field.resize(40, ' ');
-        m_File.Write_At(m_Channel_Table_Pos - 1 + 8 + 40 * static_cast<int64_t>(channel - 1), field.data(), 40);
+        m_File.Write_At(m_Channel_Table_Pos - 1 + 8 + 40 * static_cast<int64_t>(channel - 1), field.data(),
+                        40);
     } catch (...) {
     }
 }
@@ -1045,7 +1079,8 @@ bool cls_VideoFile_handler::Parse_DV_header() {
     if (m_Frame_Data)
         DV_Header_Parse(m_Frame_Data, static_cast<size_t>(m_Frame_Data_Size));
     else
-        DV_Header_Parse(m_Streams_Buffer.empty() ? nullptr : m_Streams_Buffer.data(), m_Streams_Buffer.size());
+        DV_Header_Parse(m_Streams_Buffer.empty() ? nullptr : m_Streams_Buffer.data(),
+                        m_Streams_Buffer.size());
     m_DV_data_hours = g_DV.DV_Rec_Hours;
     m_DV_data_minutes = g_DV.DV_Rec_Minutes;
     return DV_Is_Wide();
@@ -1053,9 +1088,10 @@ bool cls_VideoFile_handler::Parse_DV_header() {
 
 std::string cls_VideoFile_handler::Timecode_string() {
     Parse_DV_header();
-    return "\r\nRec. date " + DV_Rec_DateTime() + "\r\nTimecode: " + DV_Timecode_Text() + "\r\nShutterspeed " +
-           DV_Shutter_Text() + "\r\n" + DV_WB_Text_All() + "\r\nIris = " + DV_Iris_Text() + "\r\nAE mode = " +
-           DV_AE_Mode_Text() + "\r\nAGC = " + DV_AGC_Text() + "\r\nFocal length = " + DV_Focal_Text() +
+    return "\r\nRec. date " + DV_Rec_DateTime() + "\r\nTimecode: " + DV_Timecode_Text() +
+           "\r\nShutterspeed " + DV_Shutter_Text() + "\r\n" + DV_WB_Text_All() +
+           "\r\nIris = " + DV_Iris_Text() + "\r\nAE mode = " + DV_AE_Mode_Text() +
+           "\r\nAGC = " + DV_AGC_Text() + "\r\nFocal length = " + DV_Focal_Text() +
            "\r\nZoom = " + DV_Zoom_Text();
 }
 
@@ -1126,8 +1162,9 @@ void cls_VideoFile_handler::Rewrite_DV_frame() {
         if (b && !Check_DV_Header(b)) Send_Trace("*Rewrite_DV_frame, no DV header in frame");
     }
     if (m_file_suffix == "avi" || m_file_suffix == "AVI") {
-        m_File.Write_At(m_Frame_Chunk_Address, m_Frame_Buffer.data(),
-                        std::min<int64_t>(static_cast<int64_t>(m_Frame_Buffer.size()), m_Frame_Chunk_Length + 8));
+        m_File.Write_At(
+            m_Frame_Chunk_Address, m_Frame_Buffer.data(),
+            std::min<int64_t>(static_cast<int64_t>(m_Frame_Buffer.size()), m_Frame_Chunk_Length + 8));
     } else if (m_file_suffix == "qf1" || m_file_suffix == "qf2") {
         if (m_Frame_Position < 1) return;
         m_File.Write_At(m_Frame_Position - 1, m_Streams_Buffer.data(), m_Frame_Size);

@@ -37,7 +37,8 @@ bool Decoder::Decode(const uint8_t* frame, size_t size, Picture& out) {
         m_error = "DV decoder could not be made";
         return false;
     }
-    if (!frame || (size != static_cast<size_t>(kPal_Frame_Size) && size != static_cast<size_t>(kNtsc_Frame_Size))) {
+    if (!frame ||
+        (size != static_cast<size_t>(kPal_Frame_Size) && size != static_cast<size_t>(kNtsc_Frame_Size))) {
         m_error = "Not a DV frame size: " + std::to_string(size);
         return false;
     }
@@ -52,8 +53,7 @@ bool Decoder::Decode(const uint8_t* frame, size_t size, Picture& out) {
         return false;
     }
     dv_decoder_t* d = m_impl->decoder;
-    if (dv_parse_header(d, frame) < 0 || d->frame_size != size || d->width <= 0 ||
-        d->height <= 0) {
+    if (dv_parse_header(d, frame) < 0 || d->frame_size != size || d->width <= 0 || d->height <= 0) {
         m_error = "DV header refused";
         return false;
     }

@@ -30,11 +30,11 @@ struct Avi_Kind {
 };
 
 const Avi_Kind kKinds[] = {
-    {"dvpcm", "-t 0.16 -c:v dvvideo -pix_fmt yuv420p -c:a pcm_s16le -ac 2", "720x576", true, "dvsd", 720, 576, 4,
-     144000, 24},
+    {"dvpcm", "-t 0.16 -c:v dvvideo -pix_fmt yuv420p -c:a pcm_s16le -ac 2", "720x576", true, "dvsd", 720, 576,
+     4, 144000, 24},
     {"mjpeg", "-frames:v 4 -c:v mjpeg", "160x120", false, "MJPG", 160, 120, 4, 0, 24},
-    {"bgr24", "-frames:v 3 -c:v rawvideo -pix_fmt bgr24", "64x48", false, "\0\0\0\0", 64, 48, 3,
-     64 * 48 * 3, 24},
+    {"bgr24", "-frames:v 3 -c:v rawvideo -pix_fmt bgr24", "64x48", false, "\0\0\0\0", 64, 48, 3, 64 * 48 * 3,
+     24},
 };
 
 std::string Make_AVI(const Avi_Kind& k, const std::string& dir_name) {
@@ -123,7 +123,9 @@ TEST_F(AVI, ChunkWalkIndexAndFramesOfEachKind) {
             EXPECT_EQ(vf.Frame_Chunk_Address(), e.dwChunkOffset + info.MovieOffset());
             EXPECT_EQ(bytes.substr(static_cast<size_t>(vf.Frame_Chunk_Address()), 4), "00dc");
             EXPECT_EQ(vf.Frame_Data_Size(), e.dwChunkLength);
-            if (k.frame_length) EXPECT_EQ(e.dwChunkLength, k.frame_length) << k.name;
+            if (k.frame_length) {
+                EXPECT_EQ(e.dwChunkLength, k.frame_length) << k.name;
+            }
             ASSERT_NE(vf.Frame_Data(), nullptr);
             EXPECT_EQ(std::memcmp(vf.Frame_Data(), bytes.data() + vf.Frame_Chunk_Address() + 8,
                                   static_cast<size_t>(e.dwChunkLength)),
@@ -214,7 +216,8 @@ TEST_F(AVI, OwnHeaderChunkIsAppendedAndFoundAgain) {
     again.Read_Frame(4);
     EXPECT_EQ(again.Frame_Data()[0], 0xFF);
 
-    std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
     if (::access(path.c_str(), W_OK) != 0) { // root writes anyway
         VF ro;
         ASSERT_TRUE(ro.Open_AVI_File(path));
@@ -305,7 +308,8 @@ TEST_F(AVI, DamagedIndexesAndChunksAreRefused) {
         int32_t value;
     };
     for (const Entry_Case c : {Entry_Case{"length_huge", 3, 0x7FFFFF00}, Entry_Case{"length_negative", 3, -1},
-                               Entry_Case{"offset_past_end", 2, 1 << 30}, Entry_Case{"offset_negative", 2, -movi - 100}}) {
+                               Entry_Case{"offset_past_end", 2, 1 << 30},
+                               Entry_Case{"offset_negative", 2, static_cast<int32_t>(-movi - 100)}}) {
         const std::string path = copy(c.name);
         Poke32(path, idx1 + 8 + 16 * 1 + 4 * c.field, c.value);
         VF vf;
@@ -314,7 +318,8 @@ TEST_F(AVI, DamagedIndexesAndChunksAreRefused) {
             vf.Read_Frame(2);
             ADD_FAILURE() << c.name << ": no error";
         } catch (const vb::VbError& e) {
-            EXPECT_NE(e.description().find("Invalid AVI chunk of frame 2"), std::string::npos) << e.description();
+            EXPECT_NE(e.description().find("Invalid AVI chunk of frame 2"), std::string::npos)
+                << e.description();
         }
         vf.Read_Frame(3);
         EXPECT_EQ(vf.Frame_Data()[0], 0xFF) << c.name;

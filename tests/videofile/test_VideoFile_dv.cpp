@@ -54,7 +54,8 @@ std::string Make_DV(const std::string& name, bool ntsc, int frames) {
     std::snprintf(graph, sizeof graph, kPattern, ntsc ? "720x480" : "720x576", ntsc ? "30000/1001" : "25");
     const std::string cmd = std::string("TZ=UTC ffmpeg -v error -y -f lavfi -i '") + graph + "' -frames:v " +
                             std::to_string(frames) + " -target " + (ntsc ? "ntsc-dv" : "pal-dv") +
-                            " -timecode 10:20:30:12 -metadata creation_time=2009-06-14T13:05:09Z '" + path + "'";
+                            " -timecode 10:20:30:12 -metadata creation_time=2009-06-14T13:05:09Z '" + path +
+                            "'";
     std::string out;
     EXPECT_EQ(test_env::run(cmd + " 2>&1", &out), 0) << out;
     return path;
@@ -66,7 +67,8 @@ std::string Bytes(const std::string& path) {
 
 // Pixel (x, y from the top) of a bottom-up bitmap as red, green, blue.
 std::array<int, 3> Rgb(const cDIBSection& d, int32_t x, int32_t y) {
-    const uint8_t* p = d.DIBSectionBitsPtr() + static_cast<int64_t>(d.Height() - 1 - y) * d.BytesPerScanLine() + 3 * x;
+    const uint8_t* p =
+        d.DIBSectionBitsPtr() + static_cast<int64_t>(d.Height() - 1 - y) * d.BytesPerScanLine() + 3 * x;
     return {p[2], p[1], p[0]};
 }
 
@@ -106,8 +108,10 @@ double Psnr_Against(const cDIBSection& d, const std::string& top_down_bgr) {
     double sum = 0;
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t* ours = d.DIBSectionBitsPtr() + static_cast<int64_t>(h - 1 - y) * d.BytesPerScanLine();
-        const auto* theirs = reinterpret_cast<const uint8_t*>(top_down_bgr.data()) + static_cast<int64_t>(y) * w * 3;
-        for (int32_t i = 0; i < w * 3; ++i) sum += (ours[i] - theirs[i]) * double(ours[i] - theirs[i]);
+        const auto* theirs =
+            reinterpret_cast<const uint8_t*>(top_down_bgr.data()) + static_cast<int64_t>(y) * w * 3;
+        for (int32_t i = 0; i < w * 3; ++i)
+            sum += (ours[i] - theirs[i]) * double(ours[i] - theirs[i]);
     }
     const double mse = sum / (static_cast<double>(w) * h * 3);
     return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
@@ -292,8 +296,8 @@ std::string Write_QF2(const std::string& name, const std::string& dv, int frames
 }
 
 int Check_QF2(const std::string& path, const std::string& options, std::string* out) {
-    return test_env::run("python3 " + heat_fixture::Source_Dir() + "/tests/videofile/check_qf2.py '" + path + "' " +
-                             options + " 2>&1",
+    return test_env::run("python3 " + heat_fixture::Source_Dir() + "/tests/videofile/check_qf2.py '" + path +
+                             "' " + options + " 2>&1",
                          out);
 }
 
@@ -349,7 +353,8 @@ TEST_F(VideoFileDV, Qf2WithTwoStreamsReadsEachStreamOfItsSample) {
     EXPECT_EQ(vf.Num_Frames(), 3) << "a count past the samples held is cut to them";
     vf.Read_Frame(3, 2);
     EXPECT_EQ(vf.Frame_Position(), 100005 + 5 * static_cast<int64_t>(kDV) + 1);
-    EXPECT_EQ(std::memcmp(vf.Frame_Data(), dv.data() + 1 * kDV, kDV), 0) << "frame 6 of the append is frame 2 of the source";
+    EXPECT_EQ(std::memcmp(vf.Frame_Data(), dv.data() + 1 * kDV, kDV), 0)
+        << "frame 6 of the append is frame 2 of the source";
 }
 
 TEST_F(VideoFileDV, TraceRecordLandsInTheFrameOfTheFile) {
@@ -505,9 +510,10 @@ TEST_F(VideoFileDV, DecoderRefusesWhatIsNoWholeDvFrame) {
         size_t size;
         const char* reason;
     };
-    for (const Case c : {Case{p, 100000, "Not a DV frame size"}, Case{p, 0, "Not a DV frame size"},
-                         Case{nullptr, kDV, "Not a DV frame size"}, Case{zeros.data(), kDV, "No DV header block"},
-                         Case{p, 120000, "names a frame of 144000 bytes"}}) {
+    for (const Case c :
+         {Case{p, 100000, "Not a DV frame size"}, Case{p, 0, "Not a DV frame size"},
+          Case{nullptr, kDV, "Not a DV frame size"}, Case{zeros.data(), kDV, "No DV header block"},
+          Case{p, 120000, "names a frame of 144000 bytes"}}) {
         dv::Picture untouched;
         EXPECT_FALSE(d.Decode(c.bytes, c.size, untouched)) << c.reason;
         EXPECT_NE(d.last_error().find(c.reason), std::string::npos) << d.last_error();
