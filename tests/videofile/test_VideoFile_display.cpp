@@ -301,6 +301,31 @@ TEST_F(VideoFileDisplay, FieldNumbersOutOfRangeAndTheInterlacedSetting) {
     EXPECT_FALSE(vf.RGB_interlaced());
 }
 
+TEST_F(VideoFileDisplay, RawSampleSmallerThanAFrameIsRefusedNotReadPast) {
+    // A header naming no JPEG codec makes the samples raw pictures; these
+    // slots hold 8000 bytes, a 64 x 48 frame needs 9216.
+    const std::string path = Make("raw", {.frames = 3});
+    {
+        VF vf;
+        ASSERT_TRUE(vf.Open_File(path));
+        vf.Header().RGB_fourcc("RGB");
+        vf.Write_XML_Header();
+    }
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    forms::PictureBox& box = Box(64, 48);
+    int32_t field = 3;
+    try {
+        vf.Draw_RGB_Field(field, box);
+        ADD_FAILURE() << "no error";
+    } catch (const vb::VbError& e) {
+        EXPECT_EQ(e.number(), 59);
+        EXPECT_NE(e.description().find("9216"), std::string::npos) << e.description();
+    }
+    int16_t frame = 2;
+    vf.Draw_RGB_frame(frame, box); // shows the frame bitmap as it was, reads nothing past the slot
+}
+
 // ---- Overlays ----
 
 struct Overlay_Run {
