@@ -2,8 +2,11 @@
 // DV-based heat files, the DV comment, the frame rate of an AVI header, the
 // DV test frame of the frame-path benchmark and the file read timer.
 #include "Cls_XML_header.h"
+#include "Form.h"
+#include "Gdi.h"
 #include "Heat_Fixture.h"
 #include "Module_dependant.h"
+#include "PictureBox.h"
 #include "VbConvert.h"
 #include "VbError.h"
 #include "WinClock.h"
@@ -11,6 +14,7 @@
 #include "cDIBSection.h"
 #include "cls_VideoFile_handler.h"
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -122,6 +126,40 @@ TEST_F(VideoFileDisplayDV, InformationTextOfQf2FilesByStreamCount) {
     EXPECT_EQ(lines[2], "Num frames = 3*2");
     EXPECT_EQ(lines.back(), "Stream 2 offset =  " + vb::CStr(vf.Header().Offset_fields(2)));
     EXPECT_TRUE(vf.Has_DV_Header());
+}
+
+// A stand-in for the replay window's large picture.
+class Frm_display_dv_test : public forms::Form {
+public:
+    Frm_display_dv_test() : Form("Frm_display_dv_test") {}
+    forms::PictureBox Picture1{this, "Picture1"};
+
+protected:
+    void Design() override { Move(0, 0, 12000, 12000); }
+};
+
+TEST_F(VideoFileDisplayDV, OverlayTrailOfDvFramesIsTheDecodedPicture) {
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(Make_DV("overlay", 3)));
+    forms::PictureBox& box = forms::Instance<Frm_display_dv_test>().Picture1;
+    box.Move(0, 0, 180 * 15, 144 * 15);
+    box.ScaleMode(forms::vbPixels);
+    const auto rgb = [&](int32_t x, int32_t y) {
+        const uint32_t c = gdi::GetPixel(box.hDC(), x, y);
+        return std::array<int, 3>{static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                                  static_cast<int>((c >> 16) & 0xFF)};
+    };
+    for (int16_t mode : {2, 4}) {
+        vf.Overlay(mode);
+        for (int32_t n : {1, 2, 3}) {
+            int32_t frame = n;
+            vf.Draw_Frame(frame, &box, false, 1, nullptr, false);
+            EXPECT_GT(rgb(10, 10)[0], 200) << "red top left, mode " << mode << " frame " << n;
+            EXPECT_LT(rgb(10, 10)[1], 60);
+            EXPECT_GT(rgb(170, 10)[1], 200) << "white top right";
+            EXPECT_LT(rgb(90, 130)[0], 40) << "black bottom";
+        }
+    }
 }
 
 TEST_F(VideoFileDisplayDV, CommentOfTheDvExtraDataBlock) {
