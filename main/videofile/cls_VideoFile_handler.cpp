@@ -228,6 +228,7 @@ void cls_VideoFile_handler::Reset_After_Close() {
     m_JPG_Smallest = 0;
     m_JPG_Largest = 0;
     Release_Display_Bitmaps();
+    Reset_DV_State();
     m_DIB_OL_source.reset();
     m_DIB_OL_target.reset();
     m_DIB_OL_first_frame.reset();

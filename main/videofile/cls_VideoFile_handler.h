@@ -408,9 +408,9 @@ public:
     std::string Property_String();
     int32_t xCurrent() const;
     int32_t Current_net();
-    float Player_Time() const { return m_Player_Time - m_Base_Time; }
+    float Player_Time() const { return Frame_Read_Time() - m_Base_Time; }
     float Player_Effective_Time() const { return m_Effective_Time - m_Base_Time; }
-    void Set_Base_time(bool value) { m_Base_Time = value ? m_Player_Time : 0.0f; }
+    void Set_Base_time(bool value) { m_Base_Time = value ? Frame_Read_Time() : 0.0f; }
     bool has_Base_Time();
     int32_t Effective_time() const;
     std::string Formatted_Time() const;
@@ -826,6 +826,9 @@ private:
     void Ensure_Overlay_Bitmaps(int32_t width, int32_t height);
     void Decode_Buffered_Frame(cDIBSection& into, int32_t width, int32_t height);
     void Read_Overlay_Frame(int32_t frame);
+    // The time of the frame read last from the file's start: its place in a
+    // heat file, the frame reader's start time for the other kinds.
+    float Frame_Read_Time() const;
     void Blend_Overlay(cDIBSection& new_frame, int16_t mode);
     void Paint_Overlay_Target(forms::PictureBox& picture);
     // The benchmark's DV test frame, the program's resource "DV" 102.
@@ -835,7 +838,6 @@ private:
     int16_t m_Overlay_Mode = 0;
     bool m_OL_Created = false;
     float m_Effective_Time = 0.0f;
-    float m_Player_Time = 0.0f;
     float m_Base_Time = 0.0f;
     int32_t m_eff_fieldno = 0;
     int32_t m_Percentage = 0;
@@ -852,6 +854,8 @@ private:
                    int32_t sy, int32_t sw, int32_t sh);
     void Read_Frame_Body(int32_t frame, int16_t stream);
     void Check_Frame_Header(const uint8_t* frame, const char* location);
+    // Forgets the frame read, the pictures drawn and the index of the file closed.
+    void Reset_DV_State();
     uint8_t* Trace_Frame_Buffer();
     std::shared_ptr<dv::Decoder> m_DV_Decoder;
     std::shared_ptr<dv::Picture> m_DV_Picture;

@@ -1264,3 +1264,40 @@ bool cls_VideoFile_handler::Open_AVI_File(const std::string& file_name) {
     if (!ok) m_File.Close();
     return ok;
 }
+
+// ---- Closing ----
+
+void cls_VideoFile_handler::Reset_DV_State() {
+    // Nothing of the closed file may pass for the next one's: a field drawn,
+    // a decoded frame or an extra data offset would show the old file.
+    m_Frame_Data = nullptr;
+    m_Frame_Data_Size = 0;
+    m_Buffered_Frame = 0;
+    m_Current_Frame = 0;
+    m_Current_Stream = 1;
+    m_Frame_in_store = 0;
+    m_Last_Field_Drawn = 0;
+    m_Last_Stream_Drawn = 0;
+    m_Stream_Frame_Decoded.fill(0);
+    m_Frames_In_Store = false;
+    m_Frame_Position = 0;
+    m_Frame_Chunk_Address = 0;
+    m_Frame_Chunk_Length = 0;
+    m_DV_Extra_Offset = 0;
+    m_DV_Extra_Searched = false;
+    m_Trace_Array.clear();
+    m_Index_Collection.clear();
+    m_Text_Index_Collection.clear();
+    m_Index_Count = m_Text_Index_Count = 0;
+    m_Index_Valid = m_Index_Relative = m_Index_DV_Type1 = false;
+    m_ODML_Index.clear();
+    m_Chunk_Address.fill(0);
+    m_Text_Buffer.clear();
+    m_QFN_Header_Len = 0;
+    m_Last_TC_Frame = 0;
+    m_File_Initiated = false;
+    m_Raw_DV = false;
+    m_Stream_Buffer = false;
+    m_NTSC = false;
+    m_Frame_Size = kDV_Frame;
+}
