@@ -420,6 +420,13 @@ int32_t cls_VideoFile_handler::Current_net() {
     return m_Current_Field - Selection_start() + 1;
 }
 
+float cls_VideoFile_handler::Frame_Read_Time() const {
+    if (m_file_suffix == "qf3")
+        return m_Current_Sample > 0 ? static_cast<float>(static_cast<int64_t>(m_Current_Sample - 1) * m_mill_per_frame)
+                                    : 0.0f;
+    return static_cast<float>(m_Frame_Start_Ms);
+}
+
 bool cls_VideoFile_handler::has_Base_Time() {
     bool has = false;
     vb::Trap("has_Base_Time of Class Module cls_AVI_handler", [&] { has = m_Base_Time > 0; });

@@ -471,11 +471,21 @@ TEST_F(VideoFileDisplay, ModelPositionsOfInterlacedMaterial) {
     vf.Draw_RGB_Field(field, box);
     EXPECT_EQ(vf.xCurrent(), 25);
     EXPECT_EQ(vf.Current_net(), 16);
-    // No base time yet: the player's time is its own.
-    vf.Set_Base_time(true);
-    EXPECT_FLOAT_EQ(vf.Player_Time(), 0.0f);
+    // The player's time is the frame's place in the heat; a base time set
+    // there counts from that frame until another frame is read.
+    EXPECT_FLOAT_EQ(vf.Player_Time(), 480.0f) << "frame 13, 40 ms a frame";
     EXPECT_FALSE(vf.has_Base_Time());
-    EXPECT_FLOAT_EQ(vf.Player_Effective_Time(), 480.0f);
+    vf.Set_Base_time(true);
+    EXPECT_TRUE(vf.has_Base_Time());
+    EXPECT_FLOAT_EQ(vf.Player_Time(), 0.0f);
+    EXPECT_FLOAT_EQ(vf.Player_Effective_Time(), 0.0f);
+    field = 31;
+    vf.Draw_RGB_Field(field, box);
+    EXPECT_FLOAT_EQ(vf.Player_Time(), 120.0f) << "frame 16 against frame 13";
+    EXPECT_FLOAT_EQ(vf.Player_Effective_Time(), 120.0f) << "field 31 against field 25";
+    vf.Set_Base_time(false);
+    EXPECT_FALSE(vf.has_Base_Time());
+    EXPECT_FLOAT_EQ(vf.Player_Time(), 600.0f);
 }
 
 TEST_F(VideoFileDisplay, ModelPositionErrorsAreReportedWithTheirPlace) {
