@@ -385,6 +385,10 @@ void cls_VideoFile_handler::Read_Stream_Info() {
         st.Sel_Width = vb::CInt(static_cast<double>(st.Sel_Right - st.Sel_Left));
         st.Sel_Height = vb::CInt(static_cast<double>(st.Sel_Bottom - st.Sel_Top));
     }
+    // The trimmed range lives in the golf record; other headers have none.
+    const bool golf = Header().is_Golf();
+    m_Trim_Start = golf ? Header().trimmed_Start_Field() : int16_t{0};
+    m_Trim_End = golf ? Header().trimmed_End_Field() : int16_t{0};
 }
 
 void cls_VideoFile_handler::Set_Multi_Stream_Size() {

@@ -763,8 +763,6 @@ int16_t cls_VideoFile_handler::Trimmed_End() const {
 
 void cls_VideoFile_handler::Calculate_Number_of_Fields() {
     Read_Stream_Info();
-    m_Trim_Start = Header().trimmed_Start_Field();
-    m_Trim_End = Header().trimmed_End_Field();
     if (m_Trim_End != 0)
         m_Num_fields = static_cast<int32_t>(m_Trim_End) - m_Trim_Start;
     else
