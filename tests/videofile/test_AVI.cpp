@@ -227,6 +227,50 @@ TEST_F(AVI, OwnHeaderChunkIsAppendedAndFoundAgain) {
     }
 }
 
+TEST_F(AVI, TextChunksAndChannelNames) {
+    // The audio chunks of a DV file serve as a text stream once their index
+    // entries are tagged "01db".
+    const std::string path = Make_AVI(kKinds[0], "avi_text");
+    std::string bytes = test_env::read_file(path);
+    const size_t idx1 = bytes.find("idx1");
+    for (size_t at = idx1 + 8; at + 16 <= bytes.size(); at += 16)
+        if (bytes.compare(at, 4, "01wb") == 0) bytes.replace(at, 4, "01db");
+    test_env::write_file(path, bytes);
+    VF vf;
+    ASSERT_TRUE(vf.Open_AVI_File(path));
+    ASSERT_TRUE(vf.Has_Text_Stream());
+    const cls_IDX first = vf.Text_Index_Collection().front();
+    EXPECT_EQ(vf.Text_Length(), first.dwChunkLength);
+    vf.Read_Frame(1);
+    int32_t length = 0;
+    const uint8_t* address = nullptr;
+    vf.Get_Text_buffer(1, length, address);
+    EXPECT_EQ(length, first.dwChunkLength);
+    const size_t data = static_cast<size_t>(first.dwChunkOffset + vf.AVI_Info()->MovieOffset()) + 8;
+    // The chunk as it lies, its 8-byte header first.
+    EXPECT_EQ(std::memcmp(address, bytes.data() + data - 8, static_cast<size_t>(length)), 0);
+
+    const std::vector<uint8_t> text(static_cast<size_t>(length - 12), 0x5A);
+    vf.Put_Text_buffer(text.data(), length - 12);
+    EXPECT_TRUE(test_env::dialogs().prompts().empty());
+    const std::string written = test_env::read_file(path);
+    EXPECT_EQ(written.substr(data + 4, text.size()), std::string(text.size(), 'Z'));
+    EXPECT_EQ(written.substr(data + 4 + text.size(), 8), bytes.substr(data + 4 + text.size(), 8))
+        << "nothing past the chunk";
+    vf.Put_Text_buffer(text.data(), length - 11);
+    EXPECT_EQ(test_env::dialogs().prompts(), std::vector<std::string>{"Text buffer overflow at rewrite!"});
+
+    // Channel names in 40-character fields behind a table's chunk header.
+    EXPECT_EQ(vf.Data_Channel_Name(1), "") << "no table";
+    vf.Channel_Table_Position(vf.Junk_Address() - 8);
+    vf.Write_channel_name(1, "Lane 1 speed");
+    vf.Write_channel_name(2, std::string(50, 'n'));
+    EXPECT_EQ(vf.Data_Channel_Name(1), "Lane 1 speed");
+    EXPECT_EQ(vf.Data_Channel_Name(2), std::string(40, 'n'));
+    vf.Close_File();
+    EXPECT_EQ(vf.Data_Channel_Name(1), "") << "no file open";
+}
+
 // ---- Damaged files ----
 
 TEST_F(AVI, DamagedHeadersEndTheReadWithTheirMessage) {

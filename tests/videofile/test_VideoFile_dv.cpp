@@ -47,11 +47,11 @@ forms::PictureBox& Box(int32_t width_px, int32_t height_px) {
 const char* kPattern = "color=c=black:s=%s:r=%s,drawbox=x=0:y=0:w=iw:h=ih/2:color=white:t=fill,"
                        "drawbox=x=0:y=0:w=iw/4:h=ih/2:color=red:t=fill";
 
-std::string Make_DV(const std::string& name, bool ntsc, int frames) {
+std::string Make_DV(const std::string& name, bool ntsc, int frames, const char* pattern = kPattern) {
     const std::string dir = test_env::make_dir("dv_" + name);
     const std::string path = dir + "/" + name + ".dv";
     char graph[300];
-    std::snprintf(graph, sizeof graph, kPattern, ntsc ? "720x480" : "720x576", ntsc ? "30000/1001" : "25");
+    std::snprintf(graph, sizeof graph, pattern, ntsc ? "720x480" : "720x576", ntsc ? "30000/1001" : "25");
     const std::string cmd = std::string("TZ=UTC ffmpeg -v error -y -f lavfi -i '") + graph + "' -frames:v " +
                             std::to_string(frames) + " -target " + (ntsc ? "ntsc-dv" : "pal-dv") +
                             " -timecode 10:20:30:12 -metadata creation_time=2009-06-14T13:05:09Z '" + path +
@@ -392,6 +392,83 @@ TEST_F(VideoFileDV, TraceRecordLandsInTheFrameOfTheFile) {
     EXPECT_EQ(y, 200);
     again.Trace_Array_Coords(3, 3, x, y);
     EXPECT_EQ(x, 0) << "field 1 of frame 2 holds no point";
+}
+
+TEST_F(VideoFileDV, ExtraDataBlockIsFoundOnceAndTimesTheFrame) {
+    std::string dv = Bytes(Make_DV("sscd", false, 4));
+    struct Case {
+        size_t at;
+        int32_t offset, capture, rounded;
+    };
+    // A block found past index 15000 is found but not taken.
+    for (const Case c : {Case{1000, 1000, 1040, 1030}, Case{20000, 20000, 0, -10}}) {
+        std::string frames = dv;
+        for (int n = 0; n < 4; ++n) {
+            char* block = frames.data() + static_cast<size_t>(n) * kDV + c.at;
+            std::memcpy(block, "SSCD", 4);
+            const int32_t stamp = 5000 + n, capture = 1000 + 40 * n;
+            std::memcpy(block + 12, &stamp, 4);
+            std::memcpy(block + 24, &capture, 4);
+        }
+        const std::string path = Write_QF2("sscd" + std::to_string(c.at), frames, 4);
+        VF vf;
+        ASSERT_TRUE(vf.Open_File(path));
+        vf.Read_Frame(3, 1);
+        EXPECT_EQ(vf.DV_Extra_Offset(), c.offset);
+        vf.Read_Frame(2, 1);
+        EXPECT_EQ(vf.Capture_mill_time(), c.capture) << c.at;
+        EXPECT_EQ(vf.Rounded_Capture_Time(), c.rounded) << c.at;
+        if (c.capture) {
+            EXPECT_EQ(vf.Timestamp_long(), 5001);
+        }
+    }
+}
+
+TEST_F(VideoFileDV, HeaderTooLongForItsPlaceIsRefusedAndTheFileKept) {
+    heat_fixture::Normal_Mode normal;
+    const std::string dv_path = Make_DV("longhdr", false, 4);
+    const std::string path = Write_QF2("longhdr", Bytes(dv_path), 2);
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    vf.Hdr_spare1(std::string(100000, 'x'));
+    vf.Write_XML_Header();
+    ASSERT_EQ(normal.reports.size(), 1u);
+    EXPECT_EQ(normal.reports[0].location, "Write_XML_header of Class Module cls_AVI_handler");
+    EXPECT_NE(normal.reports[0].description.find("does not fit before the end marker"), std::string::npos);
+    vf.Close_File();
+    std::string out;
+    EXPECT_EQ(Check_QF2(path, "--dv '" + dv_path + "' --frames 2", &out), 0) << out;
+}
+
+TEST_F(VideoFileDV, NextFileOnTheSameObjectShowsItsOwnPictures) {
+    const std::string a = Make_DV("first", false, 2);
+    const std::string b =
+        Make_DV("second", false, 2, "color=c=white:s=%s:r=%s,drawbox=x=0:y=0:w=iw:h=ih/2:color=black:t=fill");
+    VF vf;
+    forms::PictureBox& box = Box(360, 288);
+    int32_t field = 1;
+    int16_t stream = 1;
+    bool rotate = false;
+    ASSERT_TRUE(vf.Open_File(a));
+    vf.Draw_field_3(field, box, stream, rotate);
+    EXPECT_TRUE(Is_White(Rgb(vf.DV_Field_Picture(1), 600, 100)));
+    ASSERT_TRUE(vf.Open_File(b));
+    vf.Draw_field_3(field, box, stream, rotate);
+    EXPECT_TRUE(Is_Black(Rgb(vf.DV_Field_Picture(1), 600, 100))) << "the second file's field, not a repaint";
+}
+
+TEST_F(VideoFileDV, DeinterlaceDoublesTheRowsOfTheFieldShown) {
+    VF vf;
+    cDIBSection source, target;
+    source.Create(4, 6);
+    target.Create(4, 6);
+    for (int32_t r = 0; r < 6; ++r)
+        std::memset(source.DIBSectionBitsPtr() + r * source.BytesPerScanLine(), 10 * r, 12);
+    vf.Deinterlace_DIBS(target, source);
+    // Field 1 (the object's start): storage rows 2 and 4 are copied up one row.
+    const int expected[] = {0, 10, 20, 20, 40, 40};
+    for (int32_t r = 0; r < 6; ++r)
+        EXPECT_EQ(target.DIBSectionBitsPtr()[r * target.BytesPerScanLine()], expected[r]) << r;
 }
 
 // ---- Damaged files ----
