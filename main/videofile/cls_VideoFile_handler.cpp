@@ -465,11 +465,6 @@ std::string cls_VideoFile_handler::DIB_sizes() const {
 
 // ---- Parts of the object that other kinds and the drawing fill in ----
 
-bool cls_VideoFile_handler::Open_SDV_Kind() {
-    Send_Trace("*Open_File, no reader for this kind: ", m_file_suffix);
-    return false;
-}
-
 void cls_VideoFile_handler::Make_Display_Bitmaps() {}
 void cls_VideoFile_handler::Release_Display_Bitmaps() {}
 void cls_VideoFile_handler::Stop_All_Captures() {}

@@ -856,6 +856,9 @@ private:
     void Check_Frame_Header(const uint8_t* frame, const char* location);
     // Forgets the frame read, the pictures drawn and the index of the file closed.
     void Reset_DV_State();
+    // The selection of an "sdv" file, kept in its DV header record.
+    int16_t SDV_Selection(bool end) const;
+    void SDV_Selection(bool end, int16_t value);
     uint8_t* Trace_Frame_Buffer();
     std::shared_ptr<dv::Decoder> m_DV_Decoder;
     std::shared_ptr<dv::Picture> m_DV_Picture;

@@ -1301,3 +1301,65 @@ void cls_VideoFile_handler::Reset_DV_State() {
     m_NTSC = false;
     m_Frame_Size = kDV_Frame;
 }
+
+// ---- "sdv" files ----
+// The DV header record that heads an "sdv" file (64 bytes): "ORDV", the
+// offset of the first sample (32-bit), the frame count (32-bit), the number
+// of streams, the model flag, the selection start and end (16-bit each),
+// the rest zero. Samples of one 144000-byte frame per stream follow from
+// the first sample's offset.
+namespace {
+constexpr size_t kSDV_DV_Start = 4, kSDV_Frames = 8, kSDV_Streams = 12, kSDV_Model = 14, kSDV_Sel_Start = 16,
+                 kSDV_Sel_End = 18;
+}
+
+bool cls_VideoFile_handler::Open_SDV_Kind() {
+    m_Raw_DV = false;
+    m_Stream_Buffer = true;
+    m_File.Open(m_File_Name, m_Read_only ? video_file_io::Mode::Read : video_file_io::Mode::Read_Write);
+    m_Is_Deinterlaced = false;
+    uint8_t* r = m_DV_Header_Record.data();
+    const int64_t length = m_File.Length();
+    if (m_File.Read_At(0, r, static_cast<int64_t>(m_DV_Header_Record.size())) <
+        static_cast<int64_t>(m_DV_Header_Record.size()))
+        Corrupt("DV header record cut off");
+    if (std::memcmp(r, "ORDV", 4) != 0) Corrupt("no DV header record");
+    m_DV_Start = Get32(r + kSDV_DV_Start);
+    const int16_t streams = Get16(r + kSDV_Streams);
+    if (streams < 1 || streams > kMax_Streams)
+        Corrupt("Invalid number of streams " + std::to_string(streams));
+    if (m_DV_Start < static_cast<int32_t>(m_DV_Header_Record.size()) || m_DV_Start > length)
+        Corrupt("Invalid DV start " + std::to_string(m_DV_Start));
+    m_Num_Video_streams = streams;
+    m_Has_Model = Get16(r + kSDV_Model) != 0;
+    const int64_t sample = static_cast<int64_t>(streams) * kDV_Frame;
+    m_Num_Frames =
+        std::clamp<int32_t>(Get32(r + kSDV_Frames), 0, static_cast<int32_t>((length - m_DV_Start) / sample));
+    m_Num_fields = 2 * m_Num_Frames;
+    m_Gross_fields = m_Num_fields;
+    m_Frame_Size = kDV_Frame;
+    m_Frame_Buffer.assign(static_cast<size_t>(kDV_Frame), 0);
+    m_Streams_Buffer.assign(static_cast<size_t>(sample), 0);
+    m_video_codec = "CDVC";
+    m_mill_per_frame = 40;
+    m_mill_per_field = 20;
+    m_Frame_Rate = 25;
+    m_Width = 720;
+    m_Height = 576;
+    m_Draw_Header.biWidth = 720;
+    m_Draw_Header.biHeight = 576;
+    m_Draw_Header.biBitCount = 24;
+    m_Draw_Header.biSizeImage = static_cast<uint32_t>(kDV_Frame);
+    m_NTSC = false;
+    if (m_index >= 0 && m_index < 5) g_Player_File_Kind[m_index] = 2;
+    return true;
+}
+
+int16_t cls_VideoFile_handler::SDV_Selection(bool end) const {
+    return Get16(m_DV_Header_Record.data() + (end ? kSDV_Sel_End : kSDV_Sel_Start));
+}
+
+void cls_VideoFile_handler::SDV_Selection(bool end, int16_t value) {
+    Put16(m_DV_Header_Record.data() + (end ? kSDV_Sel_End : kSDV_Sel_Start), value);
+    Rewrite_DV_header();
+}

@@ -460,24 +460,24 @@ int16_t cls_VideoFile_handler::Active_Streams() {
 }
 
 int32_t cls_VideoFile_handler::Selection_start() {
-    if (m_file_suffix == "sdv") return 0; // the DV header of "sdv" files is read elsewhere
+    if (m_file_suffix == "sdv") return SDV_Selection(false);
     if (!Has_XML_header()) return 0;
     return Header().Selection_start(1);
 }
 
 void cls_VideoFile_handler::Selection_start(int32_t value) {
-    if (m_file_suffix == "sdv") return;
+    if (m_file_suffix == "sdv") return SDV_Selection(false, static_cast<int16_t>(value));
     Header().Selection_start(1, value);
 }
 
 int32_t cls_VideoFile_handler::Selection_end() {
-    if (m_file_suffix == "sdv") return 0;
+    if (m_file_suffix == "sdv") return SDV_Selection(true);
     if (!Has_XML_header()) return 0;
     return Header().Selection_end(1);
 }
 
 void cls_VideoFile_handler::Selection_end(int32_t value) {
-    if (m_file_suffix == "sdv") return;
+    if (m_file_suffix == "sdv") return SDV_Selection(true, static_cast<int16_t>(value));
     Header().Selection_end(1, value);
 }
 

@@ -471,6 +471,54 @@ TEST_F(VideoFileDV, DeinterlaceDoublesTheRowsOfTheFieldShown) {
         EXPECT_EQ(target.DIBSectionBitsPtr()[r * target.BytesPerScanLine()], expected[r]) << r;
 }
 
+// ---- "sdv" files ----
+
+std::string Make_SDV(const std::string& name, const std::string& dv, int32_t samples, int16_t streams) {
+    std::string record(64, '\0');
+    std::memcpy(record.data(), "ORDV", 4);
+    const int32_t start = 64;
+    std::memcpy(record.data() + 4, &start, 4);
+    std::memcpy(record.data() + 8, &samples, 4);
+    std::memcpy(record.data() + 12, &streams, 2);
+    std::string file = record;
+    for (int32_t i = 0; i < samples * streams; ++i)
+        file += dv.substr(static_cast<size_t>(i % 4) * kDV, kDV);
+    const std::string path = test_env::make_dir("sdv_" + name) + "/" + name + ".sdv";
+    test_env::write_file(path, file);
+    return path;
+}
+
+TEST_F(VideoFileDV, SdvFileReadsWholeSamplesAndKeepsItsSelection) {
+    const std::string dv = Bytes(Make_DV("sdvsrc", false, 4));
+    const std::string path = Make_SDV("two", dv, 2, 2);
+    VF vf(3);
+    ASSERT_TRUE(vf.Open_File(path));
+    EXPECT_EQ(g_Player_File_Kind[3], 2);
+    EXPECT_EQ(vf.Num_Frames(), 2);
+    EXPECT_EQ(vf.Num_Video_streams(), 2);
+    EXPECT_TRUE(vf.is_DV());
+    vf.Read_Frame(2, 2);
+    EXPECT_EQ(vf.Frame_Position(), 64 + 2 * static_cast<int64_t>(kDV) + 1);
+    EXPECT_EQ(std::memcmp(vf.Frame_Data(), dv.data() + 2 * kDV, kDV), 0) << "the sample's first frame";
+    cDIBSection into;
+    into.Create(720, 576);
+    int32_t frame = 1;
+    vf.Draw_Frame(frame, nullptr, false, 1, into.hDC(), false);
+    Expect_Upright(into, "sdv frame 1");
+    vf.Selection_start(120);
+    vf.Selection_end(-7);
+    vf.Close_File();
+    EXPECT_EQ(g_Player_File_Kind[3], 0);
+    const std::string bytes = Bytes(path);
+    int16_t sel[2];
+    std::memcpy(sel, bytes.data() + 16, 4);
+    EXPECT_EQ(sel[0], 120);
+    EXPECT_EQ(sel[1], -7);
+    ASSERT_TRUE(vf.Open_File(path));
+    EXPECT_EQ(vf.Selection_start(), 120);
+    EXPECT_EQ(vf.Selection_end(), -7);
+}
+
 // ---- Damaged files ----
 
 void Poke32(const std::string& path, int64_t offset, int32_t v) {
@@ -569,6 +617,44 @@ TEST_F(VideoFileDV, DamagedDvFilesAreRefusedWithTheirReason) {
         EXPECT_NE(prompts[0].find(" Open error! "), std::string::npos) << prompts[0];
         EXPECT_NE(prompts[0].find(c.reason), std::string::npos) << c.name << ": " << prompts[0];
     }
+}
+
+TEST_F(VideoFileDV, DamagedSdvFilesAreRefusedWithTheirReason) {
+    heat_fixture::Normal_Mode normal;
+    const std::string dv = Bytes(Make_DV("damsdv", false, 4));
+    const std::string good = Bytes(Make_SDV("damsdv", dv, 2, 1));
+    struct Case {
+        const char* name;
+        size_t offset;
+        int32_t value;
+        int width;
+        const char* reason;
+    };
+    for (const Case c : {Case{"no_record", 0, 0x41414141, 4, "no DV header record"},
+                         Case{"streams_zero", 12, 0, 2, "Invalid number of streams 0"},
+                         Case{"streams_many", 12, 99, 2, "Invalid number of streams 99"},
+                         Case{"start_past_end", 4, 1 << 30, 4, "Invalid DV start 1073741824"},
+                         Case{"start_negative", 4, -1, 4, "Invalid DV start -1"}}) {
+        std::string bytes = good;
+        std::memcpy(bytes.data() + c.offset, &c.value, static_cast<size_t>(c.width));
+        const std::string path = test_env::make_dir(std::string("sdv_dam_") + c.name) + "/d.sdv";
+        test_env::write_file(path, bytes);
+        test_env::dialogs().clear();
+        VF vf;
+        EXPECT_FALSE(vf.Open_File(path)) << c.name;
+        const auto prompts = test_env::dialogs().prompts();
+        ASSERT_EQ(prompts.size(), 1u) << c.name;
+        EXPECT_NE(prompts[0].find(c.reason), std::string::npos) << prompts[0];
+    }
+    // A frame count past the samples held is cut to them.
+    std::string bytes = good;
+    const int32_t many = 1000;
+    std::memcpy(bytes.data() + 8, &many, 4);
+    const std::string path = test_env::make_dir("sdv_dam_count") + "/d.sdv";
+    test_env::write_file(path, bytes);
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    EXPECT_EQ(vf.Num_Frames(), 2);
 }
 
 TEST_F(VideoFileDV, DecoderRefusesWhatIsNoWholeDvFrame) {
