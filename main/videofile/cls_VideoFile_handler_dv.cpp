@@ -649,16 +649,10 @@ void cls_VideoFile_handler::Draw_Frame(int32_t& frame, forms::PictureBox* pictur
         if (!File_open()) return;
         const int32_t sw = picture ? Whole(picture->ScaleWidth()) : m_Width;
         const int32_t shh = picture ? Whole(picture->ScaleHeight()) : m_Height;
-        if (!m_OL_Created) {
-            // Without a picture the overlay bitmaps take the frame's size.
-            m_DIB_OL_source = std::make_unique<cDIBSection>();
-            m_DIB_OL_target = std::make_unique<cDIBSection>();
-            m_DIB_OL_first_frame = std::make_unique<cDIBSection>();
-            m_DIB_OL_source->Create(sw, shh);
-            m_DIB_OL_target->Create(sw, shh);
-            m_DIB_OL_first_frame->Create(sw, shh);
-            m_OL_Created = true;
-        }
+        // Without a picture the overlay bitmaps take the frame's size; an
+        // open makes them anew without pixels.
+        if (!m_DIB_OL_target || m_DIB_OL_target->Width() == 0) m_OL_Created = false;
+        Ensure_Overlay_Bitmaps(sw, shh);
         if (frame == 0) frame = 1;
         m_Current_Frame = frame;
         Read_Frame(frame, stream);

@@ -202,6 +202,15 @@ TEST_F(VideoFileDV, FramesInStoreAndPictureModes) {
     EXPECT_TRUE(Is_Red(Rgb(shown, 360 - 45, 72))) << "mirrored: the red block is at the right";
     EXPECT_TRUE(Is_White(Rgb(shown, 45, 72)));
 
+    // Rotated a quarter turn counter-clockwise: the top goes left, the red
+    // top-left corner to the bottom left.
+    vf.Draw_Frame(frame, &box, false, 1, nullptr, true);
+    grab();
+    EXPECT_TRUE(Is_Red(Rgb(shown, 40, 260))) << "rotated: red at the bottom left";
+    EXPECT_TRUE(Is_White(Rgb(shown, 40, 30)));
+    EXPECT_TRUE(Is_Black(Rgb(shown, 300, 150)));
+    EXPECT_FLOAT_EQ(vf.Player_Effective_Time(), 40.0f) << "rotating leaves the time as it was";
+
     // Fields: line-doubled halves of the frame, each still upright.
     for (int32_t field : {1, 2, 3, 4}) {
         int16_t stream = 1;
@@ -455,6 +464,12 @@ TEST_F(VideoFileDV, NextFileOnTheSameObjectShowsItsOwnPictures) {
     ASSERT_TRUE(vf.Open_File(b));
     vf.Draw_field_3(field, box, stream, rotate);
     EXPECT_TRUE(Is_Black(Rgb(vf.DV_Field_Picture(1), 600, 100))) << "the second file's field, not a repaint";
+    int32_t frame = 1;
+    vf.Draw_Frame(frame, &box, true, 1, nullptr, false);
+    EXPECT_EQ(vf.Decode_Result(), 1) << "the mirror bitmap is made again for the new file";
+    const gdi::COLORREF top = gdi::GetPixel(box.hDC(), 180, 60), bottom = gdi::GetPixel(box.hDC(), 180, 230);
+    EXPECT_LT(gdi::GetRValue(top) + gdi::GetGValue(top) + gdi::GetBValue(top), 100);
+    EXPECT_GT(gdi::GetRValue(bottom) + gdi::GetGValue(bottom) + gdi::GetBValue(bottom), 600);
 }
 
 TEST_F(VideoFileDV, DeinterlaceDoublesTheRowsOfTheFieldShown) {
