@@ -706,8 +706,10 @@ void cls_VideoFile_handler::Draw_Panned_frame(int32_t frame, forms::PictureBox& 
 
 void cls_VideoFile_handler::Get_Frame(int32_t frame, int32_t& length, const uint8_t*& address) {
     Read_Frame(frame, 1);
-    length = m_Frame_Length > 0 ? m_Frame_Length : m_Frame_Data_Size;
-    address = m_Frame_Buffer.size() > 8 ? m_Frame_Buffer.data() + 8 : nullptr;
+    // The frame's compressed data: behind the chunk header of an AVI chunk,
+    // the sample buffer's start for the DV kinds.
+    length = m_Frame_Data_Size;
+    address = m_Frame_Data;
 }
 
 void cls_VideoFile_handler::Refresh_frame(forms::PictureBox& picture) {

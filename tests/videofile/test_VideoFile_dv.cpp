@@ -337,6 +337,18 @@ TEST_F(VideoFileDV, Qf2WrittenByTheProgramMatchesTheLayoutAndReadsBack) {
     vf.Draw_Frame(frame, nullptr, false, 1, into.hDC(), false);
     Expect_Upright(into, "qf2 frame 2");
 
+    // Read into memory first, the frames are the same.
+    VF mem;
+    mem.Read_to_Memory(true);
+    ASSERT_TRUE(mem.Open_File(path));
+    int32_t length = 0;
+    const uint8_t* address = nullptr;
+    mem.Get_Frame(3, length, address);
+    EXPECT_EQ(length, kDV);
+    ASSERT_NE(address, nullptr);
+    EXPECT_EQ(std::memcmp(address, dv.data() + 2 * kDV, kDV), 0);
+    mem.Close_File();
+
     // A header change reaches the file in place; frames stay where they were.
     vf.Hdr_spare1("Final A");
     vf.Write_XML_Header();
