@@ -251,7 +251,22 @@ void cls_VideoFile_handler::Initiate_QFN_File() {
 }
 
 void cls_VideoFile_handler::Write_AVI_XML() {
-    Append_XML_header();
+    // The text goes into the header chunk the file has; appending one is
+    // Append_XML_header's, which builds the document anew.
+    if (m_Chunk_Address[0] == 0) return;
+    const int64_t at = m_Chunk_Address[0] - 1;
+    uint8_t head[8] = {};
+    m_File.Read_At(at, head, 8);
+    const int32_t size = Get32(head + 4);
+    if (size < 0 || at + 8 + static_cast<int64_t>(size) > m_File.Length())
+        Corrupt("Invalid XML chunk size " + std::to_string(size));
+    std::string text = Header().XML_string();
+    if (text.size() > static_cast<size_t>(size))
+        vb::Raise(vb::errInvalidProcedureCall, "Header text of " + std::to_string(text.size()) +
+                                                   " bytes does not fit its chunk of " +
+                                                   std::to_string(size));
+    text.resize(static_cast<size_t>(size), ' ');
+    m_File.Write_At(at + 8, text.data(), size);
 }
 
 // ---- Appending DV frames ----

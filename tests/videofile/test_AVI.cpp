@@ -199,6 +199,11 @@ TEST_F(AVI, OwnHeaderChunkIsAppendedAndFoundAgain) {
     EXPECT_TRUE(vf.Has_XML_header());
     EXPECT_EQ(bytes.back(), ' ') << "the text is padded with blanks";
 
+    // A header change goes into the chunk in place.
+    vf.Hdr_spare1("kept in place");
+    vf.Write_XML_Header();
+    EXPECT_EQ(std::filesystem::file_size(path), bytes.size());
+
     vf.Append_DV_header();
     const std::string after = test_env::read_file(path);
     EXPECT_EQ(after.substr(bytes.size(), 4), "ORHD");
@@ -213,6 +218,7 @@ TEST_F(AVI, OwnHeaderChunkIsAppendedAndFoundAgain) {
     ASSERT_TRUE(again.Open_AVI_File(path));
     EXPECT_EQ(again.Chunk_Address(0), before + 1);
     EXPECT_EQ(again.Chunk_Address(6), static_cast<int32_t>(bytes.size()) + 1);
+    EXPECT_EQ(again.Hdr_spare1(), "kept in place");
     again.Read_Frame(4);
     EXPECT_EQ(again.Frame_Data()[0], 0xFF);
 
