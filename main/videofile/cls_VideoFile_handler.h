@@ -550,6 +550,7 @@ public:
     void read_AVI_XML_string();
     bool Get_AVI_indexes(const std::string& file_name);
     bool Read_ODML_Index();
+    const std::vector<std::pair<int32_t, int32_t>>& ODML_Index() const { return m_ODML_Index; }
     void Read_Frame(int32_t frame, int16_t stream = 1);
     int32_t Index_flag(int32_t entry) const;
     int16_t Text_Length() const;

@@ -277,6 +277,46 @@ TEST_F(AVI, TextChunksAndChannelNames) {
     EXPECT_EQ(vf.Data_Channel_Name(1), "") << "no file open";
 }
 
+TEST_F(AVI, OpenDmlProbeReadsTheStandardIndex) {
+    // A small ffmpeg file has no OpenDML index: one is laid into its filler,
+    // its entries the idx1 entries' offsets and sizes.
+    const std::string path = Make_AVI(kKinds[1], "avi_odml");
+    std::string bytes = test_env::read_file(path);
+    const size_t junk = bytes.find("JUNK") + 8;
+    const size_t idx1 = bytes.find("idx1") + 8;
+    const int32_t n = 4;
+    std::string ix(32 + 8 * n, '\0');
+    const auto put32 = [&](size_t at, int32_t v) { std::memcpy(ix.data() + at, &v, 4); };
+    std::memcpy(ix.data(), "ix00", 4);
+    put32(4, 24 + 8 * n);
+    ix[8] = 2;  // longs per entry
+    ix[11] = 1; // standard index of chunks
+    put32(12, n);
+    std::memcpy(ix.data() + 16, "00dc", 4);
+    for (int32_t i = 0; i < n; ++i) {
+        put32(32 + 8 * static_cast<size_t>(i), Get32(bytes, idx1 + 16 * static_cast<size_t>(i) + 8) + 8);
+        put32(36 + 8 * static_cast<size_t>(i), Get32(bytes, idx1 + 16 * static_cast<size_t>(i) + 12));
+    }
+    bytes.replace(junk, ix.size(), ix);
+    test_env::write_file(path, bytes);
+
+    VF vf;
+    ASSERT_TRUE(vf.Open_AVI_File(path));
+    ASSERT_TRUE(vf.Read_ODML_Index());
+    // One entry more than in use.
+    ASSERT_EQ(vf.ODML_Index().size(), static_cast<size_t>(n) + 1);
+    for (size_t i = 0; i < static_cast<size_t>(n); ++i)
+        EXPECT_EQ(vf.ODML_Index()[i].second, vf.Index_Collection()[i].dwChunkLength) << i;
+
+    // An entry count past its chunk is refused.
+    put32(12, 100000);
+    bytes.replace(junk, ix.size(), ix);
+    test_env::write_file(path, bytes);
+    VF bad;
+    ASSERT_TRUE(bad.Open_AVI_File(path));
+    EXPECT_THROW(bad.Read_ODML_Index(), vb::VbError);
+}
+
 // ---- Damaged files ----
 
 TEST_F(AVI, DamagedHeadersEndTheReadWithTheirMessage) {

@@ -224,6 +224,18 @@ TEST_F(VideoFileDV, FramesInStoreAndPictureModes) {
     }
     shown.SavePicture(test_env::output_dir() + "/dv_field_4.bmp");
 
+    // The row-copy variant: the field stretched over the picture, upright.
+    for (const bool invert : {false, true}) {
+        int32_t field = 3;
+        int16_t stream = 1;
+        bool inv = invert;
+        vf.Draw_Field(field, box, inv, stream);
+        grab();
+        Expect_Upright(shown, invert ? "row copies, inverted" : "row copies");
+        field = 5;
+        vf.Draw_Field(field, box, inv, stream);
+    }
+
     vf.Read_In_Bitmaps();
     vf.Close_File();
     EXPECT_FALSE(vf.File_open());
@@ -407,6 +419,10 @@ TEST_F(VideoFileDV, TraceRecordLandsInTheFrameOfTheFile) {
     VF again;
     ASSERT_TRUE(again.Open_File(path));
     again.Read_Trace_Array();
+    // Reading a frame takes its record from the array.
+    again.Draw_field_3(field, box, stream, rotate);
+    EXPECT_EQ(again.Trace_X(3), 100);
+    EXPECT_EQ(again.Trace_Y(3), 200);
     int16_t x = 0, y = 0;
     again.Trace_Array_Coords(3, 4, x, y);
     EXPECT_EQ(x, 100);
@@ -459,6 +475,19 @@ TEST_F(VideoFileDV, HeaderTooLongForItsPlaceIsRefusedAndTheFileKept) {
     vf.Close_File();
     std::string out;
     EXPECT_EQ(Check_QF2(path, "--dv '" + dv_path + "' --frames 2", &out), 0) << out;
+}
+
+TEST_F(VideoFileDV, RefreshBeforeAnyReadDrawsNothing) {
+    const std::string path = Make_DV("refresh", false, 1);
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    forms::PictureBox& box = Box(90, 72);
+    gdi::SetPixel(box.hDC(), 45, 10, gdi::RGB(1, 2, 3));
+    vf.Refresh_frame(box);
+    EXPECT_EQ(gdi::GetPixel(box.hDC(), 45, 10), gdi::RGB(1, 2, 3));
+    vf.Read_Frame(1);
+    vf.Refresh_frame(box);
+    EXPECT_NE(gdi::GetPixel(box.hDC(), 45, 10), gdi::RGB(1, 2, 3));
 }
 
 TEST_F(VideoFileDV, NextFileOnTheSameObjectShowsItsOwnPictures) {
