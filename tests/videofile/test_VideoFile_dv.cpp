@@ -10,8 +10,10 @@
 #include "Gdi.h"
 #include "Heat_Fixture.h"
 #include "Module_qfn_Globals.h"
+#include "Module_trace.h"
 #include "PictureBox.h"
 #include "TestEnv.h"
+#include "TraceChannel.h"
 #include "cDIBSection.h"
 #include "cls_VideoFile_handler.h"
 
@@ -20,6 +22,9 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -310,7 +315,8 @@ std::string Write_QF2(const std::string& name, const std::string& dv, int frames
     w.Hdr_spare1("Heat " + name);
     w.Write_XML_Header();
     for (int i = 0; i < frames; ++i)
-        w.Append_DV_frame(reinterpret_cast<const uint8_t*>(dv.data()) + static_cast<size_t>(i % 4) * kDV);
+        w.Append_DV_frame(reinterpret_cast<const uint8_t*>(dv.data()) +
+                          static_cast<size_t>(i) % (dv.size() / kDV) * kDV);
     EXPECT_EQ(w.DV_frames_appended(), frames);
     w.Close_File();
     return path;
@@ -388,6 +394,62 @@ TEST_F(VideoFileDV, Qf2WithTwoStreamsReadsEachStreamOfItsSample) {
     EXPECT_EQ(vf.Frame_Position(), 100005 + 5 * static_cast<int64_t>(kDV) + 1);
     EXPECT_EQ(std::memcmp(vf.Frame_Data(), dv.data() + 1 * kDV, kDV), 0)
         << "frame 6 of the append is frame 2 of the source";
+}
+
+// A trace viewer of the test's own: a datagram socket where the program looks.
+class Trace_Viewer {
+public:
+    Trace_Viewer() {
+        path_ = win::TraceViewerSocketPath();
+        ::unlink(path_.c_str());
+        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::memcpy(addr.sun_path, path_.c_str(), path_.size() + 1);
+        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        Reset_Tracer();
+    }
+    ~Trace_Viewer() {
+        ::close(fd_);
+        ::unlink(path_.c_str());
+        Reset_Tracer();
+    }
+    std::vector<std::string> lines_with(const std::string& text) {
+        std::vector<std::string> lines;
+        char buf[65536];
+        ssize_t n;
+        while ((n = ::recv(fd_, buf, sizeof buf, 0)) > 0) {
+            std::string line(buf, static_cast<size_t>(n));
+            if (line.find(text) != std::string::npos) lines.push_back(line);
+        }
+        return lines;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+TEST_F(VideoFileDV, AppendingTellsATimeCodeThatSkipsAFrame) {
+    const std::string dv = Bytes(Make_DV("tcskip", false, 1));
+    const auto frame_with = [&](uint8_t frames) {
+        std::string f = dv.substr(0, kDV);
+        for (int block = 1; block <= 2; ++block)
+            for (int sync = 0; sync < 6; ++sync) {
+                const size_t at = static_cast<size_t>(80 * block + 3 + 8 * sync + 3);
+                const uint8_t pack[5] = {0x13, frames, 0, 0, 0};
+                std::memcpy(f.data() + at, pack, 5);
+            }
+        return f;
+    };
+    std::string frames;
+    for (const uint8_t tc : {0x03, 0x07, 0x11, 0x12, 0x14})
+        frames += frame_with(tc);
+    Trace_Viewer viewer;
+    const std::string path = Write_QF2("tcskip", frames, 5);
+    const auto lines = viewer.lines_with("Expected DV frame ");
+    ASSERT_EQ(lines.size(), 1u) << "frame numbers up to 10 are never compared";
+    EXPECT_NE(lines[0].find("Expected DV frame \t13\t Received frame \t14\t"), std::string::npos) << lines[0];
 }
 
 TEST_F(VideoFileDV, TraceRecordLandsInTheFrameOfTheFile) {
