@@ -16,4 +16,6 @@ Class_CPUInfo::Class_CPUInfo() {
     reserved_ = s.level_and_revision;
 }
 
-int32_t Class_CPUInfo::GetCPUSpeed() const { return sysinfo::ProcessorMHz(); }
+int32_t Class_CPUInfo::GetCPUSpeed() const {
+    return sysinfo::ProcessorMHz();
+}

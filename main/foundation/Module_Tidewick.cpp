@@ -57,13 +57,19 @@ std::string Get_OS_Name() {
 }
 
 namespace {
-std::string or_unknown(const std::string& s) { return s.empty() ? "Unknown" : s; }
+std::string or_unknown(const std::string& s) {
+    return s.empty() ? "Unknown" : s;
+}
 } // namespace
 
 std::string Get_Manufacturer_Model() {
     return or_unknown(sysinfo::Manufacturer()) + "," + or_unknown(sysinfo::Model());
 }
 
-std::string Get_Manufacturer() { return sysinfo::Manufacturer(); }
+std::string Get_Manufacturer() {
+    return sysinfo::Manufacturer();
+}
 
-int32_t Get_Monitor_Count() { return forms::Monitor_Count(); }
+int32_t Get_Monitor_Count() {
+    return forms::Monitor_Count();
+}

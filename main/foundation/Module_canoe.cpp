@@ -18,7 +18,9 @@ namespace {
 bool initialized = false;
 }
 
-void Reset_Initialization_Guard() { initialized = false; }
+void Reset_Initialization_Guard() {
+    initialized = false;
+}
 
 void Install_Error_Trap() {
     vb::SetTrappingEnabled([] { return g_Compiled; });
@@ -52,8 +54,8 @@ void Tidewick_Initialization() {
         g_Timing_Correction = vb::CLng(Read_Ini("Settings", "timingcorrection", g_Ini_File_Path, "0"));
         m_saved_Friendly_name = Read_Ini("capturesettings", "friendlyname", g_Ini_File_Path, "noname");
         m_saved_Video_prop_num = Read_Ini("capturesettings", "videoproperty", g_Ini_File_Path, "-1");
-        Write_Event_Log(std::string(" Tidewick started,  Version: ") + g_Program_Version + " Compiled at: " +
-                        kCompile_Date + (g_Compiled ? "" : " IDE"));
+        Write_Event_Log(std::string(" Tidewick started,  Version: ") + g_Program_Version +
+                        " Compiled at: " + kCompile_Date + (g_Compiled ? "" : " IDE"));
         Write_Event_Log(" Computer = " + g_Computer_Name + " OS = " + g_OS_Name + g_CPU_Info +
                         " bitness: os = " + g_OS_Bitness + " CPU = " + g_CPU_Bitness);
         initialized = true;

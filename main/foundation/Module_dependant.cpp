@@ -60,7 +60,8 @@ std::string ParsePath(const std::string& path, int16_t selector, int32_t offset)
     if (path.empty()) return {};
     try {
         int64_t sep = static_cast<int64_t>(path.size());
-        while (sep > 0 && path[static_cast<size_t>(sep - 1)] != win::kPathSep) --sep;
+        while (sep > 0 && path[static_cast<size_t>(sep - 1)] != win::kPathSep)
+            --sep;
         if (sep == 0) vb::Raise(vb::errInvalidProcedureCall, "No folder in path");
         if (selector == 16) return vb::Left(path, sep + offset);
         if (selector == 0) return vb::Mid(path, sep + 1);
@@ -75,11 +76,19 @@ std::string Get_Exe_Date() {
     return vb::GeneralDate(vb::ToLocal(fs::last_write_time(win::ProgramPath())));
 }
 
-std::string Get_System_Directory() { return win::GetSystemDirectory(); }
-std::string Get_Computer_Name() { return win::GetComputerName(); }
+std::string Get_System_Directory() {
+    return win::GetSystemDirectory();
+}
+std::string Get_Computer_Name() {
+    return win::GetComputerName();
+}
 
-uint32_t Get_Time_Mill() { return win::timeGetTime(); }
-int32_t Get_Local_Mill() { return win::LocalMillisecondsOfDay(); }
+uint32_t Get_Time_Mill() {
+    return win::timeGetTime();
+}
+int32_t Get_Local_Mill() {
+    return win::LocalMillisecondsOfDay();
+}
 
 void Do_Sleep(int32_t ms, bool let_events) {
     try {
@@ -144,7 +153,8 @@ std::string Display_Mill_Time(int32_t ms, bool trim) {
             text = (negative ? "-" : " ") + t;
             return;
         }
-        while (t.size() >= 5 && (t[0] == '0' || t[0] == ':')) t.erase(0, 1);
+        while (t.size() >= 5 && (t[0] == '0' || t[0] == ':'))
+            t.erase(0, 1);
         text = (negative ? "-" : "") + t;
     };
     if (!vb::TrappingEnabled()) {
@@ -163,12 +173,22 @@ std::string Get_Date_Time_String() {
     return vb::FormatDate(vb::ToLocal(win::clock().wall_now()), "yyyy-mm-dd hh:nn:ss");
 }
 
-std::string Get_Date_String() { return vb::FormatDate(vb::ToLocal(win::clock().wall_now()), "YYYY-MM-DD"); }
+std::string Get_Date_String() {
+    return vb::FormatDate(vb::ToLocal(win::clock().wall_now()), "YYYY-MM-DD");
+}
 
-std::string Bool_to_String(bool value) { return value ? "True" : "False"; }
-bool String_to_Bool(const std::string& text) { return text == "True"; }
-int16_t Is_Checked(const std::string& text) { return text == "Checked" ? 1 : 0; }
-int16_t Bool_to_Int(bool value) { return value ? 1 : 0; }
+std::string Bool_to_String(bool value) {
+    return value ? "True" : "False";
+}
+bool String_to_Bool(const std::string& text) {
+    return text == "True";
+}
+int16_t Is_Checked(const std::string& text) {
+    return text == "Checked" ? 1 : 0;
+}
+int16_t Bool_to_Int(bool value) {
+    return value ? 1 : 0;
+}
 
 std::string Bytes4_to_String(const uint8_t bytes[4]) {
     return vb::FromLatin1(std::string(reinterpret_cast<const char*>(bytes), 4));
@@ -186,7 +206,8 @@ void String_to_Bytes(const std::string& text, uint8_t* list, size_t size) {
     // A text that does not fit is an error, never a silently blanked field.
     if (bytes.size() > size)
         vb::Raise(vb::errSubscriptOutOfRange, "Text of " + std::to_string(bytes.size()) +
-                                                  " characters does not fit a list of " + std::to_string(size));
+                                                  " characters does not fit a list of " +
+                                                  std::to_string(size));
     std::memset(list, 0, size);
     std::memcpy(list, bytes.data(), bytes.size());
 }
@@ -221,7 +242,8 @@ std::string Fix_Path_Chars(std::string& text) {
     return text;
 }
 
-int32_t InStr_Rev(const std::string& text, const std::string& sought, int32_t end_position, vb::CompareMethod cmp) {
+int32_t InStr_Rev(const std::string& text, const std::string& sought, int32_t end_position,
+                  vb::CompareMethod cmp) {
     const int64_t end = end_position < 1 ? static_cast<int64_t>(text.size()) : end_position;
     if (sought.empty()) return end > static_cast<int64_t>(text.size()) ? 0 : static_cast<int32_t>(end);
     if (end > static_cast<int64_t>(text.size()) || end == 0) return 0;
@@ -241,22 +263,42 @@ int32_t InStr_Last(int32_t start, const std::string& text, const std::string& so
     return last;
 }
 
-int32_t Min_Long(int32_t a, int32_t b) { return b < a ? b : a; }
-int32_t Min_Value(double a, double b) { return vb::CLng(b >= a ? a : b); }
-int32_t Max_Value(double a, double b) { return vb::CLng(b <= a ? a : b); }
-bool Is_Odd(int32_t v) { return v % 2 != 0; }
-int16_t Line_Field(int32_t line) { return Is_Odd(line) ? 1 : 2; }
-int32_t Half_Rounded(int32_t v) { return vb::CLng(static_cast<double>(v) / 2.0 + 0.4); }
+int32_t Min_Long(int32_t a, int32_t b) {
+    return b < a ? b : a;
+}
+int32_t Min_Value(double a, double b) {
+    return vb::CLng(b >= a ? a : b);
+}
+int32_t Max_Value(double a, double b) {
+    return vb::CLng(b <= a ? a : b);
+}
+bool Is_Odd(int32_t v) {
+    return v % 2 != 0;
+}
+int16_t Line_Field(int32_t line) {
+    return Is_Odd(line) ? 1 : 2;
+}
+int32_t Half_Rounded(int32_t v) {
+    return vb::CLng(static_cast<double>(v) / 2.0 + 0.4);
+}
 
 int32_t Round_To_Multiple(int32_t value, int16_t step) {
     if (step == 0) vb::Raise(vb::errDivisionByZero);
     return vb::CLng(vb::RoundHalfEven(static_cast<double>(value) / step) * step);
 }
 
-bool Key_Is_Down(int16_t vk) { return (win::GetAsyncKeyState(vk) & 0x8000) != 0; }
-bool Escape_Is_Down() { return Key_Is_Down(27); }
-bool Ctrl_Is_Down() { return Key_Is_Down(17); }
-bool Alt_Is_Down() { return Key_Is_Down(18); }
+bool Key_Is_Down(int16_t vk) {
+    return (win::GetAsyncKeyState(vk) & 0x8000) != 0;
+}
+bool Escape_Is_Down() {
+    return Key_Is_Down(27);
+}
+bool Ctrl_Is_Down() {
+    return Key_Is_Down(17);
+}
+bool Alt_Is_Down() {
+    return Key_Is_Down(18);
+}
 
 int32_t First_Key_Down() {
     for (int vk = 1; vk <= 128; ++vk)
@@ -275,8 +317,10 @@ struct HslTables {
     std::array<int32_t, 256> percent{};
     std::array<float, 256> factor{};
     HslTables() {
-        for (int i = 0; i < 256; ++i) percent[i] = vb::CLng(i * 100.0 / 255.0);
-        for (int d = 1; d < 256; ++d) factor[d] = 60.0f / static_cast<float>(d);
+        for (int i = 0; i < 256; ++i)
+            percent[i] = vb::CLng(i * 100.0 / 255.0);
+        for (int d = 1; d < 256; ++d)
+            factor[d] = 60.0f / static_cast<float>(d);
     }
 };
 

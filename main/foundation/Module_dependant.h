@@ -49,17 +49,22 @@ std::string Long_to_String4(int32_t value);
 void String_to_Bytes(const std::string& text, std::vector<uint8_t>& list);
 void String_to_Bytes(const std::string& text, uint8_t* list, size_t size);
 std::string Bytes_to_String(const uint8_t* bytes, size_t size);
-inline std::string Bytes_to_String(const std::vector<uint8_t>& b) { return Bytes_to_String(b.data(), b.size()); }
+inline std::string Bytes_to_String(const std::vector<uint8_t>& b) {
+    return Bytes_to_String(b.data(), b.size());
+}
 // The first index i from 1 to (upper bound - lower bound) where the pattern
 // starts; the list's first element has index `lower_bound`. 0 when none.
-int32_t Find_Byte_Array(const std::vector<uint8_t>& list, const std::string& pattern, int32_t lower_bound = 0);
+int32_t Find_Byte_Array(const std::vector<uint8_t>& list, const std::string& pattern,
+                        int32_t lower_bound = 0);
 // Every ":", "-" or "," from the third character on becomes "_".
 std::string Fix_Path_Chars(std::string& text);
 int32_t InStr_Rev(const std::string& text, const std::string& sought, int32_t end_position = -1,
                   vb::CompareMethod cmp = vb::vbBinaryCompare);
 int32_t InStr_Last(int32_t start, const std::string& text, const std::string& sought,
                    vb::CompareMethod cmp = vb::vbBinaryCompare);
-template <class Collection> void Empty_Collection(Collection& c) { c.clear(); }
+template <class Collection> void Empty_Collection(Collection& c) {
+    c.clear();
+}
 
 // Numbers.
 int32_t Min_Long(int32_t a, int32_t b);

@@ -25,8 +25,10 @@ std::string Read_Ini(const std::string& section, const std::string& key, const s
             }
             std::string buffer;
             profile::GetPrivateProfileStringA(section, key, "", buffer, 512, path);
-            if (buffer.empty()) result = def.empty() ? "N/A" : def;
-            else result = buffer;
+            if (buffer.empty())
+                result = def.empty() ? "N/A" : def;
+            else
+                result = buffer;
         },
         [](const vb::VbError&) {});
     return result;
@@ -40,8 +42,8 @@ int16_t Write_Ini(const std::string& section, const std::string& key, const std:
             result = static_cast<int16_t>(profile::WritePrivateProfileStringA(section, key, value, path));
             if (result != 1) {
                 const int32_t err = win::GetLastError();
-                forms::MsgBox("Writing to INI file failed! Path = " + path + "\n" + " Error = " + std::to_string(err) +
-                                  " " + std::strerror(err),
+                forms::MsgBox("Writing to INI file failed! Path = " + path + "\n" +
+                                  " Error = " + std::to_string(err) + " " + std::strerror(err),
                               forms::vbCritical, " QFN Error");
             }
         },
@@ -54,8 +56,8 @@ void Store_Form_Pos(const std::string& name, int32_t left, int32_t top, int32_t 
         [&] {
             if ((left >= -150 && top >= -150) || g_Monitor_Count != 1) {
                 Write_Ini("windowpos", name,
-                          std::to_string(left) + "," + std::to_string(top) + "," + std::to_string(width) + "," +
-                              std::to_string(height),
+                          std::to_string(left) + "," + std::to_string(top) + "," + std::to_string(width) +
+                              "," + std::to_string(height),
                           g_Ini_File_Path);
             }
         },

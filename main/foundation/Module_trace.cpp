@@ -28,8 +28,9 @@ void Reset_Tracer() {
 
 std::string Trace_Prefix() {
     const auto now = vb::ToLocal(win::clock().wall_now());
-    return win::ProgramName() + (g_Compiled ? " C" : " I") + ": " + std::to_string(win::InstanceHandle()) + ": " +
-           std::to_string(win::CurrentThreadId()) + ": " + vb::FormatDate(now, "yyyymmdd hhnnss") + ": ";
+    return win::ProgramName() + (g_Compiled ? " C" : " I") + ": " + std::to_string(win::InstanceHandle()) +
+           ": " + std::to_string(win::CurrentThreadId()) + ": " + vb::FormatDate(now, "yyyymmdd hhnnss") +
+           ": ";
 }
 
 void Send_Trace_Items(const std::vector<std::string>& items) {
@@ -43,7 +44,9 @@ void Send_Trace_Items(const std::vector<std::string>& items) {
     win::SendToTraceViewer(g_Tracer_hWnd, vb::ToLatin1(Trace_Prefix() + line));
 }
 
-void Trace_String(const std::string& text) { Send_Trace(text); }
+void Trace_String(const std::string& text) {
+    Send_Trace(text);
+}
 
 void Write_Event_Log(const std::string& text) {
     const std::string folder = g_AppData_Folder.empty() ? Get_Local_AppData_Folder() : g_AppData_Folder;
@@ -64,10 +67,10 @@ std::string Get_Local_AppData_Folder() {
     const std::string fallback = win::FallbackAppDataFolder();
     if (!reported) {
         reported = true;
-        std::fprintf(stderr, "Tidewick: local application-data folder unavailable (%s); using %s\n", error.c_str(),
-                     fallback.c_str());
-        forms::MsgBox("The local application-data folder could not be used (" + error + ")." + "\nSettings and logs go to " +
-                          fallback,
+        std::fprintf(stderr, "Tidewick: local application-data folder unavailable (%s); using %s\n",
+                     error.c_str(), fallback.c_str());
+        forms::MsgBox("The local application-data folder could not be used (" + error + ")." +
+                          "\nSettings and logs go to " + fallback,
                       forms::vbExclamation);
     }
     return fallback;

@@ -8,16 +8,21 @@
 #include "VbConvert.h"
 #include "VbString.h"
 
-double vb_round(double v) { return vb::RoundHalfEven(v); }
+double vb_round(double v) {
+    return vb::RoundHalfEven(v);
+}
 
-void Show_Max_Font_Error() { forms::MsgBox("Max_Font error! "); }
+void Show_Max_Font_Error() {
+    forms::MsgBox("Max_Font error! ");
+}
 
 void Set_TopMost(forms::hwnd_t hwnd) {
     if (forms::Form* f = forms::Form::FromHandle(hwnd)) f->TopMost(true);
 }
 
 void Remove_Close_Menu(forms::hwnd_t hwnd) {
-    if (forms::Form* f = forms::Form::FromHandle(hwnd)) f->CloseCommandState(forms::Form::CloseCommand::Removed);
+    if (forms::Form* f = forms::Form::FromHandle(hwnd))
+        f->CloseCommandState(forms::Form::CloseCommand::Removed);
 }
 
 bool IsLoaded(const std::string& form_name) {
@@ -40,15 +45,21 @@ std::string Get_Taskbar_State() {
     // windows (state 2); with none, nothing covers the picture (state 1).
     const int state = forms::Screen_Has_Reserved_Area() ? 2 : 1;
     switch (state) {
-    case 0: return "TaskBar not in auto-hide or always-on-top mode";
-    case 1: return "TaskBar is in auto-hide mode";
-    case 2: return "TaskBar always-on-top mode";
-    case 3: return "TaskBar is always-on-top and auto-hide modes";
-    default: return "Unknown";
+    case 0:
+        return "TaskBar not in auto-hide or always-on-top mode";
+    case 1:
+        return "TaskBar is in auto-hide mode";
+    case 2:
+        return "TaskBar always-on-top mode";
+    case 3:
+        return "TaskBar is always-on-top and auto-hide modes";
+    default:
+        return "Unknown";
     }
 }
 
-gdi::HFONT Create_Font_Pt(int16_t size, int32_t angle, int16_t italic, const std::string& face, int32_t weight) {
+gdi::HFONT Create_Font_Pt(int16_t size, int32_t angle, int16_t italic, const std::string& face,
+                          int32_t weight) {
     // The multiply-divide rounds halves away from zero.
     const int64_t num = static_cast<int64_t>(size) * forms::Screen_Dpi_Y();
     const int32_t height = -static_cast<int32_t>((num >= 0 ? num + 36 : num - 36) / 72);

@@ -24,14 +24,19 @@ void Show_Taskbar(int16_t show);
 // The taskbar's state as the start-up check reads it.
 std::string Get_Taskbar_State();
 // A font of `size` points (height -size * dpi / 72, rounded), escapement angle x 10.
-gdi::HFONT Create_Font_Pt(int16_t size, int32_t angle, int16_t italic, const std::string& face, int32_t weight);
+gdi::HFONT Create_Font_Pt(int16_t size, int32_t angle, int16_t italic, const std::string& face,
+                          int32_t weight);
 // Clears a picture box's drawing and shows it cleared.
 void Clear_Picture(forms::PictureBox& picture);
 // Synthesises Print Screen: the active window's picture goes to the clipboard.
 void Snapshot_To_Clipboard();
 
-template <class T> float Get_Right_Edge(T& item) { return static_cast<float>(item.Left() + item.Width()); }
-template <class T> float Get_Bottom_Edge(T& item) { return static_cast<float>(item.Top() + item.Height()); }
+template <class T> float Get_Right_Edge(T& item) {
+    return static_cast<float>(item.Left() + item.Width());
+}
+template <class T> float Get_Bottom_Edge(T& item) {
+    return static_cast<float>(item.Top() + item.Height());
+}
 
 void Show_Max_Font_Error();
 

@@ -29,7 +29,9 @@ void solid_pixel(gdi::HDC dc, int64_t x, int64_t y, const Colour_Triple& colour)
 
 } // namespace
 
-int32_t Colour_From_Triple(const Colour_Triple& t) { return t.red + 256 * t.green + 65536 * t.blue; }
+int32_t Colour_From_Triple(const Colour_Triple& t) {
+    return t.red + 256 * t.green + 65536 * t.blue;
+}
 
 Colour_Triple Triple_From_Colour(int32_t colour) {
     Colour_Triple t;
@@ -61,8 +63,10 @@ void Draw_Wu_Line(gdi::HDC dc, WuPoint from, WuPoint to, Colour_Triple colour, i
         for (int32_t i = 0; i <= dy; ++i) {
             if (dashed) {
                 ++counter;
-                if (counter > 20) counter = 0;
-                else if (counter >= 10) continue;
+                if (counter > 20)
+                    counter = 0;
+                else if (counter >= 10)
+                    continue;
             }
             const float v = static_cast<float>(i) / static_cast<float>(dy) * static_cast<float>(dx);
             const float fl = std::floor(v);
@@ -71,7 +75,8 @@ void Draw_Wu_Line(gdi::HDC dc, WuPoint from, WuPoint to, Colour_Triple colour, i
             const int64_t y = start.y + i;
             blend_pixel(dc, xi - half, y, colour, f);
             blend_pixel(dc, xi + rest, y, colour, 1.0f - f);
-            for (int64_t x = xi - half + 1; x <= xi + rest - 1; ++x) solid_pixel(dc, x, y, colour);
+            for (int64_t x = xi - half + 1; x <= xi + rest - 1; ++x)
+                solid_pixel(dc, x, y, colour);
         }
         return;
     }
@@ -86,6 +91,7 @@ void Draw_Wu_Line(gdi::HDC dc, WuPoint from, WuPoint to, Colour_Triple colour, i
         const int64_t x = start.x + i;
         blend_pixel(dc, x, yi - half, colour, f);
         blend_pixel(dc, x, yi + rest, colour, 1.0f - f);
-        for (int64_t y = yi - half + 1; y <= yi + rest - 1; ++y) solid_pixel(dc, x, y, colour);
+        for (int64_t y = yi - half + 1; y <= yi + rest - 1; ++y)
+            solid_pixel(dc, x, y, colour);
     }
 }

@@ -18,7 +18,9 @@
 
 namespace {
 
-int32_t whole(double v) { return static_cast<int32_t>(vb::RoundHalfEven(v)); }
+int32_t whole(double v) {
+    return static_cast<int32_t>(vb::RoundHalfEven(v));
+}
 
 // Writes all of `len` bytes or reports that it could not.
 bool write_block(int fd, const void* data, size_t len) {
@@ -34,7 +36,9 @@ bool write_block(int fd, const void* data, size_t len) {
 
 } // namespace
 
-cDIBSection::~cDIBSection() { ClearUp(); }
+cDIBSection::~cDIBSection() {
+    ClearUp();
+}
 
 void cDIBSection::UseDrawDib(bool use) {
     if (use) {
@@ -149,13 +153,14 @@ int16_t cDIBSection::Image_Contrast() const {
 }
 
 float cDIBSection::Pixel_Luminance(int32_t x, int32_t y) const {
-    if (!holds_pixels() || x < 0 || y < 0 || x >= Width() || y >= Height()) vb::Raise(vb::errSubscriptOutOfRange);
+    if (!holds_pixels() || x < 0 || y < 0 || x >= Width() || y >= Height())
+        vb::Raise(vb::errSubscriptOutOfRange);
     const uint8_t* p = row(Height() - y - 1) + 3 * static_cast<int64_t>(x);
     return 0.59f * p[1] + 0.3f * p[2] + 0.11f * p[0];
 }
 
-void cDIBSection::LoadPictureBlt(gdi::HDC src, int32_t src_left, int32_t src_top, int32_t width, int32_t height,
-                                 uint32_t rop) {
+void cDIBSection::LoadPictureBlt(gdi::HDC src, int32_t src_left, int32_t src_top, int32_t width,
+                                 int32_t height, uint32_t rop) {
     if (!m_hDC) return;
     if (width < 0) width = Width();
     if (height < 0) height = Height();
@@ -196,12 +201,12 @@ void cDIBSection::DIB_DrawDib2(gdi::DrawTarget& target, int16_t src_top, int16_t
     if (!holds_pixels()) return;
     UseDrawDib(true);
     gdi::DrawDibDraw(m_hDD, target.target_hdc(), 0, 0, whole(target.target_width_px()),
-                     whole(target.target_height_px()), &m_bmi, m_pBits, src_left, src_top, src_width, src_height,
-                     13369376);
+                     whole(target.target_height_px()), &m_bmi, m_pBits, src_left, src_top, src_width,
+                     src_height, 13369376);
 }
 
-void cDIBSection::DIB_PaintPicture(gdi::HDC dc, int32_t x, int32_t y, int32_t width, int32_t height, int32_t src_x,
-                                   int32_t src_y, uint32_t rop) {
+void cDIBSection::DIB_PaintPicture(gdi::HDC dc, int32_t x, int32_t y, int32_t width, int32_t height,
+                                   int32_t src_x, int32_t src_y, uint32_t rop) {
     try {
         if (!holds_pixels()) return;
         UseDrawDib(true);
@@ -222,8 +227,8 @@ void cDIBSection::DIB_PaintPicture(gdi::HDC dc, int32_t x, int32_t y, int32_t wi
     }
 }
 
-void cDIBSection::PaintPicture(gdi::HDC dc, int32_t x, int32_t y, int32_t width, int32_t height, int32_t src_x,
-                               int32_t src_y, uint32_t rop) {
+void cDIBSection::PaintPicture(gdi::HDC dc, int32_t x, int32_t y, int32_t width, int32_t height,
+                               int32_t src_x, int32_t src_y, uint32_t rop) {
     if (!m_hDC) return;
     if (width < 0) width = Width();
     if (height < 0) height = Height();
@@ -232,8 +237,8 @@ void cDIBSection::PaintPicture(gdi::HDC dc, int32_t x, int32_t y, int32_t width,
 
 void cDIBSection::StretchPicture(gdi::DrawTarget& target) {
     if (!m_hDC) return;
-    gdi::StretchBlt(target.target_hdc(), 0, 0, whole(target.target_width_px()), whole(target.target_height_px()),
-                    m_hDC, 0, 0, Width(), Height(), gdi::SRCCOPY);
+    gdi::StretchBlt(target.target_hdc(), 0, 0, whole(target.target_width_px()),
+                    whole(target.target_height_px()), m_hDC, 0, 0, Width(), Height(), gdi::SRCCOPY);
 }
 
 void cDIBSection::RandomiseBits(bool gray) {
@@ -247,7 +252,8 @@ void cDIBSection::RandomiseBits(bool gray) {
     if (gray) {
         for (int32_t y = 0; y < Height(); ++y) {
             uint8_t* p = row(y);
-            for (int32_t x = 0; x < Width(); ++x, p += 3) p[0] = p[1] = p[2] = draw();
+            for (int32_t x = 0; x < Width(); ++x, p += 3)
+                p[0] = p[1] = p[2] = draw();
         }
         return;
     }

@@ -86,7 +86,9 @@ public:
 
 private:
     bool holds_pixels() const { return m_hDib && m_pBits; }
-    uint8_t* row(int32_t memory_row) const { return m_pBits + static_cast<int64_t>(memory_row) * BytesPerScanLine(); }
+    uint8_t* row(int32_t memory_row) const {
+        return m_pBits + static_cast<int64_t>(memory_row) * BytesPerScanLine();
+    }
 
     gdi::HBITMAP m_hDib = nullptr;
     gdi::HGDIOBJ m_hBmpOld = nullptr;

@@ -7,16 +7,21 @@
 
 namespace modAPIDraw {
 
-gdi::HBRUSH Create_Select_Brush(gdi::HDC dc, int32_t colour, int32_t hatch, int32_t style, gdi::HGDIOBJ& previous) {
+gdi::HBRUSH Create_Select_Brush(gdi::HDC dc, int32_t colour, int32_t hatch, int32_t style,
+                                gdi::HGDIOBJ& previous) {
     gdi::HBRUSH brush;
-    if (style == BS_NULL) brush = gdi::GetStockObject(gdi::NULL_BRUSH);
-    else if (style == BS_HATCHED) brush = gdi::CreateHatchBrush(hatch, static_cast<gdi::COLORREF>(colour));
-    else brush = gdi::CreateSolidBrush(static_cast<gdi::COLORREF>(colour));
+    if (style == BS_NULL)
+        brush = gdi::GetStockObject(gdi::NULL_BRUSH);
+    else if (style == BS_HATCHED)
+        brush = gdi::CreateHatchBrush(hatch, static_cast<gdi::COLORREF>(colour));
+    else
+        brush = gdi::CreateSolidBrush(static_cast<gdi::COLORREF>(colour));
     previous = gdi::SelectObject(dc, brush);
     return brush;
 }
 
-gdi::HPEN Create_Select_Pen(gdi::HDC dc, int32_t style, int32_t width, int32_t colour, gdi::HGDIOBJ& previous) {
+gdi::HPEN Create_Select_Pen(gdi::HDC dc, int32_t style, int32_t width, int32_t colour,
+                            gdi::HGDIOBJ& previous) {
     gdi::HPEN pen = gdi::CreatePen(style, width, static_cast<gdi::COLORREF>(colour));
     previous = gdi::SelectObject(dc, pen);
     return pen;
@@ -69,16 +74,16 @@ int32_t with_pen_brush(gdi::HDC dc, int32_t brush_colour, int32_t brush_hatch, i
 }
 } // namespace
 
-int32_t Ellipse_With_Pen_Brush(gdi::HDC dc, const gdi::POINT& first, const gdi::POINT& second, int32_t brush_colour,
-                               int32_t brush_hatch, int32_t brush_style, int32_t pen_style, int32_t pen_width,
-                               int32_t pen_colour) {
+int32_t Ellipse_With_Pen_Brush(gdi::HDC dc, const gdi::POINT& first, const gdi::POINT& second,
+                               int32_t brush_colour, int32_t brush_hatch, int32_t brush_style,
+                               int32_t pen_style, int32_t pen_width, int32_t pen_colour) {
     return with_pen_brush(dc, brush_colour, brush_hatch, brush_style, pen_style, pen_width, pen_colour,
                           [&] { return Draw_Ellipse(dc, first, second); });
 }
 
 int32_t Rectangle_With_Pen_Brush(gdi::HDC dc, const gdi::POINT& first, const gdi::POINT& second,
-                                 int32_t brush_colour, int32_t brush_hatch, int32_t brush_style, int32_t pen_style,
-                                 int32_t pen_width, int32_t pen_colour) {
+                                 int32_t brush_colour, int32_t brush_hatch, int32_t brush_style,
+                                 int32_t pen_style, int32_t pen_width, int32_t pen_colour) {
     return with_pen_brush(dc, brush_colour, brush_hatch, brush_style, pen_style, pen_width, pen_colour,
                           [&] { return Draw_Rectangle(dc, first, second); });
 }

@@ -5,6 +5,7 @@
 
 #include "Cls_XML_header.h"
 #include "Dialogs.h"
+#include "DvDecoder.h"
 #include "Module_OrvelGraphics.h"
 #include "Module_dependant.h"
 #include "Module_qfn_Globals.h"
@@ -15,10 +16,9 @@
 #include "VbError.h"
 #include "VbString.h"
 #include "VbTrap.h"
-#include "DvDecoder.h"
-#include "clsAVIInfo.h"
 #include "WinSystem.h"
 #include "cDIBSection.h"
+#include "clsAVIInfo.h"
 
 #include <algorithm>
 #include <cmath>
@@ -84,7 +84,8 @@ void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, forms::PictureBox& pi
     Draw_Current_Field(picture);
     picture.Refresh();
     const int32_t start = m_Trim_Start == 0 ? 1 : m_Trim_Start;
-    m_Effective_Time = static_cast<float>(Checked_Product(Checked_Difference(field, start), m_mill_per_field));
+    m_Effective_Time =
+        static_cast<float>(Checked_Product(Checked_Difference(field, start), m_mill_per_field));
 }
 
 // Storage rows run bottom-up: library field 1 doubles the even rows, field 2
@@ -93,7 +94,8 @@ void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, forms::PictureBox& pi
 // they are filled from their own field here. Pictures whose rows are padded
 // (a width not a multiple of 4) or of odd height, which the library would
 // read askew or past their end, are doubled row by row.
-void cls_VideoFile_handler::Line_Double_Field(const uint8_t* source, cDIBSection& target, int32_t library_field) {
+void cls_VideoFile_handler::Line_Double_Field(const uint8_t* source, cDIBSection& target,
+                                              int32_t library_field) {
     const int32_t w = target.Width();
     const int32_t h = target.Height();
     const int32_t stride = target.BytesPerScanLine();
@@ -108,7 +110,8 @@ void cls_VideoFile_handler::Line_Double_Field(const uint8_t* source, cDIBSection
                      static_cast<size_t>(w) * 3);
     };
     if (stride != w * 3 || h % 2 != 0 || h < 2) {
-        for (int32_t s = 0; s < h; ++s) copy_row(s, row_from(s));
+        for (int32_t s = 0; s < h; ++s)
+            copy_row(s, row_from(s));
         return;
     }
     deinterlaceFrame2(const_cast<uint8_t*>(source), dest, w, h, library_field);
@@ -237,7 +240,8 @@ void cls_VideoFile_handler::A_Blend(forms::PictureBox& picture) {
     if (!m_OL_Created) return;
     Blend_Overlay(field, 4);
     forms::PictureTarget target(picture);
-    m_DIB_OL_target->DIB_DrawDib2(target, 0, 0, To16(m_DIB_OL_target->Width()), To16(m_DIB_OL_target->Height()));
+    m_DIB_OL_target->DIB_DrawDib2(target, 0, 0, To16(m_DIB_OL_target->Width()),
+                                  To16(m_DIB_OL_target->Height()));
     picture.Refresh();
 }
 
@@ -362,8 +366,8 @@ std::string cls_VideoFile_handler::Property_String() {
         const int16_t duration = mill_per_frame();
         if (duration > 0) t += "Fps = " + One_Place(1000.0 / duration) + kCrlf;
         if (m_Num_Frames > 0)
-            t += "kByte/frame =   " + vb::CStr(vb::RoundHalfEven(static_cast<double>(size) / m_Num_Frames / 1024.0)) +
-                 kCrlf;
+            t += "kByte/frame =   " +
+                 vb::CStr(vb::RoundHalfEven(static_cast<double>(size) / m_Num_Frames / 1024.0)) + kCrlf;
         t += "Has XML chunk = " + vb::CStr(Has_XML_header()) + kCrlf;
     } else if (sfx == "qf1" || sfx == "qf2") {
         std::string frames = vb::CStr(m_Num_Frames);
@@ -381,7 +385,8 @@ std::string cls_VideoFile_handler::Property_String() {
         t += "Rotated = " + vb::CStr(m_Streams[0].Rotated) + kCrlf;
         t += "Fourcc = " + g_DV_Codec + kCrlf;
         t += "Fps = " + One_Place(Divided(1000.0, mill_per_frame())) + kCrlf;
-        for (int32_t n = 1; n <= 3; ++n) t += "Comment" + vb::CStr(n) + "= " + comment(n) + kCrlf;
+        for (int32_t n = 1; n <= 3; ++n)
+            t += "Comment" + vb::CStr(n) + "= " + comment(n) + kCrlf;
         t += "Subject name = " + Subject_name() + kCrlf;
     } else if (sfx == "qf3") {
         t += "File_size: " + One_Place(mb) + " MB" + kCrlf;
@@ -404,7 +409,8 @@ std::string cls_VideoFile_handler::Property_String() {
             t += "Swing top at =  " + vb::CStr(Header().Top_field()) + kCrlf;
             t += "Swing impact at =  " + vb::CStr(Header().Impact_field()) + kCrlf;
         }
-        if (m_Num_Video_streams == 2) t += "Stream 2 offset =  " + vb::CStr(Header().Offset_fields(2)) + kCrlf;
+        if (m_Num_Video_streams == 2)
+            t += "Stream 2 offset =  " + vb::CStr(Header().Offset_fields(2)) + kCrlf;
     }
     return t;
 }
@@ -422,8 +428,9 @@ int32_t cls_VideoFile_handler::Current_net() {
 
 float cls_VideoFile_handler::Frame_Read_Time() const {
     if (m_file_suffix == "qf3")
-        return m_Current_Sample > 0 ? static_cast<float>(static_cast<int64_t>(m_Current_Sample - 1) * m_mill_per_frame)
-                                    : 0.0f;
+        return m_Current_Sample > 0
+                   ? static_cast<float>(static_cast<int64_t>(m_Current_Sample - 1) * m_mill_per_frame)
+                   : 0.0f;
     return static_cast<float>(m_Frame_Start_Ms);
 }
 
@@ -450,7 +457,8 @@ int16_t cls_VideoFile_handler::Synch_time(float time_ms) {
         } else {
             m_eff_fieldno = vb::CLng(Divided(time_ms, m_mill_per_field) + 1);
             const int32_t selection = Selection_start();
-            if (selection > 0) m_eff_fieldno = Checked_Difference(static_cast<int64_t>(selection) + m_eff_fieldno, 1);
+            if (selection > 0)
+                m_eff_fieldno = Checked_Difference(static_cast<int64_t>(selection) + m_eff_fieldno, 1);
             result = To16(m_eff_fieldno);
         }
     });
@@ -470,9 +478,7 @@ int32_t cls_VideoFile_handler::Synch_percentage(int16_t percent) {
                 m_eff_fieldno = n;
             result = n;
         },
-        [](const vb::VbError& e) {
-            vb::ReportError(e, "Synch_percentage of Class Module cls_AVI_handler");
-        });
+        [](const vb::VbError& e) { vb::ReportError(e, "Synch_percentage of Class Module cls_AVI_handler"); });
     return result;
 }
 
@@ -519,14 +525,16 @@ void cls_VideoFile_handler::Benchmark_Deint_Once() {
 void cls_VideoFile_handler::Benchmark_Rotate_Once() {
     cDIBSection& source = *m_DIB_Rotate_Source;
     cDIBSection& target = *m_DIB_Rotate_Target;
-    if (source.Width() != 720 || source.Height() != 576 || target.Width() != 576 || target.Height() != 720) return;
+    if (source.Width() != 720 || source.Height() != 576 || target.Width() != 576 || target.Height() != 720)
+        return;
     Rotate90(source.DIBSectionBitsPtr(), target.DIBSectionBitsPtr(), 720, 576, 1);
 }
 
 void cls_VideoFile_handler::benchmark_getfile() {
     std::vector<uint8_t> buffer(144000);
     const uint32_t start = Get_Time_Mill();
-    for (int i = 0; i < 20; ++i) m_File.Read_At(2880000 - 1, buffer.data(), 144000);
+    for (int i = 0; i < 20; ++i)
+        m_File.Read_At(2880000 - 1, buffer.data(), 144000);
     const uint32_t elapsed = Get_Time_Mill() - start;
     forms::MsgBox("Get time = " + vb::CStr(elapsed / 20.0));
 }
@@ -675,17 +683,18 @@ void cls_VideoFile_handler::Camera_ID(int32_t stream, const std::string& value) 
 
 void cls_VideoFile_handler::Save_Graph_object(int16_t id, int16_t obj_type, int16_t layer, int32_t color,
                                               int16_t linetype, int16_t linewidth, bool filled, int16_t x1,
-                                              int16_t y1, int16_t x2, int16_t y2, int16_t x3, int16_t y3, int16_t x4,
-                                              int16_t y4) {
-    Header().Graph_object(id, obj_type, layer, color, linetype, linewidth, filled, x1, y1, x2, y2, x3, y3, x4, y4);
+                                              int16_t y1, int16_t x2, int16_t y2, int16_t x3, int16_t y3,
+                                              int16_t x4, int16_t y4) {
+    Header().Graph_object(id, obj_type, layer, color, linetype, linewidth, filled, x1, y1, x2, y2, x3, y3, x4,
+                          y4);
 }
 
 void cls_VideoFile_handler::Load_Graph_object(int16_t id, int16_t& obj_type, int16_t& layer, int32_t& color,
-                                              int16_t& linetype, int16_t& linewidth, bool& filled, int16_t& x1,
-                                              int16_t& y1, int16_t& x2, int16_t& y2, int16_t& x3, int16_t& y3,
-                                              int16_t& x4, int16_t& y4) {
-    Header().get_Graph_object(id, obj_type, layer, color, linetype, linewidth, filled, x1, y1, x2, y2, x3, y3, x4,
-                              y4);
+                                              int16_t& linetype, int16_t& linewidth, bool& filled,
+                                              int16_t& x1, int16_t& y1, int16_t& x2, int16_t& y2, int16_t& x3,
+                                              int16_t& y3, int16_t& x4, int16_t& y4) {
+    Header().get_Graph_object(id, obj_type, layer, color, linetype, linewidth, filled, x1, y1, x2, y2, x3, y3,
+                              x4, y4);
 }
 
 void cls_VideoFile_handler::Dump_XML_Header(const std::string& folder) {
@@ -801,8 +810,8 @@ void cls_VideoFile_handler::Write_comment(const std::string& text) {
     if (std::memcmp(m_DV_Extra_Block.data(), "SSCD", 4) != 0)
         vb::Raise(vb::errInvalidProcedureCall,
                   "The frame read last holds no DV extra data block: " + m_File_Name);
-    String_to_Bytes(vb::Left(text, static_cast<int64_t>(kComment_Size)), m_DV_Extra_Block.data() + kComment_At,
-                    kComment_Size);
+    String_to_Bytes(vb::Left(text, static_cast<int64_t>(kComment_Size)),
+                    m_DV_Extra_Block.data() + kComment_At, kComment_Size);
     Rewrite_DV_Extra_data();
 }
 

@@ -35,7 +35,9 @@ namespace {
 int32_t override_reserved = -1;
 }
 
-void set_work_area_override(int32_t reserved_px) { override_reserved = reserved_px; }
+void set_work_area_override(int32_t reserved_px) {
+    override_reserved = reserved_px;
+}
 
 bool Screen_Has_Reserved_Area() {
     if (override_reserved >= 0) return override_reserved > 0;
@@ -47,7 +49,8 @@ bool Screen_Has_Reserved_Area() {
 
 int32_t Screen_Dpi_Y() {
     if (qGuiApp) {
-        if (QScreen* s = QGuiApplication::primaryScreen()) return static_cast<int32_t>(s->logicalDotsPerInchY() + 0.5);
+        if (QScreen* s = QGuiApplication::primaryScreen())
+            return static_cast<int32_t>(s->logicalDotsPerInchY() + 0.5);
     }
     return 96;
 }

@@ -10,7 +10,9 @@ struct DrawDibState {
     int opened = 1;
 };
 
-HDRAWDIB DrawDibOpen() { return new DrawDibState; }
+HDRAWDIB DrawDibOpen() {
+    return new DrawDibState;
+}
 
 bool DrawDibClose(HDRAWDIB hdd) {
     if (!hdd) return false;
@@ -21,7 +23,8 @@ bool DrawDibClose(HDRAWDIB hdd) {
 bool DrawDibDraw(HDRAWDIB hdd, HDC dc, int32_t x_dst, int32_t y_dst, int32_t dx_dst, int32_t dy_dst,
                  const BITMAPINFOHEADER* info, const void* bits, int32_t x_src, int32_t y_src, int32_t dx_src,
                  int32_t dy_src, uint32_t) {
-    if (!hdd || !dc || !info || !bits || info->biBitCount != 24 || info->biCompression != BI_RGB) return false;
+    if (!hdd || !dc || !info || !bits || info->biBitCount != 24 || info->biCompression != BI_RGB)
+        return false;
     const int32_t w = info->biWidth, h = info->biHeight < 0 ? -info->biHeight : info->biHeight;
     if (w <= 0 || h <= 0) return false;
     if (dx_src < 0) dx_src = w;

@@ -33,7 +33,9 @@ bool bound(const JPEG_CORE_PROPERTIES* p) {
     return p && p->state == reinterpret_cast<void*>(static_cast<uintptr_t>(kStateMagic));
 }
 
-int32_t dib_pitch(const JPEG_CORE_PROPERTIES* p) { return p->DIBWidth * 3 + p->DIBPadBytes; }
+int32_t dib_pitch(const JPEG_CORE_PROPERTIES* p) {
+    return p->DIBWidth * 3 + p->DIBPadBytes;
+}
 
 } // namespace
 
@@ -71,8 +73,8 @@ int32_t ijlRead(JPEG_CORE_PROPERTIES* p, int32_t iotype) {
     if (p->DIBWidth != w || (p->DIBHeight != h && p->DIBHeight != -h) || p->DIBPadBytes < 0)
         return IJL_INVALID_JPEG_PROPERTIES;
     const int flags = (p->DIBHeight < 0 ? TJFLAG_BOTTOMUP : 0);
-    if (tjDecompress2(c.decompressor, p->JPGBytes, static_cast<unsigned long>(p->JPGSizeBytes), p->DIBBytes, w,
-                      dib_pitch(p), h, TJPF_BGR, flags) != 0) {
+    if (tjDecompress2(c.decompressor, p->JPGBytes, static_cast<unsigned long>(p->JPGSizeBytes), p->DIBBytes,
+                      w, dib_pitch(p), h, TJPF_BGR, flags) != 0) {
         // A picture that decoded with only warnings (a short last scan) still fills the bitmap.
         if (tjGetErrorCode(c.decompressor) != TJERR_WARNING) return IJL_ERR_DATA;
     }

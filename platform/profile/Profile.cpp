@@ -14,8 +14,10 @@ namespace profile {
 namespace {
 
 std::string trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
     return std::string(s);
 }
 
@@ -56,7 +58,9 @@ bool key_line(const std::string& line, std::string& key, std::string& value) {
     return true;
 }
 
-bool has_line_break(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
+bool has_line_break(const std::string& s) {
+    return s.find_first_of("\r\n") != std::string::npos;
+}
 
 } // namespace
 
@@ -89,8 +93,8 @@ uint32_t GetPrivateProfileStringA(const std::string& section, const std::string&
     return static_cast<uint32_t>(value.size());
 }
 
-int32_t WritePrivateProfileStringA(const std::string& section, const std::string& key, const std::string& value,
-                                   const std::string& path) {
+int32_t WritePrivateProfileStringA(const std::string& section, const std::string& key,
+                                   const std::string& value, const std::string& path) {
     if (has_line_break(section) || has_line_break(key) || has_line_break(value) || trim(key).empty() ||
         section.find(']') != std::string::npos || key.find('=') != std::string::npos) {
         errno = EINVAL;
@@ -141,7 +145,8 @@ int32_t WritePrivateProfileStringA(const std::string& section, const std::string
     {
         std::ofstream outf(tmp, std::ios::binary | std::ios::trunc);
         if (!outf) return 0;
-        for (const auto& l : lines) outf << l << "\n";
+        for (const auto& l : lines)
+            outf << l << "\n";
         outf.flush();
         if (!outf) {
             const int e = errno;

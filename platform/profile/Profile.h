@@ -19,7 +19,7 @@ uint32_t GetPrivateProfileStringA(const std::string& section, const std::string&
 // the reason in errno (EINVAL for a name or value holding a line break,
 // which would corrupt the file). The file is replaced as a whole, so a
 // failed write leaves the old file as it was.
-int32_t WritePrivateProfileStringA(const std::string& section, const std::string& key, const std::string& value,
-                                   const std::string& path);
+int32_t WritePrivateProfileStringA(const std::string& section, const std::string& key,
+                                   const std::string& value, const std::string& path);
 
 } // namespace profile

@@ -13,7 +13,9 @@ namespace {
 
 std::string root_dir;
 
-std::string path_of(const std::string& p) { return root_dir.empty() || root_dir == "/" ? p : root_dir + p; }
+std::string path_of(const std::string& p) {
+    return root_dir.empty() || root_dir == "/" ? p : root_dir + p;
+}
 
 bool read_text(const std::string& p, std::string& out) {
     std::ifstream in(path_of(p));
@@ -29,13 +31,16 @@ std::string first_line(const std::string& p) {
     if (!read_text(p, t)) return {};
     const auto nl = t.find('\n');
     if (nl != std::string::npos) t.resize(nl);
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\r')) t.pop_back();
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\r'))
+        t.pop_back();
     return t;
 }
 
 std::string trim(std::string s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.erase(0, 1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.pop_back();
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.erase(0, 1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.pop_back();
     return s;
 }
 
@@ -79,8 +84,12 @@ bool has_flag(const std::string& flags, const std::string& flag) {
 
 } // namespace
 
-void set_root(const std::string& r) { root_dir = r; }
-const std::string& root() { return root_dir; }
+void set_root(const std::string& r) {
+    root_dir = r;
+}
+const std::string& root() {
+    return root_dir;
+}
 
 SystemInfo GetSystemInfo() {
     SystemInfo s;
@@ -124,9 +133,10 @@ std::vector<Processor> Processors() {
     std::map<std::string, Processor> packages; // physical id -> its processor
     std::vector<std::string> order;
     const std::string m = machine();
-    const int32_t os_width = (m == "x86_64" || m == "aarch64" || m == "ppc64le" || m == "s390x" || m == "riscv64")
-                                 ? 64
-                                 : (m.empty() ? 0 : 32);
+    const int32_t os_width =
+        (m == "x86_64" || m == "aarch64" || m == "ppc64le" || m == "s390x" || m == "riscv64")
+            ? 64
+            : (m.empty() ? 0 : 32);
     for (const auto& b : cpuinfo_blocks()) {
         const std::string id = b.count("physical id") ? b.at("physical id") : "0";
         Processor p;
@@ -136,7 +146,8 @@ std::vector<Processor> Processors() {
         if (!packages.count(id)) order.push_back(id);
         packages[id] = p;
     }
-    for (const auto& id : order) out.push_back(packages[id]);
+    for (const auto& id : order)
+        out.push_back(packages[id]);
     return out;
 }
 
@@ -155,8 +166,12 @@ std::string OperatingSystemCaption() {
     return {};
 }
 
-std::string Manufacturer() { return first_line("/sys/class/dmi/id/sys_vendor"); }
-std::string Model() { return first_line("/sys/class/dmi/id/product_name"); }
+std::string Manufacturer() {
+    return first_line("/sys/class/dmi/id/sys_vendor");
+}
+std::string Model() {
+    return first_line("/sys/class/dmi/id/product_name");
+}
 
 int64_t AvailablePhysicalMemory() {
     std::string text;

@@ -24,8 +24,10 @@ double RoundHalfEven(double v) {
 namespace {
 
 std::string_view trim_blanks(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -68,8 +70,12 @@ template <class T> T whole(double v) {
 
 } // namespace
 
-int16_t CInt(double v) { return whole<int16_t>(v); }
-int32_t CLng(double v) { return whole<int32_t>(v); }
+int16_t CInt(double v) {
+    return whole<int16_t>(v);
+}
+int32_t CLng(double v) {
+    return whole<int32_t>(v);
+}
 
 double CDbl(std::string_view text) {
     double v = 0;
@@ -83,8 +89,12 @@ float CSng(std::string_view text) {
     return static_cast<float>(v);
 }
 
-int16_t CInt(std::string_view text) { return CInt(CDbl(text)); }
-int32_t CLng(std::string_view text) { return CLng(CDbl(text)); }
+int16_t CInt(std::string_view text) {
+    return CInt(CDbl(text));
+}
+int32_t CLng(std::string_view text) {
+    return CLng(CDbl(text));
+}
 
 bool IsNumeric(std::string_view text) {
     double v;
@@ -105,8 +115,10 @@ double Val(std::string_view text) {
         while (i < s.size()) {
             const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(s[i])));
             int d = -1;
-            if (c >= '0' && c <= '9') d = c - '0';
-            else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+            if (c >= '0' && c <= '9')
+                d = c - '0';
+            else if (base == 16 && c >= 'A' && c <= 'F')
+                d = c - 'A' + 10;
             if (d < 0 || d >= base) break;
             v = v * base + d;
             if (v > 0xFFFFFFFFLL) break;
@@ -120,10 +132,12 @@ double Val(std::string_view text) {
     size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     const size_t digits_start = i;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+        ++i;
     if (i < s.size() && s[i] == '.') {
         ++i;
-        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+            ++i;
     }
     if (i == digits_start || (i == digits_start + 1 && s[digits_start] == '.')) return 0;
     size_t end = i;
@@ -131,7 +145,8 @@ double Val(std::string_view text) {
         size_t j = i + 1;
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
         const size_t exp_digits = j;
-        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
+        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])))
+            ++j;
         if (j > exp_digits) {
             s[i] = 'e';
             end = j;
@@ -140,9 +155,13 @@ double Val(std::string_view text) {
     return std::strtod(s.substr(0, end).c_str(), nullptr);
 }
 
-std::string CStr(int64_t v) { return std::to_string(v); }
+std::string CStr(int64_t v) {
+    return std::to_string(v);
+}
 
-std::string CStr(bool b) { return b ? "True" : "False"; }
+std::string CStr(bool b) {
+    return b ? "True" : "False";
+}
 
 std::string CStr(double v) {
     if (v == std::floor(v) && std::fabs(v) < 1e15) return std::to_string(static_cast<long long>(v));
@@ -153,14 +172,16 @@ std::string CStr(double v) {
     std::string mant = e == std::string::npos ? s : s.substr(0, e);
     std::string exp = e == std::string::npos ? "" : s.substr(e);
     if (mant.find('.') != std::string::npos) {
-        while (!mant.empty() && mant.back() == '0') mant.pop_back();
+        while (!mant.empty() && mant.back() == '0')
+            mant.pop_back();
         if (!mant.empty() && mant.back() == '.') mant.pop_back();
     }
     if (!exp.empty()) {
         // The runtime prints "1E+20", not "1E+020".
         const char sign = exp[1];
         std::string digits = exp.substr(2);
-        while (digits.size() > 1 && digits.front() == '0') digits.erase(0, 1);
+        while (digits.size() > 1 && digits.front() == '0')
+            digits.erase(0, 1);
         exp = std::string("E") + sign + digits;
     }
     return mant + exp;
@@ -169,7 +190,8 @@ std::string CStr(double v) {
 std::string FormatNumber(double v, std::string_view pattern) {
     const auto dot = pattern.find('.');
     const std::string_view int_part = pattern.substr(0, dot);
-    const std::string_view frac_part = dot == std::string_view::npos ? std::string_view{} : pattern.substr(dot + 1);
+    const std::string_view frac_part =
+        dot == std::string_view::npos ? std::string_view{} : pattern.substr(dot + 1);
     size_t min_int = 0;
     for (char c : int_part)
         if (c == '0') ++min_int;
@@ -190,7 +212,8 @@ std::string FormatNumber(double v, std::string_view pattern) {
     if (max_frac > 0) {
         fs = std::to_string(fp);
         if (fs.size() < max_frac) fs = std::string(max_frac - fs.size(), '0') + fs;
-        while (fs.size() > min_frac && fs.back() == '0') fs.pop_back();
+        while (fs.size() > min_frac && fs.back() == '0')
+            fs.pop_back();
     }
     std::string out = is;
     if (!fs.empty()) out += "." + fs;

@@ -30,16 +30,30 @@ double Val(std::string_view text);
 // a point, others with up to 15 significant digits and no trailing zeros.
 std::string CStr(double v);
 std::string CStr(int64_t v);
-inline std::string CStr(int32_t v) { return CStr(static_cast<int64_t>(v)); }
-inline std::string CStr(int16_t v) { return CStr(static_cast<int64_t>(v)); }
-inline std::string CStr(uint32_t v) { return CStr(static_cast<int64_t>(v)); }
-inline std::string CStr(const std::string& s) { return s; }
-inline std::string CStr(const char* s) { return s; }
-inline std::string CStr(std::string_view s) { return std::string(s); }
+inline std::string CStr(int32_t v) {
+    return CStr(static_cast<int64_t>(v));
+}
+inline std::string CStr(int16_t v) {
+    return CStr(static_cast<int64_t>(v));
+}
+inline std::string CStr(uint32_t v) {
+    return CStr(static_cast<int64_t>(v));
+}
+inline std::string CStr(const std::string& s) {
+    return s;
+}
+inline std::string CStr(const char* s) {
+    return s;
+}
+inline std::string CStr(std::string_view s) {
+    return std::string(s);
+}
 std::string CStr(bool b); // "True" / "False"
 
 // The numeric value of a Boolean flag: True is -1, False 0.
-inline int16_t BoolNum(bool b) { return b ? -1 : 0; }
+inline int16_t BoolNum(bool b) {
+    return b ? -1 : 0;
+}
 
 // Formats a number with a simple pattern of "0" and "#" digits and an
 // optional "." part ("00", "0000", "#0", "0.00"); the value is rounded

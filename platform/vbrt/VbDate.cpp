@@ -24,9 +24,13 @@ LocalDateTime ToLocal(std::filesystem::file_time_type ft) {
     return ToLocal(std::chrono::file_clock::to_sys(ft));
 }
 
-LocalDateTime Now() { return ToLocal(std::chrono::system_clock::now()); }
+LocalDateTime Now() {
+    return ToLocal(std::chrono::system_clock::now());
+}
 
-std::string GeneralDate(const LocalDateTime& t) { return FormatDate(t, "yyyy-mm-dd hh:nn:ss"); }
+std::string GeneralDate(const LocalDateTime& t) {
+    return FormatDate(t, "yyyy-mm-dd hh:nn:ss");
+}
 
 std::string FormatDate(const LocalDateTime& t, std::string_view p) {
     std::string out;
@@ -35,10 +39,13 @@ std::string FormatDate(const LocalDateTime& t, std::string_view p) {
         std::snprintf(b, sizeof b, "%02d", v);
         out += b;
     };
-    auto lower_at = [&](size_t i) { return static_cast<char>(std::tolower(static_cast<unsigned char>(p[i]))); };
+    auto lower_at = [&](size_t i) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(p[i])));
+    };
     auto run_at = [&](size_t i, char c) {
         size_t n = 0;
-        while (i + n < p.size() && lower_at(i + n) == c) ++n;
+        while (i + n < p.size() && lower_at(i + n) == c)
+            ++n;
         return n;
     };
     bool after_hour = false;
@@ -56,7 +63,8 @@ std::string FormatDate(const LocalDateTime& t, std::string_view p) {
         } else if (c == 'm' && n >= 2) {
             // "mm" right after an hour or before seconds means minutes.
             size_t j = i + 2;
-            while (j < p.size() && !std::isalpha(static_cast<unsigned char>(p[j]))) ++j;
+            while (j < p.size() && !std::isalpha(static_cast<unsigned char>(p[j])))
+                ++j;
             const bool before_sec = j < p.size() && lower_at(j) == 's';
             two(after_hour || before_sec ? t.minute : t.month);
             after_hour = false;

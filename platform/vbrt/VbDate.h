@@ -2,8 +2,8 @@
 // Dates and times of the local clock, and the two date formats the program
 // writes: the system's general date format and explicit patterns.
 #include <chrono>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -22,7 +22,9 @@ LocalDateTime ToLocal(std::filesystem::file_time_type ft);
 
 // The system's general date format; on this system "yyyy-mm-dd hh:nn:ss".
 std::string GeneralDate(const LocalDateTime& t);
-inline std::string GeneralDateNow() { return GeneralDate(Now()); }
+inline std::string GeneralDateNow() {
+    return GeneralDate(Now());
+}
 
 // Pattern letters: yyyy, yy, mm (month, or minutes right after "h" or before
 // "s"), nn, dd, hh, ss; letters in either case; anything else is copied.

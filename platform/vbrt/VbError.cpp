@@ -6,28 +6,50 @@ namespace vb {
 
 std::string ErrorDescription(int32_t number) {
     switch (number) {
-    case 3: return "Return without GoSub";
-    case 5: return "Invalid procedure call or argument";
-    case 6: return "Overflow";
-    case 7: return "Out of memory";
-    case 9: return "Subscript out of range";
-    case 11: return "Division by zero";
-    case 13: return "Type mismatch";
-    case 52: return "Bad file name or number";
-    case 53: return "File not found";
-    case 55: return "File already open";
-    case 57: return "Device I/O error";
-    case 58: return "File already exists";
-    case 62: return "Input past end of file";
-    case 70: return "Permission denied";
-    case 75: return "Path/File access error";
-    case 76: return "Path not found";
-    case 91: return "Object variable or With block variable not set";
-    case 380: return "Invalid property value";
-    case 424: return "Object required";
-    case 429: return "ActiveX component can't create object";
-    case 440: return "Automation error";
-    default: return "Application-defined or object-defined error";
+    case 3:
+        return "Return without GoSub";
+    case 5:
+        return "Invalid procedure call or argument";
+    case 6:
+        return "Overflow";
+    case 7:
+        return "Out of memory";
+    case 9:
+        return "Subscript out of range";
+    case 11:
+        return "Division by zero";
+    case 13:
+        return "Type mismatch";
+    case 52:
+        return "Bad file name or number";
+    case 53:
+        return "File not found";
+    case 55:
+        return "File already open";
+    case 57:
+        return "Device I/O error";
+    case 58:
+        return "File already exists";
+    case 62:
+        return "Input past end of file";
+    case 70:
+        return "Permission denied";
+    case 75:
+        return "Path/File access error";
+    case 76:
+        return "Path not found";
+    case 91:
+        return "Object variable or With block variable not set";
+    case 380:
+        return "Invalid property value";
+    case 424:
+        return "Object required";
+    case 429:
+        return "ActiveX component can't create object";
+    case 440:
+        return "Automation error";
+    default:
+        return "Application-defined or object-defined error";
     }
 }
 

@@ -8,8 +8,12 @@
 namespace vb {
 
 namespace {
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-bool is_blank(char c) { return c == ' '; }
+char lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+bool is_blank(char c) {
+    return c == ' ';
+}
 } // namespace
 
 std::string Left(std::string_view s, int64_t n) {
@@ -58,27 +62,33 @@ int64_t InStrRev(std::string_view s, std::string_view sought, int64_t start, Com
 
 std::string UCase(std::string_view s) {
     std::string r(s);
-    for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : r)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return r;
 }
 
 std::string LCase(std::string_view s) {
     std::string r(s);
-    for (char& c : r) c = lower(c);
+    for (char& c : r)
+        c = lower(c);
     return r;
 }
 
 std::string LTrim(std::string_view s) {
-    while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && is_blank(s.front()))
+        s.remove_prefix(1);
     return std::string(s);
 }
 
 std::string RTrim(std::string_view s) {
-    while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && is_blank(s.back()))
+        s.remove_suffix(1);
     return std::string(s);
 }
 
-std::string Trim(std::string_view s) { return LTrim(RTrim(s)); }
+std::string Trim(std::string_view s) {
+    return LTrim(RTrim(s));
+}
 
 std::string Replace(std::string_view s, std::string_view find, std::string_view with) {
     if (find.empty()) return std::string(s);
@@ -125,7 +135,9 @@ std::string Join(const std::vector<std::string>& parts, std::string_view delimit
     return out;
 }
 
-std::string Space(int64_t n) { return String(n, ' '); }
+std::string Space(int64_t n) {
+    return String(n, ' ');
+}
 
 std::string String(int64_t n, char c) {
     if (n < 0) Raise(errInvalidProcedureCall);
@@ -134,8 +146,10 @@ std::string String(int64_t n, char c) {
 
 int StrComp(std::string_view a, std::string_view b, CompareMethod cmp) {
     int r;
-    if (cmp == vbTextCompare) r = LCase(a).compare(LCase(b));
-    else r = a.compare(b);
+    if (cmp == vbTextCompare)
+        r = LCase(a).compare(LCase(b));
+    else
+        r = a.compare(b);
     return r < 0 ? -1 : r > 0 ? 1 : 0;
 }
 
@@ -180,7 +194,8 @@ std::string FromLatin1(std::string_view l) {
     out.reserve(l.size());
     for (char ch : l) {
         const unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x80) out.push_back(ch);
+        if (c < 0x80)
+            out.push_back(ch);
         else {
             out.push_back(static_cast<char>(0xC0 | (c >> 6)));
             out.push_back(static_cast<char>(0x80 | (c & 0x3F)));

@@ -17,8 +17,11 @@ std::string Right(std::string_view s, int64_t n);
 // Mid(s, start) and Mid(s, start, length); start counts from 1 (error 5 below 1).
 std::string Mid(std::string_view s, int64_t start, int64_t length = -1);
 // Position (from 1) of `sought` at or after `start`; 0 when absent.
-int64_t InStr(int64_t start, std::string_view s, std::string_view sought, CompareMethod cmp = vbBinaryCompare);
-inline int64_t InStr(std::string_view s, std::string_view sought) { return InStr(1, s, sought); }
+int64_t InStr(int64_t start, std::string_view s, std::string_view sought,
+              CompareMethod cmp = vbBinaryCompare);
+inline int64_t InStr(std::string_view s, std::string_view sought) {
+    return InStr(1, s, sought);
+}
 // Position of the last occurrence ending at or before `start` (-1: whole text).
 int64_t InStrRev(std::string_view s, std::string_view sought, int64_t start = -1,
                  CompareMethod cmp = vbBinaryCompare);

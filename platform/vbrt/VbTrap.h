@@ -11,7 +11,8 @@
 
 namespace vb {
 
-using ErrorHandler = std::function<void(const VbError& err, const std::string& location, const std::string& extra)>;
+using ErrorHandler =
+    std::function<void(const VbError& err, const std::string& location, const std::string& extra)>;
 
 // Installs the report the trapped errors go to, and the test of whether
 // trapping is on. Both are set once by the program (and by test mains).

@@ -18,6 +18,8 @@ void set_key_down(int vk, bool down) {
     if (vk >= 0 && vk <= 255) keys[static_cast<size_t>(vk)] = down;
 }
 
-void clear_keys() { keys.fill(false); }
+void clear_keys() {
+    keys.fill(false);
+}
 
 } // namespace win

@@ -30,13 +30,25 @@ Clock* current = &real_clock;
 
 } // namespace
 
-Clock& clock() { return *current; }
-void set_clock(Clock* c) { current = c ? c : &real_clock; }
+Clock& clock() {
+    return *current;
+}
+void set_clock(Clock* c) {
+    current = c ? c : &real_clock;
+}
 
-uint32_t timeGetTime() { return current->time_get_time(); }
-int64_t QueryPerformanceCounter() { return current->performance_counter(); }
-int64_t QueryPerformanceFrequency() { return current->performance_frequency(); }
-void Sleep(uint32_t ms) { current->sleep(ms); }
+uint32_t timeGetTime() {
+    return current->time_get_time();
+}
+int64_t QueryPerformanceCounter() {
+    return current->performance_counter();
+}
+int64_t QueryPerformanceFrequency() {
+    return current->performance_frequency();
+}
+void Sleep(uint32_t ms) {
+    current->sleep(ms);
+}
 
 int32_t LocalMillisecondsOfDay() {
     const auto now = current->wall_now();

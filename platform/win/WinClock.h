@@ -32,7 +32,9 @@ public:
     int64_t performance_counter() override { return static_cast<int64_t>(total_) * 1000; }
     int64_t performance_frequency() override { return 1000000; }
     void sleep(uint32_t ms) override { advance(ms); }
-    std::chrono::system_clock::time_point wall_now() override { return wall_ + std::chrono::milliseconds(total_); }
+    std::chrono::system_clock::time_point wall_now() override {
+        return wall_ + std::chrono::milliseconds(total_);
+    }
     void advance(uint32_t ms) {
         ms_ += ms; // wraps like the real timer
         total_ += ms;

@@ -37,7 +37,8 @@ bool GetLocalAppDataFolder(std::string& folder, std::string& error) {
         }
         f = home + "/.local/share";
     }
-    while (f.size() > 1 && f.back() == '/') f.pop_back();
+    while (f.size() > 1 && f.back() == '/')
+        f.pop_back();
     std::error_code ec;
     std::filesystem::create_directories(f, ec);
     if (!std::filesystem::is_directory(f, ec)) {
@@ -67,12 +68,22 @@ std::string ProgramPath() {
     return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
 }
 
-std::string ProgramName() { return std::filesystem::path(ProgramPath()).stem().string(); }
+std::string ProgramName() {
+    return std::filesystem::path(ProgramPath()).stem().string();
+}
 
-std::string GetSystemDirectory() { return std::filesystem::path(ProgramPath()).parent_path().string(); }
+std::string GetSystemDirectory() {
+    return std::filesystem::path(ProgramPath()).parent_path().string();
+}
 
-int64_t InstanceHandle() { return static_cast<int64_t>(::getpid()); }
-int64_t CurrentThreadId() { return static_cast<int64_t>(::syscall(SYS_gettid)); }
-int32_t GetLastError() { return errno; }
+int64_t InstanceHandle() {
+    return static_cast<int64_t>(::getpid());
+}
+int64_t CurrentThreadId() {
+    return static_cast<int64_t>(::syscall(SYS_gettid));
+}
+int32_t GetLastError() {
+    return errno;
+}
 
 } // namespace win
