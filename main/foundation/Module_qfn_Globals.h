@@ -103,3 +103,9 @@ struct DV_Metadata {
     bool DV_TC_Found = false;
 };
 inline DV_Metadata g_DV;
+
+// Live capture: the source and format the capture object chose, and the
+// direct-compression flag (set at start-up, read by nothing on the capture road).
+inline std::string g_Current_Friendly_Name;
+inline std::string g_Current_Property_String; // such as 1920*1080/25
+inline bool g_Direct_Compression = false;
