@@ -1,0 +1,355 @@
+// The capture object over the capture library with synthetic sources: the
+// saved-source choice, the frame road (time stamps, centre crop, JPEG under a
+// size target, rotated copy) and run, pause and stop.
+#include "CaptureTestSupport.h"
+#include "MediaType.h"
+#include "Module_ini_file.h"
+#include "Module_qfn_Globals.h"
+#include "WinClock.h"
+#include "cls_Capture_HDMI.h"
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <set>
+
+namespace {
+
+using capture_test::pump_until;
+
+// A picture of w x h in the library's layout (bottom-up BGR, rows padded to
+// four bytes) whose pixels tell where they stand: blue = x low byte, green =
+// y low byte, red = high bits of both.
+std::vector<uint8_t> Coded_Frame(int32_t w, int32_t h) {
+    const int64_t stride = dshow::Rgb24Stride(w);
+    std::vector<uint8_t> f(static_cast<size_t>(stride * h));
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            uint8_t* p = f.data() + (h - 1 - y) * stride + x * 3;
+            p[0] = uint8_t(x), p[1] = uint8_t(y), p[2] = uint8_t((x >> 8) | ((y >> 8) << 4));
+        }
+    return f;
+}
+// Pixel (x, y) of a bitmap, y counted from the top of the picture.
+const uint8_t* Pixel(const cDIBSection& dib, int32_t x, int32_t y) {
+    return dib.DIBSectionBitsPtr() + int64_t(dib.Height() - 1 - y) * dib.BytesPerScanLine() + x * 3;
+}
+bool Is_Source_Pixel(const uint8_t* p, int32_t x, int32_t y) {
+    return p[0] == uint8_t(x) && p[1] == uint8_t(y) && p[2] == uint8_t((x >> 8) | ((y >> 8) << 4));
+}
+
+class CaptureHDMI : public capture_test::CaptureTest {
+protected:
+    void SetUp() override {
+        CaptureTest::SetUp();
+        g_Ini_File_Path = test_env::make_dir(std::string("ini-") + ::testing::UnitTest::GetInstance()
+                                                                        ->current_test_info()
+                                                                        ->name()) +
+                          "/Tidewick_HDMI.ini";
+        g_Rotated_Crop = false;
+        g_Current_Friendly_Name.clear();
+        g_Current_Property_String.clear();
+        test_env::dialogs().clear();
+    }
+    void TearDown() override {
+        g_Rotated_Crop = false;
+        CaptureTest::TearDown();
+    }
+    void Save_Source(const std::string& name, const std::string& format) {
+        Write_Ini("capturesettings", "friendlyname", name, g_Ini_File_Path);
+        Write_Ini("capturesettings", "videoproperty", format, g_Ini_File_Path);
+    }
+};
+
+constexpr const char* kNotFound = "Could not find the saved Video source! Please re-select Video source!";
+
+TEST_F(CaptureHDMI, SavedSourceIsLookedForAmongTheFirstTenVideoSources) {
+    const std::string eleven = [] {
+        std::string d = "only;";
+        for (int i = 1; i <= 11; ++i)
+            d += "video|Cam " + std::to_string(i) + "|c|/synthetic/" + std::to_string(i) + "||RGB24 " +
+                 std::to_string(100 + i) + "x80@25;";
+        return d;
+    }();
+    const struct {
+        const char* what;
+        std::string devices, name, format;
+        bool found;
+        std::string property;
+    } cases[] = {
+        {"grabber, second format", capture_test::kDevices, "HDMI Capture", "1", true, "1280*720/60"},
+        {"grabber, first format", capture_test::kDevices, "HDMI Capture", "0", true, "1920*1080/50"},
+        {"second camera", capture_test::kDevices, "Second Cam", "0", true, "320*240/25"},
+        {"names match case-sensitively", capture_test::kDevices, "hdmi capture", "0", false, ""},
+        {"nothing saved", capture_test::kDevices, "", "", false, ""},
+        {"no video device", "only;audio|Line In|Test tone|/synthetic/tone||PCM 44100 2 16", "HDMI Capture", "0",
+         false, ""},
+        {"tenth of eleven", eleven, "Cam 10", "0", true, "110*80/25"},
+        {"eleventh is not tried", eleven, "Cam 11", "0", false, ""},
+        {"same name twice: the lower number",
+         "only;video|Twin|a|/synthetic/a||RGB24 640x480@25;video|Twin|b|/synthetic/b||RGB24 800x600@30", "Twin",
+         "0", true, "640*480/25"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        setenv("TIDEWICK_SYNTHETIC_DEVICES", c.devices.c_str(), 1);
+        Save_Source(c.name, c.format);
+        test_env::dialogs().clear();
+        g_Current_Property_String.clear();
+        cls_Capture_HDMI cap;
+        EXPECT_EQ(cap.Set_Source_from_Saved(), c.found);
+        EXPECT_EQ(cap.SourcePropFound(), c.found);
+        if (c.found) {
+            EXPECT_TRUE(test_env::dialogs().shown.empty());
+            EXPECT_EQ(cap.Current_FriendlyName(), c.name);
+            EXPECT_EQ(cap.Current_PropertyString(), c.property);
+        } else {
+            ASSERT_EQ(test_env::dialogs().prompts(), std::vector<std::string>{kNotFound});
+            EXPECT_EQ(test_env::dialogs().shown[0].buttons, forms::vbOKOnly);
+        }
+    }
+    EXPECT_EQ(m_saved_Video_prop_num, "0");
+}
+
+TEST_F(CaptureHDMI, CropCopiesTheCentreOfTheBottomUpFrame) {
+    cls_Capture_HDMI cap;
+    const struct {
+        int32_t src_w, src_h, crop_w, crop_h, x_off, y_off;
+    } cases[] = {
+        {1920, 1080, 440, 1080, 740, 0},
+        {1920, 1080, 600, 400, 660, 340},
+        {1920, 1080, 1, 1, 960, 540}, // halves to even: 959.5 -> 960, 539.5 -> 540
+        {101, 51, 10, 10, 46, 20},    // odd source: 45.5 -> 46, 20.5 -> 20
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.crop_w) + "x" + std::to_string(c.crop_h));
+        const auto frame = Coded_Frame(c.src_w, c.src_h);
+        cap.set_HDMI_Crop(int16_t(c.crop_w), int16_t(c.crop_h));
+        cap.Crop_RGB_picture(frame.data(), int32_t(frame.size()), c.src_w, c.src_h, c.crop_w, c.crop_h);
+        const cDIBSection& dib = cap.Cropped_DIB();
+        ASSERT_EQ(dib.Width(), c.crop_w);
+        for (int32_t y : {0, c.crop_h / 2, c.crop_h - 1})
+            for (int32_t x : {0, c.crop_w / 2, c.crop_w - 1})
+                EXPECT_TRUE(Is_Source_Pixel(Pixel(dib, x, y), x + c.x_off, y + c.y_off)) << x << "," << y;
+        EXPECT_GT(cap.Last_JPG_Compressed_Size(), 0);
+    }
+}
+
+TEST_F(CaptureHDMI, CropNeverReadsOutsideTheFrameOrTheLentBuffer) {
+    cls_Capture_HDMI cap;
+    bool stopped = false;
+    cap.Stop_Captures_And_Flush = [&] { stopped = true; };
+    // A camera frame smaller than the crop: the frame sits in the centre, black around it.
+    const auto small = Coded_Frame(320, 240);
+    cap.set_HDMI_Crop(440, 1080);
+    cap.Crop_RGB_picture(small.data(), int32_t(small.size()), 320, 240, 440, 1080);
+    const cDIBSection& dib = cap.Cropped_DIB();
+    // x offset 160 - 220 = -60, y offset 120 - 540 = -420.
+    EXPECT_TRUE(Is_Source_Pixel(Pixel(dib, 60, 420), 0, 0));
+    EXPECT_TRUE(Is_Source_Pixel(Pixel(dib, 379, 659), 319, 239));
+    for (auto [x, y] : {std::pair{59, 500}, {380, 500}, {200, 419}, {200, 660}, {0, 0}, {439, 1079}})
+        EXPECT_EQ(Pixel(dib, x, y)[0] | Pixel(dib, x, y)[1] | Pixel(dib, x, y)[2], 0) << x << "," << y;
+    EXPECT_FALSE(stopped);
+
+    // A buffer shorter than its header says: the rows it lacks are left out
+    // and the captures are stopped. The copy of the rows held is unchanged.
+    const auto full = Coded_Frame(1920, 1080);
+    cap.Crop_RGB_picture(full.data(), int32_t(full.size() / 2), 1920, 1080, 440, 1080);
+    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(Is_Source_Pixel(Pixel(dib, 0, 1079), 740, 1079)); // bottom rows come first in memory
+}
+
+TEST_F(CaptureHDMI, CompressionLearnsTheLargestSizeThenHoldsFramesUnderTheTarget) {
+    cls_Capture_HDMI cap;
+    cap.set_HDMI_Crop(440, 1080);
+    EXPECT_EQ(cap.JPG_Buffer_Size(), 1425600);
+    EXPECT_EQ(cap.JPG_Compression_Threshold(), 0);
+    EXPECT_EQ(cap.Max_Seen_Compressed_Size(), 0);
+    EXPECT_EQ(cap.Min_Seen_Compressed_Size(), 999999);
+    EXPECT_EQ(cap.Last_used_JPG_quality(), 0);
+
+    // Learning: noise in one half only, then a flat picture.
+    auto& dib = const_cast<cDIBSection&>(cap.Cropped_DIB());
+    dib.RandomiseBits(false);
+    std::memset(dib.DIBSectionBitsPtr(), 90, size_t(dib.BytesPerScanLine()) * 540);
+    cap.Compress_RGB();
+    const int32_t half_noise = cap.Last_JPG_Compressed_Size();
+    dib.Fill_with_RGB(0x405060);
+    cap.Compress_RGB();
+    const int32_t flat = cap.Last_JPG_Compressed_Size();
+    EXPECT_LT(flat, half_noise);
+    EXPECT_EQ(cap.Max_Seen_Compressed_Size(), half_noise);
+    EXPECT_EQ(cap.Min_Seen_Compressed_Size(), flat);
+    EXPECT_EQ(cap.Direct_Compressed_Num(), 2);
+    EXPECT_EQ(cap.Last_used_JPG_quality(), 0);
+
+    cap.Lock_Max_Direct_Compressed_size();
+    EXPECT_EQ(cap.JPG_Compression_Threshold(), int32_t(std::lround(half_noise * 1.2)));
+
+    // Limiting: noise everywhere exceeds the target at 80 and is encoded
+    // again at lower qualities until it fits.
+    dib.RandomiseBits(false);
+    cap.Compress_RGB();
+    const std::set<int> tried{64, 51, 41, 33, 26, 21, 17, 14, 11, 9, 7, 6, 5, 4, 3, 2};
+    EXPECT_TRUE(tried.count(cap.Last_used_JPG_quality())) << cap.Last_used_JPG_quality();
+    EXPECT_LE(cap.Last_JPG_Compressed_Size(), cap.JPG_Compression_Threshold());
+    EXPECT_GT(cap.Last_JPG_Compressed_Size(), 0);
+    const int passes = int(std::distance(tried.find(cap.Last_used_JPG_quality()), tried.end()));
+    EXPECT_EQ(cap.Reduced_Quality_Num(), passes);
+    EXPECT_EQ(cap.Max_Seen_Compressed_Size(), half_noise); // not learnt while limiting
+    EXPECT_EQ(cap.Direct_Compressed_Num(), 3);
+
+    // A flat frame fits at once: every frame starts again at 80.
+    dib.Fill_with_RGB(0x405060);
+    cap.Compress_RGB();
+    EXPECT_EQ(cap.Last_used_JPG_quality(), 80);
+    EXPECT_EQ(cap.Reduced_Quality_Num(), passes);
+
+    // A new crop returns to learning.
+    cap.set_HDMI_Crop(440, 1080);
+    EXPECT_EQ(cap.JPG_Compression_Threshold(), 0);
+    EXPECT_EQ(cap.Direct_Compressed_Num(), 0);
+}
+
+TEST_F(CaptureHDMI, FrameThatFitsAtNoQualityIsDroppedNotHandedOutOverItsTarget) {
+    cls_Capture_HDMI cap;
+    cap.set_HDMI_Crop(440, 1080);
+    auto& dib = const_cast<cDIBSection&>(cap.Cropped_DIB());
+    dib.Fill_with_RGB(0);
+    cap.Compress_RGB();
+    cap.Lock_Max_Direct_Compressed_size();
+    dib.RandomiseBits(false); // noise never gets as small as 1.2 times a black frame
+    cap.Compress_RGB();
+    EXPECT_EQ(cap.Last_JPG_Compressed_Size(), 0);
+    EXPECT_EQ(cap.Last_used_JPG_quality(), 2);
+    EXPECT_EQ(cap.Reduced_Quality_Num(), 16); // 64 down to 2
+    EXPECT_EQ(cap.Dropped_Frames_Num(), 1);
+    EXPECT_EQ(cap.Direct_Compressed_Num(), 1);
+}
+
+TEST_F(CaptureHDMI, LockingWithoutAnyFrameStopsTheCaptures) {
+    cls_Capture_HDMI cap;
+    cap.set_HDMI_Crop(440, 1080);
+    int stops = 0;
+    cap.Stop_Captures_And_Flush = [&] { ++stops; };
+    cap.Lock_Max_Direct_Compressed_size();
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(cap.JPG_Compression_Threshold(), 0);
+}
+
+TEST_F(CaptureHDMI, LiveFramesAreStampedCroppedCompressedAndRotated) {
+    Save_Source("HDMI Capture", "0");
+    cls_Capture_HDMI cap;
+    ASSERT_TRUE(cap.Set_Source_from_Saved());
+    cap.Capture_Rotate_RGB(true);
+    g_Rotated_Crop = true;
+    cap.set_HDMI_Crop(440, 1080);
+    cap.Do_CROP(true);
+
+    struct Seen {
+        int32_t events, mill, local, delta, size;
+        std::string jpeg;
+    };
+    std::vector<Seen> seen;
+    cap.HDMIreceived = [&] {
+        // The JPEG is lent for the event only: copied here.
+        seen.push_back({cap.HDMI_events(), cap.last_Capture_mill(), cap.last_Capture_local(),
+                        cap.last_Capture_delta(), cap.Last_JPG_Compressed_Size(),
+                        std::string(reinterpret_cast<const char*>(cap.Last_JPG_addr()),
+                                    size_t(cap.Last_JPG_Compressed_Size()))});
+    };
+    const uint32_t before = win::timeGetTime();
+    cap.Capture_Run();
+    EXPECT_TRUE(cap.Running());
+    ASSERT_TRUE(pump_until([&] { return seen.size() >= 5; }));
+    cap.Stop_Capture();
+    EXPECT_FALSE(cap.Running());
+    EXPECT_TRUE(test_env::dialogs().shown.empty());
+
+    EXPECT_EQ(cap.HDMI_Sample_Dimensions(), "1920*1080");
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].events, int32_t(i + 1));
+        EXPECT_GE(uint32_t(seen[i].mill), before);
+        EXPECT_GE(seen[i].local, 0);
+        EXPECT_LT(seen[i].local, 86400000);
+        if (i > 0) {
+            EXPECT_GE(seen[i].mill, seen[i - 1].mill);
+            EXPECT_EQ(seen[i].delta, seen[i].mill - seen[i - 1].mill);
+        }
+        EXPECT_GT(seen[i].size, 0);
+    }
+
+    // The crop shows the colour bars of the test pattern's upper part where
+    // the centre 440 columns (740..1179) cross them: cyan, green, magenta.
+    // Upside down it would show the lower part's other colours.
+    const cDIBSection& crop = cap.Cropped_DIB();
+    auto near = [](const uint8_t* p, int b, int g, int r) {
+        return std::abs(p[0] - b) < 8 && std::abs(p[1] - g) < 8 && std::abs(p[2] - r) < 8;
+    };
+    EXPECT_TRUE(near(Pixel(crop, 40, 20), 255, 255, 0)) << "cyan";
+    EXPECT_TRUE(near(Pixel(crop, 200, 20), 0, 255, 0)) << "green";
+    EXPECT_TRUE(near(Pixel(crop, 400, 20), 255, 0, 255)) << "magenta";
+    EXPECT_FALSE(near(Pixel(crop, 40, 1060), 255, 255, 0));
+
+    // The rotated copy: its memory line c, pixel x holds the crop's memory
+    // line (height - 1 - x), pixel c.
+    const cDIBSection& rot = cap.Rotated_DIB();
+    ASSERT_EQ(rot.Width(), 1080);
+    ASSERT_EQ(rot.Height(), 440);
+    for (auto [c, x] : {std::pair{0, 0}, {100, 20}, {439, 1079}, {300, 900}}) {
+        const uint8_t* d = rot.DIBSectionBitsPtr() + int64_t(c) * rot.BytesPerScanLine() + x * 3;
+        const uint8_t* s = crop.DIBSectionBitsPtr() + int64_t(1079 - x) * crop.BytesPerScanLine() + c * 3;
+        EXPECT_EQ(std::memcmp(d, s, 3), 0) << c << "," << x;
+    }
+
+    // The last JPEG, as an outside decoder sees it: the unrotated crop.
+    const std::string path = test_env::output_dir() + "/capture_hdmi_last.jpg";
+    test_env::write_file(path, seen.back().jpeg);
+    std::string out;
+    ASSERT_EQ(test_env::run("ffprobe -v error -show_entries stream=codec_name,width,height -of csv=p=0 '" + path +
+                                "'",
+                            &out),
+              0);
+    EXPECT_EQ(out.substr(0, out.find_last_not_of("\n") + 1), "mjpeg,440,1080");
+}
+
+TEST_F(CaptureHDMI, PauseStopsTheFramesButKeepsTheObjectRunning) {
+    Save_Source("Second Cam", "0");
+    cls_Capture_HDMI cap;
+    ASSERT_TRUE(cap.Set_Source_from_Saved());
+    int frames = 0;
+    cap.HDMIreceived = [&] { ++frames; };
+
+    cap.Pause_Capture(); // stopped: nothing happens
+    cap.UnPause_Capture();
+    cap.Stop_Capture();
+    EXPECT_FALSE(cap.Running());
+
+    cap.Capture_Run();
+    cap.Capture_Run(); // advised once: each frame still comes once
+    ASSERT_TRUE(pump_until([&] { return frames >= 3; }));
+    EXPECT_EQ(cap.HDMI_events(), frames);
+
+    cap.Pause_Capture();
+    EXPECT_TRUE(cap.Running());
+    pump_until([] { return false; }, 300); // what was on its way
+    const int paused_at = frames;
+    pump_until([] { return false; }, 400);
+    EXPECT_EQ(frames, paused_at);
+
+    cap.UnPause_Capture();
+    ASSERT_TRUE(pump_until([&] { return frames >= paused_at + 3; }));
+    cap.Stop_Capture();
+    pump_until([] { return false; }, 300);
+    const int stopped_at = frames;
+    pump_until([] { return false; }, 400);
+    EXPECT_EQ(frames, stopped_at);
+
+    cap.Capture_Run(); // a new run counts from 1 again
+    ASSERT_TRUE(pump_until([&] { return frames >= stopped_at + 2; }));
+    EXPECT_LE(cap.HDMI_events(), frames - stopped_at);
+    cap.UnAdvise();
+    cap.UnAdvise();
+}
+
+} // namespace
