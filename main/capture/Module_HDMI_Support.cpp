@@ -27,7 +27,8 @@ std::string Process_AMT(const int64_t& address) {
         if (vih.AvgTimePerFrame == 0) vb::Raise(11, "Division by zero");
         const double frame_mill = static_cast<double>(vih.AvgTimePerFrame) / 10000.0;
         const double rate = vb::RoundHalfEven(1000.0 / frame_mill * 10.0) / 10.0;
-        result = vb::CStr(vih.bmiHeader.biWidth) + "*" + vb::CStr(vih.bmiHeader.biHeight) + "/" + vb::CStr(rate);
+        result =
+            vb::CStr(vih.bmiHeader.biWidth) + "*" + vb::CStr(vih.bmiHeader.biHeight) + "/" + vb::CStr(rate);
     });
     return result;
 }

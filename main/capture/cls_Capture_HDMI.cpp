@@ -131,7 +131,8 @@ bool cls_Capture_HDMI::Set_Source_from_Saved() {
     }
     Send_Trace("*Found_Friendly = ", found ? "True" : "False");
     if (!found) {
-        forms::MsgBox("Could not find the saved Video source! Please re-select Video source!", forms::vbOKOnly);
+        forms::MsgBox("Could not find the saved Video source! Please re-select Video source!",
+                      forms::vbOKOnly);
         m_SourcePropFound = false;
         return false;
     }
@@ -152,7 +153,8 @@ void cls_Capture_HDMI::Capture_Run() {
             Send_Trace("*Capture_Run end ");
         },
         [&](const vb::VbError& err) {
-            forms::MsgBox("Capture_run error at " + vb::CStr(err.line()) + " description = " + err.description(),
+            forms::MsgBox("Capture_run error at " + vb::CStr(err.line()) +
+                              " description = " + err.description(),
                           forms::vbOKOnly);
         });
 }
@@ -225,8 +227,8 @@ com::HRESULT cls_Capture_HDMI::OnAudioEvent(IVideoCap* pSource, double, const ui
     return com::S_OK;
 }
 
-com::HRESULT cls_Capture_HDMI::OnRGBEvent(IVideoCap* pSource, double, const uint8_t* pBuffer, int32_t lBufferSize,
-                                          int32_t) {
+com::HRESULT cls_Capture_HDMI::OnRGBEvent(IVideoCap* pSource, double, const uint8_t* pBuffer,
+                                          int32_t lBufferSize, int32_t) {
     com::ComPtr<IVideoCap> hold(pSource);
     try {
         m_last_Capture_mill = static_cast<int32_t>(win::timeGetTime());
@@ -259,7 +261,8 @@ com::HRESULT cls_Capture_HDMI::OnRGBEvent(IVideoCap* pSource, double, const uint
         if (Event_to_Send == 1 && HDMIreceived) HDMIreceived();
     } catch (...) {
         // The library ignores what a sink answers; a failed frame is simply not announced.
-        vb::ReportError(vb::ToVbError(std::current_exception()), "OnRGBEvent of Class Module cls_Capture_HDMI");
+        vb::ReportError(vb::ToVbError(std::current_exception()),
+                        "OnRGBEvent of Class Module cls_Capture_HDMI");
     }
     return com::S_OK;
 }
@@ -305,8 +308,8 @@ void cls_Capture_HDMI::Crop_RGB_picture(const uint8_t* pBuffer, int32_t lBufferS
         const int64_t dst_stride = m_crop_dib.BytesPerScanLine();
         const int32_t x0 = std::max(0, -x_off);
         const int32_t x1 = std::min(crop_width, src_width - x_off);
-        const bool covers = x_off >= 0 && y_off >= 0 && x_off + crop_width <= src_width &&
-                            y_off + crop_height <= src_height;
+        const bool covers =
+            x_off >= 0 && y_off >= 0 && x_off + crop_width <= src_width && y_off + crop_height <= src_height;
         bool short_buffer = false;
         if (!covers) std::memset(dst, 0, static_cast<size_t>(dst_stride * crop_height));
         if (pBuffer && x1 > x0) {
@@ -320,8 +323,8 @@ void cls_Capture_HDMI::Crop_RGB_picture(const uint8_t* pBuffer, int32_t lBufferS
                     short_buffer = true;
                     continue;
                 }
-                std::memcpy(dst + (crop_height - 1 - r) * dst_stride + static_cast<int64_t>(x0) * 3, pBuffer + from,
-                            static_cast<size_t>(bytes));
+                std::memcpy(dst + (crop_height - 1 - r) * dst_stride + static_cast<int64_t>(x0) * 3,
+                            pBuffer + from, static_cast<size_t>(bytes));
             }
         }
         if (short_buffer || !pBuffer) {
@@ -344,8 +347,8 @@ void cls_Capture_HDMI::Rotate_Crop() {
 
 void cls_Capture_HDMI::Draw_Cropped_DIB(forms::PictureBox& picture) {
     cDIBSection& dib = g_Rotated_Crop ? m_rotated_dib : m_crop_dib;
-    dib.DIB_PaintPicture(picture.hDC(), 0, 0, vb::CLng(picture.ScaleWidth()), vb::CLng(picture.ScaleHeight()), 0, 0,
-                         13369376);
+    dib.DIB_PaintPicture(picture.hDC(), 0, 0, vb::CLng(picture.ScaleWidth()), vb::CLng(picture.ScaleHeight()),
+                         0, 0, 13369376);
 }
 
 // ---- Compression ------------------------------------------------------------

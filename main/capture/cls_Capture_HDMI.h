@@ -99,10 +99,10 @@ public:
     com::ULONG AddRef() override { return ++m_refs; }
     com::ULONG Release() override { return --m_refs; }
     // IVideoCapEvent
-    com::HRESULT OnDVEvent(IVideoCap* pSource, double dSampleTime, const uint8_t* pBuffer, int32_t lBufferSize,
-                           int32_t lDeviceNumber) override;
-    com::HRESULT OnRGBEvent(IVideoCap* pSource, double dSampleTime, const uint8_t* pBuffer, int32_t lBufferSize,
-                            int32_t lDeviceNumber) override;
+    com::HRESULT OnDVEvent(IVideoCap* pSource, double dSampleTime, const uint8_t* pBuffer,
+                           int32_t lBufferSize, int32_t lDeviceNumber) override;
+    com::HRESULT OnRGBEvent(IVideoCap* pSource, double dSampleTime, const uint8_t* pBuffer,
+                            int32_t lBufferSize, int32_t lDeviceNumber) override;
     com::HRESULT OnAudioEvent(IVideoCap* pSource, double dSampleTime, const uint8_t* pBuffer,
                               int32_t lBufferSize, int32_t lDeviceNumber) override;
 

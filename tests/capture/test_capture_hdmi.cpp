@@ -42,10 +42,10 @@ class CaptureHDMI : public capture_test::CaptureTest {
 protected:
     void SetUp() override {
         CaptureTest::SetUp();
-        g_Ini_File_Path = test_env::make_dir(std::string("ini-") + ::testing::UnitTest::GetInstance()
-                                                                        ->current_test_info()
-                                                                        ->name()) +
-                          "/Tidewick_HDMI.ini";
+        g_Ini_File_Path =
+            test_env::make_dir(std::string("ini-") +
+                               ::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+            "/Tidewick_HDMI.ini";
         g_Rotated_Crop = false;
         g_Current_Friendly_Name.clear();
         g_Current_Property_String.clear();
@@ -82,13 +82,13 @@ TEST_F(CaptureHDMI, SavedSourceIsLookedForAmongTheFirstTenVideoSources) {
         {"second camera", capture_test::kDevices, "Second Cam", "0", true, "320*240/25"},
         {"names match case-sensitively", capture_test::kDevices, "hdmi capture", "0", false, ""},
         {"nothing saved", capture_test::kDevices, "", "", false, ""},
-        {"no video device", "only;audio|Line In|Test tone|/synthetic/tone||PCM 44100 2 16", "HDMI Capture", "0",
-         false, ""},
+        {"no video device", "only;audio|Line In|Test tone|/synthetic/tone||PCM 44100 2 16", "HDMI Capture",
+         "0", false, ""},
         {"tenth of eleven", eleven, "Cam 10", "0", true, "110*80/25"},
         {"eleventh is not tried", eleven, "Cam 11", "0", false, ""},
         {"same name twice: the lower number",
-         "only;video|Twin|a|/synthetic/a||RGB24 640x480@25;video|Twin|b|/synthetic/b||RGB24 800x600@30", "Twin",
-         "0", true, "640*480/25"},
+         "only;video|Twin|a|/synthetic/a||RGB24 640x480@25;video|Twin|b|/synthetic/b||RGB24 800x600@30",
+         "Twin", "0", true, "640*480/25"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -306,8 +306,8 @@ TEST_F(CaptureHDMI, LiveFramesAreStampedCroppedCompressedAndRotated) {
     const std::string path = test_env::output_dir() + "/capture_hdmi_last.jpg";
     test_env::write_file(path, seen.back().jpeg);
     std::string out;
-    ASSERT_EQ(test_env::run("ffprobe -v error -show_entries stream=codec_name,width,height -of csv=p=0 '" + path +
-                                "'",
+    ASSERT_EQ(test_env::run("ffprobe -v error -show_entries stream=codec_name,width,height -of csv=p=0 '" +
+                                path + "'",
                             &out),
               0);
     EXPECT_EQ(out.substr(0, out.find_last_not_of("\n") + 1), "mjpeg,440,1080");
@@ -350,6 +350,82 @@ TEST_F(CaptureHDMI, PauseStopsTheFramesButKeepsTheObjectRunning) {
     EXPECT_LE(cap.HDMI_events(), frames - stopped_at);
     cap.UnAdvise();
     cap.UnAdvise();
+}
+
+} // namespace
+
+namespace {
+
+// Frames handed to the sink directly, on a clock that moves only when told.
+class CaptureHDMIClock : public CaptureHDMI {
+protected:
+    void SetUp() override {
+        CaptureHDMI::SetUp();
+        win::set_clock(&clock);
+    }
+    void TearDown() override {
+        win::set_clock(nullptr);
+        CaptureHDMI::TearDown();
+    }
+    win::FakeClock clock{1000};
+};
+
+TEST_F(CaptureHDMIClock, FrameRateProbesAndStallsFollowTheTimer) {
+    Save_Source("Second Cam", "0");
+    cls_Capture_HDMI cap;
+    ASSERT_TRUE(cap.Set_Source_from_Saved());
+    int raised = 0;
+    cap.HDMIreceived = [&] { ++raised; };
+    cap.Capture_Run(); // the library's own frames are never pumped here
+    const auto frame = Coded_Frame(320, 240);
+    std::vector<int32_t> mill{0};
+    auto deliver = [&](uint32_t step) {
+        clock.advance(step);
+        cap.OnRGBEvent(nullptr, 0, frame.data(), int32_t(frame.size()), 1);
+        mill.push_back(cap.last_Capture_mill());
+    };
+
+    // Not cropping yet: frames are still stamped, counted and announced.
+    deliver(0);
+    EXPECT_EQ(cap.last_Capture_mill(), 1000);
+    EXPECT_EQ(cap.last_Capture_delta(), 1000); // the first delta is the whole timer value
+    EXPECT_EQ(cap.HDMI_Sample_Dimensions(), "320*240");
+    EXPECT_EQ(cap.Last_JPG_Compressed_Size(), 0);
+    EXPECT_EQ(raised, 1);
+    EXPECT_EQ(cap.Measured_fps(), 0);
+
+    for (int i = 2; i <= 49; ++i)
+        deliver(20);
+    EXPECT_EQ(cap.last_Capture_delta(), 20);
+    EXPECT_EQ(cap.Running_fps(), 0);
+    deliver(0); // the 50th: the first measurement runs from the timer's start
+    EXPECT_EQ(cap.Running_fps(), std::round(50000.0f / 1960));
+    for (int i = 51; i <= 100; ++i)
+        deliver(0); // 50 frames in no time: nothing measured
+    EXPECT_EQ(cap.Running_fps(), std::round(50000.0f / 1960));
+    deliver(20); // measured on the next one
+    EXPECT_EQ(cap.Running_fps(), 50000 / 20);
+
+    EXPECT_EQ(cap.HDMI_10_mill(), mill[31] - mill[21]);
+    EXPECT_EQ(cap.HDMI_10_mill(), 200);
+    for (int i = 102; i <= 131; ++i)
+        deliver(25);
+    EXPECT_EQ(cap.HDMI_events(), 131);
+    EXPECT_EQ(cap.Measured_fps(), std::nearbyint(100.0f / ((mill[131] - mill[31]) / 1000.0f)));
+    EXPECT_GT(cap.Measured_fps(), 0);
+
+    deliver(12000); // a stall
+    EXPECT_EQ(cap.last_Capture_delta(), 0);
+    EXPECT_EQ(raised, 132);
+
+    // A new run takes its probes again; until then the last run's stand.
+    cap.Stop_Capture();
+    const float measured = cap.Measured_fps();
+    cap.Capture_Run();
+    deliver(20);
+    EXPECT_EQ(cap.HDMI_events(), 1);
+    EXPECT_EQ(cap.Measured_fps(), measured);
+    cap.Stop_Capture();
 }
 
 } // namespace
