@@ -18,6 +18,7 @@
 #include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 
 extern char** environ;
 
@@ -38,9 +39,11 @@ bool spawn_program(const std::string& program) {
     pid_t pid = 0;
     char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
     if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
-    // Reap it when it ends so that it leaves no zombie behind.
-    int status = 0;
-    waitpid(pid, &status, WNOHANG);
+    // Reaped when it ends, so that it leaves no zombie behind.
+    std::thread([pid] {
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }).detach();
     return true;
 }
 
@@ -63,7 +66,7 @@ frmAbout::frmAbout() : Form("frmAbout") {
 
 void frmAbout::Design() {
     Caption("About");
-    Move(2400, 1200, 7320, 7500);
+    Move(2400, 1200, 7320, 7740);
     Picture_product.Move(1800, 120, 3600, 900);
     Lbldescription.Move(240, 1140, 6600, 300);
     Lbldescription.Alignment(2);
@@ -75,21 +78,29 @@ void frmAbout::Design() {
     Lbl_filedate.Container(Frame_version);
     Lbl_filedate.Move(120, 580, 6360, 285);
     Frame_technical.Caption("Technical info");
-    Frame_technical.Move(240, 2580, 6600, 1860);
-    forms::Label* technical[] = {&Lbl_IP, &Lbl_orvelcap, &Label_phidget_version, &Lbl_fourcc,
-                                 &Lbl_OrvelGraphics};
-    for (int i = 0; i < 5; ++i) {
-        technical[i]->Container(Frame_technical);
-        technical[i]->Move(120, 280 + i * 300, 6360, 285);
+    Frame_technical.Move(240, 2580, 6600, 2100);
+    // The control box's version text is long: it has two lines of its own.
+    const struct {
+        forms::Label* label;
+        int32_t top, height;
+    } technical[] = {{&Lbl_IP, 280, 285},
+                     {&Lbl_orvelcap, 560, 285},
+                     {&Label_phidget_version, 840, 570},
+                     {&Lbl_fourcc, 1420, 285},
+                     {&Lbl_OrvelGraphics, 1700, 285}};
+    for (const auto& t : technical) {
+        t.label->Container(Frame_technical);
+        t.label->Move(120, t.top, 6360, t.height);
+        t.label->WordWrap(true);
     }
-    Label_userapp.Move(240, 4560, 4800, 540);
+    Label_userapp.Move(240, 4800, 4740, 540);
     Label_userapp.WordWrap(true);
     Label_userapp.ToolTipText("Click to open this folder!");
-    Picture_company.Move(5400, 4560, 1440, 540);
-    Lbldisclaimer.Move(240, 5220, 6600, 660);
+    Picture_company.Move(5100, 4800, 1740, 540);
+    Lbldisclaimer.Move(240, 5460, 6600, 660);
     Lbldisclaimer.WordWrap(true);
     Command_OK.Caption("Ok");
-    Command_OK.Move(5400, 6000, 1440, 420);
+    Command_OK.Move(5400, 6240, 1440, 420);
     Load_Company_Picture(kCompany_Mark);
 }
 
@@ -245,7 +256,7 @@ void frmAbout::Load_Company_Picture(int32_t resource_id) {
     Picture_company.FontName("Arial");
     Picture_company.FontSize(9);
     Picture_company.FontBold(true);
-    Picture_company.CurrentX(90);
+    Picture_company.CurrentX(105);
     Picture_company.CurrentY(120);
     Picture_company.Print("Tidewick Timing");
     Picture_company.Refresh();

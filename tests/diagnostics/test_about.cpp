@@ -12,6 +12,9 @@
 #include "VbError.h"
 #include "frmAbout.h"
 
+#include <QApplication>
+#include <QMainWindow>
+#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -35,6 +38,19 @@ bool register_capture_library() {
     const bool ok = fn && fn() == 0;
     ::dlclose(h);
     return ok;
+}
+
+// A left click of the mouse on a control of the about box, as the operator makes it.
+void click(const char* control) {
+    auto* w = reinterpret_cast<QMainWindow*>(frmAbout().hWnd())->findChild<QWidget*>(control);
+    ASSERT_NE(w, nullptr) << control;
+    const QPointF at(3, 3);
+    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QApplication::sendEvent(w, &release);
 }
 
 class About : public ::testing::Test {
@@ -182,7 +198,7 @@ TEST_F(About, FormMenuShowsDebugOnlyWithCtrl) {
 
 TEST_F(About, FolderLabelOpensTheFolder) {
     show_about();
-    frmAbout().Label_userapp_Click();
+    click("Label_userapp");
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], g_AppData_Folder);
 }
@@ -190,12 +206,14 @@ TEST_F(About, FolderLabelOpensTheFolder) {
 TEST_F(About, CtrlClickOnTheCompanyPictureShowsTheSpecialsMenu) {
     show_about();
     int shown = 0;
-    frmAbout().Picture_company_Click(); // no hook set yet: nothing
+    win::set_key_down(kVK_CONTROL, true);
+    click("Picture_company"); // no hook set yet: nothing
+    win::set_key_down(kVK_CONTROL, false);
     frmAbout().Show_Specials_Menu = [&] { ++shown; };
-    frmAbout().Picture_company_Click();
+    click("Picture_company");
     EXPECT_EQ(shown, 0) << "without Ctrl";
     win::set_key_down(kVK_CONTROL, true);
-    frmAbout().Picture_company_Click();
+    click("Picture_company");
     EXPECT_EQ(shown, 1);
 }
 
