@@ -15,8 +15,10 @@
 #include "VbTrap.h"
 #include "WinClock.h"
 #include "mIntelJPEGLibrary.h"
+#include "modAPIDraw.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -293,6 +295,8 @@ std::string cls_Capture_HDMI::HDMI_Sample_Dimensions() const {
 
 void cls_Capture_HDMI::Crop_RGB_picture(const uint8_t* pBuffer, int32_t lBufferSize, int32_t src_width,
                                         int32_t src_height, int32_t crop_width, int32_t crop_height) {
+    // Cropping switched on before any crop was set: nothing to crop into.
+    if (crop_width <= 0 || crop_height <= 0) return;
     vb::Trap("Crop_RGB_picture of Class Module cls_Capture_HDMI", [&] {
         const int32_t x_off = vb::CLng(src_width / 2.0 - crop_width / 2.0);
         const int32_t y_off = vb::CLng(src_height / 2.0 - crop_height / 2.0);
@@ -349,6 +353,19 @@ void cls_Capture_HDMI::Draw_Cropped_DIB(forms::PictureBox& picture) {
     cDIBSection& dib = g_Rotated_Crop ? m_rotated_dib : m_crop_dib;
     dib.DIB_PaintPicture(picture.hDC(), 0, 0, vb::CLng(picture.ScaleWidth()), vb::CLng(picture.ScaleHeight()),
                          0, 0, 13369376);
+}
+
+void cls_Capture_HDMI::Draw_Running_Arm_2(forms::PictureBox& picture, int32_t colour) {
+    picture.Cls();
+    const float angle = (m_arm_phase / 100.0f) * 2.0f * 3.14159f - 1.570795f;
+    const int32_t cx = vb::CLng(picture.ScaleWidth()) / 2;
+    const int32_t cy = vb::CLng(picture.ScaleHeight()) / 2;
+    int32_t width = vb::CLng(picture.ScaleWidth() / 8.0);
+    if (width > 4) width = 4;
+    const gdi::POINT from{cx, cy};
+    const gdi::POINT to{vb::CLng(cx + cx * std::cos(angle)), vb::CLng(cy + cy * std::sin(angle))};
+    Line_With_Pen(picture.hDC(), from, to, 0, width, colour);
+    picture.Refresh();
 }
 
 // ---- Compression ------------------------------------------------------------

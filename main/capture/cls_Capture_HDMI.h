@@ -69,6 +69,8 @@ public:
     int32_t HDMI_10_mill() const { return m_mill_31 - m_mill_21; }
     std::string HDMI_Sample_Dimensions() const;
     void Draw_Cropped_DIB(forms::PictureBox& picture);
+    // A clock hand that turns once per 100 frame events, up at the start of a run.
+    void Draw_Running_Arm_2(forms::PictureBox& picture, int32_t colour);
     const cDIBSection& Cropped_DIB() const { return m_crop_dib; }
     const cDIBSection& Rotated_DIB() const { return m_rotated_dib; }
 

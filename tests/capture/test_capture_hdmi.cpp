@@ -2,9 +2,11 @@
 // saved-source choice, the frame road (time stamps, centre crop, JPEG under a
 // size target, rotated copy) and run, pause and stop.
 #include "CaptureTestSupport.h"
+#include "Form.h"
 #include "MediaType.h"
 #include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
+#include "PictureBox.h"
 #include "WinClock.h"
 #include "cls_Capture_HDMI.h"
 
@@ -426,6 +428,88 @@ TEST_F(CaptureHDMIClock, FrameRateProbesAndStallsFollowTheTimer) {
     EXPECT_EQ(cap.HDMI_events(), 1);
     EXPECT_EQ(cap.Measured_fps(), measured);
     cap.Stop_Capture();
+}
+
+} // namespace
+
+namespace {
+
+class Frm_capture_view : public forms::Form {
+public:
+    Frm_capture_view() : Form("Frm_capture_view") {}
+    forms::PictureBox Pic_arm{this, "Pic_arm"};
+    forms::PictureBox Pic_crop{this, "Pic_crop"};
+
+protected:
+    void Design() override {
+        Move(0, 0, 9000, 17000);
+        Pic_arm.Move(0, 0, 1500, 1500);      // 100 x 100 pixels
+        Pic_crop.Move(1500, 0, 6600, 16200); // 440 x 1080 pixels: the crop's own size
+        Pic_arm.ScaleMode(3);                // drawn in pixels, as the capture window's pictures
+        Pic_crop.ScaleMode(3);
+    }
+};
+
+TEST_F(CaptureHDMIClock, RunningArmAndCroppedFrameAreDrawnIntoPictures) {
+    Save_Source("Second Cam", "0");
+    cls_Capture_HDMI cap;
+    ASSERT_TRUE(cap.Set_Source_from_Saved());
+    Frm_capture_view& f = forms::Instance<Frm_capture_view>();
+    f.Show();
+    constexpr int32_t kRed = 0x0000FF;
+    auto red = [&](double x, double y) { return f.Pic_arm.Point(x, y) == kRed; };
+
+    cap.Capture_Run();
+    cap.Draw_Running_Arm_2(f.Pic_arm, kRed); // phase 0: straight up
+    EXPECT_TRUE(red(50, 20));
+    EXPECT_FALSE(red(80, 50));
+    const auto frame = Coded_Frame(320, 240);
+    for (int i = 0; i < 25; ++i)
+        cap.OnRGBEvent(nullptr, 0, frame.data(), int32_t(frame.size()), 1);
+    cap.Draw_Running_Arm_2(f.Pic_arm, kRed); // a quarter turn: to the right
+    EXPECT_FALSE(red(50, 20));
+    EXPECT_TRUE(red(80, 50));
+    cap.Stop_Capture();
+
+    // The crop one to one, upright: the picture's top left is the crop's.
+    cap.set_HDMI_Crop(440, 1080);
+    cap.Crop_RGB_picture(Coded_Frame(1920, 1080).data(), int32_t(Coded_Frame(1920, 1080).size()), 1920, 1080,
+                         440, 1080);
+    cap.Draw_Cropped_DIB(f.Pic_crop);
+    for (auto [x, y] : {std::pair{5, 5}, {439, 0}, {200, 1079}, {17, 700}}) {
+        const uint8_t* p = Pixel(cap.Cropped_DIB(), x, y);
+        EXPECT_EQ(f.Pic_crop.Point(x, y), int64_t(p[2]) | int64_t(p[1]) << 8 | int64_t(p[0]) << 16)
+            << x << "," << y;
+        EXPECT_TRUE(Is_Source_Pixel(p, x + 740, y));
+    }
+    f.Unload();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CaptureHDMI, DestroyedWhileRunningTheObjectStopsAndLeavesTheLibrary) {
+    Save_Source("Second Cam", "0");
+    int frames = 0;
+    {
+        cls_Capture_HDMI cap;
+        ASSERT_TRUE(cap.Set_Source_from_Saved());
+        cap.HDMIreceived = [&] { ++frames; };
+        cap.Capture_Run();
+        ASSERT_TRUE(pump_until([&] { return frames >= 2; }));
+    } // neither stopped nor unadvised by its owner
+    const int at_end = frames;
+    pump_until([] { return false; }, 300);
+    EXPECT_EQ(frames, at_end);
+
+    // Running without a chosen source: the library answers without a graph;
+    // the object counts as running and the operator sees nothing.
+    cls_Capture_HDMI bare;
+    bare.Capture_Run();
+    EXPECT_TRUE(bare.Running());
+    EXPECT_TRUE(test_env::dialogs().shown.empty());
+    bare.Stop_Capture();
 }
 
 } // namespace
