@@ -279,4 +279,28 @@ TEST(ValidateXML, WellFormedShowsNothingBrokenShowsOneMessage) {
     EXPECT_EQ(box.title, "");
 }
 
+TEST(ValidateXML, AgreesWithXmllint) {
+    if (!test_env::have_tool("xmllint")) GTEST_SKIP() << "xmllint not installed";
+    const std::string texts[] = {
+        "<a/>",
+        "<a><b></a>",
+        "<a x=\"1\" x=\"2\"/>",
+        "<a>&nbsp;</a>",
+        "<a>&amp;&lt;&#65;</a>",
+        "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<!-- c -->\r\n<a>t</a>\r\n",
+        "<a></a><b></b>",
+        "text only",
+        "<a><![CDATA[<not a tag>]]></a>",
+    };
+    const std::string dir = test_env::make_dir("xmllint");
+    for (size_t i = 0; i < std::size(texts); ++i) {
+        const std::string path = dir + "/" + std::to_string(i) + ".xml";
+        test_env::write_file(path, texts[i]);
+        const bool well_formed = test_env::run("xmllint --noout '" + path + "' 2>/dev/null") == 0;
+        test_env::dialogs().clear();
+        Validate_XML_string(texts[i]);
+        EXPECT_EQ(test_env::dialogs().shown.empty(), well_formed) << texts[i];
+    }
+}
+
 } // namespace
