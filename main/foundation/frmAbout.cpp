@@ -136,13 +136,13 @@ void frmAbout::appdata(const std::string& folder) {
 }
 
 void frmAbout::Display_OrvelGraphics() {
-    // Touch the window first: its load clears the label this fills.
-    Lbl_OrvelGraphics.Caption("");
+    // The window loads before the library is called: a missing library then
+    // fails in a loaded window, as the about command's trap expects.
+    Load();
     Lbl_OrvelGraphics.Caption("OrvelGraphics: " + BlendVersion_Text());
 }
 
 void frmAbout::Display_OrvelCap() {
-    Lbl_orvelcap.Caption("");
     std::string build;
     // A capture library that is missing or will not answer just leaves the value out.
     vb::TrapAlways(
@@ -156,7 +156,6 @@ void frmAbout::Display_OrvelCap() {
 }
 
 void frmAbout::Display_Phidgets() {
-    Label_phidget_version.Caption("");
     std::string version;
     const bool found =
         vb::TrapAlways([&] { version = phidget::PhidgetInterfaceKit::Create()->LibraryVersion(); },

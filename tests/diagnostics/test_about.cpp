@@ -315,6 +315,7 @@ TEST_F(About, MissingResourcesAndMissingImageLibraryAreErrors) {
     } catch (const vb::VbError& e) {
         EXPECT_EQ(e.number(), 326);
     }
+    frmAbout().Unload();
     orvel_graphics::Set_Library_Name("libOrvelGraphics-not-there.so");
     try {
         frmAbout().Display_OrvelGraphics();
@@ -322,6 +323,8 @@ TEST_F(About, MissingResourcesAndMissingImageLibraryAreErrors) {
     } catch (const vb::VbError& e) {
         EXPECT_EQ(e.number(), vb::errFileNotFound);
     }
+    EXPECT_TRUE(frmAbout().IsLoaded()) << "the window loaded before the library was called";
+    EXPECT_EQ(frmAbout().Lbl_OrvelGraphics.Caption(), "");
 }
 
 } // namespace
