@@ -434,6 +434,33 @@ TEST_F(CaptureHDMIClock, FrameRateProbesAndStallsFollowTheTimer) {
 
 namespace {
 
+TEST_F(CaptureHDMIClock, RotationChosenWithoutTheRotatedCopySizedStillFitsIt) {
+    Save_Source("Second Cam", "0");
+    cls_Capture_HDMI cap;
+    ASSERT_TRUE(cap.Set_Source_from_Saved());
+    cap.Capture_Run();
+    cap.set_HDMI_Crop(100, 60); // Capture_Rotate_RGB not set: no rotated copy made
+    EXPECT_EQ(cap.Rotated_DIB().Width(), 0);
+    cap.Do_CROP(true);
+    g_Rotated_Crop = true;
+    const auto frame = Coded_Frame(320, 240);
+    cap.OnRGBEvent(nullptr, 0, frame.data(), int32_t(frame.size()), 1);
+    ASSERT_EQ(cap.Rotated_DIB().Width(), 60);
+    ASSERT_EQ(cap.Rotated_DIB().Height(), 100);
+    // Memory line c, pixel x of the copy is the crop's memory line 59 - x, pixel c.
+    const cDIBSection& rot = cap.Rotated_DIB();
+    const cDIBSection& crop = cap.Cropped_DIB();
+    for (auto [c, x] : {std::pair{0, 0}, {99, 59}, {42, 17}})
+        EXPECT_EQ(std::memcmp(rot.DIBSectionBitsPtr() + c * rot.BytesPerScanLine() + x * 3,
+                              crop.DIBSectionBitsPtr() + (59 - x) * crop.BytesPerScanLine() + c * 3, 3),
+                  0);
+    // Picture terms: the crop's top-left pixel (source 110, 90) lands at the
+    // copy's bottom left, its top right (source 209, 90) at the copy's top left.
+    EXPECT_TRUE(Is_Source_Pixel(Pixel(rot, 0, 99), 110, 90));
+    EXPECT_TRUE(Is_Source_Pixel(Pixel(rot, 0, 0), 209, 90));
+    cap.Stop_Capture();
+}
+
 class Frm_capture_view : public forms::Form {
 public:
     Frm_capture_view() : Form("Frm_capture_view") {}
