@@ -29,15 +29,14 @@ namespace {
 const std::string kTitle = "Tidewick_HDMI, photo-finish for canoe heats";
 constexpr int kVK_CONTROL = 17;
 
-// The capture library's own registration, as the installer runs it.
+// The capture library's own registration, as the installer runs it. The
+// library stays loaded: COM loads the same file for the object anyway.
 bool register_capture_library() {
     const std::string lib = fs::canonical("/proc/self/exe").parent_path().string() + "/OrvelCap5.so";
     void* h = ::dlopen(lib.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!h) return false;
     auto fn = reinterpret_cast<int32_t (*)()>(::dlsym(h, "DllRegisterServer"));
-    const bool ok = fn && fn() == 0;
-    ::dlclose(h);
-    return ok;
+    return fn && fn() == 0;
 }
 
 // A left click of the mouse on a control of the about box, as the operator makes it.
