@@ -14,6 +14,8 @@
 #include "clsAVIInfo.h"
 #include "cls_VideoFile_handler.h"
 
+#include "Module_diagnostics.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -894,6 +896,8 @@ void cls_VideoFile_handler::Append_XML_header() {
     Header().Create_Header();
     std::string text = Header().XML_string();
     text.resize(30000, ' ');
+    // A text that does not parse is shown to the operator and still written.
+    Validate_XML_string(text);
     uint8_t head[8];
     std::memcpy(head, "QFXM", 4);
     Put32(head + 4, 30000);
