@@ -5,11 +5,11 @@
 #include "Filters.h"
 #include "SampleGrabber.h"
 #include "SystemDeviceEnum.h"
+#include "VbString.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 using namespace dshow;
 using com::HRESULT;
@@ -30,20 +30,17 @@ const std::string kNoVideoDevice = "No video capture device was detected on your
                                    "This sample requires a functional video capture device, such\r\n"
                                    "as a USB web camera.";
 
-bool EqualsNoCase(const std::string& a, const char* b) {
-    return strcasecmp(a.c_str(), b) == 0;
-}
+using vb::EqualsNoCase;
 
-// The leading decimal integer of a text (optional sign), 0 when there is none.
+// The leading decimal integer of a text (optional sign, after blanks or
+// tabs), 0 when it does not start with one.
 long LeadingInteger(const std::string& s) {
-    return std::strtol(s.c_str(), nullptr, 10);
-}
-bool StartsWithInteger(const std::string& s) {
     size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
         ++i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    return i < s.size() && s[i] >= '0' && s[i] <= '9';
+    if (i >= s.size() || s[i] < '0' || s[i] > '9') return 0;
+    return std::strtol(s.c_str(), nullptr, 10);
 }
 
 std::string Address(const void* p) {
@@ -602,7 +599,7 @@ HRESULT CVideoCap::SetSource(com::BSTR strSource, int32_t* pbResult) {
     if (colon == std::string::npos || colon == 0 || source.find('\\') != std::string::npos) return com::S_OK;
     const std::string kind = source.substr(0, colon);
     const std::string rest = source.substr(colon + 1);
-    const long number = StartsWithInteger(rest) ? LeadingInteger(rest) : 0;
+    const long number = LeadingInteger(rest);
     try {
         if (kind == "file" && number == 0) {
             m_filePath = rest;
@@ -680,7 +677,7 @@ std::string CVideoCap::PropertyValue(const std::string& key) {
         IAMStreamConfig* config = m_capsPin ? m_capsPin->QueryStreamConfig() : nullptr;
         if (!config) return "";
         const std::string digits = key.size() > 6 ? key.substr(6, 2) : "";
-        const int index = StartsWithInteger(digits) ? static_cast<int>(LeadingInteger(digits)) : 0;
+        const int index = static_cast<int>(LeadingInteger(digits));
         AM_MEDIA_TYPE* mt = nullptr;
         config->GetStreamCaps(index, &mt, nullptr);
         return Address(mt); // the client reads it; it stays allocated
@@ -716,9 +713,9 @@ HRESULT CVideoCap::SetProperty(com::BSTR strProperty, com::BSTR strValue) {
     else if (EqualsNoCase(key, "SaveGrf"))
         m_saveGrf = isTrue;
     else if (EqualsNoCase(key, "AudioSampleDuration"))
-        m_audioSampleDuration = static_cast<uint32_t>(StartsWithInteger(value) ? LeadingInteger(value) : 0);
+        m_audioSampleDuration = static_cast<uint32_t>(LeadingInteger(value));
     else if (EqualsNoCase(key, "SetFormat")) {
-        const int index = StartsWithInteger(value) ? static_cast<int>(LeadingInteger(value)) : 0;
+        const int index = static_cast<int>(LeadingInteger(value));
         std::shared_ptr<BaseFilter> capture = CaptureFilterOfProcess();
         IPin* pin = capture ? FirstPin(*capture, PINDIR_OUTPUT) : nullptr;
         IAMStreamConfig* config = pin ? pin->QueryStreamConfig() : nullptr;

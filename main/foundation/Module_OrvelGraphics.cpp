@@ -1,6 +1,7 @@
 #include "Module_OrvelGraphics.h"
 
 #include "VbError.h"
+#include "WinSystem.h"
 
 #include <array>
 #include <atomic>
@@ -40,17 +41,11 @@ void* g_handle = nullptr;
 std::string g_library_name;
 std::array<std::atomic<void*>, kRoutines> g_bound{};
 
-std::string program_folder() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : exe.parent_path().string();
-}
-
 // The program's own folder first, so the library built beside it wins over
 // one installed elsewhere; then the system's search.
 void* open_library(const std::string& name) {
     if (name.find('/') != std::string::npos) return dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-    const std::string folder = program_folder();
+    const std::string folder = std::filesystem::path(win::ProgramPath()).parent_path().string();
     if (!folder.empty()) {
         if (void* h = dlopen((folder + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
     }

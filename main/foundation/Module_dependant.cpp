@@ -37,8 +37,7 @@ void Kill_File(const std::string& path) {
     vb::Trap("Kill_File of Module Module_dependant", [&] {
         std::error_code ec;
         if (!fs::is_regular_file(path, ec)) vb::Raise(vb::errFileNotFound, "File not found: " + path);
-        // Read-only files go as well: make the file writable first where that matters.
-        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ec);
+        // A read-only file goes as well: removal needs only the folder's permission here.
         if (!fs::remove(path, ec)) vb::Raise(vb::errPermissionDenied, "Permission denied: " + path);
     });
 }

@@ -49,7 +49,7 @@ inline std::string g_Save_Folder;
 inline std::string g_Event_Logo;
 
 // Run-time flags and capture geometry.
-inline bool g_Exiting = false;        // only ever goes from False to True
+inline bool g_Exiting = false; // only ever goes from False to True
 inline bool g_Capture_Running = false;
 inline bool g_Taskbar_Hidden = false; // only ever goes from False to True
 inline bool g_HDMI_Mode = false;

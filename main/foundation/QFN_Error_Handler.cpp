@@ -23,9 +23,7 @@ void QFN_Error_Handler(const std::string& description, int32_t number, int32_t l
             form.err_lbl.Text("Location of error: " + location + " line: " + vb::CStr(line) + "\n");
             form.err_lbl.Text(form.err_lbl.Text() + "error description: " + vb::CStr(number) + ", " +
                               description + "\n");
-            form.err_lbl.Text(form.err_lbl.Text() + g_Program_Title + " Program version " +
-                              g_Program_Version + " rm" + vb::CStr(vb::BoolNum(g_Compiled)) + " " +
-                              "Compile date: " + kCompile_Date + "\n");
+            form.err_lbl.Text(form.err_lbl.Text() + QFN_error_form::Version_Line(" Program version ") + "\n");
             form.err_lbl.Text(form.err_lbl.Text() + "Extra information: " + extra + "\n");
             form.err_lbl.Text(form.err_lbl.Text() + "program name: " + g_Program_Title +
                               " Caption = " + "\n");

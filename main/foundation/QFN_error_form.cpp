@@ -13,16 +13,12 @@
 
 #include <fstream>
 
-namespace {
-
-// "<title> version 4.0.172 rm-1 Compile date: 2016-03-02 11:57": the build
-// line of the printed and saved report; the mode number is g_Compiled as a number.
-std::string Version_Line(const std::string& version_word) {
+// "<title> version 4.0.172 rm-1 Compile date: 2016-03-02 11:57": the mode
+// number is g_Compiled as a number.
+std::string QFN_error_form::Version_Line(const std::string& version_word) {
     return g_Program_Title + version_word + g_Program_Version + " rm" + vb::CStr(vb::BoolNum(g_Compiled)) +
            " " + "Compile date: " + kCompile_Date;
 }
-
-} // namespace
 
 class QFN_error_form& QFN_error_form() {
     return forms::Instance<class QFN_error_form>();
@@ -94,11 +90,10 @@ void QFN_error_form::Cmd_exit_Click() {
 }
 
 std::string QFN_error_form::Mail_Link() {
-    const std::string body = "Gen.at: " + vb::GeneralDateNow() + "//" + "\n" + " " + g_Program_Title +
-                             " Program version " + g_Program_Version + " rm" +
-                             vb::CStr(vb::BoolNum(g_Compiled)) + " " + "Compile date: " + kCompile_Date +
-                             "//" + "\n" + " Computer: " + g_Computer_Name + "//" + "\n" + "  " +
-                             err_lbl.Text() + "//" + "  " + Text_error_comments.Text();
+    const std::string body = "Gen.at: " + vb::GeneralDateNow() + "//" + "\n" + " " +
+                             Version_Line(" Program version ") + "//" + "\n" +
+                             " Computer: " + g_Computer_Name + "//" + "\n" + "  " + err_lbl.Text() + "//" +
+                             "  " + Text_error_comments.Text();
     // Subject and body are percent-encoded, so "&", "#", "%" and line breaks
     // in the report reach the mail as they are.
     return std::string("mailto:") + kSupport_Mail +

@@ -40,6 +40,9 @@ public:
     std::string Mail_Link();
     // Full path of the error log.
     static std::string Error_Log_Path();
+    // The build line of every report: title, the given word ("Program version"
+    // or "version" with its blanks), version, " rm" and the mode number, compile date.
+    static std::string Version_Line(const std::string& version_word);
 
     void Cmd_continue_Click();
     void Cmd_exit_Click();

@@ -18,6 +18,11 @@
 
 namespace {
 
+// Rows of 24-bit pixels are padded to a multiple of 4 bytes.
+int64_t stride_of(int32_t width) {
+    return (static_cast<int64_t>(width) * 3 + 3) & ~int64_t{3};
+}
+
 int32_t whole(double v) {
     return static_cast<int32_t>(vb::RoundHalfEven(v));
 }
@@ -50,12 +55,11 @@ void cDIBSection::UseDrawDib(bool use) {
 }
 
 int32_t cDIBSection::BytesPerScanLine() const {
-    return static_cast<int32_t>((static_cast<int64_t>(m_bmi.biWidth) * 3 + 3) & ~int64_t{3});
+    return static_cast<int32_t>(stride_of(m_bmi.biWidth));
 }
 
 bool cDIBSection::CreateDIB(gdi::HDC dc, int32_t width, int32_t height, gdi::HBITMAP& bitmap) {
-    const int64_t stride = (static_cast<int64_t>(width) * 3 + 3) & ~int64_t{3};
-    const int64_t size = stride * height;
+    const int64_t size = stride_of(width) * height;
     if (width > 0 && height > 0 && size > std::numeric_limits<int32_t>::max()) vb::Raise(vb::errOverflow);
     m_bmi = gdi::BITMAPINFOHEADER{};
     m_bmi.biSize = 40;
@@ -88,8 +92,6 @@ bool cDIBSection::Create(int32_t width, int32_t height) {
     }
     m_hBmpOld = gdi::SelectObject(m_hDC, m_hDib);
     UseDrawDib(had_drawdib);
-    m_Stored_Width = width;
-    m_Stored_Height = height;
     return true;
 }
 
@@ -103,8 +105,6 @@ void cDIBSection::CreateFromPicture(gdi::HBITMAP picture) {
     LoadPictureBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, gdi::SRCCOPY);
     gdi::SelectObject(dc, old);
     gdi::DeleteDC(dc);
-    m_Stored_Width = bm.bmWidth;
-    m_Stored_Height = bm.bmHeight;
 }
 
 void cDIBSection::ClearUp() {
@@ -135,15 +135,10 @@ int16_t cDIBSection::Image_Brightness() const {
 
 int16_t cDIBSection::Image_Contrast() const {
     if (Height() <= 0 || !holds_pixels()) return 0;
-    int64_t sum = 0, count = 0;
-    for (int32_t y = 0; y < Height(); y += 5) {
-        const uint8_t* p = row(y);
-        sum += p[0] + p[1] + p[2];
-        ++count;
-    }
-    const int32_t mean = whole(static_cast<double>(sum) / static_cast<double>(count));
+    // The brightness is the mean over the same samples, already whole.
+    const int32_t mean = Image_Brightness();
     int64_t dev = 0;
-    count = 0;
+    int64_t count = 0;
     for (int32_t y = 0; y < Height(); y += 5) {
         const uint8_t* p = row(y);
         dev += std::abs(mean - (p[0] + p[1] + p[2]));

@@ -332,6 +332,13 @@ private:
     // Layout: an element with its text appended to a parent, and a line break.
     xmldom::Node Add_element(const xmldom::Node& parent, const std::string& name, const std::string& text);
     void Add_break(const xmldom::Node& parent);
+    // Each (name, text) of the list as an element, each followed by a line break.
+    template <class Pairs> void Add_lines(const xmldom::Node& parent, const Pairs& pairs) {
+        for (const auto& [name, text] : pairs) {
+            Add_element(parent, name, text);
+            Add_break(parent);
+        }
+    }
 
     // The sections as Create_Header builds them.
     xmldom::Node Build_File_Data();

@@ -43,6 +43,11 @@ constexpr Field Event_name_read{"//tidewick/event_name"};
 constexpr Field Event_name_write{"//event_name"};
 } // namespace tw
 
+// The section's opening elements, before the lane marks.
+constexpr std::pair<const char*, const char*> kGoalLine[] = {
+    {"is-Tidewick", "y"}, {"goal_x_1", "000"}, {"goal_y_1", "000"}, {"goal_x_2", "000"}, {"goal_y_2", "000"},
+};
+
 constexpr int16_t kLaneMarks = 16;
 
 // After the lane marks, each followed by a line break.
@@ -68,24 +73,14 @@ constexpr std::pair<const char*, const char*> kHeatStart[] = {
 xmldom::Node Cls_XML_header::Build_Tidewick() {
     xmldom::Node section = DOM_doc->createElement("tidewick");
     Add_break(section);
-    for (const auto& [name, text] : {std::pair{"is-Tidewick", "y"},
-                                     {"goal_x_1", "000"},
-                                     {"goal_y_1", "000"},
-                                     {"goal_x_2", "000"},
-                                     {"goal_y_2", "000"}}) {
-        Add_element(section, name, text);
-        Add_break(section);
-    }
+    Add_lines(section, kGoalLine);
     for (int16_t lane = 0; lane < kLaneMarks; ++lane) {
         Add_element(section, "lane_x_" + vb::CStr(lane), "000");
         Add_break(section);
         Add_element(section, "lane_y_" + vb::CStr(lane), "000");
         Add_break(section);
     }
-    for (const auto& [name, text] : kLaneSettings) {
-        Add_element(section, name, text);
-        Add_break(section);
-    }
+    Add_lines(section, kLaneSettings);
     for (int16_t heat = 1; heat <= 1; ++heat) {
         Build_Heat_Data(heat);
         section.appendChild(m_Heat_record);
@@ -98,10 +93,7 @@ void Cls_XML_header::Build_Heat_Data(int16_t heat) {
     m_Heat_record = DOM_doc->createElement("heat_record");
     m_Heat_record.setAttribute("id", vb::CStr(heat));
     Add_break(m_Heat_record);
-    for (const auto& [name, text] : kHeatStart) {
-        Add_element(m_Heat_record, name, text);
-        Add_break(m_Heat_record);
-    }
+    Add_lines(m_Heat_record, kHeatStart);
     Add_break(m_Heat_record);
     for (int16_t lane = 0; lane < kLaneMarks; ++lane) {
         Build_Lane_Result(lane);

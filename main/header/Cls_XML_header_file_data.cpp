@@ -138,10 +138,7 @@ xmldom::Node Cls_XML_header::Build_File_Data() {
     };
     xmldom::Node file_data = DOM_doc->createElement("file_data");
     Add_break(file_data);
-    for (const auto& [name, text] : fields) {
-        Add_element(file_data, name, text);
-        Add_break(file_data);
-    }
+    Add_lines(file_data, fields);
     // The stream headers close the section, with no line break after them.
     for (int16_t id = 1; id <= 2; ++id) {
         Build_Stream_Header(id);
@@ -155,10 +152,7 @@ void Cls_XML_header::Build_Stream_Header(int16_t id) {
         m_Stream_header = DOM_doc->createElement("stream_header");
         m_Stream_header.setAttribute("id", vb::CStr(id));
         Add_break(m_Stream_header);
-        for (const auto& [name, text] : kStreamHeaderDefaults) {
-            Add_element(m_Stream_header, name, text);
-            Add_break(m_Stream_header);
-        }
+        Add_lines(m_Stream_header, kStreamHeaderDefaults);
     });
 }
 

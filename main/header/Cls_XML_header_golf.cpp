@@ -97,10 +97,7 @@ xmldom::Node Cls_XML_header::Build_Golf() {
     Add_break(golf);
     golf.appendChild(m_Grade_record);
     Add_break(golf);
-    for (const auto& [name, text] : kSwing) {
-        Add_element(golf, name, text);
-        Add_break(golf);
-    }
+    Add_lines(golf, kSwing);
     Add_break(golf);
     Add_break(golf);
 
@@ -139,10 +136,7 @@ void Cls_XML_header::Build_Graph_Object(int16_t id) {
     m_Graph_object = DOM_doc->createElement("graph_object");
     m_Graph_object.setAttribute("id", vb::CStr(id));
     Add_break(m_Graph_object);
-    for (const auto& [name, text] : kGraphObjectDefaults) {
-        Add_element(m_Graph_object, name, text);
-        Add_break(m_Graph_object);
-    }
+    Add_lines(m_Graph_object, kGraphObjectDefaults);
 }
 
 void Cls_XML_header::Create_Traces_Record() {
@@ -162,10 +156,7 @@ void Cls_XML_header::Create_Trace(int16_t id) {
     m_Trace = DOM_doc->createElement("trace");
     m_Trace.setAttribute("id", vb::CStr(id));
     Add_break(m_Trace);
-    for (const auto& [name, text] : kTraceDefaults) {
-        Add_element(m_Trace, name, text);
-        Add_break(m_Trace);
-    }
+    Add_lines(m_Trace, kTraceDefaults);
 }
 
 // ---- Accessors ----

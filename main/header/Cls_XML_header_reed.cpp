@@ -77,17 +77,11 @@ xmldom::Node Cls_XML_header::Build_Reedwick() {
     // times, leaving a line break behind each time: three breaks before the
     // first box, four between boxes and one after the last, as built here.
     xmldom::Node section = DOM_doc->createElement("reedwick");
-    for (const auto& [name, text] : kRace) {
-        Add_element(section, name, text);
-        Add_break(section);
-    }
+    Add_lines(section, kRace);
     for (int16_t box = 1; box <= kBoxes; ++box) {
         xmldom::Node record = DOM_doc->createElement("box");
         record.setAttribute("id", vb::CStr(box));
-        for (const auto& [name, text] : kBox) {
-            Add_element(record, name, text);
-            Add_break(record);
-        }
+        Add_lines(record, kBox);
         for (int i = 0; i < 3; ++i)
             Add_break(section);
         section.appendChild(record);

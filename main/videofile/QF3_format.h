@@ -18,8 +18,6 @@ inline constexpr int32_t kXML_Field_Size = 32000;
 inline constexpr int32_t kRecord_Overhead = 56;
 inline constexpr int32_t kRecord_Head_Size = 52;
 inline constexpr int32_t kRecord_Tail_Size = 4;
-// The reader looks at this much of a record before it trusts the rest.
-inline constexpr int32_t kRecord_Peek_Size = 44;
 
 #pragma pack(push, 1)
 

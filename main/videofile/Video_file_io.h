@@ -5,9 +5,29 @@
 // really there. Failures raise the run-time error the program expects
 // (53 not found, 58 exists, 70 permission denied, 57 device I/O, 61 disk full).
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace video_file_io {
+
+// Numbers inside file buffers, little-endian as every heat and AVI file
+// stores them; the buffers give no alignment.
+inline int32_t Get32(const uint8_t* p) {
+    int32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void Put32(uint8_t* p, int32_t v) {
+    std::memcpy(p, &v, 4);
+}
+inline int16_t Get16(const uint8_t* p) {
+    int16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+inline void Put16(uint8_t* p, int16_t v) {
+    std::memcpy(p, &v, 2);
+}
 
 enum class Mode { Read, Read_Write, Create_New };
 

@@ -11,16 +11,8 @@
 
 namespace {
 
-int32_t Le32(const uint8_t* p) {
-    int32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-int16_t Le16(const uint8_t* p) {
-    int16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
+using video_file_io::Get16;
+using video_file_io::Get32;
 std::string Tag(const uint8_t* p) {
     return std::string(reinterpret_cast<const char*>(p), 4);
 }
@@ -91,7 +83,7 @@ bool clsAVIInfo::ReadFile(const std::string& file_name) {
         return false;
     }
     m_AVI_valid = true;
-    m_RIFFsize = Le32(riff + 4);
+    m_RIFFsize = Get32(riff + 4);
     int64_t pos = r.position;
     int64_t info_left = 0;
     std::string last_type;
@@ -101,7 +93,7 @@ bool clsAVIInfo::ReadFile(const std::string& file_name) {
         r.Read(head, 8);
         if (r.got < 8) break; // a chunk header cut off by the end of the file
         const std::string tag = Tag(head);
-        int64_t size = Le32(head + 4);
+        int64_t size = Get32(head + 4);
         if (size < 0) break;
         size = (size + 1) / 2 * 2;
         if (tag == "LIST") {
@@ -125,32 +117,32 @@ bool clsAVIInfo::ReadFile(const std::string& file_name) {
                 m_HasVideo = true;
                 m_VideoCodec = Tag(strh + 4);
                 r.Read(m_bmi, 40);
-                const int16_t bits = Le16(m_bmi + 14);
+                const int16_t bits = Get16(m_bmi + 14);
                 if (bits < 9) {
-                    int32_t colours = Le32(m_bmi + 32);
+                    int32_t colours = Get32(m_bmi + 32);
                     if (colours < 2) colours = 1 << std::max<int16_t>(bits, 0);
                     // A palette never holds more entries than 8 bits can index.
                     colours = std::clamp(colours, 0, 256);
                     m_Palette.assign(static_cast<size_t>(colours), 0);
                     r.Read(m_Palette.data(), 4 * static_cast<int64_t>(colours));
                 }
-                if (m_VideoCodec == std::string(4, '\0')) m_VideoCodec = LongToFourCC(Le32(m_bmi + 16));
+                if (m_VideoCodec == std::string(4, '\0')) m_VideoCodec = LongToFourCC(Get32(m_bmi + 16));
             } else if (last_type == "auds") {
                 m_HasAudio = true;
                 m_AudioCodec = Tag(strh + 4);
                 uint8_t wf[16] = {};
                 r.Read(wf, size >= 16 ? 16 : 14);
-                m_Channels = Le16(wf + 2);
-                m_SamplesPerSec = Le32(wf + 4);
-                m_BytePerSec = Le32(wf + 8);
-                m_AudioFormat = Audio_Format_Name(Le16(wf));
+                m_Channels = Get16(wf + 2);
+                m_SamplesPerSec = Get32(wf + 4);
+                m_BytePerSec = Get32(wf + 8);
+                m_AudioFormat = Audio_Format_Name(Get16(wf));
             }
             if (last_type == "iavs") {
                 m_iavs = true;
                 m_HasVideo = true;
                 m_VideoCodec = "dvsd";
-                m_NumFrames = Le32(avih + 16);
-                const int32_t buffer = Le32(avih + 28);
+                m_NumFrames = Get32(avih + 16);
+                const int32_t buffer = Get32(avih + 28);
                 if (buffer == 144000 || buffer == 144008) {
                     m_FrameRate = 25;
                     m_Width = 720;
@@ -188,15 +180,15 @@ bool clsAVIInfo::ReadFile(const std::string& file_name) {
     }
     if (m_MovieOffset != 0) {
         if (!m_iavs) {
-            m_Width = Le32(avih + 32);
-            m_Height = Le32(avih + 36);
-            const int32_t usec = Le32(avih);
+            m_Width = Get32(avih + 32);
+            m_Height = Get32(avih + 36);
+            const int32_t usec = Get32(avih);
             m_FrameRate = usec > 0 ? 1000000 / usec : 0;
-            m_PlayLength = static_cast<int32_t>(std::nearbyint(usec / 1000000.0 * Le32(avih + 16)));
-            m_NumFrames = Le32(avih + 16);
-            m_NumStreams = static_cast<int16_t>(Le32(avih + 24));
+            m_PlayLength = static_cast<int32_t>(std::nearbyint(usec / 1000000.0 * Get32(avih + 16)));
+            m_NumFrames = Get32(avih + 16);
+            m_NumStreams = static_cast<int16_t>(Get32(avih + 24));
         }
-        m_BitDepth = m_HasVideo ? Le16(m_bmi + 14) : int16_t{0};
+        m_BitDepth = m_HasVideo ? Get16(m_bmi + 14) : int16_t{0};
         m_fileName = file_name;
         m_FileSize = length;
         if (!m_HasAudio) {

@@ -474,8 +474,8 @@ public:
                            int16_t linewidth, bool filled, int16_t x1, int16_t y1, int16_t x2, int16_t y2,
                            int16_t x3, int16_t y3, int16_t x4, int16_t y4);
     void Load_Graph_object(int16_t id, int16_t& obj_type, int16_t& layer, int32_t& color, int16_t& linetype,
-                           int16_t& linewidth, bool& filled, int16_t& x1, int16_t& y1, int16_t& x2, int16_t& y2,
-                           int16_t& x3, int16_t& y3, int16_t& x4, int16_t& y4);
+                           int16_t& linewidth, bool& filled, int16_t& x1, int16_t& y1, int16_t& x2,
+                           int16_t& y2, int16_t& x3, int16_t& y3, int16_t& x4, int16_t& y4);
     void Dump_XML_Header(const std::string& folder);
     void Set_Frames_no(int16_t count);
     void Set_Selrect_stream1(int16_t bottom, int16_t left, int16_t right, int16_t top);
@@ -538,7 +538,9 @@ public:
     void Deinterlace_DIBS(cDIBSection& target, cDIBSection& source);
     void Draw_field_multi2(int32_t, int32_t) {}
     void Draw_field_multi3(int32_t, int32_t) {}
-    cDIBSection& DV_Field_Picture(int16_t stream) { return *m_DIB_Deint_target.at(static_cast<size_t>(stream - 1)); }
+    cDIBSection& DV_Field_Picture(int16_t stream) {
+        return *m_DIB_Deint_target.at(static_cast<size_t>(stream - 1));
+    }
     // AVI chunks, index and the frame reader of every compressed-frame kind.
     // Reads the AVI header of the file named (the reader the AVI members use).
     bool Read_AVI_Info(const std::string& file_name);

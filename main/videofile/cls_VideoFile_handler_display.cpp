@@ -821,7 +821,7 @@ void cls_VideoFile_handler::Force_Framerate(int32_t fps) {
     // would overwrite the start of the file.
     if (std::memcmp(m_AVI_Chunk_Head.data(), "avih", 4) != 0 || !m_File.Is_Open())
         vb::Raise(vb::errInvalidProcedureCall, "No AVI header has been read from " + m_File_Name);
-    std::memcpy(m_AVI_Main_Header.data(), &micro, 4);
+    video_file_io::Put32(m_AVI_Main_Header.data(), micro);
     // The main header follows the RIFF head, the header list head and its
     // own chunk head.
     m_File.Write_At(12 + 12 + 8, m_AVI_Main_Header.data(), static_cast<int64_t>(m_AVI_Main_Header.size()));

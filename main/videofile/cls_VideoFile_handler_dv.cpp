@@ -36,22 +36,10 @@ constexpr int32_t kTrace_Offset = 48008;
 constexpr int32_t kTrace_Size = 88;
 constexpr uint32_t kSRCCOPY = 13369376;
 
-int32_t Get32(const uint8_t* p) {
-    int32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-void Put32(uint8_t* p, int32_t v) {
-    std::memcpy(p, &v, 4);
-}
-int16_t Get16(const uint8_t* p) {
-    int16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-void Put16(uint8_t* p, int16_t v) {
-    std::memcpy(p, &v, 2);
-}
+using video_file_io::Get16;
+using video_file_io::Get32;
+using video_file_io::Put16;
+using video_file_io::Put32;
 
 [[noreturn]] void Corrupt(const std::string& what) {
     vb::Raise(vb::errInputPastEnd, "Corrupt file, (" + what + ")");

@@ -12,8 +12,6 @@
 #include "VbTrap.h"
 #include "WinClock.h"
 
-#include <cstring>
-
 namespace {
 int16_t To16(int64_t v) {
     return vb::CInt(static_cast<double>(v));
@@ -321,10 +319,8 @@ std::string cls_VideoFile_handler::Timestamp_formatted() const {
     if (m_file_suffix == "qf1" || m_file_suffix == "qf2")
         return Display_Mill_Time(m_DV_Extra.Time_Stamp, false);
     if (m_file_suffix == "qf3") {
-        int32_t written = 0;
-        std::memcpy(&written, m_Write_Record.data() + offsetof(qf3::Sample_Head, Capture_Mill),
-                    sizeof written);
-        return Display_Mill_Time(written, false);
+        return Display_Mill_Time(
+            video_file_io::Get32(m_Write_Record.data() + offsetof(qf3::Sample_Head, Capture_Mill)), false);
     }
     return {};
 }

@@ -179,11 +179,10 @@ void cls_VideoFile_handler::Read_RGB_sample_Body(int32_t sample, bool decode) {
     // Read into the spare record, so a refused read leaves the current sample whole.
     std::vector<uint8_t>& spare = m_Spare_Record;
     spare.resize(qf3::kRecord_Head_Size);
-    m_File.Read_At(offset, spare.data(), qf3::kRecord_Peek_Size);
+    const int64_t head_got = m_File.Read_At(offset, spare.data(), qf3::kRecord_Head_Size);
     if (!Is_Marker(spare.data(), "RGBS")) return;
     Send_Trace("*Read_RGB_sample get my_fnum = ", sample, " My_Video_adress = ", address);
     const int64_t file_length = m_File.Length();
-    const int64_t head_got = m_File.Read_At(offset, spare.data(), qf3::kRecord_Head_Size);
     qf3::Sample_Head head;
     std::memcpy(&head, spare.data(), sizeof head);
     const std::string where = "Heat file " + m_File_Name + ", sample " + Num(sample);
@@ -199,7 +198,8 @@ void cls_VideoFile_handler::Read_RGB_sample_Body(int32_t sample, bool decode) {
         vb::Raise(kPast_End, where + " is cut short: it needs " + Num(record_size) +
                                  " bytes, the file ends after " + Num(file_length - offset));
     spare.resize(static_cast<size_t>(record_size));
-    m_File.Read_At(offset, spare.data(), record_size);
+    m_File.Read_At(offset + qf3::kRecord_Head_Size, spare.data() + qf3::kRecord_Head_Size,
+                   record_size - qf3::kRecord_Head_Size);
     m_Read_Record.swap(spare);
     m_Read_Head = head;
     m_Current_Sample = sample;

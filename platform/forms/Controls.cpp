@@ -1,7 +1,7 @@
 #include "Controls.h"
 
 #include "FormsInternal.h"
-#include "Gdi.h"
+#include "GdiQt.h"
 #include "Screen.h"
 #include "VbError.h"
 
@@ -29,9 +29,6 @@ void missing_element(int32_t index) {
 }
 
 namespace {
-QColor qcolor(uint32_t c) {
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -194,15 +191,14 @@ void WidgetControl::ForeColor(uint32_t c) {
     fore_ = c & 0xFFFFFF;
     QPalette p = w->palette();
     for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(role, qcolor(c));
+        p.setColor(role, gdi::ToQColor(c));
     w->setPalette(p);
 }
 
 uint32_t WidgetControl::BackColor() const {
     QWidget* w = widget();
     if (back_set_) return back_;
-    const QColor c = w->palette().color(QPalette::Window);
-    return static_cast<uint32_t>(c.red() | (c.green() << 8) | (c.blue() << 16));
+    return gdi::FromQColor(w->palette().color(QPalette::Window));
 }
 
 void WidgetControl::BackColor(uint32_t c) {
@@ -211,7 +207,7 @@ void WidgetControl::BackColor(uint32_t c) {
     back_set_ = true;
     QPalette p = w->palette();
     for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
-        p.setColor(role, qcolor(c));
+        p.setColor(role, gdi::ToQColor(c));
     w->setPalette(p);
     w->setAutoFillBackground(true);
 }

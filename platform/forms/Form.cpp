@@ -3,6 +3,7 @@
 #include "Controls.h"
 #include "Dialogs.h"
 #include "FormsInternal.h"
+#include "GdiQt.h"
 #include "Keys.h"
 #include "Picture.h"
 #include "Screen.h"
@@ -377,14 +378,13 @@ void Form::WindowState(int32_t state) {
 }
 
 uint32_t Form::BackColor() {
-    const QColor c = client()->palette().color(QPalette::Window);
-    return static_cast<uint32_t>(c.red() | (c.green() << 8) | (c.blue() << 16));
+    return gdi::FromQColor(client()->palette().color(QPalette::Window));
 }
 
 void Form::BackColor(uint32_t color) {
     QWidget* c = client();
     QPalette p = c->palette();
-    p.setColor(QPalette::Window, QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    p.setColor(QPalette::Window, gdi::ToQColor(color));
     c->setPalette(p);
     c->setAutoFillBackground(true);
 }

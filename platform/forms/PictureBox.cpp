@@ -43,8 +43,7 @@ void PictureBox::grow_image() const {
     if (!img.isNull() && img.width() >= w->width() && img.height() >= w->height()) return;
     QImage bigger(std::max({img.width(), w->width(), 1}), std::max({img.height(), w->height(), 1}),
                   QImage::Format_RGB32);
-    const uint32_t c = b_->back;
-    bigger.fill(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+    bigger.fill(gdi::ToQColor(b_->back));
     if (!img.isNull()) {
         QPainter p(&bigger);
         p.drawImage(0, 0, img);
@@ -115,8 +114,7 @@ gdi::HDC PictureBox::hDC() {
 void PictureBox::Cls() {
     drawing_widget();
     b_->back = BackColor();
-    const uint32_t c = b_->back;
-    b_->image.fill(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+    b_->image.fill(gdi::ToQColor(b_->back));
     b_->current_x = b_->current_y = 0;
     Refresh();
 }
@@ -142,9 +140,6 @@ namespace {
 int px(double v) {
     return static_cast<int>(std::lround(v));
 }
-QColor qcolor(uint32_t c) {
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
 } // namespace
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t color, int32_t box) {
@@ -155,9 +150,9 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t color
     if (box == 2) {
         p.fillRect(
             QRect(QPoint(std::min(ax, bx), std::min(ay, by)), QPoint(std::max(ax, bx), std::max(ay, by))),
-            qcolor(color));
+            gdi::ToQColor(color));
     } else {
-        p.setPen(qcolor(color));
+        p.setPen(gdi::ToQColor(color));
         if (box == 1)
             p.drawRect(
                 QRect(QPoint(std::min(ax, bx), std::min(ay, by)), QPoint(std::max(ax, bx), std::max(ay, by)))
@@ -172,7 +167,7 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t color
 void PictureBox::PSet(double x, double y, uint32_t color) {
     drawing_widget();
     const int ix = px(scale_to_pixels(x)), iy = px(scale_to_pixels(y));
-    if (b_->image.valid(ix, iy)) b_->image.setPixelColor(ix, iy, qcolor(color));
+    if (b_->image.valid(ix, iy)) b_->image.setPixelColor(ix, iy, gdi::ToQColor(color));
     b_->current_x = x;
     b_->current_y = y;
 }
@@ -191,7 +186,7 @@ void PictureBox::Print(const std::string& text) {
     const QFontMetrics fm(f);
     QPainter p(&b_->image);
     p.setFont(f);
-    p.setPen(qcolor(ForeColor()));
+    p.setPen(gdi::ToQColor(ForeColor()));
     // Each line break starts a new line at the left edge, as the original prints.
     const QStringList lines = QString::fromStdString(text).split('\n');
     for (const QString& line : lines) {

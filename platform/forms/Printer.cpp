@@ -1,6 +1,6 @@
 #include "Printer.h"
 
-#include "Gdi.h"
+#include "GdiQt.h"
 #include "VbError.h"
 
 #include <QFontMetrics>
@@ -155,7 +155,7 @@ double PrinterObject::TextHeight(const std::string& text) {
 
 void PrinterObject::Line(double x1, double y1, double x2, double y2, uint32_t color, int32_t box) {
     QPainter& p = d_->paint();
-    const QColor c(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    const QColor c = gdi::ToQColor(color);
     const QRectF r(QPointF(d_->to_dev(std::min(x1, x2)), d_->to_dev(std::min(y1, y2))),
                    QPointF(d_->to_dev(std::max(x1, x2)), d_->to_dev(std::max(y1, y2))));
     if (box == 2) {

@@ -69,9 +69,6 @@ bool valid(HGDIOBJ o) {
     return o && live_objects.count(o);
 }
 
-QColor qcolor(COLORREF c) {
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
 // Pixels travel inside this file as Qt's 0x00RRGGBB.
 uint32_t to_rgb(COLORREF c) {
     return (static_cast<uint32_t>(GetRValue(c)) << 16) | (static_cast<uint32_t>(GetGValue(c)) << 8) |
@@ -79,6 +76,26 @@ uint32_t to_rgb(COLORREF c) {
 }
 COLORREF to_colorref(uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// One pixel of a row, 24-bit packed (B, G, R) or 32-bit, as 0x00RRGGBB.
+uint32_t read_px(const uchar* row, int x, bool packed) {
+    if (packed) {
+        const uchar* p = row + 3 * x;
+        return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+    }
+    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+}
+
+void write_px(uchar* row, int x, bool packed, uint32_t rgb) {
+    if (packed) {
+        uchar* p = row + 3 * x;
+        p[0] = static_cast<uchar>(rgb);
+        p[1] = static_cast<uchar>(rgb >> 8);
+        p[2] = static_cast<uchar>(rgb >> 16);
+        return;
+    }
+    reinterpret_cast<uint32_t*>(row)[x] = 0xFF000000u | rgb;
 }
 
 // One surface in picture coordinates: y counts from the top of the picture,
@@ -110,25 +127,8 @@ struct Surface {
     uchar* row(int y) const { return img->scanLine(bottom_up ? h - 1 - y : y); }
     const uchar* crow(int y) const { return img->constScanLine(bottom_up ? h - 1 - y : y); }
     bool packed24() const { return img->format() == QImage::Format_BGR888; }
-    uint32_t get(int x, int y) const {
-        const uchar* r = row(y);
-        if (packed24()) {
-            const uchar* p = r + 3 * x;
-            return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-        }
-        return reinterpret_cast<const uint32_t*>(r)[x] & 0xFFFFFF;
-    }
-    void set(int x, int y, uint32_t rgb) const {
-        uchar* r = row(y);
-        if (packed24()) {
-            uchar* p = r + 3 * x;
-            p[0] = static_cast<uchar>(rgb);
-            p[1] = static_cast<uchar>(rgb >> 8);
-            p[2] = static_cast<uchar>(rgb >> 16);
-            return;
-        }
-        reinterpret_cast<uint32_t*>(r)[x] = 0xFF000000u | rgb;
-    }
+    uint32_t get(int x, int y) const { return read_px(crow(y), x, packed24()); }
+    void set(int x, int y, uint32_t rgb) const { write_px(row(y), x, packed24(), rgb); }
 };
 
 // A painter in picture coordinates over the rows [top, bottom) a drawing can
@@ -192,25 +192,6 @@ uint32_t apply_rop(uint32_t rop, uint32_t s, uint32_t d) {
 
 bool rop_needs_source(uint32_t rop) {
     return rop != DSTINVERT && rop != BLACKNESS && rop != WHITENESS;
-}
-
-uint32_t read_px(const uchar* row, int x, bool packed) {
-    if (packed) {
-        const uchar* p = row + 3 * x;
-        return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-    }
-    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
-}
-
-void write_px(uchar* row, int x, bool packed, uint32_t rgb) {
-    if (packed) {
-        uchar* p = row + 3 * x;
-        p[0] = static_cast<uchar>(rgb);
-        p[1] = static_cast<uchar>(rgb >> 8);
-        p[2] = static_cast<uchar>(rgb >> 16);
-        return;
-    }
-    reinterpret_cast<uint32_t*>(row)[x] = 0xFF000000u | rgb;
 }
 
 // Copies a w x h rectangle from src (nullptr for the operations without a
@@ -329,28 +310,27 @@ HDC make_dc() {
     return dc;
 }
 
-QBrush qbrush(const GdiObject* b, const DeviceContext* dc) {
-    (void)dc;
+QBrush qbrush(const GdiObject* b) {
     if (!b || b->null_brush) return Qt::NoBrush;
-    if (b->hatch < 0) return QBrush(qcolor(b->color));
+    if (b->hatch < 0) return QBrush(ToQColor(b->color));
     static const Qt::BrushStyle styles[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::BDiagPattern,
                                             Qt::FDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
     const int h = std::clamp(b->hatch, 0, 5);
-    return QBrush(qcolor(b->color), styles[h]);
+    return QBrush(ToQColor(b->color), styles[h]);
 }
 
 // Fills the inside of a shape: opaque background behind a hatch first.
 void fill_rect(QPainter& p, const QRect& r, const GdiObject* brush, const DeviceContext* dc) {
     if (!brush || brush->null_brush || r.width() <= 0 || r.height() <= 0) return;
-    if (brush->hatch >= 0 && dc->bk_mode == OPAQUE) p.fillRect(r, qcolor(dc->bk_color));
-    p.fillRect(r, qbrush(brush, dc));
+    if (brush->hatch >= 0 && dc->bk_mode == OPAQUE) p.fillRect(r, ToQColor(dc->bk_color));
+    p.fillRect(r, qbrush(brush));
 }
 
 QPen qpen(const GdiObject* pen) {
     if (!pen || pen->style == PS_NULL) return Qt::NoPen;
     static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
                                           Qt::DashDotDotLine};
-    QPen q(qcolor(pen->color));
+    QPen q(ToQColor(pen->color));
     q.setWidth(std::max(pen->width, 1));
     q.setStyle(styles[std::clamp(pen->style, 0, 4)]);
     return q;
@@ -605,7 +585,7 @@ bool Rectangle(HDC dc, int32_t l, int32_t t, int32_t r, int32_t b) {
     const int w = std::max(dc->pen->width, 1);
     fill_rect(p.p, QRect(l + w, t + w, r - l - 2 * w, b - t - 2 * w), dc->brush, dc);
     if (dc->pen->style == PS_SOLID || w > 1) {
-        const QColor c = qcolor(dc->pen->color);
+        const QColor c = ToQColor(dc->pen->color);
         p.p.fillRect(QRect(l, t, r - l, w), c);
         p.p.fillRect(QRect(l, b - w, r - l, w), c);
         p.p.fillRect(QRect(l, t, w, b - t), c);
@@ -626,11 +606,11 @@ bool Ellipse(HDC dc, int32_t l, int32_t t, int32_t r, int32_t b) {
     Painter p(s, std::min(t, b) - pad, std::max(t, b) + pad);
     if (dc->brush && dc->brush->hatch >= 0 && dc->bk_mode == OPAQUE) {
         p.p.setPen(Qt::NoPen);
-        p.p.setBrush(qcolor(dc->bk_color));
+        p.p.setBrush(ToQColor(dc->bk_color));
         p.p.drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
     }
     p.p.setPen(qpen(dc->pen));
-    p.p.setBrush(qbrush(dc->brush, dc));
+    p.p.setBrush(qbrush(dc->brush));
     p.p.drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
     return true;
 }
@@ -649,11 +629,11 @@ bool TextOut(HDC dc, int32_t x, int32_t y, const std::string& text) {
     const bool turned = dc->font && dc->font->escapement != 0;
     Painter p(s, turned ? 0 : y - 2, turned ? s.h : y + fm.height() + 2);
     p.p.translate(x, y);
-    if (dc->font && dc->font->escapement != 0) p.p.rotate(-dc->font->escapement / 10.0);
+    if (turned) p.p.rotate(-dc->font->escapement / 10.0);
     if (dc->bk_mode == OPAQUE)
-        p.p.fillRect(QRect(0, 0, fm.horizontalAdvance(t), fm.height()), qcolor(dc->bk_color));
+        p.p.fillRect(QRect(0, 0, fm.horizontalAdvance(t), fm.height()), ToQColor(dc->bk_color));
     p.p.setFont(f);
-    p.p.setPen(qcolor(dc->text_color));
+    p.p.setPen(ToQColor(dc->text_color));
     p.p.drawText(0, fm.ascent(), t);
     return true;
 }

@@ -4,9 +4,18 @@
 // Only platform code includes this header.
 #include "Gdi.h"
 
+#include <QColor>
 #include <QImage>
 
 namespace gdi {
+
+// A COLORREF (0x00BBGGRR) as Qt's colour, and back.
+inline QColor ToQColor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+inline COLORREF FromQColor(const QColor& c) {
+    return RGB(c.red(), c.green(), c.blue());
+}
 
 // A DC that draws into `surface` (top-down, 32-bit), which its owner keeps
 // alive and may replace by assignment (the DC follows the object). The DC

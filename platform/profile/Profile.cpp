@@ -1,6 +1,7 @@
 #include "Profile.h"
 
-#include <cctype>
+#include "VbString.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -19,14 +20,6 @@ std::string trim(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
         s.remove_suffix(1);
     return std::string(s);
-}
-
-bool same(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 bool read_lines(const std::string& path, std::vector<std::string>& lines) {
@@ -73,10 +66,10 @@ uint32_t GetPrivateProfileStringA(const std::string& section, const std::string&
         std::string name, k, v;
         for (const auto& line : lines) {
             if (section_name(line, name)) {
-                in_section = same(name, section);
+                in_section = vb::EqualsNoCase(name, section);
                 continue;
             }
-            if (in_section && key_line(line, k, v) && same(k, trim(key))) {
+            if (in_section && key_line(line, k, v) && vb::EqualsNoCase(k, trim(key))) {
                 if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
                     v = v.substr(1, v.size() - 2);
                 value = v;
@@ -115,7 +108,7 @@ int32_t WritePrivateProfileStringA(const std::string& section, const std::string
     for (size_t i = 0; i < lines.size() && !done; ++i) {
         if (section_name(lines[i], name)) {
             if (in_section) break;
-            in_section = same(name, section);
+            in_section = vb::EqualsNoCase(name, section);
             if (in_section) {
                 section_found = true;
                 last_of_section = i;
@@ -123,7 +116,7 @@ int32_t WritePrivateProfileStringA(const std::string& section, const std::string
             continue;
         }
         if (!in_section) continue;
-        if (key_line(lines[i], k, v) && same(k, trim(key))) {
+        if (key_line(lines[i], k, v) && vb::EqualsNoCase(k, trim(key))) {
             lines[i] = k + "=" + value;
             done = true;
         } else if (!trim(lines[i]).empty()) {

@@ -1,7 +1,8 @@
 #include "Registry.h"
 
+#include "VbString.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -21,13 +22,6 @@ namespace registry {
 
 namespace {
 
-std::string lower(std::string_view s) {
-    std::string r(s);
-    for (auto& c : r)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return r;
-}
-
 struct Value {
     std::string name;
     uint32_t type = REG_NONE;
@@ -40,13 +34,12 @@ struct Node {
     std::vector<Value> values;                             // in the order first written
 
     Value* find_value(std::string_view n) {
-        const std::string l = lower(n);
         for (auto& v : values)
-            if (lower(v.name) == l) return &v;
+            if (vb::EqualsNoCase(v.name, n)) return &v;
         return nullptr;
     }
     Node* child(std::string_view n) {
-        auto it = children.find(lower(n));
+        auto it = children.find(vb::LCase(n));
         return it == children.end() ? nullptr : it->second.get();
     }
 };
@@ -299,12 +292,12 @@ private:
 public:
     static HKEY RootKey(std::string_view name) {
         for (const auto& r : kRoots)
-            if (lower(r.name) == lower(name)) return r.key;
+            if (vb::EqualsNoCase(r.name, name)) return r.key;
         return 0;
     }
 
     static Node* ensure_child(Node* n, const std::string& name) {
-        auto& c = n->children[lower(name)];
+        auto& c = n->children[vb::LCase(name)];
         if (!c) {
             c = std::make_unique<Node>();
             c->name = name;
@@ -555,9 +548,8 @@ LONG RegDeleteValueA(HKEY key, const std::string& value_name) {
     return change([&] {
         Node* n = nullptr;
         if (const LONG r = node_of(key, n); r != ERROR_SUCCESS) return r;
-        const std::string l = lower(value_name);
         auto it = std::find_if(n->values.begin(), n->values.end(),
-                               [&](const Value& v) { return lower(v.name) == l; });
+                               [&](const Value& v) { return vb::EqualsNoCase(v.name, value_name); });
         if (it == n->values.end()) return ERROR_FILE_NOT_FOUND;
         n->values.erase(it);
         return ERROR_SUCCESS;
@@ -584,7 +576,7 @@ LONG delete_key(HKEY key, const std::string& sub_key, bool tree) {
         OpenKey parent = k;
         parent.parts.pop_back();
         Node* p = find(parent);
-        p->children.erase(lower(k.parts.back()));
+        p->children.erase(vb::LCase(k.parts.back()));
         return ERROR_SUCCESS;
     });
 }

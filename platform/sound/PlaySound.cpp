@@ -28,6 +28,7 @@ public:
         if (pcm_) snd_pcm_close(pcm_);
     }
     bool open(const WaveFormat& f) override {
+        frame_bytes_ = f.block_align;
         silence_alsa_messages();
         // Opened without blocking: a busy or absent device must not hold the caller.
         if (snd_pcm_open(&pcm_, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) {
@@ -54,7 +55,6 @@ public:
         return true;
     }
     void drain() override { snd_pcm_drain(pcm_); }
-    void set_frame_bytes(size_t b) { frame_bytes_ = b; }
 
 private:
     snd_pcm_t* pcm_ = nullptr;
@@ -88,7 +88,6 @@ Player& player() {
 void play(std::vector<uint8_t> file, WaveFormat format, size_t offset, size_t length,
           std::shared_ptr<PcmSink> sink) {
     Player& p = player();
-    if (auto* alsa = dynamic_cast<AlsaSink*>(sink.get())) alsa->set_frame_bytes(format.block_align);
     if (!sink->open(format)) {
         p.state = PlayState::NoDevice;
         return;

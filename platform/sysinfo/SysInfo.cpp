@@ -173,15 +173,19 @@ std::string Model() {
     return first_line("/sys/class/dmi/id/product_name");
 }
 
-int64_t AvailablePhysicalMemory() {
+void GlobalMemoryStatus(MEMORYSTATUS* status) {
+    if (!status) return;
+    status->dwAvailPhys = 0;
     std::string text;
-    if (!read_text("/proc/meminfo", text)) return 0;
+    if (!read_text("/proc/meminfo", text)) return;
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
-        if (line.rfind("MemAvailable:", 0) == 0) return std::atoll(line.c_str() + 13) * 1024;
+        if (line.rfind("MemAvailable:", 0) == 0) {
+            status->dwAvailPhys = std::atoll(line.c_str() + 13) * 1024;
+            return;
+        }
     }
-    return 0;
 }
 
 } // namespace sysinfo

@@ -43,7 +43,10 @@ std::string OperatingSystemCaption();
 std::string Manufacturer();
 std::string Model();
 
-// Available physical memory in bytes.
-int64_t AvailablePhysicalMemory();
+// The memory status record; only the available physical memory is read.
+struct MEMORYSTATUS {
+    int64_t dwAvailPhys = 0; // bytes
+};
+void GlobalMemoryStatus(MEMORYSTATUS* status);
 
 } // namespace sysinfo

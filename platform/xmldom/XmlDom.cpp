@@ -48,12 +48,6 @@ std::string print(pugi::xml_node n) {
     return w.out;
 }
 
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // The value of a pseudo-attribute inside declaration data ("version=\"1.0\" encoding=...").
 std::string pseudo_attribute(const std::string& data, const std::string& name) {
     size_t pos = 0;
@@ -499,7 +493,7 @@ Node DOMDocument60::documentElement() const {
 // ---- Latin-1 ----
 
 bool IsLatin1Encoding(const std::string& encoding) {
-    const std::string e = lower(encoding);
+    const std::string e = vb::LCase(encoding);
     return e == "iso-8859-1" || e == "latin1" || e == "iso_8859-1" || e == "latin-1";
 }
 

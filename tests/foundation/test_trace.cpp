@@ -2,6 +2,7 @@
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
 #include "TestEnv.h"
+#include "TraceListener.h"
 #include "TraceChannel.h"
 #include "VbString.h"
 
@@ -9,40 +10,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 
-// A trace viewer of the test's own: a datagram socket where the program looks.
-class Listener {
-public:
-    Listener() {
-        path_ = win::TraceViewerSocketPath();
-        ::unlink(path_.c_str());
-        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::memcpy(addr.sun_path, path_.c_str(), path_.size() + 1);
-        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    }
-    ~Listener() {
-        ::close(fd_);
-        ::unlink(path_.c_str());
-    }
-    std::vector<std::string> received() {
-        std::vector<std::string> lines;
-        char buf[65536];
-        ssize_t n;
-        while ((n = ::recv(fd_, buf, sizeof buf, 0)) > 0) lines.emplace_back(buf, static_cast<size_t>(n));
-        return lines;
-    }
-
-private:
-    std::string path_;
-    int fd_ = -1;
-};
+using Listener = test_env::TraceListener;
 
 TEST(Trace, NoViewerMeansNothingSentAndOneSearch) {
     Reset_Tracer();

@@ -2,6 +2,7 @@
 // What the header tests share: fixed program-wide facts and a fixed clock, so
 // a new header's text is known to the byte; headers made through make() are
 // all checked by xmllint at the end of each test.
+#include "ErrorOf.h"
 #include "Cls_XML_header.h"
 #include "Module_canoe.h"
 #include "Module_qfn_Globals.h"
@@ -19,15 +20,7 @@
 
 namespace header_test {
 
-// The run-time error number a call fails with; 0 when it does not fail.
-template <class F> int32_t error_of(F&& f) {
-    try {
-        f();
-    } catch (const vb::VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test_env::error_of;
 
 inline std::string golden(const std::string& name) {
     return test_env::read_file(std::string(HEADER_GOLDEN_DIR) + "/" + name);

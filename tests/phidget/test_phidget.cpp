@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "PhidgetInterfaceKit.h"
 #include "VbError.h"
 
@@ -49,14 +50,7 @@ protected:
     }
 };
 
-int32_t error_of(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const vb::VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test_env::error_of;
 
 TEST_F(ControlBox, CreationFailsWhileTheLibraryIsNotInstalled) {
     ::setenv("TIDEWICK_PHIDGET_LIBRARY", "absent", 1);

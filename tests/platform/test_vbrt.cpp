@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "VbConvert.h"
 #include "VbDate.h"
 #include "VbError.h"
@@ -8,14 +9,7 @@
 
 namespace {
 
-int error_of(auto&& f) {
-    try {
-        f();
-    } catch (const vb::VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test_env::error_of;
 
 TEST(Conversions, WholeNumbersRoundHalvesToEven) {
     struct Case {

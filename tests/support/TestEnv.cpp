@@ -40,7 +40,9 @@ void remove_root() {
     }
 }
 
-const std::string& root() { return root_dir; }
+const std::string& root() {
+    return root_dir;
+}
 
 std::string make_dir(const std::string& name) {
     const std::string d = root_dir + "/" + name;
@@ -49,7 +51,9 @@ std::string make_dir(const std::string& name) {
     return d;
 }
 
-forms::ScriptedDialogs& dialogs() { return scripted; }
+forms::ScriptedDialogs& dialogs() {
+    return scripted;
+}
 
 std::string output_dir() {
     const char* o = std::getenv("TIDEWICK_TEST_OUTPUT");
@@ -76,12 +80,15 @@ int run(const std::string& command, std::string* out) {
     std::array<char, 4096> buf{};
     std::string all;
     size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) all.append(buf.data(), n);
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
+        all.append(buf.data(), n);
     const int st = pclose(p);
     if (out) *out = all;
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
-bool have_tool(const std::string& name) { return run("command -v " + name + " >/dev/null 2>&1") == 0; }
+bool have_tool(const std::string& name) {
+    return run("command -v " + name + " >/dev/null 2>&1") == 0;
+}
 
 } // namespace test_env

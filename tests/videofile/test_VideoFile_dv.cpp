@@ -13,6 +13,7 @@
 #include "Module_trace.h"
 #include "PictureBox.h"
 #include "TestEnv.h"
+#include "TraceListener.h"
 #include "TraceChannel.h"
 #include "cDIBSection.h"
 #include "cls_VideoFile_handler.h"
@@ -22,8 +23,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -396,38 +395,20 @@ TEST_F(VideoFileDV, Qf2WithTwoStreamsReadsEachStreamOfItsSample) {
         << "frame 6 of the append is frame 2 of the source";
 }
 
-// A trace viewer of the test's own: a datagram socket where the program looks.
+// The shared trace listener, with a fresh viewer search on both ends of its life.
 class Trace_Viewer {
 public:
-    Trace_Viewer() {
-        path_ = win::TraceViewerSocketPath();
-        ::unlink(path_.c_str());
-        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::memcpy(addr.sun_path, path_.c_str(), path_.size() + 1);
-        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-        Reset_Tracer();
-    }
-    ~Trace_Viewer() {
-        ::close(fd_);
-        ::unlink(path_.c_str());
-        Reset_Tracer();
-    }
+    Trace_Viewer() { Reset_Tracer(); }
+    ~Trace_Viewer() { Reset_Tracer(); }
     std::vector<std::string> lines_with(const std::string& text) {
         std::vector<std::string> lines;
-        char buf[65536];
-        ssize_t n;
-        while ((n = ::recv(fd_, buf, sizeof buf, 0)) > 0) {
-            std::string line(buf, static_cast<size_t>(n));
+        for (auto& line : listener_.received())
             if (line.find(text) != std::string::npos) lines.push_back(line);
-        }
         return lines;
     }
 
 private:
-    std::string path_;
-    int fd_ = -1;
+    test_env::TraceListener listener_;
 };
 
 TEST_F(VideoFileDV, AppendingTellsATimeCodeThatSkipsAFrame) {

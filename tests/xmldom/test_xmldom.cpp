@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "TestEnv.h"
 #include "VbError.h"
 #include "VbString.h"
@@ -10,14 +11,7 @@ namespace {
 using xmldom::DOMDocument60;
 using xmldom::Node;
 
-template <class F> int32_t error_of(F&& f) {
-    try {
-        f();
-    } catch (const vb::VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test_env::error_of;
 
 // xmllint's verdict on the bytes, and what it prints for an XPath when given.
 int xmllint(const std::string& bytes, const std::string& xpath = {}, std::string* out = nullptr) {
