@@ -1,5 +1,6 @@
 #include "Cls_lane.h"
 
+#include "Module_lane_results.h"
 #include "VbConvert.h"
 #include "VbError.h"
 #include "modAPIDraw.h"
@@ -12,8 +13,6 @@ namespace {
 constexpr float kHalf_Mark = 25.0f / 2; // the mark is a 25-pixel square
 constexpr int32_t kMark_Size = 25;
 constexpr int32_t kGuide_Length = 300;
-constexpr int32_t Result_None = 999999999;
-constexpr int32_t Result_Disqualified = 100000001;
 // Font request values: the default character set, proof quality.
 constexpr uint32_t kDefault_Charset = 1;
 constexpr uint32_t kProof_Quality = 2;
