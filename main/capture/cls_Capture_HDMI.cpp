@@ -5,6 +5,7 @@
 #include "MediaType.h"
 #include "Module_HDMI_Support.h"
 #include "Module_OrvelGraphics.h"
+#include "Module_canoe.h"
 #include "Module_dependant.h"
 #include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
@@ -41,14 +42,9 @@ cls_Capture_HDMI::cls_Capture_HDMI() {
         Check(oCapture->Advise(this, &m_advise_cookie), "Advise");
     }
     Event_to_Send = 1;
-    Stop_Captures_And_Flush = [this] {
-        Stop_Capture();
-        g_Capture_Running = false;
+    Stop_Captures_And_Flush = [] {
         g_Captures_Stopped = true;
-        for (int i = 0; i < 10; ++i) {
-            win::Sleep(100);
-            vb::DoEvents();
-        }
+        ::Stop_Captures_And_Flush();
     };
 }
 

@@ -32,8 +32,8 @@ public:
     std::function<void()> HitDetected;
 
     // What stops every capture when the road cannot go on (a failed crop, a
-    // size target locked before any frame). The capture window installs its
-    // own; by default this object stops and the captures-stopped flag is set.
+    // size target locked before any frame): by default the captures-stopped
+    // flag is set and the program's Stop_Captures_And_Flush runs.
     std::function<void()> Stop_Captures_And_Flush;
 
     bool Set_Source_from_Saved();

@@ -1,6 +1,9 @@
 #include "Module_Tidewick.h"
 
 #include "Class_CPUInfo.h"
+#include "ComCreate.h"
+#include "Dialogs.h"
+#include "IVideoCap.h"
 #include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
 #include "Screen.h"
@@ -72,4 +75,14 @@ std::string Get_Manufacturer() {
 
 int32_t Get_Monitor_Count() {
     return forms::Monitor_Count();
+}
+
+void Verify_OrvelCap5() {
+    vb::Trap("Verify_OrvelCap5 of Module Module_Tidewick", [] {
+        com::ComPtr<IVideoCap> cap;
+        if (com::FAILED(com::CreateInstance(CLSID_VideoCap5, cap)))
+            forms::MsgBox(
+                "An important system file (OrvelCap5.dll) is missing in this Tidewick installation!",
+                forms::vbOKOnly);
+    });
 }

@@ -1,5 +1,6 @@
 #pragma once
-// System facts gathered at start-up.
+// System facts gathered at start-up, the capture library check and the
+// about command.
 #include <cstdint>
 #include <string>
 
@@ -13,3 +14,9 @@ std::string Get_OS_Name();
 std::string Get_Manufacturer_Model();
 std::string Get_Manufacturer();
 int32_t Get_Monitor_Count();
+
+// Creates the capture library's object and releases it at once; a library
+// that is missing or not registered is said in a message, and start-up goes on.
+void Verify_OrvelCap5();
+// Fills and shows the about box, above all windows. Built with the about box.
+void Do_about();

@@ -25,6 +25,23 @@ void Remove_Close_Menu(forms::hwnd_t hwnd) {
         f->CloseCommandState(forms::Form::CloseCommand::Removed);
 }
 
+void Remove_Close_Item(forms::Form& window, int16_t revert) {
+    window.CloseCommandState(revert != 0 ? forms::Form::CloseCommand::Present
+                                         : forms::Form::CloseCommand::Removed);
+}
+
+int16_t Enable_Close_Button(forms::hwnd_t hwnd, bool enable) {
+    forms::Form* window = forms::Form::FromHandle(hwnd);
+    if (!window) return -1;
+    // The greyed item is kept under another identifier, so it is found only
+    // in the state that the call changes from.
+    using Close = forms::Form::CloseCommand;
+    const Close from = enable ? Close::Greyed : Close::Present;
+    if (window->CloseCommandState() != from) return 0;
+    window->CloseCommandState(enable ? Close::Present : Close::Greyed);
+    return 0;
+}
+
 bool IsLoaded(const std::string& form_name) {
     try {
         for (forms::Form* f : forms::Forms())

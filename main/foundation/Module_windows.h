@@ -16,6 +16,13 @@ double vb_round(double v);
 void Set_TopMost(forms::hwnd_t hwnd);
 // Removes the Close command of the window's system menu (and its close box).
 void Remove_Close_Menu(forms::hwnd_t hwnd);
+// Removes the Close item of the window's system menu. A non-zero revert
+// resets the system menu to its default first (Close present again), and the
+// removal then finds no menu to work on, as the system's call has it.
+void Remove_Close_Item(forms::Form& window, int16_t revert);
+// Greys (enable False) or enables the Close item of the window's system menu:
+// 0 done or the item not found in the state asked from, -1 not a window.
+int16_t Enable_Close_Button(forms::hwnd_t hwnd, bool enable);
 // Whether a loaded window has that name, compared without regard to letter case.
 bool IsLoaded(const std::string& form_name);
 // Nonzero shows the taskbar; zero hides it and notes that the exit shows it

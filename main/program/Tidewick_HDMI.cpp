@@ -1,6 +1,7 @@
 // The program: picks the Qt implementations of the platform services, then
-// hands over to the system's own start-up.
+// hands over to the system's own start-up window.
 #include "Dialogs.h"
+#include "Form_Tidewick_Full_Startup.h"
 #include "Module_canoe.h"
 #include "Module_qfn_Globals.h"
 #include "QtMessagePump.h"
@@ -8,10 +9,11 @@
 #include "Services.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The program ends through its exit procedure, not when a window closes.
+    app.setQuitOnLastWindowClosed(false);
     forms::Install_Qt_Services();
     // Capture frames posted from the streaming threads arrive through Qt's loop.
     msgqueue::AttachToQtEventLoop();
@@ -19,11 +21,6 @@ int main(int argc, char** argv) {
     forms::App().SetVersion(TIDEWICK_VERSION);
     Install_Error_Trap();
 
-    Tidewick_Initialization();
-
-    QMainWindow window;
-    window.setWindowTitle(QString::fromStdString(g_Program_Title));
-    window.resize(1024, 640);
-    window.show();
+    Form_Tidewick_Full_Startup().Show();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "Cls_XML_header.h"
 #include "Dialogs.h"
+#include "Module_canoe.h"
 #include "Module_dependant.h"
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
@@ -467,7 +468,9 @@ std::string cls_VideoFile_handler::DIB_sizes() const {
 
 void cls_VideoFile_handler::Make_Display_Bitmaps() {}
 void cls_VideoFile_handler::Release_Display_Bitmaps() {}
-void cls_VideoFile_handler::Stop_All_Captures() {}
+void cls_VideoFile_handler::Stop_All_Captures() {
+    ::Stop_All_Captures();
+}
 
 void cls_VideoFile_handler::Stop_All_Captures_For_File() {
     Stop_All_Captures();

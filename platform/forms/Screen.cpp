@@ -1,8 +1,12 @@
 #include "Screen.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
 
 namespace forms {
 
@@ -45,6 +49,18 @@ bool Screen_Has_Reserved_Area() {
         if (QScreen* s = QGuiApplication::primaryScreen()) return s->availableGeometry() != s->geometry();
     }
     return false;
+}
+
+int32_t GetSystemMetrics(int32_t index) {
+    if (index != SM_CXFRAME && index != SM_CYFRAME) return 0;
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || w->isMinimized()) continue;
+        const QRect outer = w->frameGeometry(), inner = w->geometry();
+        return index == SM_CXFRAME ? std::max(0, inner.left() - outer.left())
+                                   : std::max(0, outer.bottom() - inner.bottom());
+    }
+    return 0;
 }
 
 int32_t Screen_Dpi_Y() {

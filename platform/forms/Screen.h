@@ -16,6 +16,12 @@ int32_t Monitor_Count();
 // Whether the primary screen's work area is smaller than the screen: some
 // panel (a taskbar) keeps part of it for itself.
 bool Screen_Has_Reserved_Area();
+// The system metrics the program asks for: the sizing border of a window in
+// pixels, horizontally (SM_CXFRAME) and vertically (SM_CYFRAME), as the
+// window manager draws it around the program's shown windows; 0 while none
+// is shown or for a border drawn inside the window. Other indexes give 0.
+inline constexpr int32_t SM_CXFRAME = 32, SM_CYFRAME = 33;
+int32_t GetSystemMetrics(int32_t index);
 // Logical dots per inch of the primary screen, vertically (96 by default).
 int32_t Screen_Dpi_Y();
 

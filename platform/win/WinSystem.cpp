@@ -4,8 +4,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -84,6 +86,24 @@ int64_t CurrentThreadId() {
 }
 int32_t GetLastError() {
     return errno;
+}
+
+bool PrevInstance() {
+    static int held = -1;
+    if (held >= 0) return false;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string folder = runtime && *runtime ? runtime : (tmp && *tmp ? tmp : "/tmp");
+    const std::string path = folder + "/" + ProgramName() + "-" + std::to_string(::getuid()) + ".instance";
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool other_holds_it = errno == EWOULDBLOCK;
+        ::close(fd);
+        return other_holds_it;
+    }
+    held = fd;
+    return false;
 }
 
 } // namespace win

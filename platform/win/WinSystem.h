@@ -30,6 +30,11 @@ std::string ProgramName();
 int64_t InstanceHandle();
 int64_t CurrentThreadId();
 
+// Whether another process of this program runs for this user: a lock file
+// in the runtime folder ($XDG_RUNTIME_DIR, else the temporary folder) that
+// the first process to ask holds until it ends.
+bool PrevInstance();
+
 // The last system error number of the calling thread (errno).
 int32_t GetLastError();
 
