@@ -1,6 +1,7 @@
 // The program: picks the Qt implementations of the platform services, then
 // hands over to the system's own start-up.
 #include "Dialogs.h"
+#include "Frm_kanot_2.h"
 #include "Module_canoe.h"
 #include "Module_qfn_Globals.h"
 #include "QtMessagePump.h"
@@ -8,7 +9,6 @@
 #include "Services.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -17,13 +17,13 @@ int main(int argc, char** argv) {
     msgqueue::AttachToQtEventLoop();
     forms::App().Title(kProgram_Name);
     forms::App().SetVersion(TIDEWICK_VERSION);
+    // The runtime's command line: the arguments after the program's name.
+    for (int i = 1; i < argc; ++i)
+        forms::App().CommandLine += (i > 1 ? " " : "") + std::string(argv[i]);
     Install_Error_Trap();
 
     Tidewick_Initialization();
 
-    QMainWindow window;
-    window.setWindowTitle(QString::fromStdString(g_Program_Title));
-    window.resize(1024, 640);
-    window.show();
+    Frm_kanot_2().Show();
     return app.exec();
 }
