@@ -61,10 +61,8 @@ Frm_kanot_2::Frm_kanot_2() : Form("Frm_kanot_2") {
     Frm_Options.MouseMove = [this](int32_t b, int32_t s, float x, float y) {
         Frm_Options_MouseMove(b, s, x, y);
     };
-    // The other panels keep the arrow over them.
-    const auto arrow = [](int32_t, int32_t, float, float) { forms::Screen_MousePointer(forms::vbArrow); };
-    Frm_play.MouseMove = arrow;
-    Frame_Controls.MouseMove = arrow;
+    // The play panel keeps the arrow over it.
+    Frm_play.MouseMove = [](int32_t, int32_t, float, float) { forms::Screen_MousePointer(forms::vbArrow); };
 }
 
 void Frm_kanot_2::Design() {
@@ -286,7 +284,8 @@ void Frm_kanot_2::Form_Resize() {
             if (g_Taskbar_Hidden) Show_Taskbar(1);
         }
         if (state == forms::vbNormal && panel) {
-            panel->Show();
+            // Showing a shown panel again would take the focus from this window.
+            if (!panel->Visible()) panel->Show();
             if (item_dock_results.Checked()) {
                 panel->Top(Top());
                 panel->Left(Left() + Width() + 2 * g_Border_Width_X * forms::Screen_TwipsPerPixelX());

@@ -142,6 +142,8 @@ ClientWidget::ClientWidget(FormWindow* w) : QWidget(w), win(w) {
 
 // Mouse events of the window itself, in its scale.
 void ClientWidget::mousePressEvent(QMouseEvent* e) {
+    // A control's own unhandled event climbs to here; it is not the window's.
+    if (childAt(e->position().toPoint())) return;
     pressed = true;
     Form* f = win->form;
     if (!f) return;
@@ -153,6 +155,7 @@ void ClientWidget::mousePressEvent(QMouseEvent* e) {
 }
 
 void ClientWidget::mouseMoveEvent(QMouseEvent* e) {
+    if (childAt(e->position().toPoint())) return;
     Form* f = win->form;
     if (!f) return;
     const int32_t b = detail::button_number(static_cast<int>(e->buttons()));
@@ -163,6 +166,7 @@ void ClientWidget::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void ClientWidget::mouseReleaseEvent(QMouseEvent* e) {
+    if (!pressed && childAt(e->position().toPoint())) return;
     Form* f = win->form;
     if (!f) return;
     const int32_t b = detail::button_number(e->button()),

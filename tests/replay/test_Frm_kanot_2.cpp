@@ -694,12 +694,19 @@ TEST_F(ReplayWindow, AltOnTheFormMenuTogglesExtrasAndDebugAndCtrlOnHelpShowsSpec
     }
 }
 
-TEST_F(ReplayWindow, MouseOverTheWindowShowsThePointWithDisplayXY) {
+TEST_F(ReplayWindow, MouseOverTheWindowShowsThePointWithDisplayXYAndAClickLaysItOutAgain) {
     show();
     auto& w = Frm_kanot_2();
     QWidget* client = window_of(w)->centralWidget();
     const QPoint spot(w.ScaleToPixels(w.Frame_Controls.Left() + w.Frame_Controls.Width() + 5), 30);
+    // The panels set the pointer: the play panel the arrow, the window and the data panels the default.
+    QTest::mouseMove(widget("Frm_play"), QPoint(5, 5));
+    EXPECT_EQ(forms::Screen_MousePointer(), forms::vbArrow);
     QTest::mouseMove(client, spot);
+    EXPECT_EQ(forms::Screen_MousePointer(), forms::vbDefault);
+    QTest::mouseMove(widget("Frm_play"), QPoint(5, 5));
+    QTest::mouseMove(widget("frm_File_data"), QPoint(5, 5));
+    EXPECT_EQ(forms::Screen_MousePointer(), forms::vbDefault);
     EXPECT_EQ(w.Caption(), "Tidewick Video Replay ") << "unchecked: the caption stays";
     w.item_disp_xy.Checked(true);
     QTest::mouseMove(client, spot + QPoint(1, 1));
@@ -707,9 +714,11 @@ TEST_F(ReplayWindow, MouseOverTheWindowShowsThePointWithDisplayXY) {
     // A click on the window itself hands the focus to the play slider.
     window_of(w)->activateWindow();
     process_events();
+    g_Display_Height = 300;
     QTest::mouseClick(client, Qt::LeftButton, Qt::NoModifier, spot);
     process_events();
     EXPECT_TRUE(widget("Slider_play")->hasFocus());
+    EXPECT_NEAR(w.Picture_large.Height(), 300, 1) << "the button's release runs the layout";
 }
 
 // ---- Recent files ----
