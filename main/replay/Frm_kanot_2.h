@@ -203,6 +203,7 @@ public:
     void Form_MouseUp(int32_t Button, int32_t Shift, float X, float Y) override;
     void frm_File_data_MouseMove(int32_t Button, int32_t Shift, float X, float Y);
     void Frm_Options_MouseMove(int32_t Button, int32_t Shift, float X, float Y);
+    // Kept for their callers; they do nothing.
     void Check_Screen_Height() {}
     void Check_commandline() {}
     void Uncheck_result_form() {}
