@@ -12,6 +12,7 @@
 
 class Cls_audio_play;
 class Cls_memory_status;
+class cDIBSection;
 class cls_VideoFile_handler;
 namespace phidget {
 class PhidgetInterfaceKit;
@@ -66,6 +67,40 @@ inline std::shared_ptr<Cls_audio_play> obj_Midi;
 inline std::shared_ptr<phidget::PhidgetInterfaceKit> g_Phidget_Check;
 inline std::shared_ptr<Cls_memory_status> g_Memory_Status;
 inline std::shared_ptr<cls_VideoFile_handler> g_Video_File;
+// The replay window's two frame bitmaps: upright and rotated.
+inline std::shared_ptr<cDIBSection> g_Frame_DIB;
+inline std::shared_ptr<cDIBSection> g_Frame_DIB_Rotated;
+
+// The replay window's display state, shared with the live preview and the
+// printing. Sizes are in frame pixels.
+inline int16_t g_Program_Mode = 0; // 10 while the replay window shows a file; 1 for the live preview
+inline int16_t g_Selected_Lane = -1;
+inline int16_t g_Num_Lanes_Shown = 0;
+inline bool g_Show_Lanes = false;
+inline bool g_Show_Goalline = false;
+inline bool g_Flip_Lanes = false;
+inline int16_t g_Frame_Width = 0;
+inline int16_t g_Frame_Height = 0;
+inline int16_t g_Display_Width = 0; // the frame size as shown: exchanged for rotated frames
+inline int16_t g_Display_Height = 0;
+inline int32_t g_Goal_Line_Points[4] = {0, 0, 0, 0}; // x1, y1, x2, y2 of the open file's goal line
+inline int32_t g_Live_Goal_Points[4] = {0, 0, 0, 0}; // the same for the live preview
+inline int16_t g_Max_Picture_Height = 0;             // 0 until the replay window's first activation
+inline bool g_Main_Window_Active = false;
+inline int32_t g_Start_Correction_Mill = 0;
+inline uint32_t g_Load_Time_Mill = 0;
+inline uint32_t g_Overlay_Key_Colour = 0; // the overlay's transparent colour
+// Folders of the replay window: 0 the recent-files list, 1 where File_Copy copies to.
+inline std::string g_List_Folder[2];
+// The version text printed in footers: the version and how it was built.
+inline std::string g_Program_Version_Text;
+// The high-resolution counter as the replay window found it at its load.
+inline int64_t g_Perf_Frequency = 0;
+inline int64_t g_Perf_Count = 0;
+// Printer page in twips and the print area on it.
+inline int32_t g_Page_Width = 0;
+inline int32_t g_Page_Height = 0;
+inline float g_Print_Left = 0, g_Print_Top = 0, g_Print_Right = 0, g_Print_Bottom = 0;
 
 // Fixed texts of this build.
 inline constexpr const char* kProgram_Name = "Tidewick_HDMI";

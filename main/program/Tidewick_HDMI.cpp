@@ -2,8 +2,10 @@
 // hands over to the system's own start-up window.
 #include "Dialogs.h"
 #include "Form_Tidewick_Full_Startup.h"
+#include "Frm_kanot_2.h"
 #include "Module_canoe.h"
 #include "Module_qfn_Globals.h"
+#include "Program_Windows.h"
 #include "QtMessagePump.h"
 #include "QtServices.h"
 #include "Services.h"
@@ -19,7 +21,13 @@ int main(int argc, char** argv) {
     msgqueue::AttachToQtEventLoop();
     forms::App().Title(kProgram_Name);
     forms::App().SetVersion(TIDEWICK_VERSION);
+    // The runtime's command line: the arguments after the program's name.
+    for (int i = 1; i < argc; ++i)
+        forms::App().CommandLine += (i > 1 ? " " : "") + std::string(argv[i]);
     Install_Error_Trap();
+
+    // The windows above the foundation, as the start-up and the exit reach them.
+    g_Windows.Frm_kanot_2 = []() -> forms::Form& { return Frm_kanot_2(); };
 
     Form_Tidewick_Full_Startup().Show();
     return app.exec();

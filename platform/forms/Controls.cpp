@@ -371,6 +371,12 @@ std::string Frame::Caption() const {
 void Frame::Caption(const std::string& t) {
     static_cast<QGroupBox*>(widget())->setTitle(qs(t));
 }
+double Frame::pixels_to_scale(double px) const {
+    return px * kTwipsPerPixel;
+}
+double Frame::scale_to_pixels(double v) const {
+    return v / kTwipsPerPixel;
+}
 
 // ---- TextBox ----
 

@@ -173,6 +173,8 @@ protected:
     QWidget* make_widget(QWidget* parent) override;
 };
 
+// A frame has no scale of its own: the controls inside it are placed in
+// twips, whatever the scale of its window, as the original does.
 class Frame : public WidgetControl {
 public:
     using WidgetControl::WidgetControl;
@@ -181,6 +183,8 @@ public:
 
 protected:
     QWidget* make_widget(QWidget* parent) override;
+    double pixels_to_scale(double px) const override;
+    double scale_to_pixels(double v) const override;
 };
 
 class TextBox : public WidgetControl {

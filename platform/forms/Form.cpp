@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QWindow>
+#include <QWindowStateChangeEvent>
 
 #include <algorithm>
 
@@ -108,6 +109,15 @@ protected:
         QMainWindow::resizeEvent(e);
         if (form) detail::guarded([this] { form->Form_Resize(); });
     }
+    // Minimising and restoring change no size, yet the original raised
+    // Resize for them.
+    void changeEvent(QEvent* e) override {
+        QMainWindow::changeEvent(e);
+        if (!form || e->type() != QEvent::WindowStateChange) return;
+        const auto old_state = static_cast<QWindowStateChangeEvent*>(e)->oldState();
+        if ((old_state | windowState()) & Qt::WindowMinimized)
+            detail::guarded([this] { form->Form_Resize(); });
+    }
     void hideEvent(QHideEvent* e) override {
         QMainWindow::hideEvent(e);
         if (modal_loop && !isVisible()) modal_loop->quit();
@@ -132,6 +142,8 @@ ClientWidget::ClientWidget(FormWindow* w) : QWidget(w), win(w) {
 
 // Mouse events of the window itself, in its scale.
 void ClientWidget::mousePressEvent(QMouseEvent* e) {
+    // A control's own unhandled event climbs to here; it is not the window's.
+    if (childAt(e->position().toPoint())) return;
     pressed = true;
     Form* f = win->form;
     if (!f) return;
@@ -143,6 +155,7 @@ void ClientWidget::mousePressEvent(QMouseEvent* e) {
 }
 
 void ClientWidget::mouseMoveEvent(QMouseEvent* e) {
+    if (childAt(e->position().toPoint())) return;
     Form* f = win->form;
     if (!f) return;
     const int32_t b = detail::button_number(static_cast<int>(e->buttons()));
@@ -153,6 +166,7 @@ void ClientWidget::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void ClientWidget::mouseReleaseEvent(QMouseEvent* e) {
+    if (!pressed && childAt(e->position().toPoint())) return;
     Form* f = win->form;
     if (!f) return;
     const int32_t b = detail::button_number(e->button()),
@@ -417,6 +431,26 @@ void Form::CloseCommandState(CloseCommand state) {
     w->setWindowFlag(Qt::WindowSystemMenuHint, true);
     w->setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
     w->setWindowFlag(Qt::WindowCloseButtonHint, state == CloseCommand::Present);
+    if (shown) w->show();
+}
+
+bool Form::TitleBar() {
+    return !window()->windowFlags().testFlag(Qt::FramelessWindowHint);
+}
+
+void Form::TitleBar(bool on) {
+    FormWindow* w = window();
+    if (on == TitleBar()) return;
+    const bool shown = w->isVisible();
+    // Qt drops the frameless hint while button hints are customised, so the
+    // bar's own flags are put aside and given back whole.
+    if (!on) {
+        flags_with_title_ = static_cast<int>(w->windowFlags());
+        w->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    } else {
+        w->setWindowFlags(Qt::WindowFlags(flags_with_title_) & ~Qt::FramelessWindowHint);
+    }
+    // Changing the flags hides the window; put it back as it was.
     if (shown) w->show();
 }
 

@@ -99,6 +99,10 @@ public:
     enum class CloseCommand { Present, Greyed, Removed };
     CloseCommand CloseCommandState() const { return close_command_; }
     void CloseCommandState(CloseCommand state);
+    // The window's title bar with its caption and buttons; off, the window is
+    // a bare rectangle (the caption style bits of the original).
+    bool TitleBar();
+    void TitleBar(bool on);
     void SetFocus();
     void Refresh();
     // Shows a menu of this window at the mouse pointer and returns when it closes.
@@ -170,6 +174,7 @@ private:
     FormWindow* window_ = nullptr;
     std::vector<Control*> controls_;
     CloseCommand close_command_ = CloseCommand::Present;
+    int flags_with_title_ = 0;
 };
 
 // The loaded windows, in the order they were loaded.

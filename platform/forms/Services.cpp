@@ -14,6 +14,9 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace forms {
 
@@ -46,6 +49,24 @@ void AppObject::SetVersion(const std::string& version) {
     Major = parts[0];
     Minor = parts[1];
     Revision = parts[2];
+}
+
+bool AppObject::PrevInstance() const {
+    // One lock file per program and user; the process that holds it is the
+    // first instance. The lock goes with the process, however it ends.
+    static int held = -1;
+    if (held >= 0) return false;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string dir = runtime && *runtime ? runtime : "/tmp";
+    const std::string path = dir + win::kPathSep + EXEName() + "-" + std::to_string(::getuid()) + ".instance";
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return true;
+    }
+    held = fd;
+    return false;
 }
 
 AppObject& App() {

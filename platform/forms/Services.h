@@ -23,6 +23,13 @@ public:
     int32_t Major = 0, Minor = 0, Revision = 0;
     // Sets the three numbers from a "major.minor.revision" text.
     void SetVersion(const std::string& version);
+    // Whether another process of this program (same file name, same user)
+    // runs already. The first process to ask holds the answer "no" for its
+    // whole life.
+    bool PrevInstance() const;
+    // The program's command line after its name (the runtime's Command$);
+    // the program's main sets it.
+    std::string CommandLine;
 };
 AppObject& App();
 

@@ -59,8 +59,10 @@ public:
 
 namespace {
 
-std::set<const DeviceContext*> live_dcs;
-std::set<const GdiObject*> live_objects;
+// Never destroyed: program-wide bitmaps may be released while the process
+// exits, after this file's statics would be gone.
+std::set<const DeviceContext*>& live_dcs = *new std::set<const DeviceContext*>;
+std::set<const GdiObject*>& live_objects = *new std::set<const GdiObject*>;
 
 bool valid(HDC dc) {
     return dc && live_dcs.count(dc);

@@ -1,0 +1,259 @@
+#pragma once
+// The replay and timing window: the program's main window, in which the
+// operator opens a heat file, steps and plays it, sets lane marks and the
+// goal line, attaches finish times and prints. It exists once and loads
+// hidden at start; the start-up window's replay choice shows it.
+//
+// The window's procedures live in several files: this pair holds its state,
+// controls, menus, load, resize and closing, Frm_kanot_2_shell.cpp the small
+// shell procedures (command line, layout, recent files, focus, full screen,
+// file copy). Procedures kept in files of their own elsewhere (the file
+// opening and stepping, the lanes, the results panel, the printing) are
+// reached through Connected.
+#include "Controls.h"
+#include "Form.h"
+#include "PictureBox.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class Frm_kanot_2 : public forms::Form {
+public:
+    Frm_kanot_2();
+
+    // ---- Fields ----
+    std::string File_Name_Field;    // path of the open file, empty when none
+    std::string Command_Line_Field; // the program's command line, kept at load
+    int32_t Frame_Mill = 0;         // frame time of the field shown, ms
+    int32_t Delta_Reference_Mill = 0;
+    int16_t Timed_Count = 0;
+    bool Rotated_Field = false;
+    float Zoom_Factor = 1.0f; // screen pixels per frame pixel of the large picture
+    float X_Stretch = 0.0f;   // horizontal stretch; 0 (nothing chosen yet) counts as 1
+    bool Resize_By_Code = false;
+    bool Overlay_Changed = false;
+    // The zoom box on the large picture, in picture units.
+    int16_t Zoom_Box_Left = 0, Zoom_Box_Top = 0, Zoom_Box_Width = 0, Zoom_Box_Height = 0;
+
+    // ---- Controls ----
+    forms::PictureBox Picture_large{this, "Picture_large"};
+    forms::PictureBox Pict_lane_result{this, "Pict_lane_result"};
+    forms::PictureBox Pict_heat_time{this, "Pict_heat_time"};
+    forms::Frame Frame_Controls{this, "Frame_Controls"};
+    forms::Frame Frm_play{this, "Frm_play"};
+    forms::Slider Slider_play{this, "Slider_play"};
+    forms::CommandButton Cmd_play{this, "Cmd_play"};
+    forms::Label Lbl_frameno{this, "Lbl_frameno"};
+    forms::Label Lbl_elapsed_time{this, "Lbl_elapsed_time"};
+    forms::Label Lbl_delta_time{this, "Lbl_delta_time"};
+    forms::Frame frm_File_data{this, "frm_File_data"};
+    forms::Label Label_heatID{this, "Label_heatID"};
+    forms::Label Label_start_time{this, "Label_start_time"};
+    forms::Label Lbl_Frame_size{this, "Lbl_Frame_size"};
+    forms::Label Lbl_filesize{this, "Lbl_filesize"};
+    forms::Frame Frm_Options{this, "Frm_Options"};
+    forms::CheckBox Chk_Show_lanemarks{this, "Chk_Show_lanemarks"};
+    forms::CheckBox Chk_Flip_Lanemarks{this, "Chk_Flip_Lanemarks"};
+    forms::CheckBox Chk_Show_Goalline{this, "Chk_Show_Goalline"};
+    forms::CheckBox Chk_invert_goalline{this, "Chk_invert_goalline"};
+    forms::PictureBox Picture_logo{this, "Picture_logo"};
+    forms::Timer Timer_keyb_event{this, "Timer_keyb_event"};
+
+    // ---- Menus ----
+    forms::Menu menu_form{this, "menu_form", nullptr, "Form"};
+    forms::Menu item_open{this, "item_open", &menu_form, "Open File"};
+    forms::Menu item_Open_Newest_Root{this, "item_Open_Newest_Root", &menu_form, "Open Newest File"};
+    forms::ControlArray<forms::Menu> item_Open_Newest{this, "item_Open_Newest"};
+    forms::Menu item_open_last{this, "item_open_last", &menu_form, "Open last Finished heat"};
+    forms::Menu item_close{this, "item_close", &menu_form, "Close File"};
+    forms::Menu item_Zoom{this, "item_Zoom", &menu_form, "Zoom"};
+    forms::Menu Menu_x_extension{this, "Menu_x_extension", &menu_form, "X-Stretch"};
+    forms::ControlArray<forms::Menu> Item_extension{this, "Item_extension"};
+    forms::Menu item_play{this, "item_play", &menu_form, "Play"};
+    forms::Menu item_video_capture{this, "item_video_capture", &menu_form, "Video Capture"};
+    forms::Menu item_exit{this, "item_exit", &menu_form, "Exit"};
+
+    forms::Menu menu_settings{this, "menu_settings", nullptr, "Settings"};
+    forms::Menu item_ange_match{this, "item_ange_match", &menu_settings, "Give event name"};
+    forms::Menu item_select_logo_file{this, "item_select_logo_file", &menu_settings, "Select Logo file"};
+    forms::Menu item_timing_calculation{this, "item_timing_calculation", &menu_settings,
+                                        "Timing calculation method"};
+    forms::Menu item_timing_framecount{this, "item_timing_framecount", &item_timing_calculation,
+                                       "Frame count"};
+    forms::Menu item_timing_frametimestamp{this, "item_timing_frametimestamp", &item_timing_calculation,
+                                           "Frame timestamp"};
+    forms::Menu item_use_size{this, "item_use_size", &menu_settings, "Use this size/position"};
+    forms::Menu item_dock_results{this, "item_dock_results", &menu_settings, "Dock Results form"};
+
+    forms::Menu menu_diagnostics{this, "menu_diagnostics", nullptr, "Diagnostics"};
+    forms::Menu item_timing_analyze{this, "item_timing_analyze", &menu_diagnostics, "File timing analyze"};
+
+    forms::Menu menu_Extras{this, "menu_Extras", nullptr, "Extras"};
+    forms::Menu item_display_sample_data{this, "item_display_sample_data", &menu_Extras,
+                                         "Display sample data"};
+    forms::Menu item_file_properties{this, "item_file_properties", &menu_Extras, "File properties"};
+    forms::Menu item_check_timing{this, "item_check_timing", &menu_Extras, "Check_Timing"};
+    forms::Menu item_auto_detect{this, "item_auto_detect", &menu_Extras, "Auto detect"};
+    forms::Menu item_misbehave{this, "item_misbehave", &menu_Extras, "Misbehave (trapped)"};
+    forms::Menu item_misbehave_uncaptured{this, "item_misbehave_uncaptured", &menu_Extras,
+                                          "Misbehave (untrapped)"};
+    forms::Menu item_take_height{this, "item_take_height", &menu_Extras, "Take max Height"};
+
+    forms::Menu menu_debug{this, "menu_debug", nullptr, "Debug"};
+    forms::Menu item_auto_for_frame{this, "item_auto_for_frame", &menu_debug, "Test Auto for frame"};
+    forms::Menu item_run_auto_detect{this, "item_run_auto_detect", &menu_debug, "Auto Detect"};
+    forms::Menu item_setup_auto{this, "item_setup_auto", &menu_debug, "Setup_auto"};
+    forms::Menu item_computer_model{this, "item_computer_model", &menu_debug, "Computer_model"};
+    forms::Menu item_display_jpeg_bench{this, "item_display_jpeg_bench", &menu_debug, "Display Jpeg Bench"};
+    forms::Menu item_display_HSL{this, "item_display_HSL", &menu_debug, "Display HSL"};
+    forms::Menu item_Test_Line{this, "item_Test_Line", &menu_debug, "Test_line"};
+    forms::Menu item_Goal_HSL{this, "item_Goal_HSL", &menu_debug, "Goal_HSL"};
+    forms::Menu item_timing_method{this, "item_timing_method", &menu_debug, "Timing_method_analyze"};
+    forms::Menu item_timing_increment_analyze{this, "item_timing_increment_analyze", &menu_debug,
+                                              "Timing Increment analyze"};
+    forms::Menu item_dump_xml_header{this, "item_dump_xml_header", &menu_debug, "Dump_XML_header"};
+    forms::Menu item_sizes{this, "item_sizes", &menu_debug, "Sizes"};
+    forms::Menu item_run_intro{this, "item_run_intro", &menu_debug, "Run intro"};
+    forms::Menu item_test_trace{this, "item_test_trace", &menu_debug, "Test tracing"};
+    forms::Menu item_rotated{this, "item_rotated", &menu_debug, "Rotated"};
+    forms::Menu item_load_new_result_form{this, "item_load_new_result_form", &menu_debug,
+                                          "Load new result form"};
+    forms::Menu item_test_direct_write{this, "item_test_direct_write", &menu_debug, "Test Direct write"};
+    forms::Menu item_analyze_file{this, "item_analyze_file", &menu_debug, "Analyze file"};
+    forms::Menu item_taskbar{this, "item_taskbar", &menu_debug, "Taskbar"};
+    forms::Menu item_debug_stop{this, "item_debug_stop", &menu_debug, "Debug_Stop"};
+    forms::Menu item_display_positions{this, "item_display_positions", &menu_debug, "Display positions"};
+    forms::Menu item_test_copy{this, "item_test_copy", &menu_debug, "Test Copy"};
+    forms::Menu item_export_form{this, "item_export_form", &menu_debug, "Export form"};
+    forms::Menu item_test_xml{this, "item_test_xml", &menu_debug, "Test XML"};
+    forms::Menu item_set_rotated{this, "item_set_rotated", &menu_debug, "Set rotated"};
+    forms::Menu item_rot_true{this, "item_rot_true", &item_set_rotated, "True"};
+    forms::Menu item_rot_false{this, "item_rot_false", &item_set_rotated, "False"};
+    forms::Menu item_update_event{this, "item_update_event", &menu_debug, "Update event name"};
+    forms::Menu item_play_deinterlaced{this, "item_play_deinterlaced", &menu_debug, "Play deinterlaced"};
+    forms::Menu item_assert_false{this, "item_assert_false", &menu_debug, "Assert False"};
+    forms::Menu item_show_frame{this, "item_show_frame", &menu_debug, "Show frame"};
+    forms::Menu item_hide_large_icture{this, "item_hide_large_icture", &menu_debug, "Hide large_picture"};
+    forms::Menu item_rename_file{this, "item_rename_file", &menu_debug, "Rename File"};
+    forms::Menu item_plarge{this, "item_plarge", &menu_debug, "plarge"};
+    forms::Menu item_disp_xy{this, "item_disp_xy", &menu_debug, "Display X,Y"};
+    forms::Menu item_step_forward{this, "item_step_forward", &menu_debug, "Step forward"};
+    forms::Menu item_read_lanemarks{this, "item_read_lanemarks", &menu_debug, "Read lanemarks"};
+    forms::Menu item_clear_ranks{this, "item_clear_ranks", &menu_debug, "Clear ranks"};
+    forms::Menu item_load_ranks{this, "item_load_ranks", &menu_debug, "Load ranks"};
+    forms::Menu item_test_array{this, "item_test_array", &menu_debug, "Test array"};
+    forms::Menu item_refresh{this, "item_refresh", &menu_debug, "Refresh"};
+    forms::Menu item_fullscreen{this, "item_fullscreen", &menu_debug, "Fullscreen"};
+    forms::Menu item_save_jpeg{this, "item_save_jpeg", &menu_debug, "Save JPEG"};
+    forms::Menu item_browse_for_folder{this, "item_browse_for_folder", &menu_debug, "Browse for folder"};
+
+    forms::Menu menu_help{this, "menu_help", nullptr, "Help"};
+    forms::Menu item_about{this, "item_about", &menu_help, "About"};
+
+    forms::Menu menu_specials{this, "menu_specials", nullptr, "Specials"};
+    forms::Menu item_rename_ini{this, "item_rename_ini", &menu_specials, "Rename ini file"};
+    forms::Menu item_printer_test{this, "item_printer_test", &menu_specials, "printer test"};
+    forms::Menu item_set_lanenums{this, "item_set_lanenums", &menu_specials, "Set lanenums"};
+    forms::Menu item_save_lanes{this, "item_save_lanes", &menu_specials, "Save lanes"};
+    forms::Menu itemLocalheatstart{this, "itemLocalheatstart", &menu_specials, "Set Local heat start"};
+    forms::Menu item_heat_start{this, "item_heat_start", &menu_specials, "Set Heat start"};
+    forms::Menu item_set_heat_id{this, "item_set_heat_id", &menu_specials, "Set heat ID"};
+    forms::Menu item_set_event{this, "item_set_event", &menu_specials, "Set event"};
+    forms::Menu item_calibrate{this, "item_calibrate", &menu_specials, "Calibrate clock"};
+    forms::Menu item_timer_test{this, "item_timer_test", &menu_specials, "Timer test"};
+    forms::Menu item_set_event_name{this, "item_set_event_name", &menu_specials, "Set event name"};
+    forms::Menu item_Delete_File{this, "item_Delete_File", &menu_specials, "Delete file"};
+    forms::Menu item_disk_perf{this, "item_disk_perf", &menu_specials, "Disk performance"};
+
+    // Never on the menu bar: the pop-up menu of the large picture.
+    forms::Menu menu_Result{this, "menu_Result", nullptr, "Result"};
+    forms::Menu item_set_time{this, "item_set_time", &menu_Result, "Set time"};
+    forms::Menu item_set_disq{this, "item_set_disq", &menu_Result, "Disqualified"};
+    forms::Menu item_set_did_not_finish{this, "item_set_did_not_finish", &menu_Result, "Did not finish"};
+    forms::Menu item_set_did_not_start{this, "item_set_did_not_start", &menu_Result, "Did not start"};
+    forms::Menu item_set_time_plus{this, "item_set_time_plus", &menu_Result, "Set time + 1/100"};
+    forms::Menu item_clear_lane{this, "item_clear_lane", &menu_Result, "Clear this lane"};
+
+    // ---- Procedures kept elsewhere ----
+    // Each is set by the code that provides it; until then the step that
+    // calls it is passed over (the window works without a file, its lanes
+    // from the settings, a results panel or a printer).
+    struct Connections {
+        std::function<void()> Set_Picture_Size;        // fits the picture and the window to the frame size
+        std::function<void()> Check_Printer;           // finds the printer page size
+        std::function<void()> Load_Print_Preview;      // loads the print preview window
+        std::function<void()> Get_stored_length;       // timing diagnostic of the load
+        std::function<void()> Load_Event_name;         // event name from the settings
+        std::function<void()> Load_Lanes_and_Goalline; // lane marks and goal line from the settings
+        std::function<void()> Make_Print_Footer;
+        std::function<void()> Load_logo;
+        std::function<void(std::string& file_name)> Handle_Open_File; // opens a file in this window
+        std::function<void()> Slider_play_Scroll;                     // draws the field the slider names
+        std::function<forms::Form*()> Results_Panel;                  // the results panel, nullptr for none
+    } Connected;
+
+    // ---- Window events (public: other procedures of the window run them) ----
+    void Form_Load() override;
+    void Form_Resize() override;
+    void Form_QueryUnload(int32_t& Cancel, int32_t UnloadMode) override;
+    void Form_Click() override;
+    void Form_MouseMove(int32_t Button, int32_t Shift, float X, float Y) override;
+    void Form_MouseUp(int32_t Button, int32_t Shift, float X, float Y) override;
+    void frm_File_data_MouseMove(int32_t Button, int32_t Shift, float X, float Y);
+    void Frm_Options_MouseMove(int32_t Button, int32_t Shift, float X, float Y);
+    // Kept for their callers; they do nothing.
+    void Check_Screen_Height() {}
+    void Check_commandline() {}
+    void Uncheck_result_form() {}
+
+    // Renews the caption: "Tidewick Video Replay " and the open file's name.
+    void Update_Form_Caption();
+    // Reveals or hides "Extras" and "Debug" on a click with Alt held.
+    void menu_form_Click();
+
+    // ---- Shell procedures ----
+    // Opens the file the command line names, when it exists.
+    void Start_Association();
+    // Arranges the controls for the rotated or the upright picture.
+    void Arrange_Layout(bool& rotated);
+    void Arrange_Frames();
+    // Fills "Open Newest File" with the newest heat files of the last folder.
+    void Update_Recent_Files();
+    void item_Open_Newest_Click(int32_t index);
+    // True with a file open; otherwise says "No file open!".
+    bool Check_File_Open();
+    // Give the keyboard focus back to the play slider.
+    void Set_Focus();
+    void SliderPlay_Focus();
+    // Whether the point lies strictly inside the zoom box.
+    bool Within_Zoom(float& x, float& y);
+    void Timer_keyb_event_Timer();
+    // Copies the last captured heat file into the second folder of the list.
+    void File_Copy();
+    void menu_help_Click();
+    void item_fullscreen_Click();
+    void item_dock_results_Click();
+    void Item_extension_Click(int32_t index);
+
+    // The copy routine of File_Copy: source, destination; true on success.
+    // Tests put a failing one in its place.
+    std::function<bool(const std::string& from, const std::string& to)> Copy_File;
+
+protected:
+    void Design() override;
+
+private:
+    // The results panel, when one is connected.
+    forms::Form* results_panel();
+    void print_scale();
+    // The heat files the recent-files items show, by item index.
+    std::vector<std::string> recent_files_;
+};
+
+// Moves the window to the screen's top-left corner at the screen's size and
+// switches its title bar; a second call gives the title bar back. Always 0.
+int16_t SetFormFullScreen(forms::Form& window);
+
+class Frm_kanot_2& Frm_kanot_2();
