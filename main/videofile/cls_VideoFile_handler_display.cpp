@@ -71,15 +71,16 @@ void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, forms::PictureBox& pi
     // A sample the reader refused leaves the last field on show; the reader
     // has reported why.
     const int32_t wanted = m_eff_frameno < 1 ? 1 : m_eff_frameno;
-    if (m_Current_Sample == wanted && m_Current_Decoded && m_Sample_Pixels && target.DIBSectionBitsPtr()) {
-        const bool decoded = m_Sample_Pixels == m_DIB_Deint_source[0]->DIBSectionBitsPtr();
+    if (m_qf3->Current_Sample == wanted && m_qf3->Current_Decoded && m_qf3->Sample_Pixels &&
+        target.DIBSectionBitsPtr()) {
+        const bool decoded = m_qf3->Sample_Pixels == m_DIB_Deint_source[0]->DIBSectionBitsPtr();
         // A picture stored raw must fill the field picture: its slot is read
         // as one, and a smaller slot would be read past.
-        if (!decoded && static_cast<int64_t>(m_Read_Head.Slot_Count) < target.SizeImage())
+        if (!decoded && static_cast<int64_t>(m_qf3->Read_Head.Slot_Count) < target.SizeImage())
             vb::Raise(kBad_Length, "Heat file " + m_File_Name + ", sample " + std::to_string(wanted) +
-                                       " holds " + std::to_string(m_Read_Head.Slot_Count) +
+                                       " holds " + std::to_string(m_qf3->Read_Head.Slot_Count) +
                                        " picture bytes, a frame needs " + std::to_string(target.SizeImage()));
-        Line_Double_Field(m_Sample_Pixels, target, m_Field_To_Show == 1 ? 2 : 1);
+        Line_Double_Field(m_qf3->Sample_Pixels, target, m_Field_To_Show == 1 ? 2 : 1);
     }
     Draw_Current_Field(picture);
     picture.Refresh();
@@ -146,10 +147,10 @@ void cls_VideoFile_handler::Draw_Current_RGB_frame(forms::PictureBox& picture) {
     cDIBSection& frame = *m_DIB_Deint_source[0];
     // A picture stored raw is copied into the frame bitmap, so a frame draw
     // shows it as the field draw does.
-    if (m_Current_Decoded && m_Sample_Pixels && frame.DIBSectionBitsPtr() &&
-        m_Sample_Pixels != frame.DIBSectionBitsPtr() &&
-        static_cast<int64_t>(m_Read_Head.Slot_Count) >= frame.SizeImage())
-        std::memcpy(frame.DIBSectionBitsPtr(), m_Sample_Pixels, static_cast<size_t>(frame.SizeImage()));
+    if (m_qf3->Current_Decoded && m_qf3->Sample_Pixels && frame.DIBSectionBitsPtr() &&
+        m_qf3->Sample_Pixels != frame.DIBSectionBitsPtr() &&
+        static_cast<int64_t>(m_qf3->Read_Head.Slot_Count) >= frame.SizeImage())
+        std::memcpy(frame.DIBSectionBitsPtr(), m_qf3->Sample_Pixels, static_cast<size_t>(frame.SizeImage()));
     if (rotated()) {
         Rotate_Into_Target(frame);
         m_DIB_Rotate_Target->DIB_DrawDib2(target, 0, 0, To16(m_DIB_Rotate_Target->Width()),
@@ -333,7 +334,7 @@ void cls_VideoFile_handler::Decode_Buffered_Frame(cDIBSection& into, int32_t wid
     if (!into.hDC()) return;
     if (Is_Suffix("qf3")) {
         cDIBSection& frame = *m_DIB_Deint_source[0];
-        if (!m_Current_Decoded || !frame.hDC()) return;
+        if (!m_qf3->Current_Decoded || !frame.hDC()) return;
         gdi::StretchBlt(into.hDC(), 0, 0, width, height, frame.hDC(), 0, 0, frame.Width(), frame.Height(),
                         gdi::SRCCOPY);
         return;
@@ -392,11 +393,11 @@ std::string cls_VideoFile_handler::Property_String() {
         t += "File_size: " + One_Place(mb) + " MB" + kCrlf;
         t += "Progressive : " + vb::CStr(!Header().RGB_interlaced()) + kCrlf;
         t += "Frames : " + vb::CStr(Header_Frames()) + kCrlf;
-        t += "Dimensions : " + vb::CStr(m_RGB_X) + "*" + vb::CStr(m_RGB_Y) + kCrlf;
+        t += "Dimensions : " + vb::CStr(m_qf3->RGB_X) + "*" + vb::CStr(m_qf3->RGB_Y) + kCrlf;
         t += "Rotated : " + vb::CStr(RGB_Rotated()) + kCrlf;
-        t += "Fourcc : " + m_QF3_fourcc + kCrlf;
-        t += "Codec : " + m_QF3_Codec + kCrlf;
-        t += "Quality : " + vb::CStr(m_QF3_Quality) + kCrlf;
+        t += "Fourcc : " + m_qf3->QF3_fourcc + kCrlf;
+        t += "Codec : " + m_qf3->QF3_Codec + kCrlf;
+        t += "Quality : " + vb::CStr(m_qf3->QF3_Quality) + kCrlf;
         t += "Measured fps : " + Header().RGB_fps() + kCrlf;
         t += "Phidget serial  : " + Header().Phidget_serial() + kCrlf;
         t += "Comment : " + Header().File_comment1() + kCrlf;
@@ -428,10 +429,10 @@ int32_t cls_VideoFile_handler::Current_net() {
 
 float cls_VideoFile_handler::Frame_Read_Time() const {
     if (m_file_suffix == "qf3")
-        return m_Current_Sample > 0
-                   ? static_cast<float>(static_cast<int64_t>(m_Current_Sample - 1) * m_mill_per_frame)
+        return m_qf3->Current_Sample > 0
+                   ? static_cast<float>(static_cast<int64_t>(m_qf3->Current_Sample - 1) * m_mill_per_frame)
                    : 0.0f;
-    return static_cast<float>(m_Frame_Start_Ms);
+    return static_cast<float>(m_dv->Frame_Start_Ms);
 }
 
 bool cls_VideoFile_handler::has_Base_Time() {
@@ -718,7 +719,7 @@ void cls_VideoFile_handler::Set_This_Impact_Frame() {
     if (Is_Suffix("qf1") || Is_Suffix("qf2"))
         Header().Impact_field(To16(m_xCurrent));
     else if (Is_Suffix("avi") || Is_Suffix("AVI"))
-        Header().Impact_field(To16(m_Current_Sample));
+        Header().Impact_field(To16(m_qf3->Current_Sample));
     Write_XML_Header();
 }
 
@@ -726,7 +727,7 @@ void cls_VideoFile_handler::Set_Specific_Impact_Field(int16_t value) {
     if (Is_Suffix("qf1") || Is_Suffix("qf2") || Is_Suffix("qf3"))
         Header().Impact_field(value);
     else if (Is_Suffix("avi") || Is_Suffix("AVI"))
-        Header().Impact_field(To16(m_Current_Sample));
+        Header().Impact_field(To16(m_qf3->Current_Sample));
     Write_XML_Header();
 }
 
@@ -780,17 +781,17 @@ void cls_VideoFile_handler::Calculate_Number_of_Fields() {
 
 bool cls_VideoFile_handler::Has_DV_Header() const {
     if (m_file_suffix == "sdv" || m_file_suffix == "qf1" || m_file_suffix == "qf2") return true;
-    return m_Chunk_Address[6] > 0; // "ORHD"
+    return m_avi->Chunk_Address[6] > 0; // "ORHD"
 }
 
 void cls_VideoFile_handler::Clear_in_Store() {
     m_Frame_in_store = 0;
-    m_Current_Sample = 0;
-    m_Current_Decoded = false;
-    m_Buffered_Frame = 0;
-    m_Current_Frame = 0;
-    m_DV_Picture_Frame = 0;
-    m_Stream_Frame_Decoded = {};
+    m_qf3->Current_Sample = 0;
+    m_qf3->Current_Decoded = false;
+    m_dv->Buffered_Frame = 0;
+    m_dv->Current_Frame = 0;
+    m_dv->DV_Picture_Frame = 0;
+    m_dv->Stream_Frame_Decoded = {};
     Force_Reread_Frame();
 }
 
@@ -799,7 +800,7 @@ constexpr size_t kComment_At = 82;
 constexpr size_t kComment_Size = 80;
 
 std::string cls_VideoFile_handler::Read_Comment() const {
-    const uint8_t* field = m_DV_Extra_Block.data() + kComment_At;
+    const uint8_t* field = m_dv->DV_Extra_Block.data() + kComment_At;
     if (field[0] == 0) return {};
     return Bytes_to_String(field, kComment_Size);
 }
@@ -807,11 +808,11 @@ std::string cls_VideoFile_handler::Read_Comment() const {
 void cls_VideoFile_handler::Write_comment(const std::string& text) {
     // Without the block read from the frame the rewrite would land on the
     // frame's own picture data.
-    if (std::memcmp(m_DV_Extra_Block.data(), "SSCD", 4) != 0)
+    if (std::memcmp(m_dv->DV_Extra_Block.data(), "SSCD", 4) != 0)
         vb::Raise(vb::errInvalidProcedureCall,
                   "The frame read last holds no DV extra data block: " + m_File_Name);
     String_to_Bytes(vb::Left(text, static_cast<int64_t>(kComment_Size)),
-                    m_DV_Extra_Block.data() + kComment_At, kComment_Size);
+                    m_dv->DV_Extra_Block.data() + kComment_At, kComment_Size);
     Rewrite_DV_Extra_data();
 }
 
@@ -819,12 +820,13 @@ void cls_VideoFile_handler::Force_Framerate(int32_t fps) {
     const int32_t micro = vb::CLng(Divided(1000000.0, fps));
     // Only a head record read from this file is written back: an empty one
     // would overwrite the start of the file.
-    if (std::memcmp(m_AVI_Chunk_Head.data(), "avih", 4) != 0 || !m_File.Is_Open())
+    if (std::memcmp(m_avi->AVI_Chunk_Head.data(), "avih", 4) != 0 || !m_File.Is_Open())
         vb::Raise(vb::errInvalidProcedureCall, "No AVI header has been read from " + m_File_Name);
-    video_file_io::Put32(m_AVI_Main_Header.data(), micro);
+    video_file_io::Put32(m_avi->AVI_Main_Header.data(), micro);
     // The main header follows the RIFF head, the header list head and its
     // own chunk head.
-    m_File.Write_At(12 + 12 + 8, m_AVI_Main_Header.data(), static_cast<int64_t>(m_AVI_Main_Header.size()));
+    m_File.Write_At(12 + 12 + 8, m_avi->AVI_Main_Header.data(),
+                    static_cast<int64_t>(m_avi->AVI_Main_Header.size()));
 }
 
 void cls_VideoFile_handler::Dump_XML_String(const std::string& text) {
