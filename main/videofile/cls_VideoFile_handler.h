@@ -813,6 +813,7 @@ private:
     void Load_Bench_DV_Frame();
     bool Decode_Bench_DV_Frame(cDIBSection& into);
     std::vector<uint8_t> m_Bench_DV_Frame;
+    std::unique_ptr<cDIBSection> m_Decode_Aside; // where a heat file's picture is decoded before it is taken
     int16_t m_Overlay_Mode = 0;
     bool m_OL_Created = false;
     float m_Effective_Time = 0.0f;

@@ -13,6 +13,7 @@
 #include "cDIBSection.h"
 #include "mIntelJPEGLibrary.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -92,6 +93,15 @@ void cls_VideoFile_handler::Open_RGB_File_Body() {
     if (m_qf3->Num_RGB_Frames < 0)
         vb::Raise(kBad_Length,
                   "Heat file " + m_File_Name + " has a negative frame count " + Num(m_qf3->Num_RGB_Frames));
+    // A damaged or stale count never reaches past the records the file holds.
+    if (m_qf3->Sample_Size > 0) {
+        const int64_t whole = std::max<int64_t>(0, m_File.Length() - qf3::kBlock_Size) / m_qf3->Sample_Size;
+        if (m_qf3->Num_RGB_Frames > whole) {
+            Write_Event_Log("Heat file " + m_File_Name + ": header says " + Num(m_qf3->Num_RGB_Frames) +
+                            " frames, the file holds " + Num(whole) + " whole records");
+            m_qf3->Num_RGB_Frames = static_cast<int32_t>(whole);
+        }
+    }
     m_Num_Frames = m_qf3->Num_RGB_Frames;
     m_qf3->QF3_Quality = vb::CInt(vb::Val(Header().RGB_JPEG_Quality()));
     if (!Header().RGB_interlaced()) {
@@ -221,8 +231,12 @@ void cls_VideoFile_handler::Decode_Current_Sample() {
         if (length <= 0 || length > m_qf3->Read_Head.Slot_Count)
             vb::Raise(kBad_Length, where + " has a damaged picture length " + Num(length) +
                                        " for a slot of " + Num(m_qf3->Read_Head.Slot_Count) + " bytes");
+        // Decoded aside and taken only whole: a picture that fails (the
+        // decoder has told the operator) leaves the frame shown before.
+        if (!m_Decode_Aside) m_Decode_Aside = std::make_unique<cDIBSection>();
+        if (!Load_JPG_From_Buffer(*m_Decode_Aside, slot, length)) return;
+        std::swap(m_DIB_Deint_source[0], m_Decode_Aside);
         cDIBSection& dib = *m_DIB_Deint_source[0];
-        if (!Load_JPG_From_Buffer(dib, slot, length)) return;
         if (dib.Width() != m_qf3->RGB_X || dib.Height() != m_qf3->RGB_Y)
             vb::Raise(kBad_Length, where + " holds a picture of " + Num(dib.Width()) + "x" +
                                        Num(dib.Height()) + ", the file's frames are " + Num(m_qf3->RGB_X) +
