@@ -157,6 +157,11 @@ bool cls_VideoFile_handler::Open_File_Body(const std::string& file_name) {
     if (opened && m_Read_to_Memory) Read_File_to_Memory();
     if (Is_Suffix("qf3") && opened) {
         m_DIB_Rotate_Target->Create(m_Height, m_Width);
+    } else if (opened && m_Width > 0 && m_Height > 0) {
+        // DV pictures are 720 x 576 or, for NTSC, 720 x 480: the rotated
+        // copy and the frame it is made from follow the file.
+        m_DIB_Rotate_Source->Create(m_Width, m_Height);
+        m_DIB_Rotate_Target->Create(m_Height, m_Width);
     } else {
         m_DIB_Rotate_Target->Create(576, 720);
     }

@@ -6,6 +6,7 @@
 #include "Cls_XML_header.h"
 #include "Dialogs.h"
 #include "DvDecoder.h"
+#include "DvEncoder.h"
 #include "Module_OrvelGraphics.h"
 #include "Module_dependant.h"
 #include "Module_qfn_Globals.h"
@@ -16,14 +17,12 @@
 #include "VbError.h"
 #include "VbString.h"
 #include "VbTrap.h"
-#include "WinSystem.h"
 #include "cDIBSection.h"
 #include "clsAVIInfo.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -90,21 +89,21 @@ void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, forms::PictureBox& pi
 }
 
 // Storage rows run bottom-up: library field 1 doubles the even rows, field 2
-// the odd ones. The library leaves the first and last row of field 2 as they
-// were, which would show a line of the previous picture at the top and bottom;
-// they are filled from their own field here. Pictures whose rows are padded
-// (a width not a multiple of 4) or of odd height, which the library would
-// read askew or past their end, are doubled row by row.
+// the odd ones and leaves the first and last storage row of the field picture
+// as they were. Pictures whose rows are padded (a width not a multiple of 4)
+// or of odd height, which the library would read askew or past their end, are
+// doubled row by row the same way.
 void cls_VideoFile_handler::Line_Double_Field(const uint8_t* source, cDIBSection& target,
                                               int32_t library_field) {
     const int32_t w = target.Width();
     const int32_t h = target.Height();
     const int32_t stride = target.BytesPerScanLine();
     uint8_t* dest = target.DIBSectionBitsPtr();
+    // The source row a storage row shows; -1 keeps the row.
     const auto row_from = [&](int32_t s) {
         if (library_field == 1) return s - (s % 2);
-        if (s % 2 == 1) return s;
-        return s == 0 ? std::min(1, h - 1) : s - 1;
+        if (s % 2 == 1) return s + 1 < h ? s : -1;
+        return s == 0 ? -1 : s - 1;
     };
     const auto copy_row = [&](int32_t to, int32_t from) {
         std::memmove(dest + static_cast<int64_t>(to) * stride, source + static_cast<int64_t>(from) * stride,
@@ -112,14 +111,10 @@ void cls_VideoFile_handler::Line_Double_Field(const uint8_t* source, cDIBSection
     };
     if (stride != w * 3 || h % 2 != 0 || h < 2) {
         for (int32_t s = 0; s < h; ++s)
-            copy_row(s, row_from(s));
+            if (row_from(s) >= 0) copy_row(s, row_from(s));
         return;
     }
     deinterlaceFrame2(const_cast<uint8_t*>(source), dest, w, h, library_field);
-    if (library_field == 2) {
-        copy_row(0, row_from(0));
-        copy_row(h - 1, row_from(h - 1));
-    }
 }
 
 void cls_VideoFile_handler::Draw_Current_Field(forms::PictureBox& picture) {
@@ -364,8 +359,9 @@ std::string cls_VideoFile_handler::Property_String() {
         t += "Dimensions w*h = " + vb::CStr(m_Width) + " * " + vb::CStr(m_Height) + kCrlf;
         t += "NTSC: " + vb::CStr(m_NTSC) + kCrlf;
         t += "Fourcc = " + (info ? info->VideoCodec() : std::string()) + kCrlf;
-        const int16_t duration = mill_per_frame();
-        if (duration > 0) t += "Fps = " + One_Place(1000.0 / duration) + kCrlf;
+        // The frame rate, not the field rate the frame duration gives here.
+        const int32_t micro = info ? info->MicroSecPerFrame() : 0;
+        if (micro > 0) t += "Fps = " + One_Place(1000000.0 / micro) + kCrlf;
         if (m_Num_Frames > 0)
             t += "kByte/frame =   " +
                  vb::CStr(vb::RoundHalfEven(static_cast<double>(size) / m_Num_Frames / 1024.0)) + kCrlf;
@@ -385,7 +381,7 @@ std::string cls_VideoFile_handler::Property_String() {
         if (is_DV()) t += "Wide-screen = " + vb::CStr(Parse_DV_header()) + kCrlf;
         t += "Rotated = " + vb::CStr(m_Streams[0].Rotated) + kCrlf;
         t += "Fourcc = " + g_DV_Codec + kCrlf;
-        t += "Fps = " + One_Place(Divided(1000.0, mill_per_frame())) + kCrlf;
+        t += "Fps = " + One_Place(Divided(1000.0, m_mill_per_frame)) + kCrlf;
         for (int32_t n = 1; n <= 3; ++n)
             t += "Comment" + vb::CStr(n) + "= " + comment(n) + kCrlf;
         t += "Subject name = " + Subject_name() + kCrlf;
@@ -540,14 +536,24 @@ void cls_VideoFile_handler::benchmark_getfile() {
     forms::MsgBox("Get time = " + vb::CStr(elapsed / 20.0));
 }
 
+// The program's "DV" resource 102: one PAL frame that the program encodes
+// itself, so it is always there. The picture is easy to check by eye and by
+// test: the top half white with a red block at its left quarter, the bottom
+// half black.
 void cls_VideoFile_handler::Load_Bench_DV_Frame() {
-    // The test frame ships beside the program as its "DV" resource 102.
-    const std::string path = std::filesystem::path(win::ProgramPath()).parent_path().string() + "/DV_102.dv";
-    std::ifstream f(path, std::ios::binary);
-    std::vector<uint8_t> bytes(144000);
-    if (!f.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        vb::Raise(326, "Resource with identifier '102' not found");
-    m_Bench_DV_Frame.swap(bytes);
+    static const std::vector<uint8_t> frame = [] {
+        constexpr int32_t w = 720, h = 576;
+        std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3, 0);
+        for (int32_t y = 0; y < h / 2; ++y)
+            for (int32_t x = 0; x < w; ++x) {
+                uint8_t* p = rgb.data() + (static_cast<size_t>(y) * w + x) * 3;
+                p[0] = 255;
+                p[1] = p[2] = x < w / 4 ? 0 : 255;
+            }
+        return dv::Encode_Frame(rgb, true);
+    }();
+    if (frame.size() != 144000) vb::Raise(326, "Resource with identifier '102' not found");
+    m_Bench_DV_Frame = frame;
 }
 
 bool cls_VideoFile_handler::Decode_Bench_DV_Frame(cDIBSection& into) {
@@ -776,7 +782,7 @@ void cls_VideoFile_handler::Calculate_Number_of_Fields() {
     if (m_Trim_End != 0)
         m_Num_fields = static_cast<int32_t>(m_Trim_End) - m_Trim_Start;
     else
-        m_Num_fields = m_Num_fields - m_Trim_Start;
+        m_Num_fields = m_Gross_fields - m_Trim_Start; // from the whole file: a second call lowers nothing
 }
 
 bool cls_VideoFile_handler::Has_DV_Header() const {
@@ -834,9 +840,8 @@ void cls_VideoFile_handler::Dump_XML_String(const std::string& text) {
     // application-data folder, beside the settings and the logs, is.
     const std::string folder = g_AppData_Folder.empty() ? Get_Local_AppData_Folder() : g_AppData_Folder;
     const std::string path = folder + "/dumpxml.xml";
-    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
-    if (!f.is_open()) f.open(path, std::ios::out | std::ios::binary);
+    // Shortened first: a shorter dump would keep the tail of the last one.
+    std::ofstream f(path, std::ios::out | std::ios::binary | std::ios::trunc);
     if (!f.is_open()) vb::Raise(vb::errPathFileAccess, "Path/File access error");
-    f.seekp(0);
     f.write(text.data(), static_cast<std::streamsize>(text.size()));
 }

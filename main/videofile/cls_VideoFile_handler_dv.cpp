@@ -371,12 +371,17 @@ bool cls_VideoFile_handler::Get_AVI_indexes(const std::string& file_name) {
         return false;
     }
     const int32_t movie = m_avi->AVI_Info ? m_avi->AVI_Info->MovieOffset() : 0;
-    int64_t at = m_avi->Chunk_Address[7] != 0 ? m_avi->Chunk_Address[7]
-                                              : (m_avi->AVI_Info ? m_avi->AVI_Info->IndexOffset() + 1 : 0);
+    // No idx1 chunk (a file cut before it) is no index: offset 0 would read
+    // the file's own head as entries.
+    const int32_t index_offset = m_avi->AVI_Info ? m_avi->AVI_Info->IndexOffset() : 0;
+    int64_t at =
+        m_avi->Chunk_Address[7] != 0 ? m_avi->Chunk_Address[7] : (index_offset > 0 ? index_offset + 1 : 0);
     if (at < 1) return false;
     uint8_t head[8] = {};
     if (m_File.Read_At(at - 1, head, 8) < 8) return false;
-    const int32_t count = Whole(Get32(head + 4) / 16.0);
+    // Whole entries only: a size that is no multiple of 16 names a part entry,
+    // and rounding it up would read past the chunk.
+    const int32_t count = Get32(head + 4) / 16;
     if (count < 1 || count > 150000) return false;
     std::vector<uint8_t> entries(static_cast<size_t>(count) * 16, 0);
     // Entries the file does not hold are not entries: only whole ones count.
@@ -941,12 +946,15 @@ void cls_VideoFile_handler::Do_Read_DV_extra_data() {
         }
         m_dv->DV_Extra_Searched = true;
     }
-    const bool found =
-        m_dv->DV_Extra_Offset > 0 ||
-        (m_dv->Streams_Buffer.size() >= 4 && std::memcmp(m_dv->Streams_Buffer.data(), "SSCD", 4) == 0);
-    if (found && m_dv->DV_Extra_Offset < 15001 &&
-        static_cast<size_t>(m_dv->DV_Extra_Offset) + m_dv->DV_Extra_Block.size() <=
-            m_dv->Streams_Buffer.size()) {
+    // Only a block that this frame holds counts: a frame without one shows
+    // no times or comment of another, and a rewrite never lands on it.
+    const size_t at = static_cast<size_t>(m_dv->DV_Extra_Offset);
+    const bool found = at + m_dv->DV_Extra_Block.size() <= m_dv->Streams_Buffer.size() &&
+                       std::memcmp(m_dv->Streams_Buffer.data() + at, "SSCD", 4) == 0;
+    m_dv->DV_Extra_Data_Flag = false;
+    m_dv->DV_Extra_Block.fill(0);
+    m_dv->DV_Extra = {};
+    if (found && m_dv->DV_Extra_Offset < 15001) {
         std::memcpy(m_dv->DV_Extra_Block.data(), m_dv->Streams_Buffer.data() + m_dv->DV_Extra_Offset,
                     m_dv->DV_Extra_Block.size());
         m_dv->DV_Extra.Time_Stamp = Get32(m_dv->DV_Extra_Block.data() + 12);
@@ -958,7 +966,7 @@ void cls_VideoFile_handler::Do_Read_DV_extra_data() {
 }
 
 void cls_VideoFile_handler::Rewrite_DV_Extra_data() {
-    if (m_dv->Frame_Position < 1) return;
+    if (m_dv->Frame_Position < 1 || !m_dv->DV_Extra_Data_Flag) return;
     m_File.Write_At(m_dv->Frame_Position - 1 + m_dv->DV_Extra_Offset, m_dv->DV_Extra_Block.data(),
                     static_cast<int64_t>(m_dv->DV_Extra_Block.size()));
 }
@@ -1267,12 +1275,15 @@ bool cls_VideoFile_handler::Open_AVI_File(const std::string& file_name) {
         m_Height = static_cast<int16_t>(info.Height());
         m_NTSC = info.Height() == 480;
         m_Frame_Rate = static_cast<int16_t>(info.FrameRate());
-        m_mill_per_frame = info.FrameRate() > 0 ? 1000 / info.FrameRate() : 40;
+        m_mill_per_frame = info.MicroSecPerFrame() > 0 ? Whole(info.MicroSecPerFrame() / 1000.0)
+                           : info.FrameRate() > 0      ? 1000 / info.FrameRate()
+                                                       : 40;
         m_mill_per_field = m_mill_per_frame / 2;
         m_video_codec = info.VideoCodec();
         m_Num_Video_streams = 1;
         m_Draw_Header.biWidth = info.Width();
         m_Draw_Header.biHeight = info.Height();
+        m_Clip_length = m_mill_per_frame * m_Num_Frames;
         ok = true;
     });
     if (!ok) Close_File();
