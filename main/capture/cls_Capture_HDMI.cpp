@@ -2,6 +2,7 @@
 
 #include "ComCreate.h"
 #include "Dialogs.h"
+#include "Form_Tidewick_HDMI_debug.h"
 #include "MediaType.h"
 #include "Module_HDMI_Support.h"
 #include "Module_OrvelGraphics.h"
@@ -22,6 +23,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -34,6 +36,20 @@ int64_t Address_From_Text(const std::string& text) {
 }
 
 } // namespace
+
+com::ComPtr<cls_Capture_HDMI> cls_Capture_HDMI::Create() {
+    com::ComPtr<cls_Capture_HDMI> made;
+    auto* object = new cls_Capture_HDMI();
+    object->m_counted = true;
+    made.attach(object); // takes over the reference the object is made with
+    return made;
+}
+
+com::ULONG cls_Capture_HDMI::Release() {
+    const com::ULONG left = --m_refs;
+    if (left == 0 && m_counted) delete this;
+    return left;
+}
 
 cls_Capture_HDMI::cls_Capture_HDMI() {
     Send_Trace("*Cls_Capture_HDMI Initialize ");
@@ -144,6 +160,8 @@ void cls_Capture_HDMI::Capture_Run() {
             vb::DoEvents();
             m_HDMI_events = 0;
             m_arm_phase = 0;
+            m_run_mill_21 = 0;
+            m_frame_error_told = false;
             m_is_Running = true;
             Advise();
             Check(oCapture->Run(), "Run");
@@ -228,6 +246,9 @@ com::HRESULT cls_Capture_HDMI::OnAudioEvent(IVideoCap* pSource, double, const ui
 com::HRESULT cls_Capture_HDMI::OnRGBEvent(IVideoCap* pSource, double, const uint8_t* pBuffer,
                                           int32_t lBufferSize, int32_t) {
     com::ComPtr<IVideoCap> hold(pSource);
+    // Released after the handler: it may drop the owner's reference, and the
+    // object then goes only when its own event is over.
+    com::ComPtr<cls_Capture_HDMI> self(this);
     try {
         m_last_Capture_mill = static_cast<int32_t>(win::timeGetTime());
         m_last_Capture_local = Get_Local_Mill();
@@ -244,9 +265,17 @@ com::HRESULT cls_Capture_HDMI::OnRGBEvent(IVideoCap* pSource, double, const uint
                 m_fps_count = 0;
             }
         }
-        if (m_HDMI_events == 21) m_mill_21 = static_cast<int32_t>(win::timeGetTime());
-        if (m_HDMI_events == 31) m_mill_31 = static_cast<int32_t>(win::timeGetTime());
-        if (m_HDMI_events == 131) m_mill_131 = static_cast<int32_t>(win::timeGetTime());
+        // Each measurement takes both of its probes from one run: the first
+        // probe waits until the run has taken the second.
+        if (m_HDMI_events == 21) m_run_mill_21 = static_cast<int32_t>(win::timeGetTime());
+        if (m_HDMI_events == 31) {
+            m_mill_21 = m_run_mill_21;
+            m_mill_31 = static_cast<int32_t>(win::timeGetTime());
+        }
+        if (m_HDMI_events == 131) {
+            m_fps_mill_31 = m_mill_31;
+            m_mill_131 = static_cast<int32_t>(win::timeGetTime());
+        }
 
         m_arm_phase += 1;
         if (m_arm_phase > 100) m_arm_phase = 1;
@@ -281,7 +310,7 @@ int32_t cls_Capture_HDMI::last_Capture_delta() const {
 
 float cls_Capture_HDMI::Measured_fps() const {
     if (m_mill_131 == 0) return 0;
-    const float s = static_cast<float>(m_mill_131 - m_mill_31) / 1000.0f;
+    const float s = static_cast<float>(m_mill_131 - m_fps_mill_31) / 1000.0f;
     return static_cast<float>(vb::RoundHalfEven(100.0 / s));
 }
 
@@ -293,7 +322,7 @@ void cls_Capture_HDMI::Crop_RGB_picture(const uint8_t* pBuffer, int32_t lBufferS
                                         int32_t src_height, int32_t crop_width, int32_t crop_height) {
     // Cropping switched on before any crop was set: nothing to crop into.
     if (crop_width <= 0 || crop_height <= 0) return;
-    vb::Trap("Crop_RGB_picture of Class Module cls_Capture_HDMI", [&] {
+    const auto crop = [&] {
         const int32_t x_off = vb::CLng(src_width / 2.0 - crop_width / 2.0);
         const int32_t y_off = vb::CLng(src_height / 2.0 - crop_height / 2.0);
         if (m_crop_dib.Width() != crop_width || m_crop_dib.Height() != crop_height)
@@ -332,7 +361,19 @@ void cls_Capture_HDMI::Crop_RGB_picture(const uint8_t* pBuffer, int32_t lBufferS
             Stop_Captures_And_Flush();
         }
         Compress_RGB();
-    });
+    };
+    try {
+        crop();
+    } catch (...) {
+        // The frame is still announced, as one without a picture (length 0),
+        // never with the last frame's; the operator hears of it once a run.
+        m_Last_JPG_Compressed_Size = 0;
+        const bool told = std::exchange(m_frame_error_told, true);
+        if (!vb::TrappingEnabled()) throw;
+        if (!told)
+            vb::ReportError(vb::ToVbError(std::current_exception()),
+                            "Crop_RGB_picture of Class Module cls_Capture_HDMI");
+    }
 }
 
 void cls_Capture_HDMI::Rotate_Crop() {
@@ -428,6 +469,24 @@ void cls_Capture_HDMI::Compress_RGB() {
     }
     ++m_Direct_Compressed_Num;
     m_compressed_sum += static_cast<float>(size);
+    Show_Compression_Statistics();
+}
+
+void cls_Capture_HDMI::Show_Compression_Statistics() {
+    class Form_Tidewick_HDMI_debug& debug = Form_Tidewick_HDMI_debug();
+    // Reading Visible would load a window nobody asked for, once per frame.
+    if (!debug.IsLoaded() || !debug.Visible()) return;
+    debug.Label_max_dircomp_size.Caption(vb::CStr(m_Max_Seen_Compressed_Size));
+    debug.Label_min_dircomp_size.Caption(vb::CStr(m_min_seen_size));
+    debug.Label_num_direct_comp.Caption(vb::CStr(m_Direct_Compressed_Num));
+    debug.Label_Average_JPG_size.Caption(
+        vb::CStr(vb::RoundHalfEven(m_compressed_sum / static_cast<double>(m_Direct_Compressed_Num))));
+    // The rate since frame event 21 of the run; before it, or with no time
+    // passed, the label keeps what it shows.
+    const int32_t elapsed = static_cast<int32_t>(win::timeGetTime()) - m_run_mill_21;
+    if (m_run_mill_21 != 0 && elapsed > 0)
+        debug.Label_fps.Caption(
+            vb::CStr(vb::RoundHalfEven((m_Direct_Compressed_Num - 21) * 1000.0 / elapsed)));
 }
 
 void cls_Capture_HDMI::Lock_Max_Direct_Compressed_size() {

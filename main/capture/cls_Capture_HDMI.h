@@ -20,6 +20,12 @@ class PictureBox;
 
 class cls_Capture_HDMI final : public IVideoCapEvent {
 public:
+    // An object owned by its references: it goes when the last one is
+    // released, and holds one itself while its frame event runs, so a
+    // handler may drop its owner's reference there.
+    static com::ComPtr<cls_Capture_HDMI> Create();
+    // An object owned by its maker (as a member or on the stack); the
+    // reference count then only mirrors the library's references.
     cls_Capture_HDMI();
     ~cls_Capture_HDMI();
     cls_Capture_HDMI(const cls_Capture_HDMI&) = delete;
@@ -66,6 +72,8 @@ public:
     int32_t HDMI_events() const { return m_HDMI_events; }
     float Running_fps() const { return m_Running_fps; }
     float Measured_fps() const;
+    // From the probes of one run: those of the run before stand until this
+    // run has taken its own (frame events 31 and 131).
     int32_t HDMI_10_mill() const { return m_mill_31 - m_mill_21; }
     std::string HDMI_Sample_Dimensions() const;
     void Draw_Cropped_DIB(forms::PictureBox& picture);
@@ -95,11 +103,9 @@ public:
                           int32_t crop_width, int32_t crop_height);
     void Compress_RGB();
 
-    // IUnknown: the object's life belongs to its owner, the count only
-    // mirrors the library's references.
     com::HRESULT QueryInterface(com::REFIID riid, void** ppv) override;
     com::ULONG AddRef() override { return ++m_refs; }
-    com::ULONG Release() override { return --m_refs; }
+    com::ULONG Release() override;
     // IVideoCapEvent
     com::HRESULT OnDVEvent(IVideoCap* pSource, double dSampleTime, const uint8_t* pBuffer,
                            int32_t lBufferSize, int32_t lDeviceNumber) override;
@@ -110,6 +116,8 @@ public:
 
 private:
     void Get_VideoHeader();
+    // The running figures into the debug window, while it is shown.
+    void Show_Compression_Statistics();
     void Rotate_Crop();
     std::string Get_Property(const std::string& name);
     void Set_Property(const std::string& name, const std::string& value);
@@ -118,6 +126,7 @@ private:
 
     com::ComPtr<IVideoCap> oCapture;
     std::atomic<com::ULONG> m_refs{1};
+    bool m_counted = false; // made by Create: the last Release deletes it
     com::DWORD m_advise_cookie = 0;
     bool m_is_Running = false;
     bool m_paused = false;
@@ -139,6 +148,9 @@ private:
     int32_t m_fps_mark = 0;
     float m_Running_fps = 0;
     int32_t m_mill_21 = 0, m_mill_31 = 0, m_mill_131 = 0;
+    int32_t m_fps_mill_31 = 0;       // the frame event 31 of the run that took m_mill_131
+    int32_t m_run_mill_21 = 0;       // frame event 21 of this run, 0 before it
+    bool m_frame_error_told = false; // a failed frame of this run was reported
     float m_arm_phase = 0;
     bool m_header_read = false;
     int32_t m_src_width = 0, m_src_height = 0;

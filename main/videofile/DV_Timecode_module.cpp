@@ -31,7 +31,8 @@ void Take_VAUX(const uint8_t* pc) {
         m.DV_System = (pc[3] & 0x20) ? 50 : 60;
         break;
     case 0x61:
-        m.DV_Display = static_cast<int16_t>(pc[2] & 5);
+        // The display mode is three bits (16:9 full format is 2): a mask of 5 lost it.
+        m.DV_Display = static_cast<int16_t>(pc[2] & 7);
         break;
     case 0x62: {
         m.DV_Rec_Day = Bcd(pc[2], 0x03);

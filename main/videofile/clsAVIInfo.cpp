@@ -38,7 +38,7 @@ clsAVIInfo::clsAVIInfo() {
 void clsAVIInfo::Clear() {
     m_AVI_valid = false;
     m_Width = m_Height = 0;
-    m_FrameRate = m_PlayLength = m_NumFrames = 0;
+    m_FrameRate = m_PlayLength = m_NumFrames = m_MicroSecPerFrame = 0;
     m_NumStreams = 0;
     m_HasVideo = m_HasAudio = false;
     m_BitDepth = m_Channels = 0;
@@ -179,6 +179,7 @@ bool clsAVIInfo::ReadFile(const std::string& file_name) {
         }
     }
     if (m_MovieOffset != 0) {
+        m_MicroSecPerFrame = std::max(Get32(avih), 0);
         if (!m_iavs) {
             m_Width = Get32(avih + 32);
             m_Height = Get32(avih + 36);

@@ -22,6 +22,8 @@ public:
     int16_t Channels() const { return m_Channels; }
     int32_t SamplesPerSec() const { return m_SamplesPerSec; }
     int32_t FrameRate() const { return m_FrameRate; }
+    // The main header's microseconds per frame: the exact rate where FrameRate is whole frames.
+    int32_t MicroSecPerFrame() const { return m_MicroSecPerFrame; }
     int32_t PlayLength() const { return m_PlayLength; }
     int32_t NumFrames() const { return m_NumFrames; }
     int16_t NumStreams() const { return m_NumStreams; }
@@ -73,6 +75,7 @@ private:
     int32_t m_Width = 0, m_Height = 0;
     int16_t m_BitDepth = 0, m_Channels = 0;
     int32_t m_SamplesPerSec = 0, m_FrameRate = 0, m_PlayLength = 0, m_NumFrames = 0;
+    int32_t m_MicroSecPerFrame = 0;
     int16_t m_NumStreams = 0;
     bool m_HasVideo = false, m_HasAudio = false;
     std::string m_VideoCodec, m_AudioCodec, m_AudioFormat, m_fileName;

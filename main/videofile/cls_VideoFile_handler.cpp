@@ -28,6 +28,7 @@ constexpr int64_t kPreread_Chunk = 1048576;
 } // namespace
 
 cls_VideoFile_handler::cls_VideoFile_handler(int16_t player_index) : m_index(player_index) {
+    New_Readers();
     Send_Trace("* cls_VideoFile_Handler Initialize***, M_index = ", m_index);
     Size_Write_Slot(0);
     m_DrawDib_Open = true;
@@ -66,6 +67,13 @@ cls_VideoFile_handler::~cls_VideoFile_handler() {
     Send_Trace("*cls_AVI_handler Terminate, end ");
 }
 
+void cls_VideoFile_handler::New_Readers() {
+    m_qf3 = std::make_unique<QF3_Reader>();
+    m_dv = std::make_unique<DV_Reader>();
+    m_sdv = std::make_unique<SDV_Reader>();
+    m_avi = std::make_unique<AVI_Reader>();
+}
+
 Cls_XML_header& cls_VideoFile_handler::Header() {
     if (!m_XML_header) m_XML_header = std::make_unique<Cls_XML_header>();
     return *m_XML_header;
@@ -96,6 +104,7 @@ bool cls_VideoFile_handler::Open_File(const std::string& file_name, const std::s
 bool cls_VideoFile_handler::Open_File_Body(const std::string& file_name) {
     Send_Trace("*cls_AVI_handler Open_file, File_name = ", file_name);
     Close_File();
+    New_Readers();
     m_File_Name = file_name;
     m_In_Memory = false;
     if (!FileExists(file_name)) {
@@ -115,7 +124,7 @@ bool cls_VideoFile_handler::Open_File_Body(const std::string& file_name) {
         Send_Trace("*OF3");
         return false;
     }
-    m_DV_Extra_Data_Flag = false;
+    m_dv->DV_Extra_Data_Flag = false;
     m_Num_Video_streams = 0;
     m_Read_only = ::access(file_name.c_str(), W_OK) != 0;
     m_DIB_OL_source = Make_DIB("obj_DIB_OL_source", 0, 0);
@@ -131,7 +140,7 @@ bool cls_VideoFile_handler::Open_File_Body(const std::string& file_name) {
         opened = Get_QFN_header();
     } else if (Is_Suffix("qf3")) {
         Open_RGB_File();
-        opened = m_RGB_Open_OK;
+        opened = m_qf3->RGB_Open_OK;
         if (opened) {
             if (Header().RGB_interlaced()) {
                 m_mill_per_frame = 40;
@@ -148,6 +157,11 @@ bool cls_VideoFile_handler::Open_File_Body(const std::string& file_name) {
     m_Clip_length = m_mill_per_frame * m_Num_Frames;
     if (opened && m_Read_to_Memory) Read_File_to_Memory();
     if (Is_Suffix("qf3") && opened) {
+        m_DIB_Rotate_Target->Create(m_Height, m_Width);
+    } else if (opened && m_Width > 0 && m_Height > 0) {
+        // DV pictures are 720 x 576 or, for NTSC, 720 x 480: the rotated
+        // copy and the frame it is made from follow the file.
+        m_DIB_Rotate_Source->Create(m_Width, m_Height);
         m_DIB_Rotate_Target->Create(m_Height, m_Width);
     } else {
         m_DIB_Rotate_Target->Create(576, 720);
@@ -222,14 +236,14 @@ void cls_VideoFile_handler::Reset_After_Close() {
     if (m_index >= 0 && m_index < 5) g_Player_File_Kind[m_index] = 0;
     m_xCurrent = 0;
     m_Current_Field = 0;
-    m_Current_Sample = 0;
-    m_Current_Decoded = false;
     m_eff_frameno = 0;
+    m_Rounded_Capture_Time = 0;
     m_File_Slot_Size = 0;
     m_JPG_Smallest = 0;
     m_JPG_Largest = 0;
     Release_Display_Bitmaps();
     Reset_DV_State();
+    New_Readers();
     m_DIB_OL_source.reset();
     m_DIB_OL_target.reset();
     m_DIB_OL_first_frame.reset();
@@ -273,7 +287,7 @@ void cls_VideoFile_handler::Position_at_End() {
 }
 
 void cls_VideoFile_handler::Position_after_XML_header() {
-    if (m_After_XML_Pos > 0) m_File.Position = m_After_XML_Pos - 1;
+    if (m_qf3->After_XML_Pos > 0) m_File.Position = m_qf3->After_XML_Pos - 1;
 }
 
 // ---- Renaming, dates, the in-use test ----

@@ -7,9 +7,13 @@
 //
 // Members that trap their errors hand them to the error report in the normal
 // mode; in the development mode the error reaches the caller.
+#include "AVI_Reader.h"
+#include "DV_Reader.h"
 #include "Gdi.h"
 #include "PictureBox.h"
+#include "QF3_Reader.h"
 #include "QF3_format.h"
+#include "SDV_Reader.h"
 #include "Video_file_io.h"
 #include "cDIBSection.h"
 #include "cls_IDX.h"
@@ -64,7 +68,7 @@ public:
     void XML_Header_string(const std::string& text);
     std::string XML_Header_string();
     std::string Get_DOM_string();
-    const uint8_t* QFN_header_addr() const { return m_QFN_Header.data(); }
+    const uint8_t* QFN_header_addr() const { return m_dv->QFN_Header.data(); }
     void ReCreate_XML_header();
     void Read_to_Memory(bool value) { m_Read_to_Memory = value; }
     void Read_File_to_Memory();
@@ -97,19 +101,19 @@ public:
     int64_t RGB_video_adress(int32_t sample) const;
     void Read_RGB_sample(int32_t sample, bool decode);
     void Read_All_RGB_Frames();
-    int32_t QF3_Capture_mill() const { return m_Read_Head.Capture_Mill; }
-    int32_t QF3_Capture_local() const { return m_Read_Head.Capture_Local; }
+    int32_t QF3_Capture_mill() const { return m_qf3->Read_Head.Capture_Mill; }
+    int32_t QF3_Capture_local() const { return m_qf3->Read_Head.Capture_Local; }
     int16_t QF3_Capture_Delta() const;
-    int32_t QF3_JPEG_Size() const { return m_Read_Head.JPEG_Length; }
-    int16_t QF3_Compression_Quality() const { return m_Read_Head.Quality; }
+    int32_t QF3_JPEG_Size() const { return m_qf3->Read_Head.JPEG_Length; }
+    int16_t QF3_Compression_Quality() const { return m_qf3->Read_Head.Quality; }
     int16_t QF3_Displayed_Frame() const;
     int16_t QF3_Displayed_Field() const { return m_Field_To_Show; }
     std::string QF3_Properties();
     void Analyze_Sample_Length(const std::string& file_name);
     void Read_RGB_Headers();
     // The sample read last and where its picture lies (decoded bitmap or raw slot).
-    int32_t Current_Sample() const { return m_Current_Sample; }
-    const uint8_t* Sample_Pixels() const { return m_Sample_Pixels; }
+    int32_t Current_Sample() const { return m_qf3->Current_Sample; }
+    const uint8_t* Sample_Pixels() const { return m_qf3->Sample_Pixels; }
     int32_t Rounded_Capture_Time() const { return m_Rounded_Capture_Time; }
     cDIBSection& Decoded_Frame() { return *m_DIB_Deint_source[0]; }
 
@@ -236,7 +240,7 @@ public:
     int16_t Height() const { return m_Height; }
     bool Wide_Screen();
     int32_t Rounded_Compressed_Size() const { return m_Slot_Size; }
-    int32_t Frame_Length() const { return m_Frame_Length; }
+    int32_t Frame_Length() const { return m_qf3->Frame_Length; }
     int16_t Field_To_Show() const { return m_Field_To_Show; }
     int16_t xField_To_Show() const { return m_Field_To_Show; }
     int16_t eff_frameno() const;
@@ -244,10 +248,10 @@ public:
     int32_t Frame_in_store() const { return m_Frame_in_store; }
     void Clear_In_Bitmaps() { m_In_Bitmaps.clear(); }
     void Set_Screen_HDC(gdi::HDC dc) { m_Screen_HDC = dc; }
-    int32_t Capture_mill_time() const { return m_DV_Extra.Capture_Mill; }
-    int32_t Frame_time() const { return m_DV_Extra.Frame_Time; }
-    int32_t Old_HeatStart() const { return m_DV_Extra.Heat_Start; }
-    int32_t Capture_HDMI_events() const { return m_Read_Head.Capture_Events; }
+    int32_t Capture_mill_time() const { return m_dv->DV_Extra.Capture_Mill; }
+    int32_t Frame_time() const { return m_dv->DV_Extra.Frame_Time; }
+    int32_t Old_HeatStart() const { return m_dv->DV_Extra.Heat_Start; }
+    int32_t Capture_HDMI_events() const { return m_qf3->Read_Head.Capture_Events; }
     int32_t Timestamp_long() const;
     std::string Timestamp_formatted() const;
     std::string Timestamp_string() const;
@@ -357,7 +361,7 @@ public:
     int16_t impact_pos() const { return m_impact_pos; }
     int16_t Impact_Time() const;
     int16_t Model_frame_at_Impact() const { return m_Model_frame_at_Impact; }
-    int16_t Has_Model() const { return m_Has_Model ? -1 : 0; }
+    int16_t Has_Model() const { return m_sdv->Has_Model ? -1 : 0; }
     int16_t Front_View_Width() const { return m_Front_View_Width; }
     int16_t Front_View_Height() const { return m_Front_View_Height; }
     int32_t Bench_rotate() const { return m_Bench[0]; }
@@ -367,10 +371,10 @@ public:
     int32_t Bench_decomp() const { return m_Bench[4]; }
     int32_t Bench_draw_to_picture() const { return m_Bench[5]; }
     int32_t Bench_draw_to_DC() const { return m_Bench[6]; }
-    int16_t Reed_Camera() const { return m_DV_Extra.Camera; }
+    int16_t Reed_Camera() const { return m_dv->DV_Extra.Camera; }
     int16_t DV_data_hours() const { return m_DV_data_hours; }
     int16_t DV_data_minutes() const { return m_DV_data_minutes; }
-    int32_t JUNK_pos() const { return m_JUNK_pos; }
+    int32_t JUNK_pos() const { return m_avi->JUNK_pos; }
     std::string Hash_atype() const { return m_Hash_atype; }
     std::string video_codec() const { return m_video_codec; }
     int16_t Pos_In_File(int16_t index) const;
@@ -524,13 +528,13 @@ public:
     void Get_Frame(int32_t frame, int32_t& length, const uint8_t*& address);
     void Refresh_frame(forms::PictureBox& picture);
     void Read_In_Bitmaps();
-    int32_t Decode_Result() const { return m_Decode_Result; }
-    std::string Decode_Note() const { return m_Decode_Note; }
-    int32_t Current_Frame_Number() const { return m_Current_Frame; }
-    int32_t Buffered_Frame() const { return m_Buffered_Frame; }
+    int32_t Decode_Result() const { return m_dv->Decode_Result; }
+    std::string Decode_Note() const { return m_dv->Decode_Note; }
+    int32_t Current_Frame_Number() const { return m_dv->Current_Frame; }
+    int32_t Buffered_Frame() const { return m_dv->Buffered_Frame; }
     // The compressed data of the frame read last and its length; null before any read.
-    const uint8_t* Frame_Data() const { return m_Frame_Data; }
-    int32_t Frame_Data_Size() const { return m_Frame_Data_Size; }
+    const uint8_t* Frame_Data() const { return m_dv->Frame_Data; }
+    int32_t Frame_Data_Size() const { return m_dv->Frame_Data_Size; }
     // Single fields of DV material, line-doubled to full height.
     void Draw_field_3(int32_t& field, forms::PictureBox& picture, int16_t& stream, bool& rotate);
     void Draw_Field(int32_t& field, forms::PictureBox& picture, bool& invert, int16_t& stream);
@@ -547,16 +551,18 @@ public:
     // Opens an AVI file for the AVI members (Open_File opens none): header
     // reader, chunk walk and frame index. False, with no file open, when one fails.
     bool Open_AVI_File(const std::string& file_name);
-    clsAVIInfo* AVI_Info() const { return m_AVI_Info.get(); }
+    clsAVIInfo* AVI_Info() const { return m_avi->AVI_Info.get(); }
     void Parse_Chunks();
     void read_AVI_XML_string();
     bool Get_AVI_indexes(const std::string& file_name);
     bool Read_ODML_Index();
-    const std::vector<std::pair<int32_t, int32_t>>& ODML_Index() const { return m_ODML_Index; }
+    const std::vector<std::pair<int32_t, int32_t>>& ODML_Index() const { return m_avi->ODML_Index; }
     void Read_Frame(int32_t frame, int16_t stream = 1);
     int32_t Index_flag(int32_t entry) const;
     int16_t Text_Length() const;
-    const uint8_t* text_adress() const { return m_Text_Buffer.empty() ? nullptr : m_Text_Buffer.data(); }
+    const uint8_t* text_adress() const {
+        return m_avi->Text_Buffer.empty() ? nullptr : m_avi->Text_Buffer.data();
+    }
     uint8_t* Extra_Data_Addr();
     void Force_Reread_Frame();
     void Get_Current_Trace_data(int32_t frame);
@@ -566,18 +572,18 @@ public:
     int16_t Lap_Count() const { return m_Lap_Count; }
     int32_t xTime_stamp() const { return 0; }
     void find_DV_offset(const std::string& file_name);
-    int16_t DV_Offset() const { return m_DV_Offset; }
+    int16_t DV_Offset() const { return m_dv->DV_Offset; }
     void calculate_luminance();
-    int32_t Chunk_Address(int index) const { return m_Chunk_Address.at(static_cast<size_t>(index)); }
-    int32_t Junk_Address() const { return m_Junk_Address; }
-    const std::vector<cls_IDX>& Index_Collection() const { return m_Index_Collection; }
-    const std::vector<cls_IDX>& Text_Index_Collection() const { return m_Text_Index_Collection; }
-    bool Index_Valid() const { return m_Index_Valid; }
-    bool Index_Relative() const { return m_Index_Relative; }
-    bool Index_DV_Type1() const { return m_Index_DV_Type1; }
-    int64_t Frame_Position() const { return m_Frame_Position; }
-    int64_t Frame_Chunk_Address() const { return m_Frame_Chunk_Address; }
-    int32_t Frame_Chunk_Length() const { return m_Frame_Chunk_Length; }
+    int32_t Chunk_Address(int index) const { return m_avi->Chunk_Address.at(static_cast<size_t>(index)); }
+    int32_t Junk_Address() const { return m_avi->Junk_Address; }
+    const std::vector<cls_IDX>& Index_Collection() const { return m_avi->Index_Collection; }
+    const std::vector<cls_IDX>& Text_Index_Collection() const { return m_avi->Text_Index_Collection; }
+    bool Index_Valid() const { return m_avi->Index_Valid; }
+    bool Index_Relative() const { return m_avi->Index_Relative; }
+    bool Index_DV_Type1() const { return m_avi->Index_DV_Type1; }
+    int64_t Frame_Position() const { return m_dv->Frame_Position; }
+    int64_t Frame_Chunk_Address() const { return m_avi->Frame_Chunk_Address; }
+    int32_t Frame_Chunk_Length() const { return m_avi->Frame_Chunk_Length; }
     int32_t DV_Frame_Size() const { return m_Frame_Size; }
     // Own AVI chunks, the DV header record and the DV extra data block.
     void Append_XML_header();
@@ -588,15 +594,15 @@ public:
     void Rewrite_DV_Extra_data();
     void Golf_header(bool value) { m_Golf_Flag = value; }
     void Fill_PBox(forms::PictureBox& picture);
-    const std::array<uint8_t, 192>& DV_Extra_Block() const { return m_DV_Extra_Block; }
-    int32_t DV_Extra_Offset() const { return m_DV_Extra_Offset; }
+    const std::array<uint8_t, 192>& DV_Extra_Block() const { return m_dv->DV_Extra_Block; }
+    int32_t DV_Extra_Offset() const { return m_dv->DV_Extra_Offset; }
     // AVI header records, text chunks, channel names and DV texts.
     void Read_Headers();
     void get_AVI_strh(int32_t& size, const uint8_t*& address) const;
     void get_AVI_strf(int32_t& size, const uint8_t*& address) const;
-    const uint8_t* AVI_Chunk_addr() const { return m_AVI_Chunk_Head.data(); }
-    const uint8_t* AVIINFO_addr() const { return m_AVI_Main_Header.data(); }
-    bool Has_Text_Stream() const { return m_Text_Index_Count > 0; }
+    const uint8_t* AVI_Chunk_addr() const { return m_avi->AVI_Chunk_Head.data(); }
+    const uint8_t* AVIINFO_addr() const { return m_avi->AVI_Main_Header.data(); }
+    bool Has_Text_Stream() const { return m_avi->Text_Index_Count > 0; }
     void Get_Text_buffer(int32_t frame, int32_t& length, const uint8_t*& address);
     void Put_Text_buffer(const uint8_t* bytes, int32_t length);
     void Rewrite_Text_Buffer(int32_t frame);
@@ -640,16 +646,6 @@ private:
         int32_t Sel_Left = 0, Sel_Top = 0, Sel_Right = 0, Sel_Bottom = 0;
         int16_t Sel_Width = 0, Sel_Height = 0;
     };
-    // The per-frame record of the DV-based kinds read last.
-    struct DV_Extra_Data {
-        int32_t Time_Stamp = 0;
-        int32_t Capture_Mill = 0;
-        int32_t Heat_Start = 0;
-        int32_t Frame_Time = 0;
-        int16_t Camera_Offset = 0;
-        int16_t Camera = 0;
-    };
-
     bool Open_File_Body(const std::string& file_name);
     void Open_RGB_File_Body();
     void Read_QF3_Headers_Body();
@@ -694,13 +690,16 @@ private:
 
     std::unique_ptr<Cls_XML_header> m_XML_header;
 
+    // Each kind's reading state: fresh at every open and at close.
+    void New_Readers();
+    std::unique_ptr<QF3_Reader> m_qf3;
+    std::unique_ptr<DV_Reader> m_dv;
+    std::unique_ptr<SDV_Reader> m_sdv;
+    std::unique_ptr<AVI_Reader> m_avi;
+
     // Kind and frame geometry.
-    bool m_Raw_DV = false;
-    bool m_Stream_Buffer = false;
     bool m_Is_Deinterlaced = false;
     bool m_NTSC = false;
-    bool m_Has_Model = false;
-    bool m_DV_Extra_Data_Flag = false;
     int32_t m_Frame_Size = 144000;
     int16_t m_Width = 0;
     int16_t m_Height = 0;
@@ -720,37 +719,16 @@ private:
     std::array<bool, 6> m_Pos_Active{};
     int16_t m_Side_by_Side = 0;
     bool m_Third_Pos = false;
-    std::vector<uint8_t> m_Frame_Buffer;
-    std::vector<uint8_t> m_Streams_Buffer;
     std::vector<uint8_t> m_File_Copy;
     bool m_In_Memory = false;
     bool m_Read_to_Memory = false;
-    std::array<uint8_t, 20> m_QFN_Header{};
 
     // Current frame and sample.
     int32_t m_xCurrent = 0;
     int32_t m_Current_Field = 0;
     int16_t m_Field_To_Show = 1;
     int32_t m_eff_frameno = 0;
-    int32_t m_Current_Sample = 0;
-    bool m_Current_Decoded = false;
-    qf3::Sample_Head m_Read_Head{};
-    std::vector<uint8_t> m_Read_Record;
-    std::vector<uint8_t> m_Spare_Record;
     int32_t m_Rounded_Capture_Time = 0;
-    const uint8_t* m_Sample_Pixels = nullptr;
-    int32_t m_Sample_Size = 0;
-    int64_t m_First_Sample_Addr = 0; // 1-based
-    int32_t m_Num_RGB_Frames = 0;
-    int16_t m_QF3_Quality = 0;
-    std::string m_QF3_Codec;
-    std::string m_QF3_fourcc;
-    int16_t m_RGB_X = 0;
-    int16_t m_RGB_Y = 0;
-    bool m_QF3_Interlaced = false;
-    bool m_RGB_Open_OK = false;
-    int64_t m_After_XML_Pos = 0; // 1-based
-    int32_t m_Frame_Length = 0;
 
     // Heat-file writing.
     std::vector<uint8_t> m_Write_Record; // head, slot, end marker: one write per frame
@@ -799,7 +777,6 @@ private:
     int32_t m_Frame_in_store = 0;
     bool m_Frame_Data_1 = false;
     bool m_Frame_Data_2 = false;
-    DV_Extra_Data m_DV_Extra;
 
     // Stored settings.
     std::string m_Owner;
@@ -817,8 +794,6 @@ private:
     std::array<int32_t, 7> m_Bench{};
     int16_t m_DV_data_hours = 0;
     int16_t m_DV_data_minutes = 0;
-    int32_t m_JUNK_pos = 0;
-    int32_t m_XML_chunk_pos = 0;
     std::string m_Hash_atype;
     std::array<int16_t, 6> m_Pos_In_File{};
 
@@ -838,6 +813,7 @@ private:
     void Load_Bench_DV_Frame();
     bool Decode_Bench_DV_Frame(cDIBSection& into);
     std::vector<uint8_t> m_Bench_DV_Frame;
+    std::unique_ptr<cDIBSection> m_Decode_Aside; // where a heat file's picture is decoded before it is taken
     int16_t m_Overlay_Mode = 0;
     bool m_OL_Created = false;
     float m_Effective_Time = 0.0f;
@@ -865,61 +841,12 @@ private:
     uint8_t* Trace_Frame_Buffer();
     std::shared_ptr<dv::Decoder> m_DV_Decoder;
     std::shared_ptr<dv::Picture> m_DV_Picture;
-    int32_t m_DV_Picture_Frame = 0; // the buffered frame the picture holds, 0 = none
-    std::shared_ptr<clsAVIInfo> m_AVI_Info;
-    std::vector<uint8_t> m_QFN_XML;
-    int64_t m_After_QFN_Record = 21;
-    int64_t m_After_QFN_XML = 0;
-    int32_t m_Last_TC_Frame = 0;
-    const uint8_t* m_Frame_Data = nullptr;
-    int32_t m_Frame_Data_Size = 0;
-    int32_t m_Buffered_Frame = 0;
-    int16_t m_Current_Stream = 1;
-    int32_t m_Current_Frame = 0;
-    int32_t m_Decode_Result = 0;
-    std::string m_Decode_Note;
-    int32_t m_Last_Field_Drawn = 0;
-    int16_t m_Last_Stream_Drawn = 0;
-    std::array<int32_t, 3> m_Stream_Frame_Decoded{};
     std::unique_ptr<cDIBSection> m_DV_Decode_DIB;
     std::unique_ptr<cDIBSection> m_DV_Field_DIB;
-    bool m_Frames_In_Store = false;
-    std::array<int32_t, 8> m_Chunk_Address{};
-    int32_t m_Junk_Address = 0;
-    std::vector<cls_IDX> m_Index_Collection;
-    std::vector<cls_IDX> m_Text_Index_Collection;
-    int32_t m_Index_Count = 0;
-    int32_t m_Text_Index_Count = 0;
-    bool m_Index_Valid = false, m_Index_Relative = false, m_Index_DV_Type1 = false;
-    std::vector<std::pair<int32_t, int32_t>> m_ODML_Index;
-    int32_t m_ODML_Base = 0;
-    std::vector<uint8_t> m_Text_Buffer;
-    int64_t m_Frame_Position = 0;
-    int64_t m_Frame_Chunk_Address = 0;
-    int32_t m_Frame_Chunk_Length = 0;
-    int64_t m_Text_Address = 0;
-    int32_t m_Text_Length_Value = 0;
-    int32_t m_QFN_Header_Len = 0;
-    int32_t m_DV_Start = 0;
-    int16_t m_DV_Offset = 0;
-    int32_t m_Frame_Percent = 0;
-    double m_Frame_Start_Ms = 0;
     std::array<int32_t, 6> m_Luma_Colours{};
     int32_t m_Frame_Luma_1 = 0, m_Frame_Luma_2 = 0;
-    uint8_t* m_Frame_Marker_Address = nullptr;
     bool m_Linear_buffer = false;
     int16_t m_Lap_Count = 0;
-    std::array<uint8_t, 192> m_DV_Extra_Block{};
-    int32_t m_DV_Extra_Offset = 0;
-    bool m_DV_Extra_Searched = false;
     bool m_Golf_Flag = false;
-    std::array<uint8_t, 12> m_RIFF_Header{};
-    std::array<uint8_t, 64> m_DV_Header_Record{};
-    std::array<uint8_t, 8> m_AVI_Chunk_Head{};
-    std::array<uint8_t, 56> m_AVI_Main_Header{};
-    std::vector<uint8_t> m_AVI_strh, m_AVI_strf;
     int32_t m_Channel_Table_Pos = 0;
-    std::array<uint8_t, 88> m_Trace_Data{};
-    std::array<uint8_t, 88> m_Read_Trace{};
-    std::vector<std::array<uint8_t, 88>> m_Trace_Array;
 };

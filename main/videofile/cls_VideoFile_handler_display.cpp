@@ -6,6 +6,7 @@
 #include "Cls_XML_header.h"
 #include "Dialogs.h"
 #include "DvDecoder.h"
+#include "DvEncoder.h"
 #include "Module_OrvelGraphics.h"
 #include "Module_dependant.h"
 #include "Module_qfn_Globals.h"
@@ -16,14 +17,12 @@
 #include "VbError.h"
 #include "VbString.h"
 #include "VbTrap.h"
-#include "WinSystem.h"
 #include "cDIBSection.h"
 #include "clsAVIInfo.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -71,15 +70,16 @@ void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, forms::PictureBox& pi
     // A sample the reader refused leaves the last field on show; the reader
     // has reported why.
     const int32_t wanted = m_eff_frameno < 1 ? 1 : m_eff_frameno;
-    if (m_Current_Sample == wanted && m_Current_Decoded && m_Sample_Pixels && target.DIBSectionBitsPtr()) {
-        const bool decoded = m_Sample_Pixels == m_DIB_Deint_source[0]->DIBSectionBitsPtr();
+    if (m_qf3->Current_Sample == wanted && m_qf3->Current_Decoded && m_qf3->Sample_Pixels &&
+        target.DIBSectionBitsPtr()) {
+        const bool decoded = m_qf3->Sample_Pixels == m_DIB_Deint_source[0]->DIBSectionBitsPtr();
         // A picture stored raw must fill the field picture: its slot is read
         // as one, and a smaller slot would be read past.
-        if (!decoded && static_cast<int64_t>(m_Read_Head.Slot_Count) < target.SizeImage())
+        if (!decoded && static_cast<int64_t>(m_qf3->Read_Head.Slot_Count) < target.SizeImage())
             vb::Raise(kBad_Length, "Heat file " + m_File_Name + ", sample " + std::to_string(wanted) +
-                                       " holds " + std::to_string(m_Read_Head.Slot_Count) +
+                                       " holds " + std::to_string(m_qf3->Read_Head.Slot_Count) +
                                        " picture bytes, a frame needs " + std::to_string(target.SizeImage()));
-        Line_Double_Field(m_Sample_Pixels, target, m_Field_To_Show == 1 ? 2 : 1);
+        Line_Double_Field(m_qf3->Sample_Pixels, target, m_Field_To_Show == 1 ? 2 : 1);
     }
     Draw_Current_Field(picture);
     picture.Refresh();
@@ -89,21 +89,21 @@ void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, forms::PictureBox& pi
 }
 
 // Storage rows run bottom-up: library field 1 doubles the even rows, field 2
-// the odd ones. The library leaves the first and last row of field 2 as they
-// were, which would show a line of the previous picture at the top and bottom;
-// they are filled from their own field here. Pictures whose rows are padded
-// (a width not a multiple of 4) or of odd height, which the library would
-// read askew or past their end, are doubled row by row.
+// the odd ones and leaves the first and last storage row of the field picture
+// as they were. Pictures whose rows are padded (a width not a multiple of 4)
+// or of odd height, which the library would read askew or past their end, are
+// doubled row by row the same way.
 void cls_VideoFile_handler::Line_Double_Field(const uint8_t* source, cDIBSection& target,
                                               int32_t library_field) {
     const int32_t w = target.Width();
     const int32_t h = target.Height();
     const int32_t stride = target.BytesPerScanLine();
     uint8_t* dest = target.DIBSectionBitsPtr();
+    // The source row a storage row shows; -1 keeps the row.
     const auto row_from = [&](int32_t s) {
         if (library_field == 1) return s - (s % 2);
-        if (s % 2 == 1) return s;
-        return s == 0 ? std::min(1, h - 1) : s - 1;
+        if (s % 2 == 1) return s + 1 < h ? s : -1;
+        return s == 0 ? -1 : s - 1;
     };
     const auto copy_row = [&](int32_t to, int32_t from) {
         std::memmove(dest + static_cast<int64_t>(to) * stride, source + static_cast<int64_t>(from) * stride,
@@ -111,14 +111,10 @@ void cls_VideoFile_handler::Line_Double_Field(const uint8_t* source, cDIBSection
     };
     if (stride != w * 3 || h % 2 != 0 || h < 2) {
         for (int32_t s = 0; s < h; ++s)
-            copy_row(s, row_from(s));
+            if (row_from(s) >= 0) copy_row(s, row_from(s));
         return;
     }
     deinterlaceFrame2(const_cast<uint8_t*>(source), dest, w, h, library_field);
-    if (library_field == 2) {
-        copy_row(0, row_from(0));
-        copy_row(h - 1, row_from(h - 1));
-    }
 }
 
 void cls_VideoFile_handler::Draw_Current_Field(forms::PictureBox& picture) {
@@ -146,10 +142,10 @@ void cls_VideoFile_handler::Draw_Current_RGB_frame(forms::PictureBox& picture) {
     cDIBSection& frame = *m_DIB_Deint_source[0];
     // A picture stored raw is copied into the frame bitmap, so a frame draw
     // shows it as the field draw does.
-    if (m_Current_Decoded && m_Sample_Pixels && frame.DIBSectionBitsPtr() &&
-        m_Sample_Pixels != frame.DIBSectionBitsPtr() &&
-        static_cast<int64_t>(m_Read_Head.Slot_Count) >= frame.SizeImage())
-        std::memcpy(frame.DIBSectionBitsPtr(), m_Sample_Pixels, static_cast<size_t>(frame.SizeImage()));
+    if (m_qf3->Current_Decoded && m_qf3->Sample_Pixels && frame.DIBSectionBitsPtr() &&
+        m_qf3->Sample_Pixels != frame.DIBSectionBitsPtr() &&
+        static_cast<int64_t>(m_qf3->Read_Head.Slot_Count) >= frame.SizeImage())
+        std::memcpy(frame.DIBSectionBitsPtr(), m_qf3->Sample_Pixels, static_cast<size_t>(frame.SizeImage()));
     if (rotated()) {
         Rotate_Into_Target(frame);
         m_DIB_Rotate_Target->DIB_DrawDib2(target, 0, 0, To16(m_DIB_Rotate_Target->Width()),
@@ -333,7 +329,7 @@ void cls_VideoFile_handler::Decode_Buffered_Frame(cDIBSection& into, int32_t wid
     if (!into.hDC()) return;
     if (Is_Suffix("qf3")) {
         cDIBSection& frame = *m_DIB_Deint_source[0];
-        if (!m_Current_Decoded || !frame.hDC()) return;
+        if (!m_qf3->Current_Decoded || !frame.hDC()) return;
         gdi::StretchBlt(into.hDC(), 0, 0, width, height, frame.hDC(), 0, 0, frame.Width(), frame.Height(),
                         gdi::SRCCOPY);
         return;
@@ -363,8 +359,9 @@ std::string cls_VideoFile_handler::Property_String() {
         t += "Dimensions w*h = " + vb::CStr(m_Width) + " * " + vb::CStr(m_Height) + kCrlf;
         t += "NTSC: " + vb::CStr(m_NTSC) + kCrlf;
         t += "Fourcc = " + (info ? info->VideoCodec() : std::string()) + kCrlf;
-        const int16_t duration = mill_per_frame();
-        if (duration > 0) t += "Fps = " + One_Place(1000.0 / duration) + kCrlf;
+        // The frame rate, not the field rate the frame duration gives here.
+        const int32_t micro = info ? info->MicroSecPerFrame() : 0;
+        if (micro > 0) t += "Fps = " + One_Place(1000000.0 / micro) + kCrlf;
         if (m_Num_Frames > 0)
             t += "kByte/frame =   " +
                  vb::CStr(vb::RoundHalfEven(static_cast<double>(size) / m_Num_Frames / 1024.0)) + kCrlf;
@@ -384,7 +381,7 @@ std::string cls_VideoFile_handler::Property_String() {
         if (is_DV()) t += "Wide-screen = " + vb::CStr(Parse_DV_header()) + kCrlf;
         t += "Rotated = " + vb::CStr(m_Streams[0].Rotated) + kCrlf;
         t += "Fourcc = " + g_DV_Codec + kCrlf;
-        t += "Fps = " + One_Place(Divided(1000.0, mill_per_frame())) + kCrlf;
+        t += "Fps = " + One_Place(Divided(1000.0, m_mill_per_frame)) + kCrlf;
         for (int32_t n = 1; n <= 3; ++n)
             t += "Comment" + vb::CStr(n) + "= " + comment(n) + kCrlf;
         t += "Subject name = " + Subject_name() + kCrlf;
@@ -392,11 +389,11 @@ std::string cls_VideoFile_handler::Property_String() {
         t += "File_size: " + One_Place(mb) + " MB" + kCrlf;
         t += "Progressive : " + vb::CStr(!Header().RGB_interlaced()) + kCrlf;
         t += "Frames : " + vb::CStr(Header_Frames()) + kCrlf;
-        t += "Dimensions : " + vb::CStr(m_RGB_X) + "*" + vb::CStr(m_RGB_Y) + kCrlf;
+        t += "Dimensions : " + vb::CStr(m_qf3->RGB_X) + "*" + vb::CStr(m_qf3->RGB_Y) + kCrlf;
         t += "Rotated : " + vb::CStr(RGB_Rotated()) + kCrlf;
-        t += "Fourcc : " + m_QF3_fourcc + kCrlf;
-        t += "Codec : " + m_QF3_Codec + kCrlf;
-        t += "Quality : " + vb::CStr(m_QF3_Quality) + kCrlf;
+        t += "Fourcc : " + m_qf3->QF3_fourcc + kCrlf;
+        t += "Codec : " + m_qf3->QF3_Codec + kCrlf;
+        t += "Quality : " + vb::CStr(m_qf3->QF3_Quality) + kCrlf;
         t += "Measured fps : " + Header().RGB_fps() + kCrlf;
         t += "Phidget serial  : " + Header().Phidget_serial() + kCrlf;
         t += "Comment : " + Header().File_comment1() + kCrlf;
@@ -428,10 +425,10 @@ int32_t cls_VideoFile_handler::Current_net() {
 
 float cls_VideoFile_handler::Frame_Read_Time() const {
     if (m_file_suffix == "qf3")
-        return m_Current_Sample > 0
-                   ? static_cast<float>(static_cast<int64_t>(m_Current_Sample - 1) * m_mill_per_frame)
+        return m_qf3->Current_Sample > 0
+                   ? static_cast<float>(static_cast<int64_t>(m_qf3->Current_Sample - 1) * m_mill_per_frame)
                    : 0.0f;
-    return static_cast<float>(m_Frame_Start_Ms);
+    return static_cast<float>(m_dv->Frame_Start_Ms);
 }
 
 bool cls_VideoFile_handler::has_Base_Time() {
@@ -539,14 +536,24 @@ void cls_VideoFile_handler::benchmark_getfile() {
     forms::MsgBox("Get time = " + vb::CStr(elapsed / 20.0));
 }
 
+// The program's "DV" resource 102: one PAL frame that the program encodes
+// itself, so it is always there. The picture is easy to check by eye and by
+// test: the top half white with a red block at its left quarter, the bottom
+// half black.
 void cls_VideoFile_handler::Load_Bench_DV_Frame() {
-    // The test frame ships beside the program as its "DV" resource 102.
-    const std::string path = std::filesystem::path(win::ProgramPath()).parent_path().string() + "/DV_102.dv";
-    std::ifstream f(path, std::ios::binary);
-    std::vector<uint8_t> bytes(144000);
-    if (!f.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        vb::Raise(326, "Resource with identifier '102' not found");
-    m_Bench_DV_Frame.swap(bytes);
+    static const std::vector<uint8_t> frame = [] {
+        constexpr int32_t w = 720, h = 576;
+        std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3, 0);
+        for (int32_t y = 0; y < h / 2; ++y)
+            for (int32_t x = 0; x < w; ++x) {
+                uint8_t* p = rgb.data() + (static_cast<size_t>(y) * w + x) * 3;
+                p[0] = 255;
+                p[1] = p[2] = x < w / 4 ? 0 : 255;
+            }
+        return dv::Encode_Frame(rgb, true);
+    }();
+    if (frame.size() != 144000) vb::Raise(326, "Resource with identifier '102' not found");
+    m_Bench_DV_Frame = frame;
 }
 
 bool cls_VideoFile_handler::Decode_Bench_DV_Frame(cDIBSection& into) {
@@ -718,7 +725,7 @@ void cls_VideoFile_handler::Set_This_Impact_Frame() {
     if (Is_Suffix("qf1") || Is_Suffix("qf2"))
         Header().Impact_field(To16(m_xCurrent));
     else if (Is_Suffix("avi") || Is_Suffix("AVI"))
-        Header().Impact_field(To16(m_Current_Sample));
+        Header().Impact_field(To16(m_qf3->Current_Sample));
     Write_XML_Header();
 }
 
@@ -726,7 +733,7 @@ void cls_VideoFile_handler::Set_Specific_Impact_Field(int16_t value) {
     if (Is_Suffix("qf1") || Is_Suffix("qf2") || Is_Suffix("qf3"))
         Header().Impact_field(value);
     else if (Is_Suffix("avi") || Is_Suffix("AVI"))
-        Header().Impact_field(To16(m_Current_Sample));
+        Header().Impact_field(To16(m_qf3->Current_Sample));
     Write_XML_Header();
 }
 
@@ -775,22 +782,22 @@ void cls_VideoFile_handler::Calculate_Number_of_Fields() {
     if (m_Trim_End != 0)
         m_Num_fields = static_cast<int32_t>(m_Trim_End) - m_Trim_Start;
     else
-        m_Num_fields = m_Num_fields - m_Trim_Start;
+        m_Num_fields = m_Gross_fields - m_Trim_Start; // from the whole file: a second call lowers nothing
 }
 
 bool cls_VideoFile_handler::Has_DV_Header() const {
     if (m_file_suffix == "sdv" || m_file_suffix == "qf1" || m_file_suffix == "qf2") return true;
-    return m_Chunk_Address[6] > 0; // "ORHD"
+    return m_avi->Chunk_Address[6] > 0; // "ORHD"
 }
 
 void cls_VideoFile_handler::Clear_in_Store() {
     m_Frame_in_store = 0;
-    m_Current_Sample = 0;
-    m_Current_Decoded = false;
-    m_Buffered_Frame = 0;
-    m_Current_Frame = 0;
-    m_DV_Picture_Frame = 0;
-    m_Stream_Frame_Decoded = {};
+    m_qf3->Current_Sample = 0;
+    m_qf3->Current_Decoded = false;
+    m_dv->Buffered_Frame = 0;
+    m_dv->Current_Frame = 0;
+    m_dv->DV_Picture_Frame = 0;
+    m_dv->Stream_Frame_Decoded = {};
     Force_Reread_Frame();
 }
 
@@ -799,7 +806,7 @@ constexpr size_t kComment_At = 82;
 constexpr size_t kComment_Size = 80;
 
 std::string cls_VideoFile_handler::Read_Comment() const {
-    const uint8_t* field = m_DV_Extra_Block.data() + kComment_At;
+    const uint8_t* field = m_dv->DV_Extra_Block.data() + kComment_At;
     if (field[0] == 0) return {};
     return Bytes_to_String(field, kComment_Size);
 }
@@ -807,11 +814,11 @@ std::string cls_VideoFile_handler::Read_Comment() const {
 void cls_VideoFile_handler::Write_comment(const std::string& text) {
     // Without the block read from the frame the rewrite would land on the
     // frame's own picture data.
-    if (std::memcmp(m_DV_Extra_Block.data(), "SSCD", 4) != 0)
+    if (std::memcmp(m_dv->DV_Extra_Block.data(), "SSCD", 4) != 0)
         vb::Raise(vb::errInvalidProcedureCall,
                   "The frame read last holds no DV extra data block: " + m_File_Name);
     String_to_Bytes(vb::Left(text, static_cast<int64_t>(kComment_Size)),
-                    m_DV_Extra_Block.data() + kComment_At, kComment_Size);
+                    m_dv->DV_Extra_Block.data() + kComment_At, kComment_Size);
     Rewrite_DV_Extra_data();
 }
 
@@ -819,12 +826,13 @@ void cls_VideoFile_handler::Force_Framerate(int32_t fps) {
     const int32_t micro = vb::CLng(Divided(1000000.0, fps));
     // Only a head record read from this file is written back: an empty one
     // would overwrite the start of the file.
-    if (std::memcmp(m_AVI_Chunk_Head.data(), "avih", 4) != 0 || !m_File.Is_Open())
+    if (std::memcmp(m_avi->AVI_Chunk_Head.data(), "avih", 4) != 0 || !m_File.Is_Open())
         vb::Raise(vb::errInvalidProcedureCall, "No AVI header has been read from " + m_File_Name);
-    video_file_io::Put32(m_AVI_Main_Header.data(), micro);
+    video_file_io::Put32(m_avi->AVI_Main_Header.data(), micro);
     // The main header follows the RIFF head, the header list head and its
     // own chunk head.
-    m_File.Write_At(12 + 12 + 8, m_AVI_Main_Header.data(), static_cast<int64_t>(m_AVI_Main_Header.size()));
+    m_File.Write_At(12 + 12 + 8, m_avi->AVI_Main_Header.data(),
+                    static_cast<int64_t>(m_avi->AVI_Main_Header.size()));
 }
 
 void cls_VideoFile_handler::Dump_XML_String(const std::string& text) {
@@ -832,9 +840,8 @@ void cls_VideoFile_handler::Dump_XML_String(const std::string& text) {
     // application-data folder, beside the settings and the logs, is.
     const std::string folder = g_AppData_Folder.empty() ? Get_Local_AppData_Folder() : g_AppData_Folder;
     const std::string path = folder + "/dumpxml.xml";
-    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
-    if (!f.is_open()) f.open(path, std::ios::out | std::ios::binary);
+    // Shortened first: a shorter dump would keep the tail of the last one.
+    std::ofstream f(path, std::ios::out | std::ios::binary | std::ios::trunc);
     if (!f.is_open()) vb::Raise(vb::errPathFileAccess, "Path/File access error");
-    f.seekp(0);
     f.write(text.data(), static_cast<std::streamsize>(text.size()));
 }

@@ -54,14 +54,14 @@ int32_t Whole(double v) {
 // ---- Opening the DV-based kinds ----
 
 bool cls_VideoFile_handler::Open_DV_Kind() {
-    m_Raw_DV = true;
+    m_dv->Raw_DV = true;
     find_DV_offset(m_File_Name);
     // The first frame's header block and packs, wherever the DV data begins.
     {
         video_file_io::File f;
         f.Open(m_File_Name, video_file_io::Mode::Read);
         std::vector<uint8_t> head(480, 0);
-        const int64_t got = f.Read_At(m_DV_Offset, head.data(), 480);
+        const int64_t got = f.Read_At(m_dv->DV_Offset, head.data(), 480);
         if (got < 480) Corrupt("DV frame cut off");
         if (dv::Frame_Size_Of(head.data(), head.size()) == 0) Corrupt("no DV header");
         DV_Header_Parse(head.data(), head.size());
@@ -83,8 +83,8 @@ bool cls_VideoFile_handler::Open_DV_Kind() {
         m_mill_per_field = 20;
         m_Frame_Rate = 25;
     }
-    m_Frame_Buffer.assign(static_cast<size_t>(m_Frame_Size), 0);
-    m_Streams_Buffer.assign(static_cast<size_t>(m_Frame_Size), 0);
+    m_dv->Frame_Buffer.assign(static_cast<size_t>(m_Frame_Size), 0);
+    m_dv->Streams_Buffer.assign(static_cast<size_t>(m_Frame_Size), 0);
     m_video_codec.clear();
     m_Num_Video_streams = 1;
     const int64_t length = Get_File_Size(m_File_Name);
@@ -101,35 +101,36 @@ bool cls_VideoFile_handler::Open_DV_Kind() {
     m_Draw_Header.biCompression = 0;
     m_Draw_Header.biSizeImage = static_cast<uint32_t>(m_Frame_Size);
     m_File.Open(m_File_Name, m_Read_only ? video_file_io::Mode::Read : video_file_io::Mode::Read_Write);
-    m_DV_Picture_Frame = 0;
+    m_dv->DV_Picture_Frame = 0;
     return true;
 }
 
 bool cls_VideoFile_handler::Get_QFN_header() {
-    m_Raw_DV = false;
-    m_Stream_Buffer = true;
+    m_dv->Raw_DV = false;
+    m_dv->Stream_Buffer = true;
     m_File.Open(m_File_Name, m_Read_only ? video_file_io::Mode::Read : video_file_io::Mode::Read_Write);
     m_Is_Deinterlaced = false;
     m_Frame_Size = kDV_Frame;
     m_NTSC = false;
     m_Width = 720;
     m_Height = 576;
-    m_DV_Picture_Frame = 0;
+    m_dv->DV_Picture_Frame = 0;
     const bool read = vb::Trap("Get_QFN_header of Class Module cls_AVI_handler", [&] {
         const int64_t length = m_File.Length();
-        if (m_File.Read_At(0, m_QFN_Header.data(), kQFN_Record) < kQFN_Record) Corrupt("QFN1 record cut off");
-        m_After_QFN_Record = kQFN_Record + 1;
-        const int32_t xml_len = Get32(m_QFN_Header.data() + 12);
-        const int32_t header_len = Get32(m_QFN_Header.data() + 4);
+        if (m_File.Read_At(0, m_dv->QFN_Header.data(), kQFN_Record) < kQFN_Record)
+            Corrupt("QFN1 record cut off");
+        m_dv->After_QFN_Record = kQFN_Record + 1;
+        const int32_t xml_len = Get32(m_dv->QFN_Header.data() + 12);
+        const int32_t header_len = Get32(m_dv->QFN_Header.data() + 4);
         if (xml_len < 0 || xml_len > kQFN_Max_XML || kQFN_Record + static_cast<int64_t>(xml_len) > length)
             Corrupt("Invalid XML length " + std::to_string(xml_len));
         if (header_len < kQFN_Record + xml_len || header_len > length)
             Corrupt("Invalid header length " + std::to_string(header_len));
-        m_QFN_Header_Len = header_len;
-        m_QFN_XML.assign(static_cast<size_t>(xml_len), 0);
-        m_File.Read_At(kQFN_Record, m_QFN_XML.data(), xml_len);
-        m_After_QFN_XML = kQFN_Record + 1 + xml_len;
-        Header().XML_string(Bytes_to_String(m_QFN_XML));
+        m_dv->QFN_Header_Len = header_len;
+        m_dv->QFN_XML.assign(static_cast<size_t>(xml_len), 0);
+        m_File.Read_At(kQFN_Record, m_dv->QFN_XML.data(), xml_len);
+        m_dv->After_QFN_XML = kQFN_Record + 1 + xml_len;
+        Header().XML_string(Bytes_to_String(m_dv->QFN_XML));
     });
     if (!read) {
         m_File.Close();
@@ -150,7 +151,7 @@ bool cls_VideoFile_handler::Get_QFN_header() {
     }
     Read_Stream_Info();
     const int64_t sample = static_cast<int64_t>(m_Num_Video_streams) * m_Frame_Size;
-    const int64_t frame_bytes = m_File.Length() - m_QFN_Header_Len;
+    const int64_t frame_bytes = m_File.Length() - m_dv->QFN_Header_Len;
     m_num_Calculated_frames = Whole(static_cast<double>(frame_bytes) / kDV_Frame);
     m_Num_Frames = Header_Frames();
     // The header's count never reaches past the samples the file holds (a
@@ -162,8 +163,8 @@ bool cls_VideoFile_handler::Get_QFN_header() {
     }
     m_Num_fields = 2 * m_Num_Frames;
     m_Gross_fields = m_Num_fields;
-    m_Frame_Buffer.assign(static_cast<size_t>(m_Frame_Size), 0);
-    m_Streams_Buffer.assign(static_cast<size_t>(sample), 0);
+    m_dv->Frame_Buffer.assign(static_cast<size_t>(m_Frame_Size), 0);
+    m_dv->Streams_Buffer.assign(static_cast<size_t>(sample), 0);
     m_video_codec = "CDVC";
     m_mill_per_frame = 40;
     m_mill_per_field = 20;
@@ -176,7 +177,7 @@ bool cls_VideoFile_handler::Get_QFN_header() {
 }
 
 void cls_VideoFile_handler::Get_QF3_header() {
-    const int32_t xml_len = Get32(m_QFN_Header.data() + 12);
+    const int32_t xml_len = Get32(m_dv->QFN_Header.data() + 12);
     if (xml_len < 0 || xml_len > kQFN_Max_XML) Corrupt("Invalid XML length " + std::to_string(xml_len));
     std::vector<uint8_t> text(static_cast<size_t>(xml_len), 0);
     m_File.Read_At(m_File.Position, text.data(), xml_len);
@@ -185,19 +186,19 @@ void cls_VideoFile_handler::Get_QF3_header() {
 }
 
 int32_t cls_VideoFile_handler::QFN_Header_Length() const {
-    return Get32(m_QFN_Header.data() + 4);
+    return Get32(m_dv->QFN_Header.data() + 4);
 }
 int32_t cls_VideoFile_handler::QFN_XML_Length() const {
-    return Get32(m_QFN_Header.data() + 12);
+    return Get32(m_dv->QFN_Header.data() + 12);
 }
 
 // ---- Writing the record, the header text and the end marker ----
 
 void cls_VideoFile_handler::Write_QFN_header() {
     if (!m_File.Is_Open()) return;
-    std::memcpy(m_QFN_Header.data(), "QFN1", 4);
-    m_File.Write_At(0, m_QFN_Header.data(), kQFN_Record);
-    m_After_QFN_Record = kQFN_Record + 1;
+    std::memcpy(m_dv->QFN_Header.data(), "QFN1", 4);
+    m_File.Write_At(0, m_dv->QFN_Header.data(), kQFN_Record);
+    m_dv->After_QFN_Record = kQFN_Record + 1;
 }
 
 void cls_VideoFile_handler::Write_QFN_XML() {
@@ -208,21 +209,21 @@ void cls_VideoFile_handler::Write_QFN_XML() {
         vb::Raise(vb::errInvalidProcedureCall, "Header text of " + std::to_string(text.size()) +
                                                    " bytes does not fit before the end marker");
     m_File.Write_At(kQFN_Record, text.data(), static_cast<int64_t>(text.size()));
-    m_After_QFN_XML = kQFN_Record + 1 + static_cast<int64_t>(text.size());
-    Put32(m_QFN_Header.data() + 12, static_cast<int32_t>(text.size()));
+    m_dv->After_QFN_XML = kQFN_Record + 1 + static_cast<int64_t>(text.size());
+    Put32(m_dv->QFN_Header.data() + 12, static_cast<int32_t>(text.size()));
     Write_QFN_header();
 }
 
 void cls_VideoFile_handler::Add_Header_padding() {
     m_File.Write_At(kQFN_Marker_Offset, "hdrend", 6);
     m_File.Position = kQFN_Marker_Offset + 6;
-    Put32(m_QFN_Header.data() + 4, static_cast<int32_t>(m_File.Position));
-    m_QFN_Header_Len = static_cast<int32_t>(m_File.Position);
+    Put32(m_dv->QFN_Header.data() + 4, static_cast<int32_t>(m_File.Position));
+    m_dv->QFN_Header_Len = static_cast<int32_t>(m_File.Position);
     Write_QFN_header();
 }
 
 void cls_VideoFile_handler::Write_QFN_header_len() {
-    Put32(m_QFN_Header.data() + 4, static_cast<int32_t>(m_File.Position));
+    Put32(m_dv->QFN_Header.data() + 4, static_cast<int32_t>(m_File.Position));
     Write_QFN_header();
 }
 
@@ -230,7 +231,7 @@ void cls_VideoFile_handler::Initiate_QFN_File() {
     vb::Trap("Initiate_QFN_File of Class Module cls_AVI_handler", [&] {
         if (!m_File.Is_Open()) Open_Read_Write(m_File_Name);
         m_file_suffix = Get_File_Extension(m_File_Name);
-        m_QFN_Header.fill(0);
+        m_dv->QFN_Header.fill(0);
         Header().Create_Header();
         if (Header().Streams_no() < 1) Header().Streams_no(1);
         Write_QFN_XML();
@@ -243,8 +244,8 @@ void cls_VideoFile_handler::Initiate_QFN_File() {
 void cls_VideoFile_handler::Write_AVI_XML() {
     // The text goes into the header chunk the file has; appending one is
     // Append_XML_header's, which builds the document anew.
-    if (m_Chunk_Address[0] == 0) return;
-    const int64_t at = m_Chunk_Address[0] - 1;
+    if (m_avi->Chunk_Address[0] == 0) return;
+    const int64_t at = m_avi->Chunk_Address[0] - 1;
     uint8_t head[8] = {};
     m_File.Read_At(at, head, 8);
     const int32_t size = Get32(head + 4);
@@ -280,11 +281,11 @@ void cls_VideoFile_handler::Append_DV_frame(const uint8_t* frame) {
         DV_Header_Parse(frame);
         const int32_t received = DV_Timecode_Frame();
         if (received > 10) {
-            const int32_t expected = m_Last_TC_Frame + 1;
+            const int32_t expected = m_dv->Last_TC_Frame + 1;
             // The first frame of an append has nothing to follow.
-            if (m_Last_TC_Frame > 0 && expected != received)
+            if (m_dv->Last_TC_Frame > 0 && expected != received)
                 Send_Trace("Expected DV frame ", expected, " Received frame ", received);
-            m_Last_TC_Frame = received;
+            m_dv->Last_TC_Frame = received;
         }
     });
 }
@@ -301,12 +302,12 @@ void cls_VideoFile_handler::Write_DV_frame(const uint8_t* frame) {
 // ---- AVI: the header reader, the chunk walk and the index ----
 
 bool cls_VideoFile_handler::Read_AVI_Info(const std::string& file_name) {
-    if (!m_AVI_Info) m_AVI_Info = std::make_shared<clsAVIInfo>();
-    return m_AVI_Info->ReadFile(file_name);
+    if (!m_avi->AVI_Info) m_avi->AVI_Info = std::make_shared<clsAVIInfo>();
+    return m_avi->AVI_Info->ReadFile(file_name);
 }
 
 std::string cls_VideoFile_handler::AVI_Video_Codec() const {
-    return m_AVI_Info ? m_AVI_Info->VideoCodec() : std::string{};
+    return m_avi->AVI_Info ? m_avi->AVI_Info->VideoCodec() : std::string{};
 }
 
 void cls_VideoFile_handler::Parse_Chunks() {
@@ -315,7 +316,7 @@ void cls_VideoFile_handler::Parse_Chunks() {
     if (m_File.Read_At(0, riff, 12) < 12) Corrupt("RIFF header cut off");
     const int64_t riff_size = Get32(riff + 4);
     const int64_t length = m_File.Length();
-    m_Chunk_Address.fill(0);
+    m_avi->Chunk_Address.fill(0);
     int64_t pos = 13;
     while (pos < riff_size && pos <= length) {
         uint8_t head[8] = {};
@@ -328,18 +329,18 @@ void cls_VideoFile_handler::Parse_Chunks() {
         const std::string tag(reinterpret_cast<const char*>(head), 4);
         const int32_t here = static_cast<int32_t>(pos);
         if (tag == "JUNK" || tag == "JUNQ") {
-            m_Junk_Address = static_cast<int32_t>(read_pos);
-            m_JUNK_pos = m_Junk_Address;
+            m_avi->Junk_Address = static_cast<int32_t>(read_pos);
+            m_avi->JUNK_pos = m_avi->Junk_Address;
         } else if (tag.size() == 4 && tag.compare(0, 3, "ORA") == 0 && tag[3] >= '1' && tag[3] <= '5') {
-            m_Chunk_Address[static_cast<size_t>(tag[3] - '0')] = here;
+            m_avi->Chunk_Address[static_cast<size_t>(tag[3] - '0')] = here;
         } else if (tag == "ORHD") {
-            m_Chunk_Address[6] = here;
+            m_avi->Chunk_Address[6] = here;
         } else if (tag == "QFXM") {
-            m_Chunk_Address[0] = here;
-            m_XML_chunk_pos = here;
+            m_avi->Chunk_Address[0] = here;
+            m_avi->XML_chunk_pos = here;
             read_AVI_XML_string();
         } else if (tag == "idx1") {
-            m_Chunk_Address[7] = here;
+            m_avi->Chunk_Address[7] = here;
         }
         if (next > INT32_MAX) vb::Raise(vb::errOverflow);
         pos = next;
@@ -349,7 +350,7 @@ void cls_VideoFile_handler::Parse_Chunks() {
 
 void cls_VideoFile_handler::read_AVI_XML_string() {
     uint8_t head[8] = {};
-    const int64_t at = m_Chunk_Address[0] - 1;
+    const int64_t at = m_avi->Chunk_Address[0] - 1;
     m_File.Read_At(at, head, 8);
     const int32_t size = Get32(head + 4);
     if (size < 0 || at + 8 + static_cast<int64_t>(size) > m_File.Length())
@@ -361,21 +362,26 @@ void cls_VideoFile_handler::read_AVI_XML_string() {
 
 bool cls_VideoFile_handler::Get_AVI_indexes(const std::string& file_name) {
     Send_Trace("*Get_AVI_indexes");
-    m_Index_Collection.clear();
-    m_Text_Index_Collection.clear();
-    m_Index_Valid = m_Index_Relative = m_Index_DV_Type1 = false;
+    m_avi->Index_Collection.clear();
+    m_avi->Text_Index_Collection.clear();
+    m_avi->Index_Valid = m_avi->Index_Relative = m_avi->Index_DV_Type1 = false;
     const int64_t length = m_File.Is_Open() ? m_File.Length() : 0;
     if (length == 0) {
         forms::MsgBox("GET_AVI_Indexes, empty file!");
         return false;
     }
-    const int32_t movie = m_AVI_Info ? m_AVI_Info->MovieOffset() : 0;
+    const int32_t movie = m_avi->AVI_Info ? m_avi->AVI_Info->MovieOffset() : 0;
+    // No idx1 chunk (a file cut before it) is no index: offset 0 would read
+    // the file's own head as entries.
+    const int32_t index_offset = m_avi->AVI_Info ? m_avi->AVI_Info->IndexOffset() : 0;
     int64_t at =
-        m_Chunk_Address[7] != 0 ? m_Chunk_Address[7] : (m_AVI_Info ? m_AVI_Info->IndexOffset() + 1 : 0);
+        m_avi->Chunk_Address[7] != 0 ? m_avi->Chunk_Address[7] : (index_offset > 0 ? index_offset + 1 : 0);
     if (at < 1) return false;
     uint8_t head[8] = {};
     if (m_File.Read_At(at - 1, head, 8) < 8) return false;
-    const int32_t count = Whole(Get32(head + 4) / 16.0);
+    // Whole entries only: a size that is no multiple of 16 names a part entry,
+    // and rounding it up would read past the chunk.
+    const int32_t count = Get32(head + 4) / 16;
     if (count < 1 || count > 150000) return false;
     std::vector<uint8_t> entries(static_cast<size_t>(count) * 16, 0);
     // Entries the file does not hold are not entries: only whole ones count.
@@ -389,13 +395,13 @@ bool cls_VideoFile_handler::Get_AVI_indexes(const std::string& file_name) {
         idx.dwChunkOffset = Get32(e + 8);
         idx.dwChunkLength = Get32(e + 12);
         if (idx.ckid == "00db" || idx.ckid == "00dc" || idx.ckid == "00__")
-            m_Index_Collection.push_back(idx);
+            m_avi->Index_Collection.push_back(idx);
         else if (idx.ckid == "01db")
-            m_Text_Index_Collection.push_back(idx);
+            m_avi->Text_Index_Collection.push_back(idx);
     }
-    m_Index_Count = static_cast<int32_t>(m_Index_Collection.size());
-    m_Text_Index_Count = static_cast<int32_t>(m_Text_Index_Collection.size());
-    if (m_Index_Count == 0) {
+    m_avi->Index_Count = static_cast<int32_t>(m_avi->Index_Collection.size());
+    m_avi->Text_Index_Count = static_cast<int32_t>(m_avi->Text_Index_Collection.size());
+    if (m_avi->Index_Count == 0) {
         forms::MsgBox("File: " + file_name + g_Program_Title + "  found no AVI index! ");
         return false;
     }
@@ -406,15 +412,15 @@ bool cls_VideoFile_handler::Get_AVI_indexes(const std::string& file_name) {
         const std::string t(tag, 4);
         return t == "00db" || t == "00dc" || t == "01db" || t == "00__";
     };
-    const int64_t first = m_Index_Collection.front().dwChunkOffset;
-    if (m_AVI_Info && m_AVI_Info->iavs() && is_frame_tag(first + movie + 4 + 1)) {
-        m_Index_DV_Type1 = true;
+    const int64_t first = m_avi->Index_Collection.front().dwChunkOffset;
+    if (m_avi->AVI_Info && m_avi->AVI_Info->iavs() && is_frame_tag(first + movie + 4 + 1)) {
+        m_avi->Index_DV_Type1 = true;
     } else if (is_frame_tag(first + movie + 1)) {
-        m_Index_Relative = true;
-        m_Index_Valid = true;
+        m_avi->Index_Relative = true;
+        m_avi->Index_Valid = true;
     } else if (is_frame_tag(first + 1)) {
-        m_Index_Valid = true;
-        m_Index_Relative = false;
+        m_avi->Index_Valid = true;
+        m_avi->Index_Relative = false;
     } else {
         Send_Trace("*Get_AVI_indexes, end");
     }
@@ -440,9 +446,10 @@ bool cls_VideoFile_handler::Read_ODML_Index() {
                 Corrupt("Invalid OpenDML index");
             std::vector<uint8_t> e(static_cast<size_t>(in_use) * 8);
             m_File.Read_At(at + 32, e.data(), static_cast<int64_t>(e.size()));
-            m_ODML_Index.assign(static_cast<size_t>(in_use) + 1, {0, 0});
+            m_avi->ODML_Index.assign(static_cast<size_t>(in_use) + 1, {0, 0});
             for (int32_t i = 0; i < in_use; ++i)
-                m_ODML_Index[static_cast<size_t>(i)] = {Get32(e.data() + 8 * i), Get32(e.data() + 8 * i + 4)};
+                m_avi->ODML_Index[static_cast<size_t>(i)] = {Get32(e.data() + 8 * i),
+                                                             Get32(e.data() + 8 * i + 4)};
             return true;
         }
         if (got < 10000) break;
@@ -452,37 +459,37 @@ bool cls_VideoFile_handler::Read_ODML_Index() {
 }
 
 int32_t cls_VideoFile_handler::Index_flag(int32_t entry) const {
-    if (entry < 1 || entry > static_cast<int32_t>(m_Index_Collection.size()))
+    if (entry < 1 || entry > static_cast<int32_t>(m_avi->Index_Collection.size()))
         vb::Raise(vb::errSubscriptOutOfRange);
-    return m_Index_Collection[static_cast<size_t>(entry - 1)].dwFlags;
+    return m_avi->Index_Collection[static_cast<size_t>(entry - 1)].dwFlags;
 }
 
 int16_t cls_VideoFile_handler::Text_Length() const {
     if (!Has_Text_Stream()) return 0;
-    return static_cast<int16_t>(m_Text_Index_Collection.front().dwChunkLength);
+    return static_cast<int16_t>(m_avi->Text_Index_Collection.front().dwChunkLength);
 }
 
 uint8_t* cls_VideoFile_handler::Extra_Data_Addr() {
-    if (m_Streams_Buffer.empty()) return nullptr;
-    if (g_Extra_Data_Offset < 0 || static_cast<size_t>(g_Extra_Data_Offset) >= m_Streams_Buffer.size())
+    if (m_dv->Streams_Buffer.empty()) return nullptr;
+    if (g_Extra_Data_Offset < 0 || static_cast<size_t>(g_Extra_Data_Offset) >= m_dv->Streams_Buffer.size())
         return nullptr;
-    return m_Streams_Buffer.data() + g_Extra_Data_Offset;
+    return m_dv->Streams_Buffer.data() + g_Extra_Data_Offset;
 }
 
 void cls_VideoFile_handler::Force_Reread_Frame() {
-    if (m_Frame_Marker_Address) std::memset(m_Frame_Marker_Address, 0, 6);
+    if (m_dv->Frame_Marker_Address) std::memset(m_dv->Frame_Marker_Address, 0, 6);
 }
 
 void cls_VideoFile_handler::find_DV_offset(const std::string& file_name) {
-    m_Frame_Buffer.assign(1001, 0);
+    m_dv->Frame_Buffer.assign(1001, 0);
     video_file_io::File f;
     f.Open(file_name, video_file_io::Mode::Read);
-    f.Read_At(0, m_Frame_Buffer.data(), 1001);
+    f.Read_At(0, m_dv->Frame_Buffer.data(), 1001);
     f.Close();
     const auto it =
-        std::find_if(m_Frame_Buffer.begin(), m_Frame_Buffer.end(), [](uint8_t b) { return b != 0; });
-    if (it == m_Frame_Buffer.end()) Corrupt("no DV data in the first 1001 bytes");
-    m_DV_Offset = static_cast<int16_t>(it - m_Frame_Buffer.begin());
+        std::find_if(m_dv->Frame_Buffer.begin(), m_dv->Frame_Buffer.end(), [](uint8_t b) { return b != 0; });
+    if (it == m_dv->Frame_Buffer.end()) Corrupt("no DV data in the first 1001 bytes");
+    m_dv->DV_Offset = static_cast<int16_t>(it - m_dv->Frame_Buffer.begin());
 }
 
 void cls_VideoFile_handler::calculate_luminance() {
@@ -504,98 +511,102 @@ void cls_VideoFile_handler::Read_Frame_Body(int32_t frame, int16_t stream) {
     if (n < 1) n = 1;
     const std::string& sfx = m_file_suffix;
     if (sfx == "dv") {
-        m_Frame_Position = static_cast<int64_t>(n - 1) * m_Frame_Size + m_DV_Offset + 1;
-        m_Streams_Buffer.resize(static_cast<size_t>(m_Frame_Size));
-        m_File.Read_At(m_Frame_Position - 1, m_Streams_Buffer.data(),
-                       static_cast<int64_t>(m_Streams_Buffer.size()));
-        m_Frame_Data = m_Streams_Buffer.data();
-        m_Frame_Data_Size = m_Frame_Size;
-        m_Buffered_Frame = n;
+        m_dv->Frame_Position = static_cast<int64_t>(n - 1) * m_Frame_Size + m_dv->DV_Offset + 1;
+        m_dv->Streams_Buffer.resize(static_cast<size_t>(m_Frame_Size));
+        m_File.Read_At(m_dv->Frame_Position - 1, m_dv->Streams_Buffer.data(),
+                       static_cast<int64_t>(m_dv->Streams_Buffer.size()));
+        m_dv->Frame_Data = m_dv->Streams_Buffer.data();
+        m_dv->Frame_Data_Size = m_Frame_Size;
+        m_dv->Buffered_Frame = n;
     } else if (sfx == "qf1" || sfx == "qf2") {
         if (stream < 1 || stream > m_Num_Video_streams) vb::Raise(vb::errSubscriptOutOfRange);
-        m_Frame_Position =
+        m_dv->Frame_Position =
             static_cast<int64_t>(n - 1) * (static_cast<int64_t>(m_Num_Video_streams) * m_Frame_Size) +
-            m_QFN_Header_Len + static_cast<int64_t>(stream - 1) * m_Frame_Size + 1;
+            m_dv->QFN_Header_Len + static_cast<int64_t>(stream - 1) * m_Frame_Size + 1;
         if (m_In_Memory) {
-            const int64_t at = m_Frame_Position - 1;
+            const int64_t at = m_dv->Frame_Position - 1;
             const int64_t have =
                 std::clamp<int64_t>(static_cast<int64_t>(m_File_Copy.size()) - at, 0, m_Frame_Size);
-            std::fill(m_Streams_Buffer.begin(), m_Streams_Buffer.end(), 0);
+            std::fill(m_dv->Streams_Buffer.begin(), m_dv->Streams_Buffer.end(), 0);
             if (have > 0)
-                std::memcpy(m_Streams_Buffer.data(), m_File_Copy.data() + at, static_cast<size_t>(have));
+                std::memcpy(m_dv->Streams_Buffer.data(), m_File_Copy.data() + at, static_cast<size_t>(have));
         } else {
-            m_File.Read_At(m_Frame_Position - 1, m_Streams_Buffer.data(),
-                           static_cast<int64_t>(m_Streams_Buffer.size()));
+            m_File.Read_At(m_dv->Frame_Position - 1, m_dv->Streams_Buffer.data(),
+                           static_cast<int64_t>(m_dv->Streams_Buffer.size()));
         }
-        m_Frame_Data = m_Streams_Buffer.data();
-        m_Frame_Data_Size = m_Frame_Size;
-        m_Buffered_Frame = n;
-        m_Current_Stream = stream;
+        m_dv->Frame_Data = m_dv->Streams_Buffer.data();
+        m_dv->Frame_Data_Size = m_Frame_Size;
+        m_dv->Buffered_Frame = n;
+        m_dv->Current_Stream = stream;
         Do_Read_DV_extra_data();
-        m_Rounded_Capture_Time = Round_To_Multiple(m_DV_Extra.Capture_Mill, 40) - 10;
+        m_Rounded_Capture_Time = Round_To_Multiple(m_dv->DV_Extra.Capture_Mill, 40) - 10;
     } else if (sfx == "sdv" || sfx == "SDV") {
-        m_Frame_Position = static_cast<int64_t>(n - 1) * m_Num_Video_streams * kDV_Frame + m_DV_Start + 1;
-        m_File.Read_At(m_Frame_Position - 1, m_Streams_Buffer.data(),
-                       static_cast<int64_t>(m_Streams_Buffer.size()));
-        m_Frame_Data = m_Streams_Buffer.data();
-        m_Frame_Data_Size = kDV_Frame;
-        m_Buffered_Frame = n;
+        m_dv->Frame_Position =
+            static_cast<int64_t>(n - 1) * m_Num_Video_streams * kDV_Frame + m_sdv->DV_Start + 1;
+        m_File.Read_At(m_dv->Frame_Position - 1, m_dv->Streams_Buffer.data(),
+                       static_cast<int64_t>(m_dv->Streams_Buffer.size()));
+        m_dv->Frame_Data = m_dv->Streams_Buffer.data();
+        m_dv->Frame_Data_Size = kDV_Frame;
+        m_dv->Buffered_Frame = n;
     } else if (sfx == "avi" || sfx == "AVI") {
         if (m_File_Name.empty()) return;
         int64_t address = 0;
         int32_t length = 0;
-        if (!m_Index_Valid && !m_Index_DV_Type1) {
-            if (n < 1 || static_cast<size_t>(n) > m_ODML_Index.size()) vb::Raise(vb::errSubscriptOutOfRange);
-            address = static_cast<int64_t>(m_ODML_Index[static_cast<size_t>(n - 1)].first) + m_ODML_Base;
-            length = m_ODML_Index[static_cast<size_t>(n - 1)].second;
+        if (!m_avi->Index_Valid && !m_avi->Index_DV_Type1) {
+            if (n < 1 || static_cast<size_t>(n) > m_avi->ODML_Index.size())
+                vb::Raise(vb::errSubscriptOutOfRange);
+            address =
+                static_cast<int64_t>(m_avi->ODML_Index[static_cast<size_t>(n - 1)].first) + m_avi->ODML_Base;
+            length = m_avi->ODML_Index[static_cast<size_t>(n - 1)].second;
         } else {
-            n = std::min<int32_t>(n, static_cast<int32_t>(m_Index_Collection.size()));
+            n = std::min<int32_t>(n, static_cast<int32_t>(m_avi->Index_Collection.size()));
             if (n < 1) vb::Raise(vb::errSubscriptOutOfRange);
-            const cls_IDX& e = m_Index_Collection[static_cast<size_t>(n - 1)];
-            const int32_t movie = m_AVI_Info ? m_AVI_Info->MovieOffset() : 0;
+            const cls_IDX& e = m_avi->Index_Collection[static_cast<size_t>(n - 1)];
+            const int32_t movie = m_avi->AVI_Info ? m_avi->AVI_Info->MovieOffset() : 0;
             address = e.dwChunkOffset;
-            if (m_Index_DV_Type1)
+            if (m_avi->Index_DV_Type1)
                 address += movie + 12;
-            else if (m_Index_Relative)
+            else if (m_avi->Index_Relative)
                 address += movie;
             length = e.dwChunkLength;
         }
-        m_Frame_Chunk_Address = address;
-        m_Frame_Chunk_Length = length;
+        m_avi->Frame_Chunk_Address = address;
+        m_avi->Frame_Chunk_Length = length;
         if (length == 0) return;
         // A chunk must lie inside the file: a damaged index names any length.
         if (length < 0 || address < 0 || address + 8 + static_cast<int64_t>(length) > m_File.Length())
             Corrupt("Invalid AVI chunk of frame " + std::to_string(n));
-        m_Frame_Buffer.assign(static_cast<size_t>(length) + 8 + 1, 0);
-        m_File.Read_At(address, m_Frame_Buffer.data(), static_cast<int64_t>(length) + 8);
+        m_dv->Frame_Buffer.assign(static_cast<size_t>(length) + 8 + 1, 0);
+        m_File.Read_At(address, m_dv->Frame_Buffer.data(), static_cast<int64_t>(length) + 8);
         m_Frame_Size = length;
         m_Draw_Header.biSizeImage = static_cast<uint32_t>(length);
-        m_Frame_Data = m_Frame_Buffer.data() + 8;
-        m_Frame_Data_Size = length;
-        m_Frame_Position = 0;
-        if (m_Text_Index_Count > 0 && static_cast<size_t>(n) <= m_Text_Index_Collection.size()) {
-            const cls_IDX& t = m_Text_Index_Collection[static_cast<size_t>(n - 1)];
-            const int32_t movie = m_AVI_Info ? m_AVI_Info->MovieOffset() : 0;
-            m_Text_Address = static_cast<int64_t>(t.dwChunkOffset) + movie + 9;
-            m_Text_Length_Value = t.dwChunkLength;
-            if (m_Text_Length_Value < 0 || m_Text_Address - 1 + m_Text_Length_Value > m_File.Length())
+        m_dv->Frame_Data = m_dv->Frame_Buffer.data() + 8;
+        m_dv->Frame_Data_Size = length;
+        m_dv->Frame_Position = 0;
+        if (m_avi->Text_Index_Count > 0 && static_cast<size_t>(n) <= m_avi->Text_Index_Collection.size()) {
+            const cls_IDX& t = m_avi->Text_Index_Collection[static_cast<size_t>(n - 1)];
+            const int32_t movie = m_avi->AVI_Info ? m_avi->AVI_Info->MovieOffset() : 0;
+            m_avi->Text_Address = static_cast<int64_t>(t.dwChunkOffset) + movie + 9;
+            m_avi->Text_Length_Value = t.dwChunkLength;
+            if (m_avi->Text_Length_Value < 0 ||
+                m_avi->Text_Address - 1 + m_avi->Text_Length_Value > m_File.Length())
                 Corrupt("Invalid AVI text chunk of frame " + std::to_string(n));
-            m_Text_Buffer.assign(static_cast<size_t>(m_Text_Length_Value), 0);
-            m_File.Read_At(m_Text_Address - 1, m_Text_Buffer.data(), m_Text_Length_Value);
+            m_avi->Text_Buffer.assign(static_cast<size_t>(m_avi->Text_Length_Value), 0);
+            m_File.Read_At(m_avi->Text_Address - 1, m_avi->Text_Buffer.data(), m_avi->Text_Length_Value);
         }
-        m_Buffered_Frame = n;
-        m_Frame_Percent = m_Num_Frames > 0 ? Whole(n * 100.0 / m_Num_Frames) : 0;
-        m_Frame_Start_Ms = (n - 1) * static_cast<double>(m_mill_per_frame);
+        m_dv->Buffered_Frame = n;
+        m_dv->Frame_Percent = m_Num_Frames > 0 ? Whole(n * 100.0 / m_Num_Frames) : 0;
+        m_dv->Frame_Start_Ms = (n - 1) * static_cast<double>(m_mill_per_frame);
     } else {
         return;
     }
-    m_Frame_in_store = m_Buffered_Frame;
+    m_Frame_in_store = m_dv->Buffered_Frame;
     Get_Current_Trace_data(n);
 }
 
 void cls_VideoFile_handler::Get_Current_Trace_data(int32_t frame) {
-    if (frame < 1 || static_cast<size_t>(frame) > m_Trace_Array.size()) return;
-    m_Trace_Data = m_Trace_Array[static_cast<size_t>(frame - 1)];
+    if (frame < 1 || static_cast<size_t>(frame) > m_dv->Trace_Array.size()) return;
+    m_dv->Trace_Data = m_dv->Trace_Array[static_cast<size_t>(frame - 1)];
 }
 
 // ---- Decoding a DV frame ----
@@ -606,13 +617,13 @@ void cls_VideoFile_handler::Get_Current_Trace_data(int32_t frame) {
 // whether it worked: a frame that does not decode leaves the picture as it was.
 bool cls_VideoFile_handler::Decode_DV(cDIBSection* into, gdi::HDC dc, int32_t x, int32_t y, int32_t w,
                                       int32_t h, int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
-    m_Decode_Result = 0;
-    if (!m_Frame_Data) return false;
+    m_dv->Decode_Result = 0;
+    if (!m_dv->Frame_Data) return false;
     if (into) dc = into->hDC();
     if (!dc) return false;
     if (!m_DV_Decoder) m_DV_Decoder = std::make_shared<dv::Decoder>();
     if (!m_DV_Picture) m_DV_Picture = std::make_shared<dv::Picture>();
-    if (!m_DV_Decoder->Decode(m_Frame_Data, static_cast<size_t>(m_Frame_Data_Size), *m_DV_Picture)) {
+    if (!m_DV_Decoder->Decode(m_dv->Frame_Data, static_cast<size_t>(m_dv->Frame_Data_Size), *m_DV_Picture)) {
         Send_Trace("*Decode_DV, ", m_DV_Decoder->last_error());
         return false;
     }
@@ -629,13 +640,13 @@ bool cls_VideoFile_handler::Decode_DV(cDIBSection* into, gdi::HDC dc, int32_t x,
         w == pic.width && h == pic.height && sx == 0 && sy == 0 && sw == pic.width && sh == pic.height &&
         into->BytesPerScanLine() == pic.stride) {
         std::memcpy(into->DIBSectionBitsPtr(), pic.bits.data(), pic.bits.size());
-        m_Decode_Result = 1;
+        m_dv->Decode_Result = 1;
         return true;
     }
     static gdi::HDRAWDIB draw_dib = gdi::DrawDibOpen();
-    m_Decode_Result =
+    m_dv->Decode_Result =
         gdi::DrawDibDraw(draw_dib, dc, x, y, w, h, &bmi, pic.bits.data(), sx, sy, sw, sh, 0) ? 1 : 0;
-    return m_Decode_Result != 0;
+    return m_dv->Decode_Result != 0;
 }
 
 // ---- Frame drawing ----
@@ -644,7 +655,7 @@ void cls_VideoFile_handler::Draw_Frame(int32_t& frame, forms::PictureBox* pictur
                                        int16_t stream, gdi::HDC dc, bool rotate) {
     vb::Trap("Draw_frame of Class Module cls_AVI_handler", [&] {
         Send_Trace("*Draw_frame1, Frameno = ", frame);
-        if (m_Frames_In_Store && picture) {
+        if (m_dv->Frames_In_Store && picture) {
             if (frame < 1 || static_cast<size_t>(frame) > m_In_Bitmaps.size())
                 vb::Raise(vb::errSubscriptOutOfRange);
             m_In_Bitmaps[static_cast<size_t>(frame - 1)]->DIB_PaintPicture(picture->hDC(), 0, 0, -1, -1, 0, 0,
@@ -659,7 +670,7 @@ void cls_VideoFile_handler::Draw_Frame(int32_t& frame, forms::PictureBox* pictur
         if (!m_DIB_OL_target || m_DIB_OL_target->Width() == 0) m_OL_Created = false;
         Ensure_Overlay_Bitmaps(sw, shh);
         if (frame == 0) frame = 1;
-        m_Current_Frame = frame;
+        m_dv->Current_Frame = frame;
         Read_Frame(frame, stream);
         m_Draw_Header.biSizeImage = static_cast<uint32_t>(m_Frame_Size);
         if (rotate) {
@@ -682,7 +693,7 @@ void cls_VideoFile_handler::Draw_Frame(int32_t& frame, forms::PictureBox* pictur
                 Decode_DV(nullptr, picture->hDC(), 0, 0, sw, shh, SelRect_left(), SelRect_top(),
                           SelRect_width(), Selrect_Height());
         } else if (m_Overlay_Mode == 0) {
-            m_Decode_Note = std::to_string(m_Frame_Size);
+            m_dv->Decode_Note = std::to_string(m_Frame_Size);
             bool ok;
             if (dc)
                 ok = Decode_DV(nullptr, dc, 0, 0, m_Width, m_Height, 0, 0, m_Draw_Header.biWidth,
@@ -690,11 +701,12 @@ void cls_VideoFile_handler::Draw_Frame(int32_t& frame, forms::PictureBox* pictur
             else
                 ok = picture && Decode_DV(nullptr, picture->hDC(), 0, 0, sw, shh, 0, 0, m_Draw_Header.biWidth,
                                           m_Draw_Header.biHeight);
-            if (!ok) m_Decode_Note = g_DV_Codec;
+            if (!ok) m_dv->Decode_Note = g_DV_Codec;
         } else if (picture) {
             Draw_Overlay_Frame(frame, *picture);
         }
-        m_Effective_Time = static_cast<float>(static_cast<int64_t>(m_Buffered_Frame - 1) * m_mill_per_frame);
+        m_Effective_Time =
+            static_cast<float>(static_cast<int64_t>(m_dv->Buffered_Frame - 1) * m_mill_per_frame);
     });
 }
 
@@ -713,8 +725,8 @@ void cls_VideoFile_handler::Get_Frame(int32_t frame, int32_t& length, const uint
     Read_Frame(frame, 1);
     // The frame's compressed data: behind the chunk header of an AVI chunk,
     // the sample buffer's start for the DV kinds.
-    length = m_Frame_Data_Size;
-    address = m_Frame_Data;
+    length = m_dv->Frame_Data_Size;
+    address = m_dv->Frame_Data;
 }
 
 void cls_VideoFile_handler::Refresh_frame(forms::PictureBox& picture) {
@@ -724,7 +736,7 @@ void cls_VideoFile_handler::Refresh_frame(forms::PictureBox& picture) {
             if (m_Overlay_Mode > 0) {
                 if (m_DIB_OL_target)
                     m_DIB_OL_target->DIB_PaintPicture(picture.hDC(), 0, 0, sw, sh, 0, 0, kSRCCOPY);
-            } else if (m_Frame_Data) {
+            } else if (m_dv->Frame_Data) {
                 const int32_t w = m_Draw_Header.biWidth == 0 ? -1 : m_Draw_Header.biWidth;
                 const int32_t h = m_Draw_Header.biHeight == 0 ? -1 : m_Draw_Header.biHeight;
                 Decode_DV(nullptr, picture.hDC(), 0, 0, sw, sh, 0, 0, w, h);
@@ -735,7 +747,7 @@ void cls_VideoFile_handler::Refresh_frame(forms::PictureBox& picture) {
 
 void cls_VideoFile_handler::Read_In_Bitmaps() {
     m_In_Bitmaps.clear();
-    m_Frames_In_Store = false;
+    m_dv->Frames_In_Store = false;
     for (int32_t f = 1; f <= m_Num_Frames; ++f) {
         auto dib = std::make_unique<cDIBSection>();
         dib->Create(m_Width, m_Height);
@@ -743,7 +755,7 @@ void cls_VideoFile_handler::Read_In_Bitmaps() {
         Draw_Frame(frame, nullptr, false, 1, dib->hDC(), false);
         m_In_Bitmaps.push_back(std::move(dib));
     }
-    m_Frames_In_Store = true;
+    m_dv->Frames_In_Store = true;
 }
 
 // ---- Field drawing ----
@@ -759,7 +771,7 @@ void cls_VideoFile_handler::Draw_field_3(int32_t& field, forms::PictureBox& pict
         cDIBSection& target = *m_DIB_Deint_target[s];
         cDIBSection& source = *m_DIB_Deint_source[s];
         const int32_t sw = Whole(picture.ScaleWidth()), sh = Whole(picture.ScaleHeight());
-        if (field == m_Last_Field_Drawn && stream == m_Last_Stream_Drawn && !rotate) {
+        if (field == m_dv->Last_Field_Drawn && stream == m_dv->Last_Stream_Drawn && !rotate) {
             target.DIB_PaintPicture(picture.hDC(), 0, 0, sw, sh, 0, 0, kSRCCOPY);
             return;
         }
@@ -771,12 +783,12 @@ void cls_VideoFile_handler::Draw_field_3(int32_t& field, forms::PictureBox& pict
         if (target.Height() != rows) {
             target.Create(720, rows);
             source.Create(720, rows);
-            m_Stream_Frame_Decoded[s] = 0;
+            m_dv->Stream_Frame_Decoded[s] = 0;
         }
-        if (m_Stream_Frame_Decoded[s] != m_eff_frameno) {
+        if (m_dv->Stream_Frame_Decoded[s] != m_eff_frameno) {
             Decode_DV(&source, nullptr, 0, 0, source.Width(), source.Height(), 0, 0, m_Draw_Header.biWidth,
                       m_Draw_Header.biHeight);
-            m_Stream_Frame_Decoded[s] = m_eff_frameno;
+            m_dv->Stream_Frame_Decoded[s] = m_eff_frameno;
         }
         deinterlaceFrame2(source.DIBSectionBitsPtr(), target.DIBSectionBitsPtr(), target.Width(),
                           target.Height(), m_Field_To_Show);
@@ -792,8 +804,8 @@ void cls_VideoFile_handler::Draw_field_3(int32_t& field, forms::PictureBox& pict
         }
         const int32_t start = Trimmed_Start() != 0 ? Trimmed_Start() : 1;
         m_Effective_Time = static_cast<float>((m_Current_Field - start) * m_mill_per_field);
-        m_Last_Field_Drawn = field;
-        m_Last_Stream_Drawn = stream;
+        m_dv->Last_Field_Drawn = field;
+        m_dv->Last_Stream_Drawn = stream;
     });
 }
 
@@ -812,12 +824,12 @@ void cls_VideoFile_handler::Draw_Field(int32_t& field, forms::PictureBox& pictur
                 m_DV_Decode_DIB->Create(m_Width, m_Height);
             }
             const gdi::HDC field_dc = m_DV_Field_DIB->hDC();
-            if (field == m_Last_Field_Drawn && stream == m_Last_Stream_Drawn) {
+            if (field == m_dv->Last_Field_Drawn && stream == m_dv->Last_Stream_Drawn) {
                 gdi::BitBlt(picture.hDC(), 0, 0, m_Width, m_Height, field_dc, 0, 0, kSRCCOPY);
                 return;
             }
             if (m_File_Name.empty()) return;
-            m_Decode_Note = m_File_Name;
+            m_dv->Decode_Note = m_File_Name;
             m_eff_frameno = vb::CLng((field + 0.5) / 2);
             m_Field_To_Show = field % 2 == 1 ? 1 : 2;
             Read_Frame(m_eff_frameno, stream);
@@ -833,8 +845,8 @@ void cls_VideoFile_handler::Draw_Field(int32_t& field, forms::PictureBox& pictur
             }
             gdi::StretchBlt(picture.hDC(), 0, 0, Whole(picture.ScaleWidth()), Whole(picture.ScaleHeight()),
                             field_dc, 0, 0, m_Width, m_Height, kSRCCOPY);
-            m_Last_Field_Drawn = field;
-            m_Last_Stream_Drawn = stream;
+            m_dv->Last_Field_Drawn = field;
+            m_dv->Last_Stream_Drawn = stream;
         },
         [](const vb::VbError&) {});
 }
@@ -878,8 +890,8 @@ void cls_VideoFile_handler::Append_XML_header() {
         forms::MsgBox("File is Read Only!");
         return;
     }
-    if (!m_AVI_Info) Read_AVI_Info(m_File_Name);
-    const int64_t riff_size = m_AVI_Info->RIFFsize();
+    if (!m_avi->AVI_Info) Read_AVI_Info(m_File_Name);
+    const int64_t riff_size = m_avi->AVI_Info->RIFFsize();
     if (m_Golf_Flag) Header().Golfing(true);
     Header().Create_Header();
     std::string text = Header().XML_string();
@@ -892,8 +904,8 @@ void cls_VideoFile_handler::Append_XML_header() {
     m_File.Write_At(riff_size + 8, head, 8);
     m_File.Write_At(riff_size + 16, text.data(), 30000);
     const int64_t length = m_File.Length();
-    m_File.Read_At(0, m_RIFF_Header.data(), 12);
-    Put32(m_RIFF_Header.data() + 4, static_cast<int32_t>(length - 8));
+    m_File.Read_At(0, m_avi->RIFF_Header.data(), 12);
+    Put32(m_avi->RIFF_Header.data() + 4, static_cast<int32_t>(length - 8));
     Rewrite_AVI_Header();
     Parse_Chunks();
 }
@@ -906,52 +918,57 @@ void cls_VideoFile_handler::Append_DV_header() {
     std::memcpy(chunk.data() + 8, "ORDV", 4);
     Put32(chunk.data() + 12, 21974);
     m_File.Write_At(length, chunk.data(), static_cast<int64_t>(chunk.size()));
-    m_File.Read_At(0, m_RIFF_Header.data(), 12);
-    Put32(m_RIFF_Header.data() + 4, static_cast<int32_t>(m_File.Length() - 8));
+    m_File.Read_At(0, m_avi->RIFF_Header.data(), 12);
+    Put32(m_avi->RIFF_Header.data() + 4, static_cast<int32_t>(m_File.Length() - 8));
     Rewrite_AVI_Header();
 }
 
 void cls_VideoFile_handler::Rewrite_AVI_Header() {
-    m_File.Write_At(0, m_RIFF_Header.data(), 12);
+    m_File.Write_At(0, m_avi->RIFF_Header.data(), 12);
 }
 
 void cls_VideoFile_handler::Rewrite_DV_header() {
-    m_File.Write_At(0, m_DV_Header_Record.data(), static_cast<int64_t>(m_DV_Header_Record.size()));
+    m_File.Write_At(0, m_sdv->DV_Header_Record.data(), static_cast<int64_t>(m_sdv->DV_Header_Record.size()));
 }
 
 void cls_VideoFile_handler::Do_Read_DV_extra_data() {
     const std::string& sfx = m_file_suffix;
     if (sfx != "sdv" && sfx != "SDV" && sfx != "qf1" && sfx != "qf2") return;
-    if (!m_DV_Extra_Searched && m_DV_Extra_Offset == 0) {
+    if (!m_dv->DV_Extra_Searched && m_dv->DV_Extra_Offset == 0) {
         // The whole 4-byte tag must lie in the buffer.
         const size_t last =
-            std::min<size_t>(30000, m_Streams_Buffer.size() >= 4 ? m_Streams_Buffer.size() - 4 : 0);
-        for (size_t i = 0; i <= last && m_Streams_Buffer.size() >= 4; ++i) {
-            if (std::memcmp(m_Streams_Buffer.data() + i, "SSCD", 4) == 0) {
-                m_DV_Extra_Offset = static_cast<int32_t>(i);
+            std::min<size_t>(30000, m_dv->Streams_Buffer.size() >= 4 ? m_dv->Streams_Buffer.size() - 4 : 0);
+        for (size_t i = 0; i <= last && m_dv->Streams_Buffer.size() >= 4; ++i) {
+            if (std::memcmp(m_dv->Streams_Buffer.data() + i, "SSCD", 4) == 0) {
+                m_dv->DV_Extra_Offset = static_cast<int32_t>(i);
                 break;
             }
         }
-        m_DV_Extra_Searched = true;
+        m_dv->DV_Extra_Searched = true;
     }
-    const bool found = m_DV_Extra_Offset > 0 ||
-                       (m_Streams_Buffer.size() >= 4 && std::memcmp(m_Streams_Buffer.data(), "SSCD", 4) == 0);
-    if (found && m_DV_Extra_Offset < 15001 &&
-        static_cast<size_t>(m_DV_Extra_Offset) + m_DV_Extra_Block.size() <= m_Streams_Buffer.size()) {
-        std::memcpy(m_DV_Extra_Block.data(), m_Streams_Buffer.data() + m_DV_Extra_Offset,
-                    m_DV_Extra_Block.size());
-        m_DV_Extra.Time_Stamp = Get32(m_DV_Extra_Block.data() + 12);
-        m_DV_Extra.Capture_Mill = Get32(m_DV_Extra_Block.data() + 24);
-        m_DV_Extra.Heat_Start = Get32(m_DV_Extra_Block.data() + 28);
-        m_DV_Extra.Frame_Time = Get32(m_DV_Extra_Block.data() + 32);
-        m_DV_Extra_Data_Flag = true;
+    // Only a block that this frame holds counts: a frame without one shows
+    // no times or comment of another, and a rewrite never lands on it.
+    const size_t at = static_cast<size_t>(m_dv->DV_Extra_Offset);
+    const bool found = at + m_dv->DV_Extra_Block.size() <= m_dv->Streams_Buffer.size() &&
+                       std::memcmp(m_dv->Streams_Buffer.data() + at, "SSCD", 4) == 0;
+    m_dv->DV_Extra_Data_Flag = false;
+    m_dv->DV_Extra_Block.fill(0);
+    m_dv->DV_Extra = {};
+    if (found && m_dv->DV_Extra_Offset < 15001) {
+        std::memcpy(m_dv->DV_Extra_Block.data(), m_dv->Streams_Buffer.data() + m_dv->DV_Extra_Offset,
+                    m_dv->DV_Extra_Block.size());
+        m_dv->DV_Extra.Time_Stamp = Get32(m_dv->DV_Extra_Block.data() + 12);
+        m_dv->DV_Extra.Capture_Mill = Get32(m_dv->DV_Extra_Block.data() + 24);
+        m_dv->DV_Extra.Heat_Start = Get32(m_dv->DV_Extra_Block.data() + 28);
+        m_dv->DV_Extra.Frame_Time = Get32(m_dv->DV_Extra_Block.data() + 32);
+        m_dv->DV_Extra_Data_Flag = true;
     }
 }
 
 void cls_VideoFile_handler::Rewrite_DV_Extra_data() {
-    if (m_Frame_Position < 1) return;
-    m_File.Write_At(m_Frame_Position - 1 + m_DV_Extra_Offset, m_DV_Extra_Block.data(),
-                    static_cast<int64_t>(m_DV_Extra_Block.size()));
+    if (m_dv->Frame_Position < 1 || !m_dv->DV_Extra_Data_Flag) return;
+    m_File.Write_At(m_dv->Frame_Position - 1 + m_dv->DV_Extra_Offset, m_dv->DV_Extra_Block.data(),
+                    static_cast<int64_t>(m_dv->DV_Extra_Block.size()));
 }
 
 void cls_VideoFile_handler::Fill_PBox(forms::PictureBox& picture) {
@@ -973,8 +990,8 @@ void cls_VideoFile_handler::Read_Headers() {
     read(file_head, 12);
     at = 12;
     read(list, 12);
-    read(m_AVI_Chunk_Head.data(), 8);
-    read(m_AVI_Main_Header.data(), 56);
+    read(m_avi->AVI_Chunk_Head.data(), 8);
+    read(m_avi->AVI_Main_Header.data(), 56);
     read(list, 12);
     const auto chunk = [&](std::vector<uint8_t>& data) {
         uint8_t head[8];
@@ -984,45 +1001,45 @@ void cls_VideoFile_handler::Read_Headers() {
         data.assign(static_cast<size_t>(size), 0);
         read(data.data(), size);
     };
-    chunk(m_AVI_strh);
-    chunk(m_AVI_strf);
+    chunk(m_avi->AVI_strh);
+    chunk(m_avi->AVI_strf);
     Send_Trace("*Read_Headers, end");
 }
 
 void cls_VideoFile_handler::get_AVI_strh(int32_t& size, const uint8_t*& address) const {
-    size = static_cast<int32_t>(m_AVI_strh.size());
-    address = m_AVI_strh.empty() ? nullptr : m_AVI_strh.data();
+    size = static_cast<int32_t>(m_avi->AVI_strh.size());
+    address = m_avi->AVI_strh.empty() ? nullptr : m_avi->AVI_strh.data();
 }
 
 void cls_VideoFile_handler::get_AVI_strf(int32_t& size, const uint8_t*& address) const {
-    size = static_cast<int32_t>(m_AVI_strf.size());
-    address = m_AVI_strf.empty() ? nullptr : m_AVI_strf.data();
+    size = static_cast<int32_t>(m_avi->AVI_strf.size());
+    address = m_avi->AVI_strf.empty() ? nullptr : m_avi->AVI_strf.data();
 }
 
 void cls_VideoFile_handler::Get_Text_buffer(int32_t frame, int32_t& length, const uint8_t*& address) {
     length = 0;
     address = nullptr;
     if (!Has_Text_Stream()) return;
-    if (frame < 1 || static_cast<size_t>(frame) > m_Text_Index_Collection.size())
+    if (frame < 1 || static_cast<size_t>(frame) > m_avi->Text_Index_Collection.size())
         vb::Raise(vb::errSubscriptOutOfRange);
-    const cls_IDX& e = m_Text_Index_Collection[static_cast<size_t>(frame - 1)];
+    const cls_IDX& e = m_avi->Text_Index_Collection[static_cast<size_t>(frame - 1)];
     const int64_t p =
-        static_cast<int64_t>(e.dwChunkOffset) + (m_AVI_Info ? m_AVI_Info->MovieOffset() : 0) + 1;
+        static_cast<int64_t>(e.dwChunkOffset) + (m_avi->AVI_Info ? m_avi->AVI_Info->MovieOffset() : 0) + 1;
     if (e.dwChunkLength < 0 || p - 1 + e.dwChunkLength > m_File.Length()) Corrupt("Invalid text chunk");
-    m_Text_Buffer.assign(static_cast<size_t>(e.dwChunkLength), 0);
-    m_File.Read_At(p - 1, m_Text_Buffer.data(), e.dwChunkLength);
+    m_avi->Text_Buffer.assign(static_cast<size_t>(e.dwChunkLength), 0);
+    m_File.Read_At(p - 1, m_avi->Text_Buffer.data(), e.dwChunkLength);
     length = e.dwChunkLength;
-    address = m_Text_Buffer.empty() ? nullptr : m_Text_Buffer.data();
+    address = m_avi->Text_Buffer.empty() ? nullptr : m_avi->Text_Buffer.data();
 }
 
 void cls_VideoFile_handler::Put_Text_buffer(const uint8_t* bytes, int32_t length) {
     if (!Has_Text_Stream() || length < 1) return;
     const int32_t frame = m_Frame_in_store;
-    if (frame < 1 || static_cast<size_t>(frame) > m_Text_Index_Collection.size())
+    if (frame < 1 || static_cast<size_t>(frame) > m_avi->Text_Index_Collection.size())
         vb::Raise(vb::errSubscriptOutOfRange);
-    const cls_IDX& e = m_Text_Index_Collection[static_cast<size_t>(frame - 1)];
+    const cls_IDX& e = m_avi->Text_Index_Collection[static_cast<size_t>(frame - 1)];
     const int64_t p =
-        static_cast<int64_t>(e.dwChunkOffset) + (m_AVI_Info ? m_AVI_Info->MovieOffset() : 0) + 1;
+        static_cast<int64_t>(e.dwChunkOffset) + (m_avi->AVI_Info ? m_avi->AVI_Info->MovieOffset() : 0) + 1;
     if (static_cast<int64_t>(length) + 12 > e.dwChunkLength) {
         forms::MsgBox("Text buffer overflow at rewrite!");
         return;
@@ -1040,15 +1057,16 @@ void cls_VideoFile_handler::Rewrite_Text_Buffer(int32_t frame) {
         return;
     }
     try {
-        if (!Has_Text_Stream() || frame < 1 || static_cast<size_t>(frame) > m_Text_Index_Collection.size())
+        if (!Has_Text_Stream() || frame < 1 ||
+            static_cast<size_t>(frame) > m_avi->Text_Index_Collection.size())
             return;
-        const cls_IDX& e = m_Text_Index_Collection[static_cast<size_t>(frame - 1)];
-        const int64_t p =
-            static_cast<int64_t>(e.dwChunkOffset) + (m_AVI_Info ? m_AVI_Info->MovieOffset() : 0) + 9;
+        const cls_IDX& e = m_avi->Text_Index_Collection[static_cast<size_t>(frame - 1)];
+        const int64_t p = static_cast<int64_t>(e.dwChunkOffset) +
+                          (m_avi->AVI_Info ? m_avi->AVI_Info->MovieOffset() : 0) + 9;
         // Never more than the chunk holds: the rest would overwrite the next chunk.
         const int64_t n =
-            std::min<int64_t>(static_cast<int64_t>(m_Text_Buffer.size()), std::max(e.dwChunkLength, 0));
-        m_File.Write_At(p - 1, m_Text_Buffer.data(), n);
+            std::min<int64_t>(static_cast<int64_t>(m_avi->Text_Buffer.size()), std::max(e.dwChunkLength, 0));
+        m_File.Write_At(p - 1, m_avi->Text_Buffer.data(), n);
     } catch (...) {
     }
 }
@@ -1079,11 +1097,11 @@ void cls_VideoFile_handler::Write_channel_name(int16_t channel, const std::strin
 }
 
 bool cls_VideoFile_handler::Parse_DV_header() {
-    if (m_Frame_Data)
-        DV_Header_Parse(m_Frame_Data, static_cast<size_t>(m_Frame_Data_Size));
+    if (m_dv->Frame_Data)
+        DV_Header_Parse(m_dv->Frame_Data, static_cast<size_t>(m_dv->Frame_Data_Size));
     else
-        DV_Header_Parse(m_Streams_Buffer.empty() ? nullptr : m_Streams_Buffer.data(),
-                        m_Streams_Buffer.size());
+        DV_Header_Parse(m_dv->Streams_Buffer.empty() ? nullptr : m_dv->Streams_Buffer.data(),
+                        m_dv->Streams_Buffer.size());
     m_DV_data_hours = g_DV.DV_Rec_Hours;
     m_DV_data_minutes = g_DV.DV_Rec_Minutes;
     return DV_Is_Wide();
@@ -1103,18 +1121,18 @@ void cls_VideoFile_handler::xWrite_DV_frame() {
     const char* tmp = std::getenv("TMPDIR");
     const std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/dv_frame.dv";
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (m_Frame_Data) out.write(reinterpret_cast<const char*>(m_Frame_Data), m_Frame_Data_Size);
+    if (m_dv->Frame_Data) out.write(reinterpret_cast<const char*>(m_dv->Frame_Data), m_dv->Frame_Data_Size);
 }
 
 // ---- Trace curves ----
 
 uint8_t* cls_VideoFile_handler::Trace_Frame_Buffer() {
     if (m_file_suffix == "avi" || m_file_suffix == "AVI") {
-        if (m_Frame_Buffer.size() < 8 + kTrace_Offset + kTrace_Size) return nullptr;
-        return m_Frame_Buffer.data() + 8;
+        if (m_dv->Frame_Buffer.size() < 8 + kTrace_Offset + kTrace_Size) return nullptr;
+        return m_dv->Frame_Buffer.data() + 8;
     }
-    if (m_Streams_Buffer.size() < kTrace_Offset + kTrace_Size) return nullptr;
-    return m_Streams_Buffer.data();
+    if (m_dv->Streams_Buffer.size() < kTrace_Offset + kTrace_Size) return nullptr;
+    return m_dv->Streams_Buffer.data();
 }
 
 namespace {
@@ -1125,30 +1143,30 @@ size_t Trace_Index(int16_t field, int16_t trace) {
 } // namespace
 
 int16_t cls_VideoFile_handler::Trace_X(int16_t trace) const {
-    return Get16(m_Trace_Data.data() + 8 + 2 * Trace_Index(m_Field_To_Show, trace));
+    return Get16(m_dv->Trace_Data.data() + 8 + 2 * Trace_Index(m_Field_To_Show, trace));
 }
 
 int16_t cls_VideoFile_handler::Trace_Y(int16_t trace) const {
-    return Get16(m_Trace_Data.data() + 48 + 2 * Trace_Index(m_Field_To_Show, trace));
+    return Get16(m_dv->Trace_Data.data() + 48 + 2 * Trace_Index(m_Field_To_Show, trace));
 }
 
 void cls_VideoFile_handler::Update_Trace_Data(int16_t trace, int16_t x, int16_t y) {
     const size_t i = Trace_Index(m_Field_To_Show, trace);
     uint8_t* buffer = Trace_Frame_Buffer();
     if (!buffer) vb::Raise(vb::errSubscriptOutOfRange, "No frame read");
-    std::memcpy(m_Trace_Data.data(), "QFTD", 4);
-    Put16(m_Trace_Data.data() + 4, 87);
-    Put16(m_Trace_Data.data() + 8 + 2 * i, x);
-    Put16(m_Trace_Data.data() + 48 + 2 * i, y);
-    std::memcpy(buffer + kTrace_Offset, m_Trace_Data.data(), kTrace_Size);
+    std::memcpy(m_dv->Trace_Data.data(), "QFTD", 4);
+    Put16(m_dv->Trace_Data.data() + 4, 87);
+    Put16(m_dv->Trace_Data.data() + 8 + 2 * i, x);
+    Put16(m_dv->Trace_Data.data() + 48 + 2 * i, y);
+    std::memcpy(buffer + kTrace_Offset, m_dv->Trace_Data.data(), kTrace_Size);
     Rewrite_DV_frame();
 }
 
 void cls_VideoFile_handler::Clear_Trace_Data() {
     uint8_t* buffer = Trace_Frame_Buffer();
     if (!buffer) vb::Raise(vb::errSubscriptOutOfRange, "No frame read");
-    std::memset(m_Trace_Data.data() + 8, 0, 80);
-    std::memcpy(buffer + kTrace_Offset, m_Trace_Data.data(), kTrace_Size);
+    std::memset(m_dv->Trace_Data.data() + 8, 0, 80);
+    std::memcpy(buffer + kTrace_Offset, m_dv->Trace_Data.data(), kTrace_Size);
     Rewrite_DV_frame();
 }
 
@@ -1165,28 +1183,28 @@ void cls_VideoFile_handler::Rewrite_DV_frame() {
         if (b && !Check_DV_Header(b)) Send_Trace("*Rewrite_DV_frame, no DV header in frame");
     }
     if (m_file_suffix == "avi" || m_file_suffix == "AVI") {
-        m_File.Write_At(
-            m_Frame_Chunk_Address, m_Frame_Buffer.data(),
-            std::min<int64_t>(static_cast<int64_t>(m_Frame_Buffer.size()), m_Frame_Chunk_Length + 8));
+        m_File.Write_At(m_avi->Frame_Chunk_Address, m_dv->Frame_Buffer.data(),
+                        std::min<int64_t>(static_cast<int64_t>(m_dv->Frame_Buffer.size()),
+                                          m_avi->Frame_Chunk_Length + 8));
     } else if (m_file_suffix == "qf1" || m_file_suffix == "qf2") {
-        if (m_Frame_Position < 1) return;
-        m_File.Write_At(m_Frame_Position - 1, m_Streams_Buffer.data(), m_Frame_Size);
+        if (m_dv->Frame_Position < 1) return;
+        m_File.Write_At(m_dv->Frame_Position - 1, m_dv->Streams_Buffer.data(), m_Frame_Size);
     }
 }
 
 void cls_VideoFile_handler::Read_Trace_Data() {
     const uint8_t* buffer = Trace_Frame_Buffer();
     if (!buffer) return;
-    std::memcpy(m_Read_Trace.data(), buffer + kTrace_Offset, kTrace_Size);
+    std::memcpy(m_dv->Read_Trace.data(), buffer + kTrace_Offset, kTrace_Size);
 }
 
 void cls_VideoFile_handler::Read_Trace_Array() {
     if (!File_open()) return;
-    m_Trace_Array.assign(static_cast<size_t>(std::max(m_Num_Frames, 0)), {});
+    m_dv->Trace_Array.assign(static_cast<size_t>(std::max(m_Num_Frames, 0)), {});
     for (int32_t f = 1; f <= std::min(50, m_Num_Frames); ++f) {
         Read_Frame(f, 1);
         Read_Trace_Data();
-        m_Trace_Array[static_cast<size_t>(f - 1)] = m_Read_Trace;
+        m_dv->Trace_Array[static_cast<size_t>(f - 1)] = m_dv->Read_Trace;
     }
 }
 
@@ -1194,8 +1212,9 @@ void cls_VideoFile_handler::Trace_Array_Coords(int16_t trace, int32_t field, int
     const int32_t frame = Whole(field / 2.0 + 0.4);
     const int16_t f = field % 2 == 1 ? 1 : 2;
     const size_t i = Trace_Index(f, trace);
-    if (frame < 1 || static_cast<size_t>(frame) > m_Trace_Array.size()) vb::Raise(vb::errSubscriptOutOfRange);
-    const auto& rec = m_Trace_Array[static_cast<size_t>(frame - 1)];
+    if (frame < 1 || static_cast<size_t>(frame) > m_dv->Trace_Array.size())
+        vb::Raise(vb::errSubscriptOutOfRange);
+    const auto& rec = m_dv->Trace_Array[static_cast<size_t>(frame - 1)];
     x = Get16(rec.data() + 8 + 2 * i);
     y = Get16(rec.data() + 48 + 2 * i);
 }
@@ -1237,6 +1256,7 @@ void cls_VideoFile_handler::Trace_Thickness(int32_t trace, int16_t value) {
 
 bool cls_VideoFile_handler::Open_AVI_File(const std::string& file_name) {
     Close_File();
+    New_Readers();
     m_File_Name = file_name;
     m_file_suffix = Get_File_Extension(file_name);
     if (!FileExists(file_name)) return false;
@@ -1247,20 +1267,23 @@ bool cls_VideoFile_handler::Open_AVI_File(const std::string& file_name) {
         if (!Read_AVI_Info(file_name)) return;
         Parse_Chunks();
         if (!Get_AVI_indexes(file_name)) return;
-        const clsAVIInfo& info = *m_AVI_Info;
-        m_Num_Frames = m_Index_Count;
+        const clsAVIInfo& info = *m_avi->AVI_Info;
+        m_Num_Frames = m_avi->Index_Count;
         m_Num_fields = 2 * m_Num_Frames;
         m_Gross_fields = m_Num_fields;
         m_Width = static_cast<int16_t>(info.Width());
         m_Height = static_cast<int16_t>(info.Height());
         m_NTSC = info.Height() == 480;
         m_Frame_Rate = static_cast<int16_t>(info.FrameRate());
-        m_mill_per_frame = info.FrameRate() > 0 ? 1000 / info.FrameRate() : 40;
+        m_mill_per_frame = info.MicroSecPerFrame() > 0 ? Whole(info.MicroSecPerFrame() / 1000.0)
+                           : info.FrameRate() > 0      ? 1000 / info.FrameRate()
+                                                       : 40;
         m_mill_per_field = m_mill_per_frame / 2;
         m_video_codec = info.VideoCodec();
         m_Num_Video_streams = 1;
         m_Draw_Header.biWidth = info.Width();
         m_Draw_Header.biHeight = info.Height();
+        m_Clip_length = m_mill_per_frame * m_Num_Frames;
         ok = true;
     });
     if (!ok) Close_File();
@@ -1271,36 +1294,10 @@ bool cls_VideoFile_handler::Open_AVI_File(const std::string& file_name) {
 // ---- Closing ----
 
 void cls_VideoFile_handler::Reset_DV_State() {
-    // Nothing of the closed file may pass for the next one's: a field drawn,
-    // a decoded frame or an extra data offset would show the old file.
-    m_Frame_Data = nullptr;
-    m_Frame_Data_Size = 0;
-    m_Buffered_Frame = 0;
-    m_Current_Frame = 0;
-    m_Current_Stream = 1;
+    // The kinds' own state goes with their readers; these facts of the
+    // frame read last live in the object itself.
     m_Frame_in_store = 0;
-    m_Last_Field_Drawn = 0;
-    m_Last_Stream_Drawn = 0;
-    m_Stream_Frame_Decoded.fill(0);
-    m_Frames_In_Store = false;
-    m_Frame_Position = 0;
-    m_Frame_Chunk_Address = 0;
-    m_Frame_Chunk_Length = 0;
-    m_DV_Extra_Offset = 0;
-    m_DV_Extra_Searched = false;
-    m_Trace_Array.clear();
-    m_Index_Collection.clear();
-    m_Text_Index_Collection.clear();
-    m_Index_Count = m_Text_Index_Count = 0;
-    m_Index_Valid = m_Index_Relative = m_Index_DV_Type1 = false;
-    m_ODML_Index.clear();
-    m_Chunk_Address.fill(0);
-    m_Text_Buffer.clear();
-    m_QFN_Header_Len = 0;
-    m_Last_TC_Frame = 0;
     m_File_Initiated = false;
-    m_Raw_DV = false;
-    m_Stream_Buffer = false;
     m_NTSC = false;
     m_Frame_Size = kDV_Frame;
 }
@@ -1317,32 +1314,32 @@ constexpr size_t kSDV_DV_Start = 4, kSDV_Frames = 8, kSDV_Streams = 12, kSDV_Mod
 }
 
 bool cls_VideoFile_handler::Open_SDV_Kind() {
-    m_Raw_DV = false;
-    m_Stream_Buffer = true;
+    m_dv->Raw_DV = false;
+    m_dv->Stream_Buffer = true;
     m_File.Open(m_File_Name, m_Read_only ? video_file_io::Mode::Read : video_file_io::Mode::Read_Write);
     m_Is_Deinterlaced = false;
-    uint8_t* r = m_DV_Header_Record.data();
+    uint8_t* r = m_sdv->DV_Header_Record.data();
     const int64_t length = m_File.Length();
-    if (m_File.Read_At(0, r, static_cast<int64_t>(m_DV_Header_Record.size())) <
-        static_cast<int64_t>(m_DV_Header_Record.size()))
+    if (m_File.Read_At(0, r, static_cast<int64_t>(m_sdv->DV_Header_Record.size())) <
+        static_cast<int64_t>(m_sdv->DV_Header_Record.size()))
         Corrupt("DV header record cut off");
     if (std::memcmp(r, "ORDV", 4) != 0) Corrupt("no DV header record");
-    m_DV_Start = Get32(r + kSDV_DV_Start);
+    m_sdv->DV_Start = Get32(r + kSDV_DV_Start);
     const int16_t streams = Get16(r + kSDV_Streams);
     if (streams < 1 || streams > kMax_Streams)
         Corrupt("Invalid number of streams " + std::to_string(streams));
-    if (m_DV_Start < static_cast<int32_t>(m_DV_Header_Record.size()) || m_DV_Start > length)
-        Corrupt("Invalid DV start " + std::to_string(m_DV_Start));
+    if (m_sdv->DV_Start < static_cast<int32_t>(m_sdv->DV_Header_Record.size()) || m_sdv->DV_Start > length)
+        Corrupt("Invalid DV start " + std::to_string(m_sdv->DV_Start));
     m_Num_Video_streams = streams;
-    m_Has_Model = Get16(r + kSDV_Model) != 0;
+    m_sdv->Has_Model = Get16(r + kSDV_Model) != 0;
     const int64_t sample = static_cast<int64_t>(streams) * kDV_Frame;
-    m_Num_Frames =
-        std::clamp<int32_t>(Get32(r + kSDV_Frames), 0, static_cast<int32_t>((length - m_DV_Start) / sample));
+    m_Num_Frames = std::clamp<int32_t>(Get32(r + kSDV_Frames), 0,
+                                       static_cast<int32_t>((length - m_sdv->DV_Start) / sample));
     m_Num_fields = 2 * m_Num_Frames;
     m_Gross_fields = m_Num_fields;
     m_Frame_Size = kDV_Frame;
-    m_Frame_Buffer.assign(static_cast<size_t>(kDV_Frame), 0);
-    m_Streams_Buffer.assign(static_cast<size_t>(sample), 0);
+    m_dv->Frame_Buffer.assign(static_cast<size_t>(kDV_Frame), 0);
+    m_dv->Streams_Buffer.assign(static_cast<size_t>(sample), 0);
     m_video_codec = "CDVC";
     m_mill_per_frame = 40;
     m_mill_per_field = 20;
@@ -1359,10 +1356,10 @@ bool cls_VideoFile_handler::Open_SDV_Kind() {
 }
 
 int16_t cls_VideoFile_handler::SDV_Selection(bool end) const {
-    return Get16(m_DV_Header_Record.data() + (end ? kSDV_Sel_End : kSDV_Sel_Start));
+    return Get16(m_sdv->DV_Header_Record.data() + (end ? kSDV_Sel_End : kSDV_Sel_Start));
 }
 
 void cls_VideoFile_handler::SDV_Selection(bool end, int16_t value) {
-    Put16(m_DV_Header_Record.data() + (end ? kSDV_Sel_End : kSDV_Sel_Start), value);
+    Put16(m_sdv->DV_Header_Record.data() + (end ? kSDV_Sel_End : kSDV_Sel_Start), value);
     Rewrite_DV_header();
 }

@@ -259,7 +259,7 @@ int64_t cls_VideoFile_handler::File_size() const {
 bool cls_VideoFile_handler::Has_XML_header() {
     m_file_suffix = Get_File_Extension(m_File_Name);
     if (Is_Suffix("qf1") || Is_Suffix("qf2") || Is_Suffix("qf3")) return true;
-    if (Is_Suffix("avi") || Is_Suffix("AVI")) return m_XML_chunk_pos >= 1;
+    if (Is_Suffix("avi") || Is_Suffix("AVI")) return m_avi->XML_chunk_pos >= 1;
     return false;
 }
 
@@ -304,20 +304,20 @@ int16_t cls_VideoFile_handler::eff_frameno() const {
 }
 
 const uint8_t* cls_VideoFile_handler::Frame_address() const {
-    if (m_Frame_Data_1) return m_Frame_Buffer.empty() ? nullptr : m_Frame_Buffer.data();
-    if (m_Frame_Data_2) return m_Streams_Buffer.empty() ? nullptr : m_Streams_Buffer.data();
-    return m_Frame_Buffer.size() > 8 ? m_Frame_Buffer.data() + 8 : nullptr;
+    if (m_Frame_Data_1) return m_dv->Frame_Buffer.empty() ? nullptr : m_dv->Frame_Buffer.data();
+    if (m_Frame_Data_2) return m_dv->Streams_Buffer.empty() ? nullptr : m_dv->Streams_Buffer.data();
+    return m_dv->Frame_Buffer.size() > 8 ? m_dv->Frame_Buffer.data() + 8 : nullptr;
 }
 
 int32_t cls_VideoFile_handler::Timestamp_long() const {
-    if (m_file_suffix == "qf1" || m_file_suffix == "qf2") return m_DV_Extra.Time_Stamp;
-    if (m_file_suffix == "qf3") return m_Read_Head.Capture_Mill;
+    if (m_file_suffix == "qf1" || m_file_suffix == "qf2") return m_dv->DV_Extra.Time_Stamp;
+    if (m_file_suffix == "qf3") return m_qf3->Read_Head.Capture_Mill;
     return 0;
 }
 
 std::string cls_VideoFile_handler::Timestamp_formatted() const {
     if (m_file_suffix == "qf1" || m_file_suffix == "qf2")
-        return Display_Mill_Time(m_DV_Extra.Time_Stamp, false);
+        return Display_Mill_Time(m_dv->DV_Extra.Time_Stamp, false);
     if (m_file_suffix == "qf3") {
         return Display_Mill_Time(
             video_file_io::Get32(m_Write_Record.data() + offsetof(qf3::Sample_Head, Capture_Mill)), false);
@@ -326,7 +326,7 @@ std::string cls_VideoFile_handler::Timestamp_formatted() const {
 }
 
 std::string cls_VideoFile_handler::Timestamp_string() const {
-    return "\r\nDV frame timestamp = " + std::to_string(m_DV_Extra.Time_Stamp);
+    return "\r\nDV frame timestamp = " + std::to_string(m_dv->DV_Extra.Time_Stamp);
 }
 
 int32_t cls_VideoFile_handler::RGB_TimeStamp() {
@@ -336,9 +336,9 @@ int32_t cls_VideoFile_handler::RGB_TimeStamp() {
 }
 
 int32_t cls_VideoFile_handler::Multi_TimeStamp(int32_t) const {
-    int32_t t = m_Rounded_Capture_Time - m_DV_Extra.Heat_Start;
+    int32_t t = m_Rounded_Capture_Time - m_dv->DV_Extra.Heat_Start;
     if (m_Field_To_Show == 2) t += 20;
-    if (m_DV_Extra.Camera_Offset < 500) t -= m_DV_Extra.Camera_Offset;
+    if (m_dv->DV_Extra.Camera_Offset < 500) t -= m_dv->DV_Extra.Camera_Offset;
     return t;
 }
 
@@ -548,8 +548,8 @@ std::string cls_VideoFile_handler::Reed_Goal_compensation() {
     std::string result;
     vb::Trap("Reed_Goal_compensation of Class Module cls_AVI_handler", [&] {
         const std::string t = Header().Goal_Compensation();
-        if (vb::Val(t) == 0 && m_DV_Extra.Camera_Offset > 0)
-            result = std::to_string(m_DV_Extra.Camera_Offset);
+        if (vb::Val(t) == 0 && m_dv->DV_Extra.Camera_Offset > 0)
+            result = std::to_string(m_dv->DV_Extra.Camera_Offset);
         else
             result = t;
     });

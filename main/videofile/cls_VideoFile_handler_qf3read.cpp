@@ -13,6 +13,7 @@
 #include "cDIBSection.h"
 #include "mIntelJPEGLibrary.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -35,39 +36,39 @@ std::string Num(int64_t v) {
 } // namespace
 
 void cls_VideoFile_handler::Open_RGB_File() {
-    m_RGB_Open_OK = false;
+    m_qf3->RGB_Open_OK = false;
     vb::Trap("Open_file of Class Module Class_RGB_file_handler", [&] {
         Open_RGB_File_Body();
-        m_RGB_Open_OK = true;
+        m_qf3->RGB_Open_OK = true;
     });
 }
 
 void cls_VideoFile_handler::Open_RGB_File_Body() {
     m_File_Length = Get_File_Size(m_File_Name);
     Send_Trace("*Open_RGB_File, begin ", "Filename = ", m_File_Name, " Filelength = ", m_File_Length);
-    m_Current_Sample = 0;
-    m_Current_Decoded = false;
+    m_qf3->Current_Sample = 0;
+    m_qf3->Current_Decoded = false;
     m_Measured_Sample_Size = 0;
     m_Appended = 0;
     m_file_suffix = Get_File_Extension(m_File_Name);
     Open_Read_Write(m_File_Name);
     Read_QF3_Headers_Body();
 
-    m_RGB_X = Header().RGB_X();
-    m_RGB_Y = Header().RGB_Y();
-    m_Width = m_RGB_X;
-    m_Height = m_RGB_Y;
+    m_qf3->RGB_X = Header().RGB_X();
+    m_qf3->RGB_Y = Header().RGB_Y();
+    m_Width = m_qf3->RGB_X;
+    m_Height = m_qf3->RGB_Y;
     cDIBSection& target = *m_DIB_Deint_target[0];
     // The decoded frame follows the file's size in both directions.
-    if (target.Width() != m_RGB_X || target.Height() != m_RGB_Y) {
-        target.Create(m_RGB_X, m_RGB_Y);
-        m_DIB_Deint_source[0]->Create(m_RGB_X, m_RGB_Y);
+    if (target.Width() != m_qf3->RGB_X || target.Height() != m_qf3->RGB_Y) {
+        target.Create(m_qf3->RGB_X, m_qf3->RGB_Y);
+        m_DIB_Deint_source[0]->Create(m_qf3->RGB_X, m_qf3->RGB_Y);
     }
-    m_DIB_Rotate_Target->Create(m_RGB_Y, m_RGB_X);
-    m_QF3_Interlaced = Header().RGB_interlaced();
-    m_QF3_fourcc = Header().RGB_fourcc();
-    m_QF3_Codec = Header().RGB_JPEG_Codec();
-    m_Sample_Size = Header().RGB_Sample_Size();
+    m_DIB_Rotate_Target->Create(m_qf3->RGB_Y, m_qf3->RGB_X);
+    m_qf3->QF3_Interlaced = Header().RGB_interlaced();
+    m_qf3->QF3_fourcc = Header().RGB_fourcc();
+    m_qf3->QF3_Codec = Header().RGB_JPEG_Codec();
+    m_qf3->Sample_Size = Header().RGB_Sample_Size();
     m_Streams[0].Rotated = Header().RGB_Rotated();
 
     // The records say how large they are; the header's figure is checked
@@ -76,24 +77,33 @@ void cls_VideoFile_handler::Open_RGB_File_Body() {
     m_File_Slot_Size = Read_File_Slot();
     if (m_File_Slot_Size > 0) {
         const int32_t record_size = m_File_Slot_Size + qf3::kRecord_Overhead;
-        if (m_Sample_Size != record_size) {
-            if (m_Sample_Size > 0)
-                Write_Event_Log("Heat file " + m_File_Name + ": header sample size " + Num(m_Sample_Size) +
-                                ", records of " + Num(record_size) + " bytes read");
-            m_Sample_Size = record_size;
+        if (m_qf3->Sample_Size != record_size) {
+            if (m_qf3->Sample_Size > 0)
+                Write_Event_Log("Heat file " + m_File_Name + ": header sample size " +
+                                Num(m_qf3->Sample_Size) + ", records of " + Num(record_size) + " bytes read");
+            m_qf3->Sample_Size = record_size;
         }
         if (m_Slot_Size != m_File_Slot_Size) Size_Write_Slot(m_File_Slot_Size);
-    } else if (m_Sample_Size < 0) {
+    } else if (m_qf3->Sample_Size < 0) {
         vb::Raise(kBad_Length,
-                  "Heat file " + m_File_Name + " has a negative sample size " + Num(m_Sample_Size));
+                  "Heat file " + m_File_Name + " has a negative sample size " + Num(m_qf3->Sample_Size));
     }
 
-    m_Num_RGB_Frames = Header_Frames();
-    if (m_Num_RGB_Frames < 0)
+    m_qf3->Num_RGB_Frames = Header_Frames();
+    if (m_qf3->Num_RGB_Frames < 0)
         vb::Raise(kBad_Length,
-                  "Heat file " + m_File_Name + " has a negative frame count " + Num(m_Num_RGB_Frames));
-    m_Num_Frames = m_Num_RGB_Frames;
-    m_QF3_Quality = vb::CInt(vb::Val(Header().RGB_JPEG_Quality()));
+                  "Heat file " + m_File_Name + " has a negative frame count " + Num(m_qf3->Num_RGB_Frames));
+    // A damaged or stale count never reaches past the records the file holds.
+    if (m_qf3->Sample_Size > 0) {
+        const int64_t whole = std::max<int64_t>(0, m_File.Length() - qf3::kBlock_Size) / m_qf3->Sample_Size;
+        if (m_qf3->Num_RGB_Frames > whole) {
+            Write_Event_Log("Heat file " + m_File_Name + ": header says " + Num(m_qf3->Num_RGB_Frames) +
+                            " frames, the file holds " + Num(whole) + " whole records");
+            m_qf3->Num_RGB_Frames = static_cast<int32_t>(whole);
+        }
+    }
+    m_Num_Frames = m_qf3->Num_RGB_Frames;
+    m_qf3->QF3_Quality = vb::CInt(vb::Val(Header().RGB_JPEG_Quality()));
     if (!Header().RGB_interlaced()) {
         m_Num_fields = m_Num_Frames;
     } else {
@@ -102,15 +112,15 @@ void cls_VideoFile_handler::Open_RGB_File_Body() {
         m_mill_per_field = 20;
     }
     m_Gross_fields = m_Num_fields;
-    if (m_Num_RGB_Frames > 1) {
+    if (m_qf3->Num_RGB_Frames > 1) {
         Send_Trace("*Open_RGB_File, Read_RGB_sample 1");
         // Each read reports its own failure: one damaged sample does not
         // keep the rest of the heat from being opened.
         Read_RGB_sample(1, false);
         Send_Trace("*Open_RGB_File, Read_RGB_sample 2");
         Read_RGB_sample(2, false);
-        Send_Trace("*Open_RGB_File, Read_RGB_sample m_Num_RGB_Frames ", m_Num_RGB_Frames);
-        Read_RGB_sample(m_Num_RGB_Frames, false);
+        Send_Trace("*Open_RGB_File, Read_RGB_sample m_qf3->Num_RGB_Frames ", m_qf3->Num_RGB_Frames);
+        Read_RGB_sample(m_qf3->Num_RGB_Frames, false);
     }
     Send_Trace("*Open_RGB_File, end");
 }
@@ -140,7 +150,7 @@ void cls_VideoFile_handler::Read_QF3_Headers_Body() {
     if (got < qf3::kBlock_Size)
         vb::Raise(kPast_End, "Heat file " + m_File_Name + " is cut short: its header block holds " +
                                  Num(got) + " of " + Num(qf3::kBlock_Size) + " bytes");
-    m_First_Sample_Addr = qf3::kBlock_Size + 1;
+    m_qf3->First_Sample_Addr = qf3::kBlock_Size + 1;
     const int32_t length = block->XML_Length;
     if (length <= 0 || length > qf3::kXML_Field_Size)
         vb::Raise(kBad_Length, "Heat file " + m_File_Name + " has a damaged header: text length " +
@@ -156,7 +166,7 @@ void cls_VideoFile_handler::Read_QF3_Headers_Body() {
 }
 
 int64_t cls_VideoFile_handler::RGB_video_adress(int32_t sample) const {
-    return m_First_Sample_Addr + static_cast<int64_t>(sample - 1) * m_Sample_Size;
+    return m_qf3->First_Sample_Addr + static_cast<int64_t>(sample - 1) * m_qf3->Sample_Size;
 }
 
 void cls_VideoFile_handler::Read_RGB_sample(int32_t sample, bool decode) {
@@ -165,8 +175,8 @@ void cls_VideoFile_handler::Read_RGB_sample(int32_t sample, bool decode) {
 }
 
 void cls_VideoFile_handler::Read_RGB_sample_Body(int32_t sample, bool decode) {
-    if (sample == m_Current_Sample) {
-        if (decode && sample > 0 && !m_Current_Decoded) Decode_Current_Sample();
+    if (sample == m_qf3->Current_Sample) {
+        if (decode && sample > 0 && !m_qf3->Current_Decoded) Decode_Current_Sample();
         return;
     }
     if (sample == 0) {
@@ -177,7 +187,7 @@ void cls_VideoFile_handler::Read_RGB_sample_Body(int32_t sample, bool decode) {
     const int64_t address = RGB_video_adress(sample);
     const int64_t offset = address - 1;
     // Read into the spare record, so a refused read leaves the current sample whole.
-    std::vector<uint8_t>& spare = m_Spare_Record;
+    std::vector<uint8_t>& spare = m_qf3->Spare_Record;
     spare.resize(qf3::kRecord_Head_Size);
     const int64_t head_got = m_File.Read_At(offset, spare.data(), qf3::kRecord_Head_Size);
     if (!Is_Marker(spare.data(), "RGBS")) return;
@@ -191,57 +201,61 @@ void cls_VideoFile_handler::Read_RGB_sample_Body(int32_t sample, bool decode) {
         head.Slot_Count > kMax_Slot_Size)
         vb::Raise(kBad_Length, where + " has a damaged slot size " + Num(head.Slot_Count));
     const int64_t record_size = static_cast<int64_t>(head.Slot_Count) + qf3::kRecord_Overhead;
-    if (m_Sample_Size > 0 && record_size != m_Sample_Size)
+    if (m_qf3->Sample_Size > 0 && record_size != m_qf3->Sample_Size)
         vb::Raise(kBad_Length, where + " is " + Num(record_size) + " bytes long, the file's records " +
-                                   Num(m_Sample_Size));
+                                   Num(m_qf3->Sample_Size));
     if (offset + record_size > file_length)
         vb::Raise(kPast_End, where + " is cut short: it needs " + Num(record_size) +
                                  " bytes, the file ends after " + Num(file_length - offset));
     spare.resize(static_cast<size_t>(record_size));
     m_File.Read_At(offset + qf3::kRecord_Head_Size, spare.data() + qf3::kRecord_Head_Size,
                    record_size - qf3::kRecord_Head_Size);
-    m_Read_Record.swap(spare);
-    m_Read_Head = head;
-    m_Current_Sample = sample;
+    m_qf3->Read_Record.swap(spare);
+    m_qf3->Read_Head = head;
+    m_qf3->Current_Sample = sample;
     m_xCurrent = sample;
-    m_Current_Decoded = false;
-    m_Frame_Length = head.JPEG_Length;
+    m_qf3->Current_Decoded = false;
+    m_qf3->Frame_Length = head.JPEG_Length;
     m_Rounded_Capture_Time = Round_To_Multiple(head.Capture_Mill, 40) - 10;
     if (decode) Decode_Current_Sample();
     Send_Trace("*Read_RGB_Sample, end");
 }
 
 void cls_VideoFile_handler::Decode_Current_Sample() {
-    if (m_Read_Record.size() < static_cast<size_t>(qf3::kRecord_Overhead)) return;
+    if (m_qf3->Read_Record.size() < static_cast<size_t>(qf3::kRecord_Overhead)) return;
     m_DrawDib_Open = true;
-    const uint8_t* slot = m_Read_Record.data() + qf3::kRecord_Head_Size;
-    if (m_QF3_fourcc == "IJL" || m_QF3_fourcc == "JPEG") {
-        const std::string where = "Heat file " + m_File_Name + ", sample " + Num(m_Current_Sample);
-        const int32_t length = m_Read_Head.JPEG_Length;
-        if (length <= 0 || length > m_Read_Head.Slot_Count)
+    const uint8_t* slot = m_qf3->Read_Record.data() + qf3::kRecord_Head_Size;
+    if (m_qf3->QF3_fourcc == "IJL" || m_qf3->QF3_fourcc == "JPEG") {
+        const std::string where = "Heat file " + m_File_Name + ", sample " + Num(m_qf3->Current_Sample);
+        const int32_t length = m_qf3->Read_Head.JPEG_Length;
+        if (length <= 0 || length > m_qf3->Read_Head.Slot_Count)
             vb::Raise(kBad_Length, where + " has a damaged picture length " + Num(length) +
-                                       " for a slot of " + Num(m_Read_Head.Slot_Count) + " bytes");
+                                       " for a slot of " + Num(m_qf3->Read_Head.Slot_Count) + " bytes");
+        // Decoded aside and taken only whole: a picture that fails (the
+        // decoder has told the operator) leaves the frame shown before.
+        if (!m_Decode_Aside) m_Decode_Aside = std::make_unique<cDIBSection>();
+        if (!Load_JPG_From_Buffer(*m_Decode_Aside, slot, length)) return;
+        std::swap(m_DIB_Deint_source[0], m_Decode_Aside);
         cDIBSection& dib = *m_DIB_Deint_source[0];
-        if (!Load_JPG_From_Buffer(dib, slot, length)) return;
-        if (dib.Width() != m_RGB_X || dib.Height() != m_RGB_Y)
+        if (dib.Width() != m_qf3->RGB_X || dib.Height() != m_qf3->RGB_Y)
             vb::Raise(kBad_Length, where + " holds a picture of " + Num(dib.Width()) + "x" +
-                                       Num(dib.Height()) + ", the file's frames are " + Num(m_RGB_X) + "x" +
-                                       Num(m_RGB_Y));
-        m_Sample_Pixels = dib.DIBSectionBitsPtr();
+                                       Num(dib.Height()) + ", the file's frames are " + Num(m_qf3->RGB_X) +
+                                       "x" + Num(m_qf3->RGB_Y));
+        m_qf3->Sample_Pixels = dib.DIBSectionBitsPtr();
     } else {
-        m_Sample_Pixels = slot;
+        m_qf3->Sample_Pixels = slot;
     }
-    m_Current_Decoded = true;
+    m_qf3->Current_Decoded = true;
     Send_Trace("*Read_RGB_Sample, end");
 }
 
 void cls_VideoFile_handler::Read_All_RGB_Frames() {
-    for (int32_t n = 1; n <= m_Num_RGB_Frames; ++n)
+    for (int32_t n = 1; n <= m_qf3->Num_RGB_Frames; ++n)
         Read_RGB_sample(n, true);
 }
 
 int16_t cls_VideoFile_handler::QF3_Capture_Delta() const {
-    return vb::CInt(static_cast<double>(m_Read_Head.Capture_Delta));
+    return vb::CInt(static_cast<double>(m_qf3->Read_Head.Capture_Delta));
 }
 
 int16_t cls_VideoFile_handler::QF3_Displayed_Frame() const {
@@ -265,9 +279,9 @@ std::string cls_VideoFile_handler::QF3_Properties() {
     t += "Segments : " + vb::CStr(Header().Segments_no()) + crlf;
     t += "Rotated : " + vb::CStr(rotated) + crlf;
     t += "Dimensions : " + (rotated ? y + "*" + x + " Rotated" : x + "*" + y) + crlf;
-    t += "Fourcc : " + m_QF3_fourcc + crlf;
-    t += "Codec : " + m_QF3_Codec + crlf;
-    t += "Base Quality : " + vb::CStr(m_QF3_Quality) + crlf;
+    t += "Fourcc : " + m_qf3->QF3_fourcc + crlf;
+    t += "Codec : " + m_qf3->QF3_Codec + crlf;
+    t += "Base Quality : " + vb::CStr(m_qf3->QF3_Quality) + crlf;
     t += "Reduced Quality instances : " + vb::CStr(Header().JPG_Reduced_Qual_num()) + crlf;
     t += "JPG Threshold : " + Header().RGB_Max_Seen_size() + "/" + Header().RGB_Comp_Threshold() + crlf;
     t += "Max JPG : " + vb::CStr(Header().RGB_Compressed_max_Size()) + crlf;
@@ -331,7 +345,7 @@ void cls_VideoFile_handler::Read_RGB_Headers() {
                   "Heat file " + m_File_Name + " has a damaged header: text length " + Num(length));
     std::vector<uint8_t> text(static_cast<size_t>(length));
     m_File.Read_At(qf3::kBlock_Size, text.data(), length);
-    m_First_Sample_Addr = qf3::kBlock_Size + length + 1;
+    m_qf3->First_Sample_Addr = qf3::kBlock_Size + length + 1;
     Header().XML_string(Bytes_to_String(text));
     Send_Trace("Read_RGB_Headers end");
 }

@@ -115,7 +115,7 @@ void cls_VideoFile_handler::Write_QF3_header_Body() {
     std::memcpy(block->XML_Text, text.data(), text.size());
     std::memcpy(block->End_Magic, "QFNX", 4);
     m_File.Write_At(0, block.get(), qf3::kBlock_Size);
-    m_After_XML_Pos = qf3::kBlock_Size + 1;
+    m_qf3->After_XML_Pos = qf3::kBlock_Size + 1;
 }
 
 void cls_VideoFile_handler::Size_Write_Slot(int32_t slot_size) {

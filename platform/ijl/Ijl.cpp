@@ -74,10 +74,10 @@ int32_t ijlRead(JPEG_CORE_PROPERTIES* p, int32_t iotype) {
         return IJL_INVALID_JPEG_PROPERTIES;
     const int flags = (p->DIBHeight < 0 ? TJFLAG_BOTTOMUP : 0);
     if (tjDecompress2(c.decompressor, p->JPGBytes, static_cast<unsigned long>(p->JPGSizeBytes), p->DIBBytes,
-                      w, dib_pitch(p), h, TJPF_BGR, flags) != 0) {
-        // A picture that decoded with only warnings (a short last scan) still fills the bitmap.
-        if (tjGetErrorCode(c.decompressor) != TJERR_WARNING) return IJL_ERR_DATA;
-    }
+                      w, dib_pitch(p), h, TJPF_BGR, flags) != 0)
+        // A warning is no success either: a picture cut short decodes with one
+        // and leaves the rest of the bitmap grey.
+        return IJL_ERR_DATA;
     return IJL_OK;
 }
 

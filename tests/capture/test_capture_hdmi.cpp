@@ -3,15 +3,19 @@
 // size target, rotated copy) and run, pause and stop.
 #include "CaptureTestSupport.h"
 #include "Form.h"
+#include "Form_Tidewick_HDMI_debug.h"
 #include "MediaType.h"
+#include "Module_capture.h"
 #include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
 #include "PictureBox.h"
+#include "VbTrap.h"
 #include "WinClock.h"
 #include "cls_Capture_HDMI.h"
 
 #include <cmath>
 #include <cstring>
+
 #include <memory>
 #include <set>
 
@@ -315,6 +319,35 @@ TEST_F(CaptureHDMI, LiveFramesAreStampedCroppedCompressedAndRotated) {
     EXPECT_EQ(out.substr(0, out.find_last_not_of("\n") + 1), "mjpeg,440,1080");
 }
 
+TEST_F(CaptureHDMI, DebugWindowShowsTheRunningFiguresOfA1080pCapture) {
+    Save_Source("HDMI Capture", "0");
+    cls_Capture_HDMI cap;
+    ASSERT_TRUE(cap.Set_Source_from_Saved());
+    cap.set_HDMI_Crop(440, 1080);
+    cap.Do_CROP(true);
+    class Form_Tidewick_HDMI_debug& debug = Form_Tidewick_HDMI_debug();
+    // Hidden, the window is not even loaded by the capture.
+    int frames = 0;
+    cap.HDMIreceived = [&] { ++frames; };
+    cap.Capture_Run();
+    ASSERT_TRUE(pump_until([&] { return frames >= 3; }));
+    EXPECT_FALSE(debug.IsLoaded());
+    debug.Show();
+    const int shown_from = frames;
+    ASSERT_TRUE(pump_until([&] { return frames >= shown_from + 40 && cap.HDMI_events() > 30; }));
+    cap.Stop_Capture();
+    EXPECT_EQ(cap.HDMI_Sample_Dimensions(), "1920*1080");
+    EXPECT_EQ(debug.Label_max_dircomp_size.Caption(), std::to_string(cap.Max_Seen_Compressed_Size()));
+    EXPECT_EQ(debug.Label_min_dircomp_size.Caption(), std::to_string(cap.Min_Seen_Compressed_Size()));
+    EXPECT_EQ(debug.Label_num_direct_comp.Caption(), std::to_string(cap.Direct_Compressed_Num()));
+    const int average = std::stoi(debug.Label_Average_JPG_size.Caption());
+    EXPECT_GE(average, cap.Min_Seen_Compressed_Size());
+    EXPECT_LE(average, cap.Max_Seen_Compressed_Size());
+    EXPECT_GT(std::stoi(debug.Label_fps.Caption()), 0) << "frames a second since frame event 21";
+    Capture_Form_Picture(debug).SavePng(test_env::output_dir() + "/Form_Tidewick_HDMI_debug_capture.png");
+    debug.Unload();
+}
+
 TEST_F(CaptureHDMI, PauseStopsTheFramesButKeepsTheObjectRunning) {
     Save_Source("Second Cam", "0");
     cls_Capture_HDMI cap;
@@ -423,11 +456,95 @@ TEST_F(CaptureHDMIClock, FrameRateProbesAndStallsFollowTheTimer) {
     // A new run takes its probes again; until then the last run's stand.
     cap.Stop_Capture();
     const float measured = cap.Measured_fps();
+    const int32_t ten_mill = cap.HDMI_10_mill();
     cap.Capture_Run();
+    mill.assign(1, 0);
     deliver(20);
     EXPECT_EQ(cap.HDMI_events(), 1);
     EXPECT_EQ(cap.Measured_fps(), measured);
+    // Each figure takes both its probes from one run: the first run's stand
+    // until the second has taken its own, never a mix of the two.
+    for (int i = 2; i <= 30; ++i)
+        deliver(40);
+    EXPECT_EQ(cap.HDMI_10_mill(), ten_mill);
+    deliver(40); // event 31
+    EXPECT_EQ(cap.HDMI_10_mill(), 400);
+    for (int i = 32; i <= 130; ++i)
+        deliver(40);
+    EXPECT_EQ(cap.Measured_fps(), measured) << "event 31 of this run is taken, 131 not yet";
+    deliver(40); // event 131
+    EXPECT_EQ(cap.Measured_fps(), 25);
     cap.Stop_Capture();
+}
+
+TEST_F(CaptureHDMIClock, FailedFrameIsAnnouncedWithoutAPictureAndToldOnceARun) {
+    std::vector<std::string> reports;
+    const bool saved = g_Compiled;
+    g_Compiled = true;
+    vb::SetTrappingEnabled([] { return g_Compiled; });
+    vb::SetErrorHandler([&](const vb::VbError&, const std::string& location, const std::string&) {
+        reports.push_back(location);
+    });
+    Save_Source("Second Cam", "0");
+    cls_Capture_HDMI cap;
+    ASSERT_TRUE(cap.Set_Source_from_Saved());
+    std::vector<std::pair<int32_t, int32_t>> announced; // time, JPEG length
+    cap.HDMIreceived = [&] {
+        announced.emplace_back(cap.last_Capture_mill(), cap.Last_JPG_Compressed_Size());
+    };
+    cap.set_HDMI_Crop(100, 60);
+    cap.Do_CROP(true);
+    const auto frame = Coded_Frame(320, 240);
+    const auto deliver = [&] {
+        clock.advance(40);
+        cap.OnRGBEvent(nullptr, 0, frame.data(), int32_t(frame.size()), 1);
+    };
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        announced.clear();
+        cap.Capture_Run();
+        cap.set_HDMI_Crop(100, 60);
+        deliver();
+        ASSERT_EQ(announced.size(), 1u);
+        EXPECT_GT(announced[0].second, 0);
+        cap.Reset_Compression_Counters(); // takes the JPEG buffer away: every compression now fails
+        for (int i = 0; i < 3; ++i)
+            deliver();
+        ASSERT_EQ(announced.size(), 4u) << "each frame is still announced";
+        for (size_t i = 1; i < 4; ++i) {
+            EXPECT_EQ(announced[i].first, announced[i - 1].first + 40) << "with its own time";
+            EXPECT_EQ(announced[i].second, 0) << "and no picture, not the last frame's";
+        }
+        EXPECT_EQ(reports.size(), static_cast<size_t>(run)) << "told once a run";
+        cap.Stop_Capture();
+    }
+    EXPECT_EQ(reports.back(), "Crop_RGB_picture of Class Module cls_Capture_HDMI");
+    g_Compiled = saved;
+    vb::SetErrorHandler(nullptr);
+}
+
+TEST_F(CaptureHDMIClock, HandlerMayReleaseTheObjectDuringItsFrameEvent) {
+    Save_Source("Second Cam", "0");
+    com::ComPtr<cls_Capture_HDMI> cap = cls_Capture_HDMI::Create();
+    ASSERT_TRUE(cap->Set_Source_from_Saved());
+    cls_Capture_HDMI* object = cap.get();
+    // Lives in the handler, which lives in the object: gone with it.
+    const auto alive = std::make_shared<int>(0);
+    long during = 0;
+    object->HDMIreceived = [&cap, &during, object, alive] {
+        object->Stop_Capture();
+        object->UnAdvise();
+        cap = nullptr; // the owner lets go inside the event
+        during = alive.use_count();
+        EXPECT_EQ(object->HDMI_events(), 1) << "still whole while its event runs";
+    };
+    object->Capture_Run();
+    object->set_HDMI_Crop(100, 60);
+    object->Do_CROP(true);
+    const auto frame = Coded_Frame(320, 240);
+    object->OnRGBEvent(nullptr, 0, frame.data(), int32_t(frame.size()), 1);
+    EXPECT_EQ(during, 2) << "the object was alive through its own event";
+    EXPECT_EQ(alive.use_count(), 1) << "and went, handler and all, when the event was over";
 }
 
 } // namespace

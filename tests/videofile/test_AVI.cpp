@@ -10,6 +10,7 @@
 #include "clsAVIInfo.h"
 #include "cls_VideoFile_handler.h"
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -110,6 +111,7 @@ TEST_F(AVI, ChunkWalkIndexAndFramesOfEachKind) {
         EXPECT_EQ(vf.Chunk_Address(7), info.IndexOffset() + 1) << "the walk finds idx1 where the reader did";
         EXPECT_EQ(vf.Chunk_Address(0), 0) << "no header chunk of our own yet";
         EXPECT_EQ(vf.Num_Frames(), k.frames);
+        EXPECT_EQ(vf.Clip_length(), 40 * k.frames) << k.name;
         ASSERT_EQ(vf.Index_Collection().size(), static_cast<size_t>(k.frames)) << k.name;
         EXPECT_TRUE(vf.Text_Index_Collection().empty()) << "audio entries enter neither collection";
         EXPECT_FALSE(vf.Has_Text_Stream());
@@ -154,6 +156,90 @@ TEST_F(AVI, ChunkWalkIndexAndFramesOfEachKind) {
         vf.Read_Frame(99);
         EXPECT_EQ(vf.Buffered_Frame(), k.frames) << "past the end reads the last frame";
         vf.Close_File();
+    }
+}
+
+// The frame rate, frame count and packets ffprobe finds.
+struct Probe {
+    std::string rate;
+    int32_t width = 0, height = 0, packets = 0;
+};
+
+Probe Ffprobe_Video(const std::string& path) {
+    std::string out;
+    EXPECT_EQ(test_env::run("ffprobe -v error -select_streams v:0 -count_packets -show_entries "
+                            "stream=r_frame_rate,width,height,nb_read_packets -of csv=p=0 '" +
+                                path + "' 2>&1",
+                            &out),
+              0)
+        << out;
+    Probe p;
+    char rate[32] = {};
+    EXPECT_EQ(std::sscanf(out.c_str(), "%d,%d,%31[^,],%d", &p.width, &p.height, rate, &p.packets), 4) << out;
+    p.rate = rate;
+    return p;
+}
+
+std::string One_Place(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", v);
+    std::string s = text;
+    if (s.size() > 2 && s.substr(s.size() - 2) == ".0") s.resize(s.size() - 2);
+    return s;
+}
+
+TEST_F(AVI, EachKindAgreesWithFfprobeAndItsCutCopyIsRefused) {
+    std::vector<std::pair<std::string, std::string>> files; // name, path
+    for (const Avi_Kind& k : kKinds)
+        files.emplace_back(k.name, Make_AVI(k, std::string("avi_probe_") + k.name));
+    const std::string ntsc = test_env::make_dir("avi_probe_ntsc") + "/dvntsc.avi";
+    std::string out;
+    ASSERT_EQ(
+        test_env::run("ffmpeg -v error -y -f lavfi -i 'color=c=black:s=720x480:r=30000/1001' -frames:v 4 "
+                      "-c:v dvvideo -pix_fmt yuv411p '" +
+                          ntsc + "' 2>&1",
+                      &out),
+        0)
+        << out;
+    files.emplace_back("dvntsc", ntsc);
+    for (const auto& [name, path] : files) {
+        SCOPED_TRACE(name);
+        const Probe probe = Ffprobe_Video(path);
+        VF vf;
+        ASSERT_TRUE(vf.Open_AVI_File(path));
+        EXPECT_EQ(vf.Num_Frames(), probe.packets);
+        EXPECT_EQ(vf.Width(), probe.width);
+        EXPECT_EQ(vf.Height(), probe.height);
+        EXPECT_EQ(vf.NTSC(), probe.height == 480);
+        const size_t slash = probe.rate.find('/');
+        const double rate = std::stod(probe.rate.substr(0, slash)) / std::stod(probe.rate.substr(slash + 1));
+        const std::string text = vf.Property_String();
+        EXPECT_NE(text.find("\r\nFps = " + One_Place(rate) + "\r\n"), std::string::npos) << text;
+        // The frames are ffmpeg's packets, byte for byte.
+        const std::string copied = path + ".video";
+        ASSERT_EQ(test_env::run("ffmpeg -v error -y -i '" + path + "' -map 0:v:0 -c copy -f data '" + copied +
+                                    "' 2>&1",
+                                &out),
+                  0)
+            << out;
+        std::string ours;
+        for (int32_t n = 1; n <= vf.Num_Frames(); ++n) {
+            vf.Read_Frame(n);
+            ours.append(reinterpret_cast<const char*>(vf.Frame_Data()),
+                        static_cast<size_t>(vf.Frame_Data_Size()));
+        }
+        EXPECT_TRUE(ours == test_env::read_file(copied)) << ours.size();
+        vf.Close_File();
+
+        // Cut in the middle of its frames: no index is left, and the file is
+        // refused with the message, never read from its own head.
+        const std::string cut = test_env::make_dir("avi_cut_" + name) + "/cut.avi";
+        std::filesystem::copy_file(path, cut, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::resize_file(cut, std::filesystem::file_size(cut) * 6 / 10);
+        test_env::dialogs().clear();
+        VF cut_vf;
+        EXPECT_FALSE(cut_vf.Open_AVI_File(cut));
+        EXPECT_FALSE(cut_vf.File_open());
     }
 }
 
@@ -384,6 +470,19 @@ TEST_F(AVI, DamagedIndexesAndChunksAreRefused) {
         VF vf;
         EXPECT_FALSE(vf.Open_AVI_File(path)) << size;
         EXPECT_TRUE(test_env::dialogs().prompts().empty()) << size;
+    }
+    // A size that is no multiple of 16 counts whole entries only: the part
+    // entry is not one, even when an entry-like record follows the chunk.
+    for (const int32_t extra : {4, 8, 12}) {
+        const std::string path = copy("part" + std::to_string(extra));
+        int32_t size = 0;
+        std::memcpy(&size, bytes.data() + idx1 + 4, 4);
+        ASSERT_EQ(idx1 + 8 + size, static_cast<int64_t>(bytes.size())) << "ffmpeg ends the file with idx1";
+        Poke32(path, idx1 + 4, size + extra);
+        std::ofstream(path, std::ios::app | std::ios::binary).write("00dc\x10\0\0\0\4\0\0\0\1\0\0\0", 16);
+        VF vf;
+        ASSERT_TRUE(vf.Open_AVI_File(path));
+        EXPECT_EQ(vf.Index_Collection().size(), 4u) << extra;
     }
     // An index longer than the file holds keeps its whole entries only.
     {

@@ -13,8 +13,8 @@
 #include "Module_trace.h"
 #include "PictureBox.h"
 #include "TestEnv.h"
-#include "TraceListener.h"
 #include "TraceChannel.h"
+#include "TraceListener.h"
 #include "cDIBSection.h"
 #include "cls_VideoFile_handler.h"
 
@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -51,15 +52,16 @@ forms::PictureBox& Box(int32_t width_px, int32_t height_px) {
 const char* kPattern = "color=c=black:s=%s:r=%s,drawbox=x=0:y=0:w=iw:h=ih/2:color=white:t=fill,"
                        "drawbox=x=0:y=0:w=iw/4:h=ih/2:color=red:t=fill";
 
-std::string Make_DV(const std::string& name, bool ntsc, int frames, const char* pattern = kPattern) {
+std::string Make_DV(const std::string& name, bool ntsc, int frames, const char* pattern = kPattern,
+                    const std::string& aspect = "4:3") {
     const std::string dir = test_env::make_dir("dv_" + name);
     const std::string path = dir + "/" + name + ".dv";
     char graph[300];
     std::snprintf(graph, sizeof graph, pattern, ntsc ? "720x480" : "720x576", ntsc ? "30000/1001" : "25");
-    const std::string cmd = std::string("TZ=UTC ffmpeg -v error -y -f lavfi -i '") + graph + "' -frames:v " +
-                            std::to_string(frames) + " -target " + (ntsc ? "ntsc-dv" : "pal-dv") +
-                            " -timecode 10:20:30:12 -metadata creation_time=2009-06-14T13:05:09Z '" + path +
-                            "'";
+    const std::string cmd =
+        std::string("TZ=UTC ffmpeg -v error -y -f lavfi -i '") + graph + "' -frames:v " +
+        std::to_string(frames) + " -target " + (ntsc ? "ntsc-dv" : "pal-dv") + " -aspect " + aspect +
+        " -timecode 10:20:30:12 -metadata creation_time=2009-06-14T13:05:09Z '" + path + "'";
     std::string out;
     EXPECT_EQ(test_env::run(cmd + " 2>&1", &out), 0) << out;
     return path;
@@ -74,6 +76,12 @@ std::array<int, 3> Rgb(const cDIBSection& d, int32_t x, int32_t y) {
     const uint8_t* p =
         d.DIBSectionBitsPtr() + static_cast<int64_t>(d.Height() - 1 - y) * d.BytesPerScanLine() + 3 * x;
     return {p[2], p[1], p[0]};
+}
+
+// Pixel (x, y) of a picture control as red, green, blue.
+std::array<int, 3> Box_Rgb(forms::PictureBox& box, int32_t x, int32_t y) {
+    const gdi::COLORREF c = gdi::GetPixel(box.hDC(), x, y);
+    return {gdi::GetRValue(c), gdi::GetGValue(c), gdi::GetBValue(c)};
 }
 
 bool Is_Red(std::array<int, 3> c) {
@@ -570,6 +578,200 @@ TEST_F(VideoFileDV, DeinterlaceDoublesTheRowsOfTheFieldShown) {
         EXPECT_EQ(target.DIBSectionBitsPtr()[r * target.BytesPerScanLine()], expected[r]) << r;
 }
 
+TEST_F(VideoFileDV, RotatedPicturesTakeTheFilesOwnSize) {
+    for (const bool ntsc : {false, true}) {
+        SCOPED_TRACE(ntsc ? "NTSC" : "PAL");
+        const int32_t h = ntsc ? 480 : 576;
+        VF vf;
+        ASSERT_TRUE(vf.Open_File(Make_DV(ntsc ? "rot_ntsc" : "rot_pal", ntsc, 2)));
+        // Turned with the top edge to the left: the left half white with the
+        // red block at its bottom, the right half black.
+        forms::PictureBox& box = Box(h / 2, 360);
+        const auto check = [&](const char* what) {
+            SCOPED_TRACE(what);
+            EXPECT_TRUE(Is_White(Box_Rgb(box, h / 8, 100)));
+            EXPECT_TRUE(Is_White(Box_Rgb(box, h / 8, 200)));
+            EXPECT_TRUE(Is_Red(Box_Rgb(box, h / 8, 330)));
+            EXPECT_TRUE(Is_Black(Box_Rgb(box, h * 3 / 8, 30)));
+            EXPECT_TRUE(Is_Black(Box_Rgb(box, h * 3 / 8, 330)));
+        };
+        int32_t field = 1;
+        int16_t stream = 1;
+        bool rotate = true;
+        vf.Draw_field_3(field, box, stream, rotate);
+        check("field");
+        int32_t frame = 2;
+        vf.Draw_Frame(frame, &box, false, 1, nullptr, true);
+        check("frame");
+        box.Image().SavePng(test_env::output_dir() + (ntsc ? "/dv_rotated_ntsc.png" : "/dv_rotated_pal.png"));
+    }
+}
+
+TEST_F(VideoFileDV, FieldsDecodeTheirFrameOnceAndRepaintWithoutReading) {
+    const std::string path = Make_DV("fields", false, 2);
+    const std::string bytes = Bytes(path);
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    forms::PictureBox& box = Box(360, 288);
+    int16_t stream = 1;
+    bool rotate = false;
+    int32_t field = 1;
+    vf.Draw_field_3(field, box, stream, rotate);
+    EXPECT_TRUE(Is_Red(Rgb(vf.DV_Field_Picture(1), 100, 100)));
+    // Frame 1 of the file turns to frame 2's bytes of another picture: a
+    // second decode of frame 1 would show it.
+    const std::string other = Bytes(Make_DV("fields_other", false, 1, "color=c=black:s=%s:r=%s"));
+    {
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        f.write(other.data(), kDV);
+    }
+    field = 2;
+    vf.Draw_field_3(field, box, stream, rotate);
+    EXPECT_TRUE(Is_Red(Rgb(vf.DV_Field_Picture(1), 100, 100))) << "field 2 of frame 1 is not decoded again";
+    EXPECT_EQ(vf.Field_To_Show(), 2);
+    // The same field again only repaints: the box shows it although it was painted over.
+    gdi::SetPixel(box.hDC(), 50, 50, gdi::RGB(0, 0, 255));
+    vf.Draw_field_3(field, box, stream, rotate);
+    EXPECT_TRUE(Is_Red(Box_Rgb(box, 50, 50)));
+    // Rotating always draws anew (it reads and paints the rotated field).
+    rotate = true;
+    vf.Draw_field_3(field, box, stream, rotate);
+    EXPECT_TRUE(Is_Black(Box_Rgb(box, 300, 200)));
+    // A stream outside 1 to 3 is an error; in the normal mode it is reported.
+    int16_t bad = 4;
+    EXPECT_THROW(vf.Draw_field_3(field, box, bad, rotate), vb::VbError);
+    heat_fixture::Normal_Mode normal;
+    vf.Draw_field_3(field, box, bad, rotate);
+    ASSERT_EQ(normal.reports.size(), 1u);
+    EXPECT_EQ(normal.reports[0].location, "Draw_field_3 of Class Module cls_AVI_handler");
+    EXPECT_EQ(normal.reports[0].number, vb::errSubscriptOutOfRange);
+}
+
+TEST_F(VideoFileDV, TwoStreamsSideBySideAndEachTraceInItsOwnFrame) {
+    // Stream 1 the test picture, stream 2 an all-white one.
+    const std::string pattern = Bytes(Make_DV("two_a", false, 1));
+    const std::string white = Bytes(Make_DV("two_b", false, 1, "color=c=white:s=%s:r=%s"));
+    const std::string path = Write_QF2("two_side", pattern.substr(0, kDV) + white.substr(0, kDV), 4, 2);
+    VF vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    ASSERT_EQ(vf.Num_Video_streams(), 2);
+    forms::PictureBox& box = Box(288, 360);
+    bool rotate = true;
+    int32_t field = 1;
+    for (int16_t stream : {1, 2})
+        vf.Draw_field_3(field, box, stream, rotate);
+    // Stream 1 in the left half (its turned picture: white left, black right),
+    // stream 2 white in the right half.
+    EXPECT_TRUE(Is_White(Box_Rgb(box, 20, 100)));
+    EXPECT_TRUE(Is_Black(Box_Rgb(box, 120, 100)));
+    EXPECT_TRUE(Is_White(Box_Rgb(box, 200, 100)));
+    EXPECT_TRUE(Is_White(Box_Rgb(box, 270, 300)));
+
+    // A trace point of stream 2 lands in stream 2's frame only.
+    const std::string before = Bytes(path);
+    int16_t stream = 2;
+    rotate = false;
+    field = 3; // frame 2
+    vf.Draw_field_3(field, box, stream, rotate);
+    vf.Update_Trace_Data(1, 11, 22);
+    vf.Close_File();
+    const std::string after = Bytes(path);
+    const size_t sample2 = 100005 + 2 * kDV;
+    EXPECT_EQ(after.substr(sample2 + kDV + 48008, 4), "QFTD");
+    EXPECT_EQ(after.substr(0, sample2 + kDV), before.substr(0, sample2 + kDV))
+        << "stream 1 and frame 1 untouched";
+    EXPECT_EQ(after.substr(sample2 + 2 * kDV), before.substr(sample2 + 2 * kDV)) << "later samples untouched";
+}
+
+// ---- Against ffprobe ----
+
+struct Probe {
+    int32_t width = 0, height = 0;
+    std::string rate, aspect;
+    std::vector<std::pair<int64_t, int64_t>> packets; // position, size
+};
+
+// What ffprobe prints about the first video stream for the given entries.
+std::string Ffprobe_Text(const std::string& path, const std::string& entries) {
+    std::string out;
+    EXPECT_EQ(test_env::run("ffprobe -v error -select_streams v:0 -show_entries " + entries + " '" + path +
+                                "' 2>&1",
+                            &out),
+              0)
+        << out;
+    return out;
+}
+
+Probe Ffprobe(const std::string& path) {
+    Probe p;
+    std::istringstream lines(
+        Ffprobe_Text(path, "stream=width,height,r_frame_rate,display_aspect_ratio -of default=nw=1"));
+    for (std::string line; std::getline(lines, line);) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (key == "width") p.width = std::stoi(value);
+        if (key == "height") p.height = std::stoi(value);
+        if (key == "r_frame_rate") p.rate = value;
+        if (key == "display_aspect_ratio") p.aspect = value;
+    }
+    std::istringstream packets(Ffprobe_Text(path, "packet=pos,size -of csv=p=0"));
+    for (std::string line; std::getline(packets, line);) {
+        const size_t comma = line.find(',');
+        if (comma != std::string::npos)
+            p.packets.emplace_back(std::stoll(line.substr(comma + 1)), std::stoll(line.substr(0, comma)));
+    }
+    return p;
+}
+
+double Rate_Of(const std::string& fraction) {
+    const size_t slash = fraction.find('/');
+    return std::stod(fraction.substr(0, slash)) / std::stod(fraction.substr(slash + 1));
+}
+
+TEST_F(VideoFileDV, DvFilesAgreeWithFfprobeWholeAndCut) {
+    struct Case {
+        bool ntsc;
+        const char* aspect;
+        bool cut;
+    };
+    const Case cases[] = {{false, "4:3", false}, {true, "4:3", false}, {false, "16:9", false},
+                          {true, "16:9", false}, {false, "4:3", true}, {true, "16:9", true}};
+    for (const Case& c : cases) {
+        const std::string name = std::string(c.ntsc ? "ntsc" : "pal") +
+                                 (c.aspect[1] == '6' ? "_wide" : "_43") + (c.cut ? "_cut" : "");
+        SCOPED_TRACE(name);
+        std::string path = Make_DV(name, c.ntsc, 5, kPattern, c.aspect);
+        if (c.cut) std::filesystem::resize_file(path, std::filesystem::file_size(path) - 50000);
+        const Probe probe = Ffprobe(path);
+        const int64_t length = static_cast<int64_t>(std::filesystem::file_size(path));
+        std::vector<std::pair<int64_t, int64_t>> whole;
+        for (const auto& p : probe.packets)
+            if (p.first + p.second <= length) whole.push_back(p);
+        VF vf;
+        ASSERT_TRUE(vf.Open_File(path));
+        EXPECT_EQ(vf.Num_Frames(), static_cast<int32_t>(whole.size()))
+            << "whole frames, as ffprobe lists them";
+        EXPECT_EQ(vf.Num_Frames(), c.cut ? 4 : 5);
+        EXPECT_EQ(vf.Width(), probe.width);
+        EXPECT_EQ(vf.Height(), probe.height);
+        EXPECT_EQ(vf.NTSC(), c.ntsc);
+        vf.Read_Frame(1);
+        EXPECT_EQ(vf.Parse_DV_header(), std::string(probe.aspect) == "16:9") << probe.aspect;
+        EXPECT_NEAR(vf.Frame_Rate(), Rate_Of(probe.rate), 0.1) << probe.rate;
+        const std::string bytes = Bytes(path);
+        for (int32_t n = 1; n <= vf.Num_Frames(); ++n) {
+            vf.Read_Frame(n);
+            const auto& [pos, size] = whole[static_cast<size_t>(n - 1)];
+            ASSERT_EQ(vf.Frame_Data_Size(), size);
+            EXPECT_EQ(std::memcmp(vf.Frame_Data(), bytes.data() + pos, static_cast<size_t>(size)), 0) << n;
+            // Time codes run on from the one given to ffmpeg.
+            vf.Parse_DV_header();
+            EXPECT_EQ(DV_Timecode_Text(), "10:20:30 frame: " + std::to_string(11 + n)) << n;
+        }
+    }
+}
+
 // ---- "sdv" files ----
 
 std::string Make_SDV(const std::string& name, const std::string& dv, int32_t samples, int16_t streams) {
@@ -780,6 +982,66 @@ TEST_F(VideoFileDV, DecoderRefusesWhatIsNoWholeDvFrame) {
         EXPECT_FALSE(d.Decode(c.bytes, c.size, untouched)) << c.reason;
         EXPECT_NE(d.last_error().find(c.reason), std::string::npos) << d.last_error();
         EXPECT_TRUE(untouched.bits.empty());
+    }
+}
+
+// ---- One object for every kind ----
+
+TEST_F(VideoFileDV, EachKindInTurnOnOneObjectShowsNothingOfTheLast) {
+    const std::string dv_path = Make_DV("kinds", false, 4);
+    const std::string dv = Bytes(dv_path);
+    const std::string qf2 = Write_QF2("kinds", dv, 3);
+    const std::string sdv = Make_SDV("kinds", dv, 2, 1);
+    const std::string ntsc = Make_DV("kinds_ntsc", true, 2);
+    const std::string qf3 = test_env::make_dir("kinds_qf3") + "/kinds.qf3";
+    {
+        std::string error;
+        ASSERT_TRUE(make_heat::Make_Heat(heat_fixture::Small_Spec(qf3), 6, &error)) << error;
+    }
+    const std::string avi = test_env::make_dir("kinds_avi") + "/kinds.avi";
+    std::string out;
+    ASSERT_EQ(test_env::run("ffmpeg -v error -y -f lavfi -i testsrc=s=64x48:r=25 -frames:v 7 -c:v rawvideo "
+                            "-pix_fmt bgr24 '" +
+                                avi + "' 2>&1",
+                            &out),
+              0)
+        << out;
+    struct Kind {
+        std::string path;
+        bool avi;
+        int32_t frames, width, height;
+        bool ntsc;
+    };
+    const Kind kinds[] = {{qf3, false, 6, 64, 48, false},   {qf2, false, 3, 720, 576, false},
+                          {ntsc, false, 2, 720, 480, true}, {sdv, false, 2, 720, 576, false},
+                          {avi, true, 7, 64, 48, false},    {dv_path, false, 4, 720, 576, false},
+                          {qf3, false, 6, 64, 48, false}};
+    VF vf;
+    for (const Kind& k : kinds) {
+        SCOPED_TRACE(k.path);
+        ASSERT_TRUE(k.avi ? vf.Open_AVI_File(k.path) : vf.Open_File(k.path));
+        // Nothing read yet: none of the last file's frame, sample or index shows.
+        EXPECT_EQ(vf.Frame_Data(), nullptr);
+        EXPECT_EQ(vf.Buffered_Frame(), 0);
+        EXPECT_EQ(vf.Frame_Position(), 0);
+        EXPECT_EQ(vf.Capture_mill_time(), 0);
+        EXPECT_EQ(vf.DV_Extra_Offset(), 0);
+        EXPECT_EQ(vf.Has_Model(), 0);
+        EXPECT_EQ(vf.Chunk_Address(7) != 0, k.avi);
+        EXPECT_EQ(vf.Index_Collection().size(), k.avi ? static_cast<size_t>(k.frames) : 0u);
+        if (k.path != qf3) {
+            EXPECT_EQ(vf.Current_Sample(), 0);
+            EXPECT_EQ(vf.QF3_Capture_mill(), 0);
+        }
+        EXPECT_EQ(vf.Num_Frames(), k.frames);
+        EXPECT_EQ(vf.Width(), k.width);
+        EXPECT_EQ(vf.Height(), k.height);
+        EXPECT_EQ(vf.NTSC(), k.ntsc);
+        // Read its last frame, so the next file has something to forget.
+        if (k.path == qf3)
+            vf.Read_RGB_sample(k.frames, true);
+        else
+            vf.Read_Frame(k.frames, 1);
     }
 }
 

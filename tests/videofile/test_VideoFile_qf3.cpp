@@ -126,6 +126,80 @@ TEST_F(VideoFileQf3Read, ReadingTheCurrentSampleAgainDecodesItWhenAsked) {
     EXPECT_NE(log.find("!!! FNum 0->1 File: " + path), std::string::npos);
 }
 
+TEST_F(VideoFileQf3Read, CutPictureOfASampleIsToldAndTheLastFrameStays) {
+    const std::string path = Make("cut", 3);
+    constexpr int64_t kRecord = 6000 + 56;
+    const int64_t length_at = 32016 + kRecord + 30; // JPEG length of sample 2
+    int32_t length = 0;
+    {
+        std::ifstream f(path, std::ios::binary);
+        f.seekg(length_at);
+        f.read(reinterpret_cast<char*>(&length), 4);
+    }
+    ASSERT_GT(length, 100);
+    Poke32(path, length_at, length / 2);
+    cls_VideoFile_handler vf;
+    ASSERT_TRUE(vf.Open_File(path));
+    vf.Read_RGB_sample(1, true);
+    cDIBSection first;
+    first.Create(64, 48);
+    std::memcpy(first.DIBSectionBitsPtr(), vf.Decoded_Frame().DIBSectionBitsPtr(),
+                static_cast<size_t>(first.SizeImage()));
+    test_env::dialogs().clear();
+    vf.Read_RGB_sample(2, true);
+    EXPECT_EQ(test_env::dialogs().prompts(), std::vector<std::string>{"Cannot read Image Data from file."});
+    EXPECT_EQ(Psnr(vf.Decoded_Frame(), first), 99) << "the frame shown before stays, not half grey";
+    vf.Read_RGB_sample(3, true);
+    cDIBSection third;
+    third.Create(64, 48);
+    make_heat::Fill_Synthetic_Frame(third, 3, false);
+    EXPECT_GT(Psnr(vf.Decoded_Frame(), third), 22) << "the next whole sample decodes";
+}
+
+// The header block with its frame count replaced, the XML length kept true.
+void Set_Header_Frames(const std::string& path, int32_t from, int32_t to) {
+    std::string bytes = test_env::read_file(path);
+    int32_t xml_length = 0;
+    std::memcpy(&xml_length, bytes.data() + 8, 4);
+    std::string xml = bytes.substr(12, static_cast<size_t>(xml_length));
+    const std::string old_text = "<num_frames>" + std::to_string(from) + "</num_frames>";
+    const size_t at = xml.find(old_text);
+    ASSERT_NE(at, std::string::npos);
+    xml.replace(at, old_text.size(), "<num_frames>" + std::to_string(to) + "</num_frames>");
+    ASSERT_LE(xml.size(), 32000u);
+    std::string field(32000, '\0');
+    field.replace(0, xml.size(), xml);
+    const int32_t new_length = static_cast<int32_t>(xml.size());
+    Poke(path, 8, &new_length, 4);
+    Poke(path, 12, field.data(), field.size());
+}
+
+TEST_F(VideoFileQf3Read, HeaderFrameCountIsBoundToTheWholeRecordsHeld) {
+    struct Case {
+        int32_t header, opened;
+        int64_t cut; // bytes cut off the end
+        bool logged;
+    };
+    const Case cases[] = {{999999, 5, 0, true}, {5, 5, 0, false}, {3, 3, 0, false}, {5, 4, 100, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.header) + " cut " + std::to_string(c.cut));
+        const std::string path = Make("bound" + std::to_string(c.header) + "_" + std::to_string(c.cut), 5);
+        Set_Header_Frames(path, 5, c.header);
+        if (c.cut) std::filesystem::resize_file(path, std::filesystem::file_size(path) - c.cut);
+        const std::string log_path = Get_Local_AppData_Folder() + "/Tidewick_eventlog.txt";
+        const size_t log_before = test_env::read_file(log_path).size();
+        cls_VideoFile_handler vf;
+        ASSERT_TRUE(vf.Open_File(path));
+        EXPECT_EQ(vf.Num_Frames(), c.opened);
+        EXPECT_EQ(vf.Num_fields(), 2 * c.opened);
+        const std::string logged = test_env::read_file(log_path).substr(log_before);
+        EXPECT_EQ(logged.find("header says " + std::to_string(c.header) + " frames, the file holds " +
+                              std::to_string(c.opened) + " whole records") != std::string::npos,
+                  c.logged)
+            << logged;
+    }
+}
+
 TEST_F(VideoFileQf3Read, DecodedBitmapFollowsEveryChangeOfFrameSize) {
     const std::string a = Make("size_a", 2, 6000, 64, 48);
     const std::string b = Make("size_b", 2, 9000, 64, 96);
@@ -212,11 +286,15 @@ TEST_F(VideoFileQf3Read, DamagedFilesInTheNormalModeAreToldAndNotOpened) {
     vf.Read_RGB_sample(2, true);
     ASSERT_EQ(test_env::dialogs().prompts().size(), 1u);
     EXPECT_EQ(test_env::dialogs().prompts()[0], "Failed to read JPG");
-    // A truncated last record: the heat still opens, the sample reports.
+    // A truncated last record: the heat opens with its whole records, and a
+    // read of the cut one reports.
     const std::string cut = Make("cut_normal", 3);
     std::filesystem::resize_file(cut, static_cast<uintmax_t>(kRec3 + 100));
     normal.reports.clear();
     ASSERT_TRUE(vf.Open_File(cut));
+    EXPECT_TRUE(normal.reports.empty());
+    EXPECT_EQ(vf.Num_Frames(), 2);
+    vf.Read_RGB_sample(3, true);
     ASSERT_EQ(normal.reports.size(), 1u);
     EXPECT_EQ(normal.reports[0].location, "Read_RGB_sample of Class Module Class_RGB_file_handler");
     vf.Read_RGB_sample(2, true);

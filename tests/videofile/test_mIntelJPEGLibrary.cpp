@@ -169,4 +169,26 @@ TEST_F(JpegCodecModule, DamagedBytesAreToldAndAnswerFalse) {
     EXPECT_EQ(test_env::dialogs().prompts(), told);
 }
 
+TEST_F(JpegCodecModule, PictureCutShortFailsWithTheDecodersMessage) {
+    cDIBSection pic;
+    pic.Create(160, 120);
+    Fill_Smooth(pic, false);
+    std::vector<uint8_t> jpeg(200000);
+    int32_t size = static_cast<int32_t>(jpeg.size());
+    ASSERT_TRUE(Save_JPG_To_Buffer(pic, jpeg.data(), size, 80));
+    // The header is whole in each cut: the parameters read, the picture does not.
+    for (const int32_t cut : {size / 2, size * 9 / 10, size - 2}) {
+        SCOPED_TRACE(cut);
+        test_env::dialogs().clear();
+        cDIBSection dib;
+        EXPECT_FALSE(Load_JPG_From_Buffer(dib, jpeg.data(), cut));
+        EXPECT_EQ(test_env::dialogs().prompts(),
+                  std::vector<std::string>{"Cannot read Image Data from file."});
+    }
+    test_env::dialogs().clear();
+    cDIBSection whole;
+    EXPECT_TRUE(Load_JPG_From_Buffer(whole, jpeg.data(), size));
+    EXPECT_TRUE(test_env::dialogs().prompts().empty());
+}
+
 } // namespace
