@@ -306,8 +306,6 @@ void Form_capture_multi_file::Form_Activate() {
         Set_Source_and_Property();
         if (m_Capture && m_Capture->SourcePropFound()) {
             Start_Camera();
-            m_Camera = wanted;
-            m_Camera_Started = true;
         } else {
             Send_Trace("*obj_Capture_HDMI.SourcePropFound = False");
         }
@@ -380,6 +378,8 @@ void Form_capture_multi_file::Start_Camera() {
     vb::Trap(Location("Start_Camera"), [&] {
         Start_Capture();
         g_Capture_Running = true;
+        m_Camera = Wanted_Camera();
+        m_Camera_Started = m_Capture && m_Capture->Running();
         Send_Trace("*Form_capture_multi_file Start_Camera, end");
     });
 }

@@ -411,6 +411,10 @@ TEST_F(CaptureWindow, LoadAndActivationFollowTheStoredSettings) {
     Activate();
     EXPECT_EQ(W().obj_Capture_HDMI(), nullptr);
     EXPECT_TRUE(W().menu_debug.Visible());
+    test_env::dialogs().clear();
+    W().item_HDMI_performance.Trigger();
+    EXPECT_EQ(test_env::dialogs().prompts(), std::vector<std::string>{"No active HDMI source!"});
+    EXPECT_FALSE(W().item_HDMI_performance.Checked());
 
     // With a source: the camera starts; a later activation leaves the running
     // camera and its size target alone unless the settings changed.
@@ -428,6 +432,13 @@ TEST_F(CaptureWindow, LoadAndActivationFollowTheStoredSettings) {
     Activate();
     EXPECT_EQ(cap.JPG_Compression_Threshold(), 0) << "a new crop learns again";
     EXPECT_EQ(cap.Cropped_DIB().Width(), 600);
+
+    // A rotated crop lies in the centre of the 1920 x 1080 picture.
+    g_Rotated_Crop = true;
+    g_Capture_Crop_Width = 440;
+    W().Set_OBJ_Capture_Crop();
+    EXPECT_EQ(g_Crop_Offset_X, 740);
+    EXPECT_EQ(g_Crop_Offset_Y, 0);
 }
 
 TEST_F(CaptureWindow, ScreenshotWithTheLivePreviewRunning) {
