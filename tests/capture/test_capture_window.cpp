@@ -193,6 +193,28 @@ TEST_F(CaptureWindow, NothingOnAnotherSlotDisturbsARunningCapture) {
     EXPECT_EQ(c.status, 0) << c.out;
 }
 
+TEST_F(CaptureWindow, NothingIsAppendedWhileTheReplayWindowIsShown) {
+    struct Replay_Stand_In : forms::Form {
+        Replay_Stand_In() : Form("Frm_kanot_2") {}
+    } replay;
+    Open_Window();
+    const std::string file = New_File(0, "R");
+    Start_Heat(0);
+    QTest::mousePress(widget_of(W().Command_Capture), Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
+    ASSERT_TRUE(pump_until([&] { return W().Num_Written() >= 3; }));
+    replay.Show();
+    const int32_t before = W().Num_Written();
+    Frames_Pass(8);
+    EXPECT_EQ(W().Num_Written(), before);
+    replay.Hide();
+    Frames_Pass(4);
+    EXPECT_GT(W().Num_Written(), before);
+    QTest::mouseRelease(widget_of(W().Command_Capture), Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
+    const Checked c = check_qf3(file, "--frames " + std::to_string(W().Num_Written()));
+    EXPECT_EQ(c.status, 0) << c.out;
+    replay.Unload();
+}
+
 TEST_F(CaptureWindow, EndingTheProgramOrLeavingForReplayEndsTheCaptureFirst) {
     Open_Window();
     struct Case {
