@@ -5,6 +5,7 @@
 // - capture: a frame compressed at quality 80 and appended as a sample
 //   record, against tjCompress2 of the same frame (goal: at least 0.8 of its
 //   frame rate).
+#include "Best_Time_Reporter.h"
 #include "Make_Heat.h"
 #include "cDIBSection.h"
 #include "cls_VideoFile_handler.h"
@@ -184,22 +185,6 @@ BENCHMARK(BM_Decode_TurboJPEG);
 BENCHMARK(BM_Decode_VideoFile);
 BENCHMARK(BM_Compress_TurboJPEG);
 BENCHMARK(BM_Append_VideoFile);
-
-// The console table as usual, and each benchmark's best time per frame kept
-// for the ratios printed after the runs.
-class Best_Time_Reporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> best;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) {
-            if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
-            const std::string name = r.run_name.function_name;
-            const double t = r.GetAdjustedRealTime();
-            if (!best.count(name) || t < best[name]) best[name] = t;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 } // namespace
 

@@ -434,7 +434,9 @@ void cls_Capture_HDMI::Reset_Compression_Counters() {
 void cls_Capture_HDMI::Compress_RGB() {
     if (!m_Last_JPG_addr || m_jpg_capacity <= 0) vb::Raise(91, "No JPEG buffer: the crop is not set");
     int32_t size = 0;
-    if (m_JPG_Compression_Threshold <= 0) {
+    int32_t target = m_JPG_Compression_Threshold;
+    if (m_JPG_Size_Cap > 0 && (target <= 0 || target > m_JPG_Size_Cap)) target = m_JPG_Size_Cap;
+    if (target <= 0) {
         size = m_jpg_capacity;
         Save_JPG_To_Buffer(m_crop_dib, m_Last_JPG_addr, size, kLearning_Quality);
         m_Last_JPG_Compressed_Size = size;
@@ -446,7 +448,7 @@ void cls_Capture_HDMI::Compress_RGB() {
             ++m_reduce_passes;
             size = m_jpg_capacity;
             Save_JPG_To_Buffer(m_crop_dib, m_Last_JPG_addr, size, quality);
-            if (size <= m_JPG_Compression_Threshold) {
+            if (size <= target) {
                 m_Last_JPG_Compressed_Size = size;
                 m_Last_used_JPG_quality = quality;
                 break;
@@ -457,7 +459,7 @@ void cls_Capture_HDMI::Compress_RGB() {
                 // dropped (length 0) rather than handed out over its target.
                 ++m_dropped_frames;
                 Send_Trace("*Frame dropped, over the target at quality = ", quality, " Size = ", size,
-                           " Target = ", m_JPG_Compression_Threshold);
+                           " Target = ", target);
                 m_Last_JPG_Compressed_Size = 0;
                 m_Last_used_JPG_quality = quality;
                 return;

@@ -86,6 +86,9 @@ public:
     void set_HDMI_Crop(int16_t width, int16_t height);
     void Reset_Compression_Counters();
     void Lock_Max_Direct_Compressed_size();
+    // A hard upper bound for every JPEG (the record slot of the file being
+    // written); 0 for none.
+    void JPG_Size_Cap(int32_t bytes) { m_JPG_Size_Cap = bytes; }
     const uint8_t* Last_JPG_addr() const { return m_Last_JPG_addr; }
     int32_t Last_JPG_Compressed_Size() const { return m_Last_JPG_Compressed_Size; }
     int16_t Last_used_JPG_quality() const { return m_Last_used_JPG_quality; }
@@ -170,6 +173,7 @@ private:
     int32_t m_Max_Seen_Compressed_Size = 0;
     int32_t m_min_seen_size = 999999;
     int32_t m_JPG_Compression_Threshold = 0;
+    int32_t m_JPG_Size_Cap = 0;
     float m_compressed_sum = 0;
     int32_t m_reduce_passes = 0;
     int32_t m_dropped_frames = 0;

@@ -59,6 +59,8 @@ inline int16_t g_Capture_Crop_Width = 0;
 inline int16_t g_Capture_Crop_Height = 0;
 inline int16_t g_Display_Crop_Width = 0;
 inline int16_t g_Display_Crop_Height = 0;
+inline int16_t g_Crop_Offset_X = 0; // where a rotated crop lies in a 1920 x 1080 source
+inline int16_t g_Crop_Offset_Y = 0;
 inline std::string g_Phidget_Serial;
 
 // Objects.

@@ -73,6 +73,9 @@ private:
         case QEvent::MouseButtonDblClick:
             c->mouse_double_click();
             break;
+        case QEvent::FocusOut:
+            if (c->LostFocus) c->LostFocus();
+            break;
         default:
             break;
         }
@@ -102,6 +105,8 @@ void WidgetControl::create(QWidget* client) {
     filter_ = new ControlFilter(w_, this);
     w_->installEventFilter(filter_);
     w_->setMouseTracking(true);
+    // A press on a control is that control's alone, never its frame's too.
+    w_->setAttribute(Qt::WA_NoMousePropagation);
     container_ = nullptr;
     fore_ = 0;
     back_set_ = false;

@@ -84,6 +84,8 @@ public:
     // Button is vbLeftButton/vbRightButton/vbMiddleButton, Shift the
     // vbShiftMask/vbCtrlMask/vbAltMask bits, X and Y in the control's scale.
     std::function<void(int32_t Button, int32_t Shift, float X, float Y)> MouseDown, MouseMove, MouseUp;
+    // The control lost the keyboard focus.
+    std::function<void()> LostFocus;
 
 protected:
     friend class ControlFilter;

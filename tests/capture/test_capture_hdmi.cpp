@@ -217,6 +217,32 @@ TEST_F(CaptureHDMI, CompressionLearnsTheLargestSizeThenHoldsFramesUnderTheTarget
     EXPECT_EQ(cap.Direct_Compressed_Num(), 0);
 }
 
+TEST_F(CaptureHDMI, SizeCapHoldsEveryPictureWithinTheSlotOfTheFileBeingWritten) {
+    cls_Capture_HDMI cap;
+    cap.set_HDMI_Crop(440, 1080);
+    auto& dib = const_cast<cDIBSection&>(cap.Cropped_DIB());
+    dib.RandomiseBits(false);
+    cap.Compress_RGB();
+    cap.Lock_Max_Direct_Compressed_size();
+    const int32_t target = cap.JPG_Compression_Threshold();
+    // A slot smaller than the target (the file's start locked an earlier,
+    // smaller target): the slot wins.
+    const int32_t slot = target / 2;
+    cap.JPG_Size_Cap(slot);
+    dib.RandomiseBits(false);
+    cap.Compress_RGB();
+    EXPECT_GT(cap.Last_JPG_Compressed_Size(), 0);
+    EXPECT_LE(cap.Last_JPG_Compressed_Size(), slot);
+    EXPECT_LT(cap.Last_used_JPG_quality(), 80);
+    // A larger slot leaves the target in charge; no cap, the target alone.
+    for (int32_t cap_size : {target * 2, 0}) {
+        cap.JPG_Size_Cap(cap_size);
+        cap.Compress_RGB();
+        EXPECT_LE(cap.Last_JPG_Compressed_Size(), target);
+        EXPECT_GT(cap.Last_JPG_Compressed_Size(), slot) << "not pressed below the target";
+    }
+}
+
 TEST_F(CaptureHDMI, FrameThatFitsAtNoQualityIsDroppedNotHandedOutOverItsTarget) {
     cls_Capture_HDMI cap;
     cap.set_HDMI_Crop(440, 1080);

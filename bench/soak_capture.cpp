@@ -1,0 +1,156 @@
+// A long capture into one heat: the capture window and its live preview shown,
+// the synthetic camera at 1920 x 1080 and 50 frames per second, one heat file
+// captured for N minutes. Once a minute it prints the frame events of the
+// capture, the records written, the frames lost (events without a record) and
+// the resident memory. It fails when a frame is lost, when the heat file does
+// not hold every record, or (from two minutes on) when the resident memory of
+// the last minute is more than 5 % above that of the first.
+//
+//   soak_capture --minutes N
+#include "Capture_Rig.h"
+#include "Form_capture_multi_file.h"
+#include "Module_ini_file.h"
+#include "Module_qfn_Globals.h"
+#include "QtMessagePump.h"
+#include "cls_Capture_HDMI.h"
+#include "cls_VideoFile_handler.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double Resident_MB() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: soak_capture --minutes N\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int minutes = 0;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--minutes") == 0) minutes = std::atoi(argv[i + 1]);
+    if (minutes <= 0) return Usage();
+    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    // A home of its own: settings, heat file and registry never touch the user's.
+    const fs::path home = fs::temp_directory_path() / ("soak_capture_" + std::to_string(::getpid()));
+    fs::create_directories(home / "heats");
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
+    setenv("TIDEWICK_SYNTHETIC_DEVICES", capture_rig::kSynthetic_Camera, 1);
+
+    QApplication app(argc, argv);
+    msgqueue::AttachToQtEventLoop();
+    if (!capture_rig::Register_Capture_Library((home / "registry.txt").string())) {
+        std::fprintf(stderr, "soak_capture: the capture library could not be registered\n");
+        return 1;
+    }
+    g_Tidewick = true;
+    g_Ini_File_Path = (home / "Tidewick_HDMI.ini").string();
+    Write_Ini("capturesettings", "friendlyname", "Synthetic HDMI", g_Ini_File_Path);
+    Write_Ini("capturesettings", "videoproperty", "0", g_Ini_File_Path);
+    Write_Ini("Canoe", "save_folder1", (home / "heats").string(), g_Ini_File_Path);
+    Write_Ini("Canoe", "event_name", "Soak", g_Ini_File_Path);
+    g_Capture_Crop_Width = 440;
+    g_Capture_Crop_Height = 1080;
+
+    class Form_capture_multi_file& w = Form_capture_multi_file();
+    capture_rig::Preview_Stand_In preview;
+    w.Set_Preview_Window(&preview, &preview.Picture_preview);
+    w.Show();
+    w.Set_Source_and_Property();
+    w.Start_Camera();
+    cls_Capture_HDMI* cap = w.obj_Capture_HDMI();
+    if (!cap || !cap->Running()) {
+        std::fprintf(stderr, "soak_capture: the synthetic camera did not start\n");
+        return 1;
+    }
+
+    std::string file;
+    double first_mb = 0, last_mb = 0;
+    int failures = 0;
+    int minute = 0;
+    int32_t events_at_start = 0, events_at_end = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+
+    QTimer::singleShot(3000, [&] {
+        // Three seconds of frames for the size target, then a heat as the
+        // operator makes it: new file, start, Capture held.
+        w.Text_Heat_ID(0).Text("1");
+        w.Command_newFile_Click(0);
+        file = w.Label_filename(0).Caption();
+        capture_rig::Stamp_Heat_Start(w, 0);
+        w.item_preview.Trigger();
+        events_at_start = cap->HDMI_events();
+        w.Handle_Capture_Start(0);
+        std::printf("minute  frames  records  lost  expected  resident_MB\n");
+        std::fflush(stdout);
+    });
+    QTimer per_minute;
+    per_minute.setInterval(60000);
+    QObject::connect(&per_minute, &QTimer::timeout, [&] {
+        ++minute;
+        // Both counts are read between two frame events: every event since
+        // the capture start must have its record.
+        const int32_t events = cap->HDMI_events() - events_at_start;
+        const int32_t written = w.Num_Written();
+        last_mb = Resident_MB();
+        if (minute == 1) first_mb = last_mb;
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() - 3.0;
+        std::printf("%6d  %6d  %7d  %4d  %8.0f  %11.1f\n", minute, events, written, events - written,
+                    seconds * 50, last_mb);
+        std::fflush(stdout);
+        if (minute >= minutes) {
+            events_at_end = cap->HDMI_events();
+            w.Handle_Capture_End(0);
+            per_minute.stop();
+            QCoreApplication::exit(0);
+        }
+    });
+    QTimer::singleShot(3000, [&] { per_minute.start(); });
+    app.exec();
+
+    const int32_t written = w.Num_Written();
+    const int32_t events = events_at_end - events_at_start;
+    if (events != written) {
+        std::printf("FAIL: %d frame events, %d records\n", events, written);
+        ++failures;
+    }
+    cls_VideoFile_handler reader;
+    if (!reader.Open_File(file) || reader.Num_Frames() != written) {
+        std::printf("FAIL: the heat file does not hold the %d records\n", written);
+        ++failures;
+    }
+    reader.Close_File();
+    if (minutes >= 2 && last_mb > first_mb * 1.05) {
+        std::printf("FAIL: resident memory grew from %.1f MB to %.1f MB\n", first_mb, last_mb);
+        ++failures;
+    }
+    std::printf("%s: %d records in %s, resident %.1f MB at minute 1 and %.1f MB at minute %d\n",
+                failures ? "FAILED" : "passed", written, file.c_str(), first_mb, last_mb, minute);
+    w.Terminate_obj_Capture_HDMI();
+    w.Set_Preview_Window(nullptr, nullptr);
+    w.Unload();
+    preview.Unload();
+    fs::remove_all(home);
+    return failures ? 1 : 0;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// What the capture window's tests, the soak run and the capture benchmark
+// need around the window: the capture library registered with a synthetic
+// camera, the heat's start stamped as the start signal stamps it, and a plain
+// window in place of the full-screen preview.
+#include "Controls.h"
+#include "Form.h"
+#include "PictureBox.h"
+
+#include <cstdint>
+#include <string>
+
+class Form_capture_multi_file;
+
+namespace capture_rig {
+
+// The synthetic 1920 x 1080 camera at 50 frames per second, as the README describes it.
+inline constexpr const char* kSynthetic_Camera =
+    "video|Synthetic HDMI|Test pattern|/synthetic/0||RGB24 1920x1080@50";
+
+// Registers the capture library beside this executable into the registry file
+// `registry_file`; false when it could not.
+bool Register_Capture_Library(const std::string& registry_file);
+
+// The start of the slot's heat as the start signal stamps it: the size
+// target locked to the frames seen so far, the start and the record slot
+// written into the heat file's header, the slot marked started.
+void Stamp_Heat_Start(class Form_capture_multi_file& window, int16_t slot);
+
+// A window with one picture of the crop's size (half scale) that the capture
+// window paints its frames into.
+class Preview_Stand_In : public forms::Form {
+public:
+    Preview_Stand_In() : Form("Frm_fullscreen") {}
+    forms::PictureBox Picture_preview{this, "Picture_preview"};
+
+protected:
+    void Design() override;
+};
+
+} // namespace capture_rig
