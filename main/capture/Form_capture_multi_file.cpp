@@ -6,6 +6,7 @@
 #include "FolderBrowser.h"
 #include "Form_Tidewick_HDMI_debug.h"
 #include "Module_dependant.h"
+#include "Module_canoe.h"
 #include "Module_diagnostics.h"
 #include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
@@ -13,6 +14,7 @@
 #include "Module_windows.h"
 #include "PhidgetInterfaceKit.h"
 #include "PlayPOP.h"
+#include "Program_Windows.h"
 #include "Screen.h"
 #include "VbConvert.h"
 #include "VbError.h"
@@ -494,15 +496,14 @@ void Form_capture_multi_file::Stop_Captures_For_Replay() {
     // stops; the original stopped the camera and left the file's header
     // without the frames of the running capture.
     End_Running_Capture();
-    Send_Trace(" *Stop_all_captures");
-    g_Capture_Running = false;
-    Stop_Capture();
-    Flush_DV_events();
+    Stop_Captures_And_Flush();
 }
 
 void Form_capture_multi_file::item_view_recording_Click() {
-    vb::Trap(Location("item_view_recording_Click"), [&] { Stop_Captures_For_Replay(); });
-    // The replay window is shown here once it is part of the program.
+    vb::Trap(Location("item_view_recording_Click"), [&] {
+        Stop_Captures_For_Replay();
+        Window_Of(g_Windows.Frm_kanot_2, "Frm_kanot_2").Show();
+    });
 }
 
 void Form_capture_multi_file::item_view_last_Click() {
@@ -515,8 +516,7 @@ void Form_capture_multi_file::item_view_last_Click() {
 }
 
 void Form_capture_multi_file::item_exit_Click() {
-    // The program-wide exit procedure is called here once it is part of the
-    // program; what it asks of this window is Terminate_obj_Capture_HDMI.
+    Tidewick_exit();
     Send_Trace("******After calling Tidewick_Exit");
 }
 

@@ -1,6 +1,7 @@
 // The program: picks the Qt implementations of the platform services, then
 // hands over to the system's own start-up window.
 #include "Dialogs.h"
+#include "Form_capture_multi_file.h"
 #include "Form_Tidewick_Full_Startup.h"
 #include "Frm_kanot_2.h"
 #include "Module_canoe.h"
@@ -28,6 +29,11 @@ int main(int argc, char** argv) {
 
     // The windows above the foundation, as the start-up and the exit reach them.
     g_Windows.Frm_kanot_2 = []() -> forms::Form& { return Frm_kanot_2(); };
+    g_Windows.Form_capture_multi_file = []() -> forms::Form& { return Form_capture_multi_file(); };
+    g_Windows.Set_Capture_Rotate = [](bool r) { Form_capture_multi_file().Set_Capture_Rotate(r ? 1 : 0); };
+    g_Windows.Set_OBJ_Capture_Crop = [] { Form_capture_multi_file().Set_OBJ_Capture_Crop(); };
+    g_Windows.Terminate_obj_Capture_HDMI = [] { Form_capture_multi_file().Terminate_obj_Capture_HDMI(); };
+    g_Windows.Stop_Capture = [] { Form_capture_multi_file().Stop_Capture(); };
 
     Form_Tidewick_Full_Startup().Show();
     return app.exec();
