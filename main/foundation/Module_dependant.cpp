@@ -216,6 +216,9 @@ void String_to_Bytes(const std::string& text, std::vector<uint8_t>& list) {
 }
 
 std::string Bytes_to_String(const uint8_t* bytes, size_t size) {
+    // An empty array may have no storage at all, and memchr wants a real
+    // address even for no bytes.
+    if (size == 0) return {};
     const void* zero = std::memchr(bytes, 0, size);
     const size_t n = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes) : size;
     return vb::FromLatin1(std::string(reinterpret_cast<const char*>(bytes), n));

@@ -61,6 +61,7 @@ int32_t ijlRead(JPEG_CORE_PROPERTIES* p, int32_t iotype) {
     if (tjDecompressHeader3(c.decompressor, p->JPGBytes, static_cast<unsigned long>(p->JPGSizeBytes), &w, &h,
                             &subsamp, &colorspace) != 0)
         return IJL_ERR_NOT_JPEG;
+    if (w <= 0 || h <= 0 || w > kMaxFrameSide || h > kMaxFrameSide) return IJL_UNSUPPORTED_FRAME;
     if (iotype == IJL_JBUFF_READPARAMS) {
         p->JPGWidth = w;
         p->JPGHeight = h;

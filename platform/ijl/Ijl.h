@@ -44,6 +44,12 @@ enum IJLERR : int32_t {
     IJL_RESERVED = -99,
 };
 
+// The largest side of a picture the layer reads: a frame of any camera the
+// station takes (1920 x 1080, turned or not) fits well inside it. A larger
+// picture is refused with IJL_UNSUPPORTED_FRAME before anything is decoded
+// or allocated for it, so a damaged size in a file never costs gigabytes.
+inline constexpr int32_t kMaxFrameSide = 4096;
+
 enum IJLIOTYPE : int32_t {
     IJL_JBUFF_READPARAMS = 1,
     IJL_JBUFF_READWHOLEIMAGE = 3,
@@ -84,7 +90,8 @@ int32_t ijlInit(JPEG_CORE_PROPERTIES* props);
 // Releases what ijlInit bound (the codec itself is kept for the next frame).
 int32_t ijlFree(JPEG_CORE_PROPERTIES* props);
 // Type 1 fills JPGWidth, JPGHeight and JPGChannels from the image at
-// JPGBytes/JPGSizeBytes; type 3 decodes it into DIBBytes.
+// JPGBytes/JPGSizeBytes; type 3 decodes it into DIBBytes. Both refuse a
+// picture with a side above kMaxFrameSide.
 int32_t ijlRead(JPEG_CORE_PROPERTIES* props, int32_t iotype);
 // Type 9 encodes the bitmap into JPGBytes, at most JPGSizeBytes bytes; on
 // success JPGSizeBytes holds the length written. Nothing is written past the

@@ -17,6 +17,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace registry {
 
@@ -65,6 +66,10 @@ constexpr struct {
 
 const char* kHeader = "TIDEWICK REGISTRY 1";
 
+// Levels of keys below a root, as in the registry the program was written
+// against. A file with deeper keys is damaged: those keys are left out.
+constexpr size_t kMaxKeyDepth = 512;
+
 std::string encode(std::string_view s, bool key) {
     static const char* hex = "0123456789ABCDEF";
     std::string r;
@@ -108,21 +113,39 @@ bool is_text_type(uint32_t t) {
     return t == REG_SZ || t == REG_EXPAND_SZ || t == REG_MULTI_SZ || t == REG_LINK;
 }
 
-void write_node(std::ostream& out, const std::string& path, const Node& n) {
-    out << '[' << encode(path, true) << "]\n";
-    for (const auto& v : n.values) {
-        out << '"' << encode(v.name, false) << "\"=" << v.type << ':';
-        if (is_text_type(v.type)) {
-            out << '"' << encode(v.data, false) << '"';
-        } else {
-            static const char* hex = "0123456789abcdef";
-            for (unsigned char c : v.data)
-                out << hex[c >> 4] << hex[c & 15];
+// Writes a root's tree, walking it without recursion. A key is written when
+// it holds values or has no sub-keys: a key that only leads to others comes
+// back from their paths, so no path is written more often than the file
+// holds keys of its own (a deep chain of empty keys would otherwise repeat
+// its long path once per level).
+void write_tree(std::ostream& out, const std::string& root_name, const Node& root) {
+    struct Pending {
+        const Node* node;
+        std::string path;
+    };
+    std::vector<Pending> stack{{&root, root_name}};
+    while (!stack.empty()) {
+        Pending p = std::move(stack.back());
+        stack.pop_back();
+        const Node& n = *p.node;
+        if (&n == &root || !n.values.empty() || n.children.empty()) {
+            out << '[' << encode(p.path, true) << "]\n";
+            for (const auto& v : n.values) {
+                out << '"' << encode(v.name, false) << "\"=" << v.type << ':';
+                if (is_text_type(v.type)) {
+                    out << '"' << encode(v.data, false) << '"';
+                } else {
+                    static const char* hex = "0123456789abcdef";
+                    for (unsigned char c : v.data)
+                        out << hex[c >> 4] << hex[c & 15];
+                }
+                out << '\n';
+            }
         }
-        out << '\n';
+        // Pushed in reverse, so that sub-keys come out in name order.
+        for (auto it = n.children.rbegin(); it != n.children.rend(); ++it)
+            stack.push_back({it->second.get(), p.path + "\\" + it->second->name});
     }
-    for (const auto& [k, child] : n.children)
-        write_node(out, path + "\\" + child->name, *child);
 }
 
 std::vector<std::string> split_path(std::string_view p) {
@@ -188,7 +211,7 @@ public:
         out << kHeader << '\n';
         for (const auto& r : kRoots) {
             auto it = roots_.find(r.name);
-            if (it != roots_.end()) write_node(out, r.name, *it->second);
+            if (it != roots_.end()) write_tree(out, r.name, *it->second);
         }
         const std::string text = out.str();
         const std::string tmp_pattern = path + ".XXXXXX";
@@ -243,6 +266,7 @@ private:
         if (!in) return;
         std::string line;
         Node* current = nullptr;
+        std::unordered_map<const Node*, std::unordered_map<std::string, size_t>> value_index;
         while (std::getline(in, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (line.empty() || line == kHeader) continue;
@@ -251,7 +275,7 @@ private:
                 current = nullptr;
                 if (!decode(std::string_view(line).substr(1, line.size() - 2), p)) continue;
                 auto parts = split_path(p);
-                if (parts.empty() || RootKey(parts[0]) == 0) continue;
+                if (parts.empty() || parts.size() - 1 > kMaxKeyDepth || RootKey(parts[0]) == 0) continue;
                 current = root(RootName(RootKey(parts[0])));
                 for (size_t i = 1; i < parts.size(); ++i)
                     current = ensure_child(current, parts[i]);
@@ -282,8 +306,14 @@ private:
                 }
                 if (!good) continue;
             }
-            if (Value* old = current->find_value(v.name))
-                *old = std::move(v);
+            // A value named twice keeps the later line; looked up by name so
+            // that a key of many values loads in linear time.
+            auto& at = value_index[current];
+            if (at.empty() && !current->values.empty())
+                for (size_t i = 0; i < current->values.size(); ++i)
+                    at.emplace(vb::LCase(current->values[i].name), i);
+            if (auto [it, added] = at.emplace(vb::LCase(v.name), current->values.size()); !added)
+                current->values[it->second] = std::move(v);
             else
                 current->values.push_back(std::move(v));
         }
@@ -471,6 +501,7 @@ LONG RegCreateKeyExA(HKEY key, const std::string& sub_key, uint32_t, const std::
     std::lock_guard g(s.mutex);
     OpenKey k;
     if (!resolve(key, sub_key, k)) return ERROR_INVALID_HANDLE;
+    if (k.parts.size() > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
     s.refresh();
     const bool existed = find(k) != nullptr;
     if (!existed) {

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace xmldom {
 
@@ -69,12 +71,22 @@ std::string pseudo_attribute(const std::string& data, const std::string& name) {
     return {};
 }
 
-void collect_text(pugi::xml_node n, std::string& out) {
-    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
-            out += c.value();
-        else if (c.type() == pugi::node_element)
-            collect_text(c, out);
+// The next node after `n` in document order inside the subtree of `top`
+// (null at its end), descending into elements only when `descend`. Walks
+// without recursion: a document from outside may nest without limit.
+pugi::xml_node next_in_subtree(pugi::xml_node n, pugi::xml_node top, bool descend) {
+    if (descend && n.first_child()) return n.first_child();
+    while (n != top) {
+        if (n.next_sibling()) return n.next_sibling();
+        n = n.parent();
+    }
+    return {};
+}
+
+void collect_text(pugi::xml_node top, std::string& out) {
+    for (pugi::xml_node c = next_in_subtree(top, top, true); c;
+         c = next_in_subtree(c, top, c.type() == pugi::node_element)) {
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) out += c.value();
     }
 }
 
@@ -102,9 +114,11 @@ size_t find_bad_markup(const std::string& s) {
     std::string_view skip_end;
     auto starts = [&](size_t i, std::string_view what) { return s.compare(i, what.size(), what) == 0; };
     auto good_reference = [&](size_t i) {
-        const size_t semi = s.find(';', i);
-        if (semi == std::string::npos || semi - i > 12) return false;
-        const std::string_view ref(s.data() + i + 1, semi - i - 1);
+        // Only the few characters a reference can span are searched: a
+        // text of many bare '&' must not be scanned to its end for each.
+        const size_t semi = std::string_view(s).substr(i, 13).find(';');
+        if (semi == std::string_view::npos) return false;
+        const std::string_view ref(s.data() + i + 1, semi - 1);
         if (ref == "lt" || ref == "gt" || ref == "amp" || ref == "apos" || ref == "quot") return true;
         if (ref.size() < 2 || ref[0] != '#') return false;
         const bool hex = ref[1] == 'x';
@@ -120,11 +134,11 @@ size_t find_bad_markup(const std::string& s) {
         const char c = s[i];
         switch (at) {
         case At::Text:
-            if (starts(i, "<!--"))
+            if (c == '<' && starts(i, "<!--"))
                 at = At::Skip, skip_end = "-->";
-            else if (starts(i, "<![CDATA["))
+            else if (c == '<' && starts(i, "<![CDATA["))
                 at = At::Skip, skip_end = "]]>";
-            else if (starts(i, "<?"))
+            else if (c == '<' && starts(i, "<?"))
                 at = At::Skip, skip_end = "?>";
             else if (c == '<')
                 at = At::Tag;
@@ -144,7 +158,7 @@ size_t find_bad_markup(const std::string& s) {
                 return i;
             break;
         case At::Skip:
-            if (starts(i, skip_end)) {
+            if (c == skip_end.front() && starts(i, skip_end)) {
                 i += skip_end.size() - 1;
                 at = At::Text;
             }
@@ -154,13 +168,16 @@ size_t find_bad_markup(const std::string& s) {
     return std::string::npos;
 }
 
-pugi::xml_node first_duplicate_attribute(pugi::xml_node n) {
-    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) continue;
+// The first element in document order that carries one attribute name
+// twice; each attribute is looked at once.
+pugi::xml_node first_duplicate_attribute(pugi::xml_node top) {
+    std::unordered_set<std::string_view> names;
+    for (pugi::xml_node c = next_in_subtree(top, top, true); c; c = next_in_subtree(c, top, true)) {
+        if (c.type() != pugi::node_element || !c.first_attribute() || !c.first_attribute().next_attribute())
+            continue;
+        names.clear();
         for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute())
-            for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute())
-                if (std::string_view(a.name()) == b.name()) return c;
-        if (pugi::xml_node inner = first_duplicate_attribute(c)) return inner;
+            if (!names.insert(a.name()).second) return c;
     }
     return {};
 }
@@ -335,11 +352,36 @@ std::vector<Node> Node::selectNodes(const std::string& xpath, const XPathVariabl
     found.sort();
     const auto& impl = *doc_->impl_;
     const pugi::xml_node top = impl.tree_top(context);
+    // The tree each node stands in, remembered for every node walked past:
+    // one walk to the top per found node would cost the square of a deep
+    // document's depth.
+    std::unordered_map<pugi::xml_node_struct*, pugi::xml_node_struct*> top_of;
+    std::vector<pugi::xml_node_struct*> walked;
+    auto tree_of = [&](pugi::xml_node n) {
+        walked.clear();
+        pugi::xml_node_struct* t = nullptr;
+        for (;;) {
+            if (auto it = top_of.find(n.internal_object()); it != top_of.end()) {
+                t = it->second;
+                break;
+            }
+            walked.push_back(n.internal_object());
+            const pugi::xml_node p = n.parent();
+            if (!p || impl.is_holder(p)) {
+                t = n.internal_object();
+                break;
+            }
+            n = p;
+        }
+        for (pugi::xml_node_struct* w : walked)
+            top_of.emplace(w, t);
+        return t;
+    };
     std::vector<Node> out;
     for (const pugi::xpath_node& xn : found) {
         pugi::xml_node n = xn.node();
         if (!n) continue; // an attribute: the program selects elements only
-        if (impl.is_holder(n) || impl.tree_top(n) != top) continue;
+        if (impl.is_holder(n) || tree_of(n) != top.internal_object()) continue;
         out.push_back(Node(doc_, n.internal_object(), generation_));
     }
     return out;
@@ -557,11 +599,11 @@ std::string EscapeBeyondLatin1(const std::string& s) {
         }
         switch (at) {
         case At::Text:
-            if (starts(i, "<!--"))
+            if (c == '<' && starts(i, "<!--"))
                 at = At::Comment, out += "<!--", i += 4;
-            else if (starts(i, "<![CDATA["))
+            else if (c == '<' && starts(i, "<![CDATA["))
                 at = At::CData, out += "<![CDATA[", i += 9;
-            else if (starts(i, "<?"))
+            else if (c == '<' && starts(i, "<?"))
                 at = At::Pi, out += "<?", i += 2;
             else {
                 if (c == '<') at = At::Tag;
@@ -578,19 +620,19 @@ std::string EscapeBeyondLatin1(const std::string& s) {
             if (c == static_cast<unsigned char>(quote)) at = At::Tag;
             break;
         case At::Comment:
-            if (starts(i, "-->"))
+            if (c == '-' && starts(i, "-->"))
                 at = At::Text, out += "-->", i += 3;
             else
                 out += s[i++];
             continue;
         case At::Pi:
-            if (starts(i, "?>"))
+            if (c == '?' && starts(i, "?>"))
                 at = At::Text, out += "?>", i += 2;
             else
                 out += s[i++];
             continue;
         case At::CData:
-            if (starts(i, "]]>"))
+            if (c == ']' && starts(i, "]]>"))
                 at = At::Text, out += "]]>", i += 3;
             else
                 out += s[i++];

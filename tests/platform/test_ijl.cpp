@@ -11,7 +11,8 @@ using namespace ijl;
 struct Picture {
     int w, h, stride;
     std::vector<uint8_t> px;
-    Picture(int w_, int h_) : w(w_), h(h_), stride((w_ * 3 + 3) & ~3), px(static_cast<size_t>(stride * h_), 0x5A) {
+    Picture(int w_, int h_)
+        : w(w_), h(h_), stride((w_ * 3 + 3) & ~3), px(static_cast<size_t>(stride * h_), 0x5A) {
         for (int row = 0; row < h; ++row) {
             const bool top_half = row >= h / 2; // row 0 in memory is the bottom of the picture
             for (int x = 0; x < w; ++x) {
@@ -86,12 +87,14 @@ TEST(Ijl, SmallBufferFailsWithoutWritingPastIt) {
     ASSERT_GT(full, 100);
     std::vector<uint8_t> small(full - 1 + 16, 0xCC);
     EXPECT_EQ(encode(pic, small, full - 1), IJL_BUFFER_TOO_SMALL);
-    for (size_t i = 0; i < small.size(); ++i) ASSERT_EQ(small[i], 0xCC) << i;
+    for (size_t i = 0; i < small.size(); ++i)
+        ASSERT_EQ(small[i], 0xCC) << i;
     // Small pictures: the library's worst case exceeds width x height x 3.
     Picture tiny(2, 2);
     std::vector<uint8_t> t(12 + 16, 0xCC);
     EXPECT_EQ(encode(tiny, t, 12), IJL_BUFFER_TOO_SMALL);
-    for (size_t i = 12; i < t.size(); ++i) ASSERT_EQ(t[i], 0xCC);
+    for (size_t i = 12; i < t.size(); ++i)
+        ASSERT_EQ(t[i], 0xCC);
 }
 
 TEST(Ijl, DamagedInputFails) {
@@ -118,6 +121,48 @@ TEST(Ijl, DamagedInputFails) {
     // A record that was never initialised is refused.
     JPEG_CORE_PROPERTIES raw;
     EXPECT_EQ(ijlRead(&raw, IJL_JBUFF_READPARAMS), IJL_INVALID_JPEG_PROPERTIES);
+}
+
+// The picture's size as its frame header (SOF0) tells it, rewritten.
+void set_size(std::vector<uint8_t>& jpg, int32_t len, uint16_t w, uint16_t h) {
+    for (int32_t i = 0; i + 8 < len; ++i)
+        if (jpg[i] == 0xFF && jpg[i + 1] == 0xC0) {
+            jpg[i + 5] = static_cast<uint8_t>(h >> 8), jpg[i + 6] = static_cast<uint8_t>(h);
+            jpg[i + 7] = static_cast<uint8_t>(w >> 8), jpg[i + 8] = static_cast<uint8_t>(w);
+            return;
+        }
+    FAIL() << "no frame header";
+}
+
+TEST(Ijl, PictureLargerThanAnyFrameIsRefusedBeforeDecoding) {
+    Picture pic(64, 64);
+    std::vector<uint8_t> jpg(100000);
+    const int32_t len = encode(pic, jpg, 100000);
+    ASSERT_GT(len, 0);
+    struct Case {
+        uint16_t w, h;
+        int32_t result;
+    };
+    for (const Case c : {Case{20000, 20000, IJL_UNSUPPORTED_FRAME},
+                         {64, kMaxFrameSide + 1, IJL_UNSUPPORTED_FRAME},
+                         {kMaxFrameSide + 1, 64, IJL_UNSUPPORTED_FRAME},
+                         {64, kMaxFrameSide, IJL_OK}}) {
+        std::vector<uint8_t> big = jpg;
+        set_size(big, len, c.w, c.h);
+        JPEG_CORE_PROPERTIES p;
+        ijlInit(&p);
+        p.JPGBytes = big.data();
+        p.JPGSizeBytes = len;
+        EXPECT_EQ(ijlRead(&p, IJL_JBUFF_READPARAMS), c.result) << c.w << "x" << c.h;
+        // A whole-image read is refused alike, whatever bitmap it is given.
+        p.DIBBytes = pic.px.data();
+        p.DIBWidth = c.w;
+        p.DIBHeight = -c.h;
+        if (c.result != IJL_OK) {
+            EXPECT_EQ(ijlRead(&p, IJL_JBUFF_READWHOLEIMAGE), c.result);
+        }
+        ijlFree(&p);
+    }
 }
 
 } // namespace

@@ -192,4 +192,59 @@ TEST_F(RegistryFile, WritersInTwoProcessesLoseNothing) {
     RegCloseKey(k);
 }
 
+// A damaged or hostile registry file: keys nested deeper than the registry
+// allows are left out, the rest reads, and the next write stays the size of
+// what it holds (the path of a deep chain is not repeated once per level).
+TEST_F(RegistryFile, KeysTooDeepAreLeftOutAndTheFileIsWrittenSmall) {
+    auto chain = [](const char* name, int levels) {
+        std::string p;
+        for (int i = 0; i < levels; ++i)
+            p += std::string(i ? "\\" : "") + name;
+        return p;
+    };
+    const std::string text = "TIDEWICK REGISTRY 1\n"
+                             "[HKEY_CURRENT_USER\\Software\\Keep]\n\"v\"=1:\"ok%00\"\n"
+                             "[HKEY_CURRENT_USER\\" +
+                             chain("k", 40000) +
+                             "]\n\"deep\"=1:\"x%00\"\n"
+                             "[HKEY_CURRENT_USER\\" +
+                             chain("d", 512) + "]\n";
+    test_env::write_file(path, text);
+    std::string value;
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, "Software\\Keep", "v", value), ERROR_SUCCESS);
+    EXPECT_EQ(value, "ok");
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "k"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, chain("d", 512)));
+
+    ASSERT_EQ(WriteString(HKEY_CURRENT_USER, "Software\\Keep", "w", "new"), ERROR_SUCCESS);
+    EXPECT_LT(test_env::read_file(path).size(), 3000u);
+    const std::string copy = dir + "/copy.txt"; // read back from the file alone
+    test_env::write_file(copy, test_env::read_file(path));
+    SetRegistryFilePath(copy);
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, chain("d", 512)));
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, "Software\\Keep", "v", value), ERROR_SUCCESS);
+    EXPECT_EQ(value, "ok");
+
+    HKEY k = 0;
+    EXPECT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, chain("e", 513), 0, {}, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+        ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "e"));
+    RegCloseKey(create(HKEY_CURRENT_USER, chain("e", 512)));
+    EXPECT_EQ(OpenHandleCount(), 0u);
+}
+
+TEST_F(RegistryFile, KeyOfManyValuesLoadsAndTheLaterOfTwoLinesWins) {
+    std::string text = "TIDEWICK REGISTRY 1\n[HKEY_CURRENT_USER\\Many]\n";
+    for (int i = 0; i < 100000; ++i)
+        text += "\"v" + std::to_string(i) + "\"=1:\"" + std::to_string(i) + "%00\"\n";
+    text += "\"V5\"=1:\"later%00\"\n";
+    test_env::write_file(path, text);
+    std::string value;
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, "Many", "v5", value), ERROR_SUCCESS);
+    EXPECT_EQ(value, "later");
+    EXPECT_EQ(ReadString(HKEY_CURRENT_USER, "Many", "v99999", value), ERROR_SUCCESS);
+    EXPECT_EQ(value, "99999");
+}
+
 } // namespace

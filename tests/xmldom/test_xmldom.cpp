@@ -221,4 +221,33 @@ TEST(XmlDom, RemovedChildLeavesTheTreeAndStaysUsable) {
     EXPECT_EQ(doc.xml(), "<r>\r\n<a/><b>t</b></r>\r\n");
 }
 
+// Texts from outside may nest or repeat without limit: the checks after the
+// parse walk without recursion and look at each attribute once.
+TEST(XmlDom, DeepNestingAndManyAttributesLoadOrFailCleanly) {
+    constexpr int kDepth = 80000;
+    std::string open, close;
+    for (int i = 0; i < kDepth; ++i)
+        open += "<a>", close += "</a>";
+    const std::string deep = open + "deep" + close;
+    DOMDocument60 doc;
+    ASSERT_TRUE(doc.loadXML(deep));
+    EXPECT_EQ(doc.documentElement().text(), "deep");
+    EXPECT_EQ(doc.selectNodes("//a").size(), static_cast<size_t>(kDepth));
+    EXPECT_EQ(doc.xml(), deep + "\r\n");
+
+    // A duplicate attribute at the bottom is found there.
+    const std::string twice = open + "<b x=\"1\" x=\"2\"/>" + close;
+    EXPECT_FALSE(doc.loadXML(twice));
+    EXPECT_EQ(doc.parseError().reason, "Duplicate attribute.");
+    EXPECT_EQ(doc.parseError().linepos, 3 * kDepth + 2); // at the name of the element
+
+    std::string many = "<r";
+    for (int i = 0; i < 100000; ++i)
+        many += " a" + std::to_string(i) + "=\"\"";
+    ASSERT_TRUE(doc.loadXML(many + "/>"));
+    EXPECT_EQ(doc.documentElement().getAttribute("a99999"), "");
+    EXPECT_FALSE(doc.loadXML(many + " a5=\"again\"/>"));
+    EXPECT_EQ(doc.parseError().reason, "Duplicate attribute.");
+}
+
 } // namespace
