@@ -226,18 +226,41 @@ void paint_into(const Surface& d, const QRect& dst, bool mirror_x, bool mirror_y
     if (dst.isEmpty() || src_mem.isEmpty()) return;
     const QRect dm = to_memory(dst, d.h, d.bottom_up);
     const bool flip_y = mirror_y != (src_bottom_up != d.bottom_up);
-    QPainter p(d.img);
+    // Qt converts B, G, R bytes into a 32-bit picture slowly, R, G, B quickly:
+    // read as R, G, B and written as R, G, B, X the bytes land where a 32-bit
+    // picture keeps B, G, R, X, so the same bytes come out right, at speed.
+    QImage as_rgb, into;
+    const QImage* from = &src;
+    QImage* onto = d.img;
+    if (src.format() == QImage::Format_BGR888 && d.img->format() == QImage::Format_RGB32 &&
+        mode_for(rop) == QPainter::CompositionMode_Source) {
+        as_rgb =
+            QImage(src.constBits(), src.width(), src.height(), src.bytesPerLine(), QImage::Format_RGB888);
+        into = QImage(d.img->bits(), d.img->width(), d.img->height(), d.img->bytesPerLine(),
+                      QImage::Format_RGBX8888);
+        from = &as_rgb;
+        onto = &into;
+    }
+    QPainter p(onto);
+    if (flip_y && !mirror_x && dm.size() == src_mem.size()) {
+        // A plain flip is fastest row by row: each row a straight copy.
+        p.setCompositionMode(mode_for(rop));
+        for (int row = 0; row < dm.height(); ++row)
+            p.drawImage(QPoint(dm.x(), dm.y() + dm.height() - 1 - row), *from,
+                        QRect(src_mem.x(), src_mem.y() + row, src_mem.width(), 1));
+        return;
+    }
     p.setCompositionMode(mode_for(rop));
     p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     if (!mirror_x && !flip_y) {
-        p.drawImage(dm, src, src_mem);
+        p.drawImage(dm, *from, src_mem);
         return;
     }
     QTransform t;
     t.translate(dm.x() + (mirror_x ? dm.width() : 0), dm.y() + (flip_y ? dm.height() : 0));
     t.scale(mirror_x ? -1 : 1, flip_y ? -1 : 1);
     p.setTransform(t);
-    p.drawImage(QRect(0, 0, dm.width(), dm.height()), src, src_mem);
+    p.drawImage(QRect(0, 0, dm.width(), dm.height()), *from, src_mem);
 }
 
 // The operations without a source: a fill with the raster operation.
