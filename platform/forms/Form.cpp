@@ -164,11 +164,10 @@ protected:
         QMainWindow::hideEvent(e);
         if (modal_loop && !isVisible()) modal_loop->quit();
     }
-    // A key that a control showed the window already (KeyPreview) is not
-    // raised twice when the control passes it on.
-    bool previewed() const {
-        return form->KeyPreview() && detail::is_control_widget(QApplication::focusWidget());
-    }
+    // The window has a control's keys only with KeyPreview, and then the
+    // control's events raised them already; the original's windows see keys
+    // of their own only when no control has the focus.
+    bool previewed() const { return detail::is_control_widget(QApplication::focusWidget()); }
     void keyPressEvent(QKeyEvent* e) override {
         if (!form || previewed()) return;
         int32_t code = VirtualKeyFromQt(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);

@@ -113,6 +113,8 @@ public:
     // the key.
     bool KeyPreview() const { return key_preview_; }
     void KeyPreview(bool on) { key_preview_ = on; }
+    // The window's controls, in the order they were made (its Controls collection).
+    const std::vector<Control*>& Controls() const { return controls_; }
     // Whether control events reach the window's procedures now: not while
     // the window is laid out (Design), as values set at design time raise none.
     bool Raises_Events() const { return loaded_ && !designing_; }
