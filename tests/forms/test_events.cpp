@@ -129,7 +129,7 @@ TEST_F(Events, SliderDragScrollsAndChangesOnceOnRelease) {
     // A page step from the keyboard: Scroll and Change at once.
     f.log.clear();
     QTest::keyClick(s, Qt::Key_PageUp);
-    EXPECT_EQ(f.log, (std::vector<std::string>{"Sld_play_Scroll", "Sld_play_Change"}));
+    EXPECT_EQ(f.log, (std::vector<std::string>{"Sld_play_KeyDown 33", "Sld_play_Scroll", "Sld_play_Change"}));
 }
 
 TEST_F(Events, ControlArrayGrowsAndShrinksAfterLoad) {
