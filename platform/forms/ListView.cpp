@@ -3,7 +3,6 @@
 #include "FormsInternal.h"
 #include "VbError.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QTreeWidget>
 
@@ -15,10 +14,24 @@ namespace {
 QTreeWidget* tree(QWidget* w) {
     return static_cast<QTreeWidget*>(w);
 }
+
+// Knows whether the current row moves because of a key.
+class ReportTree : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    bool in_key = false;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        in_key = true;
+        QTreeWidget::keyPressEvent(e);
+        in_key = false;
+    }
+};
 } // namespace
 
 QWidget* ListView::make_widget(QWidget* parent) {
-    auto* t = new QTreeWidget(parent);
+    auto* t = new ReportTree(parent);
     t->setRootIsDecorated(false);
     t->setItemsExpandable(false);
     t->setUniformRowHeights(true);
@@ -38,7 +51,7 @@ QWidget* ListView::make_widget(QWidget* parent) {
     });
     // The arrow keys choose a row as a click does; a click raises ItemClick above.
     QObject::connect(t, &QTreeWidget::currentItemChanged, t, [this, t](QTreeWidgetItem* item) {
-        if (from_code_ || !item || !ItemClick || QApplication::mouseButtons() != Qt::NoButton) return;
+        if (from_code_ || !item || !ItemClick || !t->in_key) return;
         const int32_t index = t->indexOfTopLevelItem(item) + 1;
         fire([this, index] { ItemClick(index); });
     });
