@@ -7,8 +7,8 @@
 //
 // Members that trap their errors hand them to the error report in the normal
 // mode; in the development mode the error reaches the caller.
-#include "Gdi.h"
 #include "DrawDib.h"
+#include "Gdi.h"
 #include "PictureBox.h"
 #include "QF3_format.h"
 #include "Video_file_io.h"
