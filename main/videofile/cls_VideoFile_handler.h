@@ -9,6 +9,7 @@
 // mode; in the development mode the error reaches the caller.
 #include "AVI_Reader.h"
 #include "DV_Reader.h"
+#include "DrawDib.h"
 #include "Gdi.h"
 #include "PictureBox.h"
 #include "QF3_Reader.h"
@@ -389,10 +390,10 @@ public:
     // ---- Frame and field display, overlays, information text, model
     // synchronisation, frame-path benchmarks, golf analysis and comments ----
     // Picture controls are the caller's; the drawing paints over their whole inner area.
-    void Draw_RGB_Field(int32_t& field, forms::PictureBox& picture);
-    void Draw_Current_Field(forms::PictureBox& picture);
-    void Draw_RGB_frame(int16_t& frame, forms::PictureBox& picture);
-    void Draw_Current_RGB_frame(forms::PictureBox& picture);
+    void Draw_RGB_Field(int32_t& field, gdi::DrawTarget& picture);
+    void Draw_Current_Field(gdi::DrawTarget& picture);
+    void Draw_RGB_frame(int16_t& frame, gdi::DrawTarget& picture);
+    void Draw_Current_RGB_frame(gdi::DrawTarget& picture);
     int32_t Get_Field_Pixel(int16_t x, int16_t y);
     void Set_Field_Pixel(int32_t x, int32_t y, int32_t colour);
     void Let_Field_Pixel(int16_t x, int16_t y, int32_t colour);
@@ -403,12 +404,12 @@ public:
     int16_t Blend_faktor() const { return m_Blend_faktor; }
     void Read_ff();
     void Store_OL_Source();
-    void A_Blend(forms::PictureBox& picture);
+    void A_Blend(gdi::DrawTarget& picture);
     void Restore_target(int32_t& frame);
     void Store_frame(int32_t& frame, const std::string& which);
-    void Reset_Overlay(forms::PictureBox& picture);
+    void Reset_Overlay(gdi::DrawTarget& picture);
     // The overlay step of the frame drawing: the frame has been read.
-    void Draw_Overlay_Frame(int32_t frame, forms::PictureBox& picture);
+    void Draw_Overlay_Frame(int32_t frame, gdi::DrawTarget& picture);
     std::string Property_String();
     int32_t xCurrent() const;
     int32_t Current_net();
@@ -808,7 +809,7 @@ private:
     // heat file, the frame reader's start time for the other kinds.
     float Frame_Read_Time() const;
     void Blend_Overlay(cDIBSection& new_frame, int16_t mode);
-    void Paint_Overlay_Target(forms::PictureBox& picture);
+    void Paint_Overlay_Target(gdi::DrawTarget& picture);
     // The benchmark's DV test frame, the program's resource "DV" 102.
     void Load_Bench_DV_Frame();
     bool Decode_Bench_DV_Frame(cDIBSection& into);

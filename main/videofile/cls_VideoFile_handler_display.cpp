@@ -11,7 +11,6 @@
 #include "Module_dependant.h"
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
-#include "PictureTarget.h"
 #include "QFN_Error_Handler.h"
 #include "VbConvert.h"
 #include "VbError.h"
@@ -60,7 +59,7 @@ const std::string kCrlf = "\r\n";
 
 // ---- Frames and fields of heat files ----
 
-void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, forms::PictureBox& picture) {
+void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, gdi::DrawTarget& picture) {
     const double frame = std::floor(field / 2.0 + 0.5);
     m_eff_frameno = To16(frame);
     Read_RGB_sample(m_eff_frameno, true);
@@ -117,8 +116,8 @@ void cls_VideoFile_handler::Line_Double_Field(const uint8_t* source, cDIBSection
     deinterlaceFrame2(const_cast<uint8_t*>(source), dest, w, h, library_field);
 }
 
-void cls_VideoFile_handler::Draw_Current_Field(forms::PictureBox& picture) {
-    forms::PictureTarget target(picture);
+void cls_VideoFile_handler::Draw_Current_Field(gdi::DrawTarget& picture) {
+    gdi::DrawTarget& target = picture;
     cDIBSection& field = *m_DIB_Deint_target[0];
     if (rotated()) {
         Rotate_Into_Target(field);
@@ -129,7 +128,7 @@ void cls_VideoFile_handler::Draw_Current_Field(forms::PictureBox& picture) {
     }
 }
 
-void cls_VideoFile_handler::Draw_RGB_frame(int16_t& frame, forms::PictureBox& picture) {
+void cls_VideoFile_handler::Draw_RGB_frame(int16_t& frame, gdi::DrawTarget& picture) {
     const int32_t start = m_Trim_Start == 0 ? 1 : m_Trim_Start;
     Read_RGB_sample(frame, true);
     Draw_Current_RGB_frame(picture);
@@ -137,8 +136,8 @@ void cls_VideoFile_handler::Draw_RGB_frame(int16_t& frame, forms::PictureBox& pi
         static_cast<float>(Checked_Product(Checked_Difference(m_xCurrent, start), m_mill_per_frame));
 }
 
-void cls_VideoFile_handler::Draw_Current_RGB_frame(forms::PictureBox& picture) {
-    forms::PictureTarget target(picture);
+void cls_VideoFile_handler::Draw_Current_RGB_frame(gdi::DrawTarget& picture) {
+    gdi::DrawTarget& target = picture;
     cDIBSection& frame = *m_DIB_Deint_source[0];
     // A picture stored raw is copied into the frame bitmap, so a frame draw
     // shows it as the field draw does.
@@ -227,7 +226,7 @@ void cls_VideoFile_handler::Store_OL_Source() {
     }
 }
 
-void cls_VideoFile_handler::A_Blend(forms::PictureBox& picture) {
+void cls_VideoFile_handler::A_Blend(gdi::DrawTarget& picture) {
     cDIBSection& field = *m_DIB_Deint_target[0];
     if (!is_DV()) {
         field.Create(m_Width, m_Height);
@@ -235,7 +234,7 @@ void cls_VideoFile_handler::A_Blend(forms::PictureBox& picture) {
     }
     if (!m_OL_Created) return;
     Blend_Overlay(field, 4);
-    forms::PictureTarget target(picture);
+    gdi::DrawTarget& target = picture;
     m_DIB_OL_target->DIB_DrawDib2(target, 0, 0, To16(m_DIB_OL_target->Width()),
                                   To16(m_DIB_OL_target->Height()));
     picture.Refresh();
@@ -262,13 +261,13 @@ void cls_VideoFile_handler::Blend_Overlay(cDIBSection& new_frame, int16_t mode) 
     }
 }
 
-void cls_VideoFile_handler::Paint_Overlay_Target(forms::PictureBox& picture) {
-    forms::PictureTarget target(picture);
+void cls_VideoFile_handler::Paint_Overlay_Target(gdi::DrawTarget& picture) {
+    gdi::DrawTarget& target = picture;
     m_DIB_OL_target->DIB_PaintPicture(target.target_hdc(), 0, 0, vb::CLng(target.target_width_px()),
                                       vb::CLng(target.target_height_px()), 0, 0, gdi::SRCCOPY);
 }
 
-void cls_VideoFile_handler::Draw_Overlay_Frame(int32_t frame, forms::PictureBox& picture) {
+void cls_VideoFile_handler::Draw_Overlay_Frame(int32_t frame, gdi::DrawTarget& picture) {
     if (!m_OL_Created) return;
     if (frame == 1) {
         Decode_Buffered_Frame(*m_DIB_OL_target, m_DIB_OL_target->Width(), m_DIB_OL_target->Height());
@@ -306,7 +305,7 @@ void cls_VideoFile_handler::Store_frame(int32_t& frame, const std::string& which
     // Any other text decodes into no bitmap: nothing to keep.
 }
 
-void cls_VideoFile_handler::Reset_Overlay(forms::PictureBox& picture) {
+void cls_VideoFile_handler::Reset_Overlay(gdi::DrawTarget& picture) {
     if (m_Overlay_Mode == 0 || !m_OL_Created) return;
     cDIBSection& into = m_Overlay_Mode == 4 ? *m_DIB_OL_first_frame : *m_DIB_OL_target;
     Decode_Buffered_Frame(into, into.Width(), into.Height());

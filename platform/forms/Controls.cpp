@@ -2,17 +2,21 @@
 
 #include "FormsInternal.h"
 #include "GdiQt.h"
+#include "Keys.h"
 #include "Screen.h"
 #include "VbError.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -34,7 +38,9 @@ QString qs(const std::string& s) {
 }
 } // namespace
 
-// Mouse events of one control's widget, handed to the control.
+// Mouse, key and focus events of one control's widget (and the widgets
+// inside it), handed to the control. An event passed on from an inner widget
+// to the outer one is raised once.
 class ControlFilter : public QObject {
 public:
     ControlFilter(QObject* parent, WidgetControl* c) : QObject(parent), control(c) {}
@@ -42,21 +48,32 @@ public:
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (control) detail::guarded([&] { dispatch(o, e); });
-        return false;
+        bool eat = false;
+        if (control && o->isWidgetType() && !(e == last_ && e->type() == last_type_)) {
+            detail::guarded([&] { eat = dispatch(static_cast<QWidget*>(o), e); });
+            last_ = e;
+            last_type_ = e->type();
+        }
+        return eat;
     }
 
 private:
-    void dispatch(QObject* o, QEvent* e) {
+    const QEvent* last_ = nullptr;
+    QEvent::Type last_type_ = QEvent::None;
+
+    bool dispatch(QWidget* o, QEvent* e) {
         WidgetControl* c = control;
         switch (e->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseMove:
         case QEvent::MouseButtonRelease: {
             auto* m = static_cast<QMouseEvent*>(e);
+            QWidget* outer = c->raw_widget();
+            const QPointF at = o == outer ? m->position() : QPointF(o->mapTo(outer, m->position().toPoint()));
             const int32_t shift = detail::shift_mask(static_cast<int>(m->modifiers()));
-            const float x = static_cast<float>(c->pixels_to_scale(m->position().x()));
-            const float y = static_cast<float>(c->pixels_to_scale(m->position().y()));
+            const float x = static_cast<float>(c->pixels_to_scale(at.x()));
+            const float y = static_cast<float>(c->pixels_to_scale(at.y()));
+            if (!c->owner_->Raises_Events()) break;
             if (e->type() == QEvent::MouseButtonPress) {
                 if (c->MouseDown) c->MouseDown(detail::button_number(m->button()), shift, x, y);
             } else if (e->type() == QEvent::MouseMove) {
@@ -65,20 +82,57 @@ private:
             } else {
                 if (c->MouseUp) c->MouseUp(detail::button_number(m->button()), shift, x, y);
                 // The handler may have unloaded the window.
-                if (control && static_cast<QWidget*>(o)->rect().contains(m->position().toPoint()))
-                    control->mouse_click();
+                if (control && o->rect().contains(m->position().toPoint())) control->mouse_click();
             }
             break;
         }
         case QEvent::MouseButtonDblClick:
-            c->mouse_double_click();
+            if (c->owner_->Raises_Events()) c->mouse_double_click();
+            break;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            return key(static_cast<QKeyEvent*>(e));
+        case QEvent::FocusIn:
+            c->fire(c->GotFocus);
             break;
         case QEvent::FocusOut:
-            if (c->LostFocus) c->LostFocus();
+            c->fire(c->LostFocus);
             break;
         default:
             break;
         }
+        return false;
+    }
+
+    // The window first when it previews keys, then the control; a code set
+    // to 0 on the way keeps the key from the widget.
+    bool key(QKeyEvent* k) {
+        WidgetControl* c = control;
+        Form& f = *c->owner_;
+        if (!f.Raises_Events()) return false;
+        const bool down = k->type() == QEvent::KeyPress;
+        if (!down && k->isAutoRepeat()) return false;
+        int32_t code = VirtualKeyFromQt(k->key(), (k->modifiers() & Qt::KeypadModifier) != 0);
+        const int32_t shift = detail::shift_mask(static_cast<int>(k->modifiers()));
+        if (code == 0) return false;
+        if (f.KeyPreview()) {
+            if (down)
+                f.Form_KeyDown(code, shift);
+            else
+                f.Form_KeyUp(code, shift);
+            if (code == 0 || !control) return true;
+        }
+        if (down && c->KeyDown) c->KeyDown(code, shift);
+        if (!down && c->KeyUp) c->KeyUp(code, shift);
+        if (code == 0 || !control) return true;
+        int32_t ascii = down ? detail::key_ascii(*k) : 0;
+        if (ascii == 0) return false;
+        if (f.KeyPreview()) {
+            f.Form_KeyPress(ascii);
+            if (ascii == 0 || !control) return true;
+        }
+        if (c->KeyPress) c->KeyPress(ascii);
+        return ascii == 0 || !control;
     }
 };
 
@@ -97,13 +151,23 @@ void Control::ensure_loaded() const {
     owner_->ensure_loaded();
 }
 
+void Control::fire(const std::function<void()>& event) const {
+    if (event && owner_->Raises_Events()) detail::guarded(event);
+}
+
 // ---- WidgetControl ----
 
 void WidgetControl::create(QWidget* client) {
     w_ = make_widget(client);
-    w_->setObjectName(qs(Name()));
+    // An element of a control array is found by its name and index.
+    w_->setObjectName(Index() >= 0 ? qs(Name() + "(" + std::to_string(Index()) + ")") : qs(Name()));
     filter_ = new ControlFilter(w_, this);
     w_->installEventFilter(filter_);
+    detail::mark_control_widget(w_);
+    for (QWidget* inner : w_->findChildren<QWidget*>()) {
+        inner->installEventFilter(filter_);
+        inner->setMouseTracking(true);
+    }
     w_->setMouseTracking(true);
     // A press on a control is that control's alone, never its frame's too.
     w_->setAttribute(Qt::WA_NoMousePropagation);
@@ -121,6 +185,15 @@ void WidgetControl::release() {
     w_ = nullptr;
     filter_ = nullptr;
     container_ = nullptr;
+}
+
+void WidgetControl::destroy() {
+    QWidget* w = w_;
+    release();
+    if (!w) return;
+    w->hide();
+    // The control may go from inside an event of its own widget.
+    w->deleteLater();
 }
 
 QWidget* WidgetControl::widget() const {
@@ -247,11 +320,27 @@ void WidgetControl::FontBold(bool b) {
     f.setBold(b);
     w_->setFont(f);
 }
+bool WidgetControl::FontItalic() const {
+    return widget()->font().italic();
+}
+void WidgetControl::FontItalic(bool b) {
+    QFont f = widget()->font();
+    f.setItalic(b);
+    w_->setFont(f);
+}
+bool WidgetControl::FontUnderline() const {
+    return widget()->font().underline();
+}
+void WidgetControl::FontUnderline(bool b) {
+    QFont f = widget()->font();
+    f.setUnderline(b);
+    w_->setFont(f);
+}
 void WidgetControl::SetFocus() {
     widget()->setFocus();
 }
 void WidgetControl::Refresh() {
-    widget()->update();
+    widget()->repaint();
 }
 hwnd_t WidgetControl::hWnd() const {
     return reinterpret_cast<hwnd_t>(widget());
@@ -294,9 +383,7 @@ void Label::WordWrap(bool on) {
 QWidget* CommandButton::make_widget(QWidget* parent) {
     auto* b = new QPushButton(parent);
     b->setAutoDefault(false);
-    QObject::connect(b, &QPushButton::clicked, b, [this] {
-        if (Click) detail::guarded(Click);
-    });
+    QObject::connect(b, &QPushButton::clicked, b, [this] { fire(Click); });
     return b;
 }
 std::string CommandButton::Caption() const {
@@ -309,15 +396,22 @@ void CommandButton::Value(bool pressed) {
     auto* b = static_cast<QPushButton*>(widget());
     if (pressed) b->click();
 }
+void CommandButton::Picture(const forms::Picture& picture) {
+    auto* b = static_cast<QPushButton*>(widget());
+    if (picture.IsNull()) {
+        b->setIcon(QIcon());
+        return;
+    }
+    b->setIcon(QIcon(QPixmap::fromImage(picture.image())));
+    b->setIconSize(picture.image().size());
+}
 
 // ---- CheckBox ----
 
 QWidget* CheckBox::make_widget(QWidget* parent) {
     auto* b = new QCheckBox(parent);
     // Every change of value raises Click, from the operator or from code, as in the original.
-    QObject::connect(b, &QCheckBox::stateChanged, b, [this] {
-        if (Click) detail::guarded(Click);
-    });
+    QObject::connect(b, &QCheckBox::stateChanged, b, [this] { fire(Click); });
     return b;
 }
 std::string CheckBox::Caption() const {
@@ -348,7 +442,7 @@ void CheckBox::Value(int32_t v) {
 QWidget* OptionButton::make_widget(QWidget* parent) {
     auto* b = new QRadioButton(parent);
     QObject::connect(b, &QRadioButton::toggled, b, [this](bool on) {
-        if (on && Click) detail::guarded(Click);
+        if (on) fire(Click);
     });
     return b;
 }
@@ -392,15 +486,11 @@ QWidget* TextBox::make_widget(QWidget* parent) {
     if (multi_line_) {
         auto* t = new QPlainTextEdit(parent);
         t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        QObject::connect(t, &QPlainTextEdit::textChanged, t, [this] {
-            if (Change) detail::guarded(Change);
-        });
+        QObject::connect(t, &QPlainTextEdit::textChanged, t, [this] { fire(Change); });
         return t;
     }
     auto* t = new QLineEdit(parent);
-    QObject::connect(t, &QLineEdit::textChanged, t, [this] {
-        if (Change) detail::guarded(Change);
-    });
+    QObject::connect(t, &QLineEdit::textChanged, t, [this] { fire(Change); });
     return t;
 }
 
@@ -474,9 +564,14 @@ QWidget* Slider::make_widget(QWidget* parent) {
     s->setPageStep(5);
     s->setTickPosition(QSlider::TicksBelow);
     from_code_ = false;
-    QObject::connect(s, &QSlider::valueChanged, s, [this] {
-        if (!from_code_ && Scroll) detail::guarded(Scroll);
-        if (Change) detail::guarded(Change);
+    QObject::connect(s, &QSlider::valueChanged, s, [this, s] {
+        if (!from_code_) fire(Scroll);
+        // While the thumb is held the value only scrolls; letting go changes it.
+        if (from_code_ || !s->isSliderDown()) fire(Change);
+    });
+    QObject::connect(s, &QSlider::sliderPressed, s, [this, s] { pressed_at_ = s->value(); });
+    QObject::connect(s, &QSlider::sliderReleased, s, [this, s] {
+        if (s->value() != pressed_at_) fire(Change);
     });
     return s;
 }
@@ -523,9 +618,8 @@ void Slider::LargeChange(int32_t v) {
 
 void Timer::create(QWidget* client) {
     auto* t = new QTimer(client);
-    QObject::connect(t, &QTimer::timeout, t, [this] {
-        if (OnTimer) detail::guarded(OnTimer);
-    });
+    t->setTimerType(Qt::PreciseTimer);
+    QObject::connect(t, &QTimer::timeout, t, [this] { fire(OnTimer); });
     timer_ = t;
     enabled_ = true;
     interval_ = 0;
@@ -538,6 +632,12 @@ void Timer::release() {
         t->blockSignals(true);
     }
     timer_ = nullptr;
+}
+
+void Timer::destroy() {
+    QObject* t = timer_;
+    release();
+    if (t) t->deleteLater();
 }
 
 void Timer::apply() {
@@ -593,9 +693,7 @@ void Menu::create(QWidget*) {
             static_cast<QMenu*>(host)->addMenu(m);
         a = m->menuAction();
         // Opening a menu is its click.
-        QObject::connect(m, &QMenu::aboutToShow, m, [this] {
-            if (Click) detail::guarded(Click);
-        });
+        QObject::connect(m, &QMenu::aboutToShow, m, [this] { fire(Click); });
     } else {
         a = new QAction(qs(caption_), host);
         host->addAction(a);
@@ -603,7 +701,7 @@ void Menu::create(QWidget*) {
         QObject::connect(a, &QAction::triggered, a, [this] {
             // The original never toggles a check mark by itself; the command does.
             if (auto* act = qobject_cast<QAction*>(action_)) act->setChecked(checked_);
-            if (Click) detail::guarded(Click);
+            fire(Click);
         });
     }
     menu_ = m;
@@ -615,6 +713,12 @@ void Menu::release() {
     if (menu_) menu_->blockSignals(true);
     menu_ = nullptr;
     action_ = nullptr;
+}
+
+void Menu::destroy() {
+    QObject* a = menu_ ? menu_ : action_;
+    release();
+    if (a) a->deleteLater();
 }
 
 std::string Menu::Caption() const {
@@ -676,7 +780,7 @@ void Menu::Shortcut(const std::string& keys) {
 void Menu::Trigger() {
     ensure_loaded();
     if (has_children_) {
-        if (Click) detail::guarded(Click);
+        fire(Click);
     } else if (auto* a = qobject_cast<QAction*>(action_)) {
         if (a->isEnabled()) a->trigger();
     }

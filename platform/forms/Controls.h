@@ -5,6 +5,7 @@
 // window (twips unless it says pixels); colours are 0x00BBGGRR. Events are
 // std::function members the window sets in its constructor.
 #include "Form.h"
+#include "Picture.h"
 
 #include <cstdint>
 #include <functional>
@@ -34,11 +35,16 @@ public:
 
 protected:
     friend class Form;
+    template <class C> friend class ControlArray;
     // Makes the widget (or object) on the window's client; the window is loading.
     virtual void create(QWidget* client) = 0;
     // The window's widgets are going; forget them.
     virtual void release() = 0;
+    // The control alone goes (an unloaded array element): its widget too.
+    virtual void destroy() { release(); }
     void ensure_loaded() const;
+    // Runs an event procedure unless the window is being laid out.
+    void fire(const std::function<void()>& event) const;
     Form* owner_;
 
 private:
@@ -75,7 +81,12 @@ public:
     void FontSize(double points);
     bool FontBold() const;
     void FontBold(bool b);
+    bool FontItalic() const;
+    void FontItalic(bool b);
+    bool FontUnderline() const;
+    void FontUnderline(bool b);
     void SetFocus();
+    // Repaints the control now.
     void Refresh();
     hwnd_t hWnd() const;
     // Places the control inside a frame or picture box (design time).
@@ -84,13 +95,18 @@ public:
     // Button is vbLeftButton/vbRightButton/vbMiddleButton, Shift the
     // vbShiftMask/vbCtrlMask/vbAltMask bits, X and Y in the control's scale.
     std::function<void(int32_t Button, int32_t Shift, float X, float Y)> MouseDown, MouseMove, MouseUp;
-    // The control lost the keyboard focus.
-    std::function<void()> LostFocus;
+    // Keys while the control has the focus (after the window's own with
+    // KeyPreview). KeyCode is a virtual key code, KeyAscii a character code;
+    // setting either to 0 stops the key there.
+    std::function<void(int32_t&KeyCode, int32_t Shift)> KeyDown, KeyUp;
+    std::function<void(int32_t& KeyAscii)> KeyPress;
+    std::function<void()> GotFocus, LostFocus;
 
 protected:
     friend class ControlFilter;
     void create(QWidget* client) override;
     void release() override;
+    void destroy() override;
     virtual QWidget* make_widget(QWidget* parent) = 0;
     // A click or double click of the mouse on the widget itself.
     virtual void mouse_click() {}
@@ -138,6 +154,9 @@ public:
     void Caption(const std::string& text);
     // Presses the button from code, as a click does.
     void Value(bool pressed);
+    // A picture shown on the button (with its caption, if any); a null
+    // picture takes it away.
+    void Picture(const forms::Picture& picture);
     std::function<void()> Click;
 
 protected:
@@ -235,7 +254,9 @@ public:
     void SmallChange(int32_t v);
     int32_t LargeChange() const;
     void LargeChange(int32_t v);
-    // Scroll: the operator moved the slider; Change: its value changed.
+    // Scroll: the operator moves the slider. Change: its value changed, once
+    // per key or page step, and once when the operator lets go of the thumb
+    // (none while it is dragged).
     std::function<void()> Scroll, Change;
 
 protected:
@@ -244,6 +265,7 @@ protected:
 private:
     bool vertical_;
     bool from_code_ = false;
+    int32_t pressed_at_ = 0;
 };
 
 class Timer : public Control {
@@ -259,6 +281,7 @@ public:
 protected:
     void create(QWidget* client) override;
     void release() override;
+    void destroy() override;
 
 private:
     void apply();
@@ -291,6 +314,7 @@ protected:
     friend class Form;
     void create(QWidget* client) override;
     void release() override;
+    void destroy() override;
 
 private:
     Menu* parent_;
@@ -309,13 +333,26 @@ private:
 template <class C> class ControlArray {
 public:
     ControlArray(Form* owner, std::string name) : owner_(owner), name_(std::move(name)) {}
-    // Creates the element `index` (design time); extra arguments go to its constructor.
+    // Creates the element `index`; extra arguments go to its constructor.
+    // On a loaded window its widget is built at once.
     template <class... A> C& Add(int32_t index, A&&... args) {
         auto c = std::make_unique<C>(owner_, name_, std::forward<A>(args)..., index);
         C& r = *c;
+        if (auto it = items_.find(index); it != items_.end()) static_cast<Control&>(*it->second).destroy();
         items_[index] = std::move(c);
+        owner_->create_late(&r);
         return r;
     }
+    // The run-time Load of an element.
+    template <class... A> C& Load(int32_t index, A&&... args) { return Add(index, std::forward<A>(args)...); }
+    // Unloads the element and its widget; a missing element raises 340.
+    void Unload(int32_t index) {
+        auto it = items_.find(index);
+        if (it == items_.end()) missing_element(index);
+        static_cast<Control&>(*it->second).destroy();
+        items_.erase(it);
+    }
+    // Indexing an element loads its window first, as touching any control does.
     C& operator()(int32_t index) const { return get(index); }
     C& operator[](int32_t index) const { return get(index); }
     bool Exists(int32_t index) const { return items_.count(index) != 0; }
@@ -329,6 +366,7 @@ public:
 
 private:
     C& get(int32_t index) const {
+        owner_->Load();
         auto it = items_.find(index);
         if (it == items_.end()) missing_element(index);
         return *it->second;

@@ -75,6 +75,18 @@ std::optional<std::string> ScriptedDialogs::input_box(const std::string& prompt,
     return r;
 }
 
+std::optional<std::string> ScriptedDialogs::file_dialog(const FileDialogRequest& request) {
+    files_shown.push_back(request);
+    if (file_answers.empty()) return std::nullopt;
+    auto r = file_answers.front();
+    file_answers.pop_front();
+    return r;
+}
+
+std::optional<std::string> FileDialog(const FileDialogRequest& request) {
+    return current->file_dialog(request);
+}
+
 std::vector<std::string> ScriptedDialogs::prompts() const {
     std::vector<std::string> p;
     for (const auto& s : shown)

@@ -36,9 +36,27 @@ enum MsgBoxResult : int32_t {
     vbNo = 7
 };
 
+// What a common file dialog is asked to show.
+struct FileDialogRequest {
+    bool save = false; // a save dialog; otherwise an open dialog
+    std::string title;
+    // Pairs of description and pattern, all joined by "|":
+    // "Tidewick Files (*.qf3)|*.qf3|All files|*.*"; patterns joined by ";".
+    std::string filter;
+    std::string initial_folder;
+    std::string file_name;   // the name the dialog starts with
+    std::string default_ext; // added to a name given without one (no dot)
+};
+
 class DialogService {
 public:
     virtual ~DialogService() = default;
+    // Shows a file dialog; the chosen path, or nullopt when cancelled.
+    // A service without one cancels.
+    virtual std::optional<std::string> file_dialog(const FileDialogRequest& request) {
+        (void)request;
+        return std::nullopt;
+    }
     // Shows a message box; returns the button chosen (MsgBoxResult).
     virtual int32_t msg_box(const std::string& prompt, int32_t buttons, const std::string& title) = 0;
     // Shows an input box; nullopt when cancelled (an empty answer is "").
@@ -79,12 +97,18 @@ public:
     std::optional<std::string> input_box(const std::string& prompt, const std::string& title,
                                          const std::string& default_text) override;
 
+    std::optional<std::string> file_dialog(const FileDialogRequest& request) override;
+
     void answer_msg(int32_t result) { msg_answers.push_back(result); }
+    // The path the next file dialog returns; nullopt: its Cancel.
+    void answer_file(std::optional<std::string> path) { file_answers.push_back(std::move(path)); }
     void answer_input(std::optional<std::string> text) { input_answers.push_back(std::move(text)); }
     void clear() {
         shown.clear();
         msg_answers.clear();
         input_answers.clear();
+        files_shown.clear();
+        file_answers.clear();
     }
     // Prompts of the message boxes shown, in order.
     std::vector<std::string> prompts() const;
@@ -92,6 +116,12 @@ public:
     std::vector<Shown> shown;
     std::deque<int32_t> msg_answers;
     std::deque<std::optional<std::string>> input_answers;
+    // File dialogs shown, in order; a dialog with no answer queued is cancelled.
+    std::vector<FileDialogRequest> files_shown;
+    std::deque<std::optional<std::string>> file_answers;
 };
+
+// The chosen file of a file dialog through the installed service.
+std::optional<std::string> FileDialog(const FileDialogRequest& request);
 
 } // namespace forms

@@ -11,8 +11,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,6 +22,8 @@
 #include <QWindowStateChangeEvent>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace forms {
 
@@ -30,22 +32,72 @@ std::vector<Form*>& loaded_forms() {
     static std::vector<Form*> list;
     return list;
 }
-QElapsedTimer& suppress_clock() {
-    static QElapsedTimer t;
-    return t;
+
+// The echo of a closed box: armed while a box is up and after it closed,
+// until a window takes its activation or the operator's next input shows
+// the echo has passed.
+struct ActivationEcho {
+    bool armed = false;
+    bool box_up = false;
+};
+ActivationEcho echo;
+
+class EchoDisarm : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (echo.armed && !echo.box_up &&
+            (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::KeyPress))
+            echo.armed = false;
+        return false;
+    }
+};
+
+void watch_input() {
+    static EchoDisarm* filter = nullptr;
+    if (filter || !QCoreApplication::instance()) return;
+    filter = new EchoDisarm;
+    QCoreApplication::instance()->installEventFilter(filter);
+}
+
+std::function<void(Form&)>& modal_hook() {
+    static std::function<void(Form&)> h;
+    return h;
+}
+std::function<Menu*(Form&, Menu&)>& popup_hook() {
+    static std::function<Menu*(Form&, Menu&)> h;
+    return h;
 }
 } // namespace
 
 namespace detail {
+void box_opening() {
+    echo.armed = true;
+    echo.box_up = true;
+    watch_input();
+}
+void box_closed() {
+    echo.box_up = false;
+}
 void suppress_next_activation() {
-    suppress_clock().start();
+    box_opening();
+    box_closed();
 }
 bool take_activation_suppressed() {
-    // Only an activation that follows the box's closing closely is its echo.
-    if (!suppress_clock().isValid()) return false;
-    const bool hit = suppress_clock().elapsed() < 500;
-    suppress_clock().invalidate();
-    return hit;
+    return std::exchange(echo.armed, false);
+}
+bool is_control_widget(const QWidget* w) {
+    for (; w; w = w->parentWidget())
+        if (w->property("tw_control").toBool()) return true;
+    return false;
+}
+void mark_control_widget(QWidget* w) {
+    w->setProperty("tw_control", true);
+}
+int32_t key_ascii(const QKeyEvent& e) {
+    const QString t = e.text();
+    if (t.size() != 1) return 0;
+    const char16_t c = t.at(0).unicode();
+    return c < 256 ? static_cast<int32_t>(c) : 0;
 }
 int32_t shift_mask(int m) {
     int32_t s = 0;
@@ -122,14 +174,20 @@ protected:
         QMainWindow::hideEvent(e);
         if (modal_loop && !isVisible()) modal_loop->quit();
     }
+    // The window has a control's keys only with KeyPreview, and then the
+    // control's events raised them already; the original's windows see keys
+    // of their own only when no control has the focus.
+    bool previewed() const { return detail::is_control_widget(QApplication::focusWidget()); }
     void keyPressEvent(QKeyEvent* e) override {
-        if (!form) return;
+        if (!form || previewed()) return;
         int32_t code = VirtualKeyFromQt(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
         const int32_t shift = detail::shift_mask(static_cast<int>(e->modifiers()));
         detail::guarded([&] { form->Form_KeyDown(code, shift); });
+        int32_t ascii = detail::key_ascii(*e);
+        if (form && code != 0 && ascii != 0) detail::guarded([&] { form->Form_KeyPress(ascii); });
     }
     void keyReleaseEvent(QKeyEvent* e) override {
-        if (!form || e->isAutoRepeat()) return;
+        if (!form || e->isAutoRepeat() || previewed()) return;
         int32_t code = VirtualKeyFromQt(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
         const int32_t shift = detail::shift_mask(static_cast<int>(e->modifiers()));
         detail::guarded([&] { form->Form_KeyUp(code, shift); });
@@ -224,8 +282,19 @@ void Form::Load() {
     loaded_ = true;
     loading_ = false;
     loaded_forms().push_back(this);
-    Design();
+    designing_ = true;
+    try {
+        Design();
+    } catch (...) {
+        designing_ = false;
+        throw;
+    }
+    designing_ = false;
     Form_Load();
+}
+
+void Form::create_late(Control* c) {
+    if (loaded_ && window_) c->create(window_->client);
 }
 
 bool Form::Unload() {
@@ -273,6 +342,12 @@ QWidget* Form::client() {
 void Form::Show(int32_t modal) {
     ensure_loaded();
     if (!window_) return;
+    if (modal == vbModal && modal_hook()) {
+        // A test's script plays the operator; it hides or unloads the window.
+        window_->show();
+        modal_hook()(*this);
+        return;
+    }
     if (modal == vbModal) {
         window_->setWindowModality(Qt::ApplicationModal);
         window_->show();
@@ -471,7 +546,18 @@ void Form::Refresh() {
 
 void Form::PopupMenu(Menu& menu) {
     ensure_loaded();
+    if (popup_hook()) {
+        if (Menu* chosen = popup_hook()(*this, menu)) chosen->Trigger();
+        return;
+    }
     if (auto* m = qobject_cast<QMenu*>(menu.menu_)) m->exec(QCursor::pos());
+}
+
+void set_modal_hook(std::function<void(Form&)> hook) {
+    modal_hook() = std::move(hook);
+}
+void set_popup_hook(std::function<Menu*(Form&, Menu&)> hook) {
+    popup_hook() = std::move(hook);
 }
 
 Picture Form::Grab() {

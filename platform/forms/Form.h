@@ -8,6 +8,7 @@
 // Form_Load runs. Unload runs Form_QueryUnload and Form_Unload, destroys the
 // widgets and keeps the instance with its plain member variables.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ QMenuBar* menu_bar_of(Form& form);
 namespace forms {
 
 class Control;
+class ControlFilter;
+template <class C> class ControlArray;
 class Menu;
 class Picture;
 class FormWindow;
@@ -109,6 +112,16 @@ public:
     void PopupMenu(Menu& menu);
     // What the window shows now, for pictures of it.
     Picture Grab();
+    // With KeyPreview the window's key events run before those of the
+    // control that has the focus; a KeyCode or KeyAscii set to 0 there stops
+    // the key.
+    bool KeyPreview() const { return key_preview_; }
+    void KeyPreview(bool on) { key_preview_ = on; }
+    // The window's controls, in the order they were made (its Controls collection).
+    const std::vector<Control*>& Controls() const { return controls_; }
+    // Whether control events reach the window's procedures now: not while
+    // the window is laid out (Design), as values set at design time raise none.
+    bool Raises_Events() const { return loaded_ && !designing_; }
 
     // Scale conversions of this window (pixels <-> its scale).
     double PixelsToScale(double px);
@@ -147,6 +160,8 @@ protected:
     // KeyCode is a virtual key code.
     virtual void Form_KeyDown(int32_t& KeyCode, int32_t Shift) { (void)KeyCode, (void)Shift; }
     virtual void Form_KeyUp(int32_t& KeyCode, int32_t Shift) { (void)KeyCode, (void)Shift; }
+    // KeyAscii is the character's code.
+    virtual void Form_KeyPress(int32_t& KeyAscii) { (void)KeyAscii; }
 
     // Loads when needed; every built-in property starts with it.
     void ensure_loaded();
@@ -157,6 +172,11 @@ private:
     friend class FormWindow;
     friend class ClientWidget;
     friend QMenuBar* detail::menu_bar_of(Form&);
+    friend class ControlFilter;
+    template <class C> friend class ControlArray;
+    // A control made after the window loaded (a new control array element):
+    // its widget is built at once.
+    void create_late(Control* c);
     friend Form* ActiveForm();
     void add_control(Control* c);
     void remove_control(Control* c);
@@ -170,6 +190,8 @@ private:
     std::string name_;
     bool loaded_ = false;
     bool loading_ = false;
+    bool designing_ = false;
+    bool key_preview_ = false;
     int32_t scale_mode_ = vbTwips;
     FormWindow* window_ = nullptr;
     std::vector<Control*> controls_;
@@ -181,6 +203,14 @@ private:
 std::vector<Form*> Forms();
 // The loaded window that has the focus; nullptr when none has.
 Form* ActiveForm();
+
+// Test doubles of the nested loops: with a modal hook, Show(vbModal) shows
+// the window and runs the hook instead of waiting (the hook answers the window
+// as the operator would); with a pop-up hook, PopupMenu asks the hook which
+// command of the menu runs (nullptr: the menu was dismissed). An empty
+// function restores the window system's own.
+void set_modal_hook(std::function<void(Form&)> hook);
+void set_popup_hook(std::function<Menu*(Form&, Menu&)> hook);
 
 // The one instance of a window class, created at first use and never
 // destroyed; the accessor of a window is a function named as the window

@@ -4,6 +4,8 @@
 #include <exception>
 
 class QMenuBar;
+class QKeyEvent;
+class QWidget;
 
 namespace forms {
 class Form;
@@ -12,9 +14,19 @@ class Form;
 namespace forms::detail {
 
 // After a message box closes the window system activates the window below;
-// the original raised no activation then, so the next one is dropped.
+// the original raised no activation then, so the one that follows the box's
+// closing is dropped. A box calls box_opening() before it shows and
+// box_closed() once it is gone; suppress_next_activation() is both.
+void box_opening();
+void box_closed();
 void suppress_next_activation();
 bool take_activation_suppressed();
+
+// Whether a widget belongs to a control (the control's events saw its keys).
+bool is_control_widget(const QWidget* w);
+void mark_control_widget(QWidget* w);
+// The character code of a key event for KeyPress (0: none).
+int32_t key_ascii(const QKeyEvent& e);
 
 // The shift mask (vbShiftMask, vbCtrlMask, vbAltMask) of Qt keyboard modifiers.
 int32_t shift_mask(int qt_modifiers);

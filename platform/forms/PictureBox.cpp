@@ -3,6 +3,7 @@
 #include "GdiQt.h"
 #include "Screen.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
 
@@ -11,25 +12,59 @@
 
 namespace forms {
 
+// A picture handed over in direct-paint mode, painted by the next paint event.
+struct DirectFrame {
+    const QImage* memory = nullptr;
+    bool bottom_up = false;
+    QRect source, dest;
+    bool smooth = false;
+};
+
 struct PictureBox::Backing {
     QImage image;
     gdi::HDC dc = nullptr;
     int32_t scale_mode = vbTwips;
     double current_x = 0, current_y = 0;
     uint32_t back = 0x00FFFFFF;
+    int32_t draw_width = 1;
+    bool direct = false;
+    DirectFrame frame;
 };
 
 // Shows the backing image; a larger box grows the image, keeping what is drawn.
 class PictureWidget : public QWidget {
 public:
-    PictureWidget(QWidget* parent, PictureBox* box) : QWidget(parent), box(box) {}
+    PictureWidget(QWidget* parent, PictureBox* box) : QWidget(parent), box(box) {
+        // Everything is painted from the image: no background fill first.
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
     PictureBox* box;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* e) override {
         if (!box) return;
         QPainter p(this);
-        p.drawImage(0, 0, box->b_->image);
+        const DirectFrame& f = box->b_->frame;
+        if (f.memory) {
+            // Straight from the frame's memory to the screen, flipped and scaled once.
+            p.setRenderHint(QPainter::SmoothPixmapTransform, f.smooth);
+            if (f.bottom_up && f.dest.size() == f.source.size()) {
+                // Unscaled, a flip is fastest row by row.
+                p.setCompositionMode(QPainter::CompositionMode_Source);
+                for (int row = 0; row < f.dest.height(); ++row)
+                    p.drawImage(QPoint(f.dest.x(), f.dest.bottom() - row), *f.memory,
+                                QRect(f.source.x(), f.source.y() + row, f.source.width(), 1));
+            } else if (f.bottom_up) {
+                p.translate(0, f.dest.y() + f.dest.height());
+                p.scale(1, -1);
+                p.drawImage(QRect(f.dest.x(), 0, f.dest.width(), f.dest.height()), *f.memory, f.source);
+            } else {
+                p.drawImage(f.dest, *f.memory, f.source);
+            }
+            return;
+        }
+        const QRect r = e->rect();
+        p.drawImage(r.topLeft(), box->b_->image, r);
     }
     void resizeEvent(QResizeEvent*) override {
         if (box) box->grow_image();
@@ -58,6 +93,14 @@ QWidget* PictureBox::drawing_widget() const {
     return w;
 }
 
+void PictureBox::changed(const QRect& r) const {
+    if (QWidget* w = raw_widget()) w->update(r);
+}
+
+void PictureBox::changed_all() const {
+    if (QWidget* w = raw_widget()) w->update();
+}
+
 PictureBox::PictureBox(Form* owner, std::string name, int32_t index)
     : WidgetControl(owner, std::move(name), index), b_(std::make_unique<Backing>()) {}
 
@@ -69,6 +112,9 @@ QWidget* PictureBox::make_widget(QWidget* parent) {
     b_->scale_mode = vbTwips;
     b_->current_x = b_->current_y = 0;
     b_->back = 0x00FFFFFF;
+    b_->draw_width = 1;
+    b_->direct = false;
+    b_->frame = {};
     b_->image = QImage();
     auto* w = new PictureWidget(parent, this);
     w->resize(100, 100);
@@ -104,11 +150,45 @@ double PictureBox::ScaleWidth() const {
 double PictureBox::ScaleHeight() const {
     return pixels_to_scale(widget()->height());
 }
+double PictureBox::target_width_px() {
+    return widget()->width();
+}
+double PictureBox::target_height_px() {
+    return widget()->height();
+}
 
 gdi::HDC PictureBox::hDC() {
     drawing_widget();
-    if (!b_->dc) b_->dc = gdi::CreateDCForImage(&b_->image);
+    if (!b_->dc) {
+        b_->dc = gdi::CreateDCForImage(&b_->image);
+        gdi::SetDamageHook(b_->dc, [this](const QRect& r) { changed(r); });
+        if (b_->direct) DirectPaint(true);
+    }
     return b_->dc;
+}
+
+void PictureBox::DirectPaint(bool on) {
+    ensure_loaded();
+    b_->direct = on;
+    if (!b_->dc) return;
+    if (!on) {
+        gdi::SetDirectPaint(b_->dc, {});
+        return;
+    }
+    gdi::SetDirectPaint(b_->dc, [this](const QImage& memory, bool bottom_up, const QRect& source,
+                                       const QRect& dest, bool smooth) {
+        QWidget* w = raw_widget();
+        if (!w) return;
+        // The memory is the caller's and lives only for this call: painted now.
+        b_->frame = DirectFrame{&memory, bottom_up, source, dest, smooth};
+        w->repaint(dest);
+        b_->frame = {};
+    });
+}
+
+bool PictureBox::DirectPaint() const {
+    ensure_loaded();
+    return b_->direct;
 }
 
 void PictureBox::Cls() {
@@ -116,7 +196,7 @@ void PictureBox::Cls() {
     b_->back = BackColor();
     b_->image.fill(gdi::ToQColor(b_->back));
     b_->current_x = b_->current_y = 0;
-    Refresh();
+    changed_all();
 }
 
 double PictureBox::CurrentX() const {
@@ -136,6 +216,15 @@ void PictureBox::CurrentY(double y) {
     b_->current_y = y;
 }
 
+int32_t PictureBox::DrawWidth() const {
+    ensure_loaded();
+    return b_->draw_width;
+}
+void PictureBox::DrawWidth(int32_t px) {
+    ensure_loaded();
+    b_->draw_width = std::max(px, 1);
+}
+
 namespace {
 int px(double v) {
     return static_cast<int>(std::lround(v));
@@ -147,27 +236,40 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t color
     QPainter p(&b_->image);
     const int ax = px(scale_to_pixels(x1)), ay = px(scale_to_pixels(y1));
     const int bx = px(scale_to_pixels(x2)), by = px(scale_to_pixels(y2));
+    const QRect r(QPoint(std::min(ax, bx), std::min(ay, by)), QPoint(std::max(ax, bx), std::max(ay, by)));
+    const int wd = b_->draw_width;
     if (box == 2) {
-        p.fillRect(
-            QRect(QPoint(std::min(ax, bx), std::min(ay, by)), QPoint(std::max(ax, bx), std::max(ay, by))),
-            gdi::ToQColor(color));
+        p.fillRect(r, gdi::ToQColor(color));
     } else {
-        p.setPen(gdi::ToQColor(color));
+        p.setPen(QPen(gdi::ToQColor(color), wd, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         if (box == 1)
-            p.drawRect(
-                QRect(QPoint(std::min(ax, bx), std::min(ay, by)), QPoint(std::max(ax, bx), std::max(ay, by)))
-                    .adjusted(0, 0, -1, -1));
+            p.drawRect(r.adjusted(0, 0, -1, -1));
         else
             p.drawLine(ax, ay, bx, by);
     }
+    changed(r.adjusted(-wd, -wd, wd, wd));
     b_->current_x = x2;
     b_->current_y = y2;
+}
+
+void PictureBox::Circle(double x, double y, double radius, uint32_t color) {
+    drawing_widget();
+    QPainter p(&b_->image);
+    const QPointF c(scale_to_pixels(x), scale_to_pixels(y));
+    const double r = scale_to_pixels(radius);
+    p.setPen(QPen(gdi::ToQColor(color), b_->draw_width));
+    p.drawEllipse(c, r, r);
+    const int reach = px(r) + b_->draw_width + 1;
+    changed(QRect(px(c.x()) - reach, px(c.y()) - reach, 2 * reach + 1, 2 * reach + 1));
+    b_->current_x = x;
+    b_->current_y = y;
 }
 
 void PictureBox::PSet(double x, double y, uint32_t color) {
     drawing_widget();
     const int ix = px(scale_to_pixels(x)), iy = px(scale_to_pixels(y));
     if (b_->image.valid(ix, iy)) b_->image.setPixelColor(ix, iy, gdi::ToQColor(color));
+    changed(QRect(ix, iy, 1, 1));
     b_->current_x = x;
     b_->current_y = y;
 }
@@ -180,7 +282,7 @@ int64_t PictureBox::Point(double x, double y) const {
     return qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16);
 }
 
-void PictureBox::Print(const std::string& text) {
+void PictureBox::Print(const std::string& text, bool new_line) {
     QWidget* w = drawing_widget();
     const QFont f = w->font();
     const QFontMetrics fm(f);
@@ -189,11 +291,18 @@ void PictureBox::Print(const std::string& text) {
     p.setPen(gdi::ToQColor(ForeColor()));
     // Each line break starts a new line at the left edge, as the original prints.
     const QStringList lines = QString::fromStdString(text).split('\n');
-    for (const QString& line : lines) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = QString(lines[i]).remove('\r');
         const int x = px(scale_to_pixels(b_->current_x)), y = px(scale_to_pixels(b_->current_y));
-        p.drawText(x, y + fm.ascent(), QString(line).remove('\r'));
-        b_->current_x = 0;
-        b_->current_y += pixels_to_scale(fm.height());
+        p.drawText(x, y + fm.ascent(), line);
+        const int advance = fm.horizontalAdvance(line);
+        changed(QRect(x, y, advance + 2, fm.height()));
+        if (i + 1 == lines.size() && !new_line) {
+            b_->current_x += pixels_to_scale(advance);
+        } else {
+            b_->current_x = 0;
+            b_->current_y += pixels_to_scale(fm.height());
+        }
     }
 }
 
@@ -216,8 +325,11 @@ void PictureBox::PaintPicture(const Picture& picture, double x, double y, double
     if (picture.IsNull()) return;
     const int w = width < 0 ? picture.Width() : px(scale_to_pixels(width));
     const int h = height < 0 ? picture.Height() : px(scale_to_pixels(height));
+    const QRect r(px(scale_to_pixels(x)), px(scale_to_pixels(y)), w, h);
     QPainter p(&b_->image);
-    p.drawImage(QRect(px(scale_to_pixels(x)), px(scale_to_pixels(y)), w, h), picture.image());
+    p.setRenderHint(QPainter::SmoothPixmapTransform, r.size() != picture.image().size());
+    p.drawImage(r, picture.image());
+    changed(r);
 }
 
 Picture PictureBox::Image() const {

@@ -14,38 +14,76 @@
 
 namespace forms {
 
+std::unique_ptr<QPrinter> PdfPrinter::make_printer() {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(QString::fromStdString(path_));
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    return printer;
+}
+
+std::unique_ptr<QPrinter> NoPrinter::make_printer() {
+    return nullptr;
+}
+
 namespace {
+
 std::string pdf_path() {
     const char* p = std::getenv("TIDEWICK_PRINTER_PDF");
     return p && *p ? p : std::string();
 }
+
+// The machine's printers, or the PDF file TIDEWICK_PRINTER_PDF names.
+class SystemPrinter : public PrinterService {
+public:
+    std::unique_ptr<QPrinter> make_printer() override {
+        const std::string pdf = pdf_path();
+        if (!pdf.empty()) return PdfPrinter(pdf).make_printer();
+        QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (info.isNull() && !QPrinterInfo::availablePrinters().isEmpty())
+            info = QPrinterInfo::availablePrinters().first();
+        if (info.isNull()) return nullptr;
+        return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    }
+    int32_t count() override {
+        if (!pdf_path().empty()) return 1;
+        return static_cast<int32_t>(QPrinterInfo::availablePrinters().size());
+    }
+    std::string name() override {
+        if (!pdf_path().empty()) return "PDF";
+        return QPrinterInfo::defaultPrinter().printerName().toStdString();
+    }
+};
+
+SystemPrinter system_printer;
+PrinterService* current_printer = &system_printer;
+
 } // namespace
+
+void set_printer_service(PrinterService* service) {
+    current_printer = service ? service : &system_printer;
+}
+
+PrinterService& printer_service() {
+    return *current_printer;
+}
 
 struct PrinterObject::Impl {
     std::unique_ptr<QPrinter> printer;
     std::unique_ptr<QPainter> painter;
     double x = 0, y = 0;
     double font_size = 8.25;
-    bool bold = false;
+    bool bold = false, italic = false, underline = false;
+    int32_t draw_width = 1;
+    uint32_t fore = 0;
     std::string font_name = "Arial";
     int32_t orientation = 1;
 
     // The printer of this job, made on first use.
     QPrinter& device() {
         if (printer) return *printer;
-        const std::string pdf = pdf_path();
-        if (!pdf.empty()) {
-            printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(QString::fromStdString(pdf));
-            printer->setPageSize(QPageSize(QPageSize::A4));
-        } else {
-            QPrinterInfo info = QPrinterInfo::defaultPrinter();
-            if (info.isNull() && !QPrinterInfo::availablePrinters().isEmpty())
-                info = QPrinterInfo::availablePrinters().first();
-            if (info.isNull()) vb::Raise(482, "Printer error");
-            printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-        }
+        printer = printer_service().make_printer();
+        if (!printer) vb::Raise(482, "Printer error");
         printer->setFullPage(false);
         printer->setPageOrientation(orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
         return *printer;
@@ -57,6 +95,8 @@ struct PrinterObject::Impl {
         QFont f(QString::fromStdString(gdi::MapFontFamily(font_name)));
         f.setPointSizeF(font_size);
         f.setBold(bold);
+        f.setItalic(italic);
+        f.setUnderline(underline);
         return f;
     }
     QPainter& paint() {
@@ -69,6 +109,7 @@ struct PrinterObject::Impl {
             }
         }
         painter->setFont(font());
+        painter->setPen(QPen(gdi::ToQColor(fore), draw_width));
         return *painter;
     }
     QFontMetricsF metrics() { return QFontMetricsF(font(), &device()); }
@@ -100,6 +141,30 @@ bool PrinterObject::FontBold() const {
 }
 void PrinterObject::FontBold(bool b) {
     d_->bold = b;
+}
+bool PrinterObject::FontItalic() const {
+    return d_->italic;
+}
+void PrinterObject::FontItalic(bool b) {
+    d_->italic = b;
+}
+bool PrinterObject::FontUnderline() const {
+    return d_->underline;
+}
+void PrinterObject::FontUnderline(bool b) {
+    d_->underline = b;
+}
+int32_t PrinterObject::DrawWidth() const {
+    return d_->draw_width;
+}
+void PrinterObject::DrawWidth(int32_t px) {
+    d_->draw_width = std::max(px, 1);
+}
+uint32_t PrinterObject::ForeColor() const {
+    return d_->fore;
+}
+void PrinterObject::ForeColor(uint32_t c) {
+    d_->fore = c & 0xFFFFFF;
 }
 std::string PrinterObject::FontName() const {
     return d_->font_name;
@@ -140,7 +205,7 @@ void PrinterObject::Print(const std::string& text, bool new_line) {
     }
 }
 
-double PrinterObject::TextWidth(const std::string& text) {
+double PrinterObject::TextWidth(const std::string& text) const {
     const QFontMetricsF fm = d_->metrics();
     double widest = 0;
     for (const QString& line : QString::fromStdString(text).split('\n'))
@@ -148,7 +213,7 @@ double PrinterObject::TextWidth(const std::string& text) {
     return d_->to_twips(widest);
 }
 
-double PrinterObject::TextHeight(const std::string& text) {
+double PrinterObject::TextHeight(const std::string& text) const {
     const auto lines = QString::fromStdString(text).split('\n').size();
     return d_->to_twips(d_->metrics().height() * static_cast<double>(lines));
 }
@@ -161,7 +226,7 @@ void PrinterObject::Line(double x1, double y1, double x2, double y2, uint32_t co
     if (box == 2) {
         p.fillRect(r, c);
     } else {
-        p.setPen(QPen(c, 0));
+        p.setPen(QPen(c, d_->draw_width > 1 ? d_->draw_width : 0));
         p.setBrush(Qt::NoBrush);
         if (box == 1)
             p.drawRect(r);
@@ -172,8 +237,19 @@ void PrinterObject::Line(double x1, double y1, double x2, double y2, uint32_t co
     d_->y = y2;
 }
 
+void PrinterObject::Circle(double x, double y, double radius, uint32_t color) {
+    QPainter& p = d_->paint();
+    p.setPen(QPen(gdi::ToQColor(color), d_->draw_width > 1 ? d_->draw_width : 0));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(d_->to_dev(x), d_->to_dev(y)), d_->to_dev(radius), d_->to_dev(radius));
+    d_->x = x;
+    d_->y = y;
+}
+
 void PrinterObject::PaintPicture(const Picture& picture, double x, double y, double w, double h) {
     if (picture.IsNull()) return;
+    if (w < 0) w = picture.Width() * 15.0;
+    if (h < 0) h = picture.Height() * 15.0;
     QPainter& p = d_->paint();
     p.drawImage(QRectF(d_->to_dev(x), d_->to_dev(y), d_->to_dev(w), d_->to_dev(h)), picture.image());
 }
@@ -207,10 +283,10 @@ double PrinterObject::Width() {
 double PrinterObject::Height() {
     return d_->device().pageLayout().fullRectPoints().height() * 20.0;
 }
-double PrinterObject::ScaleWidth() {
+double PrinterObject::ScaleWidth() const {
     return d_->to_twips(d_->device().pageRect(QPrinter::DevicePixel).width());
 }
-double PrinterObject::ScaleHeight() {
+double PrinterObject::ScaleHeight() const {
     return d_->to_twips(d_->device().pageRect(QPrinter::DevicePixel).height());
 }
 int32_t PrinterObject::Orientation() const {
@@ -222,8 +298,7 @@ void PrinterObject::Orientation(int32_t o) {
         d_->printer->setPageOrientation(o == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 std::string PrinterObject::DeviceName() {
-    if (!pdf_path().empty()) return "PDF";
-    return d_->device().printerName().toStdString();
+    return printer_service().name();
 }
 
 PrinterObject& Printer() {
@@ -232,8 +307,7 @@ PrinterObject& Printer() {
 }
 
 int32_t Printers_Count() {
-    if (!pdf_path().empty()) return 1;
-    return static_cast<int32_t>(QPrinterInfo::availablePrinters().size());
+    return printer_service().count();
 }
 
 } // namespace forms

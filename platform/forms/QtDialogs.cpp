@@ -2,6 +2,7 @@
 
 #include "FormsInternal.h"
 
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -45,9 +46,10 @@ int32_t QtDialogs::msg_box(const std::string& prompt, int32_t buttons, const std
         box.addButton(b.qt);
     const size_t def = static_cast<size_t>((buttons & 0xF00) / 256);
     box.setDefaultButton(btns[def < btns.size() ? def : 0].qt);
-    const int r = box.exec();
     // The original raised no activation of the window below when a box closed.
-    detail::suppress_next_activation();
+    detail::box_opening();
+    const int r = box.exec();
+    detail::box_closed();
     for (const auto& b : btns)
         if (b.qt == r) return b.result;
     // Closed by its title bar: the Cancel (or only) button's answer.
@@ -57,12 +59,44 @@ int32_t QtDialogs::msg_box(const std::string& prompt, int32_t buttons, const std
 std::optional<std::string> QtDialogs::input_box(const std::string& prompt, const std::string& title,
                                                 const std::string& default_text) {
     bool ok = false;
+    detail::box_opening();
     const QString text =
         QInputDialog::getText(nullptr, QString::fromStdString(title), QString::fromStdString(prompt),
                               QLineEdit::Normal, QString::fromStdString(default_text), &ok);
-    detail::suppress_next_activation();
+    detail::box_closed();
     if (!ok) return std::nullopt;
     return text.toStdString();
+}
+
+} // namespace forms
+
+namespace forms {
+
+std::string Qt_File_Filter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns = QString(parts[i + 1]).replace(';', ' ').trimmed();
+        QString text = parts[i].trimmed();
+        // Qt reads the patterns from the entry's last brackets.
+        if (!text.endsWith("(" + patterns + ")")) text += " (" + patterns + ")";
+        entries << text;
+    }
+    return entries.join(";;").toStdString();
+}
+
+std::optional<std::string> QtDialogs::file_dialog(const FileDialogRequest& r) {
+    QFileDialog dialog(nullptr, QString::fromStdString(r.title), QString::fromStdString(r.initial_folder),
+                       QString::fromStdString(Qt_File_Filter(r.filter)));
+    dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!r.default_ext.empty()) dialog.setDefaultSuffix(QString::fromStdString(r.default_ext));
+    if (!r.file_name.empty()) dialog.selectFile(QString::fromStdString(r.file_name));
+    detail::box_opening();
+    const bool ok = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    detail::box_closed();
+    if (!ok) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
 }
 
 } // namespace forms

@@ -40,16 +40,11 @@ bool DrawDibDraw(HDRAWDIB hdd, HDC dc, int32_t x_dst, int32_t y_dst, int32_t dx_
     const int32_t dy0 = y_dst + static_cast<int32_t>((sy0 - y_src) * ky);
     const int32_t dw = std::max(1, static_cast<int32_t>((sx1 - sx0) * kx));
     const int32_t dh = std::max(1, static_cast<int32_t>((sy1 - sy0) * ky));
-
-    const int64_t stride = DibStride24(w);
-    const auto* base = static_cast<const uchar*>(bits);
-    // A view of the source rows, top of the picture first.
-    QImage part(sx1 - sx0, sy1 - sy0, QImage::Format_BGR888);
-    for (int32_t y = sy0; y < sy1; ++y) {
-        const int64_t mem_row = info->biHeight > 0 ? h - 1 - y : y;
-        std::copy_n(base + mem_row * stride + 3 * sx0, 3 * (sx1 - sx0), part.scanLine(y - sy0));
-    }
-    return DrawImage(dc, dx0, dy0, dw, dh, part, SRCCOPY);
+    // The frame's own memory, wrapped: the painter flips and scales it from
+    // there in one pass.
+    const QImage frame(static_cast<const uchar*>(bits), w, h, DibStride24(w), QImage::Format_BGR888);
+    return DrawPicture(dc, QRect(dx0, dy0, dw, dh), frame, info->biHeight > 0,
+                       QRect(sx0, sy0, sx1 - sx0, sy1 - sy0));
 }
 
 } // namespace gdi

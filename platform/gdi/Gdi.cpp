@@ -1,16 +1,20 @@
 #include "Gdi.h"
 #include "GdiQt.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QThread>
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cctype>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <set>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -55,6 +59,8 @@ public:
     COLORREF text_color = 0;
     int32_t stretch_mode = BLACKONWHITE;
     POINT pos;
+    std::function<void(const QRect&)> damage;
+    DirectPaint direct;
 };
 
 namespace {
@@ -64,11 +70,30 @@ namespace {
 std::set<const DeviceContext*>& live_dcs = *new std::set<const DeviceContext*>;
 std::set<const GdiObject*>& live_objects = *new std::set<const GdiObject*>;
 
+// The tables below are unguarded: only the main thread may touch them.
+void check_thread() {
+#ifndef NDEBUG
+    static const std::thread::id owner = QCoreApplication::instance()
+                                             ? QCoreApplication::instance()->thread()->isCurrentThread()
+                                                   ? std::this_thread::get_id()
+                                                   : std::thread::id()
+                                             : std::this_thread::get_id();
+    assert(std::this_thread::get_id() == owner && "gdi is for the main thread only");
+#endif
+}
+
 bool valid(HDC dc) {
+    check_thread();
     return dc && live_dcs.count(dc);
 }
 bool valid(HGDIOBJ o) {
+    check_thread();
     return o && live_objects.count(o);
+}
+
+// Tells the owner of the DC's surface what changed.
+void damaged(HDC dc, const QRect& r) {
+    if (dc && dc->damage && !r.isEmpty()) dc->damage(r.normalized());
 }
 
 // Pixels travel inside this file as Qt's 0x00RRGGBB.
@@ -163,84 +188,148 @@ struct Painter {
     }
 };
 
-uint32_t apply_rop(uint32_t rop, uint32_t s, uint32_t d) {
-    switch (rop) {
-    case SRCCOPY:
-        return s;
-    case SRCPAINT:
-        return s | d;
-    case SRCAND:
-        return s & d;
-    case SRCINVERT:
-        return s ^ d;
-    case SRCERASE:
-        return s & ~d;
-    case NOTSRCCOPY:
-        return ~s;
-    case NOTSRCERASE:
-        return ~(s | d);
-    case MERGEPAINT:
-        return ~s | d;
-    case DSTINVERT:
-        return ~d;
-    case BLACKNESS:
-        return 0;
-    case WHITENESS:
-        return 0xFFFFFF;
-    default:
-        return s;
-    }
-}
-
 bool rop_needs_source(uint32_t rop) {
     return rop != DSTINVERT && rop != BLACKNESS && rop != WHITENESS;
 }
 
-// Copies a w x h rectangle from src (nullptr for the operations without a
-// source) at sx, sy to x, y of dest with a raster operation, clipped to both.
-void copy_rect(const Surface& d, int x, int y, int w, int h, const Surface* src, int sx, int sy,
-               uint32_t rop) {
-    int x0 = std::max(0, -x), x1 = std::min(w, d.w - x);
-    int y0 = std::max(0, -y), y1 = std::min(h, d.h - y);
-    if (src) {
-        x0 = std::max(x0, -sx), x1 = std::min(x1, src->w - sx);
-        y0 = std::max(y0, -sy), y1 = std::min(y1, src->h - sy);
-    }
-    if (x0 >= x1 || y0 >= y1) return;
-    const bool dp = d.packed24(), sp = src && src->packed24();
-    const size_t bpp = dp ? 3 : 4;
-    for (int py = y0; py < y1; ++py) {
-        uchar* dr = d.row(y + py);
-        const uchar* sr = src ? src->crow(sy + py) : nullptr;
-        if (rop == SRCCOPY && sr && dp == sp) {
-            std::memcpy(dr + bpp * static_cast<size_t>(x + x0), sr + bpp * static_cast<size_t>(sx + x0),
-                        bpp * static_cast<size_t>(x1 - x0));
-            continue;
-        }
-        for (int px = x0; px < x1; ++px) {
-            const uint32_t sv = sr ? read_px(sr, sx + px, sp) : 0;
-            write_px(dr, x + px, dp, apply_rop(rop, sv, read_px(dr, x + px, dp)) & 0xFFFFFF);
-        }
+QPainter::CompositionMode mode_for(uint32_t rop) {
+    switch (rop) {
+    case SRCPAINT:
+        return QPainter::RasterOp_SourceOrDestination;
+    case SRCAND:
+        return QPainter::RasterOp_SourceAndDestination;
+    case SRCINVERT:
+        return QPainter::RasterOp_SourceXorDestination;
+    case SRCERASE:
+        return QPainter::RasterOp_SourceAndNotDestination;
+    case NOTSRCCOPY:
+        return QPainter::RasterOp_NotSource;
+    case NOTSRCERASE:
+        return QPainter::RasterOp_NotSourceAndNotDestination;
+    case MERGEPAINT:
+        return QPainter::RasterOp_NotSourceOrDestination;
+    case DSTINVERT:
+        return QPainter::RasterOp_NotDestination;
+    default:
+        return QPainter::CompositionMode_Source;
     }
 }
 
-// Copies a top-down 32-bit picture into the surface at x, y.
-void blit(const Surface& d, int x, int y, QImage& pic, uint32_t rop) {
-    const Surface s(&pic);
-    copy_rect(d, x, y, pic.width(), pic.height(), &s, 0, 0, rop);
+// A rectangle in picture coordinates as rows in memory.
+QRect to_memory(const QRect& r, int height, bool bottom_up) {
+    return bottom_up ? QRect(r.x(), height - r.y() - r.height(), r.width(), r.height()) : r;
 }
 
-// A rectangle of a surface as a top-down 32-bit picture; pixels outside the
-// surface come out black.
-QImage cut(const Surface& s, int x, int y, int w, int h) {
-    QImage out(std::max(w, 0), std::max(h, 0), QImage::Format_RGB32);
-    out.fill(Qt::black);
-    for (int py = 0; py < out.height(); ++py) {
-        auto* dst = reinterpret_cast<uint32_t*>(out.scanLine(py));
-        for (int px = 0; px < out.width(); ++px)
-            if (s.inside(x + px, y + py)) dst[px] = 0xFF000000u | s.get(x + px, y + py);
+// Paints `src_mem` (a rectangle of `src` in memory order, rows bottom-up when
+// src_bottom_up) into `dst` (picture coordinates of the surface, mirrored on
+// the axes asked), flipped and scaled by the painter in one pass.
+void paint_into(const Surface& d, const QRect& dst, bool mirror_x, bool mirror_y, const QImage& src,
+                const QRect& src_mem, bool src_bottom_up, bool smooth, uint32_t rop) {
+    if (dst.isEmpty() || src_mem.isEmpty()) return;
+    const QRect dm = to_memory(dst, d.h, d.bottom_up);
+    const bool flip_y = mirror_y != (src_bottom_up != d.bottom_up);
+    // Qt converts B, G, R bytes into a 32-bit picture slowly, R, G, B quickly:
+    // read as R, G, B and written as R, G, B, X the bytes land where a 32-bit
+    // picture keeps B, G, R, X, so the same bytes come out right, at speed.
+    QImage as_rgb, into;
+    const QImage* from = &src;
+    QImage* onto = d.img;
+    if (src.format() == QImage::Format_BGR888 && d.img->format() == QImage::Format_RGB32 &&
+        mode_for(rop) == QPainter::CompositionMode_Source) {
+        as_rgb =
+            QImage(src.constBits(), src.width(), src.height(), src.bytesPerLine(), QImage::Format_RGB888);
+        into = QImage(d.img->bits(), d.img->width(), d.img->height(), d.img->bytesPerLine(),
+                      QImage::Format_RGBX8888);
+        from = &as_rgb;
+        onto = &into;
     }
-    return out;
+    QPainter p(onto);
+    if (flip_y && !mirror_x && dm.size() == src_mem.size()) {
+        // A plain flip is fastest row by row: each row a straight copy.
+        p.setCompositionMode(mode_for(rop));
+        for (int row = 0; row < dm.height(); ++row)
+            p.drawImage(QPoint(dm.x(), dm.y() + dm.height() - 1 - row), *from,
+                        QRect(src_mem.x(), src_mem.y() + row, src_mem.width(), 1));
+        return;
+    }
+    p.setCompositionMode(mode_for(rop));
+    p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    if (!mirror_x && !flip_y) {
+        p.drawImage(dm, *from, src_mem);
+        return;
+    }
+    QTransform t;
+    t.translate(dm.x() + (mirror_x ? dm.width() : 0), dm.y() + (flip_y ? dm.height() : 0));
+    t.scale(mirror_x ? -1 : 1, flip_y ? -1 : 1);
+    p.setTransform(t);
+    p.drawImage(QRect(0, 0, dm.width(), dm.height()), *from, src_mem);
+}
+
+// The operations without a source: a fill with the raster operation.
+void fill_rop(const Surface& d, const QRect& dst, uint32_t rop) {
+    QPainter p(d.img);
+    const QRect dm = to_memory(dst, d.h, d.bottom_up);
+    if (rop == BLACKNESS || rop == WHITENESS) {
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(dm, rop == BLACKNESS ? Qt::black : Qt::white);
+        return;
+    }
+    p.setCompositionMode(mode_for(rop));
+    p.fillRect(dm, Qt::black);
+}
+
+// A stretch from one surface to another (or within one), picture coordinates
+// on both sides; a negative extent mirrors that axis.
+bool stretch(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, uint32_t rop) {
+    const Surface d(dest);
+    if (!d.ok() || w == 0 || h == 0) return false;
+    if (!rop_needs_source(rop)) {
+        const QRect r =
+            QRect(QPoint(std::min(x, x + w), std::min(y, y + h)), QSize(std::abs(w), std::abs(h)));
+        fill_rop(d, r, rop);
+        damaged(dest, r);
+        return true;
+    }
+    const Surface s(src);
+    if (!s.ok() || sw == 0 || sh == 0) return false;
+    bool mx = false, my = false;
+    if (sw < 0) {
+        sx += sw + 1;
+        sw = -sw;
+        mx = !mx;
+    }
+    if (sh < 0) {
+        sy += sh + 1;
+        sh = -sh;
+        my = !my;
+    }
+    if (w < 0) {
+        x += w + 1;
+        w = -w;
+        mx = !mx;
+    }
+    if (h < 0) {
+        y += h + 1;
+        h = -h;
+        my = !my;
+    }
+    QRect sm = to_memory(QRect(sx, sy, sw, sh), s.h, s.bottom_up);
+    const bool smooth = valid(dest) && dest->stretch_mode == HALFTONE && (w != sw || h != sh);
+    if (s.img == d.img) {
+        // Within one surface the rectangles may overlap: the source goes out first.
+        const QRect inside = sm & s.img->rect();
+        if (inside.isEmpty()) return true;
+        const QImage part = s.img->copy(inside);
+        // Keep the clipped part's place within the asked rectangle.
+        const QRect dst(x, y, w, h);
+        paint_into(d, dst, mx, my, part, QRect(sm.topLeft() - inside.topLeft(), sm.size()), s.bottom_up,
+                   smooth, rop);
+        damaged(dest, dst);
+        return true;
+    }
+    paint_into(d, QRect(x, y, w, h), mx, my, *s.img, sm, s.bottom_up, smooth, rop);
+    damaged(dest, QRect(x, y, w, h));
+    return true;
 }
 
 GdiObject* make(GdiObject::Kind k) {
@@ -543,6 +632,10 @@ bool LineTo(HDC dc, int32_t x, int32_t y) {
     const POINT from = dc->pos;
     dc->pos = POINT{x, y};
     if (!s.ok() || !dc->pen || dc->pen->style == PS_NULL) return true;
+    const int reach = std::max(dc->pen->width, 1);
+    damaged(dc, QRect(QPoint(std::min(from.x, x), std::min(from.y, y)),
+                      QPoint(std::max(from.x, x), std::max(from.y, y)))
+                    .adjusted(-reach, -reach, reach, reach));
     if (dc->pen->width <= 1 && dc->pen->style == PS_SOLID) {
         // Bresenham from the start to just before the end point.
         const uint32_t rgb = to_rgb(dc->pen->color);
@@ -577,6 +670,7 @@ bool Rectangle(HDC dc, int32_t l, int32_t t, int32_t r, int32_t b) {
     if (!s.ok()) return false;
     if (r < l) std::swap(l, r);
     if (b < t) std::swap(t, b);
+    damaged(dc, QRect(l, t, r - l, b - t));
     Painter p(s, t - 1, b + 1);
     const bool no_pen = !dc->pen || dc->pen->style == PS_NULL;
     if (no_pen) {
@@ -605,6 +699,8 @@ bool Ellipse(HDC dc, int32_t l, int32_t t, int32_t r, int32_t b) {
     const Surface s(dc);
     if (!s.ok()) return false;
     const int pad = (dc->pen ? dc->pen->width : 1) + 2;
+    damaged(dc, QRect(QPoint(std::min(l, r), std::min(t, b)), QPoint(std::max(l, r), std::max(t, b)))
+                    .adjusted(-pad, -pad, pad, pad));
     Painter p(s, std::min(t, b) - pad, std::max(t, b) + pad);
     if (dc->brush && dc->brush->hatch >= 0 && dc->bk_mode == OPAQUE) {
         p.p.setPen(Qt::NoPen);
@@ -629,6 +725,7 @@ bool TextOut(HDC dc, int32_t x, int32_t y, const std::string& text) {
     const QString t = QString::fromStdString(text);
     const QFontMetrics fm(f);
     const bool turned = dc->font && dc->font->escapement != 0;
+    damaged(dc, turned ? QRect(0, 0, s.w, s.h) : QRect(x, y, fm.horizontalAdvance(t), fm.height()));
     Painter p(s, turned ? 0 : y - 2, turned ? s.h : y + fm.height() + 2);
     p.p.translate(x, y);
     if (turned) p.p.rotate(-dc->font->escapement / 10.0);
@@ -658,66 +755,70 @@ COLORREF SetPixel(HDC dc, int32_t x, int32_t y, COLORREF color) {
     const Surface s(dc);
     if (!s.ok() || !s.inside(x, y)) return CLR_INVALID;
     s.set(x, y, to_rgb(color));
+    damaged(dc, QRect(x, y, 1, 1));
     return color & 0xFFFFFF;
 }
 
 bool BitBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx, int32_t sy,
             uint32_t rop) {
-    const Surface d(dest);
-    if (!d.ok()) return false;
-    if (!rop_needs_source(rop)) {
-        copy_rect(d, x, y, width, height, nullptr, 0, 0, rop);
-        return true;
-    }
-    const Surface s(src);
-    if (!s.ok()) return false;
-    if (s.img == d.img) {
-        // Within one surface the rectangles may overlap: copy out first.
-        const int x0 = std::max(0, -sx), y0 = std::max(0, -sy);
-        const int x1 = std::min(width, s.w - sx), y1 = std::min(height, s.h - sy);
-        if (x0 >= x1 || y0 >= y1) return true;
-        QImage part = cut(s, sx + x0, sy + y0, x1 - x0, y1 - y0);
-        blit(d, x + x0, y + y0, part, rop);
-        return true;
-    }
     // Pixels from outside the source are not copied.
-    copy_rect(d, x, y, width, height, &s, sx, sy, rop);
-    return true;
+    return stretch(dest, x, y, width, height, src, sx, sy, width, height, rop);
 }
 
 bool StretchBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx,
                 int32_t sy, int32_t sw, int32_t sh, uint32_t rop) {
-    if (width == sw && height == sh && width > 0 && height > 0)
-        return BitBlt(dest, x, y, width, height, src, sx, sy, rop);
+    return stretch(dest, x, y, width, height, src, sx, sy, sw, sh, rop);
+}
+
+bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx,
+                    int32_t sy, int32_t sw, int32_t sh, COLORREF transparent) {
     const Surface d(dest);
     const Surface s(src);
-    if (!d.ok() || !s.ok() || width == 0 || height == 0 || sw == 0 || sh == 0) return false;
-    // A negative extent on either side mirrors that axis.
-    if (sw < 0) {
-        sx += sw + 1;
-        sw = -sw;
-        width = -width;
+    if (!d.ok() || !s.ok() || width <= 0 || height <= 0 || sw <= 0 || sh <= 0) return false;
+    const QRect sm = to_memory(QRect(sx, sy, sw, sh), s.h, s.bottom_up) & s.img->rect();
+    if (sm.isEmpty()) return true;
+    // The key colour becomes see-through; the painter then lays the rest over.
+    QImage keyed = s.img->copy(sm).convertToFormat(QImage::Format_ARGB32);
+    const uint32_t key = 0xFF000000u | to_rgb(transparent);
+    for (int row = 0; row < keyed.height(); ++row) {
+        auto* px = reinterpret_cast<uint32_t*>(keyed.scanLine(row));
+        for (int i = 0; i < keyed.width(); ++i)
+            px[i] = px[i] == key ? 0u : px[i];
     }
-    if (sh < 0) {
-        sy += sh + 1;
-        sh = -sh;
-        height = -height;
+    const QRect asked = to_memory(QRect(sx, sy, sw, sh), s.h, s.bottom_up);
+    const double kx = double(width) / sw, ky = double(height) / sh;
+    // The clipped source keeps its place within the destination.
+    const QRect dst_mem(x + int(std::lround((sm.x() - asked.x()) * kx)), 0, int(std::lround(sm.width() * kx)),
+                        int(std::lround(sm.height() * ky)));
+    const int top_in_asked = s.bottom_up ? (asked.bottom() - sm.bottom()) : (sm.y() - asked.y());
+    const QRect dst(dst_mem.x(), y + int(std::lround(top_in_asked * ky)), dst_mem.width(), dst_mem.height());
+    const QRect dm = to_memory(dst, d.h, d.bottom_up);
+    QPainter p(d.img);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const bool flip = s.bottom_up != d.bottom_up;
+    if (flip) {
+        p.translate(0, dm.y() + dm.height());
+        p.scale(1, -1);
+        p.drawImage(QRect(dm.x(), 0, dm.width(), dm.height()), keyed);
+    } else {
+        p.drawImage(dm, keyed);
     }
-    QImage pic = cut(s, sx, sy, sw, sh);
-    const bool mx = width < 0, my = height < 0;
-    if (mx) {
-        x += width + 1;
-        width = -width;
+    damaged(dest, dst);
+    return true;
+}
+
+bool DrawPicture(HDC dest, const QRect& dst, const QImage& memory, bool bottom_up, const QRect& source) {
+    if (!valid(dest) || memory.isNull() || dst.isEmpty() || source.isEmpty()) return false;
+    const bool smooth = dest->stretch_mode == HALFTONE && dst.size() != source.size();
+    const QRect sm = to_memory(source, memory.height(), bottom_up);
+    if (dest->direct) {
+        dest->direct(memory, bottom_up, sm, dst, smooth);
+        return true;
     }
-    if (my) {
-        y += height + 1;
-        height = -height;
-    }
-    if (mx || my) pic = pic.mirrored(mx, my);
-    const auto mode =
-        valid(dest) && dest->stretch_mode == HALFTONE ? Qt::SmoothTransformation : Qt::FastTransformation;
-    pic = pic.scaled(width, height, Qt::IgnoreAspectRatio, mode).convertToFormat(QImage::Format_RGB32);
-    blit(d, x, y, pic, rop);
+    const Surface d(dest);
+    if (!d.ok()) return false;
+    paint_into(d, dst, false, false, memory, sm, bottom_up, smooth, SRCCOPY);
+    damaged(dest, dst);
     return true;
 }
 
@@ -725,11 +826,19 @@ bool DrawImage(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, co
                uint32_t rop) {
     const Surface d(dest);
     if (!d.ok() || picture.isNull() || width <= 0 || height <= 0) return false;
-    QImage pic = picture.convertToFormat(QImage::Format_RGB32);
-    if (pic.width() != width || pic.height() != height)
-        pic = pic.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    blit(d, x, y, pic, rop);
+    // Pictures drawn this way (loaded files, captured windows) are scaled smoothly.
+    paint_into(d, QRect(x, y, width, height), false, false, picture, picture.rect(), false,
+               QSize(width, height) != picture.size(), rop);
+    damaged(dest, QRect(x, y, width, height));
     return true;
+}
+
+void SetDamageHook(HDC dc, std::function<void(const QRect&)> hook) {
+    if (valid(dc)) dc->damage = std::move(hook);
+}
+
+void SetDirectPaint(HDC dc, DirectPaint paint) {
+    if (valid(dc)) dc->direct = std::move(paint);
 }
 
 int32_t SurfaceWidth(HDC dc) {
@@ -742,7 +851,8 @@ int32_t SurfaceHeight(HDC dc) {
 QImage SurfaceImage(HDC dc) {
     const Surface s(dc);
     if (!s.ok()) return {};
-    return cut(s, 0, 0, s.w, s.h);
+    const QImage pic = s.img->convertToFormat(QImage::Format_RGB32);
+    return s.bottom_up ? pic.mirrored(false, true) : pic;
 }
 
 QImage BitmapImage(HBITMAP b) {

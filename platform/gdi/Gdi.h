@@ -5,6 +5,9 @@
 // COLORREF values 0x00BBGGRR. DIB sections are 24-bit, rows padded to 4 bytes,
 // and bottom-up when their height is positive: the first row in memory is the
 // bottom row of the picture, and drawing through a device context keeps it so.
+//
+// The tables of device contexts and objects are for the main (GUI) thread
+// only, as the program runs on one thread; debug builds assert it.
 #include <cstdint>
 #include <string>
 
@@ -174,9 +177,15 @@ COLORREF SetPixel(HDC dc, int32_t x, int32_t y, COLORREF color);
 // Copies with a raster operation; parts outside either surface are clipped.
 bool BitBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t src_x,
             int32_t src_y, uint32_t rop);
-// As BitBlt, scaled; a negative width or height mirrors that axis.
+// As BitBlt, scaled; a negative width or height mirrors that axis. The
+// nearest source pixel is drawn unless the destination's stretch mode is
+// HALFTONE, which averages.
 bool StretchBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t src_x,
                 int32_t src_y, int32_t src_width, int32_t src_height, uint32_t rop);
+// As StretchBlt with SRCCOPY, except that source pixels of the key colour
+// are left out: what lies below shows through them.
+bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t src_x,
+                    int32_t src_y, int32_t src_width, int32_t src_height, COLORREF transparent);
 
 // Size of the DC's current surface in pixels (0 x 0 when none).
 int32_t SurfaceWidth(HDC dc);

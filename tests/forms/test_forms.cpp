@@ -15,12 +15,15 @@
 #include "VbError.h"
 #include "VbTrap.h"
 
+#include "DrawDib.h"
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QScreen>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -299,6 +302,7 @@ TEST_F(Forms, AnUntrappedErrorInAnEventEndsTheEventOnly) {
     EXPECT_EQ(test_env::dialogs().prompts(),
               std::vector<std::string>{"Run-time error '11':\n\nDivision by zero"});
     EXPECT_TRUE(f.IsLoaded());
+    test_env::dialogs().clear(); // expected here; the test main fails any other
 }
 
 TEST_F(Forms, NoActivationEchoAfterAMessageBox) {
@@ -313,6 +317,12 @@ TEST_F(Forms, NoActivationEchoAfterAMessageBox) {
     EXPECT_EQ(f.activations, 0);
     QApplication::sendEvent(w, &activate);
     EXPECT_EQ(f.activations, 1);
+    // A box whose echo never came: the operator's next input ends the wait,
+    // no clock involved.
+    forms::detail::suppress_next_activation();
+    QTest::mouseClick(widget_of(f, "Lbl_info"), Qt::LeftButton);
+    QApplication::sendEvent(w, &activate);
+    EXPECT_EQ(f.activations, 2);
 }
 
 TEST_F(Forms, TimerTicksOnlyWhileEnabledWithAnInterval) {
@@ -493,6 +503,55 @@ TEST(Services, MailEncodingKeepsEveryCharacter) {
     EXPECT_EQ(forms::Mail_Encode("a&b#c%d e"), "a%26b%23c%25d%20e");
     EXPECT_EQ(forms::Mail_Encode("one\ntwo\r\nthree"), "one%0D%0Atwo%0D%0Athree");
     EXPECT_EQ(forms::Mail_Encode("\xC3\xA5"), "%C3%A5");
+}
+
+} // namespace
+
+namespace {
+
+// What the screen shows of a widget (the window's backing store, not a fresh paint).
+QImage on_screen(QWidget* w) {
+    QWidget* top = w->window();
+    const QImage shot = top->screen()->grabWindow(top->winId()).toImage();
+    return shot.copy(QRect(w->mapTo(top, QPoint(0, 0)), w->size()));
+}
+
+TEST_F(Forms, PictureBoxDrawingShowsWithoutRefresh) {
+    auto& f = Frm_test();
+    f.Show();
+    f.Pic_large.BackColor(0xFFFFFF);
+    f.Pic_large.Cls();
+    QApplication::processEvents();
+    QWidget* w = widget_of(f, "Pic_large");
+    gdi::HDC dc = f.Pic_large.hDC();
+    gdi::HBRUSH blue = gdi::CreateSolidBrush(gdi::RGB(0, 0, 255));
+    gdi::HGDIOBJ old = gdi::SelectObject(dc, blue);
+    gdi::Rectangle(dc, 10, 10, 30, 30);
+    gdi::SelectObject(dc, old);
+    gdi::DeleteObject(blue);
+    f.Pic_large.ScaleMode(forms::vbPixels);
+    f.Pic_large.Line(50, 50, 70, 70, 0x00FF00, 2);
+    f.Pic_large.ScaleMode(forms::vbTwips);
+    QApplication::processEvents();
+    const QImage shown = on_screen(w);
+    EXPECT_EQ(shown.pixel(20, 20) & 0xFFFFFF, 0x0000FFu) << "a gdi call on its DC";
+    EXPECT_EQ(shown.pixel(60, 60) & 0xFFFFFF, 0x00FF00u) << "its own Line";
+
+    // Direct paint: a bottom-up frame straight to the screen, upright.
+    f.Pic_large.DirectPaint(true);
+    gdi::BITMAPINFOHEADER info{};
+    info.biWidth = 2;
+    info.biHeight = 2;
+    std::vector<uint8_t> bits(static_cast<size_t>(gdi::DibStride24(2) * 2), 0);
+    bits[2] = 0xFF; // bottom-left red
+    gdi::HDRAWDIB dd = gdi::DrawDibOpen();
+    EXPECT_TRUE(gdi::DrawDibDraw(dd, dc, 0, 0, 100, 100, &info, bits.data(), 0, 0, 2, 2, 0));
+    gdi::DrawDibClose(dd);
+    const QImage direct = on_screen(w);
+    EXPECT_EQ(direct.pixel(25, 75) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(direct.pixel(25, 25) & 0xFFFFFF, 0x000000u);
+    EXPECT_EQ(f.Pic_large.Point(300, 300), 0xFF0000) << "the backing image (twips) is left as it was";
+    f.Pic_large.DirectPaint(false);
 }
 
 } // namespace

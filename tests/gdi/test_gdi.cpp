@@ -1,5 +1,6 @@
 // The drawing layer: bottom-up 24-bit DIB sections, device contexts and what
 // drawing through them does to the bytes.
+#include "DrawDib.h"
 #include "Gdi.h"
 #include "GdiQt.h"
 #include "TestEnv.h"
@@ -10,6 +11,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 using namespace gdi;
 
@@ -305,3 +307,78 @@ TEST(Fonts, OriginalNamesDrawInLiberation) {
     const QFont f = FontFor("Courier New", 14, FW_NORMAL, false);
     EXPECT_EQ(QFontInfo(f).family().toStdString(), "Liberation Mono");
 }
+
+namespace {
+
+TEST(DeviceContext, TransparentBltLetsTheKeyColourThrough) {
+    const COLORREF key = RGB(255, 0, 255);
+    Dib overlay(4, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            SetPixel(overlay.dc, x, y, key);
+    SetPixel(overlay.dc, 1, 0, RGB(255, 255, 0));
+    SetPixel(overlay.dc, 3, 1, RGB(0, 0, 0));
+    for (bool bottom_up : {true, false}) {
+        Dib frame(4, 2, bottom_up);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x)
+                SetPixel(frame.dc, x, y, RGB(10 * x, 20 * y, 99));
+        EXPECT_TRUE(TransparentBlt(frame.dc, 0, 0, 4, 2, overlay.dc, 0, 0, 4, 2, key));
+        EXPECT_EQ(GetPixel(frame.dc, 1, 0), RGB(255, 255, 0)) << bottom_up;
+        EXPECT_EQ(GetPixel(frame.dc, 3, 1), RGB(0, 0, 0)) << "black is not the key";
+        EXPECT_EQ(GetPixel(frame.dc, 0, 0), RGB(0, 0, 99)) << "the frame shows through";
+        EXPECT_EQ(GetPixel(frame.dc, 2, 1), RGB(20, 20, 99));
+    }
+}
+
+TEST(DeviceContext, StretchModeChoosesNearestOrAveraged) {
+    Dib s(2, 1);
+    SetPixel(s.dc, 0, 0, RGB(0, 0, 0));
+    SetPixel(s.dc, 1, 0, RGB(200, 200, 200));
+    Dib d(8, 1);
+    EXPECT_TRUE(StretchBlt(d.dc, 0, 0, 8, 1, s.dc, 0, 0, 2, 1, SRCCOPY));
+    for (int x = 0; x < 8; ++x)
+        EXPECT_EQ(GetPixel(d.dc, x, 0), x < 4 ? RGB(0, 0, 0) : RGB(200, 200, 200)) << x;
+    SetStretchBltMode(d.dc, HALFTONE);
+    EXPECT_TRUE(StretchBlt(d.dc, 0, 0, 8, 1, s.dc, 0, 0, 2, 1, SRCCOPY));
+    const int mid = GetRValue(GetPixel(d.dc, 4, 0));
+    EXPECT_GT(mid, 0);
+    EXPECT_LT(mid, 200) << "averaged across the edge";
+}
+
+TEST(DrawDib, FramesDrawUprightFromTheirOwnMemoryAndReportWhatChanged) {
+    // A bottom-up 3 x 2 frame: memory row 0 is the picture's bottom row.
+    BITMAPINFOHEADER info{};
+    info.biWidth = 3;
+    info.biHeight = 2;
+    std::vector<uint8_t> bits(static_cast<size_t>(DibStride24(3) * 2), 0);
+    bits[0] = 0xFF;                  // bottom-left blue
+    bits[DibStride24(3) + 8] = 0xFF; // top-right red
+    QImage surface(6, 4, QImage::Format_RGB32);
+    surface.fill(Qt::white);
+    HDC dc = CreateDCForImage(&surface);
+    std::vector<QRect> damage;
+    SetDamageHook(dc, [&damage](const QRect& r) { damage.push_back(r); });
+    HDRAWDIB dd = DrawDibOpen();
+    ASSERT_TRUE(DrawDibDraw(dd, dc, 0, 0, 3, 2, &info, bits.data(), 0, 0, 3, 2, 0));
+    EXPECT_EQ(surface.pixel(0, 1), qRgb(0, 0, 255));
+    EXPECT_EQ(surface.pixel(2, 0), qRgb(255, 0, 0));
+    // Scaled twice, nearest pixel.
+    ASSERT_TRUE(DrawDibDraw(dd, dc, 0, 0, 6, 4, &info, bits.data(), 0, 0, 3, 2, 0));
+    EXPECT_EQ(surface.pixel(1, 3), qRgb(0, 0, 255));
+    EXPECT_EQ(surface.pixel(5, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(surface.pixel(3, 3), qRgb(0, 0, 0));
+    EXPECT_EQ(damage, (std::vector<QRect>{QRect(0, 0, 3, 2), QRect(0, 0, 6, 4)}));
+    // Direct paint: the picture goes to the hook, the surface stays as it was.
+    QImage seen;
+    SetDirectPaint(dc, [&seen](const QImage& memory, bool bottom_up, const QRect& source, const QRect&,
+                               bool) { seen = memory.copy(source).mirrored(false, bottom_up); });
+    surface.fill(Qt::white);
+    ASSERT_TRUE(DrawDibDraw(dd, dc, 0, 0, 3, 2, &info, bits.data(), 0, 0, 3, 2, 0));
+    EXPECT_EQ(surface.pixel(0, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(seen.pixel(0, 1) & 0xFFFFFF, 0xFFu) << "bottom-left blue, upright";
+    DrawDibClose(dd);
+    DeleteDC(dc);
+}
+
+} // namespace
