@@ -29,12 +29,12 @@ TEST_F(CaptureTest, Hdmi1080p50ForTenSecondsWithASlowSink) {
     const std::string top_down = test_env::read_file(ref);
     ASSERT_EQ(top_down.size(), stride * rows);
 
+    Sink sink;
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "video:1"), 1);
     set(cap.get(), "SetFormat", "0");
     ASSERT_EQ(last_error(cap.get()), "SetFormat OK!");
 
-    Sink sink;
     std::mt19937 random(12);
     std::uniform_int_distribution<int> pause_ms(30, 60);
     size_t max_pending = 0;
@@ -67,8 +67,8 @@ TEST_F(CaptureTest, Hdmi1080p50ForTenSecondsWithASlowSink) {
     cap->Stop();
     const size_t at_stop = sink.events.size();
     QCoreApplication::processEvents();
-    pump_for(100);
-    EXPECT_EQ(sink.events.size(), at_stop); // nothing after Stop once the messages have run
+    // Nothing after Stop once the messages have run.
+    EXPECT_FALSE(pump_until([&] { return sink.events.size() != at_stop; }, 100));
     cap->Unadvise(cookie);
 
     EXPECT_GT(sink.events.size(), 120u) << "about one frame per 45 ms";
@@ -98,17 +98,18 @@ TEST_F(CaptureTest, DvFileGivesDvAndRgbEventsPerFrame) {
                   "-ar 48000 " +
                   file),
               0);
+    Sink sink;
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "file:" + file), 1);
     set(cap.get(), "RGB", "true");
-    Sink sink;
     com::DWORD cookie;
     cap->Advise(&sink, &cookie);
     ASSERT_EQ(cap->Run(), com::S_OK);
     EXPECT_EQ(last_error(cap.get()), "");
     ASSERT_TRUE(pump_until([&] { return sink.count(Kind::DV) >= 10 && sink.count(Kind::RGB) >= 10; }, 5000))
         << sink.count(Kind::DV) << " DV, " << sink.count(Kind::RGB) << " RGB; " << last_error(cap.get());
-    pump_for(300);
+    // The file's ten frames and no more.
+    EXPECT_FALSE(pump_until([&] { return sink.count(Kind::DV) > 10 || sink.count(Kind::RGB) > 10; }, 300));
     EXPECT_EQ(sink.count(Kind::DV), 10u);
     EXPECT_EQ(sink.count(Kind::RGB), 10u);
     double last_dv = -1;
@@ -138,7 +139,7 @@ TEST_F(CaptureTest, DvFileGivesDvAndRgbEventsPerFrame) {
     ASSERT_EQ(cap->Run(), com::S_OK);
     ASSERT_TRUE(pump_until([&] { return sink.count(Kind::DV) >= 10; }, 5000))
         << sink.count(Kind::DV) << " " << last_error(cap.get());
-    pump_for(200);
+    EXPECT_FALSE(pump_until([&] { return sink.count(Kind::DV) > 10 || sink.count(Kind::RGB) > 0; }, 200));
     EXPECT_EQ(sink.count(Kind::DV), 10u);
     EXPECT_EQ(sink.count(Kind::RGB), 0u);
     sink.on_event = nullptr;
@@ -166,9 +167,9 @@ TEST_F(CaptureTest, DvFileGivesDvAndRgbEventsPerFrame) {
 // A 16-bit stereo 44100 Hz input is switched to 8 bits: 88200 bytes a second,
 // so a buffer of the default 40 ms holds 3528 bytes.
 TEST_F(CaptureTest, AudioBuffersFollowTheSampleDuration) {
+    Sink sink;
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "audio:1"), 1);
-    Sink sink;
     com::DWORD cookie;
     cap->Advise(&sink, &cookie);
     for (auto [duration, bytes] : {std::pair{40, 3528}, std::pair{20, 1764}}) {

@@ -12,12 +12,15 @@ namespace test_env {
 
 namespace {
 std::string root_dir;
+std::string root_prefix; // what only a folder made by init_root starts with
 forms::ScriptedDialogs scripted;
 } // namespace
 
 void init_root() {
-    char tmpl[] = "/tmp/tidewick-test-XXXXXX";
-    const char* d = mkdtemp(tmpl);
+    const char* t = std::getenv("TMPDIR");
+    root_prefix = std::string(t && *t == '/' ? t : "/tmp") + "/tidewick-test-";
+    std::string tmpl = root_prefix + "XXXXXX";
+    const char* d = mkdtemp(tmpl.data());
     root_dir = d ? d : "/tmp";
     for (const char* sub : {"data", "config", "runtime", "home"})
         std::filesystem::create_directories(root_dir + "/" + sub);
@@ -34,7 +37,7 @@ void init_root() {
 }
 
 void remove_root() {
-    if (root_dir.rfind("/tmp/tidewick-test-", 0) == 0 && !std::getenv("TIDEWICK_KEEP_TEST_DIRS")) {
+    if (root_dir.rfind(root_prefix, 0) == 0 && !std::getenv("TIDEWICK_KEEP_TEST_DIRS")) {
         std::error_code ec;
         std::filesystem::remove_all(root_dir, ec);
     }
