@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 using namespace dshow;
 using com::HRESULT;
@@ -45,6 +47,32 @@ long LeadingInteger(const std::string& s) {
 
 std::string Address(const void* p) {
     return std::to_string(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)));
+}
+
+// The media type records a client reads through their address: never freed
+// while the library is loaded, freed when it is unloaded.
+class HandedOutTypes {
+public:
+    ~HandedOutTypes() {
+        for (AM_MEDIA_TYPE* mt : m_types)
+            DeleteMediaType(mt);
+    }
+    std::string Keep(AM_MEDIA_TYPE* mt) {
+        if (mt) {
+            std::lock_guard lock(m_mutex);
+            m_types.push_back(mt);
+        }
+        return Address(mt);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<AM_MEDIA_TYPE*> m_types;
+};
+
+HandedOutTypes& HandedOut() {
+    static HandedOutTypes types;
+    return types;
 }
 
 IPin* FirstPin(const BaseFilter& f, PIN_DIRECTION dir) {
@@ -680,7 +708,7 @@ std::string CVideoCap::PropertyValue(const std::string& key) {
         const int index = static_cast<int>(LeadingInteger(digits));
         AM_MEDIA_TYPE* mt = nullptr;
         config->GetStreamCaps(index, &mt, nullptr);
-        return Address(mt); // the client reads it; it stays allocated
+        return HandedOut().Keep(mt);
     }
     if (key.find("GetProp") != std::string::npos) {
         std::shared_ptr<BaseFilter> capture = CaptureFilterOfProcess();
@@ -691,7 +719,7 @@ std::string CVideoCap::PropertyValue(const std::string& key) {
         IAMStreamConfig* config = pin->QueryStreamConfig();
         AM_MEDIA_TYPE* mt = nullptr;
         if (config) config->GetFormat(&mt);
-        return Address(mt);
+        return HandedOut().Keep(mt);
     }
     return "";
 }

@@ -478,8 +478,6 @@ std::string cls_VideoFile_handler::DIB_sizes() const {
            "," + std::to_string(t.Height());
 }
 
-// ---- Parts of the object that other kinds and the drawing fill in ----
-
 void cls_VideoFile_handler::Make_Display_Bitmaps() {}
 void cls_VideoFile_handler::Release_Display_Bitmaps() {}
 void cls_VideoFile_handler::Stop_All_Captures() {

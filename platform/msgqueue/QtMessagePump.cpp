@@ -5,6 +5,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QSocketNotifier>
+#include <memory>
 
 namespace msgqueue {
 
@@ -15,9 +16,11 @@ void AttachToQtEventLoop() {
     SetAttachHook([](MessageQueue& q) {
         // A thread without a Qt event loop pumps its queue itself.
         if (!QAbstractEventDispatcher::instance()) return;
-        // Lives as long as the thread's queue: both end with the thread.
-        auto* n = new QSocketNotifier(q.wakeFd(), QSocketNotifier::Read);
-        QObject::connect(n, &QSocketNotifier::activated, [&q] { q.pump(); });
+        // Ends with the thread, just before the thread's queue (made first,
+        // so freed last) closes the descriptor it watches.
+        thread_local std::unique_ptr<QSocketNotifier> notifier;
+        notifier = std::make_unique<QSocketNotifier>(q.wakeFd(), QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, [&q] { q.pump(); });
     });
     vb::AddEventPump([] {
         if (MessageQueue* q = MessageQueue::Existing()) q->pump();

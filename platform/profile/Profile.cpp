@@ -30,7 +30,9 @@ bool read_lines(const std::string& path, std::vector<std::string>& lines) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(line);
     }
-    return true;
+    // A read that broke off (an I/O error, a folder in the file's place) is no
+    // file's whole content.
+    return !in.bad();
 }
 
 // "[name]" -> name; anything else -> false.

@@ -3,6 +3,7 @@
 #include "VbString.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -341,8 +342,21 @@ private:
     FileId id_{0, 0, -2, {}};
 };
 
+// The store lives as long as the code holding this copy of it: it is freed
+// when the program ends or when the library it is linked into is unloaded.
+// A call that comes later still (a handle closed by another object's
+// destructor) gets a fresh, empty store.
+std::atomic<Store*> g_store{nullptr};
+
+struct StoreOwner {
+    ~StoreOwner() { delete g_store.exchange(nullptr, std::memory_order_acq_rel); }
+} g_store_owner;
+
 Store& store() {
-    static Store* s = new Store; // never destroyed: handles may be closed during static destruction
+    Store* s = g_store.load(std::memory_order_acquire);
+    if (s) return *s;
+    auto fresh = std::make_unique<Store>();
+    if (g_store.compare_exchange_strong(s, fresh.get(), std::memory_order_acq_rel)) return *fresh.release();
     return *s;
 }
 

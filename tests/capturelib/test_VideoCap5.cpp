@@ -211,8 +211,8 @@ TEST_F(CaptureTest, PropertyKeys) {
 }
 
 TEST_F(CaptureTest, CookiesAreUniqueAndNeverReused) {
-    auto cap = create();
     Sink a, b, c;
+    auto cap = create();
     com::DWORD ca = 0, cb = 0, cc = 0, dummy = 0;
     EXPECT_EQ(cap->Advise(nullptr, &dummy), com::E_POINTER);
     EXPECT_EQ(cap->Advise(&a, nullptr), com::E_POINTER);
@@ -239,10 +239,10 @@ TEST_F(CaptureTest, CookiesAreUniqueAndNeverReused) {
 // of advising, on this thread; one may unadvise the other, or stop the
 // object, from inside its call.
 TEST_F(CaptureTest, DeliveryToSeveralSinksAndChangesFromInsideASink) {
-    auto cap = create();
-    ASSERT_EQ(set_source(cap.get(), "video:2"), 1);
     std::vector<std::string> order;
     Sink a, b;
+    auto cap = create();
+    ASSERT_EQ(set_source(cap.get(), "video:2"), 1);
     a.name = "a", b.name = "b";
     a.order = b.order = &order;
     com::DWORD ca, cb;
@@ -278,8 +278,7 @@ TEST_F(CaptureTest, DeliveryToSeveralSinksAndChangesFromInsideASink) {
     a.on_event = [&](const Event&, IVideoCap* src) { src->Stop(); };
     ASSERT_TRUE(pump_until([&] { return a.events.size() >= a_before + 4; }));
     const size_t stopped_at = a.events.size();
-    pump_for(300);
-    EXPECT_EQ(a.events.size(), stopped_at);
+    EXPECT_FALSE(pump_until([&] { return a.events.size() != stopped_at; }, 300));
     EXPECT_EQ(get(cap.get(), "VIDEOINFOHEADER"), "0"); // freed by the teardown
     EXPECT_EQ(get(cap.get(), "Width"), "0");
 }
@@ -287,9 +286,9 @@ TEST_F(CaptureTest, DeliveryToSeveralSinksAndChangesFromInsideASink) {
 // A sink that lets messages run inside its call (as DoEvents does) gets no
 // nested event, and the sample that came meanwhile follows once it returns.
 TEST_F(CaptureTest, NoNestedEventWhenASinkRunsMessages) {
+    Sink s;
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "video:2"), 1);
-    Sink s;
     int depth = 0, deepest = 0;
     s.on_event = [&](const Event&, IVideoCap*) {
         deepest = std::max(deepest, ++depth);
@@ -308,9 +307,9 @@ TEST_F(CaptureTest, NoNestedEventWhenASinkRunsMessages) {
 }
 
 TEST_F(CaptureTest, StopThenRunAtOnceGivesARunningGraph) {
+    Sink s;
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "video:2"), 1);
-    Sink s;
     com::DWORD cookie;
     cap->Advise(&s, &cookie);
     ASSERT_EQ(cap->Run(), com::S_OK);
@@ -328,11 +327,11 @@ TEST_F(CaptureTest, StopThenRunAtOnceGivesARunningGraph) {
 // description saved as "MyGraph.grf" in the application-data folder; the
 // graph runs either way.
 TEST_F(CaptureTest, AddToRotAndSaveGrf) {
+    Sink s;
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "video:2"), 1);
     set(cap.get(), "AddToROT", "true");
     set(cap.get(), "SaveGrf", "true");
-    Sink s;
     com::DWORD cookie;
     cap->Advise(&s, &cookie);
     ASSERT_EQ(cap->Run(), com::S_OK);
@@ -365,8 +364,7 @@ TEST_F(CaptureTest, ReleaseFromInsideASinkAndWhileRunning) {
         };
         ASSERT_TRUE(pump_until([&] { return raw == nullptr; }));
         const size_t n = s.events.size();
-        pump_for(200);
-        EXPECT_EQ(s.events.size(), n);
+        EXPECT_FALSE(pump_until([&] { return s.events.size() != n; }, 200));
         EXPECT_EQ(s.refs, 1u);
     }
     Sink t;
@@ -378,8 +376,7 @@ TEST_F(CaptureTest, ReleaseFromInsideASinkAndWhileRunning) {
         ASSERT_EQ(cap->Run(), com::S_OK);
         std::this_thread::sleep_for(std::chrono::milliseconds(200)); // frames pile up unpumped
     }
-    pump_for(200);
-    EXPECT_TRUE(t.events.empty());
+    EXPECT_FALSE(pump_until([&] { return !t.events.empty(); }, 200));
     EXPECT_EQ(t.refs, 1u);
 }
 

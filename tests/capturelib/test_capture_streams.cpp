@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -29,17 +30,20 @@ TEST_F(CaptureTest, Hdmi1080p50ForTenSecondsWithASlowSink) {
     const std::string top_down = test_env::read_file(ref);
     ASSERT_EQ(top_down.size(), stride * rows);
 
+    Sink sink;
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "video:1"), 1);
     set(cap.get(), "SetFormat", "0");
     ASSERT_EQ(last_error(cap.get()), "SetFormat OK!");
 
-    Sink sink;
     std::mt19937 random(12);
     std::uniform_int_distribution<int> pause_ms(30, 60);
     size_t max_pending = 0;
     bool picture_checked = false, lent_buffer_stable = true;
+    std::chrono::steady_clock::time_point first_delivery, last_delivery;
     sink.on_event = [&](const Event& e, IVideoCap*) {
+        last_delivery = std::chrono::steady_clock::now();
+        if (!picture_checked) first_delivery = last_delivery;
         max_pending = std::max(max_pending, msgqueue::MessageQueue::ForCurrentThread().pending());
         if (!picture_checked) {
             picture_checked = true;
@@ -67,8 +71,8 @@ TEST_F(CaptureTest, Hdmi1080p50ForTenSecondsWithASlowSink) {
     cap->Stop();
     const size_t at_stop = sink.events.size();
     QCoreApplication::processEvents();
-    pump_for(100);
-    EXPECT_EQ(sink.events.size(), at_stop); // nothing after Stop once the messages have run
+    // Nothing after Stop once the messages have run.
+    EXPECT_FALSE(pump_until([&] { return sink.events.size() != at_stop; }, 100));
     cap->Unadvise(cookie);
 
     EXPECT_GT(sink.events.size(), 120u) << "about one frame per 45 ms";
@@ -86,8 +90,13 @@ TEST_F(CaptureTest, Hdmi1080p50ForTenSecondsWithASlowSink) {
                 << "event " << i << ": no sample twice, none out of order";
         }
     }
+    // The samples' times follow the camera's clock: they span the time over
+    // which they were delivered (on a busy machine that is not quite the
+    // ten seconds of the loop).
     const double span = sink.events.back().time - sink.events.front().time;
-    EXPECT_NEAR(span, 10.0, 1.0); // the camera ran for the ten seconds of the loop
+    const double delivered = std::chrono::duration<double>(last_delivery - first_delivery).count();
+    EXPECT_NEAR(span, delivered, 1.0);
+    EXPECT_GT(delivered, 5.0);
 }
 
 TEST_F(CaptureTest, DvFileGivesDvAndRgbEventsPerFrame) {
@@ -98,17 +107,18 @@ TEST_F(CaptureTest, DvFileGivesDvAndRgbEventsPerFrame) {
                   "-ar 48000 " +
                   file),
               0);
+    Sink sink;
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "file:" + file), 1);
     set(cap.get(), "RGB", "true");
-    Sink sink;
     com::DWORD cookie;
     cap->Advise(&sink, &cookie);
     ASSERT_EQ(cap->Run(), com::S_OK);
     EXPECT_EQ(last_error(cap.get()), "");
     ASSERT_TRUE(pump_until([&] { return sink.count(Kind::DV) >= 10 && sink.count(Kind::RGB) >= 10; }, 5000))
         << sink.count(Kind::DV) << " DV, " << sink.count(Kind::RGB) << " RGB; " << last_error(cap.get());
-    pump_for(300);
+    // The file's ten frames and no more.
+    EXPECT_FALSE(pump_until([&] { return sink.count(Kind::DV) > 10 || sink.count(Kind::RGB) > 10; }, 300));
     EXPECT_EQ(sink.count(Kind::DV), 10u);
     EXPECT_EQ(sink.count(Kind::RGB), 10u);
     double last_dv = -1;
@@ -138,7 +148,7 @@ TEST_F(CaptureTest, DvFileGivesDvAndRgbEventsPerFrame) {
     ASSERT_EQ(cap->Run(), com::S_OK);
     ASSERT_TRUE(pump_until([&] { return sink.count(Kind::DV) >= 10; }, 5000))
         << sink.count(Kind::DV) << " " << last_error(cap.get());
-    pump_for(200);
+    EXPECT_FALSE(pump_until([&] { return sink.count(Kind::DV) > 10 || sink.count(Kind::RGB) > 0; }, 200));
     EXPECT_EQ(sink.count(Kind::DV), 10u);
     EXPECT_EQ(sink.count(Kind::RGB), 0u);
     sink.on_event = nullptr;
@@ -166,9 +176,9 @@ TEST_F(CaptureTest, DvFileGivesDvAndRgbEventsPerFrame) {
 // A 16-bit stereo 44100 Hz input is switched to 8 bits: 88200 bytes a second,
 // so a buffer of the default 40 ms holds 3528 bytes.
 TEST_F(CaptureTest, AudioBuffersFollowTheSampleDuration) {
+    Sink sink;
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "audio:1"), 1);
-    Sink sink;
     com::DWORD cookie;
     cap->Advise(&sink, &cookie);
     for (auto [duration, bytes] : {std::pair{40, 3528}, std::pair{20, 1764}}) {

@@ -221,6 +221,7 @@ TEST_F(ComTest, BadLibraryEntriesFailWithTheirOwnCodes) {
 }
 
 TEST_F(ComTest, AdviseGivesUniqueCookiesAndUnadviseTakesThemBack) {
+    Sink a, b; // outlive the object, also when a check below ends the test early
     ASSERT_EQ(call_entry("DllRegisterServer"), S_OK);
     ComPtr<testsrv::IAdder> adder;
     ASSERT_EQ(CreateInstance(testsrv::CLSID_Adder, adder), S_OK);
@@ -233,7 +234,6 @@ TEST_F(ComTest, AdviseGivesUniqueCookiesAndUnadviseTakesThemBack) {
     EXPECT_EQ(cp->GetConnectionInterface(&iid), S_OK);
     EXPECT_EQ(iid, testsrv::IAdderEvents::kIID);
 
-    Sink a, b;
     DWORD ca = 0, cb = 0, cb2 = 0;
     ASSERT_EQ(cp->Advise(&a, &ca), S_OK);
     ASSERT_EQ(cp->Advise(&b, &cb), S_OK);
@@ -285,8 +285,8 @@ TEST_F(ComTest, AdviseGivesUniqueCookiesAndUnadviseTakesThemBack) {
 }
 
 TEST(SinkList, LimitAndOrder) {
+    Sink a, b, c; // outlive the list, which releases what it still holds
     SinkList<testsrv::IAdderEvents> list(2);
-    Sink a, b, c;
     DWORD k1 = 0, k2 = 0, k3 = 0;
     EXPECT_EQ(list.add(&a, &k1), S_OK);
     EXPECT_EQ(list.add(&b, &k2), S_OK);

@@ -48,9 +48,24 @@ TEST(Trace, GoneViewerLosesLinesWithoutBlockingOrFailing) {
     auto viewer = std::make_unique<Listener>();
     Reset_Tracer();
     Send_Trace("first");
+    ASSERT_EQ(viewer->received().size(), 1u);
+    const auto handle = g_Tracer_hWnd;
     viewer.reset();
-    for (int i = 0; i < 10000; ++i) Send_Trace("lost", i); // never blocks, never throws
-    SUCCEED();
+    // Far more lines than a socket buffer holds: a blocking send would hang here.
+    for (int i = 0; i < 10000; ++i)
+        Send_Trace("lost", i);
+    // A viewer started in the viewer's place now is not the one that was found:
+    // the lines sent meanwhile are lost, not queued for it, and the run keeps its handle.
+    Listener next;
+    Send_Trace("after");
+    EXPECT_TRUE(next.received().empty());
+    EXPECT_EQ(g_Tracer_hWnd, handle);
+    // The next search finds the new viewer.
+    Reset_Tracer();
+    Send_Trace("found");
+    const auto lines = next.received();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("found"), std::string::npos);
 }
 
 TEST(EventLog, TwoCallsGiveTwoDatedLines) {

@@ -1,5 +1,6 @@
 #include "ErrorOf.h"
 #include "PhidgetInterfaceKit.h"
+#include "TestEnv.h"
 #include "VbError.h"
 
 #include <cstdlib>
@@ -162,8 +163,13 @@ TEST(EnvironmentBox, PluggedAtFirstUse) {
 TEST_F(ControlBox, ABoxNamedInTheEnvironmentIsPlugged) {
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     const std::string cmd = "TIDEWICK_PHIDGET_BOX=31337 '" + self +
-                            "' --gtest_filter=EnvironmentBox.PluggedAtFirstUse >/dev/null 2>&1";
-    EXPECT_EQ(std::system(cmd.c_str()), 0);
+                            "' --gtest_filter=EnvironmentBox.PluggedAtFirstUse --gtest_brief=0 2>&1";
+    std::string out;
+    EXPECT_EQ(test_env::run(cmd, &out), 0) << out;
+    // The child must have run the one test to its end, not skipped it or matched nothing.
+    EXPECT_NE(out.find("[       OK ] EnvironmentBox.PluggedAtFirstUse"), std::string::npos) << out;
+    EXPECT_NE(out.find("[  PASSED  ] 1 test."), std::string::npos) << out;
+    EXPECT_EQ(out.find("SKIPPED"), std::string::npos) << out;
 }
 
 } // namespace

@@ -144,7 +144,7 @@ TEST_F(VideoFileQf3Write, PicturesLongerThanTheSlotAreLeftOut) {
     EXPECT_EQ(rd.Num_Frames(), 0);
 }
 
-TEST_F(VideoFileQf3Write, AppendingWithNoOpenFileStopsTheCaptures) {
+TEST_F(VideoFileQf3Write, AppendingWithNoOpenFileMarksTheCapturesStoppedAndReports) {
     heat_fixture::Normal_Mode normal;
     cls_VideoFile_handler vf;
     vf.File_name(Path("closed"));
