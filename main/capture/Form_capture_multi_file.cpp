@@ -232,22 +232,22 @@ void Form_capture_multi_file::Design() {
 void Form_capture_multi_file::Wire_Slot_Events(int16_t i) {
     auto activate = [this, i](int32_t, int32_t, float, float) { Set_Active_heat(i); };
     for (forms::WidgetControl* c : std::initializer_list<forms::WidgetControl*>{
-             &Command_newFile(i), &Command_start(i), &Command_abort(i), &Frame_capture(i),
-             &Label_file_size(i), &Label_heat_time(i), &Label_start_time(i), &Lbl_elapsed_time(i),
-             &Lbl_file_size(i), &Lbl_heat_ID(i), &Lbl_start_time(i), &Text_Heat_ID(i), &Command_Finish(i),
-             &Lbl_file_name(i)})
+             &Command_newFile.Element(i), &Command_start.Element(i), &Command_abort.Element(i), &Frame_capture.Element(i),
+             &Label_file_size.Element(i), &Label_heat_time.Element(i), &Label_start_time.Element(i), &Lbl_elapsed_time.Element(i),
+             &Lbl_file_size.Element(i), &Lbl_heat_ID.Element(i), &Lbl_start_time.Element(i), &Text_Heat_ID.Element(i), &Command_Finish.Element(i),
+             &Lbl_file_name.Element(i)})
         c->MouseDown = activate;
-    Label_active_capture(i).Click = [this, i] { Set_Active_heat(i); };
-    Label_filename(i).Click = [this, i] { Set_Active_heat(i); };
-    Label_active_start(i).Click = [this, i] {
+    Label_active_capture.Element(i).Click = [this, i] { Set_Active_heat(i); };
+    Label_filename.Element(i).Click = [this, i] { Set_Active_heat(i); };
+    Label_active_start.Element(i).Click = [this, i] {
         if (Ctrl_Is_Down()) Set_Active_Heat_start(i);
     };
-    Command_newFile(i).Click = [this, i] { Command_newFile_Click(i); };
-    Command_abort(i).Click = [this, i] {
+    Command_newFile.Element(i).Click = [this, i] { Command_newFile_Click(i); };
+    Command_abort.Element(i).Click = [this, i] {
         Send_Trace("Command_abort_Click Index = ", i);
         Handle_Abort(i);
     };
-    Command_Finish(i).Click = [this, i] { Command_Finish_Click(i); };
+    Command_Finish.Element(i).Click = [this, i] { Command_Finish_Click(i); };
     // Command_start(i).Click stamps the heat's start from the control-box
     // procedures, which are not part of this window yet.
 }

@@ -40,13 +40,15 @@ class Frm_kanot_2& Frm_kanot_2() {
 
 Frm_kanot_2::Frm_kanot_2() : Form("Frm_kanot_2") {
     for (int32_t i = 0; i < 4; ++i) {
-        item_Open_Newest.Add(i, &item_Open_Newest_Root, std::string("-"));
-        item_Open_Newest(i).Click = [this, i] { item_Open_Newest_Click(i); };
+        item_Open_Newest.Add(i, &item_Open_Newest_Root, std::string("-")).Click = [this, i] {
+            item_Open_Newest_Click(i);
+        };
     }
     const char* stretches[] = {"1/1", "1/1,5", "1/2"};
     for (int32_t i = 0; i < 3; ++i) {
-        Item_extension.Add(i, &Menu_x_extension, std::string(stretches[i]));
-        Item_extension(i).Click = [this, i] { Item_extension_Click(i); };
+        Item_extension.Add(i, &Menu_x_extension, std::string(stretches[i])).Click = [this, i] {
+            Item_extension_Click(i);
+        };
     }
     menu_form.Click = [this] { menu_form_Click(); };
     item_Open_Newest_Root.Click = [this] { Update_Recent_Files(); };

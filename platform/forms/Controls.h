@@ -355,6 +355,13 @@ public:
     // Indexing an element loads its window first, as touching any control does.
     C& operator()(int32_t index) const { return get(index); }
     C& operator[](int32_t index) const { return get(index); }
+    // The element without loading the window: for wiring its events while
+    // the window itself is still being made.
+    C& Element(int32_t index) const {
+        auto it = items_.find(index);
+        if (it == items_.end()) missing_element(index);
+        return *it->second;
+    }
     bool Exists(int32_t index) const { return items_.count(index) != 0; }
     int32_t Count() const { return static_cast<int32_t>(items_.size()); }
     int32_t LBound() const { return items_.empty() ? 0 : items_.begin()->first; }
@@ -367,9 +374,7 @@ public:
 private:
     C& get(int32_t index) const {
         owner_->Load();
-        auto it = items_.find(index);
-        if (it == items_.end()) missing_element(index);
-        return *it->second;
+        return Element(index);
     }
     Form* owner_;
     std::string name_;

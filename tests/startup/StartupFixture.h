@@ -18,6 +18,7 @@
 
 #include <QAbstractButton>
 #include <QMainWindow>
+#include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -40,7 +41,9 @@ inline bool register_capture_library() {
 // The widget of a control; for a control array the element with that caption.
 inline QWidget* widget_of(forms::Form& form, const char* name, const char* caption = nullptr) {
     auto* top = reinterpret_cast<QMainWindow*>(form.hWnd());
-    for (QWidget* w : top->findChildren<QWidget*>(name)) {
+    // An element of a control array is named "Name(i)".
+    const QRegularExpression named(QString("^%1(\\(\\d+\\))?$").arg(QRegularExpression::escape(name)));
+    for (QWidget* w : top->findChildren<QWidget*>(named)) {
         if (!caption) return w;
         auto* b = qobject_cast<QAbstractButton*>(w);
         if (b && b->text() == caption) return w;
