@@ -292,6 +292,16 @@ Node Node::appendChild(const Node& child) const {
     return Node(doc_, moved.internal_object(), generation_);
 }
 
+Node Node::removeChild(const Node& child) const {
+    pugi::xml_node parent(checked());
+    pugi::xml_node c(child.checked());
+    if (child.doc_ != doc_ || c.parent() != parent) vb::Raise(kEFail, "The node is not a child of this node");
+    // Kept detached, not destroyed, so that the caller's handle stays good.
+    pugi::xml_node moved = doc_->impl_->holder().append_move(c);
+    if (!moved) vb::Raise(kEFail, "The node cannot be removed");
+    return Node(doc_, moved.internal_object(), generation_);
+}
+
 Node Node::parentNode() const {
     pugi::xml_node p = pugi::xml_node(checked()).parent();
     if (!p || doc_->impl_->is_holder(p)) return {};
@@ -307,10 +317,17 @@ std::vector<Node> Node::childNodes() const {
 }
 
 std::vector<Node> Node::selectNodes(const std::string& xpath) const {
+    return selectNodes(xpath, {});
+}
+
+std::vector<Node> Node::selectNodes(const std::string& xpath, const XPathVariables& variables) const {
     pugi::xml_node context(checked());
     pugi::xpath_node_set found;
     try {
-        pugi::xpath_query query(xpath.c_str());
+        pugi::xpath_variable_set vars;
+        for (const auto& [name, value] : variables)
+            if (!vars.set(name.c_str(), value.c_str())) vb::Raise(kEFail, "Not a variable name: " + name);
+        pugi::xpath_query query(xpath.c_str(), variables.empty() ? nullptr : &vars);
         found = query.evaluate_node_set(context);
     } catch (const pugi::xpath_exception& e) {
         vb::Raise(kEFail, std::string(e.what()) + ": " + xpath);
@@ -329,7 +346,11 @@ std::vector<Node> Node::selectNodes(const std::string& xpath) const {
 }
 
 Node Node::selectSingleNode(const std::string& xpath) const {
-    auto all = selectNodes(xpath);
+    return selectSingleNode(xpath, {});
+}
+
+Node Node::selectSingleNode(const std::string& xpath, const XPathVariables& variables) const {
+    auto all = selectNodes(xpath, variables);
     return all.empty() ? Node() : all.front();
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pugi {
@@ -21,6 +22,10 @@ namespace xmldom {
 class DOMDocument60;
 
 enum class NodeType { Null, Document, Element, Text, CData, Comment, ProcessingInstruction, Other };
+
+// Text values an XPath reads as $name. They are bound, never pasted into the
+// query, so a value holding an apostrophe or a bracket stays a value.
+using XPathVariables = std::vector<std::pair<std::string, std::string>>;
 
 // Why the last load failed; errorCode 0 when it did not.
 struct ParseError {
@@ -54,12 +59,19 @@ public:
     // Moves `child` (new, or already elsewhere in the same document) to the
     // end of this node's children and returns it.
     Node appendChild(const Node& child) const;
+    // Takes `child`, which must be a child of this node, out of the tree and
+    // returns it; it stays usable, detached, as a new node is.
+    Node removeChild(const Node& child) const;
     Node parentNode() const;
     std::vector<Node> childNodes() const;
     // First match of the XPath in document order; the empty handle when none.
     Node selectSingleNode(const std::string& xpath) const;
     // All matches in document order.
     std::vector<Node> selectNodes(const std::string& xpath) const;
+    // The same with bound variables; a variable the query reads but the
+    // list lacks fails as a query that does not compile.
+    Node selectSingleNode(const std::string& xpath, const XPathVariables& variables) const;
+    std::vector<Node> selectNodes(const std::string& xpath, const XPathVariables& variables) const;
     // The node serialised raw.
     std::string xml() const;
 
@@ -112,6 +124,12 @@ public:
     Node documentElement() const;
     Node selectSingleNode(const std::string& xpath) const { return asNode().selectSingleNode(xpath); }
     std::vector<Node> selectNodes(const std::string& xpath) const { return asNode().selectNodes(xpath); }
+    Node selectSingleNode(const std::string& xpath, const XPathVariables& variables) const {
+        return asNode().selectSingleNode(xpath, variables);
+    }
+    std::vector<Node> selectNodes(const std::string& xpath, const XPathVariables& variables) const {
+        return asNode().selectNodes(xpath, variables);
+    }
 
 private:
     friend class Node;

@@ -188,4 +188,37 @@ TEST(XmlDom, SaveWritesTheDeclaredEncodingAndLoadReadsIt) {
     EXPECT_NE(error_of([&] { doc.save(dir + "/no/such/folder/x.xml"); }), 0);
 }
 
+TEST(XmlDom, BoundVariablesSelectByValueWhateverItHolds) {
+    DOMDocument60 doc;
+    ASSERT_TRUE(doc.loadXML("<r><a id=\"O'Brien\">1</a><a id='say \"hi\"'>2</a><a id=\"x\">3</a>"
+                            "<a id=\"x' or '1'='1\">4</a></r>"));
+    for (const auto& [id, text] : std::vector<std::pair<std::string, std::string>>{
+             {"O'Brien", "1"}, {"say \"hi\"", "2"}, {"x", "3"}, {"x' or '1'='1", "4"}}) {
+        const auto found = doc.selectNodes("//a[@id=$id]", {{"id", id}});
+        ASSERT_EQ(found.size(), 1u) << id;
+        EXPECT_EQ(found[0].text(), text);
+    }
+    EXPECT_TRUE(doc.selectSingleNode("//a[@id=$id]", {{"id", "y"}}).isNull());
+    // A variable the query reads but nobody bound is a failing query.
+    EXPECT_EQ(error_of([&] { doc.selectNodes("//a[@id=$other]", {{"id", "x"}}); }), -2147467259);
+}
+
+TEST(XmlDom, RemovedChildLeavesTheTreeAndStaysUsable) {
+    DOMDocument60 doc;
+    ASSERT_TRUE(doc.loadXML("<r>\r\n<a/><b>t</b></r>"));
+    const Node root = doc.documentElement();
+    const Node b = doc.selectSingleNode("//b");
+    const Node removed = root.removeChild(b);
+    EXPECT_EQ(removed, b);
+    EXPECT_EQ(doc.xml(), "<r>\r\n<a/></r>\r\n");
+    EXPECT_TRUE(doc.selectSingleNode("//b").isNull());
+    EXPECT_EQ(removed.text(), "t");
+    EXPECT_TRUE(removed.parentNode().isNull());
+    // Only a child of the node can be removed from it.
+    EXPECT_NE(error_of([&] { root.removeChild(b); }), 0);
+    EXPECT_NE(error_of([&] { doc.selectSingleNode("//a").removeChild(root); }), 0);
+    root.appendChild(removed);
+    EXPECT_EQ(doc.xml(), "<r>\r\n<a/><b>t</b></r>\r\n");
+}
+
 } // namespace
