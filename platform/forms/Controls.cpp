@@ -2,11 +2,13 @@
 
 #include "FormsInternal.h"
 #include "GdiQt.h"
+#include "Keys.h"
 #include "Screen.h"
 #include "VbError.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -73,6 +75,13 @@ private:
         case QEvent::MouseButtonDblClick:
             c->mouse_double_click();
             break;
+        case QEvent::KeyPress: {
+            if (!c->KeyDown) break;
+            auto* k = static_cast<QKeyEvent*>(e);
+            int32_t code = VirtualKeyFromQt(k->key(), (k->modifiers() & Qt::KeypadModifier) != 0);
+            c->KeyDown(code, detail::shift_mask(static_cast<int>(k->modifiers())));
+            break;
+        }
         default:
             break;
         }

@@ -84,6 +84,9 @@ public:
     // Button is vbLeftButton/vbRightButton/vbMiddleButton, Shift the
     // vbShiftMask/vbCtrlMask/vbAltMask bits, X and Y in the control's scale.
     std::function<void(int32_t Button, int32_t Shift, float X, float Y)> MouseDown, MouseMove, MouseUp;
+    // A key went down while the control had the focus: KeyCode a virtual-key
+    // code, Shift the mask bits. The control's own handling of the key follows.
+    std::function<void(int32_t& KeyCode, int32_t Shift)> KeyDown;
 
 protected:
     friend class ControlFilter;

@@ -1,6 +1,7 @@
 #include "QtServices.h"
 
 #include "Dialogs.h"
+#include "FileDialog.h"
 #include "Gdi.h"
 #include "Keys.h"
 #include "QtDialogs.h"
@@ -29,6 +30,8 @@ void Install_Font_Substitutes() {
 void Install_Qt_Services() {
     static QtDialogs dialogs;
     set_dialog_service(&dialogs);
+    static QtFileDialog files;
+    set_file_dialog_service(&files);
     Install_Event_Pump();
     Install_Key_State_Feed();
     Install_Font_Substitutes();
