@@ -283,8 +283,11 @@ void Frm_kanot_2::Form_Load() {
         Slider_play.Move(20, Slider_play.Top(), Frm_play.Width() - 40, 350);
 
         Chk_Show_lanemarks.Caption("Show lane\nmarkers");
-        Lbl_Frame_size.Caption("");
-        Label_heatID.Caption("");
+        // A heat opened from the command line above keeps its labels.
+        if (!Replay_File_Open()) {
+            Lbl_Frame_size.Caption("");
+            Label_heatID.Caption("");
+        }
         Send_Trace("*Frm_kanot, Frm_load end");
     });
 }

@@ -15,6 +15,7 @@
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
 #include "QtServices.h"
+#include "Services.h"
 #include "TestEnv.h"
 #include "VbTrap.h"
 #include "WinClock.h"
@@ -150,6 +151,17 @@ TEST_F(ReplayRoad, AHeatOpensAtFieldOneWithItsLabels) {
             coloured += img.pixelColor(x, y) != img.pixelColor(0, 0);
     EXPECT_GT(coloured, 100);
     ASSERT_TRUE(w.Grab().SavePng(test_env::output_dir() + "/replay_window_open.png"));
+}
+
+TEST_F(ReplayRoad, AHeatOnTheCommandLineOpensDuringTheLoadAndKeepsItsLabels) {
+    const std::string path = make("Heat4_a.qf3", 5);
+    Frm_kanot_2().Unload();
+    forms::App().CommandLine = "\"" + path + "\"";
+    Frm_kanot_2().Load();
+    forms::App().CommandLine.clear();
+    EXPECT_TRUE(Replay_File_Open());
+    EXPECT_EQ(Frm_kanot_2().Label_heatID.Caption(), "Heat 1");
+    EXPECT_EQ(Frm_kanot_2().Lbl_Frame_size.Caption(), "64*48");
 }
 
 TEST_F(ReplayRoad, FailedOpensLeaveTheWindowEmpty) {

@@ -123,7 +123,8 @@ TEST(Lane_results, ClearAllResultsWithoutAFileTouchesNoFile) {
         EXPECT_EQ(Lane_Result_Array[i].goal_field, 0);
     }
     EXPECT_EQ(completed, 1);
-    EXPECT_EQ(Replay_Video_File_If_Any(), nullptr) << "asking whether a file is open must not create the file object";
+    EXPECT_EQ(Replay_Video_File_If_Any(), nullptr)
+        << "asking whether a file is open must not create the file object";
 }
 
 // The records of heat 1 as Python reads them from the file's bytes.
