@@ -121,8 +121,12 @@ protected:
 
 TEST_F(ReplayRoad, AHeatOpensAtFieldOneWithItsLabels) {
     const std::string path = make("Heat4_a.qf3", 5);
-    open(path);
     auto& w = Frm_kanot_2();
+    w.item_Zoom.Checked(true);
+    w.Zoom_On = true;
+    open(path);
+    EXPECT_FALSE(w.item_Zoom.Checked()) << "opening turns the zoom off";
+    EXPECT_FALSE(w.Zoom_On);
     EXPECT_EQ(w.File_Name_Field, path);
     EXPECT_EQ(g_Program_Mode, 10);
     EXPECT_EQ(w.Slider_play.Min(), 1);
@@ -299,6 +303,39 @@ TEST_F(ReplayRoad, StepsDroppedWhileCapturingOrWhileAStepIsDrawn) {
     w.Scroll_Busy = false;
     step_to(5);
     EXPECT_EQ(w.Lbl_frameno.Caption(), "0005");
+}
+
+TEST_F(ReplayRoad, SampleDataIsDrawnOverTheFieldAndLowQualityBeeps) {
+    auto& w = Frm_kanot_2();
+    w.item_display_sample_data.Checked(true);
+    for (int16_t quality : {79, 80}) {
+        SCOPED_TRACE(quality);
+        make_heat::Heat_Spec spec =
+            heat_fixture::Small_Spec(dir + "/Heat1_q" + std::to_string(quality) + ".qf3");
+        spec.width = 320;
+        spec.height = 240;
+        spec.slot_size = 60000;
+        spec.quality = quality;
+        std::string error;
+        ASSERT_TRUE(make_heat::Make_Heat(spec, 2, &error)) << error;
+        open(spec.path);
+        const int32_t before = forms::Beeps_Sounded();
+        step_to(3);
+        EXPECT_EQ(forms::Beeps_Sounded() - before, quality < 80 ? 1 : 0);
+        // The blue box behind the yellow text, from the top-left corner.
+        const QImage img = w.Picture_large.Image().image();
+        int blue = 0, yellow = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                blue += c.blue() > 240 && c.red() < 20 && c.green() < 20;
+                yellow += c.red() > 240 && c.green() > 240 && c.blue() < 20;
+            }
+        EXPECT_GT(blue, 1000);
+        EXPECT_GT(yellow, 100);
+    }
+    ASSERT_TRUE(w.Grab().SavePng(test_env::output_dir() + "/replay_window_sample_data.png"));
+    w.item_display_sample_data.Checked(false);
 }
 
 TEST_F(ReplayRoad, AHeatLongerThan16383FramesStepsToItsEnd) {
