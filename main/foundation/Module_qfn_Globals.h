@@ -68,7 +68,6 @@ inline std::string g_Click_Sound; // the WAV bytes of the click sound
 inline std::shared_ptr<Cls_audio_play> obj_Midi;
 inline std::shared_ptr<phidget::PhidgetInterfaceKit> g_Phidget_Check;
 inline std::shared_ptr<Cls_memory_status> g_Memory_Status;
-inline std::shared_ptr<cls_VideoFile_handler> g_Video_File;
 // The replay window's two frame bitmaps: upright and rotated.
 inline std::shared_ptr<cDIBSection> g_Frame_DIB;
 inline std::shared_ptr<cDIBSection> g_Frame_DIB_Rotated;

@@ -35,6 +35,11 @@ int main(int argc, char** argv) {
     g_Windows.Terminate_obj_Capture_HDMI = [] { Form_capture_multi_file().Terminate_obj_Capture_HDMI(); };
     g_Windows.Stop_Capture = [] { Form_capture_multi_file().Stop_Capture(); };
 
-    Form_Tidewick_Full_Startup().Show();
+    // A heat handed over on the command line (a double-clicked file) goes
+    // straight to replay; the replay window runs the initialisation itself.
+    if (!forms::App().CommandLine.empty())
+        Frm_kanot_2().Show();
+    else
+        Form_Tidewick_Full_Startup().Show();
     return app.exec();
 }

@@ -7,6 +7,7 @@
 #include "Module_canoe.h"
 #include "Module_dependant.h"
 #include "Module_ini_file.h"
+#include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
 #include "Module_windows.h"
@@ -51,6 +52,24 @@ Frm_kanot_2::Frm_kanot_2() : Form("Frm_kanot_2") {
         };
     }
     menu_form.Click = [this] { menu_form_Click(); };
+    item_open.Click = [this] { item_open_Click(); };
+    item_open_last.Click = [this] { item_open_last_Click(); };
+    item_ange_match.Click = [this] { Enter_Event_name(); };
+    Slider_play.Scroll = [this] { Slider_play_Scroll(); };
+    Slider_play.KeyDown = [this](int32_t& key, int32_t shift) { Slider_play_KeyDown(key, shift); };
+    Lbl_delta_time.Click = [this] { Lbl_delta_time_Click(); };
+    item_set_time.Click = [this] { item_set_time_Click(); };
+    item_set_time_plus.Click = [this] { item_set_time_plus_Click(); };
+    item_set_disq.Click = [this] { item_set_disq_Click(); };
+    item_set_did_not_start.Click = [this] { item_set_did_not_start_Click(); };
+    item_set_did_not_finish.Click = [this] { item_set_did_not_finish_Click(); };
+    item_clear_lane.Click = [this] { item_clear_lane_Click(); };
+    item_set_event.Click = [this] { item_set_event_Click(); };
+    item_set_event_name.Click = [this] { item_set_event_name_Click(); };
+    item_set_heat_id.Click = [this] { item_set_heat_id_Click(); };
+    item_set_lanenums.Click = [this] { item_set_lanenums_Click(); };
+    // Clearing all results ends in this window's reload and ranking.
+    On_Complete_Result_Array = [this] { Complete_Result_Array(); };
     item_Open_Newest_Root.Click = [this] { Update_Recent_Files(); };
     item_dock_results.Click = [this] { item_dock_results_Click(); };
     item_test_copy.Click = [this] { File_Copy(); };
@@ -158,7 +177,10 @@ void Frm_kanot_2::Form_Load() {
         item_dock_results.Checked(true);
 
         Rotated_Field = true;
-        run_connected(Connected.Set_Picture_Size);
+        if (Connected.Set_Picture_Size)
+            Connected.Set_Picture_Size();
+        else
+            Set_Picture_Size();
         Arrange_Layout(Rotated_Field);
 
         g_Load_Time_Mill = win::timeGetTime();
@@ -264,8 +286,11 @@ void Frm_kanot_2::Form_Load() {
         Slider_play.Move(20, Slider_play.Top(), Frm_play.Width() - 40, 350);
 
         Chk_Show_lanemarks.Caption("Show lane\nmarkers");
-        Lbl_Frame_size.Caption("");
-        Label_heatID.Caption("");
+        // A heat opened from the command line above keeps its labels.
+        if (!Replay_File_Open()) {
+            Lbl_Frame_size.Caption("");
+            Label_heatID.Caption("");
+        }
         Send_Trace("*Frm_kanot, Frm_load end");
     });
 }
@@ -304,8 +329,11 @@ void Frm_kanot_2::Form_Resize() {
         Picture_large.Width(g_Display_Width * Zoom_Factor * X_Stretch);
         Arrange_Frames();
 
-        if (g_Video_File && g_Video_File->File_open()) {
-            run_connected(Connected.Slider_play_Scroll);
+        if (Replay_File_Open()) {
+            if (Connected.Slider_play_Scroll)
+                Connected.Slider_play_Scroll();
+            else
+                Slider_play_Scroll();
             print_scale();
         }
     });
@@ -326,7 +354,7 @@ void Frm_kanot_2::Form_QueryUnload(int32_t& Cancel, int32_t UnloadMode) {
     vb::Trap("Form_QueryUnload of Form frm_kanot_2", [this] {
         Send_Trace("*Frm_kanot_2 Form_QueryUnload, begin");
         Timer_keyb_event.Enabled(false);
-        if (g_Video_File) g_Video_File->Close_File();
+        if (auto* vf = Replay_Video_File_If_Any()) vf->Close_File();
         Store_Form_Pos(Name(), Left(), Top(), Width(), Height());
         Send_Trace("*Frm_kanot_2 Form_QueryUnload, end");
     });
@@ -363,7 +391,7 @@ void Frm_kanot_2::Frm_Options_MouseMove(int32_t Button, int32_t Shift, float X, 
 void Frm_kanot_2::Update_Form_Caption() {
     vb::Trap("Update_Form_Caption of Form frm_kanot_2", [this] {
         std::string caption = "Tidewick Video Replay ";
-        if (g_Video_File && g_Video_File->File_open()) caption += ParsePath(g_Video_File->File_name(), 0);
+        if (Replay_File_Open()) caption += ParsePath(Replay_Video_File().File_name(), 0);
         Caption(caption);
     });
 }

@@ -14,6 +14,7 @@
 #include "Form.h"
 #include "PictureBox.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -179,7 +180,9 @@ public:
     // ---- Procedures kept elsewhere ----
     // Each is set by the code that provides it; until then the step that
     // calls it is passed over (the window works without a file, its lanes
-    // from the settings, a results panel or a printer).
+    // from the settings, a results panel or a printer). Set_Picture_Size,
+    // Handle_Open_File and Slider_play_Scroll are the window's own: when one
+    // is set here it stands in for the window's procedure of that name.
     struct Connections {
         std::function<void()> Set_Picture_Size;        // fits the picture and the window to the frame size
         std::function<void()> Check_Printer;           // finds the printer page size
@@ -240,6 +243,83 @@ public:
     // The copy routine of File_Copy: source, destination; true on success.
     // Tests put a failing one in its place.
     std::function<bool(const std::string& from, const std::string& to)> Copy_File;
+
+    // ==== Opening a heat, stepping through it, its results ====
+    // Frm_kanot_2_open.cpp, Frm_kanot_2_step.cpp, Frm_kanot_2_results.cpp.
+
+    // State of the step: the frame time's parts of the field shown, in
+    // milliseconds or capture events; kept until the next step.
+    int32_t Start_Mill = 0, Capture_Mill = 0, Elapsed_Mill = 0, Elapsed_Rounded_Mill = 0, Rounding_Mill = 0;
+    int32_t Start_Events = 0, Capture_Events = 0, Elapsed_Events = 0, Events_Mill = 0;
+    bool Scroll_Busy = false; // a step is being drawn; steps meanwhile are dropped
+    bool Zoom_On = false;     // the zoom box is shown
+    float Last_Mouse_X = 0, Last_Mouse_Y = 0;
+
+    // What the results panel shows, as Fill_Results and Clear_Results leave
+    // it: one row per ranked lane with a result (sixteen at most).
+    struct Results_Texts {
+        std::array<std::string, 16> rank, lane, time, delta;
+        std::string capture_time, heat;
+    } Results_Shown;
+
+    // Closes what is open, opens the file (an empty name asks with the open
+    // box), loads lanes, flags and results and shows field 1.
+    void Handle_Open_File(std::string& file_name);
+    // Opens the file in the video file object, checks it, sets sizes, the
+    // slider's range and the size labels.
+    void Open_multi_file(std::string& file_name);
+    // Rebuilds the lane marks from the header.
+    void Load_Lanes_from_File();
+    // Empties the results panel.
+    void Clear_Results();
+    // Closes the open file and empties the window.
+    void Close_File();
+    // Empties the picture and the file labels.
+    void Clear_file_Data();
+    // Fits the large picture and the window to the frame size.
+    void Set_Picture_Size();
+    void item_open_Click();
+    void item_open_last_Click();
+    // Opens the last captured heat file (the capture window calls it).
+    void Open_last_File();
+
+    // Draws the field the slider names and renews the field and time labels.
+    void Slider_play_Scroll();
+    void Update_frm_label();
+    // Frame_Mill of the field shown, by the timing method chosen.
+    void Update_Frame_Time();
+    int32_t Get_Elapsed_HDMI_events_mill() const { return Events_Mill; }
+    int32_t Get_Elapsed_Rounded_mill() const { return Elapsed_Rounded_Mill; }
+    // Digits 1 to 9: attach the time to that lane; with Ctrl or Alt, jump.
+    void Slider_play_KeyDown(int32_t KeyCode, int32_t Shift);
+
+    // Stores the frame time (code 0, plus 10 ms with `plus`) or a result code
+    // for the lane, writes the heat into the file and ranks it again.
+    void Attach_Time(int16_t& lane, int32_t& code, bool& plus);
+    // Reloads the results from the header, ranks and shows them.
+    void Complete_Result_Array();
+    void Load_All_Heats_Array_from_File(int16_t& heat);
+    void Copy_Active_Heat();
+    // Writes the ranking into the results panel and the lane marks.
+    void Fill_Results();
+    // The frame time shown becomes the delta label's reference.
+    void Lbl_delta_time_Click();
+    // Asks for the program-wide event name and stores it in the settings.
+    void Enter_Event_name();
+    void do_Heat_Start() {}
+    // The "Result" menu: each acts on Selected_Lane.
+    void item_set_time_Click();
+    void item_set_time_plus_Click();
+    void item_set_disq_Click();
+    void item_set_did_not_start_Click();
+    void item_set_did_not_finish_Click();
+    void item_clear_lane_Click();
+    // The "Specials" menu's heat data.
+    void item_set_event_Click();
+    void item_set_event_name_Click();
+    void item_set_heat_id_Click();
+    void item_set_lanenums_Click();
+    // ==== end of opening, stepping and results ====
 
 protected:
     void Design() override;

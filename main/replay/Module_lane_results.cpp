@@ -9,9 +9,26 @@
 #include <memory>
 #include <utility>
 
+namespace {
+std::unique_ptr<cls_VideoFile_handler> replay_video_file;
+}
+
 cls_VideoFile_handler& Replay_Video_File() {
-    if (!g_Video_File) g_Video_File = std::make_shared<cls_VideoFile_handler>();
-    return *g_Video_File;
+    if (!replay_video_file) replay_video_file = std::make_unique<cls_VideoFile_handler>();
+    return *replay_video_file;
+}
+
+cls_VideoFile_handler* Replay_Video_File_If_Any() {
+    return replay_video_file.get();
+}
+
+bool Replay_File_Open() {
+    return replay_video_file && replay_video_file->File_open();
+}
+
+void Release_Replay_Video_File() {
+    if (replay_video_file) replay_video_file->Close_File();
+    replay_video_file.reset();
 }
 
 void Lane_Active_Heat_Array_Sort() {
@@ -69,7 +86,7 @@ void Clear_All_Results() {
             Lane_Result_Array[i].goal_field = 0;
         }
         // No object yet means no file open; asking must not create one.
-        if (g_Video_File && g_Video_File->File_open()) Update_File_from_Array();
+        if (Replay_File_Open()) Update_File_from_Array();
         if (On_Complete_Result_Array) On_Complete_Result_Array();
     });
 }

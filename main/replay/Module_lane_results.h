@@ -59,6 +59,13 @@ inline std::function<void()> On_Complete_Result_Array;
 
 // The program-wide video file object of the replay side, created at first use.
 cls_VideoFile_handler& Replay_Video_File();
+// The object when it exists, else nullptr: asking whether a file is open
+// creates nothing.
+cls_VideoFile_handler* Replay_Video_File_If_Any();
+// True when the object exists and holds an open file.
+bool Replay_File_Open();
+// Drops the object, closing its file; the next use creates a new one.
+void Release_Replay_Video_File();
 
 // Sorts Lane_Active_Heat_Array: times ascending, then the codes ascending,
 // then lanes without a result; equal results by the earlier click time;

@@ -228,10 +228,10 @@ public:
     int32_t DriveType() const { return m_Drive_Type; }
     int32_t Num_Frames() const { return m_Num_Frames; }
     int32_t QF3_Num_Frames();
-    int16_t Num_fields() const;
-    int16_t QF3_Num_fields();
+    int32_t Num_fields() const;
+    int32_t QF3_Num_fields();
     int32_t num_Calculated_frames() const { return m_num_Calculated_frames; }
-    int16_t num_Fields_Gross() const;
+    int32_t num_Fields_Gross() const;
     int32_t Clip_length() const { return m_Clip_length; }
     int16_t Seconds();
     int16_t mill_per_frame() const;

@@ -61,7 +61,7 @@ const std::string kCrlf = "\r\n";
 
 void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, gdi::DrawTarget& picture) {
     const double frame = std::floor(field / 2.0 + 0.5);
-    m_eff_frameno = To16(frame);
+    m_eff_frameno = vb::CLng(frame);
     Read_RGB_sample(m_eff_frameno, true);
     m_Field_To_Show = (field % 2 != 0) ? 1 : 2;
     m_Current_Field = field;

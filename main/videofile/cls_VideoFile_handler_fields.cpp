@@ -272,14 +272,16 @@ bool cls_VideoFile_handler::is_DV() const {
 int32_t cls_VideoFile_handler::QF3_Num_Frames() {
     return Header_Frames();
 }
-int16_t cls_VideoFile_handler::Num_fields() const {
-    return To16(m_Num_fields);
+// Field counts are 32-bit: a heat of more than 16383 frames has more fields
+// than 16 bits hold.
+int32_t cls_VideoFile_handler::Num_fields() const {
+    return m_Num_fields;
 }
-int16_t cls_VideoFile_handler::QF3_Num_fields() {
-    return To16(2 * static_cast<int64_t>(Header_Frames()));
+int32_t cls_VideoFile_handler::QF3_Num_fields() {
+    return vb::CLng(2.0 * Header_Frames());
 }
-int16_t cls_VideoFile_handler::num_Fields_Gross() const {
-    return To16(m_Gross_fields);
+int32_t cls_VideoFile_handler::num_Fields_Gross() const {
+    return m_Gross_fields;
 }
 int16_t cls_VideoFile_handler::Seconds() {
     return vb::CInt(Header_Frames() / 25.0);

@@ -25,8 +25,4 @@ void set_folder_browse_hook(std::function<std::string(const std::string& start)>
     browse_hook() = std::move(hook);
 }
 
-void Beep() {
-    QApplication::beep();
-}
-
 } // namespace forms

@@ -1,5 +1,5 @@
 #pragma once
-// The shell's folder-browse dialog and the system beep.
+// The shell's folder-browse dialog.
 #include "Form.h"
 
 #include <functional>
@@ -12,8 +12,5 @@ namespace forms {
 std::string Browse_For_Folder(hwnd_t owner, const std::string& title, const std::string& start);
 // Tests answer in place of the dialog; an empty hook restores the dialog.
 void set_folder_browse_hook(std::function<std::string(const std::string& start)> hook);
-
-// The system's short warning sound.
-void Beep();
 
 } // namespace forms

@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "WinSystem.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -172,6 +173,19 @@ void End_Process(int32_t code) {
 
 void set_end_hook(std::function<void(int32_t)> hook) {
     end_hook() = std::move(hook);
+}
+
+namespace {
+int32_t beeps = 0;
+}
+
+void Beep() {
+    ++beeps;
+    QApplication::beep();
+}
+
+int32_t Beeps_Sounded() {
+    return beeps;
 }
 
 } // namespace forms

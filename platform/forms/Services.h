@@ -77,4 +77,8 @@ void set_desktop_hook(std::function<bool(const std::string&)> hook);
 void End_Process(int32_t code = 0);
 void set_end_hook(std::function<void(int32_t)> hook);
 
+// The runtime's Beep: the system's standard sound. Tests count the beeps.
+void Beep();
+int32_t Beeps_Sounded();
+
 } // namespace forms

@@ -8,6 +8,7 @@
 #include "Make_Heat.h"
 #include "Module_canoe.h"
 #include "Module_ini_file.h"
+#include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
 #include "QtServices.h"
@@ -122,7 +123,7 @@ protected:
         set_mode(false);
         g_Exiting = false;
         g_Main_Window_Active = false;
-        g_Video_File.reset();
+        Release_Replay_Video_File();
         Frm_kanot_2().Connected = {};
         Frm_kanot_2().X_Stretch = 0;
         Frm_kanot_2().Resize_By_Code = false;
@@ -136,8 +137,7 @@ protected:
         forms::set_end_hook({});
         win::set_clock(nullptr);
         viewer.reset();
-        if (g_Video_File) g_Video_File->Close_File();
-        g_Video_File.reset();
+        Release_Replay_Video_File();
         set_mode(false);
         win::clear_keys();
     }
@@ -203,9 +203,8 @@ protected:
         spec.slot_size = 6000;
         std::string error;
         ASSERT_TRUE(make_heat::Make_Heat(spec, 3, &error)) << error;
-        g_Video_File = std::make_shared<cls_VideoFile_handler>();
-        ASSERT_TRUE(g_Video_File->Open_File(path));
-        ASSERT_TRUE(g_Video_File->File_open());
+        ASSERT_TRUE(Replay_Video_File().Open_File(path));
+        ASSERT_TRUE(Replay_File_Open());
     }
     void show() {
         Frm_kanot_2().Show();
@@ -566,7 +565,7 @@ TEST_F(ReplayWindow, ClosingStopsTheTimerClosesTheFileAndStoresThePosition) {
     EXPECT_TRUE(w.Unload());
     EXPECT_TRUE(
         in_order(trace(), {"*Frm_kanot_2 Form_QueryUnload, begin", "*Frm_kanot_2 Form_QueryUnload, end"}));
-    EXPECT_FALSE(g_Video_File->File_open());
+    EXPECT_FALSE(Replay_File_Open());
     EXPECT_EQ(Read_Ini("windowpos", "Frm_kanot_2", g_Ini_File_Path, ""),
               "1200,900," + std::to_string(width) + "," + std::to_string(height));
     // The next load puts the window back in the screen's corner.

@@ -110,7 +110,7 @@ TEST(Lane_results, ClearLaneObjectsZeroesTheTimesAndKeepsTheMarks) {
 }
 
 TEST(Lane_results, ClearAllResultsWithoutAFileTouchesNoFile) {
-    g_Video_File.reset();
+    Release_Replay_Video_File();
     Rank({{5000, 10}, {Result_Disqualified, 3}});
     Lane_Result_Array[0].goal_field = 250;
     int completed = 0;
@@ -123,7 +123,8 @@ TEST(Lane_results, ClearAllResultsWithoutAFileTouchesNoFile) {
         EXPECT_EQ(Lane_Result_Array[i].goal_field, 0);
     }
     EXPECT_EQ(completed, 1);
-    EXPECT_FALSE(g_Video_File) << "asking whether a file is open must not create the file object";
+    EXPECT_EQ(Replay_Video_File_If_Any(), nullptr)
+        << "asking whether a file is open must not create the file object";
 }
 
 // The records of heat 1 as Python reads them from the file's bytes.
@@ -142,7 +143,7 @@ TEST(Lane_results, RecordsAreWrittenIntoTheOpenHeatFile) {
     const std::string path = test_env::make_dir("lanes") + "/Heat7_a.qf3";
     std::string error;
     ASSERT_TRUE(make_heat::Make_Heat(heat_fixture::Small_Spec(path), 3, &error)) << error;
-    g_Video_File.reset();
+    Release_Replay_Video_File();
     ASSERT_TRUE(Replay_Video_File().Open_File(path));
 
     for (int16_t i = 0; i < 16; ++i)
@@ -168,8 +169,7 @@ TEST(Lane_results, RecordsAreWrittenIntoTheOpenHeatFile) {
         zeros << i << " 0 0 0\n";
     EXPECT_EQ(Stored_Lanes(path), zeros.str());
     EXPECT_EQ(completed, 1);
-    Replay_Video_File().Close_File();
-    g_Video_File.reset();
+    Release_Replay_Video_File();
 }
 
 TEST(Lane_results, HeatNumberFromFilename) {

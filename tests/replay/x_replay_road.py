@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""The replay road on a real X display.
+
+x_replay_road.py BIN_DIR SOURCE_DIR
+
+Starts Xvfb, makes a heat with make_heat, starts the program as the run
+command does (xcb platform, the heat file on its command line), and drives it
+with xdotool: a click on the slider's handle, three steps to the right, the
+digit 4. The heat file's header must then hold lane 4's time, read with
+Python's own XML parser. Exit code 77 (skipped) without Xvfb or xdotool.
+"""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+
+
+def wait_for(what, test, seconds=30):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        result = test()
+        if result:
+            return result
+        time.sleep(0.2)
+    raise SystemExit("timed out waiting for " + what)
+
+
+def main():
+    bin_dir, source_dir = sys.argv[1], sys.argv[2]
+    if not shutil.which("Xvfb") or not shutil.which("xdotool"):
+        print("Xvfb or xdotool missing")
+        return SKIP
+    work = tempfile.mkdtemp(prefix="tidewick-x-")
+    env = dict(os.environ)
+    for key in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "TIDEWICK_DEVELOPMENT"):
+        env.pop(key, None)
+    env.update(XDG_DATA_HOME=work, XDG_RUNTIME_DIR=work, XDG_CONFIG_HOME=work, HOME=work)
+    # The settings file is there already: no question at the first start.
+    open(os.path.join(work, "Tidewick_HDMI.ini"), "w").close()
+    heat = os.path.join(work, "Heat4_x.qf3")
+    subprocess.run([os.path.join(bin_dir, "make_heat"), heat, "20", "64", "48"], check=True, env=env)
+    # As the run command does: the capture library registered, in this test's own registry.
+    env["TIDEWICK_REGISTRY"] = os.path.join(work, "registry.txt")
+    subprocess.run([os.path.join(bin_dir, "regsvr"), "/s", os.path.join(bin_dir, "OrvelCap5.so")], check=True,
+                   env=env)
+
+    display = ":%d" % (90 + os.getpid() % 400)
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1366x768x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    program = None
+    try:
+        env["DISPLAY"] = display
+        wait_for("the display", lambda: subprocess.run(["xdotool", "getmouselocation"], env=env,
+                                                       capture_output=True).returncode == 0)
+        # As the run command starts it.
+        env["QT_QPA_PLATFORM"] = "xcb"
+        program = subprocess.Popen([os.path.join(bin_dir, "Tidewick_HDMI"), heat], env=env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+        def window():
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Tidewick Video Replay"],
+                               env=env, capture_output=True, text=True)
+            return r.stdout.split()[0] if r.returncode == 0 and r.stdout.split() else None
+
+        win = wait_for("the replay window", window)
+        time.sleep(1.0)
+
+        def x(*args):
+            subprocess.run(["xdotool", *args], env=env, check=True)
+
+        # No window manager on the bare display: the focus is set directly.
+        x("windowfocus", "--sync", win)
+        # The slider's handle: the left end of the "Play" panel's slider,
+        # right of the picture, in the window's own pixels.
+        hx, hy = 90, 54
+        x("mousemove", "--window", win, str(hx), str(hy))
+        x("click", "1")
+        time.sleep(0.3)
+        for _ in range(3):
+            x("key", "Right")
+            time.sleep(0.2)
+        x("key", "4")
+        time.sleep(1.0)
+        if shutil.which("import"):
+            shots = os.path.join(bin_dir, "..", "test-output")
+            os.makedirs(shots, exist_ok=True)
+            subprocess.run(["import", "-window", "root", os.path.join(shots, "replay_road_x.png")], env=env)
+
+        out = subprocess.run([sys.executable, os.path.join(source_dir, "tests/replay/lane_records.py"), heat],
+                             capture_output=True, text=True, check=True).stdout
+        lane4 = out.splitlines()[4].split()
+        print(out)
+        # Field 4 is the second field of frame 2: 80 + 20 ms.
+        if lane4[1] != "100" or lane4[3] != "4":
+            print("lane 4 holds", lane4, "- expected 100 ms at field 4")
+            return 1
+        return 0
+    finally:
+        if program:
+            program.send_signal(signal.SIGTERM)
+            try:
+                program.wait(10)
+            except subprocess.TimeoutExpired:
+                program.kill()
+        xvfb.terminate()
+        xvfb.wait(10)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
