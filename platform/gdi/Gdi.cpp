@@ -752,3 +752,38 @@ QImage BitmapImage(HBITMAP b) {
 }
 
 } // namespace gdi
+
+namespace gdi {
+
+bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx,
+                    int32_t sy, int32_t sw, int32_t sh, COLORREF transparent) {
+    const Surface d(dest);
+    const Surface s(src);
+    if (!d.ok() || !s.ok() || width <= 0 || height <= 0 || sw <= 0 || sh <= 0) return false;
+    // Within one surface a key copy would read pixels it has just written.
+    if (s.img == d.img) return false;
+    const uint32_t key = to_rgb(transparent);
+    const int x0 = std::max(0, -x), x1 = std::min(width, d.w - x);
+    const int y0 = std::max(0, -y), y1 = std::min(height, d.h - y);
+    if (x0 >= x1 || y0 >= y1) return true;
+    // Nearest source pixel, columns worked out once for every row.
+    std::vector<int> cols(static_cast<size_t>(x1 - x0));
+    for (int px = x0; px < x1; ++px)
+        cols[static_cast<size_t>(px - x0)] = sx + static_cast<int>(static_cast<int64_t>(px) * sw / width);
+    const bool dp = d.packed24(), sp = s.packed24();
+    for (int py = y0; py < y1; ++py) {
+        const int src_y = sy + static_cast<int>(static_cast<int64_t>(py) * sh / height);
+        if (src_y < 0 || src_y >= s.h) continue;
+        const uchar* sr = s.crow(src_y);
+        uchar* dr = d.row(y + py);
+        for (int px = x0; px < x1; ++px) {
+            const int src_x = cols[static_cast<size_t>(px - x0)];
+            if (src_x < 0 || src_x >= s.w) continue;
+            const uint32_t v = read_px(sr, src_x, sp);
+            if (v != key) write_px(dr, x + px, dp, v);
+        }
+    }
+    return true;
+}
+
+} // namespace gdi

@@ -178,6 +178,11 @@ bool BitBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC s
 bool StretchBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t src_x,
                 int32_t src_y, int32_t src_width, int32_t src_height, uint32_t rop);
 
+// As StretchBlt with SRCCOPY (nearest source pixel), leaving the destination
+// untouched wherever the source pixel has the transparent colour.
+bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t src_x,
+                    int32_t src_y, int32_t src_width, int32_t src_height, COLORREF transparent);
+
 // Size of the DC's current surface in pixels (0 x 0 when none).
 int32_t SurfaceWidth(HDC dc);
 int32_t SurfaceHeight(HDC dc);
