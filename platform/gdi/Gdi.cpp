@@ -771,11 +771,38 @@ bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t heigh
     for (int px = x0; px < x1; ++px)
         cols[static_cast<size_t>(px - x0)] = sx + static_cast<int>(static_cast<int64_t>(px) * sw / width);
     const bool dp = d.packed24(), sp = s.packed24();
+    const uchar kb = static_cast<uchar>(key), kg = static_cast<uchar>(key >> 8),
+                kr = static_cast<uchar>(key >> 16);
+    const uchar key4[12] = {kb, kg, kr, kb, kg, kr, kb, kg, kr, kb, kg, kr};
     for (int py = y0; py < y1; ++py) {
         const int src_y = sy + static_cast<int>(static_cast<int64_t>(py) * sh / height);
         if (src_y < 0 || src_y >= s.h) continue;
         const uchar* sr = s.crow(src_y);
         uchar* dr = d.row(y + py);
+        if (sp && !dp) {
+            // The usual case, a 24-bit overlay over a picture's 32-bit image:
+            // most pixels are the key and are only compared.
+            auto* out = reinterpret_cast<uint32_t*>(dr) + x;
+            int px = x0;
+            if (width == sw && sx + x0 >= 0 && sx + x1 <= s.w) {
+                // Unscaled: runs of four key pixels are passed over at once.
+                for (; px + 4 <= x1; px += 4) {
+                    const uchar* p = sr + 3 * (sx + px);
+                    if (std::memcmp(p, key4, 12) == 0) continue;
+                    for (int i = 0; i < 4; ++i, p += 3)
+                        if (p[0] != kb || p[1] != kg || p[2] != kr)
+                            out[px + i] = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+                }
+            }
+            for (; px < x1; ++px) {
+                const int src_x = cols[static_cast<size_t>(px - x0)];
+                if (src_x < 0 || src_x >= s.w) continue;
+                const uchar* p = sr + 3 * src_x;
+                if (p[0] == kb && p[1] == kg && p[2] == kr) continue;
+                out[px] = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+            }
+            continue;
+        }
         for (int px = x0; px < x1; ++px) {
             const int src_x = cols[static_cast<size_t>(px - x0)];
             if (src_x < 0 || src_x >= s.w) continue;
