@@ -195,6 +195,7 @@ public:
         std::function<void(std::string& file_name)> Handle_Open_File; // opens a file in this window
         std::function<void()> Slider_play_Scroll;                     // draws the field the slider names
         std::function<forms::Form*()> Results_Panel;                  // the results panel, nullptr for none
+        std::function<void(int16_t laps)> Overlay_Lap;                // lays the lap overlay of a lap race
     } Connected;
 
     // ---- Window events (public: other procedures of the window run them) ----
@@ -239,6 +240,28 @@ public:
     void item_fullscreen_Click();
     void item_dock_results_Click();
     void Item_extension_Click(int32_t index);
+
+    // ---- Overlay over the large picture (Frm_kanot_2_overlay.cpp) ----
+    // The lane marks, the goal line and the extra line are drawn into one
+    // overlay bitmap at the frame's size, then copied onto the picture with
+    // the key colour let through, so redrawing the marks never touches the
+    // frame itself.
+    bool Playing = false;     // True while the play loop runs
+    int16_t Extra_Line_X = 0; // the extra line's centre, frame pixels
+    int16_t Extra_Line_Y = 0;
+    float Waiting_Arm_Angle = 0; // kept between steps of Draw_waiting_arm
+    // Rebuilds the overlay and copies it onto the picture; refreshes the
+    // picture unless the play loop does (refresh False while playing).
+    void Draw_Graphics(bool& refresh, bool& marks_off);
+    // Copies the overlay onto the picture, stretched to its inner size.
+    void Blit_Graphics();
+    // Makes the overlay bitmap at the displayed frame size (none while 0).
+    void Create_obj_Graphics();
+    // The extra line from the header's spare field 1 ("x,y"); "0000" or a
+    // damaged field leaves it where it was.
+    void Read_Extra_line();
+    void Draw_Extra_line();
+    void Draw_waiting_arm(forms::PictureBox& picture);
 
     // The copy routine of File_Copy: source, destination; true on success.
     // Tests put a failing one in its place.

@@ -64,6 +64,7 @@ cls_VideoFile_handler::~cls_VideoFile_handler() {
         // An object that goes away cannot hand its error to anyone; the close
         // has reported it where it traps.
     }
+    Release_Display_Bitmaps(); // also those of an open that failed
     Send_Trace("*cls_AVI_handler Terminate, end ");
 }
 
@@ -478,8 +479,29 @@ std::string cls_VideoFile_handler::DIB_sizes() const {
            "," + std::to_string(t.Height());
 }
 
-void cls_VideoFile_handler::Make_Display_Bitmaps() {}
-void cls_VideoFile_handler::Release_Display_Bitmaps() {}
+// ---- Parts of the object that other kinds and the drawing fill in ----
+
+void cls_VideoFile_handler::Make_Display_Bitmaps() {
+    Release_Display_Bitmaps();
+    m_Display_DC = gdi::CreateCompatibleDC(m_Screen_HDC);
+    if (!m_Display_DC || m_Width <= 0 || m_Height <= 0) return;
+    for (auto& bitmap : m_Display_Bitmap)
+        bitmap = gdi::CreateCompatibleBitmap(m_Display_DC, m_Width, m_Height);
+    m_Display_DC_Original = gdi::SelectObject(m_Display_DC, m_Display_Bitmap[0]);
+}
+
+void cls_VideoFile_handler::Release_Display_Bitmaps() {
+    // The bitmap leaves the device context before it is deleted: a selected
+    // bitmap would be kept.
+    if (m_Display_DC && m_Display_DC_Original) gdi::SelectObject(m_Display_DC, m_Display_DC_Original);
+    m_Display_DC_Original = nullptr;
+    for (auto& bitmap : m_Display_Bitmap) {
+        if (bitmap) gdi::DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    if (m_Display_DC) gdi::DeleteDC(m_Display_DC);
+    m_Display_DC = nullptr;
+}
 void cls_VideoFile_handler::Stop_All_Captures() {
     ::Stop_All_Captures();
 }

@@ -249,6 +249,9 @@ public:
     int32_t Frame_in_store() const { return m_Frame_in_store; }
     void Clear_In_Bitmaps() { m_In_Bitmaps.clear(); }
     void Set_Screen_HDC(gdi::HDC dc) { m_Screen_HDC = dc; }
+    // The memory device context of the open file's picture size; nullptr
+    // without a file.
+    gdi::HDC Display_HDC() const { return m_Display_DC; }
     int32_t Capture_mill_time() const { return m_dv->DV_Extra.Capture_Mill; }
     int32_t Frame_time() const { return m_dv->DV_Extra.Frame_Time; }
     int32_t Old_HeatStart() const { return m_dv->DV_Extra.Heat_Start; }
@@ -671,6 +674,9 @@ private:
     bool Get_QFN_header();
     void Write_QFN_XML();
     void Write_AVI_XML();
+    // A memory device context beside the screen's and two bitmaps of the
+    // open file's picture size, the first selected into it: made by every
+    // open (those of the previous file released first), gone at the close.
     void Make_Display_Bitmaps();
     void Release_Display_Bitmaps();
     void Stop_All_Captures();
@@ -775,6 +781,9 @@ private:
     std::vector<std::unique_ptr<cDIBSection>> m_In_Bitmaps;
     bool m_DrawDib_Open = false;
     gdi::HDC m_Screen_HDC = nullptr;
+    gdi::HDC m_Display_DC = nullptr;
+    gdi::HBITMAP m_Display_Bitmap[2] = {nullptr, nullptr};
+    gdi::HGDIOBJ m_Display_DC_Original = nullptr; // the memory DC's own bitmap
     int32_t m_Frame_in_store = 0;
     bool m_Frame_Data_1 = false;
     bool m_Frame_Data_2 = false;

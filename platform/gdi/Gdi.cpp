@@ -770,43 +770,6 @@ bool StretchBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, H
     return stretch(dest, x, y, width, height, src, sx, sy, sw, sh, rop);
 }
 
-bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx,
-                    int32_t sy, int32_t sw, int32_t sh, COLORREF transparent) {
-    const Surface d(dest);
-    const Surface s(src);
-    if (!d.ok() || !s.ok() || width <= 0 || height <= 0 || sw <= 0 || sh <= 0) return false;
-    const QRect sm = to_memory(QRect(sx, sy, sw, sh), s.h, s.bottom_up) & s.img->rect();
-    if (sm.isEmpty()) return true;
-    // The key colour becomes see-through; the painter then lays the rest over.
-    QImage keyed = s.img->copy(sm).convertToFormat(QImage::Format_ARGB32);
-    const uint32_t key = 0xFF000000u | to_rgb(transparent);
-    for (int row = 0; row < keyed.height(); ++row) {
-        auto* px = reinterpret_cast<uint32_t*>(keyed.scanLine(row));
-        for (int i = 0; i < keyed.width(); ++i)
-            px[i] = px[i] == key ? 0u : px[i];
-    }
-    const QRect asked = to_memory(QRect(sx, sy, sw, sh), s.h, s.bottom_up);
-    const double kx = double(width) / sw, ky = double(height) / sh;
-    // The clipped source keeps its place within the destination.
-    const QRect dst_mem(x + int(std::lround((sm.x() - asked.x()) * kx)), 0, int(std::lround(sm.width() * kx)),
-                        int(std::lround(sm.height() * ky)));
-    const int top_in_asked = s.bottom_up ? (asked.bottom() - sm.bottom()) : (sm.y() - asked.y());
-    const QRect dst(dst_mem.x(), y + int(std::lround(top_in_asked * ky)), dst_mem.width(), dst_mem.height());
-    const QRect dm = to_memory(dst, d.h, d.bottom_up);
-    QPainter p(d.img);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    const bool flip = s.bottom_up != d.bottom_up;
-    if (flip) {
-        p.translate(0, dm.y() + dm.height());
-        p.scale(1, -1);
-        p.drawImage(QRect(dm.x(), 0, dm.width(), dm.height()), keyed);
-    } else {
-        p.drawImage(dm, keyed);
-    }
-    damaged(dest, dst);
-    return true;
-}
-
 bool DrawPicture(HDC dest, const QRect& dst, const QImage& memory, bool bottom_up, const QRect& source) {
     if (!valid(dest) || memory.isNull() || dst.isEmpty() || source.isEmpty()) return false;
     const bool smooth = dest->stretch_mode == HALFTONE && dst.size() != source.size();
@@ -859,6 +822,69 @@ QImage BitmapImage(HBITMAP b) {
     if (!valid(b) || b->kind != GdiObject::Kind::Bitmap) return {};
     QImage pic = b->image.convertToFormat(QImage::Format_RGB32);
     return b->bottom_up ? pic.mirrored(false, true) : pic;
+}
+
+} // namespace gdi
+
+namespace gdi {
+
+bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t sx,
+                    int32_t sy, int32_t sw, int32_t sh, COLORREF transparent) {
+    const Surface d(dest);
+    const Surface s(src);
+    if (!d.ok() || !s.ok() || width <= 0 || height <= 0 || sw <= 0 || sh <= 0) return false;
+    // Within one surface a key copy would read pixels it has just written.
+    if (s.img == d.img) return false;
+    const uint32_t key = to_rgb(transparent);
+    const int x0 = std::max(0, -x), x1 = std::min(width, d.w - x);
+    const int y0 = std::max(0, -y), y1 = std::min(height, d.h - y);
+    if (x0 >= x1 || y0 >= y1) return true;
+    // Nearest source pixel, columns worked out once for every row.
+    std::vector<int> cols(static_cast<size_t>(x1 - x0));
+    for (int px = x0; px < x1; ++px)
+        cols[static_cast<size_t>(px - x0)] = sx + static_cast<int>(static_cast<int64_t>(px) * sw / width);
+    const bool dp = d.packed24(), sp = s.packed24();
+    const uchar kb = static_cast<uchar>(key), kg = static_cast<uchar>(key >> 8),
+                kr = static_cast<uchar>(key >> 16);
+    const uchar key4[12] = {kb, kg, kr, kb, kg, kr, kb, kg, kr, kb, kg, kr};
+    for (int py = y0; py < y1; ++py) {
+        const int src_y = sy + static_cast<int>(static_cast<int64_t>(py) * sh / height);
+        if (src_y < 0 || src_y >= s.h) continue;
+        const uchar* sr = s.crow(src_y);
+        uchar* dr = d.row(y + py);
+        if (sp && !dp) {
+            // The usual case, a 24-bit overlay over a picture's 32-bit image:
+            // most pixels are the key and are only compared.
+            auto* out = reinterpret_cast<uint32_t*>(dr) + x;
+            int px = x0;
+            if (width == sw && sx + x0 >= 0 && sx + x1 <= s.w) {
+                // Unscaled: runs of four key pixels are passed over at once.
+                for (; px + 4 <= x1; px += 4) {
+                    const uchar* p = sr + 3 * (sx + px);
+                    if (std::memcmp(p, key4, 12) == 0) continue;
+                    for (int i = 0; i < 4; ++i, p += 3)
+                        if (p[0] != kb || p[1] != kg || p[2] != kr)
+                            out[px + i] = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+                }
+            }
+            for (; px < x1; ++px) {
+                const int src_x = cols[static_cast<size_t>(px - x0)];
+                if (src_x < 0 || src_x >= s.w) continue;
+                const uchar* p = sr + 3 * src_x;
+                if (p[0] == kb && p[1] == kg && p[2] == kr) continue;
+                out[px] = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+            }
+            continue;
+        }
+        for (int px = x0; px < x1; ++px) {
+            const int src_x = cols[static_cast<size_t>(px - x0)];
+            if (src_x < 0 || src_x >= s.w) continue;
+            const uint32_t v = read_px(sr, src_x, sp);
+            if (v != key) write_px(dr, x + px, dp, v);
+        }
+    }
+    damaged(dest, QRect(x, y, width, height));
+    return true;
 }
 
 } // namespace gdi

@@ -182,8 +182,8 @@ bool BitBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC s
 // HALFTONE, which averages.
 bool StretchBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t src_x,
                 int32_t src_y, int32_t src_width, int32_t src_height, uint32_t rop);
-// As StretchBlt with SRCCOPY, except that source pixels of the key colour
-// are left out: what lies below shows through them.
+// As StretchBlt with SRCCOPY (nearest source pixel), leaving the destination
+// untouched wherever the source pixel has the transparent colour.
 bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC src, int32_t src_x,
                     int32_t src_y, int32_t src_width, int32_t src_height, COLORREF transparent);
 

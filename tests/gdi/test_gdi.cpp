@@ -269,6 +269,43 @@ TEST(DeviceContext, StretchBltScalesAndMirrors) {
     EXPECT_EQ(GetPixel(d.dc, 3, 1), RGB(255, 0, 0));
 }
 
+TEST(DeviceContext, TransparentBltLetsTheKeyColourThrough) {
+    constexpr COLORREF key = RGB(128, 128, 128), under = RGB(10, 20, 30);
+    // 13 columns: runs of four and a remainder; every third pixel not the key.
+    Dib s(13, 5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x)
+            SetPixel(s.dc, x, y, (x + y) % 3 == 0 ? RGB(x * 10, y * 40, 200) : key);
+    struct Case {
+        int x, y, w, h; // destination rectangle; the source is all of s
+    };
+    for (const Case c : {Case{0, 0, 13, 5}, {2, 1, 13, 5}, {-3, -1, 13, 5}, {0, 0, 26, 10}, {1, 0, 39, 5}}) {
+        for (const bool compat : {true, false}) {
+            Compat cd(30, 12);
+            Dib dd(30, 12);
+            const HDC d = compat ? cd.dc : dd.dc;
+            for (int y = 0; y < 12; ++y)
+                for (int x = 0; x < 30; ++x)
+                    SetPixel(d, x, y, under);
+            EXPECT_TRUE(TransparentBlt(d, c.x, c.y, c.w, c.h, s.dc, 0, 0, 13, 5, key));
+            int wrong = 0;
+            for (int y = 0; y < 12; ++y)
+                for (int x = 0; x < 30; ++x) {
+                    COLORREF want = under;
+                    const int dx = x - c.x, dy = y - c.y;
+                    if (dx >= 0 && dy >= 0 && dx < c.w && dy < c.h) {
+                        const COLORREF src = GetPixel(s.dc, dx * 13 / c.w, dy * 5 / c.h);
+                        if (src != key) want = src;
+                    }
+                    wrong += GetPixel(d, x, y) != want;
+                }
+            EXPECT_EQ(wrong, 0) << c.x << "," << c.y << " " << c.w << "x" << c.h
+                                << (compat ? " 32-bit" : " DIB");
+        }
+    }
+    EXPECT_FALSE(TransparentBlt(s.dc, 0, 0, 13, 5, s.dc, 0, 0, 13, 5, key)) << "onto itself";
+}
+
 TEST(DeviceContext, SelectionAndDeletionFollowTheOriginal) {
     HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
     HBITMAP bmp = CreateCompatibleBitmap(a, 3, 3);

@@ -50,7 +50,10 @@ int32_t Slot_Size_For(const Heat_Spec& spec) {
     std::vector<uint8_t> jpeg(static_cast<size_t>(spec.width) * spec.height * 3 + 65536);
     int32_t largest = 0;
     for (int32_t n : {1, 2, 3}) {
-        Fill_Synthetic_Frame(dib, n, spec.grey);
+        if (spec.fill)
+            spec.fill(dib, n);
+        else
+            Fill_Synthetic_Frame(dib, n, spec.grey);
         int32_t size = static_cast<int32_t>(jpeg.size());
         Save_JPG_To_Buffer(dib, jpeg.data(), size, spec.quality);
         largest = std::max(largest, size);
@@ -107,7 +110,10 @@ int32_t Capture_Run(cls_VideoFile_handler& vf, const Heat_Spec& spec, int32_t fi
     const int32_t slot = vf.Rounded_Compressed_Size();
     int32_t smallest = 0, largest = 0, appended = 0;
     for (int32_t n = first_frame; n < first_frame + frames; ++n) {
-        Fill_Synthetic_Frame(dib, n, spec.grey);
+        if (spec.fill)
+            spec.fill(dib, n);
+        else
+            Fill_Synthetic_Frame(dib, n, spec.grey);
         int16_t q = spec.quality;
         int32_t size = 0;
         // The capture object's own rule: lower the quality until the picture fits.

@@ -3,6 +3,7 @@
 // frames: for tests, benchmarks and the README. Every step goes through the
 // program's own video file object, in the capture window's order.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class cls_VideoFile_handler;
@@ -20,6 +21,8 @@ struct Heat_Spec {
     int32_t start_local_mill = 36000000;
     bool grey = false;
     std::string event_name = "Synthetic regatta";
+    // Paints frame n in place of the synthetic picture, when set.
+    std::function<void(cDIBSection& dib, int32_t n)> fill;
 };
 
 // A picture for frame n (from 1): a sky-to-water gradient, lane lines and a

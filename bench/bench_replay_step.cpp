@@ -1,0 +1,171 @@
+// One replay step of a 440 x 1080 heat as the operator's slider makes it:
+// the sample record read, decoded when the frame changes, the field
+// line-doubled, rotated when the file says so, drawn into the picture, the
+// overlay of lane marks and goal line keyed over it and the picture
+// repainted. Each result carries its ratio to TurboJPEG decoding the same
+// frame alone ("x_decode"), the figure the step is judged by.
+#include "Cls_XML_header.h"
+#include "Form.h"
+#include "Lane_Collection.h"
+#include "Make_Heat.h"
+#include "Module_lane_overlay.h"
+#include "Module_qfn_Globals.h"
+#include "PictureBox.h"
+#include "cDIBSection.h"
+#include "cls_VideoFile_handler.h"
+#include "mIntelJPEGLibrary.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int32_t kWidth = 440;
+constexpr int32_t kHeight = 1080;
+constexpr int32_t kFrames = 16;
+
+std::string Dir() {
+    return std::filesystem::temp_directory_path().string() + "/bench_replay_step_" +
+           std::to_string(::getpid());
+}
+
+std::string Heat(bool rotated) {
+    std::filesystem::create_directories(Dir());
+    const std::string path = Dir() + (rotated ? "/rotated.qf3" : "/upright.qf3");
+    if (std::filesystem::exists(path)) return path;
+    make_heat::Heat_Spec spec;
+    spec.path = path;
+    spec.width = kWidth;
+    spec.height = kHeight;
+    std::string error;
+    if (!make_heat::Make_Heat(spec, kFrames, &error)) std::abort();
+    cls_VideoFile_handler vf;
+    vf.Open_File(path);
+    vf.Header().RGB_Rotated(rotated);
+    vf.Write_XML_Header();
+    vf.Close_File();
+    return path;
+}
+
+// Seconds TurboJPEG takes to decode one frame of the heat, alone.
+double TurboJPEG_Decode_Seconds() {
+    static const double seconds = [] {
+        cDIBSection dib;
+        dib.Create(kWidth, kHeight);
+        make_heat::Fill_Synthetic_Frame(dib, 1, false);
+        std::vector<uint8_t> jpeg(4000000);
+        int32_t size = static_cast<int32_t>(jpeg.size());
+        Save_JPG_To_Buffer(dib, jpeg.data(), size, 80);
+        std::vector<uint8_t> out(static_cast<size_t>(kWidth) * kHeight * 3);
+        tjhandle tj = tjInitDecompress();
+        const int runs = 300;
+        for (int i = 0; i < 20; ++i) // warm caches
+            tjDecompress2(tj, jpeg.data(), static_cast<unsigned long>(size), out.data(), kWidth, 0, kHeight,
+                          TJPF_BGR, TJFLAG_BOTTOMUP);
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int i = 0; i < runs; ++i)
+            tjDecompress2(tj, jpeg.data(), static_cast<unsigned long>(size), out.data(), kWidth, 0, kHeight,
+                          TJPF_BGR, TJFLAG_BOTTOMUP);
+        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / runs;
+        tjDestroy(tj);
+        return s;
+    }();
+    return seconds;
+}
+
+class Frm_step_bench : public forms::Form {
+public:
+    Frm_step_bench() : Form("Frm_step_bench") {}
+    forms::PictureBox Picture1{this, "Picture1"};
+
+protected:
+    void Design() override { Move(0, 0, 30000, 30000); }
+};
+
+// The overlay as the replay window keeps it: sixteen marks, eight shown,
+// and a goal line across the picture.
+void Prepare_Overlay(int32_t width, int32_t height) {
+    g_Overlay_Key_Colour = gdi::RGB(128, 128, 128);
+    g_Show_Lanes = g_Show_Goalline = true;
+    g_Program_Mode = 10;
+    g_Num_Lanes_Shown = 8;
+    Lane_Collection().Clear();
+    for (int16_t i = 0; i < 16; ++i) {
+        auto lane = std::make_shared<Cls_lane>();
+        lane->Lane_number(i);
+        lane->Lane_pos_X(30);
+        lane->Lane_pos_Y(40 + 60 * i);
+        Lane_Collection().Add(lane);
+    }
+    const int32_t goal[4] = {width / 2, 0, width / 2, height - 1};
+    std::copy_n(goal, 4, g_Goal_Line_Points);
+    Overlay_DIB().Create(width, height);
+    Clear_Graphics();
+    Draw_Goal_line();
+    Draw_lanes(false);
+}
+
+// Fields 1, 2, 3, ...: every field line-doubled, every second one decoded.
+// With rebuild, the overlay is drawn anew each step (a play loop with the
+// options changing); otherwise only keyed over, as the slider does.
+void BM_Replay_Step(benchmark::State& state) {
+    const bool rotated = state.range(0) != 0;
+    const bool rebuild = state.range(1) != 0;
+    cls_VideoFile_handler vf;
+    vf.Open_File(Heat(rotated));
+    auto& form = forms::Instance<Frm_step_bench>();
+    const int32_t w = rotated ? kHeight : kWidth, h = rotated ? kWidth : kHeight;
+    form.Picture1.Move(0, 0, w * 15.0, h * 15.0);
+    form.Show();
+    QApplication::processEvents();
+    Prepare_Overlay(w, h);
+    forms::PictureBox& box = form.Picture1;
+    int32_t n = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        int32_t field = n++ % (2 * kFrames) + 1;
+        vf.Draw_RGB_Field(field, box);
+        if (rebuild) {
+            Clear_Graphics();
+            Draw_Goal_line();
+            Draw_lanes(false);
+        }
+        cDIBSection& overlay = Overlay_DIB();
+        gdi::TransparentBlt(box.hDC(), 0, 0, w, h, overlay.hDC(), 0, 0, overlay.Width(), overlay.Height(),
+                            g_Overlay_Key_Colour);
+        box.Refresh();
+        QApplication::processEvents(); // the repaint
+    }
+    const double step = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() /
+                        static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+    state.SetItemsProcessed(state.iterations());
+    state.counters["x_decode"] = step / TurboJPEG_Decode_Seconds();
+}
+
+} // namespace
+
+BENCHMARK(BM_Replay_Step)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"rotated", "rebuild"})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::error_code ec;
+    std::filesystem::remove_all(Dir(), ec);
+    return 0;
+}
