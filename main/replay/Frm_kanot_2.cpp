@@ -5,6 +5,7 @@
 #include "Gdi.h"
 #include "KeyState.h"
 #include "Module_canoe.h"
+#include "Module_lane_overlay.h"
 #include "Module_dependant.h"
 #include "Module_ini_file.h"
 #include "Module_lane_results.h"
@@ -76,6 +77,7 @@ Frm_kanot_2::Frm_kanot_2() : Form("Frm_kanot_2") {
     item_fullscreen.Click = [this] { item_fullscreen_Click(); };
     menu_help.Click = [this] { menu_help_Click(); };
     item_exit.Click = [] { Tidewick_exit(); };
+    Connected.Load_Lanes_and_Goalline = [] { ::Load_Lanes_and_Goalline(); };
     Timer_keyb_event.OnTimer = [this] { Timer_keyb_event_Timer(); };
     frm_File_data.MouseMove = [this](int32_t b, int32_t s, float x, float y) {
         frm_File_data_MouseMove(b, s, x, y);

@@ -255,6 +255,11 @@ public:
     void Draw_Graphics(bool& refresh, bool& marks_off);
     // Copies the overlay onto the picture, stretched to its inner size.
     void Blit_Graphics();
+    // The overlay drawn anew and refreshed: after an open and after a result changed.
+    void New_Graphics();
+    // Moves the slider to a field; a field outside the slider's range (0: no
+    // goal field stored) leaves it where it is.
+    void Go_to_Field(int32_t field);
     // Makes the overlay bitmap at the displayed frame size (none while 0).
     void Create_obj_Graphics();
     // The extra line from the header's spare field 1 ("x,y"); "0000" or a

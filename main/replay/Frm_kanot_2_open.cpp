@@ -8,6 +8,7 @@
 #include "Lane_Collection.h"
 #include "Module_dependant.h"
 #include "Module_ini_file.h"
+#include "Module_lane_overlay.h"
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
@@ -72,6 +73,7 @@ void Frm_kanot_2::Handle_Open_File(std::string& file_name) {
         const int16_t lanes = vf.Lane_count();
         if (lanes > 0) g_Num_Lanes_Shown = lanes;
         Load_Lanes_from_File();
+        Read_Extra_line();
         Overlay_Changed = true;
         Delta_Reference_Mill = 0;
         Set_Focus();
@@ -88,6 +90,8 @@ void Frm_kanot_2::Handle_Open_File(std::string& file_name) {
 
         Complete_Result_Array();
 
+        Clear_Graphics();
+        New_Graphics();
         Slider_play.Value(1);
         Slider_play_Scroll();
         Lbl_delta_time_Click();
@@ -147,6 +151,7 @@ void Frm_kanot_2::Open_multi_file(std::string& file_name) {
             g_Display_Width = g_Frame_Height;
             g_Display_Height = g_Frame_Width;
         }
+        Create_obj_Graphics();
         Slider_play.Min(1);
         Set_Picture_Size();
         const int32_t fields = vf.Num_fields();

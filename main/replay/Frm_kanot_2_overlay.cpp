@@ -47,6 +47,15 @@ void Frm_kanot_2::Draw_Graphics(bool& refresh, bool& marks_off) {
     });
 }
 
+void Frm_kanot_2::New_Graphics() {
+    bool refresh = true, marks_off = false;
+    Draw_Graphics(refresh, marks_off);
+}
+
+void Frm_kanot_2::Go_to_Field(int32_t field) {
+    if (field >= Slider_play.Min() && field <= Slider_play.Max()) Slider_play.Value(field);
+}
+
 void Frm_kanot_2::Blit_Graphics() {
     cDIBSection& overlay = Overlay_DIB();
     gdi::TransparentBlt(Picture_large.hDC(), 0, 0, vb::CLng(Picture_large.ScaleWidth()),

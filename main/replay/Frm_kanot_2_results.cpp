@@ -60,6 +60,7 @@ void Frm_kanot_2::Attach_Time(int16_t& lane, int32_t& code, bool& plus) {
         r.goal_field = goal;
         Update_File_from_Array();
         Complete_Result_Array();
+        New_Graphics();
         if (Timed_Count == 1) Lbl_delta_time_Click();
         SliderPlay_Focus();
         Slider_play_Scroll();
@@ -85,6 +86,7 @@ void Frm_kanot_2::Complete_Result_Array() {
         Lane_Active_Heat_Array_Sort();
         Clear_Results();
         Fill_Results();
+        New_Graphics();
         Slider_play_Scroll();
     });
 }

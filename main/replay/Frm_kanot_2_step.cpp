@@ -5,6 +5,7 @@
 
 #include "Dialogs.h"
 #include "Module_dependant.h"
+#include "Module_lane_overlay.h"
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
@@ -50,6 +51,7 @@ void Frm_kanot_2::Slider_play_Scroll() {
         Update_frm_label();
         Lbl_frameno.Refresh();
         Update_Frame_Time();
+        Blit_Graphics();
         if (item_display_sample_data.Checked()) {
             auto t = [](int32_t ms) { return Display_Mill_Time(ms, false); };
             const int32_t start_events = vf.Start_HDMI_events(1);
@@ -135,6 +137,8 @@ void Frm_kanot_2::Slider_play_KeyDown(int32_t KeyCode, int32_t Shift) {
         else
             return;
         if (Alt_Is_Down() || Ctrl_Is_Down()) {
+            // Alt: lane d's own goal field; Ctrl: the goal field of place d.
+            Go_to_Field(Go_to_Goal_field(Alt_Is_Down() ? Lane_To_Place(digit) : digit));
             Slider_play_Scroll();
             Set_Focus();
         } else {

@@ -374,6 +374,22 @@ TEST_F(ReplayRoad, DigitKeysAttachTheTimeAndModifiedDigitsDoNot) {
     }
     QTest::keyClick(slider(), Qt::Key_0); // not a lane key
     EXPECT_EQ(Lane_Result_Array[0].result, Result_None);
+
+    // Ctrl+d goes to the goal field of place d, Alt+d to lane d's own; a place
+    // or lane without a time leaves the slider where it is.
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifier modifier;
+        int32_t field;
+    } jumps[] = {{Qt::Key_1, Qt::ControlModifier, 3},
+                 {Qt::Key_2, Qt::ControlModifier, 1},
+                 {Qt::Key_3, Qt::AltModifier, 3},
+                 {Qt::Key_5, Qt::AltModifier, 1}};
+    for (const auto& j : jumps) {
+        w.Slider_play.Value(1);
+        QTest::keyClick(slider(), j.key, j.modifier);
+        EXPECT_EQ(w.Slider_play.Value(), j.field) << j.key << " " << j.modifier;
+    }
     EXPECT_EQ(stored_lanes(path).substr(0, 16), "0 999999999 0 0\n");
     EXPECT_NE(stored_lanes(path).find("\n3 80 5100 3\n"), std::string::npos) << stored_lanes(path);
 }
