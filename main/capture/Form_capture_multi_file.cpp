@@ -5,8 +5,8 @@
 #include "Dialogs.h"
 #include "FolderBrowser.h"
 #include "Form_Tidewick_HDMI_debug.h"
-#include "Module_dependant.h"
 #include "Module_canoe.h"
+#include "Module_dependant.h"
 #include "Module_diagnostics.h"
 #include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
@@ -232,10 +232,11 @@ void Form_capture_multi_file::Design() {
 void Form_capture_multi_file::Wire_Slot_Events(int16_t i) {
     auto activate = [this, i](int32_t, int32_t, float, float) { Set_Active_heat(i); };
     for (forms::WidgetControl* c : std::initializer_list<forms::WidgetControl*>{
-             &Command_newFile.Element(i), &Command_start.Element(i), &Command_abort.Element(i), &Frame_capture.Element(i),
-             &Label_file_size.Element(i), &Label_heat_time.Element(i), &Label_start_time.Element(i), &Lbl_elapsed_time.Element(i),
-             &Lbl_file_size.Element(i), &Lbl_heat_ID.Element(i), &Lbl_start_time.Element(i), &Text_Heat_ID.Element(i), &Command_Finish.Element(i),
-             &Lbl_file_name.Element(i)})
+             &Command_newFile.Element(i), &Command_start.Element(i), &Command_abort.Element(i),
+             &Frame_capture.Element(i), &Label_file_size.Element(i), &Label_heat_time.Element(i),
+             &Label_start_time.Element(i), &Lbl_elapsed_time.Element(i), &Lbl_file_size.Element(i),
+             &Lbl_heat_ID.Element(i), &Lbl_start_time.Element(i), &Text_Heat_ID.Element(i),
+             &Command_Finish.Element(i), &Lbl_file_name.Element(i)})
         c->MouseDown = activate;
     Label_active_capture.Element(i).Click = [this, i] { Set_Active_heat(i); };
     Label_filename.Element(i).Click = [this, i] { Set_Active_heat(i); };

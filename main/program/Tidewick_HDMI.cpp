@@ -1,8 +1,8 @@
 // The program: picks the Qt implementations of the platform services, then
 // hands over to the system's own start-up window.
 #include "Dialogs.h"
-#include "Form_capture_multi_file.h"
 #include "Form_Tidewick_Full_Startup.h"
+#include "Form_capture_multi_file.h"
 #include "Frm_kanot_2.h"
 #include "Module_canoe.h"
 #include "Module_qfn_Globals.h"

@@ -22,15 +22,26 @@ public:
 };
 
 const uint8_t* pixel(const cDIBSection& d, int x, int y_from_top) {
-    return d.DIBSectionBitsPtr() + static_cast<int64_t>(d.Height() - 1 - y_from_top) * d.BytesPerScanLine() + 3 * x;
+    return d.DIBSectionBitsPtr() + static_cast<int64_t>(d.Height() - 1 - y_from_top) * d.BytesPerScanLine() +
+           3 * x;
 }
 
 TEST(DibSection, StrideAndSizes) {
     struct Case {
         int32_t width, stride;
     };
-    for (const Case c : {Case{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {6, 20}, {7, 24}, {8, 24}, {10, 32},
-                         {333, 1000}, {594, 1784}, {1920, 5760}}) {
+    for (const Case c : {Case{1, 4},
+                         {2, 8},
+                         {3, 12},
+                         {4, 12},
+                         {5, 16},
+                         {6, 20},
+                         {7, 24},
+                         {8, 24},
+                         {10, 32},
+                         {333, 1000},
+                         {594, 1784},
+                         {1920, 5760}}) {
         cDIBSection d;
         ASSERT_TRUE(d.Create(c.width, 3));
         EXPECT_EQ(d.BytesPerScanLine(), c.stride) << c.width;
@@ -64,7 +75,10 @@ TEST(DibSection, SavedBmpIsReadByAnOutsideReader) {
 
     if (!test_env::have_tool("convert")) GTEST_SKIP() << "ImageMagick not installed";
     std::string out;
-    ASSERT_EQ(test_env::run("convert '" + path + "' -format '%w %h %[pixel:p{0,0}] %[pixel:p{719,0}] %[pixel:p{0,575}]' info:", &out), 0);
+    ASSERT_EQ(test_env::run("convert '" + path +
+                                "' -format '%w %h %[pixel:p{0,0}] %[pixel:p{719,0}] %[pixel:p{0,575}]' info:",
+                            &out),
+              0);
     EXPECT_EQ(out, "720 576 srgb(255,0,0) srgb(0,255,0) srgb(0,0,0)") << out;
 }
 
@@ -95,7 +109,8 @@ TEST(DibSection, PixelOperationsLeaveThePaddingAlone) {
     }
     d.RandomiseBits(true);
     d.RandomiseBits(false);
-    for (int row = 0; row < 7; ++row) EXPECT_EQ(d.DIBSectionBitsPtr()[row * 16 + 15], 0xAB);
+    for (int row = 0; row < 7; ++row)
+        EXPECT_EQ(d.DIBSectionBitsPtr()[row * 16 + 15], 0xAB);
     EXPECT_THROW(d.Fill_with_RGB(16777216), vb::VbError);
     EXPECT_THROW(d.Fill_with_RGB(-1), vb::VbError);
 }
@@ -228,7 +243,8 @@ TEST(WuLines, DashPatternAndShallowLines) {
     Canvas s(50, 10);
     s.dib.Fill_with_RGB(0);
     Draw_Wu_Line(s.target_hdc(), WuPoint{0, 5}, WuPoint{40, 5}, Colour_Triple{0, 0, 255}, 2, true);
-    for (int x = 0; x <= 40; ++x) EXPECT_EQ(pixel(s.dib, x, 5)[2], 255) << x; // dashes only on steep lines
+    for (int x = 0; x <= 40; ++x)
+        EXPECT_EQ(pixel(s.dib, x, 5)[2], 255) << x; // dashes only on steep lines
     // A line whose edge leaves the picture is clipped, not an error: at the
     // left border the outer edge pixel falls outside, the rest is drawn.
     Canvas edge(6, 6);
@@ -240,8 +256,9 @@ TEST(WuLines, DashPatternAndShallowLines) {
         EXPECT_EQ(pixel(edge.dib, 2, y)[0], 0) << y; // weight 1 of the background
     }
     Draw_Wu_Line(s.target_hdc(), WuPoint{-5, 0}, WuPoint{60, 9}, Colour_Triple{255, 0, 0}, 3, false);
-    EXPECT_THROW(Draw_Wu_Line(s.target_hdc(), WuPoint{32767, 0}, WuPoint{32767, 5}, Colour_Triple{}, 4, false),
-                 vb::VbError);
+    EXPECT_THROW(
+        Draw_Wu_Line(s.target_hdc(), WuPoint{32767, 0}, WuPoint{32767, 5}, Colour_Triple{}, 4, false),
+        vb::VbError);
     // Equal points draw nothing.
     Canvas e(4, 4);
     e.dib.Fill_with_RGB(0);
@@ -259,16 +276,17 @@ TEST(WuLines, BlendingAndColourTriples) {
 TEST(ApiDraw, ShapesWithTheirOwnPenAndBrush) {
     Canvas c(20, 20);
     c.dib.Fill_with_RGB(0);
-    EXPECT_EQ(Rectangle_With_Pen_Brush(c.target_hdc(), gdi::POINT{2, 2}, gdi::POINT{10, 10}, 0x0000FF, 0, BS_SOLID,
-                                       gdi::PS_SOLID, 1, 0xFF0000),
+    EXPECT_EQ(Rectangle_With_Pen_Brush(c.target_hdc(), gdi::POINT{2, 2}, gdi::POINT{10, 10}, 0x0000FF, 0,
+                                       BS_SOLID, gdi::PS_SOLID, 1, 0xFF0000),
               1);
     EXPECT_EQ(pixel(c.dib, 2, 2)[0], 255); // blue pen outline
     EXPECT_EQ(pixel(c.dib, 5, 5)[2], 255); // red brush inside
     EXPECT_EQ(pixel(c.dib, 12, 12)[2], 0);
-    EXPECT_EQ(Line_With_Pen(c.target_hdc(), gdi::POINT{0, 15}, gdi::POINT{19, 15}, gdi::PS_SOLID, 1, 0x00FF00), 1);
+    EXPECT_EQ(
+        Line_With_Pen(c.target_hdc(), gdi::POINT{0, 15}, gdi::POINT{19, 15}, gdi::PS_SOLID, 1, 0x00FF00), 1);
     EXPECT_EQ(pixel(c.dib, 10, 15)[1], 255);
-    EXPECT_EQ(Ellipse_With_Pen_Brush(c.target_hdc(), gdi::POINT{0, 0}, gdi::POINT{20, 20}, 0xFFFFFF, 0, BS_NULL,
-                                     gdi::PS_SOLID, 1, 0xFFFFFF),
+    EXPECT_EQ(Ellipse_With_Pen_Brush(c.target_hdc(), gdi::POINT{0, 0}, gdi::POINT{20, 20}, 0xFFFFFF, 0,
+                                     BS_NULL, gdi::PS_SOLID, 1, 0xFFFFFF),
               1);
 }
 

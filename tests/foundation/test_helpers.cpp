@@ -1,3 +1,4 @@
+#include "KeyState.h"
 #include "Module_canoe.h"
 #include "Module_dependant.h"
 #include "Module_qfn_Globals.h"
@@ -5,7 +6,6 @@
 #include "TestEnv.h"
 #include "VbError.h"
 #include "VbTrap.h"
-#include "KeyState.h"
 #include "WinClock.h"
 #include "fso_functions.h"
 
@@ -30,8 +30,8 @@ TEST(TimeTexts, DisplayMillTime) {
              {3725000, true, "1:02:05,00"},
              {500, true, "0,50"},
              {-1500, true, "-1,50"},
-             {5, false, " 00:00,00"},   // 0.5 hundredths rounds to even 0
-             {15, false, " 00:00,02"},  // 1.5 rounds to even 2
+             {5, false, " 00:00,00"},  // 0.5 hundredths rounds to even 0
+             {15, false, " 00:00,02"}, // 1.5 rounds to even 2
              {994, false, " 00:00,99"},
              {995, false, " 00:01,00"}, // carries into the seconds, never ",100"
              {999, true, "1,00"},
@@ -61,7 +61,8 @@ TEST(TimeTexts, DatesHaveTheirForms) {
 TEST(Booleans, TextsAndNumbers) {
     EXPECT_EQ(Bool_to_String(true), "True");
     EXPECT_EQ(Bool_to_String(false), "False");
-    for (const char* t : {"true", "TRUE", " True", "1", "-1", "", "Checked"}) EXPECT_FALSE(String_to_Bool(t)) << t;
+    for (const char* t : {"true", "TRUE", " True", "1", "-1", "", "Checked"})
+        EXPECT_FALSE(String_to_Bool(t)) << t;
     EXPECT_TRUE(String_to_Bool("True"));
     EXPECT_EQ(Is_Checked("Checked"), 1);
     EXPECT_EQ(Is_Checked("checked"), 0);

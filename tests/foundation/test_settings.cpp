@@ -22,7 +22,8 @@ protected:
 };
 
 TEST_F(Settings, ReadRules) {
-    test_env::write_file(g_Ini_File_Path, "[Canoe]\nevent_name=Regatta\nLanes=\n[Settings]\ntimingcorrection=40\n");
+    test_env::write_file(g_Ini_File_Path,
+                         "[Canoe]\nevent_name=Regatta\nLanes=\n[Settings]\ntimingcorrection=40\n");
     struct Case {
         const char* section;
         const char* key;
@@ -31,15 +32,16 @@ TEST_F(Settings, ReadRules) {
     };
     for (const Case c : {
              Case{"Canoe", "event_name", "NOEVENT", "Regatta"},
-             {"canoe", "event_name", "NOEVENT", "Regatta"},     // sections match without regard to case
-             {"Canoe", "Lanes", "None", "None"},                // empty value reads as absent
-             {"Canoe", "last_dir", "", "N/A"},                  // empty default gives N/A
-             {"Canoe", "Lanes", "", "N/A"},                     // ... also for an empty value
-             {"Settings", "resultsdocked", "true", "true"},     // absent key: default
-             {"Nowhere", "x", "dflt", "dflt"},                  // absent section
+             {"canoe", "event_name", "NOEVENT", "Regatta"}, // sections match without regard to case
+             {"Canoe", "Lanes", "None", "None"},            // empty value reads as absent
+             {"Canoe", "last_dir", "", "N/A"},              // empty default gives N/A
+             {"Canoe", "Lanes", "", "N/A"},                 // ... also for an empty value
+             {"Settings", "resultsdocked", "true", "true"}, // absent key: default
+             {"Nowhere", "x", "dflt", "dflt"},              // absent section
              {"settings", "timingcorrection", "0", "40"},
          }) {
-        EXPECT_EQ(Read_Ini(c.section, c.key, g_Ini_File_Path, c.def), c.expected) << c.section << "/" << c.key;
+        EXPECT_EQ(Read_Ini(c.section, c.key, g_Ini_File_Path, c.def), c.expected)
+            << c.section << "/" << c.key;
     }
     // "true" is the default of resultsdocked, but only "True" counts as True.
     EXPECT_FALSE(String_to_Bool(Read_Ini("Settings", "resultsdocked", g_Ini_File_Path, "true")));
@@ -60,7 +62,8 @@ TEST_F(Settings, FailedWriteIsReportedAndReturnsItsResult) {
     const auto& box = test_env::dialogs().shown[0];
     EXPECT_EQ(box.title, " QFN Error");
     EXPECT_EQ(box.buttons, forms::vbCritical);
-    EXPECT_EQ(box.prompt.rfind("Writing to INI file failed! Path = " + bad + "\n Error = ", 0), 0u) << box.prompt;
+    EXPECT_EQ(box.prompt.rfind("Writing to INI file failed! Path = " + bad + "\n Error = ", 0), 0u)
+        << box.prompt;
 }
 
 TEST_F(Settings, ValueWithLineBreakIsRefusedAndCannotCorruptTheFile) {

@@ -1,9 +1,9 @@
 #include "Class_CPUInfo.h"
 #include "Cls_memory_status.h"
+#include "Module_Tidewick.h"
 #include "Module_canoe.h"
 #include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
-#include "Module_Tidewick.h"
 #include "Screen.h"
 #include "SysInfo.h"
 #include "TestEnv.h"
@@ -23,7 +23,8 @@ protected:
         for (int i = 0; i < 4; ++i) {
             cpuinfo += "processor\t: " + std::to_string(i) + "\nphysical id\t: " + std::to_string(i / 2) +
                        "\ncpu family\t: 6\nmodel\t\t: 158\nstepping\t: 10\ncpu MHz\t\t: 1234.567\n"
-                       "flags\t\t: fpu sse2 " + std::string(i < 2 ? "lm" : "nx") + "\n\n";
+                       "flags\t\t: fpu sse2 " +
+                       std::string(i < 2 ? "lm" : "nx") + "\n\n";
         }
         put("/proc/cpuinfo", cpuinfo);
         put("/etc/os-release", "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n");

@@ -2,8 +2,8 @@
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
 #include "TestEnv.h"
-#include "TraceListener.h"
 #include "TraceChannel.h"
+#include "TraceListener.h"
 #include "VbString.h"
 
 #include <cstring>
@@ -23,7 +23,8 @@ TEST(Trace, NoViewerMeansNothingSentAndOneSearch) {
     EXPECT_EQ(g_Tracer_hWnd, 0);
     // A viewer started after the first search is not found in this run.
     Listener late;
-    for (int i = 0; i < 100; ++i) Send_Trace("line", i);
+    for (int i = 0; i < 100; ++i)
+        Send_Trace("line", i);
     EXPECT_TRUE(late.received().empty());
     EXPECT_EQ(g_Tracer_hWnd, 0);
 }
@@ -73,7 +74,8 @@ TEST(EventLog, TwoCallsGiveTwoDatedLines) {
     Write_Event_Log(" first");
     Write_Event_Log(" second");
     const std::string text = test_env::read_file(g_AppData_Folder + "/Tidewick_eventlog.txt");
-    const std::regex two(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d first\n\d{4}-\d\d-\d\d \d\d:\d\d:\d\d second\n$)");
+    const std::regex two(
+        R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d first\n\d{4}-\d\d-\d\d \d\d:\d\d:\d\d second\n$)");
     EXPECT_TRUE(std::regex_match(text, two)) << text;
 }
 

@@ -28,7 +28,9 @@ protected:
     }
 };
 
-Frm_helpers& Frm_helpers_() { return forms::Instance<Frm_helpers>(); }
+Frm_helpers& Frm_helpers_() {
+    return forms::Instance<Frm_helpers>();
+}
 
 TEST(WindowHelpers, LoadedNamesEdgesAndTopMost) {
     Frm_helpers& f = Frm_helpers_();
@@ -89,7 +91,8 @@ TEST(WindowHelpers, FontsFitAndWrap) {
                 vb_round(f.Pic_text.TextHeight("12:34,56")) >= f.Pic_text.ScaleHeight());
     EXPECT_EQ(Max_Font(f.Pic_text, std::string(400, 'W')), 8);
 
-    const std::string text = "Heat 1 lane 3 did not finish; lane 5 disqualified after the finish judge's review.";
+    const std::string text =
+        "Heat 1 lane 3 did not finish; lane 5 disqualified after the finish judge's review.";
     Print_Wrapped_Text(f.Pic_text, text);
     EXPECT_TRUE(f.Pic_text.FontBold());
     EXPECT_EQ(f.Pic_text.FontName(), gdi::MapFontFamily("Ms Sans Serif"));

@@ -2,8 +2,8 @@
 // What the header tests share: fixed program-wide facts and a fixed clock, so
 // a new header's text is known to the byte; headers made through make() are
 // all checked by xmllint at the end of each test.
-#include "ErrorOf.h"
 #include "Cls_XML_header.h"
+#include "ErrorOf.h"
 #include "Module_canoe.h"
 #include "Module_qfn_Globals.h"
 #include "TestEnv.h"

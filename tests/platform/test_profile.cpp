@@ -22,9 +22,13 @@ TEST(Profile, ReadRules) {
         const char* key;
         const char* value;
     };
-    for (const Case c : {Case{"Canoe", "event_name", "Regatta"}, {"canoe", "EVENT_NAME", "Regatta"},
-                         {"CANOE", "empty", ""}, {"Canoe", "quoted", "a b"}, {"settings", "timing", "framecount"},
-                         {"Canoe", "timing", "<def>"}, {"Missing", "x", "<def>"}}) {
+    for (const Case c : {Case{"Canoe", "event_name", "Regatta"},
+                         {"canoe", "EVENT_NAME", "Regatta"},
+                         {"CANOE", "empty", ""},
+                         {"Canoe", "quoted", "a b"},
+                         {"settings", "timing", "framecount"},
+                         {"Canoe", "timing", "<def>"},
+                         {"Missing", "x", "<def>"}}) {
         EXPECT_EQ(get(c.section, c.key, path), c.value) << c.section << "/" << c.key;
     }
     EXPECT_EQ(get("Canoe", "x", path + ".absent"), "<def>");

@@ -16,8 +16,17 @@ TEST(Conversions, WholeNumbersRoundHalvesToEven) {
         double in;
         int16_t out;
     };
-    for (const Case c : {Case{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {2.4999, 2},
-                         {2.5001, 3}, {32767.4, 32767}, {-32768.5, -32768}}) {
+    for (const Case c : {Case{0.5, 0},
+                         {1.5, 2},
+                         {2.5, 2},
+                         {3.5, 4},
+                         {-0.5, 0},
+                         {-1.5, -2},
+                         {-2.5, -2},
+                         {2.4999, 2},
+                         {2.5001, 3},
+                         {32767.4, 32767},
+                         {-32768.5, -32768}}) {
         EXPECT_EQ(vb::CInt(c.in), c.out) << c.in;
     }
     EXPECT_EQ(vb::CLng(2147483647.4), 2147483647);
@@ -44,7 +53,8 @@ TEST(Conversions, OverflowAndTypeMismatch) {
         {"CDbl inf", [] { vb::CDbl("inf"); }, vb::errTypeMismatch},
         {"CLng 1,5", [] { vb::CLng("1,5"); }, vb::errTypeMismatch},
     };
-    for (const auto& c : cases) EXPECT_EQ(error_of(c.f), c.err) << c.what;
+    for (const auto& c : cases)
+        EXPECT_EQ(error_of(c.f), c.err) << c.what;
     EXPECT_EQ(vb::VbError(6, "").description(), "Overflow");
     EXPECT_EQ(vb::VbError(13, "").description(), "Type mismatch");
 }
@@ -54,8 +64,18 @@ TEST(Conversions, ValReadsTheLeadingNumber) {
         const char* in;
         double out;
     };
-    for (const Case c : {Case{"", 0}, {"abc", 0}, {"12abc", 12}, {" 1 2 3", 123}, {"-7.25x", -7.25}, {"1e3", 1000},
-                         {"&HFF", 255}, {"&HFFFF", -1}, {"&O17", 15}, {".5", 0.5}, {"3.", 3}, {"1,5", 1}}) {
+    for (const Case c : {Case{"", 0},
+                         {"abc", 0},
+                         {"12abc", 12},
+                         {" 1 2 3", 123},
+                         {"-7.25x", -7.25},
+                         {"1e3", 1000},
+                         {"&HFF", 255},
+                         {"&HFFFF", -1},
+                         {"&O17", 15},
+                         {".5", 0.5},
+                         {"3.", 3},
+                         {"1,5", 1}}) {
         EXPECT_DOUBLE_EQ(vb::Val(c.in), c.out) << c.in;
     }
     EXPECT_TRUE(vb::IsNumeric(" -12.5 "));

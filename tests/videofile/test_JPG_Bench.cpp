@@ -43,7 +43,8 @@ std::string Report_Lines(Class_JPG_Bench& bench, const std::vector<std::string>&
     std::string text;
     for (const std::string& caption : captions) {
         const std::vector<std::string> wh = vb::Split(caption, "*");
-        text += "\r\n" + caption + " =  " + std::to_string(bench.JPG_Bench(vb::CInt(wh[0]), vb::CInt(wh[1]))) + "ms";
+        text += "\r\n" + caption + " =  " +
+                std::to_string(bench.JPG_Bench(vb::CInt(wh[0]), vb::CInt(wh[1]))) + "ms";
     }
     return text;
 }
@@ -120,7 +121,8 @@ TEST(JPG_Bench, DebugWindowLabelsVersionAndClipboardPicture) {
     EXPECT_EQ(clipboard.GetText(), "") << "cleared before the picture goes on";
     const forms::Picture picture = clipboard.GetData();
     ASSERT_FALSE(picture.IsNull());
-    EXPECT_EQ(picture.Width(), static_cast<int32_t>(vb::RoundHalfEven(f.Width() / 15.0))) << "the whole window";
+    EXPECT_EQ(picture.Width(), static_cast<int32_t>(vb::RoundHalfEven(f.Width() / 15.0)))
+        << "the whole window";
     EXPECT_EQ(picture.Height(), static_cast<int32_t>(vb::RoundHalfEven(f.Height() / 15.0)));
     picture.SavePng(test_env::output_dir() + "/Form_Tidewick_HDMI_debug.png");
     f.Unload();
