@@ -3,8 +3,8 @@
 #include "Cls_XML_header.h"
 #include "DV_Timecode_module.h"
 #include "Dialogs.h"
-#include "Ijl.h"
 #include "DvDecoder.h"
+#include "Ijl.h"
 #include "Module_OrvelGraphics.h"
 #include "Module_dependant.h"
 #include "Module_qfn_Globals.h"
@@ -594,12 +594,16 @@ void cls_VideoFile_handler::Read_Frame_Body(int32_t frame, int16_t stream) {
             const int32_t movie = m_avi->AVI_Info ? m_avi->AVI_Info->MovieOffset() : 0;
             m_avi->Text_Address = static_cast<int64_t>(t.dwChunkOffset) + movie + 9;
             m_avi->Text_Length_Value = t.dwChunkLength;
-            // Both ends inside the file, checked before the buffer is made.
-            if (m_avi->Text_Length_Value < 0 || m_avi->Text_Address < 1 ||
-                m_avi->Text_Address - 1 + m_avi->Text_Length_Value > m_File.Length())
-                Corrupt("Invalid AVI text chunk of frame " + std::to_string(n));
-            m_avi->Text_Buffer.assign(static_cast<size_t>(m_avi->Text_Length_Value), 0);
-            m_File.Read_At(m_avi->Text_Address - 1, m_avi->Text_Buffer.data(), m_avi->Text_Length_Value);
+            // Both ends inside the file, checked before the buffer is made; a
+            // damaged text chunk is told and leaves the frame without text.
+            m_avi->Text_Buffer.clear();
+            vb::Trap("Read_Frame of Class Module cls_AVI_handler", [&] {
+                if (m_avi->Text_Length_Value < 0 || m_avi->Text_Address < 1 ||
+                    m_avi->Text_Address - 1 + m_avi->Text_Length_Value > m_File.Length())
+                    Corrupt("Invalid AVI text chunk of frame " + std::to_string(n));
+                m_avi->Text_Buffer.assign(static_cast<size_t>(m_avi->Text_Length_Value), 0);
+                m_File.Read_At(m_avi->Text_Address - 1, m_avi->Text_Buffer.data(), m_avi->Text_Length_Value);
+            });
         }
         m_dv->Buffered_Frame = n;
         m_dv->Frame_Percent = m_Num_Frames > 0 ? Whole(n * 100.0 / m_Num_Frames) : 0;
@@ -1296,8 +1300,8 @@ bool cls_VideoFile_handler::Open_AVI_File(const std::string& file_name) {
         m_Num_Video_streams = 1;
         m_Draw_Header.biWidth = info.Width();
         m_Draw_Header.biHeight = info.Height();
-        m_Clip_length = static_cast<int32_t>(
-            std::min<int64_t>(int64_t{m_mill_per_frame} * m_Num_Frames, INT32_MAX));
+        m_Clip_length =
+            static_cast<int32_t>(std::min<int64_t>(int64_t{m_mill_per_frame} * m_Num_Frames, INT32_MAX));
         ok = true;
     });
     if (!ok) Close_File();
