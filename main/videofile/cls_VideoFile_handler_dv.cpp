@@ -361,6 +361,10 @@ void cls_VideoFile_handler::read_AVI_XML_string() {
     const int32_t size = Get32(head + 4);
     if (size < 0 || at + 8 + static_cast<int64_t>(size) > m_File.Length())
         Corrupt("Invalid XML chunk size " + std::to_string(size));
+    // The header text is held to the heat file's cap: no station writes more.
+    if (size > qf3::kXML_Field_Size)
+        Corrupt("XML chunk of " + std::to_string(size) + " bytes is above the cap of " +
+                std::to_string(qf3::kXML_Field_Size));
     std::vector<uint8_t> text(static_cast<size_t>(size) + 1, 0);
     m_File.Read_At(at + 8, text.data(), size);
     Header().XML_string(Bytes_to_String(text));

@@ -119,12 +119,14 @@ protected:
     heat_fixture::Normal_Mode normal;
 };
 
+// As deep as the header-text cap lets a chunk nest.
 TEST_F(HostileFiles, AviHeaderTextNestedDeeplyIsReadWithoutRecursion) {
     std::string text = "<?xml version=\"1.0\"?>";
-    for (int i = 0; i < 80000; ++i)
+    for (int i = 0; i < 4500; ++i)
         text += "<a>";
-    for (int i = 0; i < 80000; ++i)
+    for (int i = 0; i < 4500; ++i)
         text += "</a>";
+    ASSERT_LE(text.size(), 32000u);
     const std::string path = Write("deep.avi", Appended(Avi(), Chunk("QFXM", text)));
     VF vf;
     vf.Read_only(true);
@@ -214,7 +216,7 @@ TEST_F(HostileFiles, AviIndexChunkBeforeTheMovieEndsTheWalk) {
 }
 
 // No cap on the AVI header-text chunk: heat files cap their header, AVI files read any length.
-TEST_F(HostileFiles, DISABLED_AviHeaderTextAboveTheCapIsRefused) {
+TEST_F(HostileFiles, AviHeaderTextAboveTheCapIsRefused) {
     const std::string path =
         Write("long.avi", Appended(Avi(), Chunk("QFXM", "<a>" + std::string(200000, 'x') + "</a>")));
     VF vf;
