@@ -4,6 +4,7 @@
 
 #include "Cls_XML_header.h"
 #include "Dialogs.h"
+#include "Ijl.h"
 #include "Module_dependant.h"
 #include "Module_trace.h"
 #include "VbConvert.h"
@@ -56,6 +57,12 @@ void cls_VideoFile_handler::Open_RGB_File_Body() {
 
     m_qf3->RGB_X = Header().RGB_X();
     m_qf3->RGB_Y = Header().RGB_Y();
+    // The frame bitmaps below follow this size: refuse what no frame can be
+    // before anything is made.
+    if (m_qf3->RGB_X < 0 || m_qf3->RGB_Y < 0 || m_qf3->RGB_X > ijl::kMaxFrameSide ||
+        m_qf3->RGB_Y > ijl::kMaxFrameSide)
+        vb::Raise(kBad_Length, "Heat file " + m_File_Name + " has a frame size of " + Num(m_qf3->RGB_X) +
+                                   " x " + Num(m_qf3->RGB_Y) + " outside 0 to " + Num(ijl::kMaxFrameSide));
     m_Width = m_qf3->RGB_X;
     m_Height = m_qf3->RGB_Y;
     cDIBSection& target = *m_DIB_Deint_target[0];

@@ -271,7 +271,7 @@ TEST_F(HostileFiles, AviTextIndexEntryOutsideTheFileIsRefusedBeforeAllocating) {
 }
 
 // The header's frame size allocates three bitmaps of that size while the file opens.
-TEST_F(HostileFiles, DISABLED_HeatHeaderFrameSizeBeyondAnyFrameIsRefused) {
+TEST_F(HostileFiles, HeatHeaderFrameSizeBeyondAnyFrameIsRefused) {
     const std::string heat = Heat_Header_Field(Heat_Header_Field(Heat(), "RGB_X", "30000"), "RGB_Y", "20000");
     const std::string path = Write("wide.qf3", heat);
     VF vf;
