@@ -281,7 +281,7 @@ TEST_F(HostileFiles, HeatHeaderFrameSizeBeyondAnyFrameIsRefused) {
 }
 
 // A sample's picture of another size than the file's is decoded (at its own size) before it is compared.
-TEST_F(HostileFiles, DISABLED_SamplePictureOfAnotherSizeIsRefusedBeforeDecoding) {
+TEST_F(HostileFiles, SamplePictureOfAnotherSizeIsRefusedBeforeDecoding) {
     const std::string path = Write("other.qf3", Sample_Picture_Size(Heat(), 2, 4000, 3000));
     VF vf;
     vf.Read_only(true);
