@@ -89,6 +89,7 @@ bool clsAVIInfo::ReadFile(const std::string& file_name) {
     std::string last_type;
     uint8_t strh[48] = {};
     while (pos < length) {
+        const int64_t step_from = pos;
         uint8_t head[8];
         r.Read(head, 8);
         if (r.got < 8) break; // a chunk header cut off by the end of the file
@@ -177,6 +178,8 @@ bool clsAVIInfo::ReadFile(const std::string& file_name) {
             }
             r.position = pos;
         }
+        // A step that does not move forward would walk the same chunk for ever.
+        if (pos <= step_from) break;
     }
     if (m_MovieOffset != 0) {
         m_MicroSecPerFrame = std::max(Get32(avih), 0);
@@ -185,7 +188,9 @@ bool clsAVIInfo::ReadFile(const std::string& file_name) {
             m_Height = Get32(avih + 36);
             const int32_t usec = Get32(avih);
             m_FrameRate = usec > 0 ? 1000000 / usec : 0;
-            m_PlayLength = static_cast<int32_t>(std::nearbyint(usec / 1000000.0 * Get32(avih + 16)));
+            // Whole seconds of play never exceed what an int holds for any header values.
+            m_PlayLength = static_cast<int32_t>(
+                std::clamp(std::nearbyint(usec / 1000000.0 * Get32(avih + 16)), 0.0, double{INT32_MAX}));
             m_NumFrames = Get32(avih + 16);
             m_NumStreams = static_cast<int16_t>(Get32(avih + 24));
         }

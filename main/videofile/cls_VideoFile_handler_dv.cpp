@@ -4,10 +4,12 @@
 #include "DV_Timecode_module.h"
 #include "Dialogs.h"
 #include "DvDecoder.h"
+#include "Ijl.h"
 #include "Module_OrvelGraphics.h"
 #include "Module_dependant.h"
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
+#include "QF3_format.h"
 #include "VbConvert.h"
 #include "VbError.h"
 #include "VbTrap.h"
@@ -251,6 +253,10 @@ void cls_VideoFile_handler::Write_AVI_XML() {
     const int32_t size = Get32(head + 4);
     if (size < 0 || at + 8 + static_cast<int64_t>(size) > m_File.Length())
         Corrupt("Invalid XML chunk size " + std::to_string(size));
+    // The header text is held to the heat file's cap: no station writes more.
+    if (size > qf3::kXML_Field_Size)
+        Corrupt("XML chunk of " + std::to_string(size) + " bytes is above the cap of " +
+                std::to_string(qf3::kXML_Field_Size));
     std::string text = Header().XML_string();
     if (text.size() > static_cast<size_t>(size))
         vb::Raise(vb::errInvalidProcedureCall, "Header text of " + std::to_string(text.size()) +
@@ -355,6 +361,10 @@ void cls_VideoFile_handler::read_AVI_XML_string() {
     const int32_t size = Get32(head + 4);
     if (size < 0 || at + 8 + static_cast<int64_t>(size) > m_File.Length())
         Corrupt("Invalid XML chunk size " + std::to_string(size));
+    // The header text is held to the heat file's cap: no station writes more.
+    if (size > qf3::kXML_Field_Size)
+        Corrupt("XML chunk of " + std::to_string(size) + " bytes is above the cap of " +
+                std::to_string(qf3::kXML_Field_Size));
     std::vector<uint8_t> text(static_cast<size_t>(size) + 1, 0);
     m_File.Read_At(at + 8, text.data(), size);
     Header().XML_string(Bytes_to_String(text));
@@ -588,11 +598,16 @@ void cls_VideoFile_handler::Read_Frame_Body(int32_t frame, int16_t stream) {
             const int32_t movie = m_avi->AVI_Info ? m_avi->AVI_Info->MovieOffset() : 0;
             m_avi->Text_Address = static_cast<int64_t>(t.dwChunkOffset) + movie + 9;
             m_avi->Text_Length_Value = t.dwChunkLength;
-            if (m_avi->Text_Length_Value < 0 ||
-                m_avi->Text_Address - 1 + m_avi->Text_Length_Value > m_File.Length())
-                Corrupt("Invalid AVI text chunk of frame " + std::to_string(n));
-            m_avi->Text_Buffer.assign(static_cast<size_t>(m_avi->Text_Length_Value), 0);
-            m_File.Read_At(m_avi->Text_Address - 1, m_avi->Text_Buffer.data(), m_avi->Text_Length_Value);
+            // Both ends inside the file, checked before the buffer is made; a
+            // damaged text chunk is told and leaves the frame without text.
+            m_avi->Text_Buffer.clear();
+            vb::Trap("Read_Frame of Class Module cls_AVI_handler", [&] {
+                if (m_avi->Text_Length_Value < 0 || m_avi->Text_Address < 1 ||
+                    m_avi->Text_Address - 1 + m_avi->Text_Length_Value > m_File.Length())
+                    Corrupt("Invalid AVI text chunk of frame " + std::to_string(n));
+                m_avi->Text_Buffer.assign(static_cast<size_t>(m_avi->Text_Length_Value), 0);
+                m_File.Read_At(m_avi->Text_Address - 1, m_avi->Text_Buffer.data(), m_avi->Text_Length_Value);
+            });
         }
         m_dv->Buffered_Frame = n;
         m_dv->Frame_Percent = m_Num_Frames > 0 ? Whole(n * 100.0 / m_Num_Frames) : 0;
@@ -1025,7 +1040,8 @@ void cls_VideoFile_handler::Get_Text_buffer(int32_t frame, int32_t& length, cons
     const cls_IDX& e = m_avi->Text_Index_Collection[static_cast<size_t>(frame - 1)];
     const int64_t p =
         static_cast<int64_t>(e.dwChunkOffset) + (m_avi->AVI_Info ? m_avi->AVI_Info->MovieOffset() : 0) + 1;
-    if (e.dwChunkLength < 0 || p - 1 + e.dwChunkLength > m_File.Length()) Corrupt("Invalid text chunk");
+    if (e.dwChunkLength < 0 || p < 1 || p - 1 + e.dwChunkLength > m_File.Length())
+        Corrupt("Invalid text chunk");
     m_avi->Text_Buffer.assign(static_cast<size_t>(e.dwChunkLength), 0);
     m_File.Read_At(p - 1, m_avi->Text_Buffer.data(), e.dwChunkLength);
     length = e.dwChunkLength;
@@ -1268,6 +1284,11 @@ bool cls_VideoFile_handler::Open_AVI_File(const std::string& file_name) {
         Parse_Chunks();
         if (!Get_AVI_indexes(file_name)) return;
         const clsAVIInfo& info = *m_avi->AVI_Info;
+        // The frame drawing's bitmaps follow this size: refuse what no frame can be.
+        if (info.Width() < 0 || info.Height() < 0 || info.Width() > ijl::kMaxFrameSide ||
+            info.Height() > ijl::kMaxFrameSide)
+            Corrupt("Frame size " + std::to_string(info.Width()) + " x " + std::to_string(info.Height()) +
+                    " outside 0 to " + std::to_string(ijl::kMaxFrameSide));
         m_Num_Frames = m_avi->Index_Count;
         m_Num_fields = 2 * m_Num_Frames;
         m_Gross_fields = m_Num_fields;
@@ -1283,7 +1304,8 @@ bool cls_VideoFile_handler::Open_AVI_File(const std::string& file_name) {
         m_Num_Video_streams = 1;
         m_Draw_Header.biWidth = info.Width();
         m_Draw_Header.biHeight = info.Height();
-        m_Clip_length = m_mill_per_frame * m_Num_Frames;
+        m_Clip_length =
+            static_cast<int32_t>(std::min<int64_t>(int64_t{m_mill_per_frame} * m_Num_Frames, INT32_MAX));
         ok = true;
     });
     if (!ok) Close_File();

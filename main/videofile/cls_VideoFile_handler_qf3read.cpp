@@ -4,6 +4,7 @@
 
 #include "Cls_XML_header.h"
 #include "Dialogs.h"
+#include "Ijl.h"
 #include "Module_dependant.h"
 #include "Module_trace.h"
 #include "VbConvert.h"
@@ -56,6 +57,12 @@ void cls_VideoFile_handler::Open_RGB_File_Body() {
 
     m_qf3->RGB_X = Header().RGB_X();
     m_qf3->RGB_Y = Header().RGB_Y();
+    // The frame bitmaps below follow this size: refuse what no frame can be
+    // before anything is made.
+    if (m_qf3->RGB_X < 0 || m_qf3->RGB_Y < 0 || m_qf3->RGB_X > ijl::kMaxFrameSide ||
+        m_qf3->RGB_Y > ijl::kMaxFrameSide)
+        vb::Raise(kBad_Length, "Heat file " + m_File_Name + " has a frame size of " + Num(m_qf3->RGB_X) +
+                                   " x " + Num(m_qf3->RGB_Y) + " outside 0 to " + Num(ijl::kMaxFrameSide));
     m_Width = m_qf3->RGB_X;
     m_Height = m_qf3->RGB_Y;
     cDIBSection& target = *m_DIB_Deint_target[0];
@@ -233,14 +240,19 @@ void cls_VideoFile_handler::Decode_Current_Sample() {
                                        " for a slot of " + Num(m_qf3->Read_Head.Slot_Count) + " bytes");
         // Decoded aside and taken only whole: a picture that fails (the
         // decoder has told the operator) leaves the frame shown before.
+        // The picture's own size is compared with the file's before anything
+        // of that size is made.
+        int32_t jpg_width = 0;
+        int32_t jpg_height = 0;
+        if (Read_JPG_Size(slot, length, jpg_width, jpg_height) &&
+            (jpg_width != m_qf3->RGB_X || jpg_height != m_qf3->RGB_Y))
+            vb::Raise(kBad_Length, where + " holds a picture of " + Num(jpg_width) + "x" + Num(jpg_height) +
+                                       ", the file's frames are " + Num(m_qf3->RGB_X) + "x" +
+                                       Num(m_qf3->RGB_Y));
         if (!m_Decode_Aside) m_Decode_Aside = std::make_unique<cDIBSection>();
         if (!Load_JPG_From_Buffer(*m_Decode_Aside, slot, length)) return;
         std::swap(m_DIB_Deint_source[0], m_Decode_Aside);
         cDIBSection& dib = *m_DIB_Deint_source[0];
-        if (dib.Width() != m_qf3->RGB_X || dib.Height() != m_qf3->RGB_Y)
-            vb::Raise(kBad_Length, where + " holds a picture of " + Num(dib.Width()) + "x" +
-                                       Num(dib.Height()) + ", the file's frames are " + Num(m_qf3->RGB_X) +
-                                       "x" + Num(m_qf3->RGB_Y));
         m_qf3->Sample_Pixels = dib.DIBSectionBitsPtr();
     } else {
         m_qf3->Sample_Pixels = slot;

@@ -29,6 +29,20 @@ struct Ijl_State {
 
 } // namespace
 
+bool Read_JPG_Size(const uint8_t* jpeg, int32_t length, int32_t& width, int32_t& height) {
+    width = height = 0;
+    if (!jpeg || length <= 0) return false;
+    Ijl_State s;
+    if (ijl::ijlInit(&s.props) != ijl::IJL_OK) return false;
+    s.bound = true;
+    s.props.JPGBytes = const_cast<uint8_t*>(jpeg);
+    s.props.JPGSizeBytes = length;
+    if (ijl::ijlRead(&s.props, ijl::IJL_JBUFF_READPARAMS) != ijl::IJL_OK) return false;
+    width = s.props.JPGWidth;
+    height = s.props.JPGHeight;
+    return true;
+}
+
 bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length) {
     Ijl_State s;
     const int32_t init = ijl::ijlInit(&s.props);

@@ -119,12 +119,14 @@ protected:
     heat_fixture::Normal_Mode normal;
 };
 
+// As deep as the header-text cap lets a chunk nest.
 TEST_F(HostileFiles, AviHeaderTextNestedDeeplyIsReadWithoutRecursion) {
     std::string text = "<?xml version=\"1.0\"?>";
-    for (int i = 0; i < 80000; ++i)
+    for (int i = 0; i < 4500; ++i)
         text += "<a>";
-    for (int i = 0; i < 80000; ++i)
+    for (int i = 0; i < 4500; ++i)
         text += "</a>";
+    ASSERT_LE(text.size(), 32000u);
     const std::string path = Write("deep.avi", Appended(Avi(), Chunk("QFXM", text)));
     VF vf;
     vf.Read_only(true);
@@ -205,7 +207,7 @@ TEST_F(HostileFiles, SdvSampleCountBeyondTheFileIsNotTakenAsItIs) {
 // ---- Faults of the video file reader still open: enabled once mended ----
 
 // Endless chunk walk: an idx1 chunk of 4 bytes before the movie list leaves the walk where it was.
-TEST_F(HostileFiles, DISABLED_AviIndexChunkBeforeTheMovieEndsTheWalk) {
+TEST_F(HostileFiles, AviIndexChunkBeforeTheMovieEndsTheWalk) {
     const std::string path = Write("idx1.avi", Before_Movie(Avi(), Chunk("idx1", "\0\0\0\0")));
     VF vf;
     vf.Read_only(true);
@@ -214,7 +216,7 @@ TEST_F(HostileFiles, DISABLED_AviIndexChunkBeforeTheMovieEndsTheWalk) {
 }
 
 // No cap on the AVI header-text chunk: heat files cap their header, AVI files read any length.
-TEST_F(HostileFiles, DISABLED_AviHeaderTextAboveTheCapIsRefused) {
+TEST_F(HostileFiles, AviHeaderTextAboveTheCapIsRefused) {
     const std::string path =
         Write("long.avi", Appended(Avi(), Chunk("QFXM", "<a>" + std::string(200000, 'x') + "</a>")));
     VF vf;
@@ -224,7 +226,7 @@ TEST_F(HostileFiles, DISABLED_AviHeaderTextAboveTheCapIsRefused) {
 }
 
 // Main header width and height taken as they are: the frame drawing's bitmaps follow them.
-TEST_F(HostileFiles, DISABLED_AviMainHeaderSizeBeyondAnyFrameIsRefused) {
+TEST_F(HostileFiles, AviMainHeaderSizeBeyondAnyFrameIsRefused) {
     std::string avi = Avi();
     Put32(avi, Avih(avi) + 32, 30000);
     Put32(avi, Avih(avi) + 36, 20000);
@@ -236,7 +238,7 @@ TEST_F(HostileFiles, DISABLED_AviMainHeaderSizeBeyondAnyFrameIsRefused) {
 }
 
 // Signed overflow (twice the frame count, duration x count) and float-to-integer overflow of the play length.
-TEST_F(HostileFiles, DISABLED_AviFrameCountAndDurationAtTheirLimitsDoNotOverflow) {
+TEST_F(HostileFiles, AviFrameCountAndDurationAtTheirLimitsDoNotOverflow) {
     std::string avi = Avi();
     Put32(avi, Avih(avi), INT32_MAX);      // microseconds per frame
     Put32(avi, Avih(avi) + 16, INT32_MAX); // frames
@@ -251,7 +253,7 @@ TEST_F(HostileFiles, DISABLED_AviFrameCountAndDurationAtTheirLimitsDoNotOverflow
 }
 
 // The text-index bounds check has no lower bound, and the buffer is allocated before the read is refused.
-TEST_F(HostileFiles, DISABLED_AviTextIndexEntryOutsideTheFileIsRefusedBeforeAllocating) {
+TEST_F(HostileFiles, AviTextIndexEntryOutsideTheFileIsRefusedBeforeAllocating) {
     std::string avi = Avi();
     const size_t idx1 = avi.rfind("idx1");
     ASSERT_NE(idx1, std::string::npos);
@@ -269,7 +271,7 @@ TEST_F(HostileFiles, DISABLED_AviTextIndexEntryOutsideTheFileIsRefusedBeforeAllo
 }
 
 // The header's frame size allocates three bitmaps of that size while the file opens.
-TEST_F(HostileFiles, DISABLED_HeatHeaderFrameSizeBeyondAnyFrameIsRefused) {
+TEST_F(HostileFiles, HeatHeaderFrameSizeBeyondAnyFrameIsRefused) {
     const std::string heat = Heat_Header_Field(Heat_Header_Field(Heat(), "RGB_X", "30000"), "RGB_Y", "20000");
     const std::string path = Write("wide.qf3", heat);
     VF vf;
@@ -279,7 +281,7 @@ TEST_F(HostileFiles, DISABLED_HeatHeaderFrameSizeBeyondAnyFrameIsRefused) {
 }
 
 // A sample's picture of another size than the file's is decoded (at its own size) before it is compared.
-TEST_F(HostileFiles, DISABLED_SamplePictureOfAnotherSizeIsRefusedBeforeDecoding) {
+TEST_F(HostileFiles, SamplePictureOfAnotherSizeIsRefusedBeforeDecoding) {
     const std::string path = Write("other.qf3", Sample_Picture_Size(Heat(), 2, 4000, 3000));
     VF vf;
     vf.Read_only(true);
