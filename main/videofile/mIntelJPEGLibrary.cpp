@@ -29,21 +29,12 @@ struct Ijl_State {
 
 } // namespace
 
-bool Read_JPG_Size(const uint8_t* jpeg, int32_t length, int32_t& width, int32_t& height) {
-    width = height = 0;
-    if (!jpeg || length <= 0) return false;
-    Ijl_State s;
-    if (ijl::ijlInit(&s.props) != ijl::IJL_OK) return false;
-    s.bound = true;
-    s.props.JPGBytes = const_cast<uint8_t*>(jpeg);
-    s.props.JPGSizeBytes = length;
-    if (ijl::ijlRead(&s.props, ijl::IJL_JBUFF_READPARAMS) != ijl::IJL_OK) return false;
-    width = s.props.JPGWidth;
-    height = s.props.JPGHeight;
-    return true;
-}
+namespace {
 
-bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length) {
+// expected: nullptr for any size, else the width and height the picture must have.
+bool Load_JPG(cDIBSection& dib, const uint8_t* jpeg, int32_t length, const int32_t* expected,
+              int32_t& found_width, int32_t& found_height) {
+    found_width = found_height = 0;
     Ijl_State s;
     const int32_t init = ijl::ijlInit(&s.props);
     if (init != ijl::IJL_OK) {
@@ -60,6 +51,9 @@ bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length)
     s.props.JPGColor = s.props.JPGChannels == 1 ? ijl::IJL_G : ijl::IJL_YCBCR;
     const int32_t width = s.props.JPGWidth;
     const int32_t height = s.props.JPGHeight;
+    found_width = width;
+    found_height = height;
+    if (expected && (width != expected[0] || height != expected[1])) return false;
     // A bitmap of the picture's size is reused: making one per frame costs
     // more than decoding a small crop.
     if (!dib.DIBSectionBitsPtr() || dib.Width() != width || dib.Height() != height) {
@@ -76,6 +70,19 @@ bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length)
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length) {
+    int32_t found_width = 0, found_height = 0;
+    return Load_JPG(dib, jpeg, length, nullptr, found_width, found_height);
+}
+
+bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length, int32_t width, int32_t height,
+                          int32_t& found_width, int32_t& found_height) {
+    const int32_t expected[2] = {width, height};
+    return Load_JPG(dib, jpeg, length, expected, found_width, found_height);
 }
 
 bool Save_JPG_To_Buffer(cDIBSection& dib, uint8_t* buffer, int32_t& jpeg_size, int32_t quality) {

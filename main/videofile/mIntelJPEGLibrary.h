@@ -12,10 +12,13 @@ inline constexpr int32_t kJPEG_Save_Error = 26001;
 // Decodes the `length` bytes at `jpeg` into the bitmap, which is made again
 // whenever its size differs from the picture's. Failures are told to the
 // operator in a message box and answer False.
-// The picture's size from its header alone, nothing decoded; false when the
-// header cannot be read.
-bool Read_JPG_Size(const uint8_t* jpeg, int32_t length, int32_t& width, int32_t& height);
 bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length);
+// As above for a picture that must have a known size: the size read from the
+// header goes to found_width/found_height (0 when the header cannot be read),
+// and a picture of another size answers False, silently, before anything of
+// its size is made or decoded.
+bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length, int32_t width, int32_t height,
+                          int32_t& found_width, int32_t& found_height);
 
 // Encodes the bitmap at `quality` into `buffer`, whose capacity `jpeg_size`
 // holds on entry; on success it holds the length written. Never writes past
