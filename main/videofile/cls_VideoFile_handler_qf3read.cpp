@@ -248,9 +248,9 @@ void cls_VideoFile_handler::Decode_Current_Sample() {
         if (!Load_JPG_From_Buffer(*m_Decode_Aside, slot, length, m_qf3->RGB_X, m_qf3->RGB_Y, jpg_width,
                                   jpg_height)) {
             if (jpg_width != 0 && (jpg_width != m_qf3->RGB_X || jpg_height != m_qf3->RGB_Y))
-                vb::Raise(kBad_Length, where + " holds a picture of " + Num(jpg_width) + "x" + Num(jpg_height) +
-                                           ", the file's frames are " + Num(m_qf3->RGB_X) + "x" +
-                                           Num(m_qf3->RGB_Y));
+                vb::Raise(kBad_Length, where + " holds a picture of " + Num(jpg_width) + "x" +
+                                           Num(jpg_height) + ", the file's frames are " + Num(m_qf3->RGB_X) +
+                                           "x" + Num(m_qf3->RGB_Y));
             return;
         }
         std::swap(m_DIB_Deint_source[0], m_Decode_Aside);

@@ -79,8 +79,8 @@ bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length)
     return Load_JPG(dib, jpeg, length, nullptr, found_width, found_height);
 }
 
-bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length, int32_t width, int32_t height,
-                          int32_t& found_width, int32_t& found_height) {
+bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length, int32_t width,
+                          int32_t height, int32_t& found_width, int32_t& found_height) {
     const int32_t expected[2] = {width, height};
     return Load_JPG(dib, jpeg, length, expected, found_width, found_height);
 }

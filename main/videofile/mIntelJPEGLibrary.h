@@ -17,8 +17,8 @@ bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length)
 // header goes to found_width/found_height (0 when the header cannot be read),
 // and a picture of another size answers False, silently, before anything of
 // its size is made or decoded.
-bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length, int32_t width, int32_t height,
-                          int32_t& found_width, int32_t& found_height);
+bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length, int32_t width,
+                          int32_t height, int32_t& found_width, int32_t& found_height);
 
 // Encodes the bitmap at `quality` into `buffer`, whose capacity `jpeg_size`
 // holds on entry; on success it holds the length written. Never writes past
