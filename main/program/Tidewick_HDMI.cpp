@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
 
     // The windows above the foundation, as the start-up and the exit reach them.
     g_Windows.Frm_kanot_2 = []() -> forms::Form& { return Frm_kanot_2(); };
+    g_Windows.Set_Timing_Frametimestamp = [] { Frm_kanot_2().Set_Timing_Frametimestamp(); };
+    g_Windows.Set_Timing_Framecount = [] { Frm_kanot_2().Set_Timing_Framecount(); };
     g_Windows.Form_capture_multi_file = []() -> forms::Form& { return Form_capture_multi_file(); };
     g_Windows.Set_Capture_Rotate = [](bool r) { Form_capture_multi_file().Set_Capture_Rotate(r ? 1 : 0); };
     g_Windows.Set_OBJ_Capture_Crop = [] { Form_capture_multi_file().Set_OBJ_Capture_Crop(); };

@@ -349,6 +349,89 @@ public:
     void item_set_lanenums_Click();
     // ==== end of opening, stepping and results ====
 
+    // ==== The large picture, playing, the timing method ====
+    // Frm_kanot_2_picture.cpp, Frm_kanot_2_play.cpp, Frm_kanot_2_timing.cpp.
+
+    // Mouse state of the large picture. Drag_Index is the picked-up mark's
+    // position in the lane collection, 0 for none.
+    int16_t Drag_Lane = -1;
+    int16_t Drag_Index = 0;
+    float Drag_Start_X = 0, Drag_Start_Y = 0;
+    bool In_Selection_Box = false;
+    int32_t Click_X = 0, Click_Y = 0;
+    float Zoom_X = 0, Zoom_Y = 0; // the zoom box's top-left corner, picture units
+    int16_t Show_Frame_Number = 0;
+    // The detection's share of a step (the goal-line colour analysis and the
+    // lane test), kept with the automatic detection; passed over while unset.
+    struct Detection_Hooks {
+        std::function<bool()> Draw_HSL_Checked;                      // the detection window's "draw HSL" box
+        std::function<bool()> Detect_Window_Visible;                 // the detection window is shown
+        std::function<void()> Draw_Goal_HSL;                         // the goal line by its colours
+        std::function<void(int32_t colour, int16_t x)> Test_Colour;  // a pixel's colour handed to the detection
+        std::function<void()> Test_Auto_Lanes;                       // boats at the goal line in this field
+        std::function<void()> Auto_Detect;                           // the whole detection
+        std::function<void()> Run_Intro;
+    } Detection;
+    // Prints the place and time line of a place (the printing's); passed over while unset.
+    std::function<void(const std::string& place)> Print_Place_string;
+
+    // Wires the events of the large picture, the check boxes, play and timing.
+    void Connect_Picture_Play_Timing();
+    void Picture_large_MouseDown(int32_t Button, int32_t Shift, float X, float Y);
+    void Picture_large_MouseMove(int32_t Button, int32_t Shift, float X, float Y);
+    void Picture_large_MouseUp(int32_t Button, int32_t Shift, float X, float Y);
+    void Picture_large_Paint() {}
+    void Chk_Show_lanemarks_Click();
+    void Chk_Show_Goalline_Click();
+    void Chk_invert_goalline_Click();
+    // Releasing the mouse on an overlay check box redraws (keeping the zoom view).
+    void Chk_Overlay_MouseUp();
+    void Chk_vertical_MouseUp();
+    // Repaints the large picture now.
+    void P_Large_refresh();
+    // Draws the field again and, with the zoom on, a 1:1 copy at the zoom point.
+    void Refresh_picture();
+    // The magnifier: the frame around the zoom point at twice its width.
+    void DO_RGB_Zoom();
+    // Hands the colour under a picture point to the automatic detection.
+    void Test_Pixel(float x, float y);
+    void test_Auto_Boat() {}
+    // Every lane mark's position into the file's header (not rewritten here).
+    void Save_Lanes();
+    void Form_Activate() override;
+    void item_refresh_Click();
+    void item_rot_true_Click();
+    void item_rot_false_Click();
+    void item_rotated_Click();
+    void item_run_auto_detect_Click();
+    void item_run_intro_Click();
+    void item_save_lanes_Click() {}
+    void Picture_intro_Click() {}
+    void Pict_thumbnail_Click(int32_t index);
+    void item_reset_goalline_Click();
+
+    // Plays the heat frame by frame at its nominal rate, from frame 1.
+    void Cmd_play_Click();
+    void item_play_Click() { Cmd_play_Click(); }
+    // Shows every field in turn, as fast as they draw.
+    void item_play_deinterlaced_Click();
+    // Ends the play loop at its next frame (capture start, closing, another file).
+    void Stop_Play() { Stop_Play_Requested = true; }
+    bool Stop_Play_Requested = false;
+
+    // The timing method: frame count or frame time stamp; stored in the settings.
+    void Set_Timing_Framecount();
+    void Set_Timing_Frametimestamp();
+    // Both clocks give the same time for every frame?
+    void Timing_Method_Analyze();
+    // Every field 20 ms after the one before?
+    void Timing_Increment_analyze();
+    // The histogram of the capture intervals in the timing report window.
+    void Timing_Analyze();
+    // Writes a large text over the picture.
+    void Flag_Record(const std::string& text, uint32_t colour);
+    // ==== end of the large picture, playing, the timing method ====
+
 protected:
     void Design() override;
 

@@ -98,7 +98,13 @@ void Frm_kanot_2::Slider_play_Scroll() {
             Picture_large.CurrentY(y);
             Picture_large.Print(text);
         }
-        Picture_large.Refresh();
+        P_Large_refresh();
+        if (Zoom_On) DO_RGB_Zoom();
+        if (Detection.Draw_HSL_Checked && Detection.Draw_HSL_Checked()) {
+            if (Detection.Draw_Goal_HSL) Detection.Draw_Goal_HSL();
+            Test_Pixel(Last_Mouse_X, Last_Mouse_Y);
+        }
+        if (item_auto_for_frame.Checked() && Detection.Test_Auto_Lanes) Detection.Test_Auto_Lanes();
     });
 }
 

@@ -112,6 +112,10 @@ public:
     std::string QF3_Properties();
     void Analyze_Sample_Length(const std::string& file_name);
     void Read_RGB_Headers();
+    // The record head of sample n read alone: no picture is read or decoded
+    // and the sample read last stays as it was. False when the file holds no
+    // heat file record there (not a heat file, past its end, no marker).
+    bool Read_RGB_sample_head(int32_t sample, qf3::Sample_Head& head);
     // The sample read last and where its picture lies (decoded bitmap or raw slot).
     int32_t Current_Sample() const { return m_qf3->Current_Sample; }
     const uint8_t* Sample_Pixels() const { return m_qf3->Sample_Pixels; }

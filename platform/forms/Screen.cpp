@@ -82,11 +82,13 @@ int32_t pointer = vbDefault;
 }
 
 void Screen_MousePointer(int32_t p) {
-    p = p == vbArrow || p == vbHourglass ? p : vbDefault;
+    p = p == vbArrow || p == vbHourglass || p == vbCustom ? p : vbDefault;
     if (qGuiApp) {
         if (pointer != vbDefault) QGuiApplication::restoreOverrideCursor();
         if (p != vbDefault)
-            QGuiApplication::setOverrideCursor(p == vbArrow ? Qt::ArrowCursor : Qt::WaitCursor);
+            QGuiApplication::setOverrideCursor(p == vbArrow       ? Qt::ArrowCursor
+                                               : p == vbCustom    ? Qt::CrossCursor
+                                                                  : Qt::WaitCursor);
     }
     pointer = p;
 }

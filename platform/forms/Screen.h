@@ -26,8 +26,8 @@ int32_t GetSystemMetrics(int32_t index);
 int32_t Screen_Dpi_Y();
 
 // The mouse pointer over all windows of the program: 0 default, 1 arrow,
-// 11 hourglass (anything else: default).
-enum MousePointers : int32_t { vbDefault = 0, vbArrow = 1, vbHourglass = 11 };
+// 11 hourglass, 99 the program's own (a magnifier: a cross); anything else: default.
+enum MousePointers : int32_t { vbDefault = 0, vbArrow = 1, vbHourglass = 11, vbCustom = 99 };
 void Screen_MousePointer(int32_t pointer);
 int32_t Screen_MousePointer();
 

@@ -1,5 +1,6 @@
 #include "Ijl.h"
 
+#include <atomic>
 #include <cstring>
 #include <turbojpeg.h>
 
@@ -26,6 +27,8 @@ Codec& codec() {
     thread_local Codec c;
     return c;
 }
+
+std::atomic<uint64_t> whole_image_reads{0};
 
 constexpr uint32_t kStateMagic = 0x494A4C31; // marks a record that ijlInit bound
 
@@ -69,6 +72,7 @@ int32_t ijlRead(JPEG_CORE_PROPERTIES* p, int32_t iotype) {
         return IJL_OK;
     }
     if (iotype != IJL_JBUFF_READWHOLEIMAGE) return IJL_INVALID_ENCODER;
+    whole_image_reads.fetch_add(1, std::memory_order_relaxed);
     if (!p->DIBBytes || p->DIBChannels != 3) return IJL_UNSUPPORTED_BYTES_PER_PIXEL;
     // The bitmap must be the image's size: a decode never writes beyond it.
     if (p->DIBWidth != w || (p->DIBHeight != h && p->DIBHeight != -h) || p->DIBPadBytes < 0)
@@ -80,6 +84,10 @@ int32_t ijlRead(JPEG_CORE_PROPERTIES* p, int32_t iotype) {
         // and leaves the rest of the bitmap grey.
         return IJL_ERR_DATA;
     return IJL_OK;
+}
+
+uint64_t Whole_Image_Reads() {
+    return whole_image_reads.load(std::memory_order_relaxed);
 }
 
 int32_t ijlWrite(JPEG_CORE_PROPERTIES* p, int32_t iotype) {

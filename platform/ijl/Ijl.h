@@ -93,6 +93,8 @@ int32_t ijlFree(JPEG_CORE_PROPERTIES* props);
 // JPGBytes/JPGSizeBytes; type 3 decodes it into DIBBytes. Both refuse a
 // picture with a side above kMaxFrameSide.
 int32_t ijlRead(JPEG_CORE_PROPERTIES* props, int32_t iotype);
+// How many pictures ijlRead has decoded (type 3) in this process, on any thread.
+uint64_t Whole_Image_Reads();
 // Type 9 encodes the bitmap into JPGBytes, at most JPGSizeBytes bytes; on
 // success JPGSizeBytes holds the length written. Nothing is written past the
 // capacity: a picture that does not fit fails with IJL_BUFFER_TOO_SMALL.
