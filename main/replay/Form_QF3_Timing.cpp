@@ -69,6 +69,13 @@ void Form_QF3_Timing::Command_Print_Form_Click() {
         const forms::Picture picture = Capture_Form_Picture(*this);
         forms::PrinterObject& printer = forms::Printer();
         printer.PaintPicture(picture, 0, 0);
+        // The report's texts again under the picture, so the page can be
+        // searched and read back as text.
+        printer.CurrentX(0);
+        printer.CurrentY(picture.Height() * 15.0 + 240);
+        for (const forms::Label* label : {&Label_filename, &Label_File_info, &Label_Capture_iNFO, &Label_CPU_info,
+                                          &Label_bitness, &Label_printdata})
+            printer.Print(label->Caption());
         printer.EndDoc();
     });
 }

@@ -64,6 +64,8 @@ void Frm_kanot_2::Handle_Open_File(std::string& file_name) {
             return;
         }
         if (!vf.File_open()) {
+            // A step drawn while the refused file was briefly open leaves nothing behind.
+            Clear_file_Data();
             File_Name_Field.clear();
             Update_Form_Caption();
             return;

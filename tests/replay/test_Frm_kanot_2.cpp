@@ -872,6 +872,8 @@ TEST_F(ReplayWindow, FocusGoesToTheSliderOnlyOnceTheWindowWasActivated) {
     window_of(w)->activateWindow();
     widget("Cmd_play")->setFocus();
     process_events();
+    // As before the window's first activation, which sets the flag.
+    g_Main_Window_Active = false;
     w.Set_Focus();
     EXPECT_FALSE(widget("Slider_play")->hasFocus()) << "not activated yet";
     g_Main_Window_Active = true;
