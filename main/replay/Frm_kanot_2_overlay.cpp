@@ -50,6 +50,10 @@ void Frm_kanot_2::Draw_Graphics(bool& refresh, bool& marks_off) {
 void Frm_kanot_2::New_Graphics() {
     bool refresh = true, marks_off = false;
     Draw_Graphics(refresh, marks_off);
+    // The field drawn again under the new overlay: a mark moved or switched
+    // off leaves nothing behind.
+    Slider_play_Scroll();
+    Set_Focus();
 }
 
 void Frm_kanot_2::Go_to_Field(int32_t field) {

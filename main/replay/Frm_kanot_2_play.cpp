@@ -44,7 +44,17 @@ void Frm_kanot_2::Cmd_play_Click() {
         const int32_t frames = vf.Num_Frames();
         const int32_t interval = vf.mill_per_frame();
         Lbl_elapsed_time.Caption("         ");
+        // What ran meanwhile may have taken the window, the file or the
+        // machine's attention away.
+        const auto gone = [&] {
+            return !IsLoaded() || Stop_Play_Requested || g_Capture_Running || !Replay_File_Open() ||
+                   &Replay_Video_File() != playing_object || Replay_Video_File().File_name() != playing_file;
+        };
         for (int32_t f = 1; f <= frames; ++f) {
+            if (gone()) {
+                way = Way_Out::Gone;
+                break;
+            }
             vf.Read_RGB_sample(f, true);
             vf.Draw_Current_RGB_frame(Picture_large);
             const int32_t previous_mill = Frame_Mill;
@@ -61,10 +71,7 @@ void Frm_kanot_2::Cmd_play_Click() {
             Update_frm_label();
 
             vb::DoEvents();
-            // What ran meanwhile may have taken the window, the file or the
-            // machine's attention away.
-            if (!IsLoaded() || Stop_Play_Requested || g_Capture_Running || !Replay_File_Open() ||
-                &Replay_Video_File() != playing_object || Replay_Video_File().File_name() != playing_file) {
+            if (gone()) {
                 way = Way_Out::Gone;
                 break;
             }

@@ -172,6 +172,11 @@ protected:
         g_Show_Lanes = true;
         Frm_kanot_2().New_Graphics();
     }
+    // A click on a check box's square, at its left and halfway down.
+    void click_box(const std::string& name) {
+        QWidget* box = test_env::widget_of(Frm_kanot_2(), name);
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(8, box->height() / 2));
+    }
     QWidget* picture() { return test_env::widget_of(Frm_kanot_2(), "Picture_large"); }
     QImage shown() { return Frm_kanot_2().Picture_large.Image().image(); }
 
@@ -262,17 +267,17 @@ TEST_F(Picture_Play_Timing, TheZoomBoxFollowsThePointer) {
     auto& w = Frm_kanot_2();
     two_marks();
     const QImage plain = shown();
-    ASSERT_TRUE(bluish(plain, 130, 40));
-    ASSERT_TRUE(bluish(plain, 170, 40));
+    ASSERT_TRUE(bluish(plain, 110, 20));
+    ASSERT_TRUE(bluish(plain, 130, 20));
     w.Zoom_On = true;
     // A picture 200 wide: a box 100 x 70 at the pointer, showing a strip of
     // 50 frame pixels twice as wide, so frame x = 100 lands at 60 + 2 x 40.
     QTest::mousePress(picture(), Qt::LeftButton, Qt::NoModifier, QPoint(60, 10));
     EXPECT_EQ(g_Selected_Lane, -1) << "with the zoom on a click selects no lane";
     QImage img = shown();
-    EXPECT_TRUE(reddish(img, 130, 40));
-    EXPECT_TRUE(bluish(img, 150, 40));
-    EXPECT_TRUE(bluish(img, 170, 40));
+    EXPECT_TRUE(reddish(img, 130, 20));
+    EXPECT_TRUE(bluish(img, 150, 20));
+    EXPECT_TRUE(bluish(img, 170, 20));
     EXPECT_EQ(img.pixelColor(100, 11), QColor(255, 255, 16)) << "the box's frame";
     EXPECT_EQ(w.Zoom_Box_Width, 100);
     EXPECT_EQ(w.Zoom_Box_Height, 70);
@@ -281,15 +286,16 @@ TEST_F(Picture_Play_Timing, TheZoomBoxFollowsThePointer) {
     QTest::mouseMove(picture(), QPoint(20, 10));
     process_events();
     img = shown();
-    EXPECT_TRUE(reddish(img, 170, 40)) << "frame x = 100 now at 20 + 2 x 80";
-    EXPECT_TRUE(bluish(img, 190, 40));
-    EXPECT_TRUE(reddish(img, 10, 90)) << "outside the box the field as it is";
+    // The box spans 20 to 120 and shows frame x = 20 to 70: red only.
+    EXPECT_TRUE(reddish(img, 110, 20));
+    EXPECT_TRUE(bluish(img, 130, 20)) << "outside the box the field as it is";
+    EXPECT_TRUE(reddish(img, 10, 90));
     QTest::mouseRelease(picture(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 10));
 
     // A step redraws the box where it was left.
     w.Slider_play.Value(3);
     w.Slider_play_Scroll();
-    EXPECT_TRUE(reddish(shown(), 170, 40));
+    EXPECT_TRUE(reddish(shown(), 110, 20));
 }
 
 TEST_F(Picture_Play_Timing, TheOverlayCheckBoxesSwitchMarksAndGoalLine) {
@@ -303,18 +309,18 @@ TEST_F(Picture_Play_Timing, TheOverlayCheckBoxesSwitchMarksAndGoalLine) {
     ASSERT_TRUE(grey_fill(shown(), 43, 40));
     ASSERT_EQ(shown().pixelColor(150, 50), QColor(255, 255, 255));
 
-    QTest::mouseClick(test_env::widget_of(w, "Chk_Show_lanemarks"), Qt::LeftButton);
+    click_box("Chk_Show_lanemarks");
     process_events();
     EXPECT_FALSE(g_Show_Lanes);
     EXPECT_FALSE(grey_fill(shown(), 43, 40));
     EXPECT_EQ(shown().pixelColor(150, 50), QColor(255, 255, 255));
 
-    QTest::mouseClick(test_env::widget_of(w, "Chk_invert_goalline"), Qt::LeftButton);
+    click_box("Chk_invert_goalline");
     process_events();
     EXPECT_TRUE(g_Goalline_Inverted);
     EXPECT_EQ(shown().pixelColor(150, 50), QColor(25, 25, 25));
 
-    QTest::mouseClick(test_env::widget_of(w, "Chk_Show_Goalline"), Qt::LeftButton);
+    click_box("Chk_Show_Goalline");
     process_events();
     EXPECT_FALSE(g_Show_Goalline);
     EXPECT_TRUE(bluish(shown(), 150, 50));
@@ -364,7 +370,7 @@ TEST_F(Picture_Play_Timing, WhatStopsThePlayAndWhatDoesNot) {
         {"a mouse button", [] { win::set_key_down(1, true); }, 6, heat},
         {"Ctrl goes on", [] { win::set_key_down(17, true); }, 12, heat},
         {"F5 goes on", [] { win::set_key_down(116, true); }, 12, heat},
-        {"a capture start", [] { g_Capture_Running = true; }, 6, heat},
+        {"a capture start", [] { g_Capture_Running = true; }, 4, heat}, // seen before frame 3
         {"another file opened", [&] { open(other); }, 1, other},
         {"the window closed", [&] { w.Unload(); }, 0, ""},
     };
@@ -479,20 +485,23 @@ TEST_F(Picture_Play_Timing, TheIntervalReportOfAHeatWithKnownIntervals) {
     const QImage g = r.Picture_timing.Image().image();
     const int H = static_cast<int>(r.Picture_timing.ScaleHeight());
     ASSERT_EQ(H, 240);
-    const auto blue = [&](int x, int y) { return g.pixelColor(x, y) == QColor(0, 0, 255); };
-    // Counter 40 (x = 160) is the tallest: H - 20 high, up to the top edge.
-    EXPECT_TRUE(blue(160, H - 21));
-    EXPECT_TRUE(blue(161, 1));
-    // Counter 80 (x = 320): 5 / 50 of 220 = 22 pixels.
-    EXPECT_TRUE(blue(320, H - 21));
-    EXPECT_TRUE(blue(320, H - 20 - 21));
-    EXPECT_FALSE(blue(320, H - 20 - 24));
-    // Counter 20 (x = 80): 2 / 50 of 220 = 9 (8.8) pixels.
-    EXPECT_TRUE(blue(80, H - 20 - 8));
-    EXPECT_FALSE(blue(80, H - 20 - 11));
-    // Counter 100 (x = 400) holds 250 and 100 ms: 9 pixels.
-    EXPECT_TRUE(blue(400, H - 20 - 8));
-    EXPECT_FALSE(blue(400, H - 20 - 11));
+    const auto blue = [&](int x, int y) { return bluish(g, x, y); };
+    // Bars 4 pixels wide centred on 4 x k (the guide lines of 20, 40 and 80
+    // ms run down their middles, so they are probed a pixel aside).
+    // Counter 40 is the tallest: H - 20 high, up to the top edge.
+    EXPECT_TRUE(blue(159, H - 21));
+    EXPECT_TRUE(blue(159, 1));
+    // Counter 80: 5 / 50 of 220 = 22 pixels.
+    EXPECT_TRUE(blue(319, H - 21));
+    EXPECT_TRUE(blue(319, H - 20 - 21));
+    EXPECT_FALSE(blue(319, H - 20 - 26));
+    // Counter 20: 2 / 50 of 220 = 9 (8.8) pixels.
+    EXPECT_TRUE(blue(79, H - 20 - 8));
+    EXPECT_FALSE(blue(79, H - 20 - 13));
+    // Counter 100 holds 250 and 100 ms: 9 pixels.
+    EXPECT_TRUE(blue(399, H - 20 - 8));
+    EXPECT_FALSE(blue(399, H - 20 - 13));
+    EXPECT_FALSE(blue(239, H - 21)) << "no counter 60";
     // No bar for an interval of 0, none outside the counters.
     for (int x = 0; x < 440; ++x)
         if (x < 78 || (x > 82 && x < 158) || (x > 162 && x < 318) || (x > 322 && x < 398) || x > 402) {
