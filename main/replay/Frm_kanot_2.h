@@ -386,6 +386,9 @@ public:
     void Chk_invert_goalline_Click();
     // Releasing the mouse on an overlay check box redraws (keeping the zoom view).
     void Chk_Overlay_MouseUp();
+    // The mouse was released on an overlay box: its Click then redraws.
+    bool Overlay_Release_Pending = false;
+    void Redraw_After_Release();
     void Chk_vertical_MouseUp();
     // Repaints the large picture now.
     void P_Large_refresh();

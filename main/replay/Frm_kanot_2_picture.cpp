@@ -42,8 +42,13 @@ void Frm_kanot_2::Connect_Picture_Play_Timing() {
     Chk_Show_lanemarks.Click = [this] { Chk_Show_lanemarks_Click(); };
     Chk_Show_Goalline.Click = [this] { Chk_Show_Goalline_Click(); };
     Chk_invert_goalline.Click = [this] { Chk_invert_goalline_Click(); };
-    for (forms::CheckBox* box : {&Chk_Show_lanemarks, &Chk_Show_Goalline, &Chk_invert_goalline, &Chk_Flip_Lanemarks})
-        box->MouseUp = [this](int32_t, int32_t, float, float) { Chk_Overlay_MouseUp(); };
+    // The box changes its value after the release of the mouse has been
+    // told, so the redraw the release asks for waits for the box's Click.
+    Chk_Flip_Lanemarks.Click = [this] { Redraw_After_Release(); };
+    for (forms::CheckBox* box : {&Chk_Show_lanemarks, &Chk_Show_Goalline, &Chk_invert_goalline, &Chk_Flip_Lanemarks}) {
+        box->MouseDown = [this](int32_t, int32_t, float, float) { Overlay_Release_Pending = false; };
+        box->MouseUp = [this](int32_t, int32_t, float, float) { Overlay_Release_Pending = true; };
+    }
     item_refresh.Click = [this] { item_refresh_Click(); };
     item_rot_true.Click = [this] { item_rot_true_Click(); };
     item_rot_false.Click = [this] { item_rot_false_Click(); };
@@ -177,15 +182,24 @@ void Frm_kanot_2::Picture_large_MouseUp(int32_t Button, int32_t Shift, float X, 
 
 void Frm_kanot_2::Chk_Show_lanemarks_Click() {
     g_Show_Lanes = Chk_Show_lanemarks.Value() != 0;
+    Redraw_After_Release();
 }
 
 void Frm_kanot_2::Chk_Show_Goalline_Click() {
     g_Show_Goalline = Chk_Show_Goalline.Value() != 0;
+    Redraw_After_Release();
 }
 
 void Frm_kanot_2::Chk_invert_goalline_Click() {
     g_Goalline_Inverted = Chk_invert_goalline.Value() != 0;
     SliderPlay_Focus();
+    Redraw_After_Release();
+}
+
+void Frm_kanot_2::Redraw_After_Release() {
+    if (!Overlay_Release_Pending) return;
+    Overlay_Release_Pending = false;
+    Chk_Overlay_MouseUp();
 }
 
 void Frm_kanot_2::Chk_Overlay_MouseUp() {
