@@ -73,8 +73,8 @@ void Form_QF3_Timing::Command_Print_Form_Click() {
         // searched and read back as text.
         printer.CurrentX(0);
         printer.CurrentY(picture.Height() * 15.0 + 240);
-        for (const forms::Label* label : {&Label_filename, &Label_File_info, &Label_Capture_iNFO, &Label_CPU_info,
-                                          &Label_bitness, &Label_printdata})
+        for (const forms::Label* label : {&Label_filename, &Label_File_info, &Label_Capture_iNFO,
+                                          &Label_CPU_info, &Label_bitness, &Label_printdata})
             printer.Print(label->Caption());
         printer.EndDoc();
     });

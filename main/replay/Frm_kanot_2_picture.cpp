@@ -36,16 +36,23 @@ std::string Single_Text(float v) {
 } // namespace
 
 void Frm_kanot_2::Connect_Picture_Play_Timing() {
-    Picture_large.MouseDown = [this](int32_t b, int32_t s, float x, float y) { Picture_large_MouseDown(b, s, x, y); };
-    Picture_large.MouseMove = [this](int32_t b, int32_t s, float x, float y) { Picture_large_MouseMove(b, s, x, y); };
-    Picture_large.MouseUp = [this](int32_t b, int32_t s, float x, float y) { Picture_large_MouseUp(b, s, x, y); };
+    Picture_large.MouseDown = [this](int32_t b, int32_t s, float x, float y) {
+        Picture_large_MouseDown(b, s, x, y);
+    };
+    Picture_large.MouseMove = [this](int32_t b, int32_t s, float x, float y) {
+        Picture_large_MouseMove(b, s, x, y);
+    };
+    Picture_large.MouseUp = [this](int32_t b, int32_t s, float x, float y) {
+        Picture_large_MouseUp(b, s, x, y);
+    };
     Chk_Show_lanemarks.Click = [this] { Chk_Show_lanemarks_Click(); };
     Chk_Show_Goalline.Click = [this] { Chk_Show_Goalline_Click(); };
     Chk_invert_goalline.Click = [this] { Chk_invert_goalline_Click(); };
     // The box changes its value after the release of the mouse has been
     // told, so the redraw the release asks for waits for the box's Click.
     Chk_Flip_Lanemarks.Click = [this] { Redraw_After_Release(); };
-    for (forms::CheckBox* box : {&Chk_Show_lanemarks, &Chk_Show_Goalline, &Chk_invert_goalline, &Chk_Flip_Lanemarks}) {
+    for (forms::CheckBox* box :
+         {&Chk_Show_lanemarks, &Chk_Show_Goalline, &Chk_invert_goalline, &Chk_Flip_Lanemarks}) {
         box->MouseDown = [this](int32_t, int32_t, float, float) { Overlay_Release_Pending = false; };
         box->MouseUp = [this](int32_t, int32_t, float, float) { Overlay_Release_Pending = true; };
     }
@@ -158,7 +165,8 @@ void Frm_kanot_2::Picture_large_MouseMove(int32_t Button, int32_t Shift, float X
             return;
         }
         // A picked-up mark follows the mouse while the file lets its marks move.
-        if (Drag_Lane < 0 || Drag_Index < 1 || !Replay_File_Open() || Replay_Video_File().Lanes_locked()) return;
+        if (Drag_Lane < 0 || Drag_Index < 1 || !Replay_File_Open() || Replay_Video_File().Lanes_locked())
+            return;
         if (Drag_Index > Lane_Collection().Count()) return;
         Cls_lane& mark = Lane_Collection().Item(Drag_Index);
         mark.Lane_pos_X(vb::CLng(Frame_X(*this, X)));

@@ -121,12 +121,12 @@ void Frm_kanot_2::Timing_Analyze() {
 
         report.Label_filename.Caption(vf.File_name());
         report.Label_CPU_info.Caption(vf.Computer_name() + " " + vf.Computer_CPUInfo());
-        report.Label_File_info.Caption(vb::CStr(vf.QF3_Num_Frames()) + " frames, " + Lbl_Frame_size.Caption() +
-                                       " pixels");
+        report.Label_File_info.Caption(vb::CStr(vf.QF3_Num_Frames()) + " frames, " +
+                                       Lbl_Frame_size.Caption() + " pixels");
         report.Label_Capture_iNFO.Caption(vf.Capture_Info());
         report.Label_bitness.Caption("CPU: " + vf.CPU_bitness() + " OS:" + vf.OS_bitness());
-        report.Label_printdata.Caption("Report at: " + Get_Date_Time_String() + " by " + g_Program_Title + " " +
-                                       g_Program_Version + "(" + kCompile_Date + ")");
+        report.Label_printdata.Caption("Report at: " + Get_Date_Time_String() + " by " + g_Program_Title +
+                                       " " + g_Program_Version + "(" + kCompile_Date + ")");
     });
 }
 

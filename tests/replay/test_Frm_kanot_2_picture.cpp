@@ -526,7 +526,8 @@ TEST_F(Picture_Play_Timing, TheIntervalReportOfAHeatWithKnownIntervals) {
     EXPECT_GT(clipboard.picture.Width(), 440);
 
     // Printed: the window's picture at the corner and its texts under it.
-    if (!test_env::have_tool("pdftotext") || !test_env::have_tool("pdftoppm")) GTEST_SKIP() << "poppler-utils";
+    if (!test_env::have_tool("pdftotext") || !test_env::have_tool("pdftoppm"))
+        GTEST_SKIP() << "poppler-utils";
     forms::PdfPrinter pdf(dir + "/report.pdf");
     forms::set_printer_service(&pdf);
     QTest::mouseClick(test_env::widget_of(r, "Command_Print"), Qt::LeftButton);
