@@ -364,12 +364,13 @@ public:
     // The detection's share of a step (the goal-line colour analysis and the
     // lane test), kept with the automatic detection; passed over while unset.
     struct Detection_Hooks {
-        std::function<bool()> Draw_HSL_Checked;                      // the detection window's "draw HSL" box
-        std::function<bool()> Detect_Window_Visible;                 // the detection window is shown
-        std::function<void()> Draw_Goal_HSL;                         // the goal line by its colours
-        std::function<void(int32_t colour, int16_t x)> Test_Colour;  // a pixel's colour handed to the detection
-        std::function<void()> Test_Auto_Lanes;                       // boats at the goal line in this field
-        std::function<void()> Auto_Detect;                           // the whole detection
+        std::function<bool()> Draw_HSL_Checked;      // the detection window's "draw HSL" box
+        std::function<bool()> Detect_Window_Visible; // the detection window is shown
+        std::function<void()> Draw_Goal_HSL;         // the goal line by its colours
+        std::function<void(int32_t colour, int16_t x)>
+            Test_Colour;                       // a pixel's colour handed to the detection
+        std::function<void()> Test_Auto_Lanes; // boats at the goal line in this field
+        std::function<void()> Auto_Detect;     // the whole detection
         std::function<void()> Run_Intro;
     } Detection;
     // Prints the place and time line of a place (the printing's); passed over while unset.

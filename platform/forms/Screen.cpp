@@ -86,9 +86,9 @@ void Screen_MousePointer(int32_t p) {
     if (qGuiApp) {
         if (pointer != vbDefault) QGuiApplication::restoreOverrideCursor();
         if (p != vbDefault)
-            QGuiApplication::setOverrideCursor(p == vbArrow       ? Qt::ArrowCursor
-                                               : p == vbCustom    ? Qt::CrossCursor
-                                                                  : Qt::WaitCursor);
+            QGuiApplication::setOverrideCursor(p == vbArrow    ? Qt::ArrowCursor
+                                               : p == vbCustom ? Qt::CrossCursor
+                                                               : Qt::WaitCursor);
     }
     pointer = p;
 }
