@@ -18,7 +18,7 @@ Form_QF3_Timing::Form_QF3_Timing() : Form("Form_QF3_Timing") {
 void Form_QF3_Timing::Design() {
     ScaleMode(forms::vbPixels);
     Caption("QF3 timing");
-    Move(600, 600, 7200, 8400);
+    Move(600, 600, 7200, 9000);
     // Counter 100 is drawn at x = 400: the graph is wider than that.
     Picture_timing.ScaleMode(forms::vbPixels);
     Picture_timing.BackColor(0x00FFFFFF);
@@ -26,34 +26,36 @@ void Form_QF3_Timing::Design() {
     Picture2.Visible(false);
     Picture2.Move(0, 0, 10, 10);
 
-    // Inside the frames positions are in twips.
+    // Inside the frames positions are in twips; a path or a stamp may take two lines.
     Frame_filedata.Caption("File data");
-    Frame_filedata.Move(8, 256, 456, 100);
+    Frame_filedata.Move(8, 256, 456, 116);
     Frame_writing_computer.Caption("Capturing computer");
-    Frame_writing_computer.Move(8, 362, 456, 80);
+    Frame_writing_computer.Move(8, 378, 456, 72);
     const struct {
         forms::Label* label;
         forms::Frame* frame;
-        double top;
-    } labels[] = {{&Label_filename, &Frame_filedata, 280},
-                  {&Label_File_info, &Frame_filedata, 700},
-                  {&Label_Capture_iNFO, &Frame_filedata, 1100},
-                  {&Label_CPU_info, &Frame_writing_computer, 280},
-                  {&Label_bitness, &Frame_writing_computer, 700}};
+        double top, height;
+    } labels[] = {{&Label_filename, &Frame_filedata, 280, 560},
+                  {&Label_File_info, &Frame_filedata, 880, 300},
+                  {&Label_Capture_iNFO, &Frame_filedata, 1240, 300},
+                  {&Label_CPU_info, &Frame_writing_computer, 280, 300},
+                  {&Label_bitness, &Frame_writing_computer, 640, 300}};
     for (const auto& l : labels) {
         l.label->Container(*l.frame);
         l.label->Caption("");
-        l.label->Move(120, l.top, 6600, 300);
+        l.label->WordWrap(true);
+        l.label->Move(120, l.top, 6600, l.height);
     }
     Label_printdata.Caption("Report data");
-    Label_printdata.Move(8, 448, 456, 20);
+    Label_printdata.WordWrap(true);
+    Label_printdata.Move(8, 456, 456, 36);
 
     Command_Clipboard.Caption("Copy to clipboard");
-    Command_Clipboard.Move(8, 476, 140, 28);
+    Command_Clipboard.Move(8, 500, 140, 28);
     Command_Print.Caption("Print");
-    Command_Print.Move(160, 476, 140, 28);
+    Command_Print.Move(160, 500, 140, 28);
     Command_HIde_Form.Caption("Close");
-    Command_HIde_Form.Move(312, 476, 140, 28);
+    Command_HIde_Form.Move(312, 500, 140, 28);
 }
 
 void Form_QF3_Timing::Command_Clipboard_Click() {

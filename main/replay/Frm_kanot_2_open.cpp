@@ -58,6 +58,7 @@ void Frm_kanot_2::Handle_Open_File(std::string& file_name) {
         cls_VideoFile_handler& vf = Replay_Video_File();
         if (vf.File_num() > 0 && vf.Num_Frames() == 0) {
             vf.Close_File();
+            Clear_file_Data();
             forms::MsgBox(File_Name_Field + "\n" + "No video frames in this file!", forms::vbOKOnly);
             File_Name_Field.clear();
             Update_Form_Caption();
