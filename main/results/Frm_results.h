@@ -165,6 +165,9 @@ private:
     void show_correction(int32_t correction);
     void Place_Export_Mess();
     int16_t m_Index = 0;
+    // The button of the last press on the correction digits: a right click
+    // resets, it does not choose a unit.
+    int32_t m_Digits_Button = 0;
     std::string m_Heat_Letter;
 };
 

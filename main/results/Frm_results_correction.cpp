@@ -85,7 +85,7 @@ void Frm_results::Clear_Heat_Data() {
 
 void Frm_results::Lbl_hms_correction_Click(int32_t index) {
     vb::Trap("Lbl_hms_correction_Click of Form Frm_results", [&] {
-        if (!Replay_File_Open()) return;
+        if (!Replay_File_Open() || m_Digits_Button == forms::vbRightButton) return;
         Deselect_Correction_Items();
         Lbl_hms_correction(index).BackColor(kOrange);
         Correction_Step = kSteps[index];
@@ -94,6 +94,7 @@ void Frm_results::Lbl_hms_correction_Click(int32_t index) {
 
 void Frm_results::Lbl_hms_correction_MouseDown(int32_t index, int32_t Button) {
     (void)index;
+    m_Digits_Button = Button;
     if (Button != forms::vbRightButton) return;
     vb::Trap("Lbl_hms_correction_MouseDown of Form Frm_results", [this] {
         Deselect_Correction_Items();

@@ -119,9 +119,10 @@ void Frm_results::Export_New_XML_File() {
     doc.Initialize_DOM();
     doc.Set_Comment("XML file containing Tidewick result data for course race. Produced by : " +
                     g_Program_Title + " " + g_Program_Version + " Compiled at : " + kCompile_Date);
-    // Named after the heat number of the file name; after the heat label
-    // when the name holds none, so heats never share one export file.
-    std::string heat = Heat_number_from_Filename(vf.File_name());
+    // Named after the heat number in the file's own name (a folder named
+    // "Heat..." is no heat number); after the heat label when the name holds
+    // none, so heats never share one export file.
+    std::string heat = Heat_number_from_Filename(ParsePath(vf.File_name(), 0));
     if (heat.empty()) heat = Lbl_heat.Caption();
     const std::string path = in_folder(g_Export_Folder, clean_file_name("TW_Result_Heat" + heat + ".xml"));
     g_Export_File_Name = path;
