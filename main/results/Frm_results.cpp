@@ -27,7 +27,7 @@ constexpr int32_t kDefault_Page_Width = 11904;
 constexpr int32_t kDefault_Page_Height = 16834;
 // Rows: where the first one stands and how high each is, twips.
 constexpr double kRows_Top = 900;
-constexpr double kRow_Height = 225;
+constexpr double kRow_Height = 210;
 
 } // namespace
 
@@ -79,10 +79,10 @@ void Frm_results::Design() {
         forms::ControlArray<forms::Label>* array;
         double left, width;
         int32_t align;
-    } columns[] = {{&Lbl_result_rank, col, 500, 1},
-                   {&Lbl_result_lane, col + 600, 600, 1},
-                   {&Lbl_result_time, col + 1300, 1700, 1},
-                   {&Lbl_result_delta_time, col + 3100, 1400, 1}};
+    } columns[] = {{&Lbl_result_rank, col, 300, 1}, // in the heading's leading blanks
+                   {&Lbl_result_lane, col + 300, 600, 2},
+                   {&Lbl_result_time, col + 1000, 1300, 2},
+                   {&Lbl_result_delta_time, col + 2300, 1100, 2}};
     for (const auto& c : columns) {
         forms::Label& l = c.array->Add(0);
         l.Move(c.left, kRows_Top, c.width, kRow_Height);
@@ -98,7 +98,7 @@ void Frm_results::Design() {
     // The start-time correction: three four-digit displays in one frame.
     const double select_top = below_rows + 620;
     Frm_time_select.Caption("Start correction");
-    Frm_time_select.Move(col, select_top, wide, 2160);
+    Frm_time_select.Move(col, select_top, wide, 2280);
     Lbl_time.Container(Frm_time_select);
     Lbl_time.Caption("h  m  s  1/10");
     Lbl_time.Move(1460, 220, 2300, 240);
@@ -107,18 +107,18 @@ void Frm_results::Design() {
         const char* caption;
         forms::ControlArray<forms::Label>* digits;
         double top;
-    } displays[] = {{&Frm_orig_time, "Original start time", &Lbl_hms, 460},
-                    {&Frm_correction, "Correction", &Lbl_hms_correction, 1020},
-                    {&Frm_Corrected_time, "Corr. start time", &Lbl_hms_corrected, 1580}};
+    } displays[] = {{&Frm_orig_time, "Original start time", &Lbl_hms, 440},
+                    {&Frm_correction, "Correction", &Lbl_hms_correction, 1040},
+                    {&Frm_Corrected_time, "Corr. start time", &Lbl_hms_corrected, 1640}};
     const char* tips[] = {"Hours", "Minutes", "Seconds", "Seconds/10"};
     for (const auto& d : displays) {
         d.frame->Container(Frm_time_select);
         d.frame->Caption(d.caption);
-        d.frame->Move(120, d.top, wide - 240, 520);
+        d.frame->Move(120, d.top, wide - 240, 580);
         for (int32_t i = 0; i <= 3; ++i) {
             forms::Label& l = d.digits->Add(i);
             l.Container(*d.frame);
-            l.Move(1340 + i * 560, 200, 480, 260);
+            l.Move(1340 + i * 560, 280, 480, 240);
             l.Alignment(2);
             l.ToolTipText(tips[i]);
             l.Caption("00");
@@ -126,13 +126,13 @@ void Frm_results::Design() {
     }
     Lbl_Minus.Container(Frm_correction);
     Lbl_Minus.Caption("-");
-    Lbl_Minus.Move(1100, 200, 200, 260);
+    Lbl_Minus.Move(1100, 280, 200, 240);
     Lbl_Minus.Visible(false);
     for (int32_t i = 0; i <= 1; ++i) {
         forms::CommandButton& b = Cmd_time.Add(i);
         b.Container(Frm_correction);
         b.Caption(i == 0 ? "+" : "-");
-        b.Move(3580 + i * 380, 160, 340, 320);
+        b.Move(3580 + i * 380, 230, 340, 300);
         b.MouseDown = [this, i](int32_t, int32_t, float, float) { Cmd_time_MouseDown(i); };
         b.MouseUp = [this, i](int32_t, int32_t, float, float) { Cmd_time_MouseUp(i); };
     }
@@ -146,7 +146,7 @@ void Frm_results::Design() {
     }
 
     // The export: command, format and folder.
-    const double export_top = select_top + 2220;
+    const double export_top = select_top + 2340;
     Frm_export.Caption("Results export");
     Frm_export.Move(col, export_top, wide, 2280);
     Cmd_export.Container(Frm_export);
@@ -261,12 +261,12 @@ void Frm_results::Create_Result_Objects() {
     vb::Trap("Create_Result_Objects of Form Frm_results", [this] {
         for (forms::ControlArray<forms::Label>* a :
              {&Lbl_result_lane, &Lbl_result_rank, &Lbl_result_time, &Lbl_result_delta_time}) {
+            // Made anew at every load: the window's unload took the last ones.
             for (int32_t i = 1; i < kRows; ++i) {
-                if (a->Exists(i)) continue;
                 forms::Label& prev = (*a)(i - 1);
                 forms::Label& l = a->Load(i);
                 l.Move(prev.Left(), prev.Top() + prev.Height(), prev.Width(), prev.Height());
-                l.Alignment(1);
+                l.Alignment(a == &Lbl_result_rank ? 1 : 2);
                 l.Visible(true);
             }
         }
@@ -289,7 +289,6 @@ void Frm_results::Clear_Results() {
 
 void Frm_results::Show_Results() {
     const auto& shown = Frm_kanot_2().Results_Shown;
-    Create_Result_Objects();
     for (int32_t i = 0; i < kRows; ++i) {
         Lbl_result_rank(i).Caption(shown.rank[i]);
         Lbl_result_lane(i).Caption(shown.lane[i]);

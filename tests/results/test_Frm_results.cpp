@@ -243,6 +243,15 @@ TEST_F(ResultsWindow, RowsShowTheRankingWithTiesCodesAndCarriedHundredths) {
     EXPECT_TRUE(last->isVisible());
     EXPECT_LT(last->mapTo(last->window(), QPoint(0, last->height())).y(), last->window()->height());
     test_env::screenshot(r, "Frm_results_sixteen");
+    // Unloaded and loaded again, the rows stack as before, under their heading.
+    r.Unload();
+    r.Show();
+    double below = 0;
+    for (int32_t i = 0; i < 16; ++i) {
+        EXPECT_GT(r.Lbl_result_rank(i).Top(), below) << i;
+        below = r.Lbl_result_rank(i).Top();
+    }
+    EXPECT_EQ(r.Lbl_result_rank(15).Caption(), "16") << "the load fills the rows again";
     EXPECT_TRUE(reports.empty()) << reports.front();
 }
 
@@ -327,6 +336,7 @@ TEST_F(ResultsWindow, EachPressWritesTheCorrectionOnceOnRelease) {
     EXPECT_EQ(stored_correction(path), 0);
     EXPECT_FALSE(r.Lbl_Minus.Visible());
     EXPECT_EQ(r.Correction_Step, 0);
+    EXPECT_EQ(r.Lbl_hms_correction(3).BackColor(), 0x8000000Fu) << "the button face again";
     EXPECT_EQ(r.Lbl_result_time(0).Caption(), " 01:00,00");
     EXPECT_TRUE(reports.empty()) << reports.front();
 }
