@@ -299,6 +299,8 @@ public:
         std::function<void()> Display_Original_Start_Time;
         std::function<void(int16_t row)> GoTo_Field;                // the goal field of place row + 1
         std::function<void(const std::string& name)> Event_Caption; // its event-name heading
+        std::function<void()> Clear_Results;                        // empties its rows ("Close File")
+        std::function<void()> Clear_Heat_Data; // empties its heat data and correction ("Close File")
     } Results_Window;
     // The event name on the results window's heading: the open file's, else
     // the program-wide one.

@@ -192,6 +192,7 @@ void Frm_results::Design() {
 
     // The message panel after an export stands over the rows while shown.
     Frm_export_mess.Visible(false);
+    Frm_export_mess.BackColor(0x8000000F); // covers the rows it stands over
     Text_export_mess.Container(Frm_export_mess);
     Text_export_mess.Locked(true);
     Cmd_result_export_OK.Container(Frm_export_mess);
@@ -245,7 +246,7 @@ void Frm_results::Form_Load() {
 void Frm_results::Place_Export_Mess() {
     const double w = ScaleWidth() - 200;
     Frm_export_mess.Move(50, 3480, w, 3015);
-    Text_export_mess.Move(0, 200, w, 2100);
+    Text_export_mess.Move(100, 300, w - 200, 2000);
     Cmd_result_export_OK.Move((w - 1000) / 2, 2450, 1000, 400);
 }
 
@@ -372,6 +373,8 @@ bool Frm_results::Check_Export_Folder() {
 
 void Frm_results::Show_Export_Mess() {
     Text_export_mess.Text("Exported results to file:\r\n" + g_Export_File_Name);
+    // Placed now: the window has its final width once it is shown.
+    Place_Export_Mess();
     Frm_export_mess.Visible(true);
     Cmd_result_export_OK.SetFocus();
 }
@@ -444,5 +447,7 @@ void Connect_Results_Window() {
     calls.Display_Original_Start_Time = [] { Frm_results().Display_Original_Start_Time(); };
     calls.GoTo_Field = [](int16_t row) { Frm_results().GoTo_Field(row); };
     calls.Event_Caption = [](const std::string& name) { Frm_results().lbl_event_name.Caption(name); };
+    calls.Clear_Results = [] { Frm_results().Clear_Results(); };
+    calls.Clear_Heat_Data = [] { Frm_results().Clear_Heat_Data(); };
     g_Windows.Frm_results = []() -> forms::Form& { return Frm_results(); };
 }

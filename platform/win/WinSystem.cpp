@@ -7,8 +7,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <pwd.h>
+#include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -163,15 +163,17 @@ int32_t DriveType(const std::string& folder, std::string& share_name) {
         std::string device, point, type;
         if (!(fields >> device >> point >> type)) continue;
         point = unescape_mount_field(point);
-        const bool inside = where == point || point == "/" ||
-                            (where.rfind(point, 0) == 0 && where.size() > point.size() && where[point.size()] == '/');
+        const bool inside =
+            where == point || point == "/" ||
+            (where.rfind(point, 0) == 0 && where.size() > point.size() && where[point.size()] == '/');
         if (inside && point.size() >= best_point.size()) {
             best_point = point;
             best_device = unescape_mount_field(device);
             best_type = type;
         }
     }
-    static const char* const network[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p", "afs", "fuse.sshfs", "sshfs"};
+    static const char* const network[] = {"nfs", "nfs4", "cifs",       "smb3", "smbfs",
+                                          "9p",  "afs",  "fuse.sshfs", "sshfs"};
     for (const char* n : network)
         if (best_type == n) {
             share_name = best_device;

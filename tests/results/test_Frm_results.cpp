@@ -187,10 +187,11 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
+    // "Close File" of the replay window, then its open.
     void replay_close_and_open(const std::string& path) {
         Frm_kanot_2().Close_File();
-        Frm_results().Clear_Results();
-        Frm_results().Clear_Heat_Data();
+        Frm_kanot_2().Results_Window.Clear_Results();
+        Frm_kanot_2().Results_Window.Clear_Heat_Data();
         open(path);
     }
     void choose_format(int32_t index) { click("Opt_exp_format(" + std::to_string(index) + ")"); }
@@ -349,8 +350,8 @@ TEST_F(ResultsWindow, ClosingShowsZerosAndAResetWithoutAFileWritesNothing) {
     ASSERT_EQ(stored_correction(path), 120000);
 
     Frm_kanot_2().Close_File();
+    Frm_kanot_2().Results_Window.Clear_Heat_Data();
     auto& r = Frm_results();
-    r.Clear_Heat_Data();
     for (auto* display : {&r.Lbl_hms, &r.Lbl_hms_correction, &r.Lbl_hms_corrected})
         EXPECT_EQ(digits(*display), (std::vector<std::string>{"00", "00", "00", "00"}));
     EXPECT_EQ(stored_correction(path), 120000) << "closing writes nothing";
