@@ -4,6 +4,7 @@
 // Python's csv module and by xmllint.
 #include "Frm_results.h"
 
+#include "FolderBrowser.h"
 #include "Frm_kanot_2.h"
 #include "Heat_Fixture.h"
 #include "KeyState.h"
@@ -556,6 +557,80 @@ TEST_F(ResultsWindow, RefusedAndFailedExportsWriteNothing) {
     EXPECT_FALSE(r.Frm_export_mess.Visible());
     EXPECT_EQ(files_in(export_dir),
               (std::vector<std::string>{"TW_Result_Heat4.xml", "TW_Result_HeatHeat 1.csv"}));
+}
+
+} // namespace
+
+namespace {
+
+// ---- The rest of the window ----
+
+TEST_F(ResultsWindow, ExportFolderChoiceAndPrinterOption) {
+    auto& r = Frm_results();
+    EXPECT_EQ(g_Export_Folder, export_dir) << "read from the settings at load";
+    EXPECT_EQ(r.Opt_printer(1).Caption(), "No printer");
+    EXPECT_FALSE(r.Opt_printer(1).Enabled());
+    EXPECT_TRUE(r.Opt_printer(0).Value());
+
+    const std::string other = test_env::make_dir("other-folder");
+    std::vector<std::string> asked_at;
+    forms::set_folder_browse_hook([&](const std::string& start) {
+        asked_at.push_back(start);
+        return asked_at.size() == 1 ? other : std::string();
+    });
+    click("Pict_export_folder");
+    click("Pict_export_folder"); // cancelled: the folder stays
+    forms::set_folder_browse_hook({});
+    EXPECT_EQ(asked_at, (std::vector<std::string>{export_dir, other}));
+    EXPECT_EQ(g_Export_Folder, other);
+    EXPECT_EQ(Read_Ini("Canoe", "export_folder", g_Ini_File_Path, ""), other);
+    EXPECT_TRUE(reports.empty()) << reports.front();
+}
+
+TEST_F(ResultsWindow, ClearAllResultsAsksFirst) {
+    const int32_t beeps = forms::Beeps_Sounded();
+    Frm_results().item_clear_all_results.Trigger();
+    EXPECT_EQ(forms::Beeps_Sounded() - beeps, 1) << "no file open";
+
+    const std::string path = make("Heat4_a.qf3");
+    open(path);
+    store(kHeat);
+    auto stored_result = [&] {
+        cls_VideoFile_handler vf;
+        EXPECT_TRUE(vf.Open_File(path));
+        return vf.Heat_time(1, 3);
+    };
+    Replay_Video_File().Read_only(true);
+    Frm_results().item_clear_all_results.Trigger();
+    Replay_Video_File().Read_only(false);
+    test_env::dialogs().answer_msg(forms::vbCancel);
+    Frm_results().item_clear_all_results.Trigger();
+    EXPECT_EQ(test_env::dialogs().prompts(),
+              (std::vector<std::string>{"Can\u00B4t alter this file, it is Read only!",
+                                        "This will clear all stored results for this heat, are you sure?"}));
+    EXPECT_EQ(test_env::dialogs().shown[1].title, "Clear results");
+    EXPECT_EQ(test_env::dialogs().shown[1].buttons, forms::vbOKCancel + forms::vbDefaultButton2);
+    EXPECT_EQ(stored_result(), 61234);
+
+    test_env::dialogs().answer_msg(forms::vbOK);
+    Frm_results().item_clear_all_results.Trigger();
+    EXPECT_NE(stored_result(), 61234);
+    EXPECT_EQ(Frm_results().Lbl_result_rank(0).Caption(), "");
+    EXPECT_TRUE(reports.empty()) << reports.front();
+}
+
+TEST_F(ResultsWindow, AClickOnTheLaneResultPictureReachesTheLargePicture) {
+    auto& replay = Frm_kanot_2();
+    std::vector<std::pair<float, float>> at;
+    replay.Picture_large.MouseDown = [&](int32_t, int32_t, float x, float y) { at.emplace_back(x, y); };
+    QWidget* small = test_env::widget_of(replay, "Pict_lane_result");
+    ASSERT_NE(small, nullptr);
+    small->show();
+    QTest::mouseClick(small, Qt::LeftButton, {}, QPoint(10, 5));
+    replay.Picture_large.MouseDown = nullptr;
+    ASSERT_EQ(at.size(), 1u);
+    EXPECT_FLOAT_EQ(at[0].first, 10 + replay.Pict_lane_result.Left() - replay.Picture_large.Left());
+    EXPECT_FLOAT_EQ(at[0].second, 5 + replay.Pict_lane_result.Top() - replay.Picture_large.Top());
 }
 
 } // namespace
