@@ -132,7 +132,7 @@ void Frm_results::Design() {
         forms::CommandButton& b = Cmd_time.Add(i);
         b.Container(Frm_correction);
         b.Caption(i == 0 ? "+" : "-");
-        b.Move(3580 + i * 380, 230, 340, 300);
+        b.Move(3540 + i * 350, 230, 320, 300);
         b.MouseDown = [this, i](int32_t, int32_t, float, float) { Cmd_time_MouseDown(i); };
         b.MouseUp = [this, i](int32_t, int32_t, float, float) { Cmd_time_MouseUp(i); };
     }

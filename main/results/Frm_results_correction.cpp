@@ -112,7 +112,8 @@ void Frm_results::Cmd_time_MouseDown(int32_t index) {
         Repeat_Delay = 200;
         // The release arrives while the loop lets window events run; it
         // clears the flag and writes the file.
-        while (Button_Held) {
+        // A file closed meanwhile ends the loop too: no release would.
+        while (Button_Held && Replay_File_Open()) {
             const int64_t step = index == 0 ? Correction_Step : -static_cast<int64_t>(Correction_Step);
             g_Start_Correction_Mill = checked_32(g_Start_Correction_Mill + step);
             Do_Sleep(Repeat_Delay, false);
@@ -126,8 +127,9 @@ void Frm_results::Cmd_time_MouseDown(int32_t index) {
 void Frm_results::Cmd_time_MouseUp(int32_t index) {
     (void)index;
     vb::Trap("Cmd_time_MouseUp of Form Frm_results", [this] {
-        if (!Replay_File_Open()) return;
+        // Let go whatever happened while held, so the hold loop always ends.
         Button_Held = false;
+        if (!Replay_File_Open()) return;
         Update_File_With_Time_Correction();
         Frm_kanot_2().Fill_Results();
     });

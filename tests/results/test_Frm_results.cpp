@@ -350,7 +350,16 @@ TEST_F(ResultsWindow, ClosingShowsZerosAndAResetWithoutAFileWritesNothing) {
     hold(0, 350);
     ASSERT_EQ(stored_correction(path), 120000);
 
-    Frm_kanot_2().Close_File();
+    // The file closed while a button is held ends the hold; nothing is written.
+    clock.on_sleep = [&](uint32_t slept) {
+        if (slept >= 200 && Replay_File_Open()) Frm_kanot_2().Close_File();
+    };
+    QWidget* plus = test_env::widget_of(Frm_results(), "Cmd_time(0)");
+    QTest::mousePress(plus, Qt::LeftButton, {}, QPoint(3, 3)); // returns: the loop ended
+    clock.on_sleep = nullptr;
+    QTest::mouseRelease(plus, Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_FALSE(Frm_results().Button_Held);
+    EXPECT_EQ(stored_correction(path), 120000);
     Frm_kanot_2().Results_Window.Clear_Heat_Data();
     auto& r = Frm_results();
     for (auto* display : {&r.Lbl_hms, &r.Lbl_hms_correction, &r.Lbl_hms_corrected})
