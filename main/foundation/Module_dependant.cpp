@@ -139,7 +139,9 @@ std::string Display_Mill_Time(int32_t ms, bool trim) {
                 seconds = 0;
                 if (++minutes == 60) {
                     minutes = 0;
-                    ++hours;
+                    // The last hundredth of a day carries into the next one,
+                    // whose whole days are dropped too.
+                    hours = (hours + 1) % 24;
                 }
             }
         }

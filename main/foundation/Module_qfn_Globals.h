@@ -48,6 +48,10 @@ inline std::string g_Event_Name;
 inline std::string g_Last_Captured_File;
 inline std::string g_Save_Folder;
 inline std::string g_Event_Logo;
+// The results export folder ([Canoe] export_folder) and the file the last
+// export wrote.
+inline std::string g_Export_Folder;
+inline std::string g_Export_File_Name;
 
 // Run-time flags and capture geometry.
 inline bool g_Exiting = false; // only ever goes from False to True

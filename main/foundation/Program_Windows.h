@@ -33,6 +33,8 @@ struct Program_Windows {
     std::function<forms::Form&()> Form_select_Video;
     // Frm_fullscreen().Set_Display_Crop(width, height).
     std::function<void(int16_t&, int16_t&)> Set_Display_Crop;
+    // The results window's instance, not loaded by the call: Frm_results().
+    std::function<forms::Form&()> Frm_results;
 };
 
 inline Program_Windows g_Windows;

@@ -4,6 +4,7 @@
 #include "Form_Tidewick_Full_Startup.h"
 #include "Form_capture_multi_file.h"
 #include "Frm_kanot_2.h"
+#include "Frm_results.h"
 #include "Module_canoe.h"
 #include "Module_qfn_Globals.h"
 #include "Program_Windows.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     g_Windows.Set_OBJ_Capture_Crop = [] { Form_capture_multi_file().Set_OBJ_Capture_Crop(); };
     g_Windows.Terminate_obj_Capture_HDMI = [] { Form_capture_multi_file().Terminate_obj_Capture_HDMI(); };
     g_Windows.Stop_Capture = [] { Form_capture_multi_file().Stop_Capture(); };
+    Connect_Results_Window();
 
     // A heat handed over on the command line (a double-clicked file) goes
     // straight to replay; the replay window runs the initialisation itself.

@@ -65,6 +65,9 @@ Frm_kanot_2::Frm_kanot_2() : Form("Frm_kanot_2") {
     item_set_did_not_start.Click = [this] { item_set_did_not_start_Click(); };
     item_set_did_not_finish.Click = [this] { item_set_did_not_finish_Click(); };
     item_clear_lane.Click = [this] { item_clear_lane_Click(); };
+    Pict_lane_result.MouseDown = [this](int32_t b, int32_t s, float x, float y) {
+        Pict_lane_result_MouseDown(b, s, x, y);
+    };
     item_set_event.Click = [this] { item_set_event_Click(); };
     item_set_event_name.Click = [this] { item_set_event_name_Click(); };
     item_set_heat_id.Click = [this] { item_set_heat_id_Click(); };

@@ -290,6 +290,25 @@ public:
         std::string capture_time, heat;
     } Results_Shown;
 
+    // The results window's procedures this window calls; the program's main
+    // connects them (Connect_Results_Window), each left empty is passed over.
+    struct Results_Window_Calls {
+        std::function<void()> Show_Results;                      // shows Results_Shown in its rows
+        std::function<void()> Display_Compensate_Mill;           // shows the start-time correction
+        std::function<void(int32_t start_mill)> Heat_Start_Time; // its original start time
+        std::function<void()> Display_Original_Start_Time;
+        std::function<void(int16_t row)> GoTo_Field;                // the goal field of place row + 1
+        std::function<void(const std::string& name)> Event_Caption; // its event-name heading
+        std::function<void()> Clear_Results;                        // empties its rows ("Close File")
+        std::function<void()> Clear_Heat_Data; // empties its heat data and correction ("Close File")
+    } Results_Window;
+    // The event name on the results window's heading: the open file's, else
+    // the program-wide one.
+    void Set_Captions();
+    // A click on the small lane-result picture acts as one at that point of
+    // the large picture.
+    void Pict_lane_result_MouseDown(int32_t Button, int32_t Shift, float X, float Y);
+
     // Closes what is open, opens the file (an empty name asks with the open
     // box), loads lanes, flags and results and shows field 1.
     void Handle_Open_File(std::string& file_name);

@@ -83,8 +83,8 @@ void Class_Tidewick_result_XML::Load_Existing_XML(const std::string& file_name) 
     m_Last_Selection.clear();
 }
 
-void Class_Tidewick_result_XML::Serialize() {
-    vb::Trap(std::string("Serialize") + kLocation, [&] { m_Document->save(m_File_Name); });
+bool Class_Tidewick_result_XML::Serialize() {
+    return vb::Trap(std::string("Serialize") + kLocation, [&] { m_Document->save(m_File_Name); });
 }
 
 std::string Class_Tidewick_result_XML::XML() const {

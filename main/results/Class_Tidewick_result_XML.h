@@ -28,8 +28,8 @@ public:
     // The path Serialize writes.
     void XML_Filename(const std::string& path) { m_File_Name = path; }
     // Saves the document to XML_Filename, replacing a file there; a failed
-    // save goes to the error report.
-    void Serialize();
+    // save goes to the error report, leaves the file as it was and gives False.
+    bool Serialize();
     std::string XML() const;
     // Texts of the race information.
     void Capture_Host(const std::string& value);

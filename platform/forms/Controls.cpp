@@ -6,6 +6,7 @@
 #include "Screen.h"
 #include "VbError.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QIcon>
@@ -259,6 +260,35 @@ void WidgetControl::Move(double left, double top, double width, double height) {
     moved();
 }
 
+namespace {
+
+// A colour value as the window system paints it: a system colour
+// (0x800000nn, nn the system's colour index) takes the application palette's
+// colour of that role; any other value is 0x00BBGGRR.
+QColor paint_colour(uint32_t c) {
+    if ((c & 0x80000000u) == 0) return gdi::ToQColor(c & 0xFFFFFF);
+    const QPalette pal = QApplication::palette();
+    switch (c & 0xFF) {
+    case 0x05: // window
+        return pal.color(QPalette::Base);
+    case 0x08: // window text
+        return pal.color(QPalette::Text);
+    case 0x0F: // button face
+        return pal.color(QPalette::Button);
+    case 0x12: // button text
+        return pal.color(QPalette::ButtonText);
+    default:
+        return pal.color(QPalette::Window);
+    }
+}
+
+// A system colour keeps its value, as the original's property does.
+uint32_t stored_colour(uint32_t c) {
+    return (c & 0x80000000u) ? c : c & 0xFFFFFF;
+}
+
+} // namespace
+
 uint32_t WidgetControl::ForeColor() const {
     ensure_loaded();
     return fore_;
@@ -266,10 +296,10 @@ uint32_t WidgetControl::ForeColor() const {
 
 void WidgetControl::ForeColor(uint32_t c) {
     QWidget* w = widget();
-    fore_ = c & 0xFFFFFF;
+    fore_ = stored_colour(c);
     QPalette p = w->palette();
     for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(role, gdi::ToQColor(c));
+        p.setColor(role, paint_colour(c));
     w->setPalette(p);
 }
 
@@ -281,11 +311,11 @@ uint32_t WidgetControl::BackColor() const {
 
 void WidgetControl::BackColor(uint32_t c) {
     QWidget* w = widget();
-    back_ = c & 0xFFFFFF;
+    back_ = stored_colour(c);
     back_set_ = true;
     QPalette p = w->palette();
     for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
-        p.setColor(role, gdi::ToQColor(c));
+        p.setColor(role, paint_colour(c));
     w->setPalette(p);
     w->setAutoFillBackground(true);
 }

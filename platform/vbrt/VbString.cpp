@@ -204,4 +204,41 @@ std::string FromLatin1(std::string_view l) {
     return out;
 }
 
+std::string ToAnsi(std::string_view utf8) {
+    // Code points of bytes 0x80..0x9F; 0 where the code page has none.
+    static constexpr char32_t k80[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                         0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    // Through Latin-1 first would lose the marks, so decode here.
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        const int len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (len == 0 || i + static_cast<size_t>(len) > utf8.size()) {
+            out.push_back('?');
+            ++i;
+            continue;
+        }
+        char32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+        bool ok = true;
+        for (int k = 1; k < len; ++k) {
+            const unsigned char cc = static_cast<unsigned char>(utf8[i + k]);
+            if ((cc & 0xC0) != 0x80) ok = false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        i += ok ? static_cast<size_t>(len) : 1;
+        char byte = '?';
+        if (ok && (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))) {
+            byte = static_cast<char>(cp);
+        } else if (ok) {
+            for (int b = 0; b < 32; ++b)
+                if (k80[b] != 0 && k80[b] == cp) byte = static_cast<char>(0x80 + b);
+        }
+        out.push_back(byte);
+    }
+    return out;
+}
+
 } // namespace vb

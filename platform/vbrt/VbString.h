@@ -42,5 +42,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // One byte per character. Characters beyond Latin-1 become "?".
 std::string ToLatin1(std::string_view utf8);
 std::string FromLatin1(std::string_view latin1);
+// One byte per character in the Windows ANSI code page 1252 (Latin-1 with
+// the typographic marks and the euro sign in 0x80..0x9F). Characters it
+// lacks become "?".
+std::string ToAnsi(std::string_view utf8);
 
 } // namespace vb

@@ -38,4 +38,15 @@ bool PrevInstance();
 // The last system error number of the calling thread (errno).
 int32_t GetLastError();
 
+// The kind of drive a folder lies on, as the shell's DriveType numbers it:
+// 1 removable, 2 fixed, 3 network (share_name: what is mounted there, such
+// as "server:/export" or "//server/share"), 4 CD-ROM. A folder that does not
+// exist is looked up by its nearest existing parent.
+int32_t DriveType(const std::string& folder, std::string& share_name);
+
+// Writes a file whole or not at all: the bytes go to a new file beside it,
+// which then takes the file's place. False, with the reason in `error`, when
+// any step fails; the file as it was and no stray file are left behind then.
+bool WriteFileWhole(const std::string& path, const std::string& bytes, std::string& error);
+
 } // namespace win

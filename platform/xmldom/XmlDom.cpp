@@ -1,5 +1,7 @@
 #include "XmlDom.h"
 
+#include "WinSystem.h"
+
 #include "VbError.h"
 #include "VbString.h"
 
@@ -507,11 +509,10 @@ std::string DOMDocument60::xml() const {
 void DOMDocument60::save(const std::string& path) const {
     const std::string text = xml();
     const std::string bytes = IsLatin1Encoding(impl_->declared_encoding()) ? vb::ToLatin1(text) : text;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) vb::Raise(vb::errPathFileAccess, "Unable to save the document to " + path);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) vb::Raise(vb::errDeviceIO, "Unable to save the document to " + path);
+    // Whole or not at all: a failed save leaves the file as it was.
+    std::string error;
+    if (!win::WriteFileWhole(path, bytes, error))
+        vb::Raise(vb::errPathFileAccess, "Unable to save the document to " + path + ": " + error);
 }
 
 Node DOMDocument60::createProcessingInstruction(const std::string& target, const std::string& data) {

@@ -14,6 +14,7 @@
 #include "TestEnv.h"
 #include "VbError.h"
 #include "VbTrap.h"
+#include "Windows.h"
 
 #include "DrawDib.h"
 #include <QAction>
@@ -236,6 +237,11 @@ TEST_F(Forms, ControlEventsFollowTheOriginal) {
     EXPECT_EQ(f.Txt_name.Text(), "heat 3");
     f.Lbl_info.ForeColor(0x00FF0000);
     EXPECT_EQ(f.Lbl_info.ForeColor(), 0x00FF0000u);
+    // A system colour keeps its value and paints as the palette's colour of that role.
+    f.Lbl_info.BackColor(0x8000000F);
+    EXPECT_EQ(f.Lbl_info.BackColor(), 0x8000000Fu);
+    EXPECT_EQ(test_env::widget_of(f, "Lbl_info")->palette().color(QPalette::Window),
+              QApplication::palette().color(QPalette::Button));
     f.Lbl_info.ToolTipText("path");
     EXPECT_EQ(f.Lbl_info.ToolTipText(), "path");
 }

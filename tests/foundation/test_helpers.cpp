@@ -37,6 +37,7 @@ TEST(TimeTexts, DisplayMillTime) {
              {999, true, "1,00"},
              {59995, true, "1:00,00"},
              {3599995, true, "1:00:00,00"},
+             {86399995, false, " 00:00,00"},  // 23:59:59.995 is the next midnight, not 24:00
              {86400000 + 1230, true, "1,23"}, // whole days are dropped
              {36000000, false, " 10:00:00,00"},
              {INT32_MIN, false, "-20:31:23,65"},

@@ -1,4 +1,5 @@
 #include "ErrorOf.h"
+#include "TestEnv.h"
 #include "VbConvert.h"
 #include "VbDate.h"
 #include "VbError.h"
@@ -119,6 +120,30 @@ TEST(Strings, Latin1RoundTrip) {
     EXPECT_EQ(latin1, "Ume\xE5 \xE4\xF6");
     EXPECT_EQ(vb::FromLatin1(latin1), utf8);
     EXPECT_EQ(vb::ToLatin1("\xE2\x82\xAC"), "?"); // the euro sign has no Latin-1 byte
+}
+
+TEST(Strings, AnsiCodePage1252) {
+    const struct {
+        const char* utf8;
+        const char* ansi;
+    } cases[] = {
+        {"Ume\xC3\xA5 \xC3\xA4\xC3\xB6", "Ume\xE5 \xE4\xF6"},         // Latin-1 letters keep their bytes
+        {"\xE2\x82\xAC 5", "\x80 5"},                                 // euro sign
+        {"\xE2\x80\x9Cq\xE2\x80\x9D \xE2\x80\x93", "\x93q\x94 \x96"}, // quotes, en dash
+        {"\xC5\xA0\xC5\xB8", "\x8A\x9F"},                             // S caron, Y diaeresis
+        {"\xC2\x81\xE4\xB8\xAD", "??"}, // a C1 control and a letter the code page lacks
+        {"\xFF", "?"},                  // not UTF-8
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(vb::ToAnsi(c.utf8), c.ansi) << c.utf8;
+    // Python's own codec agrees with the table's bytes.
+    std::string out;
+    ASSERT_EQ(
+        test_env::run(
+            "python3 -c \"import sys; sys.stdout.write('\\u20ac\\u201cq\\u201d'.encode('cp1252').hex())\"",
+            &out),
+        0);
+    EXPECT_EQ(out, "80937194");
 }
 
 TEST(Dates, Patterns) {
