@@ -72,7 +72,8 @@ void Frm_kanot_2::PrintSingle() {
 
         // The picture as it shows now: the field with its overlay and zoom box.
         const forms::Picture shown = Picture_large.Image();
-        const double top = g_Print_Y + 2 * h;
+        // Below the two text lines and the page head's file block beside them.
+        const double top = std::max<double>(g_Print_Y + 2 * h, Page_Head_Bottom + 100);
         // From below the text down to above the footer, as wide as the
         // picture's proportions give, and never wider than the print area.
         double height = Footer_Position - 100 - top;

@@ -93,7 +93,11 @@ void Check_Printer() {
 
 void Make_Print_Footer() {
     vb::Trap("Make_Print_Footer of Form Frm_kanot_2", [] {
-        if (forms::Printers_Count() < 1) return;
+        // Without a printer no footer: an older one would tell a wrong time and printer.
+        if (forms::Printers_Count() < 1) {
+            g_Print_Footer.clear();
+            return;
+        }
         g_Print_Footer = "Printed by " + g_Program_Title + " at: " + Get_Date_Time_String() + " /" +
                          g_Program_Version_Text + " /Computer: " + g_Computer_Name +
                          " /Printer: " + forms::Printer().DeviceName();
@@ -165,7 +169,7 @@ void Print_Static_Content(bool& done) {
                 const double w = event.Width() * 15.0, h = event.Height() * 15.0;
                 const double scale = w > room ? room / w : 1.0;
                 t.PaintPicture(event, g_Print_Left + 100, 0.03 * height, w * scale, h * scale);
-                y1 = g_Print_Top + h + 100;
+                y1 = 0.03 * height + h + 100;
             } else {
                 const std::string name = Replay_File_Open() ? Replay_Video_File().Event_name() : g_Event_Name;
                 t.FontName("Arial");
@@ -177,7 +181,7 @@ void Print_Static_Content(bool& done) {
                 t.CurrentX(g_Print_Left + 100);
                 t.CurrentY(0.03 * height);
                 t.Print(name);
-                y1 = g_Print_Top + h + 100;
+                y1 = 0.03 * height + h + 100;
             }
 
             // The file block: name (broken after 60 characters) and dates, framed.
@@ -209,6 +213,7 @@ void Print_Static_Content(bool& done) {
                 t.Print(l);
             }
 
+            Page_Head_Bottom = static_cast<int32_t>(block_y + block_h);
             g_Results_Table_Top = static_cast<int32_t>(std::min(y1, 0.12 * height + block_h));
             g_Print_Y = g_Results_Table_Top;
 
@@ -262,7 +267,8 @@ void Print_Results(bool series) {
             t.Print(row_line(r));
         }
         t.CurrentY(t.CurrentY() + 300);
-        Results_Table_End = static_cast<int32_t>(t.CurrentY());
+        // A short table ends beside the file block: the frames go below both.
+        Results_Table_End = static_cast<int32_t>(std::max<double>(t.CurrentY(), Page_Head_Bottom + 100));
         t.FontBold(false);
         if (series) Frm_kanot_2().Print_Series_HD();
         Printer_End();

@@ -23,8 +23,11 @@ struct Print_Row {
 // Where Print_Results reads its rows: the results window installs its own
 // rows; while it is empty, the ranking the replay window last showed.
 inline std::function<std::vector<Print_Row>()> Print_Rows_Source;
-// The vertical position after the printed results table (the series starts there).
+// Where the series of frames starts: after the printed results table, and
+// below the page head's file block.
 inline int32_t Results_Table_End = 0;
+// The lowest point of the page head (the bottom of its file block), twips.
+inline int32_t Page_Head_Bottom = 0;
 
 // Counts the printers and finds the page size; 11904 x 16834 without a
 // printer or when the printer can't be read.
