@@ -150,10 +150,10 @@ protected:
         g_Print_Preview_On = false;
         win::set_clock(nullptr);
     }
-    std::string make(const std::string& name, int32_t frames) {
+    std::string make(const std::string& name, int32_t frames, int32_t width = 160, int32_t height = 120) {
         make_heat::Heat_Spec spec = heat_fixture::Small_Spec(dir + "/" + name);
-        spec.width = 160;
-        spec.height = 120;
+        spec.width = width;
+        spec.height = height;
         spec.slot_size = 0;
         spec.fill = [](cDIBSection& dib, int32_t) {
             uint8_t* p = dib.DIBSectionBitsPtr();
@@ -308,6 +308,49 @@ TEST_F(Printing, AResultsPageOnPaperAndInThePreview) {
     EXPECT_TRUE(bbox(paper.img, is_frame).isNull()) << "a results page has no frames";
     paper.img.save(QString::fromStdString(test_env::output_dir() + "/print_results_pdf.png"));
     ASSERT_TRUE(Form_LCS_preview().Grab().SavePng(test_env::output_dir() + "/print_preview_results.png"));
+}
+
+TEST_F(Printing, TheResultsWindowsRowsArePrintedUpToTheFirstEmptyPlace) {
+    open(make("Heat3_a.qf3", 3));
+    // The rows as the results window shows them, handed over by its accessor.
+    Print_Rows_Source = [] {
+        return std::vector<Print_Row>{{"1", "4", "00:01,00", "+0,00"},
+                                      {"2", "7", "DNF", ""},
+                                      {"3", "2", "DNS", ""},
+                                      {"", "9", "00:09,00", "+8,00"},
+                                      {"5", "1", "00:10,00", "+9,00"}};
+    };
+    Set_Print_Preview(false);
+    Print_Results(false);
+    const std::string text = pdf_text();
+    EXPECT_NE(text.find(" 1 4 00:01,00 +0,00"), std::string::npos) << text;
+    EXPECT_NE(text.find(" 2 7 Did not finish"), std::string::npos) << text;
+    EXPECT_NE(text.find(" 3 2 Did not start"), std::string::npos) << text;
+    EXPECT_EQ(text.find("00:09,00"), std::string::npos) << "an empty place ends the table";
+    EXPECT_EQ(text.find("00:10,00"), std::string::npos);
+}
+
+TEST_F(Printing, TheLapAndThePlaceAreDrawnIntoThePicture) {
+    // Tall enough for the lap's line at 92 % of the height.
+    open(make("Heat3_a.qf3", 3, 200, 600));
+    auto& w = Frm_kanot_2();
+    auto count = [&](auto pass) {
+        const QImage img = w.Picture_large.Image().image();
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                n += pass(img.pixelColor(x, y));
+        return n;
+    };
+    auto green = [](const QColor& c) { return c.green() > 200 && c.red() < 60 && c.blue() < 60; };
+    auto white = [](const QColor& c) { return c.red() > 230 && c.green() > 230 && c.blue() > 230; };
+    const int green_before = count(green), white_before = count(white);
+    w.Overlay_Lap(0);
+    EXPECT_EQ(count(green), green_before) << "lap 0 draws nothing";
+    w.Overlay_Lap(2);
+    EXPECT_GT(count(green), green_before);
+    w.Print_Place_string("1");
+    EXPECT_GT(count(white), white_before);
 }
 
 // ---- A single field ----
