@@ -17,6 +17,9 @@ class cls_VideoFile_handler;
 namespace phidget {
 class PhidgetInterfaceKit;
 }
+namespace forms {
+class DrawingSurface;
+}
 
 // Program identity and environment.
 inline bool g_Compiled = false;       // True in the normal mode, False in the development mode
@@ -106,6 +109,17 @@ inline int64_t g_Perf_Count = 0;
 inline int32_t g_Page_Width = 0;
 inline int32_t g_Page_Height = 0;
 inline float g_Print_Left = 0, g_Print_Top = 0, g_Print_Right = 0, g_Print_Bottom = 0;
+// The print job: where it draws (the printer, or the print preview window's
+// page picture), whether it goes to the preview, the footer line, the job's
+// title, and the positions the page head leaves for the body.
+inline forms::DrawingSurface* g_Print_Target = nullptr;
+inline bool g_Print_Preview_On = false;
+inline int16_t g_Printer_Count = 0;
+inline std::string g_Print_Footer;
+inline std::string g_Print_Title;
+inline int32_t g_Print_Y = 0;
+inline int32_t g_Results_Table_Top = 0;
+inline bool g_Event_Logo_Found = false;
 
 // Fixed texts of this build.
 inline constexpr const char* kProgram_Name = "Tidewick_HDMI";

@@ -2,6 +2,7 @@
 
 #include "Cls_memory_status.h"
 #include "Dialogs.h"
+#include "Form_LCS_preview.h"
 #include "Gdi.h"
 #include "KeyState.h"
 #include "Module_canoe.h"
@@ -9,6 +10,7 @@
 #include "Module_ini_file.h"
 #include "Module_lane_overlay.h"
 #include "Module_lane_results.h"
+#include "Module_print.h"
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
 #include "Module_windows.h"
@@ -81,6 +83,14 @@ Frm_kanot_2::Frm_kanot_2() : Form("Frm_kanot_2") {
     menu_help.Click = [this] { menu_help_Click(); };
     item_exit.Click = [] { Tidewick_exit(); };
     Connected.Load_Lanes_and_Goalline = [] { ::Load_Lanes_and_Goalline(); };
+    // The printing and the logo.
+    Connected.Check_Printer = [] { ::Check_Printer(); };
+    Connected.Load_Print_Preview = [] { Form_LCS_preview().Load(); };
+    Connected.Get_stored_length = [this] { Get_stored_length(); };
+    Connected.Load_Event_name = [] { ::Load_Event_name(); };
+    Connected.Make_Print_Footer = [] { ::Make_Print_Footer(); };
+    Connected.Load_logo = [this] { Load_logo(); };
+    Connected.Overlay_Lap = [this](int16_t lap) { Overlay_Lap(lap); };
     Timer_keyb_event.OnTimer = [this] { Timer_keyb_event_Timer(); };
     frm_File_data.MouseMove = [this](int32_t b, int32_t s, float x, float y) {
         frm_File_data_MouseMove(b, s, x, y);

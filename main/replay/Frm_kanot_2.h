@@ -392,8 +392,6 @@ public:
         std::function<void()> Auto_Detect;     // the whole detection
         std::function<void()> Run_Intro;
     } Detection;
-    // Prints the place and time line of a place (the printing's); passed over while unset.
-    std::function<void(const std::string& place)> Print_Place_string;
 
     // Wires the events of the large picture, the check boxes, play and timing.
     void Connect_Picture_Play_Timing();
@@ -454,6 +452,50 @@ public:
     // Writes a large text over the picture.
     void Flag_Record(const std::string& text, uint32_t colour);
     // ==== end of the large picture, playing, the timing method ====
+    // ==== Printing and the file commands ====
+    // Frm_kanot_2_print.cpp, Frm_kanot_2_files.cpp; the page head, results
+    // page and job end in Module_print.
+
+    // Where the page head put the footer on the print target, twips.
+    int32_t Footer_Position = 0;
+    // Prints the field shown on one page under the page head: heat, field
+    // number and the picture with its overlay, as large as the page allows.
+    void PrintSingle();
+    // The results window's three print commands; each needs an open file.
+    void Handle_Print_Single();
+    void Handle_Print_results();
+    void Handle_Print_Series();
+    // The finish frames of the ranked lanes, below the results table.
+    void Print_Series_HD();
+    // How many prints of width w (height h) with 5 % gaps fit across (down).
+    int16_t Num_X_prints(int16_t w);
+    int16_t Num_Y_prints(int16_t h);
+    // The place number, large and white, in the picture's lower right corner.
+    void Print_Place_string(const std::string& text);
+    // "Lap: " and the lap over the picture; lap 0 draws nothing.
+    void Overlay_Lap(int16_t lap);
+    // The event logo from the settings into Picture_logo, fitted; none when
+    // the file is missing.
+    void Load_logo();
+    // Lets the operator choose the event logo file.
+    void item_select_logo_file_Click();
+    // Prints "Testing A,B,C" and "Testing 1,2,3" under a long job name.
+    void item_printer_test_Click();
+    // Has no effect (kept for its caller, the load).
+    void Get_stored_length() {}
+    // Saving the shown frame as a JPEG file does nothing (kept for the export window).
+    void Save_Jpeg() {}
+
+    // Asks for a new name for the file and moves it there; the window closes
+    // the heat first and shows it again under its new name. True when moved.
+    bool rename_file(const std::string& name);
+    // "Rename File": the open heat under a new name.
+    void item_rename_file_Click();
+    // "Rename ini file": the settings file's suffix "ini" becomes "inx".
+    void item_rename_ini_Click();
+    // "Delete file": asks, closes the heat and deletes its file.
+    void item_Delete_File_Click();
+    // ==== end of printing and the file commands ====
 
 protected:
     void Design() override;

@@ -129,7 +129,7 @@ void Frm_kanot_2::Picture_large_MouseDown(int32_t Button, int32_t Shift, float X
                     Go_to_Field(Go_to_Goal_field(place));
                     Slider_play_Scroll();
                     Set_Focus();
-                    if (Print_Place_string) Print_Place_string(vb::CStr(place));
+                    Print_Place_string(vb::CStr(place));
                 }
             }
             if (Button == forms::vbRightButton && lane >= 0 && Replay_File_Open()) {

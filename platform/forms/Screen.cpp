@@ -51,6 +51,14 @@ bool Screen_Has_Reserved_Area() {
     return false;
 }
 
+int32_t Screen_Work_Area_Height() {
+    if (override_reserved >= 0) return (primary_size().height() - override_reserved) * kTwipsPerPixel;
+    if (override_w <= 0 && qGuiApp) {
+        if (QScreen* s = QGuiApplication::primaryScreen()) return s->availableGeometry().height() * kTwipsPerPixel;
+    }
+    return Screen_Height();
+}
+
 int32_t GetSystemMetrics(int32_t index) {
     if (index != SM_CXFRAME && index != SM_CYFRAME) return 0;
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;

@@ -16,6 +16,9 @@ int32_t Monitor_Count();
 // Whether the primary screen's work area is smaller than the screen: some
 // panel (a taskbar) keeps part of it for itself.
 bool Screen_Has_Reserved_Area();
+// Height in twips of the primary screen's work area: the screen less what
+// panels keep for themselves (SPI_GETWORKAREA).
+int32_t Screen_Work_Area_Height();
 // The system metrics the program asks for: the sizing border of a window in
 // pixels, horizontally (SM_CXFRAME) and vertically (SM_CYFRAME), as the
 // window manager draws it around the program's shown windows; 0 while none
