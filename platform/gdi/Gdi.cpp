@@ -851,6 +851,7 @@ bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t heigh
     const bool dp = d.packed24(), sp = s.packed24();
     const uchar kb = static_cast<uchar>(key), kg = static_cast<uchar>(key >> 8),
                 kr = static_cast<uchar>(key >> 16);
+    const Key24 key24(kb, kg, kr);
     for (int py = y0; py < y1; ++py) {
         const int src_y = sy + static_cast<int>(static_cast<int64_t>(py) * sh / height);
         if (src_y < 0 || src_y >= s.h) continue;
@@ -864,9 +865,11 @@ bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t heigh
             if (width == sw && sx + x0 >= 0 && sx + x1 <= s.w) {
                 // Unscaled: runs of key pixels are passed over at once.
                 const uchar* from = sr + 3 * static_cast<qsizetype>(sx);
-                while ((px = FirstNotKey24(from, px, x1, kb, kg, kr)) < x1) {
-                    const uchar* p = from + 3 * static_cast<qsizetype>(px);
-                    out[px++] = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+                while ((px = FirstNotKey24(from, px, x1, key24)) < x1) {
+                    // Then the run of other pixels, copied up to the next key pixel.
+                    for (const uchar* p = from + 3 * static_cast<qsizetype>(px);
+                         px < x1 && (p[0] != kb || p[1] != kg || p[2] != kr); ++px, p += 3)
+                        out[px] = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
                 }
             }
             for (; px < x1; ++px) {

@@ -161,27 +161,31 @@ inline int64_t nearest(int64_t i, int64_t n, int64_t m) {
 
 } // namespace
 
-TW_ROW_CLONES int FirstNotKey24(const uchar* row, int i, int n, uchar b, uchar g, uchar r) {
+Key24::Key24(uchar blue, uchar green, uchar red) : b(blue), g(green), r(red) {
+    for (int k = 0; k < 48; k += 3) {
+        run[k] = b;
+        run[k + 1] = g;
+        run[k + 2] = r;
+    }
+}
+
+TW_ROW_CLONES int FirstNotKey24(const uchar* row, int i, int n, const Key24& key) {
 #ifdef TW_HAVE_SHUFFLE
     // Sixteen pixels are 48 bytes: three blocks, each against the key's
     // bytes in the same places.
-    uchar pattern[48];
-    for (int k = 0; k < 48; k += 3) {
-        pattern[k] = b;
-        pattern[k + 1] = g;
-        pattern[k + 2] = r;
-    }
-    const Bytes16 k0 = load16(pattern), k1 = load16(pattern + 16), k2 = load16(pattern + 32);
-    for (; i + 16 <= n; i += 16) {
-        const uchar* p = row + 3 * static_cast<qsizetype>(i);
-        const Bytes16 diff = (load16(p) ^ k0) | (load16(p + 16) ^ k1) | (load16(p + 32) ^ k2);
-        uint64_t halves[2];
-        std::memcpy(halves, &diff, sizeof halves);
-        if ((halves[0] | halves[1]) != 0) break;
+    if (i + 16 <= n) {
+        const Bytes16 k0 = load16(key.run), k1 = load16(key.run + 16), k2 = load16(key.run + 32);
+        for (; i + 16 <= n; i += 16) {
+            const uchar* p = row + 3 * static_cast<qsizetype>(i);
+            const Bytes16 diff = (load16(p) ^ k0) | (load16(p + 16) ^ k1) | (load16(p + 32) ^ k2);
+            uint64_t halves[2];
+            std::memcpy(halves, &diff, sizeof halves);
+            if ((halves[0] | halves[1]) != 0) break;
+        }
     }
 #endif
     for (const uchar* p = row + 3 * static_cast<qsizetype>(i); i < n; ++i, p += 3)
-        if (p[0] != b || p[1] != g || p[2] != r) return i;
+        if (p[0] != key.b || p[1] != key.g || p[2] != key.r) return i;
     return n;
 }
 

@@ -21,9 +21,17 @@ namespace gdi {
 // `from` or when both are one picture; the caller then paints it another way.
 bool CopyNearest(QImage& onto, const QRect& dest, const QImage& from, const QRect& source, bool flip);
 
+// A key colour as the 24-bit rows hold it: bytes b, g, r repeated over
+// sixteen pixels, made once per copy.
+struct Key24 {
+    uchar b, g, r;
+    uchar run[48];
+    Key24(uchar blue, uchar green, uchar red);
+};
+
 // The first of the 24-bit pixels i .. n - 1 of a B, G, R row that is not the
-// colour with bytes b, g, r; n when all are. Long runs of the key colour, the
-// most of an overlay, are passed over sixteen pixels at a time.
-int FirstNotKey24(const uchar* row, int i, int n, uchar b, uchar g, uchar r);
+// key colour; n when all are. Long runs of the key, the most of an overlay,
+// are passed over sixteen pixels at a time.
+int FirstNotKey24(const uchar* row, int i, int n, const Key24& key);
 
 } // namespace gdi

@@ -535,7 +535,36 @@ TEST(PixelCopy, KeyRunsEndAtTheFirstOtherPixel) {
             }
             if (other >= 0) row[3 * other + byte] ^= 0x80;
             for (const int from : {0, 1, 5, 17})
-                EXPECT_EQ(FirstNotKey24(row.data(), from, 40, 1, 2, 3), other >= from ? other : 40)
+                EXPECT_EQ(FirstNotKey24(row.data(), from, 40, Key24(1, 2, 3)), other >= from ? other : 40)
                     << other << " byte " << byte << " from " << from;
         }
+}
+
+TEST(PixelCopy, OverlayRunsLongerThanAPixelCrossTheSixteenPixelBlocks) {
+    // Runs of marks of 1 to 7 pixels, some across a block's edge, over a
+    // picture's 32-bit image and over a DIB.
+    constexpr COLORREF key = RGB(128, 128, 128);
+    Dib s(45, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 45; ++x) {
+            const bool mark = (x >= 14 && x < 14 + y + 3) || (x >= 30 && x < 37) || x == 44;
+            SetPixel(s.dc, x, y, mark ? RGB(x, y, 7) : key);
+        }
+    for (const bool compat : {true, false}) {
+        Compat cd(47, 4);
+        Dib dd(47, 4);
+        const HDC d = compat ? cd.dc : dd.dc;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 47; ++x)
+                SetPixel(d, x, y, RGB(1, 2, 3));
+        EXPECT_TRUE(TransparentBlt(d, 1, 1, 45, 3, s.dc, 0, 0, 45, 3, key));
+        int wrong = 0;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 47; ++x) {
+                const bool inside = x >= 1 && y >= 1 && x < 46;
+                const COLORREF src = inside ? GetPixel(s.dc, x - 1, y - 1) : key;
+                wrong += GetPixel(d, x, y) != (src == key ? RGB(1, 2, 3) : src);
+            }
+        EXPECT_EQ(wrong, 0) << (compat ? "32-bit" : "DIB");
+    }
 }
