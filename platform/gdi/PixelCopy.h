@@ -4,8 +4,8 @@
 // (picture boxes, compatible bitmaps), by the nearest pixel and flipped on
 // the way when the row orders differ: one pass over the memory, no painter.
 // Qt reaches the 24-bit layout only through a slow general conversion, and a
-// frame a picture shows 50 times a second cannot afford it. Only the drawing
-// layer uses this.
+// frame a picture shows 50 times a second cannot afford it. Only platform
+// code (the drawing layer, the picture box's direct paint) uses this.
 #include <QImage>
 #include <QRect>
 
