@@ -47,8 +47,9 @@ inline void put32(uchar* p, uint32_t v) {
 
 // The row loops below are plain C++ over GCC/Clang vector types: the
 // compiler turns each 16-byte shuffle into one or two byte-shuffle
-// instructions of whatever the processor has. On x86 a copy is made for
-// each level of the instruction set and the best one chosen at start-up.
+// instructions of whatever the processor has. On x86, GCC makes a copy for
+// each level of the instruction set and the best one is chosen at start-up
+// (Clang 14 cannot clone templates: it builds the baseline only).
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(__clang__)
 #define TW_ROW_CLONES __attribute__((target_clones("avx2", "ssse3", "default")))
 #else
