@@ -1,6 +1,7 @@
 #include "PictureBox.h"
 
 #include "GdiQt.h"
+#include "PixelCopy.h"
 #include "Screen.h"
 
 #include <QPaintEvent>
@@ -29,6 +30,7 @@ struct PictureBox::Backing {
     int32_t draw_width = 1;
     bool direct = false;
     DirectFrame frame;
+    QImage direct_rows; // a direct picture in the screen's layout, reused
 };
 
 // Shows the backing image; a larger box grows the image, keeping what is drawn.
@@ -46,6 +48,16 @@ protected:
         QPainter p(this);
         const DirectFrame& f = box->b_->frame;
         if (f.memory) {
+            // Nearest pixel: turned into the screen's 32-bit layout in one
+            // pass (flipped and scaled on the way), then copied plainly.
+            QImage& rows = box->b_->direct_rows;
+            if (!f.smooth) {
+                if (rows.size() != f.dest.size()) rows = QImage(f.dest.size(), QImage::Format_RGB32);
+                if (gdi::CopyNearest(rows, rows.rect(), *f.memory, f.source, f.bottom_up)) {
+                    p.drawImage(f.dest.topLeft(), rows);
+                    return;
+                }
+            }
             // Straight from the frame's memory to the screen, flipped and scaled once.
             p.setRenderHint(QPainter::SmoothPixmapTransform, f.smooth);
             if (f.bottom_up && f.dest.size() == f.source.size()) {

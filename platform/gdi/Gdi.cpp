@@ -1,5 +1,6 @@
 #include "Gdi.h"
 #include "GdiQt.h"
+#include "PixelCopy.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -228,6 +229,10 @@ void paint_into(const Surface& d, const QRect& dst, bool mirror_x, bool mirror_y
     if (dst.isEmpty() || src_mem.isEmpty()) return;
     const QRect dm = to_memory(dst, d.h, d.bottom_up);
     const bool flip_y = mirror_y != (src_bottom_up != d.bottom_up);
+    // Frames and bitmaps copied straight, the nearest pixel, in one pass.
+    if (!mirror_x && !smooth && mode_for(rop) == QPainter::CompositionMode_Source &&
+        CopyNearest(*d.img, dm, src, src_mem, flip_y))
+        return;
     // Qt converts B, G, R bytes into a 32-bit picture slowly, R, G, B quickly:
     // read as R, G, B and written as R, G, B, X the bytes land where a 32-bit
     // picture keeps B, G, R, X, so the same bytes come out right, at speed.
@@ -846,7 +851,7 @@ bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t heigh
     const bool dp = d.packed24(), sp = s.packed24();
     const uchar kb = static_cast<uchar>(key), kg = static_cast<uchar>(key >> 8),
                 kr = static_cast<uchar>(key >> 16);
-    const uchar key4[12] = {kb, kg, kr, kb, kg, kr, kb, kg, kr, kb, kg, kr};
+    const Key24 key24(kb, kg, kr);
     for (int py = y0; py < y1; ++py) {
         const int src_y = sy + static_cast<int>(static_cast<int64_t>(py) * sh / height);
         if (src_y < 0 || src_y >= s.h) continue;
@@ -858,13 +863,13 @@ bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t heigh
             auto* out = reinterpret_cast<uint32_t*>(dr) + x;
             int px = x0;
             if (width == sw && sx + x0 >= 0 && sx + x1 <= s.w) {
-                // Unscaled: runs of four key pixels are passed over at once.
-                for (; px + 4 <= x1; px += 4) {
-                    const uchar* p = sr + 3 * (sx + px);
-                    if (std::memcmp(p, key4, 12) == 0) continue;
-                    for (int i = 0; i < 4; ++i, p += 3)
-                        if (p[0] != kb || p[1] != kg || p[2] != kr)
-                            out[px + i] = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+                // Unscaled: runs of key pixels are passed over at once.
+                const uchar* from = sr + 3 * static_cast<qsizetype>(sx);
+                while ((px = FirstNotKey24(from, px, x1, key24)) < x1) {
+                    // Then the run of other pixels, copied up to the next key pixel.
+                    for (const uchar* p = from + 3 * static_cast<qsizetype>(px);
+                         px < x1 && (p[0] != kb || p[1] != kg || p[2] != kr); ++px, p += 3)
+                        out[px] = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
                 }
             }
             for (; px < x1; ++px) {

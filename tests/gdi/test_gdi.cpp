@@ -3,6 +3,7 @@
 #include "DrawDib.h"
 #include "Gdi.h"
 #include "GdiQt.h"
+#include "PixelCopy.h"
 #include "TestEnv.h"
 
 #include <QFontInfo>
@@ -419,3 +420,151 @@ TEST(DrawDib, FramesDrawUprightFromTheirOwnMemoryAndReportWhatChanged) {
 }
 
 } // namespace
+
+// The one-pass copies between 24-bit and 32-bit rows against a pixel-by-pixel
+// reference: odd widths and rows not padded to 4 bytes, both row orders,
+// scaled both ways and clipped at the target's edges.
+namespace {
+
+// A picture of the format over memory with the given row length in bytes.
+struct Mem {
+    std::vector<uchar> bytes;
+    QImage image;
+    Mem(int w, int h, QImage::Format format, qsizetype stride, uint32_t seed) {
+        bytes.resize(static_cast<size_t>(stride * h));
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<uchar>(i * 131 + seed + i / 7);
+        image = QImage(bytes.data(), w, h, stride, format);
+    }
+};
+
+uint32_t rgb_at(const QImage& image, int x, int y) {
+    const uchar* p = image.constScanLine(y) + x * (image.format() == QImage::Format_BGR888 ? 3 : 4);
+    return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
+
+} // namespace
+
+TEST(PixelCopy, MatchesThePixelByPixelReference) {
+    struct Case {
+        int sw, sh;   // source picture
+        QRect source; // within it
+        int dw, dh;   // target picture
+        QRect dest;   // may reach past the target
+    };
+    const Case cases[] = {
+        {33, 7, QRect(0, 0, 33, 7), 33, 7, QRect(0, 0, 33, 7)},    // unscaled, 8-pixel blocks and a tail
+        {5, 3, QRect(0, 0, 5, 3), 9, 4, QRect(2, 1, 5, 3)},        // odd width, offset
+        {37, 9, QRect(3, 2, 29, 6), 40, 12, QRect(-4, -1, 29, 6)}, // clipped at the top-left
+        {37, 9, QRect(3, 2, 29, 6), 30, 8, QRect(10, 5, 29, 6)},   // clipped at the bottom-right
+        {30, 12, QRect(0, 0, 30, 12), 20, 8, QRect(0, 0, 20, 8)},  // shrunk
+        {7, 3, QRect(0, 0, 7, 3), 26, 11, QRect(0, 0, 23, 10)},    // grown, rows repeated
+        {19, 5, QRect(1, 1, 18, 4), 13, 13, QRect(-3, 2, 41, 17)}, // grown and clipped
+        {17, 4, QRect(0, 0, 17, 4), 17, 4, QRect(0, 0, 17, 4)},    // last column read at the row's end
+    };
+    const QImage::Format formats[] = {QImage::Format_BGR888, QImage::Format_RGB32};
+    int checked = 0;
+    for (const Case& c : cases)
+        for (const QImage::Format from_format : formats)
+            for (const QImage::Format onto_format : formats)
+                for (const bool flip : {false, true})
+                    for (const bool tight : {false, true}) {
+                        // Tight rows: 24-bit rows exactly 3 bytes a pixel, no padding.
+                        const auto stride = [tight](int w, QImage::Format f) {
+                            const qsizetype bytes =
+                                static_cast<qsizetype>(w) * (f == QImage::Format_BGR888 ? 3 : 4);
+                            return tight ? bytes : (bytes + 3) / 4 * 4 + 4;
+                        };
+                        Mem from(c.sw, c.sh, from_format, stride(c.sw, from_format), 7);
+                        Mem onto(c.dw, c.dh, onto_format, stride(c.dw, onto_format), 99);
+                        const Mem before(c.dw, c.dh, onto_format, stride(c.dw, onto_format), 99);
+                        ASSERT_TRUE(CopyNearest(onto.image, c.dest, from.image, c.source, flip));
+                        int wrong = 0;
+                        for (int y = 0; y < c.dh; ++y)
+                            for (int x = 0; x < c.dw; ++x) {
+                                uint32_t want = rgb_at(before.image, x, y);
+                                if (c.dest.contains(x, y)) {
+                                    const int i = x - c.dest.left(), j = y - c.dest.top();
+                                    const int sx = c.source.left() +
+                                                   (2 * i + 1) * c.source.width() / (2 * c.dest.width());
+                                    const int k = (2 * j + 1) * c.source.height() / (2 * c.dest.height());
+                                    const int sy = flip ? c.source.bottom() - k : c.source.top() + k;
+                                    want = rgb_at(from.image, sx, sy);
+                                    if (onto_format == QImage::Format_RGB32)
+                                        wrong += onto.image.constScanLine(y)[4 * x + 3] != 0xFF;
+                                }
+                                wrong += rgb_at(onto.image, x, y) != want;
+                            }
+                        // Bytes after each row's pixels (padding) are left alone.
+                        for (size_t b = 0; b < onto.bytes.size(); ++b) {
+                            const qsizetype in_row = static_cast<qsizetype>(b) % onto.image.bytesPerLine();
+                            const int px = onto_format == QImage::Format_BGR888 ? 3 : 4;
+                            if (in_row >= static_cast<qsizetype>(c.dw) * px)
+                                wrong += onto.bytes[b] != before.bytes[b];
+                        }
+                        EXPECT_EQ(wrong, 0) << c.sw << "x" << c.sh << " -> " << c.dest.x() << ","
+                                            << c.dest.y() << " " << c.dest.width() << "x" << c.dest.height()
+                                            << " from format " << from_format << " onto " << onto_format
+                                            << (flip ? " flipped" : "") << (tight ? " tight rows" : "");
+                        ++checked;
+                    }
+    EXPECT_EQ(checked, 8 * 2 * 2 * 2 * 2);
+}
+
+TEST(PixelCopy, RefusesWhatItCannotCopy) {
+    Mem from(8, 8, QImage::Format_BGR888, 24, 1);
+    Mem onto(8, 8, QImage::Format_RGB32, 32, 2);
+    QImage argb(8, 8, QImage::Format_ARGB32);
+    EXPECT_FALSE(CopyNearest(argb, QRect(0, 0, 8, 8), from.image, QRect(0, 0, 8, 8), false));
+    EXPECT_FALSE(CopyNearest(onto.image, QRect(0, 0, 8, 8), from.image, QRect(-1, 0, 8, 8), false))
+        << "a source reaching outside its picture is the painter's";
+    EXPECT_FALSE(CopyNearest(from.image, QRect(0, 0, 8, 8), from.image, QRect(0, 0, 8, 8), false))
+        << "onto itself";
+}
+
+TEST(PixelCopy, KeyRunsEndAtTheFirstOtherPixel) {
+    // 40 key pixels with one other at each place in turn, sixteen-pixel
+    // blocks and the tail; a pixel differing in one byte only is not the key.
+    for (int other = -1; other < 40; ++other)
+        for (int byte = 0; byte < 3; ++byte) {
+            std::vector<uchar> row(40 * 3);
+            for (int x = 0; x < 40; ++x) {
+                row[3 * x] = 1;
+                row[3 * x + 1] = 2;
+                row[3 * x + 2] = 3;
+            }
+            if (other >= 0) row[3 * other + byte] ^= 0x80;
+            for (const int from : {0, 1, 5, 17})
+                EXPECT_EQ(FirstNotKey24(row.data(), from, 40, Key24(1, 2, 3)), other >= from ? other : 40)
+                    << other << " byte " << byte << " from " << from;
+        }
+}
+
+TEST(PixelCopy, OverlayRunsLongerThanAPixelCrossTheSixteenPixelBlocks) {
+    // Runs of marks of 1 to 7 pixels, some across a block's edge, over a
+    // picture's 32-bit image and over a DIB.
+    constexpr COLORREF key = RGB(128, 128, 128);
+    Dib s(45, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 45; ++x) {
+            const bool mark = (x >= 14 && x < 14 + y + 3) || (x >= 30 && x < 37) || x == 44;
+            SetPixel(s.dc, x, y, mark ? RGB(x, y, 7) : key);
+        }
+    for (const bool compat : {true, false}) {
+        Compat cd(47, 4);
+        Dib dd(47, 4);
+        const HDC d = compat ? cd.dc : dd.dc;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 47; ++x)
+                SetPixel(d, x, y, RGB(1, 2, 3));
+        EXPECT_TRUE(TransparentBlt(d, 1, 1, 45, 3, s.dc, 0, 0, 45, 3, key));
+        int wrong = 0;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 47; ++x) {
+                const bool inside = x >= 1 && y >= 1 && x < 46;
+                const COLORREF src = inside ? GetPixel(s.dc, x - 1, y - 1) : key;
+                wrong += GetPixel(d, x, y) != (src == key ? RGB(1, 2, 3) : src);
+            }
+        EXPECT_EQ(wrong, 0) << (compat ? "32-bit" : "DIB");
+    }
+}

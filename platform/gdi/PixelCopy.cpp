@@ -1,0 +1,261 @@
+#include "PixelCopy.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace gdi {
+
+namespace {
+
+enum class Layout { Bgr24, Xrgb32, Other };
+
+Layout layout_of(const QImage& image) {
+    switch (image.format()) {
+    case QImage::Format_BGR888:
+        return Layout::Bgr24;
+    case QImage::Format_RGB32:
+        return Layout::Xrgb32;
+    default:
+        return Layout::Other;
+    }
+}
+
+constexpr uint32_t kOpaque = 0xFF000000u;
+
+inline uint32_t load24(const uchar* p) {
+    return kOpaque | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
+
+inline void store24(uchar* p, uint32_t v) {
+    p[0] = static_cast<uchar>(v);
+    p[1] = static_cast<uchar>(v >> 8);
+    p[2] = static_cast<uchar>(v >> 16);
+}
+
+inline uint32_t load32(const uchar* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+inline void put32(uchar* p, uint32_t v) {
+    std::memcpy(p, &v, 4);
+}
+
+// The row loops below are plain C++ over GCC/Clang vector types: the
+// compiler turns each 16-byte shuffle into one or two byte-shuffle
+// instructions of whatever the processor has. On x86, GCC makes a copy for
+// each level of the instruction set and the best one is chosen at start-up
+// (Clang 14 cannot clone templates: it builds the baseline only).
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(__clang__)
+#define TW_ROW_CLONES __attribute__((target_clones("avx2", "ssse3", "default")))
+#else
+#define TW_ROW_CLONES
+#endif
+
+#if defined(__has_builtin)
+#if __has_builtin(__builtin_shufflevector)
+#define TW_HAVE_SHUFFLE 1
+#endif
+#endif
+
+#ifdef TW_HAVE_SHUFFLE
+using Bytes16 = uint8_t __attribute__((vector_size(16)));
+
+inline Bytes16 load16(const uchar* p) {
+    Bytes16 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+using Bytes32 = uint8_t __attribute__((vector_size(32)));
+inline void store32(uchar* p, const Bytes32& v) {
+    std::memcpy(p, &v, sizeof v);
+}
+#endif
+
+// One unscaled row of n pixels from B, G, R bytes into 32-bit words. Eight
+// pixels are two overlapping 16-byte reads, 12 bytes apart, and one 32-byte
+// write: a shuffle that keeps each half's bytes in their half, with the
+// fourth byte of each pixel set.
+TW_ROW_CLONES void row_24_to_32(uchar* out, const uchar* in, int n) {
+    int i = 0;
+#ifdef TW_HAVE_SHUFFLE
+    if constexpr (std::endian::native == std::endian::little) {
+        const Bytes32 alpha = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255,
+                               0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
+        // The second read takes 4 bytes past the eighth pixel: two pixels spare.
+        for (; i + 10 <= n; i += 8, in += 24, out += 32) {
+            const Bytes16 lo = load16(in), hi = load16(in + 12);
+            const Bytes32 both =
+                __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
+                                        18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+            store32(out,
+                    __builtin_shufflevector(both, both, 0, 1, 2, 0, 3, 4, 5, 0, 6, 7, 8, 0, 9, 10, 11, 0, 16,
+                                            17, 18, 16, 19, 20, 21, 16, 22, 23, 24, 16, 25, 26, 27, 16) |
+                        alpha);
+        }
+    }
+#endif
+    if constexpr (std::endian::native == std::endian::little) {
+        // Four pixels are three whole words in and four out.
+        for (; i + 4 <= n; i += 4, in += 12, out += 16) {
+            const uint32_t a = load32(in), b = load32(in + 4), c = load32(in + 8);
+            put32(out, kOpaque | a);
+            put32(out + 4, kOpaque | (a >> 24) | (b << 8));
+            put32(out + 8, kOpaque | (b >> 16) | (c << 16));
+            put32(out + 12, kOpaque | (c >> 8));
+        }
+    }
+    for (; i < n; ++i, in += 3, out += 4)
+        put32(out, load24(in));
+}
+
+void row_32_to_24(uchar* out, const uchar* in, int n) {
+    for (int i = 0; i < n; ++i, in += 4, out += 3)
+        store24(out, load32(in));
+}
+
+void row_32_to_32(uchar* out, const uchar* in, int n) {
+    // Alpha forced opaque, as the 32-bit layout keeps it.
+    for (int i = 0; i < n; ++i, in += 4, out += 4)
+        put32(out, kOpaque | load32(in));
+}
+
+// One scaled row: destination pixel i takes the source pixel at byte offset
+// offsets[i] of the row. The first `whole` pixels are followed by at least
+// one more byte of their row, so a 24-bit pixel is read as one word.
+template <Layout From, Layout Onto>
+TW_ROW_CLONES void row_scaled(uchar* out, const uchar* in, const int32_t* offsets, int n, int whole) {
+    int i = 0;
+    if constexpr (From == Layout::Bgr24 && Onto == Layout::Xrgb32 &&
+                  std::endian::native == std::endian::little) {
+        for (; i < whole; ++i)
+            put32(out + 4 * i, kOpaque | load32(in + offsets[i]));
+    }
+    for (; i < n; ++i) {
+        const uchar* p = in + offsets[i];
+        const uint32_t v = From == Layout::Bgr24 ? load24(p) : kOpaque | load32(p);
+        if constexpr (Onto == Layout::Bgr24)
+            store24(out + 3 * i, v);
+        else
+            put32(out + 4 * i, v);
+    }
+}
+
+using Scaled_Row = void (*)(uchar*, const uchar*, const int32_t*, int, int);
+
+Scaled_Row scaled_row_for(Layout from, Layout onto) {
+    if (from == Layout::Bgr24)
+        return onto == Layout::Bgr24 ? row_scaled<Layout::Bgr24, Layout::Bgr24>
+                                     : row_scaled<Layout::Bgr24, Layout::Xrgb32>;
+    return onto == Layout::Bgr24 ? row_scaled<Layout::Xrgb32, Layout::Bgr24>
+                                 : row_scaled<Layout::Xrgb32, Layout::Xrgb32>;
+}
+
+// Source index under the centre of destination pixel i of n, for m source pixels.
+inline int64_t nearest(int64_t i, int64_t n, int64_t m) {
+    return (2 * i + 1) * m / (2 * n);
+}
+
+} // namespace
+
+Key24::Key24(uchar blue, uchar green, uchar red) : b(blue), g(green), r(red) {
+    for (int k = 0; k < 48; k += 3) {
+        run[k] = b;
+        run[k + 1] = g;
+        run[k + 2] = r;
+    }
+}
+
+TW_ROW_CLONES int FirstNotKey24(const uchar* row, int i, int n, const Key24& key) {
+#ifdef TW_HAVE_SHUFFLE
+    // Sixteen pixels are 48 bytes: three blocks, each against the key's
+    // bytes in the same places.
+    if (i + 16 <= n) {
+        const Bytes16 k0 = load16(key.run), k1 = load16(key.run + 16), k2 = load16(key.run + 32);
+        for (; i + 16 <= n; i += 16) {
+            const uchar* p = row + 3 * static_cast<qsizetype>(i);
+            const Bytes16 diff = (load16(p) ^ k0) | (load16(p + 16) ^ k1) | (load16(p + 32) ^ k2);
+            uint64_t halves[2];
+            std::memcpy(halves, &diff, sizeof halves);
+            if ((halves[0] | halves[1]) != 0) break;
+        }
+    }
+#endif
+    for (const uchar* p = row + 3 * static_cast<qsizetype>(i); i < n; ++i, p += 3)
+        if (p[0] != key.b || p[1] != key.g || p[2] != key.r) return i;
+    return n;
+}
+
+bool CopyNearest(QImage& onto, const QRect& dest, const QImage& from, const QRect& source, bool flip) {
+    const Layout lf = layout_of(from), lo = layout_of(onto);
+    if (lf == Layout::Other || lo == Layout::Other) return false;
+    if (source.isEmpty() || dest.isEmpty() || !from.rect().contains(source)) return false;
+    if (from.constBits() == onto.constBits()) return false;
+    const QRect clip = dest & onto.rect();
+    if (clip.isEmpty()) return true;
+
+    const int bpp_from = lf == Layout::Bgr24 ? 3 : 4, bpp_onto = lo == Layout::Bgr24 ? 3 : 4;
+    const qsizetype stride_from = from.bytesPerLine(), stride_onto = onto.bytesPerLine();
+    const uchar* const base_from = from.constBits();
+    uchar* const base_onto = onto.bits();
+    const int n = clip.width();
+    const int first_col = clip.left() - dest.left();
+    const bool unscaled_x = dest.width() == source.width();
+    const bool unscaled_y = dest.height() == source.height();
+
+    // Source row of each destination row, and where its pixels start.
+    const auto source_row = [&](int dest_row) {
+        const int64_t i = dest_row - dest.top();
+        const int64_t k = unscaled_y ? i : nearest(i, dest.height(), source.height());
+        return flip ? source.bottom() - static_cast<int>(k) : source.top() + static_cast<int>(k);
+    };
+
+    if (unscaled_x) {
+        const qsizetype x_from = static_cast<qsizetype>(source.left() + first_col) * bpp_from;
+        const qsizetype x_onto = static_cast<qsizetype>(clip.left()) * bpp_onto;
+        for (int y = clip.top(); y <= clip.bottom(); ++y) {
+            const uchar* in = base_from + source_row(y) * stride_from + x_from;
+            uchar* out = base_onto + y * stride_onto + x_onto;
+            if (lf == lo && lf == Layout::Bgr24)
+                std::memcpy(out, in, static_cast<size_t>(n) * 3);
+            else if (lf == Layout::Bgr24)
+                row_24_to_32(out, in, n);
+            else if (lo == Layout::Bgr24)
+                row_32_to_24(out, in, n);
+            else
+                row_32_to_32(out, in, n);
+        }
+        return true;
+    }
+
+    std::vector<int32_t> offsets(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        offsets[static_cast<size_t>(i)] =
+            (source.left() + static_cast<int32_t>(nearest(first_col + i, dest.width(), source.width()))) *
+            bpp_from;
+    // Pixels before the one that shows the source's last column.
+    int whole = 0;
+    while (whole < n && offsets[static_cast<size_t>(whole)] / bpp_from < from.width() - 1)
+        ++whole;
+    const Scaled_Row row = scaled_row_for(lf, lo);
+    const qsizetype x_onto = static_cast<qsizetype>(clip.left()) * bpp_onto;
+    int previous = -1;
+    for (int y = clip.top(); y <= clip.bottom(); ++y) {
+        const int sy = source_row(y);
+        uchar* out = base_onto + y * stride_onto + x_onto;
+        if (sy == previous) {
+            // A source row shown on more than one row is worked out once.
+            std::memcpy(out, out - stride_onto, static_cast<size_t>(n) * static_cast<size_t>(bpp_onto));
+            continue;
+        }
+        row(out, base_from + sy * stride_from, offsets.data(), n, whole);
+        previous = sy;
+    }
+    return true;
+}
+
+} // namespace gdi
