@@ -4,10 +4,13 @@
 // and compressed as they come. A thread of its own closes the contact (the
 // control-box stand-in) at random moments, as a start gun does, so the
 // contact meets the window thread busy with a frame as often as idle. The
-// span ends when the window thread has handled the box's event (stamp, header
-// written and closed, lamp set). Prints the median, the 99th percentile and
-// the largest span in milliseconds; the goal is a 99th percentile of at most
-// 2 ms.
+// span ends when the window thread has handled the box's event (header
+// written and closed, slot shown, lamp set). The stamp's values (the last
+// frame's capture time and count) are read as the handler begins, so the
+// contact-to-stamp part is the wait for the window thread to reach the event,
+// mostly behind a frame being cropped and compressed. Prints the median, the
+// 99th percentile and the largest of each part in milliseconds; the goal is a
+// 99th percentile of at most 2 ms.
 //
 //   bench_start_signal [--starts N] [--capturing]
 //
@@ -84,7 +87,11 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::vector<double> spans;
+    // Per start: from the contact to the window thread reaching the box's
+    // event (waiting behind a frame in progress), the handling of the event
+    // (stamp, header written and closed, lamp), and the whole span.
+    std::vector<double> waits, handlings, spans;
+    Clock::time_point reached;
     std::atomic<bool> armed_for_start{false}, done{false};
     Clock::time_point contact;
     int heat = 0, failures = 0;
@@ -101,7 +108,10 @@ int main(int argc, char** argv) {
     // Runs on the window thread after the box's event: queued behind it.
     QObject probe;
     auto after_contact = [&] {
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - contact).count();
+        const Clock::time_point now = Clock::now();
+        const double ms = std::chrono::duration<double, std::milli>(now - contact).count();
+        waits.push_back(std::chrono::duration<double, std::milli>(reached - contact).count());
+        handlings.push_back(std::chrono::duration<double, std::milli>(now - reached).count());
         if (w.Heat_Start_Mill(0) == 0) {
             std::printf("FAIL: heat %d not started by its contact\n", heat);
             ++failures;
@@ -125,6 +135,9 @@ int main(int argc, char** argv) {
             }
             std::this_thread::sleep_for(std::chrono::microseconds(pause_us(rng)));
             contact = Clock::now();
+            // Queued just before the box's event: runs when the window thread reaches it.
+            QMetaObject::invokeMethod(
+                &probe, [&] { reached = Clock::now(); }, Qt::QueuedConnection);
             StandInBox::SetInput(0, true);
             QMetaObject::invokeMethod(&probe, after_contact, Qt::QueuedConnection);
         }
@@ -149,16 +162,20 @@ int main(int argc, char** argv) {
 
     const int32_t appended = w.Num_Written();
     if (capturing) w.Handle_Capture_End(1);
-    std::sort(spans.begin(), spans.end());
-    auto at = [&](double q) {
-        return spans[std::min(spans.size() - 1, static_cast<size_t>(q * spans.size()))];
-    };
-    std::printf("start path, contact to start written: %zu starts%s\n", spans.size(),
-                capturing ? ", heat B captured meanwhile" : "");
-    std::printf("  median %.3f ms   99th percentile %.3f ms   largest %.3f ms\n", at(0.5), at(0.99),
-                spans.back());
+    std::printf("start path: %zu starts%s\n", spans.size(), capturing ? ", heat B captured meanwhile" : "");
+    std::printf("  %-44s %8s %8s %8s\n", "milliseconds", "median", "99th", "largest");
+    double p99_total = 0;
+    for (auto [what, v] : {std::pair{"contact to start written and shown", &spans},
+                           std::pair{"  contact to stamp (event reached, values read)", &waits},
+                           std::pair{"  stamp to header written, shown, lamp set", &handlings}}) {
+        std::sort(v->begin(), v->end());
+        auto at = [&](double q) { return (*v)[std::min(v->size() - 1, static_cast<size_t>(q * v->size()))]; };
+        std::printf("  %-44s %8.3f %8.3f %8.3f\n", what, at(0.5), at(0.99), v->back());
+        if (v == &spans) p99_total = at(0.99);
+    }
     if (capturing) std::printf("  heat B: %d frames appended\n", appended);
-    std::printf("  goal: 99th percentile <= 2 ms: %s\n", at(0.99) <= 2.0 ? "met" : "NOT met");
+    std::printf("  goal: 99th percentile of the whole span <= 2 ms: %s\n",
+                p99_total <= 2.0 ? "met" : "NOT met");
 
     w.Terminate_obj_Capture_HDMI();
     w.Unload();

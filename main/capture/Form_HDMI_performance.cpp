@@ -52,7 +52,7 @@ Form_HDMI_performance::Form_HDMI_performance() : Form("Form_HDMI_performance") {
 void Form_HDMI_performance::Design() {
     const int32_t tx = forms::Screen_TwipsPerPixelX(), ty = forms::Screen_TwipsPerPixelY();
     Caption("HDMI performance");
-    Move(0, 0, (kScale_Width + kChart_Width + 40) * tx, (kChart_Height + 330) * ty);
+    Move(0, 0, (kScale_Width + kChart_Width + 40) * tx, (kChart_Height + 250) * ty);
     for (forms::PictureBox* p : {&Picture_Scale, &Picture_Delta_Scroll, &Picture_delta_scroll_lines}) {
         p->ScaleMode(forms::vbPixels);
         p->BackColor(kBlack);

@@ -307,10 +307,15 @@ void Form_capture_multi_file::Handle_Start_Event(int16_t slot) {
             forms::MsgBox("Heat already started! (m2)", forms::vbOKOnly, g_Program_Title);
             return;
         }
-        Set_Active_heat(slot);
-        Command_start(slot).Tag = "started";
         Write_Start(slot, local_mill, capture_mill, events);
         if (opened_here) file.Close_File();
+        // The window shows the start once it is in the file: repainting first
+        // would keep the start from the disk for as long as that takes.
+        Set_Active_heat(slot);
+        Command_start(slot).Tag = "started";
+        Label_start_time(slot).Caption(Display_Mill_Time(local_mill, false));
+        Label_start_time(slot).Refresh();
+        Label_filename(slot).ForeColor(kRed);
         m_Start_Checks.push_back({slot, file_name, capture_mill, local_mill});
         Timer_start_check.Enabled(false);
         Timer_start_check.Enabled(true);
@@ -334,9 +339,6 @@ void Form_capture_multi_file::Write_Start(int16_t slot, int32_t local_mill, int3
     file.Set_JPG_Maxsize(threshold > 0 ? threshold : Usable_Slot_Size(cap));
     file.RGB_Comp_Threshold(vb::CStr(threshold));
     file.RGB_Max_Seen_size(vb::CStr(cap ? cap->Max_Seen_Compressed_Size() : 0));
-    Label_start_time(slot).Caption(Display_Mill_Time(file.Start_local_Mill_Time(1), false));
-    Label_start_time(slot).Refresh();
-    Label_filename(slot).ForeColor(kRed);
     file.Write_QF3_header();
 }
 
