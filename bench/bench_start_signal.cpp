@@ -163,14 +163,14 @@ int main(int argc, char** argv) {
     const int32_t appended = w.Num_Written();
     if (capturing) w.Handle_Capture_End(1);
     std::printf("start path: %zu starts%s\n", spans.size(), capturing ? ", heat B captured meanwhile" : "");
-    std::printf("  %-44s %8s %8s %8s\n", "milliseconds", "median", "99th", "largest");
+    std::printf("  %-48s %8s %8s %8s\n", "milliseconds", "median", "99th", "largest");
     double p99_total = 0;
     for (auto [what, v] : {std::pair{"contact to start written and shown", &spans},
                            std::pair{"  contact to stamp (event reached, values read)", &waits},
                            std::pair{"  stamp to header written, shown, lamp set", &handlings}}) {
         std::sort(v->begin(), v->end());
         auto at = [&](double q) { return (*v)[std::min(v->size() - 1, static_cast<size_t>(q * v->size()))]; };
-        std::printf("  %-44s %8.3f %8.3f %8.3f\n", what, at(0.5), at(0.99), v->back());
+        std::printf("  %-48s %8.3f %8.3f %8.3f\n", what, at(0.5), at(0.99), v->back());
         if (v == &spans) p99_total = at(0.99);
     }
     if (capturing) std::printf("  heat B: %d frames appended\n", appended);
