@@ -4,6 +4,7 @@
 
 #include "Dialogs.h"
 #include "FolderBrowser.h"
+#include "Form_HDMI_performance.h"
 #include "Form_Tidewick_HDMI_debug.h"
 #include "Module_canoe.h"
 #include "Module_dependant.h"
@@ -227,6 +228,7 @@ void Form_capture_multi_file::Design() {
     Frame_Control_box.Visible(false);
 
     Timer1.Interval(5000);
+    Design_Control_Box();
 }
 
 void Form_capture_multi_file::Wire_Slot_Events(int16_t i) {
@@ -249,8 +251,6 @@ void Form_capture_multi_file::Wire_Slot_Events(int16_t i) {
         Handle_Abort(i);
     };
     Command_Finish.Element(i).Click = [this, i] { Command_Finish_Click(i); };
-    // Command_start(i).Click stamps the heat's start from the control-box
-    // procedures, which are not part of this window yet.
 }
 
 // ---- Load, activation, closing ----------------------------------------------
@@ -280,8 +280,7 @@ void Form_capture_multi_file::Form_Load() {
         Update_PC_Time();
         m_Load_Time = win::timeGetTime();
         // A fresh box object, so that its attach follows the load time.
-        obj_phidget = phidget::PhidgetInterfaceKit::Create();
-        obj_phidget->Open(0);
+        Open_Control_Box();
         Enable_Commands(true);
         if (g_Compiled) menu_specials.Visible(false);
         Set_Active_heat(0);
@@ -489,7 +488,7 @@ void Form_capture_multi_file::item_preview_Click() {
 void Form_capture_multi_file::item_test_control_box_Click() {
     item_test_control_box.Checked(!item_test_control_box.Checked());
     Frame_Control_box.Visible(item_test_control_box.Checked());
-    if (item_test_control_box.Checked()) Frame_Control_box.Refresh();
+    if (item_test_control_box.Checked()) Display_Control_Box();
 }
 
 void Form_capture_multi_file::Stop_Captures_For_Replay() {
@@ -528,7 +527,18 @@ void Form_capture_multi_file::item_HDMI_performance_Click() {
             return;
         }
         item_HDMI_performance.Checked(!item_HDMI_performance.Checked());
-        // The performance window is fed and shown here once it is part of the program.
+        if (!item_HDMI_performance.Checked()) {
+            Form_HDMI_performance().Unload();
+            return;
+        }
+        class Form_HDMI_performance& perf = Form_HDMI_performance();
+        perf.Show_Properties(m_Capture->Current_FriendlyName() + " / " + m_Capture->Current_PropertyString());
+        perf.Reset_Counters();
+        perf.Show();
+        const double fps = 1000.0 / (m_Capture->HDMI_10_mill() / 10.0);
+        perf.HDMI_Dimensions(m_Capture->HDMI_Sample_Dimensions() + ", " +
+                             vb::CStr(static_cast<int32_t>(fps)) + " fps");
+        Set_TopMost(perf.hWnd());
     });
 }
 

@@ -10,12 +10,14 @@
 #include "Controls.h"
 #include "Form.h"
 #include "PictureBox.h"
+#include "Shape.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class cls_Capture_HDMI;
 class cls_VideoFile_handler;
@@ -69,6 +71,14 @@ public:
     forms::Frame Frame1{this, "Frame1"};
     forms::Label Lbl_capture_folder{this, "Lbl_capture_folder"};
     forms::Timer Timer1{this, "Timer1"};
+    // The control box display: the two toggle switches (arming, capture), the
+    // two buttons and the lamp.
+    forms::ControlArray<forms::Shape> Toggle_circle{this, "Toggle_circle"};
+    forms::ControlArray<forms::Shape> Shape_on{this, "Shape_on"};
+    forms::ControlArray<forms::Shape> Shape_off{this, "Shape_off"};
+    forms::ControlArray<forms::Shape> Shape_Button{this, "Shape_Button"};
+    // One shot, a second after a heat start: reads the start back from the file.
+    forms::Timer Timer_start_check{this, "Timer_start_check"};
 
     // ---- Menus ----
     forms::Menu menu_form{this, "menu_form", nullptr, "Form"};
@@ -128,6 +138,28 @@ public:
     void Update_PC_Time();
     void save_event();
 
+    // ---- Start signal and control box ----
+    void Handle_Start_Event(int16_t slot);
+    void Handle_start_mouseup(int16_t slot);
+    void obj_phidget_OnInputChange(int32_t Index, bool State);
+    void obj_phidget_OnAttach();
+    void obj_phidget_OnDetach();
+    void Display_Control_Box();
+    void Update_Control_Box_Led();
+    void Set_Phidget_State(int32_t index, bool state);
+    void Draw_LED();
+    // Reads back the starts written in the last second (the one-shot timer).
+    void Check_Start_Read_Back();
+    bool Invert_Start() const { return m_Invert_Start; }
+    bool LED_Pressed() const { return m_LED_Pressed; }
+    // A start written and still to be read back from its heat file.
+    struct Start_Check {
+        int16_t slot = 0;
+        std::string file;
+        int32_t pc_mill = 0, local_mill = 0;
+    };
+    const std::vector<Start_Check>& Pending_Start_Checks() const { return m_Start_Checks; }
+
     // ---- Slot commands ----
     void Command_newFile_Click(int16_t slot);
     void Command_Finish_Click(int16_t slot);
@@ -172,6 +204,11 @@ private:
     void Stop_Captures_For_Replay();
     void Write_New_Heat_File(int16_t slot, const std::string& file_name);
     static int16_t Checked_Slot(int16_t slot);
+    void Design_Control_Box();
+    // A fresh box object, wired to this window and opened.
+    void Open_Control_Box();
+    bool Box_Input(int32_t index) const;
+    void Write_Start(int16_t slot, int32_t local_mill, int32_t capture_mill, int32_t events);
 
     void item_preview_Click();
     void item_test_control_box_Click();
@@ -211,6 +248,10 @@ private:
     bool m_Live_Preview_Shown = false;
     forms::Form* m_Preview_Window = nullptr;
     forms::PictureBox* m_Preview_Picture = nullptr;
+    uint32_t m_Box_Attach_Time = 0;
+    bool m_Invert_Start = false;
+    bool m_LED_Pressed = false;
+    std::vector<Start_Check> m_Start_Checks;
 
     // What the running camera was started with: activation restarts it only
     // when one of these changed.

@@ -5,6 +5,7 @@
 #include "Cls_XML_header.h"
 #include "Dialogs.h"
 #include "FolderBrowser.h"
+#include "Form_HDMI_performance.h"
 #include "Module_dependant.h"
 #include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
@@ -83,7 +84,9 @@ void Form_capture_multi_file::Set_Active_Heat_start(int16_t slot) {
 
 void Form_capture_multi_file::HDMI_event() {
     vb::Trap("DV_event of Form Form_capture_multi_file", [&] {
-        // The performance window is fed here once it is part of the program.
+        if (Window_Visible("Form_HDMI_performance"))
+            Form_HDMI_performance().HDMI_event(m_Capture->last_Capture_mill(),
+                                               vb::CInt(m_Capture->last_Capture_delta()));
         if (Window_Visible("Frm_kanot_2")) return;
         if (++m_Frame_Counter > 6) {
             m_Frame_Counter = 0;
@@ -236,8 +239,10 @@ void Form_capture_multi_file::Handle_Abort(int16_t slot) {
 void Form_capture_multi_file::Update_Heat_Times() {
     vb::Trap("Update_heat_times of Form Form_capture_multi_file", [&] {
         for (int16_t i = static_cast<int16_t>(Frame_capture.LBound()); i <= Frame_capture.UBound(); ++i) {
-            if (Heat_Start_Mill(i) <= 0) continue;
-            const int32_t elapsed = static_cast<int32_t>(win::timeGetTime()) - Heat_Start_Mill(i);
+            // Timer values run through negative numbers too: only 0 is "not started".
+            if (Heat_Start_Mill(i) == 0) continue;
+            const int32_t elapsed =
+                static_cast<int32_t>(win::timeGetTime() - static_cast<uint32_t>(Heat_Start_Mill(i)));
             Label_heat_time(i).Caption(Display_Mill_Time(elapsed, false));
             Label_heat_time(i).Refresh();
         }

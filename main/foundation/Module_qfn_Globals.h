@@ -69,6 +69,7 @@ inline int16_t g_Display_Crop_Height = 0;
 inline int16_t g_Crop_Offset_X = 0; // where a rotated crop lies in a 1920 x 1080 source
 inline int16_t g_Crop_Offset_Y = 0;
 inline std::string g_Phidget_Serial;
+inline bool g_Phidget_Attached = false; // a control box is attached
 
 // Objects.
 inline std::string g_Click_Sound; // the WAV bytes of the click sound

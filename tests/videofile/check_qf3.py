@@ -2,6 +2,7 @@
 """Checks a heat file against the QF3 byte layout, reading only the bytes.
 
 check_qf3.py FILE [--frames N] [--slot S] [--segments K] [--dump DIR]
+             [--start-pc MILL] [--start-local MILL] [--start-events N]
 Prints one line per fact ("size=...", "sample3=...") and exits non-zero with
 the reason on the first byte that is not where the layout puts it.
 """
@@ -49,6 +50,18 @@ def main():
     def field(name):
         node = root.find(".//" + name)
         return None if node is None else node.text
+
+    def heat1(name):
+        node = root.find(".//heat_record[@id='1']/" + name)
+        return None if node is None or node.text is None else int(node.text)
+
+    start = {"pc": heat1("start_pc_mill"), "local": heat1("start_local_mill"),
+             "events": heat1("start_hdmi_events")}
+    print("start_pc=%s start_local=%s start_events=%s" % (start["pc"], start["local"], start["events"]))
+    for key in ("pc", "local", "events"):
+        want = opts.get("start-" + key)
+        if want is not None and start[key] != int(want):
+            fail("heat 1 start %s %s, expected %s" % (key, start[key], want))
 
     frames = int(field("num_frames"))
     segments = int(field("num_segments"))

@@ -25,18 +25,7 @@ bool Register_Capture_Library(const std::string& registry_file) {
 }
 
 void Stamp_Heat_Start(class Form_capture_multi_file& window, int16_t slot) {
-    cls_Capture_HDMI& cap = *window.obj_Capture_HDMI();
-    cap.Lock_Max_Direct_Compressed_size();
-    cls_VideoFile_handler& f = window.File_Handler(slot);
-    f.File_name(window.Label_filename(slot).Caption());
-    f.Open_RGB_File();
-    f.Start_local_mill(1, Get_Local_Mill());
-    f.Start_HDMI_events(1, cap.HDMI_events());
-    f.Start_PC_mill(1, cap.last_Capture_mill());
-    f.Set_JPG_Maxsize(cap.JPG_Compression_Threshold());
-    f.Write_QF3_header();
-    f.Close_File();
-    window.Heat_Start_Mill(slot) = cap.last_Capture_mill();
+    window.Handle_Start_Event(slot);
 }
 
 void Preview_Stand_In::Design() {

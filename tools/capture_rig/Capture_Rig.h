@@ -22,9 +22,7 @@ inline constexpr const char* kSynthetic_Camera =
 // `registry_file`; false when it could not.
 bool Register_Capture_Library(const std::string& registry_file);
 
-// The start of the slot's heat as the start signal stamps it: the size
-// target locked to the frames seen so far, the start and the record slot
-// written into the heat file's header, the slot marked started.
+// The start of the slot's heat, as the slot's "Start" button gives it.
 void Stamp_Heat_Start(class Form_capture_multi_file& window, int16_t slot);
 
 // A window with one picture of the crop's size (half scale) that the capture

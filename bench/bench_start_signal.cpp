@@ -1,0 +1,184 @@
+// The start path, from the start contact closing on the control box to the
+// heat's start written into its heat file: the capture window loaded, the
+// synthetic camera at 1920 x 1080 and 50 frames per second, frames cropped
+// and compressed as they come. A thread of its own closes the contact (the
+// control-box stand-in) at random moments, as a start gun does, so the
+// contact meets the window thread busy with a frame as often as idle. The
+// span ends when the window thread has handled the box's event (header
+// written and closed, slot shown, lamp set). The stamp's values (the last
+// frame's capture time and count) are read as the handler begins, so the
+// contact-to-stamp part is the wait for the window thread to reach the event,
+// mostly behind a frame being cropped and compressed. Prints the median, the
+// 99th percentile and the largest of each part in milliseconds; the goal is a
+// 99th percentile of at most 2 ms.
+//
+//   bench_start_signal [--starts N] [--capturing]
+//
+// --capturing: meanwhile another heat (slot B) is being captured, every frame
+// appended to its file.
+#include "Capture_Rig.h"
+#include "Form_capture_multi_file.h"
+#include "Module_ini_file.h"
+#include "Module_qfn_Globals.h"
+#include "PhidgetInterfaceKit.h"
+#include "QtMessagePump.h"
+#include "cls_Capture_HDMI.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using phidget::StandInBox;
+
+int main(int argc, char** argv) {
+    int starts = 200;
+    bool capturing = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--starts") == 0 && i + 1 < argc) starts = std::atoi(argv[++i]);
+        if (std::strcmp(argv[i], "--capturing") == 0) capturing = true;
+    }
+    if (starts <= 0) {
+        std::fprintf(stderr, "usage: bench_start_signal [--starts N] [--capturing]\n");
+        return 2;
+    }
+    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const fs::path home = fs::temp_directory_path() / ("bench_start_signal_" + std::to_string(::getpid()));
+    fs::create_directories(home / "heats");
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
+    setenv("TIDEWICK_SYNTHETIC_DEVICES", capture_rig::kSynthetic_Camera, 1);
+
+    QApplication app(argc, argv);
+    msgqueue::AttachToQtEventLoop();
+    if (!capture_rig::Register_Capture_Library((home / "registry.txt").string())) {
+        std::fprintf(stderr, "bench_start_signal: the capture library could not be registered\n");
+        return 1;
+    }
+    g_Tidewick = true;
+    g_Ini_File_Path = (home / "Tidewick_HDMI.ini").string();
+    Write_Ini("capturesettings", "friendlyname", "Synthetic HDMI", g_Ini_File_Path);
+    Write_Ini("capturesettings", "videoproperty", "0", g_Ini_File_Path);
+    Write_Ini("Canoe", "save_folder1", (home / "heats").string(), g_Ini_File_Path);
+    Write_Ini("Canoe", "event_name", "Bench", g_Ini_File_Path);
+    g_Capture_Crop_Width = 440;
+    g_Capture_Crop_Height = 1080;
+
+    StandInBox::Reset();
+    StandInBox::Plug(4242);
+    class Form_capture_multi_file& w = Form_capture_multi_file();
+    w.Show();
+    w.Set_Source_and_Property();
+    w.Start_Camera();
+    cls_Capture_HDMI* cap = w.obj_Capture_HDMI();
+    if (!cap || !cap->Running()) {
+        std::fprintf(stderr, "bench_start_signal: the synthetic camera did not start\n");
+        return 1;
+    }
+
+    // Per start: from the contact to the window thread reaching the box's
+    // event (waiting behind a frame in progress), the handling of the event
+    // (stamp, header written and closed, lamp), and the whole span.
+    std::vector<double> waits, handlings, spans;
+    Clock::time_point reached;
+    std::atomic<bool> armed_for_start{false}, done{false};
+    Clock::time_point contact;
+    int heat = 0, failures = 0;
+
+    // A heat file ready in slot A, the contact back at rest; the driver
+    // thread closes the contact when it likes.
+    auto next_heat = [&] {
+        StandInBox::SetInput(0, false);
+        if (w.Heat_File_Initiated(0)) w.Command_Finish_Click(0);
+        w.Text_Heat_ID(0).Text(std::to_string(++heat));
+        w.Command_newFile_Click(0);
+        armed_for_start = true;
+    };
+    // Runs on the window thread after the box's event: queued behind it.
+    QObject probe;
+    auto after_contact = [&] {
+        const Clock::time_point now = Clock::now();
+        const double ms = std::chrono::duration<double, std::milli>(now - contact).count();
+        waits.push_back(std::chrono::duration<double, std::milli>(reached - contact).count());
+        handlings.push_back(std::chrono::duration<double, std::milli>(now - reached).count());
+        if (w.Heat_Start_Mill(0) == 0) {
+            std::printf("FAIL: heat %d not started by its contact\n", heat);
+            ++failures;
+        }
+        spans.push_back(ms);
+        if (static_cast<int>(spans.size()) >= starts) {
+            done = true;
+            QCoreApplication::exit(0);
+            return;
+        }
+        QTimer::singleShot(30, next_heat);
+    };
+
+    std::thread driver([&] {
+        std::mt19937 rng(27);
+        std::uniform_int_distribution<int> pause_us(15000, 45000);
+        while (!done) {
+            if (!armed_for_start.exchange(false)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(pause_us(rng)));
+            contact = Clock::now();
+            // Queued just before the box's event: runs when the window thread reaches it.
+            QMetaObject::invokeMethod(
+                &probe, [&] { reached = Clock::now(); }, Qt::QueuedConnection);
+            StandInBox::SetInput(0, true);
+            QMetaObject::invokeMethod(&probe, after_contact, Qt::QueuedConnection);
+        }
+    });
+
+    // Six seconds of frames: past the box's guard after load and attach, the
+    // JPEG size learned. Then armed, and (with --capturing) heat B captured.
+    QTimer::singleShot(6000, [&] {
+        StandInBox::SetInput(1, true);
+        if (capturing) {
+            w.Text_Heat_ID(1).Text("B");
+            w.Command_newFile_Click(1);
+            w.Handle_Start_Event(1);
+            w.Handle_Capture_Start(1);
+            w.Set_Active_heat(0);
+        }
+        QTimer::singleShot(100, next_heat);
+    });
+    app.exec();
+    done = true;
+    driver.join();
+
+    const int32_t appended = w.Num_Written();
+    if (capturing) w.Handle_Capture_End(1);
+    std::printf("start path: %zu starts%s\n", spans.size(), capturing ? ", heat B captured meanwhile" : "");
+    std::printf("  %-48s %8s %8s %8s\n", "milliseconds", "median", "99th", "largest");
+    double p99_total = 0;
+    for (auto [what, v] : {std::pair{"contact to start written and shown", &spans},
+                           std::pair{"  contact to stamp (event reached, values read)", &waits},
+                           std::pair{"  stamp to header written, shown, lamp set", &handlings}}) {
+        std::sort(v->begin(), v->end());
+        auto at = [&](double q) { return (*v)[std::min(v->size() - 1, static_cast<size_t>(q * v->size()))]; };
+        std::printf("  %-48s %8.3f %8.3f %8.3f\n", what, at(0.5), at(0.99), v->back());
+        if (v == &spans) p99_total = at(0.99);
+    }
+    if (capturing) std::printf("  heat B: %d frames appended\n", appended);
+    std::printf("  goal: 99th percentile of the whole span <= 2 ms: %s\n",
+                p99_total <= 2.0 ? "met" : "NOT met");
+
+    w.Terminate_obj_Capture_HDMI();
+    w.Unload();
+    fs::remove_all(home);
+    return failures ? 1 : 0;
+}
