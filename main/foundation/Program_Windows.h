@@ -33,6 +33,8 @@ struct Program_Windows {
     std::function<forms::Form&()> Form_select_Video;
     // Frm_fullscreen().Set_Display_Crop(width, height).
     std::function<void(int16_t&, int16_t&)> Set_Display_Crop;
+    // Frm_kanot_2().Enter_Event_name(): the event name asked of the operator.
+    std::function<void()> Enter_Event_name;
 };
 
 inline Program_Windows g_Windows;
