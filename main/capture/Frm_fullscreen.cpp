@@ -248,8 +248,10 @@ void Frm_fullscreen::Form_Unload(int32_t&) {
 }
 
 void Frm_fullscreen::Uncheck_Capture_Preview() {
-    // Only a loaded capture window has a check mark to clear.
-    if (Form_capture_multi_file().IsLoaded()) Form_capture_multi_file().item_preview.Checked(false);
+    // Only a loaded capture window has a check mark to clear; it also stops
+    // painting frames into this window (asking a closed window whether it is
+    // shown would load it again).
+    if (Form_capture_multi_file().IsLoaded()) Form_capture_multi_file().Hide_Video_preview();
 }
 
 void Frm_fullscreen::Connect_Capture_Window() {

@@ -152,6 +152,12 @@ TEST_F(Live_Preview, MouseDownPointIsInFramePixels) {
     const QPoint shown(vb::CLng(100 * 1000.0 / 1080), vb::CLng(200 * 1000.0 / 1080));
     Drag(shown, shown + QPoint(50, -50));
     EXPECT_EQ(Mark(1), QPoint(154, 146));
+
+    // Reset, the goal line goes to the middle of the frame, not of the
+    // picture that shows it scaled down (which would give 204, 100 to 900).
+    P().Reset_Goal_line();
+    EXPECT_EQ(std::vector<int32_t>(g_Live_Goal_Points, g_Live_Goal_Points + 4),
+              (std::vector<int32_t>{220, 108, 220, 972}));
 }
 
 TEST_F(Live_Preview, DraggingMarksAndGoalLineEnds) {
@@ -371,6 +377,17 @@ TEST_F(Live_Preview, LivePictureWithTheOverlay) {
     C.item_preview.Trigger();
     EXPECT_FALSE(P().Visible());
     EXPECT_EQ(g_Program_Mode, 0);
+    // Closed from its own Close button, the capture window's entry is
+    // cleared and the frames that follow leave the closed window alone.
+    C.item_preview.Trigger();
+    ASSERT_TRUE(P().Visible());
+    QTest::mouseClick(test_env::widget_of(P(), "Command_close"), Qt::LeftButton);
+    EXPECT_FALSE(P().IsLoaded());
+    EXPECT_FALSE(C.item_preview.Checked());
+    EXPECT_EQ(g_Program_Mode, 0);
+    const int32_t seen = cap.HDMI_events();
+    ASSERT_TRUE(pump_until([&] { return cap.HDMI_events() >= seen + 6; }));
+    EXPECT_FALSE(P().IsLoaded());
     C.Terminate_obj_Capture_HDMI();
     C.Set_Preview_Window(nullptr, nullptr);
     C.Set_Preview_Hooks({});
