@@ -49,30 +49,16 @@ std::string Address(const void* p) {
     return std::to_string(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)));
 }
 
-// The media type records a client reads through their address: never freed
-// while the library is loaded, freed when it is unloaded.
-class HandedOutTypes {
-public:
-    ~HandedOutTypes() {
-        for (AM_MEDIA_TYPE* mt : m_types)
-            DeleteMediaType(mt);
+// The index after the six letters of a "getAMT" key: every digit that
+// follows them, up to the end of the key; 0 when none follows. An index too
+// large for any device reads as -1, which no device lists.
+int CapabilityIndex(const std::string& key) {
+    int64_t index = 0;
+    for (size_t i = 6; i < key.size() && key[i] >= '0' && key[i] <= '9'; ++i) {
+        index = index * 10 + (key[i] - '0');
+        if (index > 1000000) return -1;
     }
-    std::string Keep(AM_MEDIA_TYPE* mt) {
-        if (mt) {
-            std::lock_guard lock(m_mutex);
-            m_types.push_back(mt);
-        }
-        return Address(mt);
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<AM_MEDIA_TYPE*> m_types;
-};
-
-HandedOutTypes& HandedOut() {
-    static HandedOutTypes types;
-    return types;
+    return static_cast<int>(index);
 }
 
 IPin* FirstPin(const BaseFilter& f, PIN_DIRECTION dir) {
@@ -134,6 +120,7 @@ CVideoCap::~CVideoCap() {
     m_windowId = 0;
     m_window.reset(); // pending frame messages go with it
     FreeConnectedMediaType();
+    FreeHandedOut();
     m_sinks.Clear();
     m_module.unlock();
 }
@@ -456,7 +443,7 @@ void CVideoCap::AddNullRenderer(FilterGraph& graph, BaseFilter& grabber) {
 }
 
 HRESULT CVideoCap::BuildVideoGraph(FilterGraph& graph) {
-    std::shared_ptr<BaseFilter> capture = CaptureFilterOfProcess();
+    std::shared_ptr<BaseFilter> capture = m_sourceFilter ? m_sourceFilter : CaptureFilterOfProcess();
     if (!capture) {
         try {
             capture = EnumerateDevice(CLSID_VideoInputDeviceCategory, m_source);
@@ -646,6 +633,7 @@ HRESULT CVideoCap::SetSource(com::BSTR strSource, int32_t* pbResult) {
         std::shared_ptr<BaseFilter> filter = EnumerateDevice(category, wanted);
         if (filter) {
             m_source = wanted;
+            m_sourceFilter = filter;
             std::lock_guard g(g_captureFilterLock);
             g_captureFilter = filter;
             *pbResult = 1;
@@ -704,11 +692,9 @@ std::string CVideoCap::PropertyValue(const std::string& key) {
     if (key.find("getAMT") != std::string::npos) {
         IAMStreamConfig* config = m_capsPin ? m_capsPin->QueryStreamConfig() : nullptr;
         if (!config) return "";
-        const std::string digits = key.size() > 6 ? key.substr(6, 2) : "";
-        const int index = static_cast<int>(LeadingInteger(digits));
         AM_MEDIA_TYPE* mt = nullptr;
-        config->GetStreamCaps(index, &mt, nullptr);
-        return HandedOut().Keep(mt);
+        config->GetStreamCaps(CapabilityIndex(key), &mt, nullptr);
+        return HandOut(mt);
     }
     if (key.find("GetProp") != std::string::npos) {
         std::shared_ptr<BaseFilter> capture = CaptureFilterOfProcess();
@@ -719,13 +705,25 @@ std::string CVideoCap::PropertyValue(const std::string& key) {
         IAMStreamConfig* config = pin->QueryStreamConfig();
         AM_MEDIA_TYPE* mt = nullptr;
         if (config) config->GetFormat(&mt);
-        return HandedOut().Keep(mt);
+        return HandOut(mt);
     }
     return "";
 }
 
+std::string CVideoCap::HandOut(AM_MEDIA_TYPE* mt) {
+    m_handedOut = mt;
+    return Address(mt);
+}
+
+void CVideoCap::FreeHandedOut() {
+    DeleteMediaType(m_handedOut);
+    m_handedOut = nullptr;
+}
+
 HRESULT CVideoCap::GetProperty(com::BSTR strProperty, com::BSTR* pstrValue) {
     if (!pstrValue) return com::E_POINTER;
+    // The record the last query handed out is the client's until this call.
+    FreeHandedOut();
     *pstrValue = com::ToBSTR(PropertyValue(com::FromBSTR(strProperty)));
     return com::S_OK;
 }

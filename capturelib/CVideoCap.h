@@ -69,6 +69,10 @@ private:
     // Sources (the device enumeration throws CxException).
     std::shared_ptr<dshow::BaseFilter> EnumerateDevice(const com::GUID& category, SourceRecord& record);
     std::string PropertyValue(const std::string& key);
+    // The media type record a "getAMT" or "GetProp" query hands out by its
+    // address: the object's own until its next GetProperty or its release.
+    std::string HandOut(dshow::AM_MEDIA_TYPE* mt);
+    void FreeHandedOut();
 
     // Graphs.
     com::HRESULT BuildVideoGraph(dshow::FilterGraph& graph);
@@ -115,4 +119,9 @@ private:
 
     std::shared_ptr<dshow::BaseFilter> m_capsFilter; // keeps the capability pin's filter alive
     dshow::IPin* m_capsPin = nullptr;
+    dshow::AM_MEDIA_TYPE* m_handedOut = nullptr;
+    // The device this object's own SetSource found: its video graph is built
+    // on it, so another object's SetSource (a source list being made) does
+    // not move a capture that is stopped and run again to another device.
+    std::shared_ptr<dshow::BaseFilter> m_sourceFilter;
 };

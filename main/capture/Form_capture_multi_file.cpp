@@ -6,6 +6,7 @@
 #include "FolderBrowser.h"
 #include "Form_HDMI_performance.h"
 #include "Form_Tidewick_HDMI_debug.h"
+#include "Form_select_Video.h"
 #include "Module_canoe.h"
 #include "Module_dependant.h"
 #include "Module_diagnostics.h"
@@ -77,6 +78,7 @@ Form_capture_multi_file::Form_capture_multi_file() : Form("Form_capture_multi_fi
     Timer1.OnTimer = [this] { Update_PC_Time(); };
 
     item_preview.Click = [this] { item_preview_Click(); };
+    item_select_video.Click = [] { Form_select_Video().Show(forms::vbModeless); };
     item_test_control_box.Click = [this] { item_test_control_box_Click(); };
     item_view_recording.Click = [this] { item_view_recording_Click(); };
     item_view_last.Click = [this] { item_view_last_Click(); };
@@ -351,11 +353,10 @@ void Form_capture_multi_file::Set_Source_and_Property() {
             m_Capture = std::make_unique<cls_Capture_HDMI>();
             m_Capture->ID_string("obj_Capture_HDMI");
         }
-        if (m_Capture->Set_Source_from_Saved()) {
+        if (m_Capture->Set_Source_from_Saved())
             Set_OBJ_Capture_Crop();
-        }
-        // Not found: the source selection window is shown here once it is
-        // part of the program.
+        else
+            Form_select_Video().Show(forms::vbModeless);
     });
 }
 
@@ -452,11 +453,13 @@ void Form_capture_multi_file::do_Preview() {
             if (m_Preview_Window) {
                 m_Preview_Window->Show();
                 m_Preview_Window->Top(0);
+                if (m_Preview_Hooks.Shown) m_Preview_Hooks.Shown();
             }
             m_Live_Preview_Shown = true;
         } else {
             m_Live_Preview_Shown = false;
             if (m_Preview_Window) m_Preview_Window->Hide();
+            Preview_Hidden();
         }
     });
 }
@@ -482,6 +485,7 @@ void Form_capture_multi_file::item_preview_Click() {
     } else {
         m_Live_Preview_Shown = false;
         if (m_Preview_Window) m_Preview_Window->Hide();
+        Preview_Hidden();
     }
 }
 

@@ -184,6 +184,13 @@ public:
     // The live preview: the window and the picture the frames are painted
     // into. The full-screen preview window registers itself here.
     void Set_Preview_Window(forms::Form* window, forms::PictureBox* picture);
+    // What the preview window does when this window shows it (its size, its
+    // own check mark, the overlay mode), when it hides it, and over each
+    // frame painted into its picture (the lane marks and the goal line).
+    struct Preview_Hooks {
+        std::function<void()> Shown, Hidden, Painted;
+    };
+    void Set_Preview_Hooks(Preview_Hooks hooks) { m_Preview_Hooks = std::move(hooks); }
 
 protected:
     void Design() override;
@@ -252,6 +259,10 @@ private:
     bool m_Invert_Start = false;
     bool m_LED_Pressed = false;
     std::vector<Start_Check> m_Start_Checks;
+    Preview_Hooks m_Preview_Hooks;
+    void Preview_Hidden() const {
+        if (m_Preview_Hooks.Hidden) m_Preview_Hooks.Hidden();
+    }
 
     // What the running camera was started with: activation restarts it only
     // when one of these changed.

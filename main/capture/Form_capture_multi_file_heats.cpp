@@ -268,6 +268,7 @@ void Form_capture_multi_file::Paint_Preview() {
         m_Preview_Counter = 0;
         if (!m_Preview_Picture || !m_Capture) return;
         m_Capture->Draw_Cropped_DIB(*m_Preview_Picture);
+        if (m_Preview_Hooks.Painted) m_Preview_Hooks.Painted();
         // The goal line and lane marks are drawn over it by the preview window.
         m_Preview_Picture->Refresh();
         // No pending window events are let run here: inside a frame event a
@@ -277,6 +278,7 @@ void Form_capture_multi_file::Paint_Preview() {
 
 void Form_capture_multi_file::Hide_Video_preview() {
     if (m_Preview_Window) m_Preview_Window->Hide();
+    Preview_Hidden();
     m_Live_Preview_Shown = false;
     item_preview.Checked(false);
 }

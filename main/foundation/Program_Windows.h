@@ -35,6 +35,8 @@ struct Program_Windows {
     std::function<void(int16_t&, int16_t&)> Set_Display_Crop;
     // The results window's instance, not loaded by the call: Frm_results().
     std::function<forms::Form&()> Frm_results;
+    // Frm_kanot_2().Enter_Event_name(): the event name asked of the operator.
+    std::function<void()> Enter_Event_name;
 };
 
 inline Program_Windows g_Windows;

@@ -3,6 +3,8 @@
 #include "Dialogs.h"
 #include "Form_Tidewick_Full_Startup.h"
 #include "Form_capture_multi_file.h"
+#include "Form_select_Video.h"
+#include "Frm_fullscreen.h"
 #include "Frm_kanot_2.h"
 #include "Frm_results.h"
 #include "Module_canoe.h"
@@ -38,6 +40,10 @@ int main(int argc, char** argv) {
     g_Windows.Terminate_obj_Capture_HDMI = [] { Form_capture_multi_file().Terminate_obj_Capture_HDMI(); };
     g_Windows.Stop_Capture = [] { Form_capture_multi_file().Stop_Capture(); };
     Connect_Results_Window();
+    g_Windows.Form_select_Video = []() -> forms::Form& { return Form_select_Video(); };
+    g_Windows.Set_Display_Crop = [](int16_t& x, int16_t& y) { Frm_fullscreen().Set_Display_Crop(x, y); };
+    g_Windows.Enter_Event_name = [] { Frm_kanot_2().Enter_Event_name(); };
+    Frm_fullscreen().Connect_Capture_Window();
 
     // A heat handed over on the command line (a double-clicked file) goes
     // straight to replay; the replay window runs the initialisation itself.

@@ -1,6 +1,7 @@
 #include "Module_lane_overlay.h"
 
 #include "Lane_Collection.h"
+#include "Module_dependant.h"
 #include "Module_ini_file.h"
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
@@ -132,6 +133,37 @@ void Check_within_lanes(float x, float y) {
             }
         }
     });
+}
+
+void Check_Within_Selection_Boxes(float x, float y) {
+    vb::Trap("Check_Within_Selection_Boxes of Form Frm_kanot", [&] {
+        g_Selected_Box = 0;
+        // The square that answers reaches 6 pixels beyond the drawn box to
+        // the right and below; the start point wins where the two overlap.
+        auto within = [&](int32_t px, int32_t py) {
+            return x > static_cast<float>(px - 6) && x < static_cast<float>(px + 12) &&
+                   y > static_cast<float>(py - 6) && y < static_cast<float>(py + 12);
+        };
+        if (within(g_Live_Goal_Points[0], g_Live_Goal_Points[1]))
+            g_Selected_Box = 1;
+        else if (within(g_Live_Goal_Points[2], g_Live_Goal_Points[3]))
+            g_Selected_Box = 2;
+    });
+}
+
+void Load_options() {
+    vb::Trap("Load_options of Form Frm_kanot", [] {
+        g_Options_Loading = true;
+        auto option = [](const char* key, const char* fallback) {
+            return String_to_Bool(Read_Ini("Canoe", key, g_Ini_File_Path, fallback));
+        };
+        g_Opt_Show_Lanes = option("ShowLanes", "True");
+        g_Opt_Flip_Lanes = option("FlipLanes", "False");
+        g_Opt_Show_Goalline = option("ShowGoalline", "True");
+        g_Opt_Rotate = option("Rotate", "True");
+        g_Opt_Lane_Zero = option("Lane_Zero", "1");
+    });
+    g_Options_Loading = false;
 }
 
 int32_t Go_to_Goal_field(double place) {

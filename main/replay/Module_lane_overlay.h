@@ -29,6 +29,16 @@ inline int16_t g_Selected_Lane_Index = 0;
 // Goal-line end last hit in the live preview: 0 none, 1 start, 2 end.
 inline int16_t g_Selected_Box = 0;
 
+// The live preview's display options ([Canoe] ShowLanes, FlipLanes,
+// ShowGoalline, Rotate, Lane_Zero), and whether Load_options is reading them
+// (the preview's check boxes ignore their changes meanwhile).
+inline bool g_Opt_Show_Lanes = false;
+inline bool g_Opt_Flip_Lanes = false;
+inline bool g_Opt_Show_Goalline = false;
+inline bool g_Opt_Rotate = false;
+inline bool g_Opt_Lane_Zero = false;
+inline bool g_Options_Loading = false;
+
 // Fills the whole overlay with the key colour.
 void Clear_Graphics();
 // Draws the first g_Num_Lanes_Shown lane marks, when lanes are shown.
@@ -48,5 +58,10 @@ void Load_Goalline();
 // holds the point, -1 for none; g_Selected_Lane_Index its position, kept
 // when nothing is hit.
 void Check_within_lanes(float x, float y);
+// g_Selected_Box: 1 when the point lies in the answering square of the live
+// goal line's start point, else 2 for its end point, else 0.
+void Check_Within_Selection_Boxes(float x, float y);
+// The five display options from the settings.
+void Load_options();
 // The goal field of the lane ranked at a place (1..16); 0 for any other place.
 int32_t Go_to_Goal_field(double place);

@@ -84,7 +84,7 @@ SyntheticConfig ParseSyntheticDevices(const std::string& text) {
         }
         auto f = split(line, '|');
         if (f.size() < 2) continue;
-        f.resize(6);
+        f.resize(7);
         DeviceDescription d;
         d.synthetic = true;
         const std::string kind = trim(f[0]);
@@ -108,6 +108,7 @@ SyntheticConfig ParseSyntheticDevices(const std::string& text) {
             if (d.audio ? parseAudioFormat(fmtText, sf) : parseVideoFormat(fmtText, sf))
                 d.formats.push_back(sf);
         }
+        d.busy = trim(f[6]) == "busy";
         if (d.formats.empty()) {
             StreamFormat sf;
             d.audio ? parseAudioFormat("PCM 44100 2 16", sf) : parseVideoFormat("RGB24 640x480@25", sf);

@@ -9,6 +9,7 @@
 namespace dshow {
 
 HRESULT Moniker::BindToObject(std::shared_ptr<BaseFilter>& filter) const {
+    if (d_.busy) return com::E_FAIL;
     filter = std::make_shared<CaptureFilter>(d_);
     return com::S_OK;
 }

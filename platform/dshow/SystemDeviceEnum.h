@@ -27,6 +27,8 @@ struct DeviceDescription {
     std::optional<std::array<uint32_t, 2>> externalId;
     std::vector<StreamFormat> formats;
     bool synthetic = false;
+    // Listed but not to be opened (held by another program): binding fails.
+    bool busy = false;
     std::shared_ptr<void> gstDevice; // the GstDevice of a real device
 };
 

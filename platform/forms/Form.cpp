@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -438,10 +439,20 @@ int Form::ScaleToPixels(double v) {
 }
 
 double Form::ScaleWidth() {
+    sync_client();
     return PixelsToScale(client()->width());
 }
 double Form::ScaleHeight() {
+    sync_client();
     return PixelsToScale(client()->height());
+}
+void Form::sync_client() {
+    // The inside of a window not shown yet follows its size at once, as the
+    // original's did (Qt lays it out only when shown).
+    FormWindow* w = window();
+    if (w->isVisible() || !w->layout()) return;
+    w->layout()->invalidate();
+    w->layout()->activate();
 }
 int32_t Form::ScaleMode() {
     ensure_loaded();

@@ -186,6 +186,7 @@ private:
     // Runs the unload events; on success destroys the widgets.
     bool unload_with(int32_t mode);
     void destroy_widgets();
+    void sync_client();
 
     std::string name_;
     bool loaded_ = false;

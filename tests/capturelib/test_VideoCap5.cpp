@@ -323,6 +323,57 @@ TEST_F(CaptureTest, StopThenRunAtOnceGivesARunningGraph) {
     pump_for(100);
 }
 
+// The index of a "getAMT" key is every digit after its six letters.
+TEST_F(CaptureTest, GetAmtReadsEveryDigitOfTheIndex) {
+    std::string formats;
+    for (int w = 100; w <= 111; ++w)
+        formats += (formats.empty() ? "" : ",") + ("RGB24 " + std::to_string(w) + "x100@25");
+    setenv("TIDEWICK_SYNTHETIC_DEVICES", ("only;video|Many|Formats|/synthetic/many||" + formats).c_str(), 1);
+    auto cap = create();
+    ASSERT_EQ(set_source(cap.get(), "video:1"), 1);
+    ASSERT_EQ(get(cap.get(), "numprops"), "12");
+    struct Case {
+        const char* key;
+        int width; // 0: no format
+    };
+    const Case cases[] = {
+        {"getAMT", 100},    {"getAMT3", 103},    {"getAMT03", 103},        {"getAMT003", 103},
+        {"getAMT11", 111},  {"getAMT011", 111},  {"getAMT110", 0},         {"getAMT12", 0},
+        {"getAMT1x2", 101}, {"xxgetAMT05", 100}, {"getAMT99999999999", 0},
+    };
+    for (const Case& c : cases) {
+        const auto* vih = video_info_at(get(cap.get(), c.key));
+        EXPECT_EQ(vih ? vih->bmiHeader.biWidth : 0, c.width) << c.key;
+    }
+}
+
+// A second object choosing sources (the source list being made) does not
+// move a stopped capture to another device when it runs again.
+TEST_F(CaptureTest, RunAgainStaysOnTheObjectsOwnDevice) {
+    Sink s;
+    auto cap = create();
+    ASSERT_EQ(set_source(cap.get(), "video:1"), 1);
+    set(cap.get(), "SetFormat", "1");
+    com::DWORD cookie;
+    cap->Advise(&s, &cookie);
+    ASSERT_EQ(cap->Run(), com::S_OK);
+    ASSERT_TRUE(pump_until([&] { return !s.events.empty(); }));
+    EXPECT_EQ(get(cap.get(), "Width"), "1280");
+    cap->Stop();
+    pump_for(100);
+    {
+        auto lister = create();
+        ASSERT_EQ(set_source(lister.get(), "video:2"), 1);
+        EXPECT_EQ(get(lister.get(), "numprops"), "1");
+    }
+    s.events.clear();
+    ASSERT_EQ(cap->Run(), com::S_OK);
+    ASSERT_TRUE(pump_until([&] { return !s.events.empty(); })) << last_error(cap.get());
+    EXPECT_EQ(get(cap.get(), "Width"), "1280");
+    cap->Stop();
+    pump_for(100);
+}
+
 // The inspection aids: the graph is registered for inspection and its
 // description saved as "MyGraph.grf" in the application-data folder; the
 // graph runs either way.

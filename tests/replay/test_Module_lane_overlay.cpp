@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -140,6 +141,47 @@ TEST_F(Overlay_Test, HitTestAnswersTheFirstMarkInCollectionOrder) {
     EXPECT_EQ(g_Selected_Lane_Index, 2); // kept
     Check_within_lanes(20, 30);          // every mark is tested, drawn or not
     EXPECT_EQ(g_Selected_Lane, 2);
+}
+
+// The answering squares of the live goal line's ends reach 6 pixels beyond
+// the drawn box to the right and below; the start point wins an overlap.
+TEST_F(Overlay_Test, SelectionBoxesOfTheLiveGoalLine) {
+    const int32_t line[4] = {100, 100, 110, 105};
+    std::copy(line, line + 4, g_Live_Goal_Points);
+    struct Case {
+        float x, y;
+        int16_t box;
+    };
+    const Case cases[] = {
+        {100, 100, 1}, {107, 100, 1},    {94.5f, 100, 1}, {94, 100, 0}, {111.9f, 111.9f, 1},
+        {112, 100, 2}, {121.9f, 105, 2}, {122, 105, 0},   {100, 90, 0}, {105, 103, 1},
+    };
+    for (const Case& c : cases) {
+        g_Selected_Box = 9;
+        Check_Within_Selection_Boxes(c.x, c.y);
+        EXPECT_EQ(g_Selected_Box, c.box) << c.x << "," << c.y;
+    }
+}
+
+TEST_F(Overlay_Test, DisplayOptionsFromTheSettings) {
+    Load_options();
+    EXPECT_TRUE(g_Opt_Show_Lanes);
+    EXPECT_FALSE(g_Opt_Flip_Lanes);
+    EXPECT_TRUE(g_Opt_Show_Goalline);
+    EXPECT_TRUE(g_Opt_Rotate);
+    EXPECT_FALSE(g_Opt_Lane_Zero) << "a missing Lane_Zero reads as False";
+    Canoe("ShowLanes", "False");
+    Canoe("FlipLanes", "True");
+    Canoe("ShowGoalline", "true"); // only the exact text True is True
+    Canoe("Rotate", "False");
+    Canoe("Lane_Zero", "True");
+    Load_options();
+    EXPECT_FALSE(g_Opt_Show_Lanes);
+    EXPECT_TRUE(g_Opt_Flip_Lanes);
+    EXPECT_FALSE(g_Opt_Show_Goalline);
+    EXPECT_FALSE(g_Opt_Rotate);
+    EXPECT_TRUE(g_Opt_Lane_Zero);
+    EXPECT_FALSE(g_Options_Loading);
 }
 
 TEST_F(Overlay_Test, GoalFieldOfAPlace) {
