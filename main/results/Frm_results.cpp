@@ -5,6 +5,7 @@
 
 #include "Dialogs.h"
 #include "Frm_kanot_2.h"
+#include "Module_print.h"
 #include "Module_canoe.h"
 #include "Module_dependant.h"
 #include "Module_ini_file.h"
@@ -450,4 +451,17 @@ void Connect_Results_Window() {
     calls.Clear_Results = [] { Frm_results().Clear_Results(); };
     calls.Clear_Heat_Data = [] { Frm_results().Clear_Heat_Data(); };
     g_Windows.Frm_results = []() -> forms::Form& { return Frm_results(); };
+    // The print commands print what the panel shows, to the printer or the preview.
+    auto& print = Frm_results().Printing;
+    print.Opt_printer_Click = [](int32_t) { Set_Print_Preview(Frm_results().Opt_printer(0).Value()); };
+    print.Handle_Print_results = [] { Frm_kanot_2().Handle_Print_results(); };
+    print.Handle_Print_Single = [] { Frm_kanot_2().Handle_Print_Single(); };
+    print.Handle_Print_Series = [] { Frm_kanot_2().Handle_Print_Series(); };
+    print.item_printer_test_Click = [] { Print_Head_Test(); };
+    print.Print_Place_string = [](const std::string& place) { Frm_kanot_2().Print_Place_string(place); };
+    Print_Rows_Source = [] {
+        std::vector<Print_Row> rows;
+        for (auto& r : Frm_results().Rows_Shown()) rows.push_back({r.place, r.lane, r.time, r.delta});
+        return rows;
+    };
 }
