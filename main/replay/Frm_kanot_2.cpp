@@ -87,6 +87,7 @@ Frm_kanot_2::Frm_kanot_2() : Form("Frm_kanot_2") {
     };
     // The play panel keeps the arrow over it.
     Frm_play.MouseMove = [](int32_t, int32_t, float, float) { forms::Screen_MousePointer(forms::vbArrow); };
+    Wire_Menu_Commands();
 }
 
 void Frm_kanot_2::Design() {

@@ -94,6 +94,7 @@ void Frm_kanot_2::Handle_Open_File(std::string& file_name) {
         New_Graphics();
         Slider_play.Value(1);
         Slider_play_Scroll();
+        Calculate_Goal_HSL();
         Lbl_delta_time_Click();
 
         if (item_use_size.Checked()) {
