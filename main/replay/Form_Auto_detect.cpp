@@ -30,6 +30,8 @@ Form_Auto_detect::Form_Auto_detect() : Form("Form_Auto_detect") {
         Check_use.Add(i);
         Label_hsl.Add(i);
     }
+    for (int32_t i = 0; i < 8; ++i)
+        Label_heading.Add(i);
     Check_draw_HSL.Click = [this] { Check_draw_HSL_Click(); };
     const struct {
         forms::UpDown* updown;
@@ -45,13 +47,13 @@ Form_Auto_detect::Form_Auto_detect() : Form("Form_Auto_detect") {
 
 void Form_Auto_detect::Design() {
     Caption("Auto detect");
-    Move(0, 0, 5200, 5400);
+    Move(0, 0, 6000, 5700);
 
     Frame1.Caption("Goal line");
-    Frame1.Move(120, 60, 4920, 1500);
+    Frame1.Move(120, 60, 5700, 1740);
     const char* names[] = {"Hue", "Sat", "Lum"};
     for (int32_t i = 0; i < 3; ++i) {
-        const double top = 300 + i * 360;
+        const double top = 540 + i * 360;
         Check_use.Element(i).Container(Frame1);
         Check_use.Element(i).Caption(names[i]);
         Check_use.Element(i).Move(120, top, 1000, 300);
@@ -63,35 +65,45 @@ void Form_Auto_detect::Design() {
             columns[c]->Move(1300 + c * 1200, top, 1100, 300);
         }
     }
+    const char* columns[] = {"Min", "Avg", "Max"};
+    for (int32_t c = 0; c < 3; ++c) {
+        Label_heading.Element(c).Container(Frame1);
+        Label_heading.Element(c).Caption(columns[c]);
+        Label_heading.Element(c).Move(1300 + c * 1200, 240, 1100, 300);
+    }
 
     Frame_Triggers.Caption("Triggers");
-    Frame_Triggers.Move(120, 1620, 4920, 2100);
+    Frame_Triggers.Move(120, 1860, 5700, 2100);
     const struct {
         const char* caption;
         forms::Label* label;
         forms::UpDown* updown;
         double left, top;
     } thresholds[] = {{"Hue min", &Label_hue_min, &UpDown_hue_min, 120, 300},
-                      {"Hue max", &Label_hue_max, &UpDown2, 2520, 300},
+                      {"Hue max", &Label_hue_max, &UpDown2, 2920, 300},
                       {"Sat max", &Label_Sat_min, &UpDown_sat, 120, 780},
                       {"Lum min", &Label_lum_min, &UpDown_lum_min, 120, 1260},
-                      {"Lum max", &Label_lum_max, &UpDownLum_max, 2520, 1260}};
+                      {"Lum max", &Label_lum_max, &UpDownLum_max, 2920, 1260}};
+    int32_t heading = 3;
     for (const auto& t : thresholds) {
+        forms::Label& name = Label_heading.Element(heading++);
+        name.Container(Frame_Triggers);
+        name.Caption(t.caption);
+        name.Move(t.left, t.top, 1000, 300);
         t.label->Container(Frame_Triggers);
         t.label->Caption("123");
-        t.label->ToolTipText(t.caption);
-        t.label->Move(t.left, t.top, 900, 300);
+        t.label->Move(t.left + 1080, t.top, 800, 300);
         t.updown->Container(Frame_Triggers);
         t.updown->Min(-1000);
         t.updown->Max(1000);
         t.updown->Value(123);
-        t.updown->Move(t.left + 960, t.top - 30, 300, 360);
+        t.updown->Move(t.left + 1920, t.top - 30, 300, 360);
     }
     const struct {
         forms::Label* label;
         const char* caption;
         double left;
-    } indicators[] = {{&Label_HUE, "HUE", 120}, {&Label_SAT, "SAT", 1320}, {&Label_LUM, "LUM", 2520}};
+    } indicators[] = {{&Label_HUE, "HUE", 120}, {&Label_SAT, "SAT", 1500}, {&Label_LUM, "LUM", 2880}};
     for (const auto& ind : indicators) {
         ind.label->Container(Frame_Triggers);
         ind.label->Caption(ind.caption);
@@ -104,10 +116,10 @@ void Form_Auto_detect::Design() {
     Label_Trigger.Caption("Trigger");
     Label_Trigger.Alignment(2);
     Label_Trigger.BackColor(kGreen);
-    Label_Trigger.Move(3720, 1700, 1080, 300);
+    Label_Trigger.Move(4260, 1700, 1080, 300);
 
     Frame_hsl.Caption("Pixel");
-    Frame_hsl.Move(120, 3780, 4920, 900);
+    Frame_hsl.Move(120, 4020, 5700, 900);
     Picture_test.Container(Frame_hsl);
     Picture_test.Move(120, 300, 480, 480);
     for (int32_t i = 0; i < 3; ++i) {
@@ -115,14 +127,14 @@ void Form_Auto_detect::Design() {
         Label_hsl.Element(i).Move(720 + i * 1000, 300, 960, 300);
     }
     Label_XY.Container(Frame_hsl);
-    Label_XY.Move(3720, 300, 1100, 300);
+    Label_XY.Move(3900, 300, 1700, 300);
 
     Check_draw_HSL.Caption("Draw HSL");
-    Check_draw_HSL.Move(120, 4740, 1300, 300);
+    Check_draw_HSL.Move(120, 5040, 1300, 300);
     Command_start_Auto.Caption("Start Auto Detect");
-    Command_start_Auto.Move(1500, 4740, 1700, 360);
+    Command_start_Auto.Move(1440, 5000, 2000, 380);
     Command_Continue_Auto.Caption("Continue Auto Detect");
-    Command_Continue_Auto.Move(3260, 4740, 1800, 360);
+    Command_Continue_Auto.Move(3540, 5000, 2280, 380);
 }
 
 void Form_Auto_detect::Form_Load() {
@@ -162,6 +174,7 @@ void Form_Auto_detect::Test_pixel_for_Trigger(int32_t colour, bool& fired) {
     fired = Trigger_Hue || Trigger_Sat || Trigger_Lum;
     Label_Trigger.BackColor(fired ? kRed : kGreen);
     Picture_test.BackColor(static_cast<uint32_t>(colour) & 0xFFFFFF);
+    Picture_test.Cls(); // the picture keeps what was drawn: fill it with the new colour
     Picture_test.Refresh();
     Label_hsl(0).Caption("H= " + vb::CStr(Hue));
     Label_hsl(1).Caption("S= " + vb::CStr(Saturation));

@@ -50,6 +50,8 @@ public:
     forms::CheckBox Check_draw_HSL{this, "Check_draw_HSL"};
     forms::CommandButton Command_start_Auto{this, "Command_start_Auto"};
     forms::CommandButton Command_Continue_Auto{this, "Command_Continue_Auto"};
+    // Column and threshold headings.
+    forms::ControlArray<forms::Label> Label_heading{this, "Label_heading"};
 
     // The colour (red in the low byte) as hue, saturation and lightness.
     void Pixel_to_HSL(int32_t colour);

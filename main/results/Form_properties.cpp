@@ -18,9 +18,10 @@ Form_properties::Form_properties() : Form("Form_properties") {
 void Form_properties::Design() {
     Caption("Tidewick File properties");
     Move(1500, 1500, 8400, 7800);
-    Label_filename.Move(120, 120, 8000, 300);
+    Label_filename.WordWrap(true);
+    Label_filename.Move(120, 60, 8000, 540);
     Text_properties.Locked(true);
-    Text_properties.Move(120, 540, 8000, 6000);
+    Text_properties.Move(120, 660, 8000, 5900);
     Command_Print.Caption("Print");
     Command_Print.Move(120, 6720, 1500, 420);
     Command_OK.Caption("OK");
