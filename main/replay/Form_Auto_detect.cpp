@@ -2,7 +2,7 @@
 
 #include "Frm_kanot_2.h"
 #include "Module_dependant.h"
-#include "Module_ini_file.h"
+#include "Module_windows.h"
 #include "VbConvert.h"
 
 namespace {
@@ -138,15 +138,12 @@ void Form_Auto_detect::Design() {
 }
 
 void Form_Auto_detect::Form_Load() {
-    int32_t left = 0, top = 0, width = 0, height = 0;
-    Get_Form_Pos(Name(), left, top, width, height);
-    Left(left);
-    Top(top);
+    Move_To_Stored_Pos(*this);
 }
 
 void Form_Auto_detect::Form_QueryUnload(int32_t& Cancel, int32_t UnloadMode) {
     (void)Cancel, (void)UnloadMode;
-    Store_Form_Pos(Name(), static_cast<int32_t>(Left()), static_cast<int32_t>(Top()), 0, 0);
+    Store_Left_Top(*this);
 }
 
 void Form_Auto_detect::Pixel_to_HSL(int32_t colour) {

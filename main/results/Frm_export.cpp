@@ -5,6 +5,7 @@
 #include "Module_ini_file.h"
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
+#include "Module_windows.h"
 #include "Screen.h"
 #include "Services.h"
 #include "VbConvert.h"
@@ -56,15 +57,12 @@ void Frm_export::Design() {
 }
 
 void Frm_export::Form_Load() {
-    int32_t left = 0, top = 0, width = 0, height = 0;
-    Get_Form_Pos(Name(), left, top, width, height);
-    Left(left);
-    Top(top);
+    Move_To_Stored_Pos(*this);
 }
 
 void Frm_export::Form_QueryUnload(int32_t& Cancel, int32_t UnloadMode) {
     (void)Cancel, (void)UnloadMode;
-    Store_Form_Pos(Name(), static_cast<int32_t>(Left()), static_cast<int32_t>(Top()), 0, 0);
+    Store_Left_Top(*this);
 }
 
 void Frm_export::Form_MouseMove(int32_t Button, int32_t Shift, float X, float Y) {

@@ -20,6 +20,7 @@
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
 #include "Printer.h"
+#include "Program_Windows.h"
 #include "QtServices.h"
 #include "Services.h"
 #include "TestEnv.h"
@@ -33,7 +34,9 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -242,6 +245,19 @@ TEST_F(ReplayMenus, MisbehaveTrappedGoesToTheReportInBothModes) {
         Frm_kanot_2().item_misbehave.Trigger();
         EXPECT_EQ(reports, std::vector<std::string>{"item_misbehave_Click of Form frm_kanot_2"});
     }
+    // The untrapped one reaches the end of the menu event, which says so; the
+    // window goes on.
+    g_Compiled = true;
+    reports.clear();
+    const std::string path = make("Heat3_a.qf3", 3);
+    open(path);
+    const std::string before = test_env::read_file(path);
+    Frm_kanot_2().item_misbehave_uncaptured.Trigger();
+    EXPECT_TRUE(reports.empty());
+    ASSERT_EQ(test_env::dialogs().prompts().size(), 1u);
+    EXPECT_EQ(test_env::dialogs().prompts()[0].rfind("Run-time error '11':", 0), 0u);
+    EXPECT_TRUE(Replay_File_Open());
+    EXPECT_EQ(test_env::read_file(path), before);
 }
 
 TEST_F(ReplayMenus, StepForwardStopsAtTheLastField) {
@@ -303,6 +319,78 @@ TEST_F(ReplayMenus, ClearThisLaneCancelledLeavesTheLaneAndItsMarkTimed) {
     w.item_clear_lane.Trigger();
     EXPECT_EQ(Lane_Result_Array[2].result, Result_None);
     EXPECT_EQ(mark_time(), 0);
+}
+
+TEST_F(ReplayMenus, WindowCommandsShowAndHideTheirWindowsWithTheCheckMark) {
+    auto& w = Frm_kanot_2();
+    open(make("Heat3_a.qf3", 3));
+    const struct {
+        forms::Menu* item;
+        forms::Form* window;
+    } pairs[] = {{&w.item_auto_detect, &Form_Auto_detect()}, {&w.item_export_form, &Frm_export()}};
+    for (const auto& p : pairs) {
+        SCOPED_TRACE(p.item->Name());
+        p.item->Trigger();
+        EXPECT_TRUE(p.item->Checked());
+        EXPECT_TRUE(p.window->Visible());
+        p.item->Trigger();
+        EXPECT_FALSE(p.item->Checked());
+        EXPECT_FALSE(p.window->Visible());
+    }
+    // Zoom: only with a file, and off sets the pointer back.
+    w.item_Zoom.Trigger();
+    EXPECT_TRUE(w.item_Zoom.Checked());
+    EXPECT_TRUE(w.Zoom_On);
+    w.item_Zoom.Trigger();
+    EXPECT_FALSE(w.Zoom_On);
+    w.item_close.Trigger();
+    w.item_Zoom.Trigger();
+    EXPECT_FALSE(w.item_Zoom.Checked()) << "without a file the zoom stays off";
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(ReplayMenus, MessageCommandsSayWhatTheyMeasure) {
+    auto& w = Frm_kanot_2();
+    w.item_computer_model.Trigger();
+    w.item_sizes.Trigger();
+    const auto prompts = test_env::dialogs().prompts();
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_EQ(prompts[0].rfind("Computer model : ", 0), 0u);
+    EXPECT_NE(prompts[0].find("\r\nOS_version_WMI : "), std::string::npos);
+    EXPECT_NE(prompts[0].find("\r\nGetManufacturer : "), std::string::npos);
+    EXPECT_EQ(std::count(prompts[1].begin(), prompts[1].end(), '\n'), 6);
+    EXPECT_NE(prompts[1].find("Frm_kanot_2.Scalewidth= " + vb::CStr(w.ScaleWidth())), std::string::npos);
+    w.item_display_positions.Trigger();
+    EXPECT_EQ(w.Caption(), "me.top: " + vb::CStr(w.Top()) + " me.left: " + vb::CStr(w.Left()));
+}
+
+TEST_F(ReplayMenus, UpdateEventNameWritesTheAnswerEvenWhenCancelled) {
+    const std::string path = make("Heat3_a.qf3", 3);
+    open(path);
+    for (const std::optional<std::string>& answer :
+         {std::optional<std::string>("Final A"), std::optional<std::string>()}) {
+        test_env::dialogs().answer_input(answer);
+        Frm_kanot_2().item_update_event.Trigger();
+        cls_VideoFile_handler vf;
+        vf.File_name(path);
+        vf.Open_RGB_File();
+        EXPECT_EQ(vf.Event_name(), answer.value_or(""));
+        vf.Close_File();
+    }
+}
+
+TEST_F(ReplayMenus, VideoCaptureClosesTheFileAndHandsOverToTheCaptureWindow) {
+    struct Capture_Stand_In : forms::Form {
+        Capture_Stand_In() : Form("Form_capture_multi_file") {}
+    } capture;
+    g_Windows.Form_capture_multi_file = [&capture]() -> forms::Form& { return capture; };
+    open(make("Heat3_a.qf3", 3));
+    Frm_kanot_2().item_video_capture.Trigger();
+    g_Windows.Form_capture_multi_file = nullptr;
+    EXPECT_FALSE(Replay_File_Open());
+    EXPECT_FALSE(Frm_kanot_2().Visible());
+    EXPECT_TRUE(capture.Visible());
+    capture.Unload();
 }
 
 // ---- Goal-line colour analysis and lane detection ----
