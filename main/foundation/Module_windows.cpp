@@ -102,5 +102,6 @@ void Move_To_Stored_Pos(forms::Form& window) {
 }
 
 void Store_Left_Top(forms::Form& window) {
-    Store_Form_Pos(window.Name(), static_cast<int32_t>(window.Left()), static_cast<int32_t>(window.Top()), 0, 0);
+    Store_Form_Pos(window.Name(), static_cast<int32_t>(window.Left()), static_cast<int32_t>(window.Top()), 0,
+                   0);
 }
