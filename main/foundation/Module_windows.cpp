@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "Module_dependant.h"
+#include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
 #include "Screen.h"
 #include "Services.h"
@@ -91,4 +92,16 @@ void Clear_Picture(forms::PictureBox& picture) {
 void Snapshot_To_Clipboard() {
     if (forms::Form* f = forms::ActiveForm()) forms::Clipboard().SetData(f->Grab());
     Do_Sleep(500, true);
+}
+
+void Move_To_Stored_Pos(forms::Form& window) {
+    int32_t left = 0, top = 0, width = 0, height = 0;
+    Get_Form_Pos(window.Name(), left, top, width, height);
+    window.Left(left);
+    window.Top(top);
+}
+
+void Store_Left_Top(forms::Form& window) {
+    Store_Form_Pos(window.Name(), static_cast<int32_t>(window.Left()), static_cast<int32_t>(window.Top()), 0,
+                   0);
 }

@@ -37,6 +37,10 @@ gdi::HFONT Create_Font_Pt(int16_t size, int32_t angle, int16_t italic, const std
 void Clear_Picture(forms::PictureBox& picture);
 // Synthesises Print Screen: the active window's picture goes to the clipboard.
 void Snapshot_To_Clipboard();
+// A small tool window at the left and top stored under its name ([windowpos]),
+// and its left and top stored back there, with width and height 0.
+void Move_To_Stored_Pos(forms::Form& window);
+void Store_Left_Top(forms::Form& window);
 
 template <class T> float Get_Right_Edge(T& item) {
     return static_cast<float>(item.Left() + item.Width());

@@ -2,6 +2,7 @@
 
 #include "Cls_memory_status.h"
 #include "Dialogs.h"
+#include "Form_Auto_detect.h"
 #include "Form_LCS_preview.h"
 #include "Gdi.h"
 #include "KeyState.h"
@@ -101,6 +102,8 @@ Frm_kanot_2::Frm_kanot_2() : Form("Frm_kanot_2") {
     // The play panel keeps the arrow over it.
     Frm_play.MouseMove = [](int32_t, int32_t, float, float) { forms::Screen_MousePointer(forms::vbArrow); };
     Connect_Picture_Play_Timing();
+    Wire_Menu_Commands();
+    Connect_Menu_Targets();
 }
 
 void Frm_kanot_2::Design() {
@@ -416,4 +419,50 @@ void Frm_kanot_2::menu_form_Click() {
     if (!Alt_Is_Down()) return;
     menu_Extras.Visible(!menu_Extras.Visible());
     menu_debug.Visible(!menu_debug.Visible());
+}
+
+void Frm_kanot_2::Connect_Menu_Targets() {
+    // The menu items whose commands live with the picture, play, timing and
+    // printing code of this window.
+    Targets.Play = [this] { Cmd_play_Click(); };
+    Targets.Select_Logo_File = [this] { item_select_logo_file_Click(); };
+    Targets.Timing_Framecount = [this] { Set_Timing_Framecount(); };
+    Targets.Timing_Frametimestamp = [this] { Set_Timing_Frametimestamp(); };
+    Targets.Timing_Analyze = [this] { Timing_Analyze(); };
+    Targets.Timing_Method_Analyze = [this] { Timing_Method_Analyze(); };
+    Targets.Timing_Increment_analyze = [this] { Timing_Increment_analyze(); };
+    Targets.Run_intro = [this] { item_run_intro_Click(); };
+    Targets.Rotated = [this] { item_rotated_Click(); };
+    Targets.Set_Rotated = [this](bool rotated) {
+        if (rotated)
+            item_rot_true_Click();
+        else
+            item_rot_false_Click();
+    };
+    Targets.Play_deinterlaced = [this] { item_play_deinterlaced_Click(); };
+    Targets.Rename_File = [this] { item_rename_file_Click(); };
+    Targets.Refresh = [this] { item_refresh_Click(); };
+    Targets.Rename_Ini = [this] { item_rename_ini_Click(); };
+    Targets.Printer_Test = [this] { item_printer_test_Click(); };
+    Targets.Save_Lanes = [this] { item_save_lanes_Click(); };
+    Targets.P_Large_refresh = [this] { P_Large_refresh(); };
+    Targets.Results_Clear = [this] {
+        if (Results_Window.Clear_Results) Results_Window.Clear_Results();
+        if (Results_Window.Clear_Heat_Data) Results_Window.Clear_Heat_Data();
+    };
+    Targets.Test_Pixel = [this](float x, float y) { Test_Pixel(x, y); };
+    Targets.Show_Frame_Number = [this] { return Show_Frame_Number; };
+
+    // The goal-line colour analysis and the lane test that a step runs.
+    Detection.Draw_HSL_Checked = [] { return Form_Auto_detect().Check_draw_HSL.Value() == 1; };
+    Detection.Detect_Window_Visible = [] { return Form_Auto_detect().Visible(); };
+    Detection.Draw_Goal_HSL = [this] { Draw_Goal_HSL(); };
+    Detection.Test_Colour = [](int32_t colour, int16_t) {
+        auto& detect = Form_Auto_detect();
+        detect.Pixel_to_HSL(colour);
+        bool fired = false;
+        detect.Test_pixel_for_Trigger(colour, fired);
+    };
+    Detection.Test_Auto_Lanes = [this] { Test_Auto_Lanes(); };
+    Detection.Auto_Detect = [this] { Auto_Detect(); };
 }

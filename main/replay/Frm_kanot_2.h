@@ -483,8 +483,6 @@ public:
     void item_printer_test_Click();
     // Has no effect (kept for its caller, the load).
     void Get_stored_length() {}
-    // Saving the shown frame as a JPEG file does nothing (kept for the export window).
-    void Save_Jpeg() {}
 
     // Asks for a new name for the file and moves it there; the window closes
     // the heat first and shows it again under its new name. True when moved.
@@ -496,6 +494,112 @@ public:
     // "Delete file": asks, closes the heat and deletes its file.
     void item_Delete_File_Click();
     // ==== end of printing and the file commands ====
+    // ==== Menu commands, goal-line colour analysis, frame saving ====
+    // Frm_kanot_2_menus.cpp, Frm_kanot_2_detect.cpp.
+
+    // The last point the pixel test examined, frame pixels; the auto-detect
+    // window shows it.
+    float Examined_X = 0, Examined_Y = 0;
+    // Colour statistics along the goal line of the field shown, as the last
+    // Calculate_Goal_HSL left them: hue, saturation, lightness.
+    std::array<int32_t, 3> Goal_HSL_Avg{}, Goal_HSL_Max{}, Goal_HSL_Min{};
+    // Detection bands along the goal line: index k (from 1) belongs to lane
+    // mark k, from the mark before it (the extra line for the first) down to
+    // it; index 0 is not used.
+    struct Detect_Band {
+        int16_t to_y = 0, from_y = 0, hits = 0;
+    };
+    std::vector<Detect_Band> Detect_Bands;
+    int16_t Detect_Band_Count = 0;
+    // The field Test_Auto_Lanes last tested; Auto_Detect tests a field only
+    // when drawing it did not test it already.
+    int32_t Auto_Tested_Field = 0;
+
+    // Samples the goal line of the field shown and sets the trigger window's
+    // thresholds. Does nothing without a usable goal line, lane marks or range.
+    void Calculate_Goal_HSL();
+    // The hue, saturation and lightness bars beside the goal line.
+    void Draw_Goal_HSL();
+    void item_Test_Line_Click();
+    void Setup_Lanes_Auto_Detect();
+    // Counts the firing pixels of each band in the field shown; the third of
+    // a band says "Trigger on lane " and the band's number.
+    void Test_Auto_Lanes();
+    // Steps through every field testing the bands; any key stops it.
+    void Auto_Detect();
+    // What the slider's step runs after drawing the field, as the menu items
+    // and the auto-detect window ask: the bars and the band test.
+    void Slider_Scroll_Analysis();
+    // Writes the field shown as a JPEG file; false when it could not.
+    bool Save_Jpeg(const std::string& path);
+
+    // Commands built elsewhere that menu items of this window run; an empty
+    // one makes its item do nothing.
+    struct Menu_Targets {
+        std::function<void()> Play;                       // "Play"
+        std::function<void()> Select_Logo_File;           // "Select Logo file"
+        std::function<void()> Timing_Framecount;          // "Frame count"
+        std::function<void()> Timing_Frametimestamp;      // "Frame timestamp"
+        std::function<void()> Timing_Analyze;             // "File timing analyze"
+        std::function<void()> Timing_Method_Analyze;      // "Timing_method_analyze"
+        std::function<void()> Timing_Increment_analyze;   // "Timing Increment analyze"
+        std::function<void()> Run_intro;                  // "Run intro"
+        std::function<void()> Rotated;                    // "Rotated"
+        std::function<void(bool rotated)> Set_Rotated;    // "Set rotated": "True", "False"
+        std::function<void()> Play_deinterlaced;          // "Play deinterlaced"
+        std::function<void()> Rename_File;                // "Rename File"
+        std::function<void()> Refresh;                    // "Refresh"
+        std::function<void()> Rename_Ini;                 // "Rename ini file"
+        std::function<void()> Printer_Test;               // "printer test"
+        std::function<void()> Save_Lanes;                 // "Save lanes"
+        std::function<void()> P_Large_refresh;            // redraws the large picture
+        std::function<void()> Results_Clear;              // results panel: its results, then its heat data
+        std::function<void(float x, float y)> Test_Pixel; // the pixel test of the picture
+        std::function<int16_t()> Show_Frame_Number;       // the stream "Show frame" draws
+    } Targets;
+
+    // Form
+    void item_close_Click();
+    void item_Zoom_Click();
+    void item_video_capture_Click();
+    // Settings
+    void item_use_size_Click();
+    // Extras
+    void item_display_sample_data_Click();
+    void item_file_properties_Click();
+    void item_check_timing_Click();
+    void item_auto_detect_Click();
+    void item_misbehave_Click();
+    void item_misbehave_uncaptured_Click();
+    void item_take_height_Click();
+    // Debug
+    void item_auto_for_frame_Click();
+    void item_computer_model_Click();
+    void item_display_jpeg_bench_Click();
+    void item_display_HSL_Click();
+    void item_dump_xml_header_Click();
+    void item_sizes_Click();
+    void item_test_trace_Click();
+    void item_taskbar_Click();
+    void item_display_positions_Click();
+    void item_export_form_Click();
+    void item_update_event_Click();
+    void item_show_frame_Click();
+    void item_hide_large_icture_Click();
+    void item_disp_xy_Click();
+    void item_step_forward_Click();
+    void item_clear_ranks_Click();
+    void item_browse_for_folder_Click();
+    // Specials
+    void itemLocalheatstart_Click();
+    void item_heat_start_Click();
+    void item_calibrate_Click();
+    void item_disk_perf_Click();
+    // Sets every menu item's Click above (and the targets') once.
+    void Wire_Menu_Commands();
+    // Connects the menu targets and the detection hooks to this window's own members.
+    void Connect_Menu_Targets();
+    // ==== end of menu commands ====
 
 protected:
     void Design() override;

@@ -101,6 +101,7 @@ void Frm_kanot_2::Handle_Open_File(std::string& file_name) {
         Slider_play.Value(1);
         Slider_play_Scroll();
         if (Results_Window.GoTo_Field) Results_Window.GoTo_Field(0);
+        Calculate_Goal_HSL();
         Lbl_delta_time_Click();
 
         if (item_use_size.Checked()) {

@@ -402,6 +402,8 @@ public:
     void Draw_RGB_frame(int16_t& frame, gdi::DrawTarget& picture);
     void Draw_Current_RGB_frame(gdi::DrawTarget& picture);
     int32_t Get_Field_Pixel(int16_t x, int16_t y);
+    // The bitmap the field pixels come from: the field shown, at the displayed frame size.
+    cDIBSection& Shown_Field_Bitmap() const { return Pixel_Bitmap(); }
     void Set_Field_Pixel(int32_t x, int32_t y, int32_t colour);
     void Let_Field_Pixel(int16_t x, int16_t y, int32_t colour);
     gdi::HDC DEint_HDC() const;
