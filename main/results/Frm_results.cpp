@@ -5,12 +5,12 @@
 
 #include "Dialogs.h"
 #include "Frm_kanot_2.h"
-#include "Module_print.h"
 #include "Module_canoe.h"
 #include "Module_dependant.h"
 #include "Module_ini_file.h"
 #include "Module_lane_overlay.h"
 #include "Module_lane_results.h"
+#include "Module_print.h"
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
 #include "Module_windows.h"
@@ -461,7 +461,8 @@ void Connect_Results_Window() {
     print.Print_Place_string = [](const std::string& place) { Frm_kanot_2().Print_Place_string(place); };
     Print_Rows_Source = [] {
         std::vector<Print_Row> rows;
-        for (auto& r : Frm_results().Rows_Shown()) rows.push_back({r.place, r.lane, r.time, r.delta});
+        for (auto& r : Frm_results().Rows_Shown())
+            rows.push_back({r.place, r.lane, r.time, r.delta});
         return rows;
     };
 }

@@ -54,7 +54,8 @@ bool Screen_Has_Reserved_Area() {
 int32_t Screen_Work_Area_Height() {
     if (override_reserved >= 0) return (primary_size().height() - override_reserved) * kTwipsPerPixel;
     if (override_w <= 0 && qGuiApp) {
-        if (QScreen* s = QGuiApplication::primaryScreen()) return s->availableGeometry().height() * kTwipsPerPixel;
+        if (QScreen* s = QGuiApplication::primaryScreen())
+            return s->availableGeometry().height() * kTwipsPerPixel;
     }
     return Screen_Height();
 }

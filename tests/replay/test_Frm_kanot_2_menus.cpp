@@ -255,7 +255,8 @@ TEST_F(ReplayMenus, MisbehaveTrappedGoesToTheReportInBothModes) {
     ASSERT_EQ(test_env::dialogs().prompts().size(), 1u);
     EXPECT_EQ(test_env::dialogs().prompts()[0].rfind("Run-time error '11':", 0), 0u);
     EXPECT_TRUE(Replay_File_Open());
-    EXPECT_EQ(test_env::read_file(path), before);    test_env::dialogs().clear(); // the box this test expects
+    EXPECT_EQ(test_env::read_file(path), before);
+    test_env::dialogs().clear(); // the box this test expects
 }
 
 TEST_F(ReplayMenus, StepForwardStopsAtTheLastField) {
