@@ -303,6 +303,9 @@ void Frm_kanot_2::Save_Lanes() {
 void Frm_kanot_2::Form_Activate() {
     vb::Trap("Form_Activate of Form frm_kanot_2", [&] {
         item_timing_calculation.Visible(!g_Compiled);
+        // A heat opened during the load was laid out while the window was still
+        // hidden, which hid the results panel: lay it out again now it shows.
+        if (!g_Main_Window_Active) Form_Resize();
         if (g_Max_Picture_Height == 0) {
             Height(forms::Screen_Height());
             g_Max_Picture_Height = vb::CInt(ScaleHeight());
