@@ -67,7 +67,7 @@ def main():
                                env=env, capture_output=True, text=True)
             return r.stdout.split()[0] if r.returncode == 0 and r.stdout.split() else None
 
-        win = wait_for("the replay window", window)
+        win = wait_for("the replay window", window, 90)
         time.sleep(1.0)
 
         def x(*args):
