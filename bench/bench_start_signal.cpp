@@ -18,7 +18,6 @@
 // appended to its file.
 #include "Capture_Rig.h"
 #include "Form_capture_multi_file.h"
-#include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
 #include "PhidgetInterfaceKit.h"
 #include "QtMessagePump.h"
@@ -36,7 +35,6 @@
 #include <filesystem>
 #include <random>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -55,25 +53,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const fs::path home = fs::temp_directory_path() / ("bench_start_signal_" + std::to_string(::getpid()));
-    fs::create_directories(home / "heats");
-    setenv("XDG_DATA_HOME", home.c_str(), 1);
-    setenv("TIDEWICK_SYNTHETIC_DEVICES", capture_rig::kSynthetic_Camera, 1);
+    const fs::path home = capture_rig::Make_Home("bench_start_signal");
 
     QApplication app(argc, argv);
     msgqueue::AttachToQtEventLoop();
-    if (!capture_rig::Register_Capture_Library((home / "registry.txt").string())) {
+    if (!capture_rig::Set_Up_Capture(home, "Bench")) {
         std::fprintf(stderr, "bench_start_signal: the capture library could not be registered\n");
         return 1;
     }
-    g_Tidewick = true;
-    g_Ini_File_Path = (home / "Tidewick_HDMI.ini").string();
-    Write_Ini("capturesettings", "friendlyname", "Synthetic HDMI", g_Ini_File_Path);
-    Write_Ini("capturesettings", "videoproperty", "0", g_Ini_File_Path);
-    Write_Ini("Canoe", "save_folder1", (home / "heats").string(), g_Ini_File_Path);
-    Write_Ini("Canoe", "event_name", "Bench", g_Ini_File_Path);
-    g_Capture_Crop_Width = 440;
-    g_Capture_Crop_Height = 1080;
 
     StandInBox::Reset();
     StandInBox::Plug(4242);

@@ -9,7 +9,6 @@
 //   soak_capture --minutes N
 #include "Capture_Rig.h"
 #include "Form_capture_multi_file.h"
-#include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
 #include "QtMessagePump.h"
 #include "cls_Capture_HDMI.h"
@@ -24,7 +23,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -51,26 +49,14 @@ int main(int argc, char** argv) {
     if (minutes <= 0) return Usage();
     if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
-    // A home of its own: settings, heat file and registry never touch the user's.
-    const fs::path home = fs::temp_directory_path() / ("soak_capture_" + std::to_string(::getpid()));
-    fs::create_directories(home / "heats");
-    setenv("XDG_DATA_HOME", home.c_str(), 1);
-    setenv("TIDEWICK_SYNTHETIC_DEVICES", capture_rig::kSynthetic_Camera, 1);
+    const fs::path home = capture_rig::Make_Home("soak_capture");
 
     QApplication app(argc, argv);
     msgqueue::AttachToQtEventLoop();
-    if (!capture_rig::Register_Capture_Library((home / "registry.txt").string())) {
+    if (!capture_rig::Set_Up_Capture(home, "Soak")) {
         std::fprintf(stderr, "soak_capture: the capture library could not be registered\n");
         return 1;
     }
-    g_Tidewick = true;
-    g_Ini_File_Path = (home / "Tidewick_HDMI.ini").string();
-    Write_Ini("capturesettings", "friendlyname", "Synthetic HDMI", g_Ini_File_Path);
-    Write_Ini("capturesettings", "videoproperty", "0", g_Ini_File_Path);
-    Write_Ini("Canoe", "save_folder1", (home / "heats").string(), g_Ini_File_Path);
-    Write_Ini("Canoe", "event_name", "Soak", g_Ini_File_Path);
-    g_Capture_Crop_Width = 440;
-    g_Capture_Crop_Height = 1080;
 
     class Form_capture_multi_file& w = Form_capture_multi_file();
     capture_rig::Preview_Stand_In preview;

@@ -2,8 +2,8 @@
 // with the synthetic camera: heat slots, new heat files, capture start and end
 // with the Capture button held, abort and finish; every heat file written is
 // checked by the independent byte-layout checker.
-#include "CaptureTestSupport.h"
 #include "Capture_Rig.h"
+#include "Capture_Window_Fixture.h"
 #include "Cls_XML_header.h"
 #include "FolderBrowser.h"
 #include "Form_capture_multi_file.h"
@@ -31,11 +31,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using capture_test::check_qf3;
+using capture_test::Checked;
 using capture_test::pump_until;
+using capture_test::widget_of;
 
-QWidget* widget_of(const forms::WidgetControl& c) {
-    return reinterpret_cast<QWidget*>(c.hWnd());
-}
 void click(const forms::WidgetControl& c, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::mouseClick(widget_of(c), Qt::LeftButton, mods, QPoint(4, 4));
 }
@@ -45,42 +45,12 @@ void type_into(forms::TextBox& box, const std::string& text) {
     QTest::keyClicks(widget_of(box), QString::fromStdString(text));
 }
 
-// What the checker says of a heat file: its exit status and its lines.
-struct Checked {
-    int status;
-    std::string out;
-};
-Checked check_qf3(const std::string& file, const std::string& options) {
-    Checked c{};
-    c.status = test_env::run("python3 " + std::string(std::getenv("TIDEWICK_SOURCE_DIR")) +
-                                 "/tests/videofile/check_qf3.py '" + file + "' " + options + " 2>&1",
-                             &c.out);
-    return c;
-}
-
-class CaptureWindow : public capture_test::CaptureTest {
+class CaptureWindow : public capture_test::Capture_Window_Test {
 protected:
     void SetUp() override {
         CaptureTest::SetUp();
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        dir = test_env::make_dir("capwin-" + name);
-        folder = dir + "/heats";
-        fs::create_directories(folder);
-        g_Ini_File_Path = dir + "/Tidewick_HDMI.ini";
-        Write_Ini("capturesettings", "friendlyname", "HDMI Capture", g_Ini_File_Path);
-        Write_Ini("capturesettings", "videoproperty", "0", g_Ini_File_Path);
-        Write_Ini("Canoe", "save_folder1", folder, g_Ini_File_Path);
-        Write_Ini("Canoe", "event_name", "Cup", g_Ini_File_Path);
-        g_Compiled = false;
-        g_Exiting = false;
-        g_Tidewick = true;
-        g_Capture_Crop_Width = 440;
-        g_Capture_Crop_Height = 1080;
-        g_Rotated_Crop = false;
-        clock.set_wall(std::chrono::system_clock::now());
-        win::set_clock(&clock);
+        Set_Up_Capture_Window("capwin-");
         win::clear_keys();
-        test_env::dialogs().clear();
     }
     void TearDown() override {
         W().Terminate_obj_Capture_HDMI();
@@ -92,8 +62,6 @@ protected:
         win::set_clock(nullptr);
         CaptureTest::TearDown();
     }
-
-    static class Form_capture_multi_file& W() { return Form_capture_multi_file(); }
 
     // Shown and activated as the start-up window leaves it: the camera runs.
     // Every frame moves the fake clock on by 20 ms, as a 50 Hz camera does.
@@ -108,15 +76,6 @@ protected:
             clock.advance(20);
         };
         ASSERT_TRUE(pump_until([&] { return cap.HDMI_events() >= 3; }));
-    }
-    void Activate() {
-        QEvent activate(QEvent::WindowActivate);
-        QApplication::sendEvent(widget_of(W().Frame_capture(0))->window(), &activate);
-    }
-    int32_t Frames() { return W().obj_Capture_HDMI()->HDMI_events(); }
-    void Frames_Pass(int32_t n) {
-        const int32_t until = Frames() + n;
-        ASSERT_TRUE(pump_until([&] { return Frames() >= until; }));
     }
     // What the operator does for a new heat: heat ID typed, "New file" clicked.
     std::string New_File(int16_t slot, const std::string& heat_id) {
@@ -135,9 +94,6 @@ protected:
         EXPECT_FALSE(W().Capturing());
         return written;
     }
-
-    win::FakeClock clock{100000};
-    std::string dir, folder;
 };
 
 TEST_F(CaptureWindow, HeatCapturedInTwoSegmentsHoldsEveryFrameInOrder) {

@@ -3,8 +3,8 @@
 // frames only when the test pumps them, and the fake clock moving 20 ms a
 // frame. The start written into each heat file is read back by the
 // independent byte-layout checker.
-#include "CaptureTestSupport.h"
 #include "Capture_Rig.h"
+#include "Capture_Window_Fixture.h"
 #include "Cls_XML_header.h"
 #include "Form_HDMI_performance.h"
 #include "Form_capture_multi_file.h"
@@ -30,53 +30,23 @@ using phidget::StandInBox;
 
 namespace {
 
+using capture_test::check_qf3;
+using capture_test::Checked;
 using capture_test::pump_until;
+using capture_test::widget_of;
 
 constexpr int32_t kSerial = 170042;
-
-QWidget* widget_of(const forms::WidgetControl& c) {
-    return reinterpret_cast<QWidget*>(c.hWnd());
-}
-
-struct Checked {
-    int status;
-    std::string out;
-};
-Checked check_qf3(const std::string& file, const std::string& options) {
-    Checked c{};
-    c.status = test_env::run("python3 " + std::string(std::getenv("TIDEWICK_SOURCE_DIR")) +
-                                 "/tests/videofile/check_qf3.py '" + file + "' " + options + " 2>&1",
-                             &c.out);
-    return c;
-}
 
 std::string event_log() {
     const std::string folder = g_AppData_Folder.empty() ? Get_Local_AppData_Folder() : g_AppData_Folder;
     return test_env::read_file(folder + "/Tidewick_eventlog.txt");
 }
 
-class StartSignal : public capture_test::CaptureTest {
+class StartSignal : public capture_test::Capture_Window_Test {
 protected:
     void SetUp() override {
         CaptureTest::SetUp();
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        dir = test_env::make_dir("start-" + name);
-        folder = dir + "/heats";
-        fs::create_directories(folder);
-        g_Ini_File_Path = dir + "/Tidewick_HDMI.ini";
-        Write_Ini("capturesettings", "friendlyname", "HDMI Capture", g_Ini_File_Path);
-        Write_Ini("capturesettings", "videoproperty", "0", g_Ini_File_Path);
-        Write_Ini("Canoe", "save_folder1", folder, g_Ini_File_Path);
-        Write_Ini("Canoe", "event_name", "Cup", g_Ini_File_Path);
-        g_Compiled = false;
-        g_Exiting = false;
-        g_Tidewick = true;
-        g_Capture_Crop_Width = 440;
-        g_Capture_Crop_Height = 1080;
-        g_Rotated_Crop = false;
-        clock.set_wall(std::chrono::system_clock::now());
-        win::set_clock(&clock);
-        test_env::dialogs().clear();
+        Set_Up_Capture_Window("start-");
         StandInBox::Reset();
         StandInBox::Plug(kSerial);
     }
@@ -91,8 +61,6 @@ protected:
         CaptureTest::TearDown();
     }
 
-    static class Form_capture_multi_file& W() { return Form_capture_multi_file(); }
-
     // Shown; the box attaches; the guard after load and attach has passed.
     void Show_Window() {
         W().Show();
@@ -105,8 +73,7 @@ protected:
         Start_Camera();
     }
     void Start_Camera() {
-        QEvent activate(QEvent::WindowActivate);
-        QApplication::sendEvent(widget_of(W().Frame_capture(0))->window(), &activate);
+        Activate();
         ASSERT_NE(W().obj_Capture_HDMI(), nullptr);
         cls_Capture_HDMI& cap = *W().obj_Capture_HDMI();
         auto window_event = cap.HDMIreceived;
@@ -114,11 +81,6 @@ protected:
             window_event();
             clock.advance(20);
         };
-    }
-    int32_t Frames() { return W().obj_Capture_HDMI()->HDMI_events(); }
-    void Frames_Pass(int32_t n) {
-        const int32_t until = Frames() + n;
-        ASSERT_TRUE(pump_until([&] { return Frames() >= until; }));
     }
     // The wiring changes an input; the window hears of it.
     static void Input(int32_t index, bool state) {
@@ -131,9 +93,6 @@ protected:
         W().Command_newFile_Click(slot);
         return W().Label_filename(slot).Caption();
     }
-
-    win::FakeClock clock{100000};
-    std::string dir, folder;
 };
 
 TEST_F(StartSignal, InputsCountOnlyFrom5000msAfterLoadAndAttach) {

@@ -3,6 +3,7 @@
 // panel beside it, its closing, the command line, the recent-files menu and
 // the shell commands. Driven headless with simulated keys and mouse.
 #include "Frm_kanot_2.h"
+#include "Replay_Test_Setup.h"
 
 #include "KeyState.h"
 #include "Make_Heat.h"
@@ -101,21 +102,8 @@ public:
 class ReplayWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        Frm_kanot_2().Unload();
-        // Once per process, so that the window's own call of it finds it done.
-        static const bool initialised = [] {
-            Tidewick_Initialization();
-            return true;
-        }();
-        (void)initialised;
-        win::set_clock(&clock);
-        forms::Install_Event_Pump();
+        Set_Up_Replay_Test(clock);
         forms::Install_Font_Substitutes();
-        const std::string dir =
-            test_env::make_dir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        g_AppData_Folder = dir;
-        g_Ini_File_Path = dir + "/Tidewick_HDMI.ini";
-        test_env::write_file(g_Ini_File_Path, "");
         g_Program_Title = kTitle;
         g_Program_Version = "4.0.172";
         forms::App().SetVersion("4.0.172");

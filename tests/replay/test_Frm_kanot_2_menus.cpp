@@ -3,6 +3,7 @@
 // the frame-range export read back by ffprobe, and the file properties
 // printed to PDF and read back by pdftotext with the progress window seen.
 #include "Frm_kanot_2.h"
+#include "Replay_Test_Setup.h"
 
 #include "FolderBrowser.h"
 #include "Form_Auto_detect.h"
@@ -84,19 +85,8 @@ constexpr uint32_t kBoat = 0x001E28DC;  // RGB(220, 40, 30)
 class ReplayMenus : public ::testing::Test {
 protected:
     void SetUp() override {
-        Frm_kanot_2().Unload();
-        static const bool initialised = [] {
-            Tidewick_Initialization();
-            return true;
-        }();
-        (void)initialised;
-        win::set_clock(&clock);
-        forms::Install_Event_Pump();
+        dir = Set_Up_Replay_Test(clock);
         forms::Install_Key_State_Feed();
-        dir = test_env::make_dir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        g_AppData_Folder = dir;
-        g_Ini_File_Path = dir + "/Tidewick_HDMI.ini";
-        test_env::write_file(g_Ini_File_Path, "");
         g_Compiled = true;
         reports.clear();
         vb::SetTrappingEnabled([] { return g_Compiled; });

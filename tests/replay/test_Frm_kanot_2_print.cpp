@@ -4,6 +4,7 @@
 // same pages drawn into the print preview window; the file commands on a
 // temporary folder.
 #include "Frm_kanot_2.h"
+#include "Replay_Test_Setup.h"
 
 #include "Dialogs.h"
 #include "Form_LCS_preview.h"
@@ -105,18 +106,7 @@ bool is_logo(const QColor& c) {
 class Printing : public ::testing::Test {
 protected:
     void SetUp() override {
-        Frm_kanot_2().Unload();
-        static const bool initialised = [] {
-            Tidewick_Initialization();
-            return true;
-        }();
-        (void)initialised;
-        win::set_clock(&clock);
-        forms::Install_Event_Pump();
-        dir = test_env::make_dir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        g_AppData_Folder = dir;
-        g_Ini_File_Path = dir + "/Tidewick_HDMI.ini";
-        test_env::write_file(g_Ini_File_Path, "");
+        dir = Set_Up_Replay_Test(clock);
         g_Compiled = true;
         reports.clear();
         vb::SetTrappingEnabled([] { return true; });

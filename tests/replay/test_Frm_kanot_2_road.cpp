@@ -2,6 +2,7 @@
 // to a field and read its frame time, press a lane's digit, see the ranking;
 // the results are in the heat file's header, read back by Python.
 #include "Frm_kanot_2.h"
+#include "Replay_Test_Setup.h"
 
 #include "Heat_Fixture.h"
 #include "KeyState.h"
@@ -48,19 +49,8 @@ QSlider* slider() {
 class ReplayRoad : public ::testing::Test {
 protected:
     void SetUp() override {
-        Frm_kanot_2().Unload();
-        static const bool initialised = [] {
-            Tidewick_Initialization();
-            return true;
-        }();
-        (void)initialised;
-        win::set_clock(&clock);
-        forms::Install_Event_Pump();
+        dir = Set_Up_Replay_Test(clock);
         forms::Install_Key_State_Feed();
-        dir = test_env::make_dir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        g_AppData_Folder = dir;
-        g_Ini_File_Path = dir + "/Tidewick_HDMI.ini";
-        test_env::write_file(g_Ini_File_Path, "");
         g_Compiled = true;
         unsetenv("TIDEWICK_DEVELOPMENT");
         reports.clear();

@@ -3,6 +3,7 @@
 // correction held on its buttons, and the CSV and XML exports, read back by
 // Python's csv module and by xmllint.
 #include "Frm_results.h"
+#include "Replay_Test_Setup.h"
 
 #include "FolderBrowser.h"
 #include "Frm_kanot_2.h"
@@ -71,18 +72,8 @@ class ResultsWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         Frm_results().Unload();
-        Frm_kanot_2().Unload();
-        static const bool initialised = [] {
-            Tidewick_Initialization();
-            return true;
-        }();
-        (void)initialised;
-        win::set_clock(&clock);
-        forms::Install_Event_Pump();
+        dir = Set_Up_Replay_Test(clock);
         forms::Install_Key_State_Feed();
-        dir = test_env::make_dir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        g_AppData_Folder = dir;
-        g_Ini_File_Path = dir + "/Tidewick_HDMI.ini";
         export_dir = dir + "/race-results";
         fs::create_directories(export_dir);
         test_env::write_file(g_Ini_File_Path, "[Canoe]\r\nexport_folder=" + export_dir + "\r\n");

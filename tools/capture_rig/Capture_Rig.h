@@ -8,6 +8,7 @@
 #include "PictureBox.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 class Form_capture_multi_file;
@@ -21,6 +22,18 @@ inline constexpr const char* kSynthetic_Camera =
 // Registers the capture library beside this executable into the registry file
 // `registry_file`; false when it could not.
 bool Register_Capture_Library(const std::string& registry_file);
+
+// A home of the program's own in the temporary folder (with "heats" in it),
+// so that settings, heat files and the registry never touch the user's:
+// XDG_DATA_HOME points there and the synthetic camera is the one source.
+// Called before the application object is made.
+std::filesystem::path Make_Home(const std::string& program);
+
+// With the application object made: the capture library registered into the
+// home's registry, and settings that capture the synthetic camera's 440 x 1080
+// crop into the home's "heats" under the event name `event`. False when the
+// library could not be registered.
+bool Set_Up_Capture(const std::filesystem::path& home, const std::string& event);
 
 // The start of the slot's heat, as the slot's "Start" button gives it.
 void Stamp_Heat_Start(class Form_capture_multi_file& window, int16_t slot);

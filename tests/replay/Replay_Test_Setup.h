@@ -1,0 +1,34 @@
+// The start every test of the replay window shares.
+#pragma once
+
+#include "Frm_kanot_2.h"
+#include "Module_canoe.h"
+#include "Module_qfn_Globals.h"
+#include "QtServices.h"
+#include "TestEnv.h"
+#include "WinClock.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+// The replay window unloaded, the program initialised once per process (so
+// that the window's own call of it finds it done), the clock and the event
+// pump installed, and a folder named after the test with an empty settings
+// file in it. Returns the folder.
+inline std::string Set_Up_Replay_Test(win::Clock& clock) {
+    Frm_kanot_2().Unload();
+    static const bool initialised = [] {
+        Tidewick_Initialization();
+        return true;
+    }();
+    (void)initialised;
+    win::set_clock(&clock);
+    forms::Install_Event_Pump();
+    const std::string dir =
+        test_env::make_dir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    g_AppData_Folder = dir;
+    g_Ini_File_Path = dir + "/Tidewick_HDMI.ini";
+    test_env::write_file(g_Ini_File_Path, "");
+    return dir;
+}
