@@ -424,10 +424,17 @@ void Frm_kanot_2::menu_form_Click() {
 void Frm_kanot_2::Connect_Menu_Targets() {
     // The menu items whose commands live with the picture, play, timing and
     // printing code of this window.
-    Targets.Play = [this] { Cmd_play_Click(); };
+    Targets.Play = [this] { item_play_Click(); };
     Targets.Select_Logo_File = [this] { item_select_logo_file_Click(); };
-    Targets.Timing_Framecount = [this] { Set_Timing_Framecount(); };
-    Targets.Timing_Frametimestamp = [this] { Set_Timing_Frametimestamp(); };
+    // The field shown is shown again with its time by the new method.
+    Targets.Timing_Framecount = [this] {
+        Set_Timing_Framecount();
+        Slider_play_Scroll();
+    };
+    Targets.Timing_Frametimestamp = [this] {
+        Set_Timing_Frametimestamp();
+        Slider_play_Scroll();
+    };
     Targets.Timing_Analyze = [this] { Timing_Analyze(); };
     Targets.Timing_Method_Analyze = [this] { Timing_Method_Analyze(); };
     Targets.Timing_Increment_analyze = [this] { Timing_Increment_analyze(); };
@@ -464,5 +471,4 @@ void Frm_kanot_2::Connect_Menu_Targets() {
         detect.Test_pixel_for_Trigger(colour, fired);
     };
     Detection.Test_Auto_Lanes = [this] { Test_Auto_Lanes(); };
-    Detection.Auto_Detect = [this] { Auto_Detect(); };
 }

@@ -389,7 +389,6 @@ public:
         std::function<void(int32_t colour, int16_t x)>
             Test_Colour;                       // a pixel's colour handed to the detection
         std::function<void()> Test_Auto_Lanes; // boats at the goal line in this field
-        std::function<void()> Auto_Detect;     // the whole detection
         std::function<void()> Run_Intro;
     } Detection;
 

@@ -69,7 +69,7 @@ void Frm_kanot_2::Wire_Menu_Commands() {
         {&item_misbehave_uncaptured, &Frm_kanot_2::item_misbehave_uncaptured_Click},
         {&item_take_height, &Frm_kanot_2::item_take_height_Click},
         {&item_auto_for_frame, &Frm_kanot_2::item_auto_for_frame_Click},
-        {&item_run_auto_detect, &Frm_kanot_2::Auto_Detect},
+        {&item_run_auto_detect, &Frm_kanot_2::item_run_auto_detect_Click},
         {&item_setup_auto, &Frm_kanot_2::Setup_Lanes_Auto_Detect},
         {&item_computer_model, &Frm_kanot_2::item_computer_model_Click},
         {&item_display_jpeg_bench, &Frm_kanot_2::item_display_jpeg_bench_Click},

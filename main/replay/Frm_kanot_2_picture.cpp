@@ -56,29 +56,8 @@ void Frm_kanot_2::Connect_Picture_Play_Timing() {
         box->MouseDown = [this](int32_t, int32_t, float, float) { Overlay_Release_Pending = false; };
         box->MouseUp = [this](int32_t, int32_t, float, float) { Overlay_Release_Pending = true; };
     }
-    item_refresh.Click = [this] { item_refresh_Click(); };
-    item_rot_true.Click = [this] { item_rot_true_Click(); };
-    item_rot_false.Click = [this] { item_rot_false_Click(); };
-    item_rotated.Click = [this] { item_rotated_Click(); };
-    item_run_auto_detect.Click = [this] { item_run_auto_detect_Click(); };
-    item_run_intro.Click = [this] { item_run_intro_Click(); };
-    item_save_lanes.Click = [this] { item_save_lanes_Click(); };
-
+    // The menu items of these commands reach them through the menu table.
     Cmd_play.Click = [this] { Cmd_play_Click(); };
-    item_play.Click = [this] { item_play_Click(); };
-    item_play_deinterlaced.Click = [this] { item_play_deinterlaced_Click(); };
-
-    item_timing_framecount.Click = [this] {
-        Set_Timing_Framecount();
-        Slider_play_Scroll();
-    };
-    item_timing_frametimestamp.Click = [this] {
-        Set_Timing_Frametimestamp();
-        Slider_play_Scroll();
-    };
-    item_timing_method.Click = [this] { Timing_Method_Analyze(); };
-    item_timing_increment_analyze.Click = [this] { Timing_Increment_analyze(); };
-    item_timing_analyze.Click = [this] { Timing_Analyze(); };
 }
 
 // Picture units to frame pixels. The picture is the frame at Zoom_Factor,
@@ -334,7 +313,7 @@ void Frm_kanot_2::item_rotated_Click() {
 }
 
 void Frm_kanot_2::item_run_auto_detect_Click() {
-    if (Detection.Auto_Detect) Detection.Auto_Detect();
+    Auto_Detect();
 }
 
 void Frm_kanot_2::item_run_intro_Click() {

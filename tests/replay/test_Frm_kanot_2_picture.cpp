@@ -3,6 +3,7 @@
 // a heat on the fake clock and what stops it; the timing method, its checks
 // and the interval report with its clipboard copy and its print.
 #include "Frm_kanot_2.h"
+#include "Replay_Test_Setup.h"
 
 #include "Form_QF3_Timing.h"
 #include "Heat_Fixture.h"
@@ -88,20 +89,9 @@ bool grey_fill(const QImage& img, int x, int y) {
 class Picture_Play_Timing : public ::testing::Test {
 protected:
     void SetUp() override {
-        Frm_kanot_2().Unload();
-        static const bool initialised = [] {
-            Tidewick_Initialization();
-            return true;
-        }();
-        (void)initialised;
-        win::set_clock(&clock);
-        forms::Install_Event_Pump();
+        dir = Set_Up_Replay_Test(clock);
         forms::Install_Key_State_Feed();
         forms::Install_Font_Substitutes();
-        dir = test_env::make_dir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        g_AppData_Folder = dir;
-        g_Ini_File_Path = dir + "/Tidewick_HDMI.ini";
-        test_env::write_file(g_Ini_File_Path, "");
         g_Compiled = true;
         unsetenv("TIDEWICK_DEVELOPMENT");
         reports.clear();
@@ -434,6 +424,23 @@ TEST_F(Picture_Play_Timing, TheMethodIsTickedAndStored) {
     EXPECT_FALSE(w.item_timing_framecount.Checked());
     EXPECT_TRUE(w.item_timing_frametimestamp.Checked());
     EXPECT_EQ(Read_Ini("Settings", "timing", g_Ini_File_Path, ""), "frametimestamp");
+}
+
+TEST_F(Picture_Play_Timing, ChoosingAMethodShowsTheFieldAgainWithItsTime) {
+    // Frame 3's sample came one frame late: its stamp says so, its event count not.
+    const std::string path = make("Heat1.qf3", 6);
+    patch(path, 3, 8, field_of(path, 3, 8) + 40);
+    auto& w = Frm_kanot_2();
+    open(path);
+    w.item_timing_frametimestamp.Trigger();
+    w.Slider_play.Value(5);
+    w.Slider_play_Scroll();
+    const std::string by_stamp = w.Lbl_elapsed_time.Caption();
+    w.item_timing_framecount.Trigger();
+    EXPECT_TRUE(w.item_timing_framecount.Checked());
+    EXPECT_NE(w.Lbl_elapsed_time.Caption(), by_stamp);
+    w.item_timing_frametimestamp.Trigger();
+    EXPECT_EQ(w.Lbl_elapsed_time.Caption(), by_stamp);
 }
 
 TEST_F(Picture_Play_Timing, TheChecksFindALostFrame) {
