@@ -8,9 +8,11 @@
 // written and closed, slot shown, lamp set). The stamp's values (the last
 // frame's capture time and count) are read as the handler begins, so the
 // contact-to-stamp part is the wait for the window thread to reach the event,
-// mostly behind a frame being cropped and compressed. Prints the median, the
-// 99th percentile and the largest of each part in milliseconds; the goal is a
-// 99th percentile of at most 2 ms.
+// mostly behind a frame being cropped and compressed. That wait does not
+// move the stamp: frames that reached the window thread before the contact
+// are handled before it, later ones after. Prints the median, the 99th
+// percentile and the largest of each part in milliseconds; the goal is a
+// 99th percentile of at most 2 ms from the contact to the stamp.
 //
 //   bench_start_signal [--starts N] [--capturing]
 //
@@ -151,18 +153,18 @@ int main(int argc, char** argv) {
     if (capturing) w.Handle_Capture_End(1);
     std::printf("start path: %zu starts%s\n", spans.size(), capturing ? ", heat B captured meanwhile" : "");
     std::printf("  %-48s %8s %8s %8s\n", "milliseconds", "median", "99th", "largest");
-    double p99_total = 0;
+    double p99_stamp = 0;
     for (auto [what, v] : {std::pair{"contact to start written and shown", &spans},
                            std::pair{"  contact to stamp (event reached, values read)", &waits},
                            std::pair{"  stamp to header written, shown, lamp set", &handlings}}) {
         std::sort(v->begin(), v->end());
         auto at = [&](double q) { return (*v)[std::min(v->size() - 1, static_cast<size_t>(q * v->size()))]; };
         std::printf("  %-48s %8.3f %8.3f %8.3f\n", what, at(0.5), at(0.99), v->back());
-        if (v == &spans) p99_total = at(0.99);
+        if (v == &waits) p99_stamp = at(0.99);
     }
     if (capturing) std::printf("  heat B: %d frames appended\n", appended);
-    std::printf("  goal: 99th percentile of the whole span <= 2 ms: %s\n",
-                p99_total <= 2.0 ? "met" : "NOT met");
+    std::printf("  goal: 99th percentile from contact to stamp <= 2 ms: %s\n",
+                p99_stamp <= 2.0 ? "met" : "NOT met");
 
     w.Terminate_obj_Capture_HDMI();
     w.Unload();

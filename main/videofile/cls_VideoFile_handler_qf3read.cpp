@@ -71,7 +71,11 @@ void cls_VideoFile_handler::Open_RGB_File_Body() {
         target.Create(m_qf3->RGB_X, m_qf3->RGB_Y);
         m_DIB_Deint_source[0]->Create(m_qf3->RGB_X, m_qf3->RGB_Y);
     }
-    m_DIB_Rotate_Target->Create(m_qf3->RGB_Y, m_qf3->RGB_X);
+    // Every rotation fills it whole: a bitmap of the right size is kept,
+    // which spares a heat file opened only to write its header (the start)
+    // making and clearing a frame.
+    if (m_DIB_Rotate_Target->Width() != m_qf3->RGB_Y || m_DIB_Rotate_Target->Height() != m_qf3->RGB_X)
+        m_DIB_Rotate_Target->Create(m_qf3->RGB_Y, m_qf3->RGB_X);
     m_qf3->QF3_Interlaced = Header().RGB_interlaced();
     m_qf3->QF3_fourcc = Header().RGB_fourcc();
     m_qf3->QF3_Codec = Header().RGB_JPEG_Codec();

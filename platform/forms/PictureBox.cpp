@@ -4,6 +4,7 @@
 #include "PixelCopy.h"
 #include "Screen.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
@@ -48,6 +49,7 @@ protected:
         QPainter p(this);
         const DirectFrame& f = box->b_->frame;
         if (f.memory) {
+            if (!f.smooth && into_store(p, e->region(), f)) return;
             // Nearest pixel: turned into the screen's 32-bit layout in one
             // pass (flipped and scaled on the way), then copied plainly.
             QImage& rows = box->b_->direct_rows;
@@ -80,6 +82,46 @@ protected:
     }
     void resizeEvent(QResizeEvent*) override {
         if (box) box->grow_image();
+    }
+
+private:
+    // When the window's store is a plain 32-bit image in memory, unscaled by
+    // the screen, the frame is turned into the store's pixels in place: one
+    // pass over the memory instead of a conversion and a copy. Only what the
+    // paint event asks for is written. False, with nothing written, when the
+    // store is anything else (a grab into a pixmap, a scaled screen); the
+    // caller paints it.
+    static bool into_store(QPainter& p, const QRegion& asked, const DirectFrame& f) {
+        QPaintEngine* engine = p.paintEngine();
+        QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+        if (!device || device->devType() != QInternal::Image) return false;
+        QImage& store = *static_cast<QImage*>(device);
+        // Opaque pixels are the same four bytes in each of these layouts.
+        const QImage::Format fmt = store.format();
+        if (fmt != QImage::Format_RGB32 && fmt != QImage::Format_ARGB32 &&
+            fmt != QImage::Format_ARGB32_Premultiplied)
+            return false;
+        if (store.devicePixelRatio() != 1.0) return false;
+        if (f.memory->format() != QImage::Format_BGR888 && f.memory->format() != QImage::Format_RGB32)
+            return false;
+        const QTransform t = p.deviceTransform();
+        if (t.type() != QTransform::TxNone && t.type() != QTransform::TxTranslate) return false;
+        const QPoint shift(qRound(t.dx()), qRound(t.dy()));
+        uchar* const bits = store.bits();
+        for (const QRect& r : asked) {
+            // The part to write, in the store's pixels; what lies outside the
+            // region asked for (a sibling, the window's frame) is not the
+            // box's to touch.
+            const QRect area = (f.dest & r & p.window()).translated(shift) & store.rect();
+            if (area.isEmpty()) continue;
+            // A view of that part alone, so that the copy clips to it.
+            QImage part(bits + area.top() * store.bytesPerLine() + area.left() * 4, area.width(),
+                        area.height(), store.bytesPerLine(), QImage::Format_RGB32);
+            if (!gdi::CopyNearest(part, f.dest.translated(shift - area.topLeft()), *f.memory, f.source,
+                                  f.bottom_up))
+                return false;
+        }
+        return true;
     }
 };
 

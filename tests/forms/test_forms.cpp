@@ -560,4 +560,77 @@ TEST_F(Forms, PictureBoxDrawingShowsWithoutRefresh) {
     f.Pic_large.DirectPaint(false);
 }
 
+// Direct paint writes the frame into the window's pixels itself: every pixel
+// lands where the frame puts it, upright, inside the box and nowhere else.
+TEST_F(Forms, DirectPaintPutsEveryPixelInItsPlace) {
+    auto& f = Frm_test();
+    f.Show();
+    f.Pic_large.BackColor(0x00FFFFFF);
+    f.Pic_large.Cls();
+    QApplication::processEvents();
+    QWidget* w = widget_of(f, "Pic_large");
+    ASSERT_NE(w->mapTo(w->window(), QPoint(0, 0)), QPoint(0, 0)) << "the box must lie inside its window";
+    QWidget* top = w->window();
+    const QRect box_in_window(w->mapTo(top, QPoint(0, 0)), w->size());
+    const QImage window_before = top->screen()->grabWindow(top->winId()).toImage();
+    ASSERT_TRUE(QRect(QPoint(0, 0), window_before.size()).contains(box_in_window.adjusted(-1, -1, 1, 1)));
+
+    // 37 x 30, bottom-up, rows padded to 4 bytes, every pixel its own colour.
+    constexpr int kW = 37, kH = 30;
+    gdi::BITMAPINFOHEADER info{};
+    info.biWidth = kW;
+    info.biHeight = kH;
+    const int stride = gdi::DibStride24(kW);
+    std::vector<uint8_t> bits(static_cast<size_t>(stride * kH));
+    const auto colour = [](int x, int row) {
+        return static_cast<uint32_t>((x * 6) << 16 | (row * 8) << 8 | (x + row));
+    };
+    for (int row = 0; row < kH; ++row)
+        for (int x = 0; x < kW; ++x) {
+            const uint32_t c = colour(x, row);
+            uint8_t* p = &bits[static_cast<size_t>(row * stride + x * 3)];
+            p[0] = static_cast<uint8_t>(c);
+            p[1] = static_cast<uint8_t>(c >> 8);
+            p[2] = static_cast<uint8_t>(c >> 16);
+        }
+    gdi::HDC dc = f.Pic_large.hDC();
+    f.Pic_large.DirectPaint(true);
+    gdi::HDRAWDIB dd = gdi::DrawDibOpen();
+    struct Case {
+        const char* what;
+        QRect dest;
+    };
+    for (const Case& c :
+         {Case{"unscaled", QRect(5, 7, kW, kH)}, Case{"doubled", QRect(20, 30, 2 * kW, 2 * kH)}}) {
+        SCOPED_TRACE(c.what);
+        f.Pic_large.Cls();
+        f.Pic_large.Refresh();
+        ASSERT_TRUE(gdi::DrawDibDraw(dd, dc, c.dest.x(), c.dest.y(), c.dest.width(), c.dest.height(), &info,
+                                     bits.data(), 0, 0, kW, kH, 0));
+        const QImage shown = on_screen(w);
+        ASSERT_EQ(shown.size(), w->size());
+        int wrong = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QPoint at(x, y);
+                const int scale = c.dest.width() / kW;
+                const uint32_t want =
+                    c.dest.contains(at) ? colour((x - c.dest.x()) / scale, kH - 1 - (y - c.dest.y()) / scale)
+                                        : 0xFFFFFFu;
+                if ((shown.pixel(at) & 0xFFFFFF) != want && ++wrong <= 3)
+                    ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex
+                                  << (shown.pixel(at) & 0xFFFFFF) << " not " << want;
+            }
+        EXPECT_EQ(wrong, 0);
+    }
+    gdi::DrawDibClose(dd);
+    f.Pic_large.DirectPaint(false);
+    // The window around the box is as it was.
+    const QImage window_after = top->screen()->grabWindow(top->winId()).toImage();
+    for (const QPoint at :
+         {box_in_window.topLeft() - QPoint(1, 1), box_in_window.bottomRight() + QPoint(1, 1),
+          QPoint(box_in_window.right() + 1, box_in_window.top() + 10)})
+        EXPECT_EQ(window_after.pixel(at), window_before.pixel(at)) << at.x() << "," << at.y();
+}
+
 } // namespace
