@@ -208,7 +208,7 @@ void Form_HDMI_performance::Command_Print_Form_Click() {
         const forms::Picture image = Capture_Form_Picture(*this);
         Picture2.PaintPicture(image, 0, 0);
         auto& printer = forms::Printer();
-        double width = image.Width() * 15.0, height = image.Height() * 15.0;
+        double width = image.Width() * forms::kTwipsPerPixel, height = image.Height() * forms::kTwipsPerPixel;
         const double fit =
             std::min(1.0, std::min(printer.ScaleWidth() / width, printer.ScaleHeight() / height));
         printer.PaintPicture(image, 0, 0, width * fit, height * fit);

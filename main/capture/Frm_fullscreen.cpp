@@ -202,10 +202,9 @@ void Frm_fullscreen::Form_Resize() {
     vb::Trap("Form_Resize of Form Frm_fullscreen", [&] {
         const double h = ScaleHeight();
         m_Display_Factor = g_Capture_Crop_Height <= h ? 1.0f : static_cast<float>(h / g_Capture_Crop_Height);
-        // The original's picture had a border of two pixels on each side,
-        // which it added here; this picture has none, so what shows the frame
-        // is exactly the crop times the factor and a mouse point divided by
-        // the factor lands on the frame pixel under it.
+        // The picture has no border: what shows the frame is exactly the crop
+        // times the factor, and a mouse point divided by the factor lands on
+        // the frame pixel under it.
         Picture_preview.Height(g_Capture_Crop_Height * m_Display_Factor);
         Picture_preview.Width(g_Capture_Crop_Width * m_Display_Factor);
         Place_Options();

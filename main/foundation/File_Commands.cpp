@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -33,23 +32,12 @@ bool set_default(HKEY key, const std::string& text) {
            ERROR_SUCCESS;
 }
 
-// Writes a file whole or not at all.
+// Writes a file whole or not at all, its folder made first.
 bool write_file(const fs::path& path, const std::string& text) {
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
-    const fs::path tmp = path.string() + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            fs::remove(tmp, ec);
-            return false;
-        }
-    }
-    fs::rename(tmp, path, ec);
-    if (ec) fs::remove(tmp, ec);
-    return !ec;
+    std::string error;
+    return win::WriteFileWhole(path.string(), text, error);
 }
 
 std::string xml_escape(const std::string& s) {

@@ -2,6 +2,7 @@
 
 #include "Module_capture.h"
 #include "Printer.h"
+#include "Screen.h"
 #include "Services.h"
 #include "VbTrap.h"
 
@@ -74,7 +75,7 @@ void Form_QF3_Timing::Command_Print_Form_Click() {
         // The report's texts again under the picture, so the page can be
         // searched and read back as text.
         printer.CurrentX(0);
-        printer.CurrentY(picture.Height() * 15.0 + 240);
+        printer.CurrentY(picture.Height() * forms::kTwipsPerPixel + 240);
         for (const forms::Label* label : {&Label_filename, &Label_File_info, &Label_Capture_iNFO,
                                           &Label_CPU_info, &Label_bitness, &Label_printdata})
             printer.Print(label->Caption());

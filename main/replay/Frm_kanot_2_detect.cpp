@@ -14,13 +14,12 @@
 #include "Module_lane_results.h"
 #include "VbConvert.h"
 #include "VbTrap.h"
+#include "WinSystem.h"
 #include "cDIBSection.h"
 #include "cls_VideoFile_handler.h"
 #include "mIntelJPEGLibrary.h"
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <optional>
 #include <vector>
 
@@ -210,20 +209,7 @@ bool Frm_kanot_2::Save_Jpeg(const std::string& path) {
     } catch (const vb::VbError&) {
         return false;
     }
-    // Written beside the target first, so a failed write leaves no broken picture.
-    const std::string part = path + ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(jpeg.data()), size);
-        if (!out) {
-            out.close();
-            std::remove(part.c_str());
-            return false;
-        }
-    }
-    if (std::rename(part.c_str(), path.c_str()) != 0) {
-        std::remove(part.c_str());
-        return false;
-    }
-    return true;
+    // Whole or not at all: a failed write leaves no broken picture.
+    std::string error;
+    return win::WriteFileWhole(path, std::string(reinterpret_cast<const char*>(jpeg.data()), size), error);
 }

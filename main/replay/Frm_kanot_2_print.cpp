@@ -11,6 +11,7 @@
 #include "Module_print.h"
 #include "Module_qfn_Globals.h"
 #include "Printer.h"
+#include "Screen.h"
 #include "Services.h"
 #include "VbConvert.h"
 #include "VbTrap.h"
@@ -46,7 +47,7 @@ private:
 
 // A picture box's size in pixels, whatever its scale.
 double to_pixels(forms::PictureBox& box, double v) {
-    return box.ScaleMode() == forms::vbPixels ? v : v / 15.0;
+    return box.ScaleMode() == forms::vbPixels ? v : v / forms::kTwipsPerPixel;
 }
 
 } // namespace
@@ -202,7 +203,7 @@ void Frm_kanot_2::Load_logo() {
         const forms::Picture logo = forms::LoadPicture(g_Event_Logo);
         g_Event_Logo_Found = true;
         // The logo's size in the box's own units.
-        const double unit = Picture_logo.ScaleMode() == forms::vbPixels ? 1.0 : 15.0;
+        const double unit = Picture_logo.ScaleMode() == forms::vbPixels ? 1.0 : double{forms::kTwipsPerPixel};
         const double w = logo.Width() * unit, h = logo.Height() * unit;
         if (w <= 0 || h <= 0) return;
         const double s = std::min(Picture_logo.ScaleWidth() / w, Picture_logo.ScaleHeight() / h);

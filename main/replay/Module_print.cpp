@@ -9,6 +9,7 @@
 #include "Module_trace.h"
 #include "Picture.h"
 #include "Printer.h"
+#include "Screen.h"
 #include "Services.h"
 #include "VbConvert.h"
 #include "VbError.h"
@@ -157,7 +158,7 @@ void Print_Static_Content(bool& done) {
             t.DrawWidth(1);
 
             const forms::Picture logo = product_logo();
-            const double logo_x = g_Print_Right - logo.Width() * 15.0 - 100;
+            const double logo_x = g_Print_Right - logo.Width() * forms::kTwipsPerPixel - 100;
             t.PaintPicture(logo, logo_x, 0.03 * height);
             const double room = logo_x - (g_Print_Left + 300);
 
@@ -166,7 +167,8 @@ void Print_Static_Content(bool& done) {
             t.ForeColor(0);
             if (g_Event_Logo_Found) {
                 const forms::Picture event = forms::LoadPicture(g_Event_Logo);
-                const double w = event.Width() * 15.0, h = event.Height() * 15.0;
+                const double w = event.Width() * forms::kTwipsPerPixel,
+                             h = event.Height() * forms::kTwipsPerPixel;
                 const double scale = w > room ? room / w : 1.0;
                 t.PaintPicture(event, g_Print_Left + 100, 0.03 * height, w * scale, h * scale);
                 y1 = 0.03 * height + h + 100;

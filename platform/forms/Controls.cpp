@@ -282,7 +282,7 @@ QColor paint_colour(uint32_t c) {
     }
 }
 
-// A system colour keeps its value, as the original's property does.
+// A system colour keeps its value: read back, the property gives what was set.
 uint32_t stored_colour(uint32_t c) {
     return (c & 0x80000000u) ? c : c & 0xFFFFFF;
 }

@@ -447,8 +447,8 @@ double Form::ScaleHeight() {
     return PixelsToScale(client()->height());
 }
 void Form::sync_client() {
-    // The inside of a window not shown yet follows its size at once, as the
-    // original's did (Qt lays it out only when shown).
+    // The inside of a window not shown yet follows its size at once: callers
+    // lay out by it before the first show (Qt lays it out only when shown).
     FormWindow* w = window();
     if (w->isVisible() || !w->layout()) return;
     w->layout()->invalidate();

@@ -160,7 +160,12 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string ToLatin1(std::string_view u) {
+namespace {
+
+// UTF-8 decoded into one byte a code point: byte_of(code point), '?' where
+// it gives none; a broken or cut-off sequence gives one '?' for its first
+// byte and decoding goes on at the next.
+template <class ByteOf> std::string to_single_bytes(std::string_view u, ByteOf byte_of) {
     std::string out;
     out.reserve(u.size());
     for (size_t i = 0; i < u.size();) {
@@ -176,17 +181,23 @@ std::string ToLatin1(std::string_view u) {
             ++i;
             continue;
         }
-        uint32_t cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+        char32_t cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
         bool ok = true;
         for (int k = 1; k < len; ++k) {
             const unsigned char cc = static_cast<unsigned char>(u[i + k]);
             if ((cc & 0xC0) != 0x80) ok = false;
             cp = (cp << 6) | (cc & 0x3F);
         }
-        out.push_back(ok && cp <= 0xFF ? static_cast<char>(cp) : '?');
+        out.push_back(ok ? byte_of(cp) : '?');
         i += ok ? len : 1;
     }
     return out;
+}
+
+} // namespace
+
+std::string ToLatin1(std::string_view u) {
+    return to_single_bytes(u, [](char32_t cp) { return cp <= 0xFF ? static_cast<char>(cp) : '?'; });
 }
 
 std::string FromLatin1(std::string_view l) {
@@ -210,35 +221,13 @@ std::string ToAnsi(std::string_view utf8) {
                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
                                          0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                          0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-    // Through Latin-1 first would lose the marks, so decode here.
-    std::string out;
-    out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        const int len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        if (len == 0 || i + static_cast<size_t>(len) > utf8.size()) {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        char32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-        bool ok = true;
-        for (int k = 1; k < len; ++k) {
-            const unsigned char cc = static_cast<unsigned char>(utf8[i + k]);
-            if ((cc & 0xC0) != 0x80) ok = false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        i += ok ? static_cast<size_t>(len) : 1;
-        char byte = '?';
-        if (ok && (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))) {
-            byte = static_cast<char>(cp);
-        } else if (ok) {
-            for (int b = 0; b < 32; ++b)
-                if (k80[b] != 0 && k80[b] == cp) byte = static_cast<char>(0x80 + b);
-        }
-        out.push_back(byte);
-    }
-    return out;
+    // Through Latin-1 first would lose the marks, so each code point is looked up here.
+    return to_single_bytes(utf8, [](char32_t cp) {
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+        for (int b = 0; b < 32; ++b)
+            if (k80[b] != 0 && k80[b] == cp) return static_cast<char>(0x80 + b);
+        return '?';
+    });
 }
 
 } // namespace vb

@@ -10,6 +10,7 @@
 #include "TestEnv.h"
 #include "WinClock.h"
 #include "cls_Capture_HDMI.h"
+#include "cls_VideoFile_handler.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -71,6 +72,25 @@ protected:
     static void Activate() {
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(widget_of(W().Frame_capture(0))->window(), &activate);
+    }
+    // Activated: the camera runs, and every frame moves the fake clock on by
+    // 20 ms, as a 50 Hz camera does.
+    void Start_Camera() {
+        Activate();
+        ASSERT_NE(W().obj_Capture_HDMI(), nullptr);
+        cls_Capture_HDMI& cap = *W().obj_Capture_HDMI();
+        auto window_event = cap.HDMIreceived;
+        cap.HDMIreceived = [this, window_event] {
+            window_event();
+            clock.advance(20);
+        };
+    }
+    // The camera stopped, the slots' files closed, the window gone.
+    static void Close_Capture_Window() {
+        W().Terminate_obj_Capture_HDMI();
+        for (int16_t i = 0; i < 3; ++i)
+            W().File_Handler(i).Close_File();
+        W().Unload();
     }
     int32_t Frames() { return W().obj_Capture_HDMI()->HDMI_events(); }
     void Frames_Pass(int32_t n) {

@@ -53,11 +53,8 @@ protected:
         win::clear_keys();
     }
     void TearDown() override {
-        W().Terminate_obj_Capture_HDMI();
-        for (int16_t i = 0; i < 3; ++i)
-            W().File_Handler(i).Close_File();
         W().Set_Preview_Window(nullptr, nullptr);
-        W().Unload();
+        Close_Capture_Window();
         forms::set_folder_browse_hook({});
         win::set_clock(nullptr);
         CaptureTest::TearDown();
@@ -67,15 +64,8 @@ protected:
     // Every frame moves the fake clock on by 20 ms, as a 50 Hz camera does.
     void Open_Window() {
         W().Show();
-        Activate();
-        ASSERT_NE(W().obj_Capture_HDMI(), nullptr);
-        cls_Capture_HDMI& cap = *W().obj_Capture_HDMI();
-        auto window_event = cap.HDMIreceived;
-        cap.HDMIreceived = [this, window_event] {
-            window_event();
-            clock.advance(20);
-        };
-        ASSERT_TRUE(pump_until([&] { return cap.HDMI_events() >= 3; }));
+        ASSERT_NO_FATAL_FAILURE(Start_Camera());
+        ASSERT_TRUE(pump_until([&] { return Frames() >= 3; }));
     }
     // What the operator does for a new heat: heat ID typed, "New file" clicked.
     std::string New_File(int16_t slot, const std::string& heat_id) {

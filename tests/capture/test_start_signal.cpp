@@ -51,10 +51,7 @@ protected:
         StandInBox::Plug(kSerial);
     }
     void TearDown() override {
-        W().Terminate_obj_Capture_HDMI();
-        for (int16_t i = 0; i < 3; ++i)
-            W().File_Handler(i).Close_File();
-        W().Unload();
+        Close_Capture_Window();
         StandInBox::Reset();
         phidget::DeliverEvents();
         win::set_clock(nullptr);
@@ -71,16 +68,6 @@ protected:
     void Show_With_Camera() {
         Show_Window();
         Start_Camera();
-    }
-    void Start_Camera() {
-        Activate();
-        ASSERT_NE(W().obj_Capture_HDMI(), nullptr);
-        cls_Capture_HDMI& cap = *W().obj_Capture_HDMI();
-        auto window_event = cap.HDMIreceived;
-        cap.HDMIreceived = [this, window_event] {
-            window_event();
-            clock.advance(20);
-        };
     }
     // The wiring changes an input; the window hears of it.
     static void Input(int32_t index, bool state) {

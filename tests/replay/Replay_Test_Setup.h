@@ -6,11 +6,14 @@
 #include "Module_qfn_Globals.h"
 #include "QtServices.h"
 #include "TestEnv.h"
+#include "VbError.h"
+#include "VbTrap.h"
 #include "WinClock.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 // The replay window unloaded, the program initialised once per process (so
 // that the window's own call of it finds it done), the clock and the event
@@ -31,4 +34,15 @@ inline std::string Set_Up_Replay_Test(win::Clock& clock) {
     g_Ini_File_Path = dir + "/Tidewick_HDMI.ini";
     test_env::write_file(g_Ini_File_Path, "");
     return dir;
+}
+
+// Run-time errors trapped as in the built program and collected, as
+// "location | description", in place of the error report window.
+inline void Collect_Error_Reports(std::vector<std::string>& reports) {
+    g_Compiled = true;
+    reports.clear();
+    vb::SetTrappingEnabled([] { return true; });
+    vb::SetErrorHandler([&reports](const vb::VbError& e, const std::string& location, const std::string&) {
+        reports.push_back(location + " | " + e.description());
+    });
 }

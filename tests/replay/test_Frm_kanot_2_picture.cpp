@@ -92,13 +92,8 @@ protected:
         dir = Set_Up_Replay_Test(clock);
         forms::Install_Key_State_Feed();
         forms::Install_Font_Substitutes();
-        g_Compiled = true;
         unsetenv("TIDEWICK_DEVELOPMENT");
-        reports.clear();
-        vb::SetTrappingEnabled([] { return true; });
-        vb::SetErrorHandler([this](const vb::VbError& e, const std::string& location, const std::string&) {
-            reports.push_back(location + " | " + e.description());
-        });
+        Collect_Error_Reports(reports);
         Release_Replay_Video_File();
         Frm_kanot_2().Connected = {};
         test_env::dialogs().clear();

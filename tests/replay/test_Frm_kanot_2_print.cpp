@@ -107,12 +107,7 @@ class Printing : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = Set_Up_Replay_Test(clock);
-        g_Compiled = true;
-        reports.clear();
-        vb::SetTrappingEnabled([] { return true; });
-        vb::SetErrorHandler([this](const vb::VbError& e, const std::string& location, const std::string&) {
-            reports.push_back(location + " | " + e.description());
-        });
+        Collect_Error_Reports(reports);
         Release_Replay_Video_File();
         test_env::dialogs().clear();
         pdf_path = dir + "/page.pdf";

@@ -77,13 +77,8 @@ protected:
         export_dir = dir + "/race-results";
         fs::create_directories(export_dir);
         test_env::write_file(g_Ini_File_Path, "[Canoe]\r\nexport_folder=" + export_dir + "\r\n");
-        g_Compiled = true;
         g_Start_Correction_Mill = 0;
-        reports.clear();
-        vb::SetTrappingEnabled([] { return true; });
-        vb::SetErrorHandler([this](const vb::VbError& e, const std::string& location, const std::string&) {
-            reports.push_back(location + " | " + e.description());
-        });
+        Collect_Error_Reports(reports);
         Release_Replay_Video_File();
         Frm_kanot_2().Connected = {};
         Connect_Results_Window();
