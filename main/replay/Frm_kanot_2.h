@@ -28,6 +28,7 @@ public:
     std::string File_Name_Field;    // path of the open file, empty when none
     std::string Command_Line_Field; // the program's command line, kept at load
     int32_t Frame_Mill = 0;         // frame time of the field shown, ms
+    bool Frame_Time_Valid = false;  // the field shown is of a whole frame: its time may be attached
     int32_t Delta_Reference_Mill = 0;
     int16_t Timed_Count = 0;
     bool Rotated_Field = false;
@@ -335,6 +336,9 @@ public:
     void Update_frm_label();
     // Frame_Mill of the field shown, by the timing method chosen.
     void Update_Frame_Time();
+    // A frame whose record or picture is damaged: an empty picture that says
+    // so, in place of whatever was shown before.
+    void Show_Damaged_Frame();
     int32_t Get_Elapsed_HDMI_events_mill() const { return Events_Mill; }
     int32_t Get_Elapsed_Rounded_mill() const { return Elapsed_Rounded_Mill; }
     // Digits 1 to 9: attach the time to that lane; with Ctrl or Alt, jump.

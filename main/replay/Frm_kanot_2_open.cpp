@@ -59,6 +59,8 @@ void Frm_kanot_2::Handle_Open_File(std::string& file_name) {
         if (vf.File_num() > 0 && vf.Num_Frames() == 0) {
             vf.Close_File();
             Clear_file_Data();
+            // Laid out as after any open: the header has sized the picture.
+            Form_Resize();
             forms::MsgBox(File_Name_Field + "\n" + "No video frames in this file!", forms::vbOKOnly);
             File_Name_Field.clear();
             Update_Form_Caption();
@@ -120,6 +122,12 @@ void Frm_kanot_2::Handle_Open_File(std::string& file_name) {
             }
         }
         Form_Resize();
+        // A cut heat opens with the frames it holds; the operator is told once.
+        const int32_t stated = vf.QF3_Num_Frames();
+        if (vf.Num_Frames() < stated)
+            forms::MsgBox(File_Name_Field + "\n" + "This heat file is cut short: it holds " +
+                              vb::CStr(vf.Num_Frames()) + " of " + vb::CStr(stated) + " frames.",
+                          forms::vbOKOnly);
     });
 }
 
@@ -133,7 +141,14 @@ void Frm_kanot_2::Open_multi_file(std::string& file_name) {
         // Each step hands the object the picture to draw on; the window has
         // no drawing surface of its own to give it here.
         vf.File_name(file_name);
-        vf.Open_RGB_File();
+        // The window shows damaged frames itself; a damaged or foreign file
+        // gets one plain message here, never the error report as well.
+        vf.Note_Damage_Quietly(true);
+        std::string reason;
+        if (!vf.Open_Heat_File(reason)) {
+            forms::MsgBox(reason.empty() ? "Not a valid Tidewick file!" : reason, forms::vbOKOnly);
+            return;
+        }
         if (!vf.File_open()) return;
         if (!vf.is_Tidewick()) {
             vf.Close_File();
@@ -162,8 +177,10 @@ void Frm_kanot_2::Open_multi_file(std::string& file_name) {
         Create_obj_Graphics();
         Slider_play.Min(1);
         Set_Picture_Size();
+        // The slider reaches the whole records the file holds, never the
+        // header's count past them: a field there would show no frame of its own.
         const int32_t fields = vf.Num_fields();
-        if (fields > Slider_play.Min()) Slider_play.Max(vf.QF3_Num_fields());
+        if (fields > Slider_play.Min()) Slider_play.Max(2 * vf.Num_Frames());
         Slider_play.Value(Slider_play.Min());
         Lbl_Frame_size.Caption(vb::CStr(g_Display_Width) + "*" + vb::CStr(g_Display_Height) +
                                (vf.RGB_Rotated() ? "R" : ""));
@@ -220,6 +237,9 @@ void Frm_kanot_2::Close_File() {
         File_Name_Field.clear();
         Update_Form_Caption();
         Clear_All_Results();
+        // The results window lets the closed heat go with it.
+        if (Results_Window.Clear_Results) Results_Window.Clear_Results();
+        if (Results_Window.Clear_Heat_Data) Results_Window.Clear_Heat_Data();
         Clear_file_Data();
         Set_Captions();
         if (Connected.Load_Lanes_and_Goalline) Connected.Load_Lanes_and_Goalline();
@@ -230,9 +250,12 @@ void Frm_kanot_2::Clear_file_Data() {
     vb::Trap("Clear_file_Data of Form frm_kanot_2", [this] {
         Clear_Picture(Picture_large);
         Picture_large.Refresh();
-        for (forms::Label* l :
-             {&Lbl_Frame_size, &Lbl_filesize, &Lbl_elapsed_time, &Lbl_delta_time, &Lbl_frameno})
+        // The heat's name and start go with it: a refused file after it must
+        // not seem to be that heat.
+        for (forms::Label* l : {&Lbl_Frame_size, &Lbl_filesize, &Lbl_elapsed_time, &Lbl_delta_time,
+                                &Lbl_frameno, &Label_heatID, &Label_start_time})
             l->Caption("");
+        Label_heatID.ToolTipText("");
         vb::DoEvents();
     });
 }

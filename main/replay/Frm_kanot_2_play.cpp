@@ -57,10 +57,12 @@ void Frm_kanot_2::Cmd_play_Click() {
             }
             vf.Read_RGB_sample(f, true);
             vf.Draw_Current_RGB_frame(Picture_large);
+            if (!vf.Frame_Damage().empty()) Show_Damaged_Frame();
             const int32_t previous_mill = Frame_Mill;
             Update_Frame_Time();
-            // Frame times compared as numbers; the first frame has none before it.
-            if (item_check_timing.Checked() && f > 1 && Frame_Mill <= previous_mill) {
+            // Frame times compared as numbers; the first frame has none
+            // before it, and a damaged frame has none at all.
+            if (item_check_timing.Checked() && f > 1 && Frame_Time_Valid && Frame_Mill <= previous_mill) {
                 forms::Beep();
                 break;
             }

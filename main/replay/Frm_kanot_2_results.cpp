@@ -11,6 +11,7 @@
 #include "Module_ini_file.h"
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
+#include "Services.h"
 #include "VbConvert.h"
 #include "VbError.h"
 #include "VbString.h"
@@ -40,6 +41,11 @@ void Frm_kanot_2::Attach_Time(int16_t& lane, int32_t& code, bool& plus) {
         cls_VideoFile_handler& vf = Replay_Video_File();
         if (vf.Read_only()) {
             forms::MsgBox("File is read-only!", forms::vbOKOnly);
+            return;
+        }
+        // A damaged frame gives no time: nothing is attached to it.
+        if (code < Result_Disqualified && !Frame_Time_Valid) {
+            forms::Beep();
             return;
         }
         // A lane outside 0..15 (no lane selected) raises here, before anything is written.

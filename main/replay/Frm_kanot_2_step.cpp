@@ -22,6 +22,7 @@ constexpr int32_t kFrame_Mill = 40; // a frame of a 25 frames-per-second camera
 constexpr int32_t kField_Mill = 20; // from the first to the second field of a frame
 constexpr uint32_t kYellow = 0x0000FFFF;
 constexpr uint32_t kBlueBox = 0x00FF0000;
+constexpr uint32_t kDark_Grey = 0x00404040;
 
 // Clears a flag on every way out, a trapped error included.
 struct Clear_On_Exit {
@@ -47,6 +48,7 @@ void Frm_kanot_2::Slider_play_Scroll() {
         cls_VideoFile_handler& vf = Replay_Video_File();
         int32_t field = Slider_play.Value();
         vf.Draw_RGB_Field(field, Picture_large);
+        if (!vf.Frame_Damage().empty()) Show_Damaged_Frame();
         if (item_display_sample_data.Checked() && vf.QF3_Compression_Quality() < 80) forms::Beep();
         Update_frm_label();
         Lbl_frameno.Refresh();
@@ -112,8 +114,26 @@ void Frm_kanot_2::Update_frm_label() {
     Lbl_frameno.Caption(vb::FormatNumber(Slider_play.Value(), "0000"));
 }
 
+void Frm_kanot_2::Show_Damaged_Frame() {
+    Picture_large.Cls();
+    Picture_large.Line(0, 0, Picture_large.ScaleWidth(), Picture_large.ScaleHeight(), kDark_Grey, 2);
+    Picture_large.FontName("Times");
+    Picture_large.FontSize(16);
+    Picture_large.ForeColor(kYellow);
+    Picture_large.CurrentX(0.05 * Picture_large.ScaleWidth());
+    Picture_large.CurrentY(0.45 * Picture_large.ScaleHeight());
+    Picture_large.Print("Damaged frame");
+}
+
 void Frm_kanot_2::Update_Frame_Time() {
     cls_VideoFile_handler& vf = Replay_Video_File();
+    // A damaged frame has no time of its own: none is shown, none attached.
+    Frame_Time_Valid = vf.File_open() && vf.Frame_Damage().empty();
+    if (!Frame_Time_Valid) {
+        Lbl_elapsed_time.Caption("damaged");
+        Lbl_delta_time.Caption("---");
+        return;
+    }
     Start_Events = vf.Start_HDMI_events(1);
     Capture_Events = vf.Capture_HDMI_events();
     Elapsed_Events = Capture_Events - Start_Events;

@@ -97,6 +97,19 @@ public:
 
     // ---- Reading heat files ----
     void Open_RGB_File();
+    // How the replay window opens a heat: as Open_RGB_File, but a damaged or
+    // foreign file is not put to the error report. It answers whether the file
+    // opened; when not, the file is closed and `reason` holds why, or stays
+    // empty when the file is no heat file at all (no heat file's mark at its
+    // start).
+    bool Open_Heat_File(std::string& reason);
+    // Damaged records and pictures are noted (Frame_Damage) and written to the
+    // event log instead of the error report and the decoder's message: set by a
+    // window that shows the damage itself.
+    void Note_Damage_Quietly(bool quiet) { m_Quiet_Damage = quiet; }
+    // Why the sample last asked for (Read_RGB_sample) could not be read or
+    // decoded; empty when it was.
+    const std::string& Frame_Damage() const { return m_Frame_Damage; }
     void Read_QF3_Headers();
     // 1-based file position of sample n.
     int64_t RGB_video_adress(int32_t sample) const;
@@ -829,6 +842,9 @@ private:
     void Load_Bench_DV_Frame();
     bool Decode_Bench_DV_Frame(cDIBSection& into);
     std::vector<uint8_t> m_Bench_DV_Frame;
+    bool m_Quiet_Damage = false;
+    bool m_Heat_Mark_Seen = false; // the header block read last begins with the heat file's mark
+    std::string m_Frame_Damage;
     std::unique_ptr<cDIBSection> m_Decode_Aside; // where a heat file's picture is decoded before it is taken
     int16_t m_Overlay_Mode = 0;
     bool m_OL_Created = false;

@@ -44,6 +44,26 @@ void cls_VideoFile_handler::Open_RGB_File() {
     });
 }
 
+bool cls_VideoFile_handler::Open_Heat_File(std::string& reason) {
+    reason.clear();
+    m_qf3->RGB_Open_OK = false;
+    m_Heat_Mark_Seen = false;
+    try {
+        Open_RGB_File_Body();
+        m_qf3->RGB_Open_OK = true;
+        return true;
+    } catch (const vb::VbError& e) {
+        // Damage and foreign files are the operator's to be told, plainly;
+        // any other failure is the program's and goes to the report.
+        if (e.number() != kBad_Length && e.number() != kPast_End) throw;
+        if (m_Heat_Mark_Seen) reason = e.description();
+        Send_Trace("*Open_Heat_File refused ", e.description());
+        Write_Event_Log(e.description());
+        Close_File();
+        return false;
+    }
+}
+
 void cls_VideoFile_handler::Open_RGB_File_Body() {
     m_File_Length = Get_File_Size(m_File_Name);
     Send_Trace("*Open_RGB_File, begin ", "Filename = ", m_File_Name, " Filelength = ", m_File_Length);
@@ -105,8 +125,9 @@ void cls_VideoFile_handler::Open_RGB_File_Body() {
         vb::Raise(kBad_Length,
                   "Heat file " + m_File_Name + " has a negative frame count " + Num(m_qf3->Num_RGB_Frames));
     // A damaged or stale count never reaches past the records the file holds.
-    if (m_qf3->Sample_Size > 0) {
-        const int64_t whole = std::max<int64_t>(0, m_File.Length() - qf3::kBlock_Size) / m_qf3->Sample_Size;
+    {
+        const int64_t records = std::max<int64_t>(0, m_File.Length() - qf3::kBlock_Size);
+        const int64_t whole = m_File_Slot_Size == 0 ? 0 : records / m_qf3->Sample_Size;
         if (m_qf3->Num_RGB_Frames > whole) {
             Write_Event_Log("Heat file " + m_File_Name + ": header says " + Num(m_qf3->Num_RGB_Frames) +
                             " frames, the file holds " + Num(whole) + " whole records");
@@ -140,10 +161,11 @@ int32_t cls_VideoFile_handler::Read_File_Slot() {
     if (!m_File.Is_Open() || m_File.Length() <= qf3::kBlock_Size) return 0;
     qf3::Sample_Head head{};
     const int64_t got = m_File.Read_At(qf3::kBlock_Size, &head, sizeof head);
+    // A file cut inside the first record's head holds no frame: it is read
+    // as a heat without frames, which is what it is.
+    if (got < static_cast<int64_t>(sizeof head)) return 0;
     if (!Is_Marker(head.Start_Marker, "RGBS"))
         vb::Raise(kBad_Length, "Heat file " + m_File_Name + ": sample 1 does not start with its marker");
-    if (got < static_cast<int64_t>(sizeof head))
-        vb::Raise(kPast_End, "Heat file " + m_File_Name + ": sample 1 is cut short");
     if (head.Slot_Dimensions != 1 || head.Slot_Lower_Bound != 1 || head.Slot_Count <= 0 ||
         head.Slot_Count > kMax_Slot_Size)
         vb::Raise(kBad_Length,
@@ -158,6 +180,7 @@ void cls_VideoFile_handler::Read_QF3_Headers() {
 void cls_VideoFile_handler::Read_QF3_Headers_Body() {
     auto block = std::make_unique<qf3::Header_Block>();
     const int64_t got = m_File.Read_At(0, block.get(), qf3::kBlock_Size);
+    m_Heat_Mark_Seen = got >= 4 && Is_Marker(block->Magic, "QFN3");
     if (got < qf3::kBlock_Size)
         vb::Raise(kPast_End, "Heat file " + m_File_Name + " is cut short: its header block holds " +
                                  Num(got) + " of " + Num(qf3::kBlock_Size) + " bytes");
@@ -181,8 +204,24 @@ int64_t cls_VideoFile_handler::RGB_video_adress(int32_t sample) const {
 }
 
 void cls_VideoFile_handler::Read_RGB_sample(int32_t sample, bool decode) {
-    vb::Trap("Read_RGB_sample of Class Module Class_RGB_file_handler",
-             [&] { Read_RGB_sample_Body(sample, decode); });
+    m_Frame_Damage.clear();
+    const int32_t wanted = sample == 0 ? 1 : sample;
+    if (m_Quiet_Damage) {
+        try {
+            Read_RGB_sample_Body(sample, decode);
+        } catch (const vb::VbError& e) {
+            if (e.number() != kBad_Length && e.number() != kPast_End) throw;
+            m_Frame_Damage = e.description();
+        }
+    } else {
+        vb::Trap("Read_RGB_sample of Class Module Class_RGB_file_handler",
+                 [&] { Read_RGB_sample_Body(sample, decode); });
+    }
+    if (m_Frame_Damage.empty() && m_File.Is_Open() &&
+        (m_qf3->Current_Sample != wanted || (decode && !m_qf3->Current_Decoded)))
+        m_Frame_Damage = "Heat file " + m_File_Name + ", sample " + Num(wanted) +
+                         (m_qf3->Current_Sample != wanted ? " has no record" : " holds no readable picture");
+    if (!m_Frame_Damage.empty() && m_Quiet_Damage) Write_Event_Log(m_Frame_Damage);
 }
 
 void cls_VideoFile_handler::Read_RGB_sample_Body(int32_t sample, bool decode) {
@@ -250,7 +289,7 @@ void cls_VideoFile_handler::Decode_Current_Sample() {
         int32_t jpg_height = 0;
         if (!m_Decode_Aside) m_Decode_Aside = std::make_unique<cDIBSection>();
         if (!Load_JPG_From_Buffer(*m_Decode_Aside, slot, length, m_qf3->RGB_X, m_qf3->RGB_Y, jpg_width,
-                                  jpg_height)) {
+                                  jpg_height, !m_Quiet_Damage)) {
             if (jpg_width != 0 && (jpg_width != m_qf3->RGB_X || jpg_height != m_qf3->RGB_Y))
                 vb::Raise(kBad_Length, where + " holds a picture of " + Num(jpg_width) + "x" +
                                            Num(jpg_height) + ", the file's frames are " + Num(m_qf3->RGB_X) +

@@ -33,7 +33,10 @@ namespace {
 
 // expected: nullptr for any size, else the width and height the picture must have.
 bool Load_JPG(cDIBSection& dib, const uint8_t* jpeg, int32_t length, const int32_t* expected,
-              int32_t& found_width, int32_t& found_height) {
+              int32_t& found_width, int32_t& found_height, bool warn = true) {
+    const auto Warn = [warn](const std::string& text) {
+        if (warn) ::Warn(text);
+    };
     found_width = found_height = 0;
     Ijl_State s;
     const int32_t init = ijl::ijlInit(&s.props);
@@ -80,9 +83,9 @@ bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length)
 }
 
 bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length, int32_t width,
-                          int32_t height, int32_t& found_width, int32_t& found_height) {
+                          int32_t height, int32_t& found_width, int32_t& found_height, bool warn) {
     const int32_t expected[2] = {width, height};
-    return Load_JPG(dib, jpeg, length, expected, found_width, found_height);
+    return Load_JPG(dib, jpeg, length, expected, found_width, found_height, warn);
 }
 
 bool Save_JPG_To_Buffer(cDIBSection& dib, uint8_t* buffer, int32_t& jpeg_size, int32_t quality) {

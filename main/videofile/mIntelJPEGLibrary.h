@@ -16,9 +16,9 @@ bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length)
 // As above for a picture that must have a known size: the size read from the
 // header goes to found_width/found_height (0 when the header cannot be read),
 // and a picture of another size answers False, silently, before anything of
-// its size is made or decoded.
+// its size is made or decoded. With `warn` False no failure is told.
 bool Load_JPG_From_Buffer(cDIBSection& dib, const uint8_t* jpeg, int32_t length, int32_t width,
-                          int32_t height, int32_t& found_width, int32_t& found_height);
+                          int32_t height, int32_t& found_width, int32_t& found_height, bool warn = true);
 
 // Encodes the bitmap at `quality` into `buffer`, whose capacity `jpeg_size`
 // holds on entry; on success it holds the length written. Never writes past

@@ -19,10 +19,12 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QRect>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <utility>
 
@@ -343,6 +345,8 @@ QWidget* Form::client() {
 void Form::Show(int32_t modal) {
     ensure_loaded();
     if (!window_) return;
+    // A window opens within the screen it opens on, whatever size it was made.
+    if (!window_->isVisible()) detail::Fit_To_Work_Area(window_, true);
     if (modal == vbModal && modal_hook()) {
         // A test's script plays the operator; it hides or unloads the window.
         window_->show();
@@ -352,6 +356,7 @@ void Form::Show(int32_t modal) {
     if (modal == vbModal) {
         window_->setWindowModality(Qt::ApplicationModal);
         window_->show();
+        detail::Fit_To_Work_Area(window_, true);
         window_->raise();
         QEventLoop loop;
         QPointer<FormWindow> w = window_;
@@ -364,6 +369,8 @@ void Form::Show(int32_t modal) {
         return;
     }
     window_->show();
+    // Its frame is known once shown: the window and its frame fit together.
+    detail::Fit_To_Work_Area(window_, true);
     window_->raise();
     window_->activateWindow();
 }
@@ -415,7 +422,12 @@ void Form::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
     // Width and height are outer sizes; Qt sizes the inside.
     const int fw = w->frameGeometry().width() - w->width();
     const int fh = w->frameGeometry().height() - w->height();
-    w->resize(std::max(1, width / kTwipsPerPixel - fw), std::max(1, height / kTwipsPerPixel - fh));
+    // No size asked for reaches past the screen the window is on; the window
+    // is sized once, so a resize handler that asks again meets the same size.
+    const QRect area = detail::Work_Area_Px(w);
+    const int outer_w = std::min(width / kTwipsPerPixel, area.isEmpty() ? INT32_MAX : area.width());
+    const int outer_h = std::min(height / kTwipsPerPixel, area.isEmpty() ? INT32_MAX : area.height());
+    w->resize(std::max(1, outer_w - fw), std::max(1, outer_h - fh));
 }
 
 void Form::Left(int32_t v) {

@@ -4,6 +4,7 @@
 #include <exception>
 
 class QMenuBar;
+class QRect;
 class QKeyEvent;
 class QWidget;
 
@@ -21,6 +22,13 @@ void box_opening();
 void box_closed();
 void suppress_next_activation();
 bool take_activation_suppressed();
+
+// The work area, in pixels, of the screen a window is on (the primary one
+// when it is on none): the screen less what panels keep for themselves.
+QRect Work_Area_Px(const QWidget* w);
+// A window larger than that work area is made to fit it, and one that
+// reaches past it is moved inside; a smaller one keeps its size.
+void Fit_To_Work_Area(QWidget* w, bool move_inside);
 
 // Whether a widget belongs to a control (the control's events saw its keys).
 bool is_control_widget(const QWidget* w);

@@ -1,8 +1,11 @@
 #include "Screen.h"
 
+#include "FormsInternal.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QRect>
 #include <QScreen>
 #include <QWidget>
 
@@ -59,6 +62,43 @@ int32_t Screen_Work_Area_Height() {
     }
     return Screen_Height();
 }
+
+namespace detail {
+
+QRect Work_Area_Px(const QWidget* w) {
+    if (override_w > 0) return QRect(0, 0, override_w, override_h - std::max(0, override_reserved));
+    if (qGuiApp) {
+        QScreen* s = nullptr;
+        if (w) s = QGuiApplication::screenAt(w->frameGeometry().center());
+        if (!s && w) s = w->screen();
+        if (!s) s = QGuiApplication::primaryScreen();
+        if (s) {
+            QRect area = s->availableGeometry();
+            if (override_reserved > 0) area.setHeight(s->geometry().height() - override_reserved);
+            return area;
+        }
+    }
+    return QRect(0, 0, 1920, 1080);
+}
+
+void Fit_To_Work_Area(QWidget* w, bool move_inside) {
+    if (!w) return;
+    const QRect area = Work_Area_Px(w);
+    if (area.isEmpty()) return;
+    const QRect frame = w->frameGeometry();
+    const int frame_w = frame.width() - w->width();
+    const int frame_h = frame.height() - w->height();
+    const int width = std::min(frame.width(), area.width());
+    const int height = std::min(frame.height(), area.height());
+    if (width != frame.width() || height != frame.height())
+        w->resize(std::max(1, width - frame_w), std::max(1, height - frame_h));
+    if (!move_inside) return;
+    const int x = std::clamp(frame.x(), area.left(), area.left() + area.width() - width);
+    const int y = std::clamp(frame.y(), area.top(), area.top() + area.height() - height);
+    if (x != frame.x() || y != frame.y()) w->move(x, y);
+}
+
+} // namespace detail
 
 int32_t GetSystemMetrics(int32_t index) {
     if (index != SM_CXFRAME && index != SM_CYFRAME) return 0;

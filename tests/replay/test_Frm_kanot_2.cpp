@@ -397,6 +397,12 @@ TEST_F(ReplayWindow, LoadStopsEarlyOnExitNoSettingsFileOrASecondInstance) {
 // ---- Resize ----
 
 TEST_F(ReplayWindow, ResizeSetsZoomAndPictureSizeFromTheInnerHeight) {
+    // A screen wide enough for every layout below: a window is never made
+    // wider than its screen.
+    forms::set_screen_override(1920, 1200);
+    struct Screen_Back {
+        ~Screen_Back() { forms::set_screen_override(0, 0); }
+    } screen_back;
     show();
     auto& w = Frm_kanot_2();
     struct Case {
