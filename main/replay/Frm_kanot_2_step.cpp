@@ -129,7 +129,7 @@ void Frm_kanot_2::Update_Frame_Time() {
     cls_VideoFile_handler& vf = Replay_Video_File();
     // A damaged frame has no time of its own: none is shown, none attached.
     Frame_Time_Valid = vf.File_open() && vf.Frame_Damage().empty();
-    if (!Frame_Time_Valid) {
+    if (vf.File_open() && !Frame_Time_Valid) {
         Lbl_elapsed_time.Caption("damaged");
         Lbl_delta_time.Caption("---");
         return;
