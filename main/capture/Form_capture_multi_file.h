@@ -246,6 +246,8 @@ private:
     int16_t m_Active_Heat_Start = 0;
     int16_t m_Capture_Rotate = 0;
     bool m_Capturing = false;
+    // Escape has asked its abort question and has not been let go since.
+    bool m_Escape_Held = false;
     int16_t m_Capturing_Slot = 0;
     int32_t m_Max_JPG_Size = 0;
     int32_t m_Min_JPG_Size = 999999;

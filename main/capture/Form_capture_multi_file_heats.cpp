@@ -105,9 +105,15 @@ void Form_capture_multi_file::HDMI_event() {
             Label_num_written.Caption(vb::CStr(m_Num_Written));
         }
         cap.Draw_Running_Arm_2(Picture_HDMI_arm, m_Capturing ? kRed : kBlue);
-        if (First_Key_Down() == kEscape) {
+        // One question per press: frames go on arriving while the question
+        // is up and while the operator still holds the key.
+        const bool escape = First_Key_Down() == kEscape;
+        if (escape && !m_Escape_Held) {
+            m_Escape_Held = true;
             Send_Trace("*Key = 27, abort");
             Handle_Abort(m_Active_Heat_Start);
+        } else if (!escape) {
+            m_Escape_Held = false;
         }
         if (m_Live_Preview_Shown && m_Preview_Window && m_Preview_Window->Visible()) Paint_Preview();
     });

@@ -11,11 +11,11 @@ forms::Picture Capture_Form_Picture(forms::Form& window) {
     return Capture_Window(window.hWnd(), false, 0, 0, w, h);
 }
 
-forms::Picture Capture_Window(forms::hwnd_t hwnd, bool, int32_t left, int32_t top, int32_t width,
+forms::Picture Capture_Window(forms::hwnd_t hwnd, bool client, int32_t left, int32_t top, int32_t width,
                               int32_t height) {
     forms::Form* f = forms::Form::FromHandle(hwnd);
     if (!f) return forms::Picture();
-    return forms::Crop_Picture(f->Grab(), left, top, width, height);
+    return forms::Crop_Picture(client ? f->Grab() : f->Grab_With_Frame(), left, top, width, height);
 }
 
 forms::Picture Create_Bitmap_Picture(gdi::HBITMAP bitmap, int32_t) {

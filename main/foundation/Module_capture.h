@@ -8,9 +8,9 @@
 
 // The whole window at its outer size.
 forms::Picture Capture_Form_Picture(forms::Form& window);
-// The rectangle (left, top, width, height) in pixels of the window's picture.
-// The window's frame belongs to the desktop here, so the client area and the
-// whole window give the same picture.
+// The rectangle (left, top, width, height) in pixels of the window's client
+// area, or of the whole window with the frame and title bar the window
+// manager draws (as the screen shows it).
 forms::Picture Capture_Window(forms::hwnd_t hwnd, bool client, int32_t left, int32_t top, int32_t width,
                               int32_t height);
 // A picture that holds a copy of the bitmap's pixels; there are no palettes.

@@ -311,8 +311,8 @@ int32_t First_Key_Down() {
 }
 
 void Press_Shift_Key() {
-    win::set_key_down(16, true);
-    win::set_key_down(16, false);
+    win::keybd_event(16, 0, 0, 0);
+    win::keybd_event(16, 0, win::KEYEVENTF_KEYUP, 0);
 }
 
 namespace {

@@ -81,6 +81,8 @@ bool Escape_Is_Down();
 bool Ctrl_Is_Down();
 bool Alt_Is_Down();
 int32_t First_Key_Down();
+// A press and release of Shift as if from the keyboard: on an X display the
+// display server counts it as input, so its screen saver stays away.
 void Press_Shift_Key();
 
 // Colour: hue in degrees, saturation and lightness in percent.

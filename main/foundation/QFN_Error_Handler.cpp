@@ -15,6 +15,10 @@ void QFN_Error_Handler(const std::string& description, int32_t number, int32_t l
         [&] {
             Send_Trace("*QFN_error_handler1, " + vb::CStr(number) + "," + vb::CStr(line) + "," + location);
             auto& form = QFN_error_form();
+            if (forms::Form* active = forms::ActiveForm(); active != &form) form.Opener = active;
+            // A grab left by the procedure that failed (a slider or button
+            // held) would keep the operator away from the report.
+            forms::Release_Input_Grabs();
             form.Show(forms::vbModeless);
             vb::DoEvents();
             Send_Trace("*QFN_error_handler2");

@@ -12,6 +12,7 @@
 #include "WinSystem.h"
 
 #include <fstream>
+#include <utility>
 
 // "<title> version 4.0.172 rm-1 Compile date: 2016-03-02 11:57": the mode
 // number is g_Compiled as a number.
@@ -82,6 +83,7 @@ void QFN_error_form::Form_QueryUnload(int32_t&, int32_t) {
 
 void QFN_error_form::Cmd_continue_Click() {
     Hide();
+    forms::Return_Focus(std::exchange(Opener, nullptr));
 }
 
 // At once, without the exit procedure: no event-log line, no question, no capture stop.

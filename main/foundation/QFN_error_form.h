@@ -25,6 +25,9 @@ public:
     forms::CommandButton Cmd_exit{this, "Cmd_exit"};
     forms::CommandButton Cmd_mailto{this, "Cmd_mailto"};
     forms::CommandButton Cmd_print_error{this, "Cmd_print_error"};
+    // The window that had the focus when the report came; it gets it back
+    // when the operator continues.
+    forms::Form* Opener = nullptr;
     forms::CommandButton Cmd_save_log{this, "Cmd_save_log"};
     forms::ProgressBar ProgressBar1{this, "ProgressBar1"};
 

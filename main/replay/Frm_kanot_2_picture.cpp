@@ -134,8 +134,10 @@ void Frm_kanot_2::Picture_large_MouseMove(int32_t Button, int32_t Shift, float X
         Last_Mouse_X = X;
         Last_Mouse_Y = Y;
         if (Detection.Detect_Window_Visible && Detection.Detect_Window_Visible()) Test_Pixel(X, Y);
-        if (Button != 0 && Zoom_On)
+        if (Button != 0 && Zoom_On) {
+            forms::Screen_MouseIcon("MAGNIFY");
             forms::Screen_MousePointer(Within_Zoom(X, Y) ? forms::vbCustom : forms::vbDefault);
+        }
         if ((Button & forms::vbLeftButton) == 0) return;
         if (Zoom_On) {
             Zoom_X = X;

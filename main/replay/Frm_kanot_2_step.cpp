@@ -155,6 +155,9 @@ void Frm_kanot_2::Update_Frame_Time() {
 void Frm_kanot_2::Slider_play_KeyDown(int32_t KeyCode, int32_t Shift) {
     (void)Shift; // the modifiers are read from the key state, as they are held now
     vb::Trap("Slider_play_KeyDown of Form frm_kanot_2", [&] {
+        // The arrow this key is about to make steps by what is held now, not
+        // by what was held at the step before.
+        Slider_play.SmallChange(Ctrl_Is_Down() ? 4 : 1);
         int16_t digit = 0;
         if (KeyCode >= 49 && KeyCode <= 57)
             digit = static_cast<int16_t>(KeyCode - 48);

@@ -16,6 +16,7 @@
 #include "Module_windows.h"
 #include "Printer.h"
 #include "Program_Windows.h"
+#include "Screen.h"
 #include "Services.h"
 #include "VbConvert.h"
 #include "VbTrap.h"
@@ -272,10 +273,14 @@ void Frm_results::Create_Result_Objects() {
                 l.Visible(true);
             }
         }
-        for (int32_t i = 0; i < kRows; ++i)
+        for (int32_t i = 0; i < kRows; ++i) {
             Lbl_result_rank(i).MouseDown = [this, i](int32_t button, int32_t, float, float) {
                 Lbl_result_rank_MouseDown(i, button);
             };
+            Lbl_result_rank(i).MouseMove = [this, i](int32_t, int32_t, float, float) {
+                Lbl_result_rank_MouseMove(i);
+            };
+        }
     });
 }
 
@@ -316,12 +321,29 @@ bool Frm_results::lane_all_heats_array_Dimensioned() {
     return Replay_File_Open();
 }
 
+bool Frm_results::Place_Selectable(int32_t index) {
+    if (!Replay_File_Open() || !lane_all_heats_array_Dimensioned()) return false;
+    if (index + 1 > Lane_Active_Heat_Array.UBound) return false;
+    return Lane_Active_Heat_Array[index + 1].result < Result_Disqualified;
+}
+
+void Frm_results::Lbl_result_rank_MouseMove(int32_t index) {
+    if (Place_Selectable(index)) {
+        forms::Screen_MouseIcon("FRAME");
+        forms::Screen_MousePointer(forms::vbCustom);
+    } else {
+        forms::Screen_MousePointer(forms::vbDefault);
+    }
+}
+
+void Frm_results::Form_MouseMove(int32_t, int32_t, float, float) {
+    forms::Screen_MousePointer(forms::vbDefault);
+}
+
 void Frm_results::Lbl_result_rank_MouseDown(int32_t index, int32_t Button) {
     (void)Button;
     vb::Trap("Lbl_result_rank_MouseDown of Form Frm_results", [&] {
-        if (!Replay_File_Open() || !lane_all_heats_array_Dimensioned()) return;
-        if (index + 1 > Lane_Active_Heat_Array.UBound) return;
-        if (Lane_Active_Heat_Array[index + 1].result >= Result_Disqualified) return;
+        if (!Place_Selectable(index)) return;
         GoTo_Field(static_cast<int16_t>(index));
         auto& replay = Frm_kanot_2();
         replay.Set_Focus();

@@ -118,6 +118,8 @@ public:
     void Set_Heat_Letter(const std::string& letter) { m_Heat_Letter = letter; }
     void Show_Export_Mess();
     bool lane_all_heats_array_Dimensioned();
+    // A place row that a click selects: a file open and a time at that place.
+    bool Place_Selectable(int32_t index);
     // Fills labels 0..3 of the array with the hours, minutes, seconds and
     // hundredths of the time, two digits each.
     void Display_Time_Components(forms::ControlArray<forms::Label>& labels, int32_t mill);
@@ -144,6 +146,7 @@ public:
 
     // ---- Event procedures ----
     void Lbl_result_rank_MouseDown(int32_t index, int32_t Button);
+    void Lbl_result_rank_MouseMove(int32_t index);
     void Cmd_export_Click();
     void Cmd_result_export_OK_Click();
     void Opt_exp_format_Click(int32_t index);
@@ -157,6 +160,7 @@ public:
 
     void Form_Load() override;
     void Form_QueryUnload(int32_t& Cancel, int32_t UnloadMode) override;
+    void Form_MouseMove(int32_t Button, int32_t Shift, float X, float Y) override;
 
 protected:
     void Design() override;

@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "KeyState.h"
+
 namespace forms {
 
 namespace {
@@ -19,6 +21,15 @@ HeadlessDialogs headless;
 DialogService* current = &headless;
 std::string title;
 
+// A box is a modal window: whatever keys were held when it came up are
+// released into it, and those it took are released when it goes.
+template <class F> auto as_modal(F&& show) {
+    win::clear_keys();
+    auto answer = show();
+    win::clear_keys();
+    return answer;
+}
+
 } // namespace
 
 void set_dialog_service(DialogService* s) {
@@ -35,7 +46,7 @@ void set_app_title(const std::string& t) {
 }
 
 int32_t MsgBox(const std::string& prompt, int32_t buttons, const std::string& t) {
-    return current->msg_box(prompt, buttons, t.empty() ? title : t);
+    return as_modal([&] { return current->msg_box(prompt, buttons, t.empty() ? title : t); });
 }
 
 std::string InputBox(const std::string& prompt, const std::string& t, const std::string& def) {
@@ -44,7 +55,7 @@ std::string InputBox(const std::string& prompt, const std::string& t, const std:
 
 std::optional<std::string> InputBoxEx(const std::string& prompt, const std::string& t,
                                       const std::string& def) {
-    return current->input_box(prompt, t.empty() ? title : t, def);
+    return as_modal([&] { return current->input_box(prompt, t.empty() ? title : t, def); });
 }
 
 int32_t DefaultButtonResult(int32_t buttons) {
@@ -84,7 +95,7 @@ std::optional<std::string> ScriptedDialogs::file_dialog(const FileDialogRequest&
 }
 
 std::optional<std::string> FileDialog(const FileDialogRequest& request) {
-    return current->file_dialog(request);
+    return as_modal([&] { return current->file_dialog(request); });
 }
 
 std::vector<std::string> ScriptedDialogs::prompts() const {

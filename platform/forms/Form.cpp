@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QRect>
+#include <QScreen>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
@@ -558,6 +559,18 @@ Form* ActiveForm() {
     return nullptr;
 }
 
+void Release_Input_Grabs() {
+    if (QWidget* m = QWidget::mouseGrabber()) m->releaseMouse();
+    if (QWidget* k = QWidget::keyboardGrabber()) k->releaseKeyboard();
+}
+
+void Return_Focus(Form* opener) {
+    const auto loaded = loaded_forms();
+    if (!opener || std::find(loaded.begin(), loaded.end(), opener) == loaded.end()) return;
+    if (opener->IsLoaded() && opener->window() && opener->window()->isVisible())
+        opener->window()->activateWindow();
+}
+
 void Form::SetFocus() {
     window()->activateWindow();
     window_->setFocus();
@@ -585,6 +598,18 @@ void set_popup_hook(std::function<Menu*(Form&, Menu&)> hook) {
 
 Picture Form::Grab() {
     return Picture::FromImage(window()->grab().toImage());
+}
+
+Picture Form::Grab_With_Frame() {
+    FormWindow* w = window();
+    const QRect outer = w->frameGeometry();
+    QScreen* screen = w->screen();
+    if (!w->isVisible() || !screen || outer.size() == w->size()) return Grab();
+    const QPixmap shot =
+        screen->grabWindow(0, outer.x() - screen->geometry().x(), outer.y() - screen->geometry().y(),
+                           outer.width(), outer.height());
+    if (shot.isNull()) return Grab();
+    return Picture::FromImage(shot.toImage());
 }
 
 std::vector<Form*> Forms() {

@@ -112,6 +112,10 @@ public:
     void PopupMenu(Menu& menu);
     // What the window shows now, for pictures of it.
     Picture Grab();
+    // The window as the screen shows it, with the frame and title bar that a
+    // window manager draws around it (taken from the screen, so whatever lies
+    // over the window shows too); where nothing frames it, Grab().
+    Picture Grab_With_Frame();
     // With KeyPreview the window's key events run before those of the
     // control that has the focus; a KeyCode or KeyAscii set to 0 there stops
     // the key.
@@ -178,6 +182,7 @@ private:
     // its widget is built at once.
     void create_late(Control* c);
     friend Form* ActiveForm();
+    friend void Return_Focus(Form* opener);
     void add_control(Control* c);
     void remove_control(Control* c);
     // The client widget controls are placed on (loads first).
@@ -204,6 +209,13 @@ private:
 std::vector<Form*> Forms();
 // The loaded window that has the focus; nullptr when none has.
 Form* ActiveForm();
+// Lets go of any keyboard or mouse grab a widget of the program holds (a
+// slider dragged, a button held), so that a box or a report window shown
+// now takes the operator's input and none is left behind it.
+void Release_Input_Grabs();
+// Gives the focus back to a window that opened a box or a report, when it
+// is still loaded and shown.
+void Return_Focus(Form* opener);
 
 // Test doubles of the nested loops: with a modal hook, Show(vbModal) shows
 // the window and runs the hook instead of waiting (the hook answers the window

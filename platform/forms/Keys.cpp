@@ -2,9 +2,11 @@
 
 #include "KeyState.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWidget>
+#include <QtGui/qguiapplication_platform.h>
 
 namespace forms {
 
@@ -106,9 +108,21 @@ protected:
             if (m->button() == Qt::MiddleButton) win::set_key_down(4, down);
             break;
         }
+        // A key released elsewhere is never seen here: what was held when
+        // the focus moved or a modal window came or went reads as up.
         case QEvent::ApplicationDeactivate:
+        case QEvent::WindowDeactivate:
             win::clear_keys();
             break;
+        case QEvent::ApplicationStateChange:
+            if (QGuiApplication::applicationState() != Qt::ApplicationActive) win::clear_keys();
+            break;
+        case QEvent::Show:
+        case QEvent::Hide: {
+            auto* w = qobject_cast<QWidget*>(o);
+            if (w && w->isWindow() && w->isModal()) win::clear_keys();
+            break;
+        }
         default:
             break;
         }
@@ -123,6 +137,9 @@ void Install_Key_State_Feed() {
     if (feed || !QCoreApplication::instance()) return;
     feed = new KeyStateFeed(QCoreApplication::instance());
     QCoreApplication::instance()->installEventFilter(feed);
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        if (auto* x11 = gui->nativeInterface<QNativeInterface::QX11Application>())
+            win::set_x_connection(x11->connection());
 }
 
 } // namespace forms

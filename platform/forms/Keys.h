@@ -12,8 +12,10 @@ namespace forms {
 int32_t VirtualKeyFromQt(int qt_key, bool keypad);
 
 // Feeds the key-state table from every key and mouse-button event of the
-// application (mouse buttons 1, 2 and 4); a lost activation releases all.
-// Calling it again does nothing.
+// application (mouse buttons 1, 2 and 4); a lost activation of the
+// application or of a window, and a modal window shown or hidden, release
+// all. On an X display the key states are asked of the display server over
+// the application's own connection instead. Calling it again does nothing.
 void Install_Key_State_Feed();
 
 } // namespace forms

@@ -1,12 +1,39 @@
 #include "QtDialogs.h"
 
+#include "Form.h"
 #include "FormsInternal.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace forms {
+
+namespace {
+
+// A box takes the keyboard and the mouse from whatever held them, leaves no
+// grab behind, and gives the focus back to the window that opened it.
+class BoxScope {
+public:
+    BoxScope() : opener_(QApplication::activeWindow()) {
+        Release_Input_Grabs();
+        detail::box_opening();
+    }
+    ~BoxScope() {
+        Release_Input_Grabs();
+        detail::box_closed();
+        if (opener_ && opener_->isVisible()) opener_->activateWindow();
+    }
+    BoxScope(const BoxScope&) = delete;
+    BoxScope& operator=(const BoxScope&) = delete;
+
+private:
+    QPointer<QWidget> opener_;
+};
+
+} // namespace
 
 int32_t QtDialogs::msg_box(const std::string& prompt, int32_t buttons, const std::string& title) {
     QMessageBox box;
@@ -47,9 +74,11 @@ int32_t QtDialogs::msg_box(const std::string& prompt, int32_t buttons, const std
     const size_t def = static_cast<size_t>((buttons & 0xF00) / 256);
     box.setDefaultButton(btns[def < btns.size() ? def : 0].qt);
     // The original raised no activation of the window below when a box closed.
-    detail::box_opening();
-    const int r = box.exec();
-    detail::box_closed();
+    int r = 0;
+    {
+        BoxScope scope;
+        r = box.exec();
+    }
     for (const auto& b : btns)
         if (b.qt == r) return b.result;
     // Closed by its title bar: the Cancel (or only) button's answer.
@@ -59,11 +88,12 @@ int32_t QtDialogs::msg_box(const std::string& prompt, int32_t buttons, const std
 std::optional<std::string> QtDialogs::input_box(const std::string& prompt, const std::string& title,
                                                 const std::string& default_text) {
     bool ok = false;
-    detail::box_opening();
-    const QString text =
-        QInputDialog::getText(nullptr, QString::fromStdString(title), QString::fromStdString(prompt),
-                              QLineEdit::Normal, QString::fromStdString(default_text), &ok);
-    detail::box_closed();
+    QString text;
+    {
+        BoxScope scope;
+        text = QInputDialog::getText(nullptr, QString::fromStdString(title), QString::fromStdString(prompt),
+                                     QLineEdit::Normal, QString::fromStdString(default_text), &ok);
+    }
     if (!ok) return std::nullopt;
     return text.toStdString();
 }
@@ -92,9 +122,11 @@ std::optional<std::string> QtDialogs::file_dialog(const FileDialogRequest& r) {
     dialog.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!r.default_ext.empty()) dialog.setDefaultSuffix(QString::fromStdString(r.default_ext));
     if (!r.file_name.empty()) dialog.selectFile(QString::fromStdString(r.file_name));
-    detail::box_opening();
-    const bool ok = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
-    detail::box_closed();
+    bool ok = false;
+    {
+        BoxScope scope;
+        ok = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    }
     if (!ok) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPixmap>
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
@@ -128,22 +129,38 @@ int32_t Monitor_Count() {
 
 namespace {
 int32_t pointer = vbDefault;
+std::string icon;
+
+QCursor custom_cursor() {
+    const QPixmap image(QString::fromStdString(":/cursors/" + icon + ".png"));
+    if (icon.empty() || image.isNull()) return QCursor(Qt::CrossCursor);
+    return QCursor(image);
 }
+} // namespace
 
 void Screen_MousePointer(int32_t p) {
     p = p == vbArrow || p == vbHourglass || p == vbCustom ? p : vbDefault;
     if (qGuiApp) {
         if (pointer != vbDefault) QGuiApplication::restoreOverrideCursor();
-        if (p != vbDefault)
-            QGuiApplication::setOverrideCursor(p == vbArrow    ? Qt::ArrowCursor
-                                               : p == vbCustom ? Qt::CrossCursor
-                                                               : Qt::WaitCursor);
+        if (p == vbCustom)
+            QGuiApplication::setOverrideCursor(custom_cursor());
+        else if (p != vbDefault)
+            QGuiApplication::setOverrideCursor(p == vbArrow ? Qt::ArrowCursor : Qt::WaitCursor);
     }
     pointer = p;
 }
 
 int32_t Screen_MousePointer() {
     return pointer;
+}
+
+void Screen_MouseIcon(const std::string& cursor_resource) {
+    icon = cursor_resource;
+    if (pointer == vbCustom && qGuiApp) QGuiApplication::changeOverrideCursor(custom_cursor());
+}
+
+const std::string& Screen_MouseIcon() {
+    return icon;
 }
 
 void set_screen_override(int32_t w, int32_t h, int32_t monitors) {

@@ -2,6 +2,7 @@
 // The screen as the program measures it: twips (1/1440 inch) at 15 twips
 // per pixel, the primary screen's size, and the monitor count.
 #include <cstdint>
+#include <string>
 
 namespace forms {
 
@@ -29,10 +30,16 @@ int32_t GetSystemMetrics(int32_t index);
 int32_t Screen_Dpi_Y();
 
 // The mouse pointer over all windows of the program: 0 default, 1 arrow,
-// 11 hourglass, 99 the program's own (a magnifier: a cross); anything else: default.
+// 11 hourglass, 99 the program's own (Screen_MouseIcon); anything else: default.
 enum MousePointers : int32_t { vbDefault = 0, vbArrow = 1, vbHourglass = 11, vbCustom = 99 };
 void Screen_MousePointer(int32_t pointer);
 int32_t Screen_MousePointer();
+// The program's own pointer: the cursor resource of that name (the image
+// ":/cursors/NAME.png" of the program, its hot spot in the middle); a name
+// the program has no cursor for gives a cross. Shown at once when the
+// program's own pointer is.
+void Screen_MouseIcon(const std::string& cursor_resource);
+const std::string& Screen_MouseIcon();
 
 // Tests fix the screen to a known size in pixels and a monitor count;
 // width 0 goes back to the real screens.

@@ -320,6 +320,28 @@ TEST_F(CaptureWindow, CaptureStartEndAndAbortRefuseWhatIsNotThere) {
     EXPECT_EQ(W().Heat_Start_Mill(0), 0);
 }
 
+// Escape asks once per press: held over many frames, and read again while
+// the question is up, it asks no more; let go and pressed again, it asks again.
+TEST_F(CaptureWindow, EscapeAsksItsQuestionOncePerPress) {
+    Open_Window();
+    test_env::dialogs().clear();
+    const auto escape_held_for = [&](int32_t frames) {
+        for (int32_t i = 0; i < frames; ++i) {
+            // Held: the display server says so at every frame, whatever the
+            // box did with the key's events.
+            win::set_key_down(27, true);
+            Frames_Pass(1);
+        }
+        win::set_key_down(27, false);
+    };
+    escape_held_for(6);
+    EXPECT_EQ(test_env::dialogs().prompts(), std::vector<std::string>{"Heat not started!"});
+    Frames_Pass(2);
+    escape_held_for(3);
+    EXPECT_EQ(test_env::dialogs().prompts(),
+              (std::vector<std::string>{"Heat not started!", "Heat not started!"}));
+}
+
 TEST_F(CaptureWindow, SlotsBecomeActiveByTheMouseAndShowIt) {
     W().Show();
     EXPECT_EQ(W().Frame_capture(1).Caption(), "Heat B");

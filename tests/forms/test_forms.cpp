@@ -8,6 +8,7 @@
 #include "KeyState.h"
 #include "Keys.h"
 #include "PictureBox.h"
+#include "QtDialogs.h"
 #include "QtServices.h"
 #include "Screen.h"
 #include "Services.h"
@@ -22,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
@@ -459,6 +461,99 @@ TEST(KeyState, ApplicationEventsFeedTheTable) {
     win::set_key_down(27, true);
     EXPECT_NE(win::GetAsyncKeyState(27), 0);
     win::clear_keys();
+}
+
+// Keys held in one window whose release the program never sees (it went to a
+// message box, to another window, to another program) read as up afterwards.
+TEST(KeyState, HeldKeysReadUpOnceFocusMovesOrABoxComesAndGoes) {
+    forms::Install_Key_State_Feed();
+    QWidget a, b;
+    a.setWindowTitle("A");
+    b.setWindowTitle("B");
+    a.show();
+    b.show();
+    forms::QtDialogs boxes;
+    const auto answer_box = [] {
+        QTimer::singleShot(20, [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            // Escape's release lands in the box, which the table must not need.
+            QKeyEvent up(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(box, &up);
+            box->accept();
+        });
+    };
+    struct Case {
+        const char* meanwhile;
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"a message box came and was answered",
+         [&] {
+             forms::set_dialog_service(&boxes);
+             answer_box();
+             forms::MsgBox("Heat not started!");
+             forms::set_dialog_service(&test_env::dialogs());
+         }},
+        {"a scripted box came and went", [] { forms::MsgBox("Heat not started!"); }},
+        {"the focus moved to another window",
+         [&] {
+             b.activateWindow();
+             QTRY_VERIFY(b.isActiveWindow());
+         }},
+        {"the application was deactivated",
+         [] {
+             QEvent off(QEvent::ApplicationDeactivate);
+             QApplication::sendEvent(qApp, &off);
+         }},
+    };
+    const int held[] = {27, 17, 70, 1};
+    for (const auto& c : cases) {
+        a.activateWindow();
+        QTRY_VERIFY(a.isActiveWindow());
+        QTest::keyPress(&a, Qt::Key_Escape);
+        QTest::keyPress(&a, Qt::Key_Control, Qt::ControlModifier);
+        QTest::keyPress(&a, Qt::Key_F, Qt::ControlModifier);
+        QTest::mousePress(&a, Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
+        for (int vk : held)
+            ASSERT_NE(win::GetAsyncKeyState(vk), 0) << vk << " pressed in window A";
+        c.run();
+        for (int vk : held)
+            EXPECT_EQ(win::GetAsyncKeyState(vk), 0) << "key " << vk << " after " << c.meanwhile;
+    }
+    win::clear_keys();
+}
+
+// A box opened while a widget holds the keyboard and the mouse (a slider
+// dragged) takes them, leaves no grab behind, and the window that opened it
+// has the focus again once it is answered.
+TEST(Boxes, TakeTheGrabsLeaveNoneAndGiveTheFocusBack) {
+    QWidget opener, other;
+    opener.show();
+    other.show();
+    opener.activateWindow();
+    QTRY_VERIFY(opener.isActiveWindow());
+    forms::QtDialogs boxes;
+    forms::set_dialog_service(&boxes);
+    for (const char* prompt : {"Heat not started!", "No file initiated!"}) {
+        opener.grabMouse();
+        opener.grabKeyboard();
+        bool grabbed_while_up = true;
+        QTimer::singleShot(20, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            grabbed_while_up = QWidget::mouseGrabber() || QWidget::keyboardGrabber();
+            // The operator looks at another window before he answers.
+            other.activateWindow();
+            box->accept();
+        });
+        forms::MsgBox(prompt);
+        EXPECT_FALSE(grabbed_while_up) << prompt;
+        EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << prompt;
+        EXPECT_EQ(QWidget::keyboardGrabber(), nullptr) << prompt;
+        QTRY_VERIFY2(opener.isActiveWindow(), prompt);
+    }
+    forms::set_dialog_service(&test_env::dialogs());
 }
 
 TEST(Services, DoEventsRunsQtEventsOnceInstalled) {

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -235,6 +236,30 @@ TEST_F(ErrorForm, ContinueHidesAndTheCloseBoxStartsAfresh) {
     EXPECT_FALSE(f.IsLoaded());
     failing_procedure(6, "Overflow");
     EXPECT_EQ(f.Text_error_comments.Text(), "") << "a closed window comes back new";
+}
+
+// An error while the operator holds the mouse or keyboard in a window (a
+// slider dragged): the report takes them, and on Continue the window that was
+// in use has the focus again.
+TEST_F(ErrorForm, TheReportLeavesNoGrabAndContinueGivesTheFocusBack) {
+    class Frm_opener : public forms::Form {
+    public:
+        Frm_opener() : Form("Frm_opener") {}
+    } opener;
+    opener.Show();
+    auto* window = reinterpret_cast<QMainWindow*>(opener.hWnd());
+    QTRY_VERIFY(window->isActiveWindow());
+    window->grabMouse();
+    window->grabKeyboard();
+    failing_procedure(6, "Overflow");
+    auto& f = QFN_error_form();
+    EXPECT_TRUE(f.Visible());
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+    QTRY_VERIFY(reinterpret_cast<QMainWindow*>(f.hWnd())->isActiveWindow());
+    f.Cmd_continue.Value(true);
+    QTRY_VERIFY(window->isActiveWindow());
+    opener.Unload();
 }
 
 TEST_F(ErrorForm, ScreenshotOfTheWindow) {

@@ -384,6 +384,25 @@ TEST_F(ReplayRoad, DigitKeysAttachTheTimeAndModifiedDigitsDoNot) {
     EXPECT_NE(stored_lanes(path).find("\n3 80 5100 3\n"), std::string::npos) << stored_lanes(path);
 }
 
+// The arrow's step is the one of its own press: Ctrl+arrow four fields, a
+// plain arrow after it one field.
+TEST_F(ReplayRoad, ArrowStepsFollowTheCtrlKeyOfTheirOwnPress) {
+    open(make("Heat3_b.qf3", 10));
+    auto& w = Frm_kanot_2();
+    w.Slider_play.SetFocus();
+    w.Slider_play.Value(1);
+    const struct {
+        bool ctrl;
+        int32_t field;
+    } steps[] = {{true, 5}, {false, 6}, {false, 7}, {true, 11}, {false, 12}};
+    for (const auto& s : steps) {
+        if (s.ctrl) QTest::keyPress(slider(), Qt::Key_Control, Qt::ControlModifier);
+        QTest::keyClick(slider(), Qt::Key_Right, s.ctrl ? Qt::ControlModifier : Qt::NoModifier);
+        if (s.ctrl) QTest::keyRelease(slider(), Qt::Key_Control);
+        EXPECT_EQ(w.Slider_play.Value(), s.field) << (s.ctrl ? "Ctrl+Right" : "Right");
+    }
+}
+
 TEST_F(ReplayRoad, RankingWithTiesCodesAndSixteenLanes) {
     open(make("Heat6_a.qf3", 5));
     auto& w = Frm_kanot_2();

@@ -4,6 +4,7 @@
 // Python's csv module and by xmllint.
 #include "Frm_results.h"
 #include "Replay_Test_Setup.h"
+#include "Screen.h"
 
 #include "FolderBrowser.h"
 #include "Frm_kanot_2.h"
@@ -26,6 +27,7 @@
 #include "cls_VideoFile_handler.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -264,6 +266,42 @@ TEST_F(ResultsWindow, AClickOnATimedPlaceShowsItsGoalField) {
     open(replay.File_Name_Field);
     EXPECT_EQ(replay.Slider_play.Value(), 6);
     EXPECT_TRUE(reports.empty()) << reports.front();
+}
+
+// Over a place a click would select, the program's "FRAME" pointer; over a
+// code, an empty row or the window's own surface, the default pointer.
+TEST_F(ResultsWindow, TheFramePointerMarksTheSelectablePlaces) {
+    open(make("Heat4_a.qf3"));
+    store(kHeat);
+    const auto widget = [](const std::string& control) {
+        return test_env::widget_of(Frm_results(), control);
+    };
+    const auto move_over = [&](QWidget* target) {
+        ASSERT_NE(target, nullptr);
+        QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), target->mapToGlobal(QPointF(3, 3)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+    };
+    const struct {
+        const char* over;
+        bool frame;
+    } moves[] = {{"Lbl_result_rank(1)", true},
+                 {"Lbl_result_rank(3)", false},
+                 {"Lbl_result_rank(0)", true},
+                 {"Lbl_result_rank(10)", false},
+                 {"Lbl_result_rank(2)", true}};
+    for (const auto& m : moves) {
+        move_over(widget(m.over));
+        EXPECT_EQ(forms::Screen_MousePointer(), m.frame ? forms::vbCustom : forms::vbDefault) << m.over;
+        if (!m.frame) continue;
+        EXPECT_EQ(forms::Screen_MouseIcon(), "FRAME");
+        ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QGuiApplication::overrideCursor()->pixmap().size(), QSize(32, 32))
+            << "the program's own cursor, not a stand-in";
+    }
+    move_over(widget("Lbl_result_rank(2)")->parentWidget());
+    EXPECT_EQ(forms::Screen_MousePointer(), forms::vbDefault) << "the window's surface";
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 // ---- Start-time correction ----
