@@ -78,11 +78,9 @@ int main(int argc, char** argv) {
     }
 
     // Per start: from the contact to the stamp (taken on the box's thread),
-    // to the window thread reaching the box's event (waiting behind a frame
-    // in progress), the handling of the event (header written and closed,
-    // lamp), and the whole span.
-    std::vector<double> stamps, waits, handlings, spans;
-    Clock::time_point reached;
+    // and to the box's event handled on the window thread (behind any frame
+    // in progress; header written and closed, slot shown, lamp set).
+    std::vector<double> stamps, spans;
     std::atomic<bool> armed_for_start{false}, done{false};
     Clock::time_point contact;
     // The frame count just before and just after the contact (driver thread).
@@ -111,8 +109,6 @@ int main(int argc, char** argv) {
                         stamp.frame.events, events_before, events_after);
             ++wrong_frame;
         }
-        waits.push_back(std::chrono::duration<double, std::milli>(reached - contact).count());
-        handlings.push_back(std::chrono::duration<double, std::milli>(now - reached).count());
         if (w.Heat_Start_Mill(0) == 0) {
             std::printf("FAIL: heat %d not started by its contact\n", heat);
             ++failures;
@@ -137,11 +133,9 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::microseconds(pause_us(rng)));
             events_before = board->Read().events;
             contact = Clock::now();
-            // Queued just before the box's event: runs when the window thread reaches it.
-            QMetaObject::invokeMethod(
-                &probe, [&] { reached = Clock::now(); }, Qt::QueuedConnection);
             StandInBox::SetInput(0, true);
             events_after = board->Read().events;
+            // Queued behind the box's event: runs when the window thread has handled it.
             QMetaObject::invokeMethod(&probe, after_contact, Qt::QueuedConnection);
         }
     });
@@ -170,9 +164,7 @@ int main(int argc, char** argv) {
     std::printf("  %-48s %8s %8s %8s\n", "milliseconds", "median", "99th", "largest");
     double p99_stamp = 0;
     for (auto [what, v] : {std::pair{"contact to start written and shown", &spans},
-                           std::pair{"  contact to stamp (last frame read, box thread)", &stamps},
-                           std::pair{"  contact to event reached (window thread)", &waits},
-                           std::pair{"  event reached to header written, lamp set", &handlings}}) {
+                           std::pair{"  contact to stamp (last frame read, box thread)", &stamps}}) {
         std::sort(v->begin(), v->end());
         auto at = [&](double q) { return (*v)[std::min(v->size() - 1, static_cast<size_t>(q * v->size()))]; };
         std::printf("  %-48s %8.3f %8.3f %8.3f\n", what, at(0.5), at(0.99), v->back());
