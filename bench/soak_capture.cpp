@@ -20,10 +20,12 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -36,6 +38,14 @@ double Resident_MB() {
     long pages = 0, resident = 0;
     statm >> pages >> resident;
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+// This thread's processor time: what a frame's handling cost, apart from
+// the time the thread waited for a processor.
+double Thread_CPU_ms() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 int Usage() {
@@ -74,6 +84,23 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Where the time of a lost frame went: the longest handling of a frame on
+    // the window thread, and the frames that came more than 30 ms after the
+    // one before (the window thread or the camera's thread held up); the
+    // longest handling's own processor time tells work from waiting.
+    double longest_ms = 0, longest_cpu_ms = 0;
+    int32_t late = 0;
+    const auto window_frame = cap->HDMIreceived;
+    cap->HDMIreceived = [&] {
+        const auto t0 = std::chrono::steady_clock::now();
+        const double cpu0 = Thread_CPU_ms();
+        window_frame();
+        longest_cpu_ms = std::max(longest_cpu_ms, Thread_CPU_ms() - cpu0);
+        longest_ms = std::max(
+            longest_ms,
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        if (cap->last_Capture_delta() > 30) ++late;
+    };
     std::string file;
     double first_mb = 0, last_mb = 0;
     int failures = 0;
@@ -93,7 +120,8 @@ int main(int argc, char** argv) {
         events_at_start = cap->HDMI_events();
         lost_at_start = cap->Frames_Lost();
         w.Handle_Capture_Start(0);
-        std::printf("(%s)\nminute  frames  records  lost  counted_lost  expected  resident_MB\n",
+        std::printf("(%s)\nminute  frames  records  lost  counted_lost  expected  resident_MB  longest_ms "
+                    "(cpu)  late\n",
                     load.Label().c_str());
         std::fflush(stdout);
     });
@@ -109,8 +137,11 @@ int main(int argc, char** argv) {
         if (minute == 1) first_mb = last_mb;
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() - 3.0;
-        std::printf("%6d  %6d  %7d  %4d  %12d  %8.0f  %11.1f\n", minute, events, written, events - written,
-                    cap->Frames_Lost() - lost_at_start, seconds * 50, last_mb);
+        std::printf("%6d  %6d  %7d  %4d  %12d  %8.0f  %11.1f  %10.1f %5.1f  %4d\n", minute, events, written,
+                    events - written, cap->Frames_Lost() - lost_at_start, seconds * 50, last_mb, longest_ms,
+                    longest_cpu_ms, late);
+        longest_ms = longest_cpu_ms = 0;
+        late = 0;
         std::fflush(stdout);
         if (minute >= minutes) {
             events_at_end = cap->HDMI_events();
