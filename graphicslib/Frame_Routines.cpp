@@ -228,81 +228,10 @@ __attribute__((target("avx2"))) size_t lblend_avx2(const uint8_t* s, uint8_t* d,
 }
 #endif
 
-#ifdef ORVEL_X86
-// 64 pixels (192 bytes, three registers) a step, with byte permutes that
-// reach across two registers: each half of 32 pixels gives its green and red
-// side by side and its blue widened to 16 bits in one permute each, so the
-// luminances of 32 pixels take two permutes, a multiply-add and the division
-// as above. The 64 per-pixel decisions are one mask; three permutes spread
-// it to the bytes, and one bitwise select a register writes the result.
-struct LumaPermutes {
-    alignas(64) uint8_t green_red[2][64];
-    alignas(64) uint8_t blue[2][64];
-    alignas(64) uint8_t spread[3][64];
-};
-constexpr LumaPermutes make_luma_permutes() {
-    LumaPermutes t{};
-    for (int h = 0; h < 2; ++h)
-        for (int j = 0; j < 64; ++j) {
-            const int pixel = 32 * h + j / 2;
-            // Half h reads registers h and h + 1: its bytes count from 64 h.
-            t.green_red[h][j] = static_cast<uint8_t>(3 * pixel + 1 + j % 2 - 64 * h);
-            t.blue[h][j] = static_cast<uint8_t>(j % 2 == 0 ? 3 * pixel - 64 * h : 0);
-        }
-    for (int o = 0; o < 3; ++o)
-        for (int j = 0; j < 64; ++j)
-            t.spread[o][j] = static_cast<uint8_t>((64 * o + j) / 3);
-    return t;
-}
-constexpr LumaPermutes kLuma512 = make_luma_permutes();
-
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) inline __m512i table512(const uint8_t* t) {
-    return _mm512_load_si512(reinterpret_cast<const void*>(t));
-}
-
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) inline __m512i luma32(const __m512i in[3], int h) {
-    const __m512i weights = _mm512_set1_epi16(static_cast<int16_t>(81 | (18 << 8)));
-    const __m512i gr = _mm512_permutex2var_epi8(in[h], table512(kLuma512.green_red[h]), in[h + 1]);
-    const __m512i b =
-        _mm512_maskz_permutex2var_epi8(0x5555555555555555ull, in[h], table512(kLuma512.blue[h]), in[h + 1]);
-    const __m512i sum = _mm512_add_epi16(_mm512_maddubs_epi16(gr, weights), b);
-    return _mm512_srli_epi16(_mm512_mulhi_epu16(sum, _mm512_set1_epi16(static_cast<int16_t>(41944))), 6);
-}
-
-template <int Mode>
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) size_t lblend_avx512(const uint8_t* s, uint8_t* d,
-                                                                            size_t pixels) {
-    const __m512i thirty = _mm512_set1_epi16(30);
-    size_t p = 0;
-    for (; p + 64 <= pixels; p += 64) {
-        const uint8_t* sp = s + 3 * p;
-        uint8_t* dp = d + 3 * p;
-        __m512i vs[3], vd[3];
-        for (int k = 0; k < 3; ++k) {
-            vs[k] = _mm512_loadu_si512(sp + 64 * k);
-            vd[k] = _mm512_loadu_si512(dp + 64 * k);
-        }
-        __mmask32 take[2];
-        for (int h = 0; h < 2; ++h) {
-            const __m512i ls = luma32(vs, h), ld = luma32(vd, h);
-            take[h] = Mode == 1 ? _mm512_cmpgt_epi16_mask(ls, _mm512_add_epi16(ld, thirty))
-                                : _mm512_cmpgt_epi16_mask(ld, _mm512_sub_epi16(ls, thirty));
-        }
-        const __m512i per_pixel = _mm512_movm_epi8(_mm512_kunpackd(take[1], take[0]));
-        for (int k = 0; k < 3; ++k) {
-            const __m512i m = _mm512_permutexvar_epi8(table512(kLuma512.spread[k]), per_pixel);
-            _mm512_storeu_si512(dp + 64 * k, _mm512_ternarylogic_epi32(m, vs[k], vd[k], 0xCA));
-        }
-    }
-    return p;
-}
-#endif
-
 template <int Mode> void lblend_line(const uint8_t* s, uint8_t* d, size_t pixels) {
     size_t done = 0;
 #ifdef ORVEL_X86
-    if (cpu().avx512vbmi) done = lblend_avx512<Mode>(s, d, pixels);
-    if (cpu().avx2) done += lblend_avx2<Mode>(s + 3 * done, d + 3 * done, pixels - done);
+    if (cpu().avx2) done = lblend_avx2<Mode>(s, d, pixels);
 #endif
     lblend_line_generic<Mode>(s, d, pixels, done);
 }
@@ -511,6 +440,11 @@ template <bool Transpose> __attribute__((target("avx2"))) void rotate_avx2(const
     }
 }
 
+// GCC 12 takes the undefined register some AVX-512 intrinsics start from for
+// an uninitialised variable.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 // Blocks of 16 destination lines by 16 pixels: sixteen loads of exactly 48
 // bytes (16 pixels), one from each of 16 source lines, the pixels widened to
 // 4 bytes, one 16 x 16 transposition of 4-byte elements in registers, the
@@ -589,6 +523,7 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi,avx2"))) void rotate_avx512(c
         }
     }
 }
+#pragma GCC diagnostic pop
 #endif
 
 template <bool Transpose> void rotate(const RotateJob& j) {
