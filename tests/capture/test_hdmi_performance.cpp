@@ -5,6 +5,7 @@
 #include "Module_qfn_Globals.h"
 #include "TestEnv.h"
 #include "WinClock.h"
+#include "Windows.h"
 
 #include <QTest>
 #include <QWidget>
@@ -72,6 +73,7 @@ TEST_F(PerformanceWindow, FramesCountedLostAreShownBesideTheLostCounter) {
     EXPECT_EQ(P().Frames_Counted_Lost(), 3);
     EXPECT_EQ(P().Label_frames_lost.Caption(), "25 (3 lost)");
     EXPECT_EQ(P().Label_frames_lost.ForeColor(), 0x000000FFu);
+    test_env::screenshot(P(), "hdmi_performance_counted_lost");
     P().Reset_Counters();
     Frames(1, 40);
     EXPECT_EQ(P().Label_frames_lost.Caption(), "0");
