@@ -2,10 +2,13 @@
 // 1920x1080 camera to a sink that only reads the buffer, against the
 // camera's own rate with nothing behind the grabber; and what one frame
 // costs the library: the bottom-up copy on the streaming thread and the
-// hand-over to the creating thread. Goal: it keeps up with 60 frames a
-// second and adds under 2 ms a frame.
+// hand-over to the creating thread. The creating thread sleeps until its
+// queue wakes it, as a window thread's event loop does. Goals: it keeps up
+// with 60 frames a second; the hand-over lag's 99th percentile is at most
+// 1 ms (3 ms with --load).
 //
-// Run: bench_capturelib (from the build's bin folder, beside OrvelCap5.so).
+// Run: bench_capturelib [--load N] (from the build's bin folder, beside OrvelCap5.so).
+#include "Bench_Load.h"
 #include "ComCreate.h"
 #include "FilterGraph.h"
 #include "Filters.h"
@@ -23,6 +26,7 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
+#include <poll.h>
 #include <thread>
 #include <vector>
 
@@ -30,6 +34,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr double kSeconds = 3.0;
+double g_lag_p99_ms = -1;
 
 void setUp() {
     static bool done = false;
@@ -142,9 +147,13 @@ void BM_LibraryDeliveredRate(benchmark::State& state) {
         sink.arrivals.clear();
         const auto t0 = Clock::now();
         const auto end = t0 + std::chrono::duration<double>(kSeconds);
+        // Asleep until a message wakes the thread: the hand-over's own lag,
+        // not a polling period's.
+        pollfd wake{queue.wakeFd(), POLLIN, 0};
         while (Clock::now() < end) {
-            queue.pump();
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+            if (::poll(&wake, 1, static_cast<int>(std::max<int64_t>(left, 1))) > 0) queue.pump();
         }
         const double secs = std::chrono::duration<double>(Clock::now() - t0).count();
         cap->Stop();
@@ -161,6 +170,7 @@ void BM_LibraryDeliveredRate(benchmark::State& state) {
             std::sort(lag.begin(), lag.end());
             state.counters["lag_median_ms"] = (lag[lag.size() / 2] - best) * 1000;
             state.counters["lag_p99_ms"] = (lag[lag.size() * 99 / 100] - best) * 1000;
+            g_lag_p99_ms = std::max(g_lag_p99_ms, (lag[lag.size() * 99 / 100] - best) * 1000);
         }
     }
 }
@@ -181,4 +191,17 @@ BENCHMARK(BM_FlipCopy1080p)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    Bench_Load load(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (g_lag_p99_ms >= 0) {
+        const double goal = load.Threads() > 0 ? 3.0 : 1.0;
+        std::printf("hand-over lag, 99th percentile (%s): %.3f ms, goal <= %.0f ms: %.2fx the goal, %s\n",
+                    load.Label().c_str(), g_lag_p99_ms, goal, g_lag_p99_ms / goal,
+                    g_lag_p99_ms <= goal ? "met" : "NOT met");
+    }
+    return 0;
+}

@@ -4,10 +4,13 @@
 //
 // Every iteration copies the frame with memcpy and then runs the routine, on
 // the same buffers, so both see the same caches and the same neighbours on a
-// busy machine; the ratio of the best routine time to the best copy time is
-// the counter "x_memcpy". After the runs a table gives each routine's ratio
-// (the median over --benchmark_repetitions) and the goal it is held to; the
-// exit status is 2 when a goal is missed.
+// busy machine; the ratio of the mean routine time to the mean copy time
+// (both measured the same way, over the same iterations) is the counter
+// "x_memcpy". After the runs a table gives each routine's ratio (the median
+// over --benchmark_repetitions) and the goal it is held to: LBlend 2x,
+// Rotate90 2.5x; the others are reported. The exit status is 2 when a goal
+// is missed. --load N runs N busy threads beside it.
+#include "Bench_Load.h"
 #include "Module_OrvelGraphics.h"
 
 #include <benchmark/benchmark.h>
@@ -49,7 +52,7 @@ using Clock = std::chrono::steady_clock;
 
 void against_memcpy(benchmark::State& state, const std::function<void(Frames&)>& routine) {
     Frames f;
-    double best_copy = std::numeric_limits<double>::max(), best_routine = best_copy;
+    double copies = 0, runs = 0;
     for (auto _ : state) {
         const auto t0 = Clock::now();
         std::memcpy(f.out.data(), f.a.data(), kFrameBytes);
@@ -60,12 +63,12 @@ void against_memcpy(benchmark::State& state, const std::function<void(Frames&)>&
         const auto t2 = Clock::now();
         const double copy = std::chrono::duration<double>(t1 - t0).count();
         const double run = std::chrono::duration<double>(t2 - t1).count();
-        best_copy = std::min(best_copy, copy);
-        best_routine = std::min(best_routine, run);
+        copies += copy;
+        runs += run;
         state.SetIterationTime(run);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kFrameBytes));
-    state.counters["x_memcpy"] = best_routine / best_copy;
+    state.counters["x_memcpy"] = copies > 0 ? runs / copies : 0;
 }
 
 int32_t arg(const benchmark::State& state) {
@@ -139,8 +142,8 @@ private:
 
 // Goal: how many memcpy times a routine may take (0: none set).
 double goal_for(const std::string& name) {
-    if (name.rfind("BM_ABlend", 0) == 0 || name.rfind("BM_FlipImageRGB24", 0) == 0) return 3.0;
-    if (name.rfind("BM_Rotate90", 0) == 0) return 6.0;
+    if (name.rfind("BM_LBlend", 0) == 0) return 2.0;
+    if (name.rfind("BM_Rotate90", 0) == 0) return 2.5;
     return 0.0;
 }
 
@@ -153,6 +156,7 @@ double median(std::vector<double> v) {
 } // namespace
 
 int main(int argc, char** argv) {
+    Bench_Load load(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;
@@ -160,14 +164,15 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
 
     int missed = 0;
-    std::printf("\n%-28s %10s %8s\n", "routine (1920x1080)", "x memcpy", "goal");
+    std::printf("\n%-28s %10s %8s   (%s, mean against mean)\n", "routine (1920x1080)", "x memcpy", "goal",
+                load.Label().c_str());
     for (const auto& [name, values] : reporter.ratios()) {
         const double ratio = median(values);
         const double goal = goal_for(name);
         const bool ok = goal == 0.0 || ratio <= goal;
         if (!ok) ++missed;
         if (goal > 0)
-            std::printf("%-28s %10.2f %7.0fx %s\n", name.c_str(), ratio, goal, ok ? "ok" : "MISSED");
+            std::printf("%-28s %10.2f %7.1fx %s\n", name.c_str(), ratio, goal, ok ? "ok" : "MISSED");
         else
             std::printf("%-28s %10.2f %8s\n", name.c_str(), ratio, "-");
     }

@@ -3,8 +3,11 @@
 // - replay: a sample read and decoded through the video file object, against
 //   tjDecompress2 of the same JPEG (goal: at most 1.3 times its time);
 // - capture: a frame compressed at quality 80 and appended as a sample
-//   record, against tjCompress2 of the same frame (goal: at least 0.8 of its
+//   record, against tjCompress2 of the same frame (goal: at least 0.95 of its
 //   frame rate).
+// Both sides are the mean time per item over all runs. --load N runs N busy
+// threads beside it.
+#include "Bench_Load.h"
 #include "Best_Time_Reporter.h"
 #include "Make_Heat.h"
 #include "cDIBSection.h"
@@ -189,13 +192,16 @@ BENCHMARK(BM_Append_VideoFile);
 } // namespace
 
 int main(int argc, char** argv) {
+    Bench_Load load(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     Best_Time_Reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     std::filesystem::remove_all(Work_Dir());
-    auto& b = reporter.best;
+    // Mean against mean: each side's time per item over all its runs.
+    auto& b = reporter.mean;
+    std::printf("\n(%s, mean against mean)\n", load.Label().c_str());
     if (b.count("BM_Decode_VideoFile") && b.count("BM_Decode_TurboJPEG")) {
         const double ratio = b["BM_Decode_VideoFile"] / b["BM_Decode_TurboJPEG"];
         std::printf("\nreplay decode %dx%d: %.2f x TurboJPEG's time (goal: at most 1.3) %s\n", kWidth,
@@ -204,9 +210,9 @@ int main(int argc, char** argv) {
     if (b.count("BM_Append_VideoFile") && b.count("BM_Compress_TurboJPEG")) {
         const double rate = b["BM_Compress_TurboJPEG"] / b["BM_Append_VideoFile"];
         std::printf("capture append %dx%d q80: %.0f frames/s, %.2f of TurboJPEG's %.0f frames/s (goal: at "
-                    "least 0.8) %s\n",
+                    "least 0.95) %s\n",
                     kWidth, kHeight, 1e9 / b["BM_Append_VideoFile"], rate, 1e9 / b["BM_Compress_TurboJPEG"],
-                    rate >= 0.8 ? "met" : "MISSED");
+                    rate >= 0.95 ? "met" : "MISSED");
     }
     return 0;
 }

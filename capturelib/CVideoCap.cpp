@@ -671,6 +671,7 @@ std::string CVideoCap::PropertyValue(const std::string& key) {
         return u(static_cast<uint32_t>(EqualsNoCase(key, "Width") ? m_pVih->bmiHeader.biWidth
                                                                   : m_pVih->bmiHeader.biHeight));
     }
+    if (EqualsNoCase(key, "FramesLost")) return Address(&(m_rgb ? m_rgbCB : m_dvCB).FramesLost());
     if (EqualsNoCase(key, "RGB")) return u(m_rgb);
     if (EqualsNoCase(key, "AddToROT")) return u(m_addToRot);
     if (EqualsNoCase(key, "SaveGrf")) return u(m_saveGrf);

@@ -23,12 +23,23 @@ com::HRESULT CxSampleGrabberCB::BufferCB(double SampleTime, const dshow::MediaSa
         m_fill.capacity = size_t(length);
     }
     sample.CopyTo(m_fill.data.get());
+    // A live source numbers its frames: a gap is frames it took and never
+    // handed on. A file is read, not captured: nothing of it goes missing so.
+    const int64_t seq = sample.Sequence();
+    if (seq >= 0) {
+        if (m_lastSequence >= 0 && seq > m_lastSequence + 1 && !m_holdBackSeen)
+            m_lost.never_delivered.fetch_add(static_cast<uint32_t>(seq - m_lastSequence - 1),
+                                             std::memory_order_relaxed);
+        m_lastSequence = seq;
+    }
     m_fill.length = size_t(length);
     m_fill.time = SampleTime;
     std::unique_lock g(m_lock);
     if (m_holdBack) // bounded, so a window thread that stops pumping cannot stall the graph for good
         m_taken.wait_for(g, std::chrono::seconds(2), [&] { return !m_hasLatest || !m_owner->IsRunning(); });
-    std::swap(m_fill, m_latest); // an undelivered older sample is overwritten: skipped, not queued
+    // An undelivered older sample is overwritten: skipped, not queued, and counted.
+    if (m_hasLatest) m_lost.overwritten.fetch_add(1, std::memory_order_relaxed);
+    std::swap(m_fill, m_latest);
     m_hasLatest = true;
     PostLocked();
     return com::S_OK;
@@ -56,12 +67,21 @@ void CxSampleGrabberCB::RepostIfWaiting() {
 }
 
 void CxSampleGrabberCB::Reset() {
+    {
+        // A new run numbers its frames afresh.
+        std::lock_guard fill(m_fillLock);
+        m_lastSequence = -1;
+    }
     std::lock_guard g(m_lock);
     m_hasLatest = false;
     m_taken.notify_all();
 }
 
 void CxSampleGrabberCB::SetHoldBack(bool holdBack) {
+    {
+        std::lock_guard fill(m_fillLock);
+        m_holdBackSeen = holdBack;
+    }
     std::lock_guard g(m_lock);
     m_holdBack = holdBack;
 }

@@ -7,6 +7,7 @@
 // never changes during a sink call, no lock is held while sinks run, each
 // sample is delivered at most once, and at most one message per grabber is
 // ever pending: a busy window thread skips samples, it never queues them.
+#include "IVideoCap.h"
 #include "SampleGrabber.h"
 
 #include <condition_variable>
@@ -54,6 +55,10 @@ public:
     // Ends any such wait (Stop, release).
     void Wake();
     Kind kind() const { return m_kind; }
+    // Samples of this grabber that never reached the sinks (a live source's):
+    // overwritten before they were taken, or numbered by the source and never
+    // seen here. Never reset.
+    VideoCapFramesLost& FramesLost() { return m_lost; }
 
 private:
     bool PostLocked();
@@ -68,4 +73,7 @@ private:
     bool m_holdBack = false;
     std::condition_variable m_taken;
     CxEventInfo m_lent; // window thread only
+    VideoCapFramesLost m_lost;
+    int64_t m_lastSequence = -1; // under m_fillLock; -1 after Reset
+    bool m_holdBackSeen = false; // m_holdBack as the streaming side sees it (under m_fillLock)
 };

@@ -5,9 +5,22 @@
 #include "IVideoCapEvent.h"
 #include "Unknown.h"
 
+#include <atomic>
+#include <cstdint>
+
 inline constexpr com::CLSID CLSID_VideoCap5 = com::MakeGuid("A2E04531-98BB-43b2-96EE-28D0CE80CE3A");
 inline constexpr com::GUID LIBID_OrvelCap5 = com::MakeGuid("54574CF2-1685-4E3B-9B30-6429BD022957");
 inline constexpr com::GUID APPID_OrvelCap5 = com::MakeGuid("18FA2EAB-B764-4526-9A99-6E60617D704C");
+
+// Frames of the video source that never reached the sinks, counted over the
+// object's life: samples the grabber overwrote before the creating thread
+// took them, and frames the source numbered but never handed to the grabber.
+// GetProperty "FramesLost" gives its address (the grabber in use: RGB, else
+// DV); a client reads the counts at any time, from any thread.
+struct VideoCapFramesLost {
+    std::atomic<uint32_t> overwritten{0};
+    std::atomic<uint32_t> never_delivered{0};
+};
 
 class IVideoCap : public com::IUnknown {
 public:

@@ -32,6 +32,7 @@ ptrdiff_t padded_stride(int32_t pixels) {
 struct Cpu {
     bool ssse3 = false;
     bool avx2 = false;
+    bool avx512vbmi = false; // with AVX-512 BW: byte permutes across a whole 64-byte register
 };
 Cpu g_cpu;
 
@@ -40,6 +41,9 @@ __attribute__((constructor)) void read_cpu_features() {
     if (std::getenv("ORVELGRAPHICS_PLAIN") != nullptr) return;
     g_cpu.ssse3 = __builtin_cpu_supports("ssse3") != 0;
     g_cpu.avx2 = __builtin_cpu_supports("avx2") != 0;
+    // ORVELGRAPHICS_AVX2 keeps to the AVX2 paths (tests of those on any machine).
+    g_cpu.avx512vbmi = __builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vbmi") != 0 &&
+                       std::getenv("ORVELGRAPHICS_AVX2") == nullptr;
 }
 
 inline const Cpu& cpu() {
@@ -410,31 +414,121 @@ __attribute__((target("avx2"))) void block8_avx2(const RotateJob& j, int32_t c, 
                             _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(d[i], pack), join));
 }
 
-// Tiles as above; inside a tile, the blocks, and the spans for what the
-// blocks cannot take (a line's last pixels, the source's last columns).
-template <bool Transpose> __attribute__((target("avx2"))) void rotate_avx2(const RotateJob& j) {
+// One tile: the blocks, and the spans for what the blocks cannot take (a
+// line's last pixels, the source's last columns).
+template <bool Transpose>
+__attribute__((target("avx2"))) void tile_avx2(const RotateJob& j, int32_t c0, int32_t c1, int32_t x0,
+                                               int32_t x1) {
     const ptrdiff_t pixel_bytes = 3 * static_cast<ptrdiff_t>(j.height);
+    int32_t c = c0;
+    for (; c + 4 <= c1 && c + 5 < j.width; c += 4) {
+        int32_t x = x0;
+        for (; x + 8 <= x1 && 3 * static_cast<ptrdiff_t>(x) + 32 <= pixel_bytes; x += 8)
+            block8_avx2<Transpose>(j, c, x);
+        for (int32_t i = 0; i < 4; ++i)
+            span_ssse3<Transpose>(j, c + i, x, x1);
+    }
+    for (; c < c1; ++c)
+        span_ssse3<Transpose>(j, c, x0, x1);
+}
+
+template <bool Transpose> __attribute__((target("avx2"))) void rotate_avx2(const RotateJob& j) {
     for (int32_t c0 = 0; c0 < j.width; c0 += kRotateLines) {
         const int32_t c1 = std::min(j.width, c0 + kRotateLines);
-        for (int32_t x0 = 0; x0 < j.height; x0 += kRotatePixels) {
-            const int32_t x1 = std::min(j.height, x0 + kRotatePixels);
-            int32_t c = c0;
-            for (; c + 4 <= c1 && c + 5 < j.width; c += 4) {
-                int32_t x = x0;
-                for (; x + 8 <= x1 && 3 * static_cast<ptrdiff_t>(x) + 32 <= pixel_bytes; x += 8)
-                    block8_avx2<Transpose>(j, c, x);
-                for (int32_t i = 0; i < 4; ++i)
-                    span_ssse3<Transpose>(j, c + i, x, x1);
+        for (int32_t x0 = 0; x0 < j.height; x0 += kRotatePixels)
+            tile_avx2<Transpose>(j, c0, c1, x0, std::min(j.height, x0 + kRotatePixels));
+    }
+}
+
+// GCC 12 takes the undefined register some AVX-512 intrinsics start from for
+// an uninitialised variable.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+// Blocks of 16 destination lines by 16 pixels: sixteen loads of exactly 48
+// bytes (16 pixels), one from each of 16 source lines, the pixels widened to
+// 4 bytes, one 16 x 16 transposition of 4-byte elements in registers, the
+// pixels packed to 3 bytes again and each destination line's 48 bytes stored
+// exactly. Every source byte loaded is used and no byte is stored twice.
+struct Rotate512Tables {
+    alignas(64) uint8_t widen[64];
+    alignas(64) uint8_t pack[64];
+};
+constexpr Rotate512Tables make_rotate512() {
+    Rotate512Tables t{};
+    for (int b = 0; b < 64; ++b) {
+        t.widen[b] = static_cast<uint8_t>(b / 4 * 3 + (b % 4 < 3 ? b % 4 : 2));
+        t.pack[b] = static_cast<uint8_t>(b < 48 ? b / 3 * 4 + b % 3 : 0);
+    }
+    return t;
+}
+constexpr Rotate512Tables kRotate512 = make_rotate512();
+constexpr __mmask64 kPixels16 = 0xFFFFFFFFFFFFull; // 48 bytes
+constexpr int32_t kRotate512Pixels = 2048;
+
+template <bool Transpose>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void block16_avx512(const RotateJob& j, int32_t c,
+                                                                           int32_t x) {
+    const __m512i widen = _mm512_load_si512(kRotate512.widen);
+    const __m512i pack = _mm512_load_si512(kRotate512.pack);
+    __m512i r[16], t[16];
+    for (int k = 0; k < 16; ++k)
+        r[k] = _mm512_permutexvar_epi8(
+            widen, _mm512_maskz_loadu_epi8(kPixels16, source_pixel<Transpose>(j, c, x + k)));
+    // Within each 128-bit lane L, t[4i + k] holds column 4L + k of rows 4i .. 4i + 3.
+    for (int i = 0; i < 8; i += 2) {
+        const __m512i a0 = _mm512_unpacklo_epi32(r[2 * i], r[2 * i + 1]);
+        const __m512i a1 = _mm512_unpackhi_epi32(r[2 * i], r[2 * i + 1]);
+        const __m512i b0 = _mm512_unpacklo_epi32(r[2 * i + 2], r[2 * i + 3]);
+        const __m512i b1 = _mm512_unpackhi_epi32(r[2 * i + 2], r[2 * i + 3]);
+        t[2 * i] = _mm512_unpacklo_epi64(a0, b0);
+        t[2 * i + 1] = _mm512_unpackhi_epi64(a0, b0);
+        t[2 * i + 2] = _mm512_unpacklo_epi64(a1, b1);
+        t[2 * i + 3] = _mm512_unpackhi_epi64(a1, b1);
+    }
+    for (int k = 0; k < 4; ++k) {
+        const __m512i lo0 = _mm512_shuffle_i32x4(t[k], t[4 + k], _MM_SHUFFLE(1, 0, 1, 0));
+        const __m512i lo1 = _mm512_shuffle_i32x4(t[8 + k], t[12 + k], _MM_SHUFFLE(1, 0, 1, 0));
+        const __m512i hi0 = _mm512_shuffle_i32x4(t[k], t[4 + k], _MM_SHUFFLE(3, 2, 3, 2));
+        const __m512i hi1 = _mm512_shuffle_i32x4(t[8 + k], t[12 + k], _MM_SHUFFLE(3, 2, 3, 2));
+        const __m512i lines[4] = {_mm512_shuffle_i32x4(lo0, lo1, _MM_SHUFFLE(2, 0, 2, 0)),
+                                  _mm512_shuffle_i32x4(lo0, lo1, _MM_SHUFFLE(3, 1, 3, 1)),
+                                  _mm512_shuffle_i32x4(hi0, hi1, _MM_SHUFFLE(2, 0, 2, 0)),
+                                  _mm512_shuffle_i32x4(hi0, hi1, _MM_SHUFFLE(3, 1, 3, 1))};
+        for (int l = 0; l < 4; ++l)
+            _mm512_mask_storeu_epi8(destination_line(j, c + 4 * l + k) + 3 * static_cast<ptrdiff_t>(x),
+                                    kPixels16, _mm512_permutexvar_epi8(pack, lines[l]));
+    }
+}
+
+// Tiles of 16 lines take the 16 x 16 blocks, then spans for a line's last
+// pixels; a narrower last tile goes as with AVX2.
+template <bool Transpose>
+__attribute__((target("avx512f,avx512bw,avx512vbmi,avx2"))) void rotate_avx512(const RotateJob& j) {
+    static_assert(kRotateLines == 16);
+    for (int32_t c0 = 0; c0 < j.width; c0 += kRotateLines) {
+        const int32_t c1 = std::min(j.width, c0 + kRotateLines);
+        for (int32_t x0 = 0; x0 < j.height; x0 += kRotate512Pixels) {
+            const int32_t x1 = std::min(j.height, x0 + kRotate512Pixels);
+            if (c1 - c0 < 16) {
+                tile_avx2<Transpose>(j, c0, c1, x0, x1);
+                continue;
             }
-            for (; c < c1; ++c)
-                span_ssse3<Transpose>(j, c, x0, x1);
+            int32_t x = x0;
+            for (; x + 16 <= x1; x += 16)
+                block16_avx512<Transpose>(j, c0, x);
+            if (x < x1)
+                for (int32_t c = c0; c < c1; ++c)
+                    span_ssse3<Transpose>(j, c, x, x1);
         }
     }
 }
+#pragma GCC diagnostic pop
 #endif
 
 template <bool Transpose> void rotate(const RotateJob& j) {
 #ifdef ORVEL_X86
+    if (cpu().avx512vbmi && cpu().avx2 && cpu().ssse3) return rotate_avx512<Transpose>(j);
     if (cpu().avx2) return rotate_avx2<Transpose>(j);
     if (cpu().ssse3) return rotate_tiled<span_ssse3<Transpose>>(j);
 #endif

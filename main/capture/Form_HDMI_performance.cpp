@@ -23,6 +23,7 @@ constexpr uint32_t kBlue = gdi::RGB(0, 0, 255);
 constexpr uint32_t kYellow = gdi::RGB(255, 255, 0);
 constexpr uint32_t kCyan = gdi::RGB(0, 255, 255);
 constexpr uint32_t kBlack = gdi::RGB(0, 0, 0);
+constexpr uint32_t kRed_Text = gdi::RGB(255, 0, 0);
 // The chart in pixels: one pixel of height per millisecond.
 constexpr int32_t kChart_Width = 600, kChart_Height = 200, kScale_Width = 40;
 // Milliseconds between frames at 25 frames per second.
@@ -75,7 +76,7 @@ void Form_HDMI_performance::Design() {
         counters[i]->Container(Frame_performance);
         counters[i]->Caption("0");
         counters[i]->FontBold(true);
-        counters[i]->Move((8 + i * 90) * tx, 50 * ty, 86 * tx, 24 * ty);
+        counters[i]->Move((8 + i * 90) * tx, 50 * ty, (i == 2 ? 108 : 86) * tx, 24 * ty);
     }
     Label_frames_lost.ToolTipText("Click to reset the counters");
 
@@ -128,14 +129,20 @@ void Form_HDMI_performance::Form_QueryUnload(int32_t&, int32_t) {
 
 // ---- Counters and chart -------------------------------------------------------------
 
-void Form_HDMI_performance::HDMI_event(int32_t, int16_t delta) {
+void Form_HDMI_performance::HDMI_event(int32_t, int16_t delta, int32_t lost) {
     ++m_Frames_Received;
+    m_Frames_Counted_Lost += std::max(lost, 0);
     Plot_Delta(delta);
     const double elapsed = static_cast<double>(win::timeGetTime() - m_Start_Time);
     const int32_t calculated = static_cast<int32_t>(std::nearbyint(elapsed / kFrame_Mill));
     Label_Frames_received.Caption(vb::CStr(m_Frames_Received));
     Label_frames_Calculated.Caption(vb::CStr(calculated));
-    Label_frames_lost.Caption(vb::CStr(m_Frames_Received - calculated));
+    // Received against 25 frames a second tells a source of another rate
+    // nothing of frames it lost; the frames counted lost are told beside it.
+    std::string lost_text = vb::CStr(m_Frames_Received - calculated);
+    if (m_Frames_Counted_Lost > 0) lost_text += " (" + vb::CStr(m_Frames_Counted_Lost) + " lost)";
+    Label_frames_lost.Caption(lost_text);
+    Label_frames_lost.ForeColor(m_Frames_Counted_Lost > 0 ? kRed_Text : kBlack);
     Frame_performance.Refresh();
 }
 
@@ -185,6 +192,8 @@ void Form_HDMI_performance::Plot_Lines() {
 void Form_HDMI_performance::Reset_Counters() {
     m_Start_Time = win::timeGetTime();
     m_Frames_Received = 0;
+    m_Frames_Counted_Lost = 0;
+    Label_frames_lost.ForeColor(kBlack);
 }
 
 void Form_HDMI_performance::Show_Properties(const std::string& text) {

@@ -41,7 +41,9 @@ public:
 
     // One frame: `mill` is the frame's computer time (not used), `delta` the
     // milliseconds since the previous frame.
-    void HDMI_event(int32_t mill, int16_t delta);
+    // lost: frames of the source counted lost just before this one (never
+    // delivered, or overwritten before they were taken).
+    void HDMI_event(int32_t mill, int16_t delta, int32_t lost = 0);
     void Plot_Delta(int16_t delta);
     void Reset_Counters();
     void Show_Properties(const std::string& text);
@@ -50,6 +52,7 @@ public:
     void Draw_lines();
 
     int32_t Frames_Received() const { return m_Frames_Received; }
+    int32_t Frames_Counted_Lost() const { return m_Frames_Counted_Lost; }
 
 protected:
     void Design() override;
@@ -65,6 +68,7 @@ private:
 
     uint32_t m_Start_Time = 0;
     int32_t m_Frames_Received = 0;
+    int32_t m_Frames_Counted_Lost = 0;
     int32_t m_Text_Width = 0, m_Text_Height = 0;
 };
 

@@ -342,6 +342,7 @@ void Form_capture_multi_file::Terminate_obj_Capture_HDMI() {
         m_Capture->Stop_Capture();
         m_Capture->UnAdvise();
     });
+    m_Stamp_Board.store(nullptr);
     m_Capture.reset();
     m_Camera_Started = false;
     Send_Trace("*Terminate_obj_Capture_HDMI, end");

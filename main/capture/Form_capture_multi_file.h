@@ -9,10 +9,12 @@
 // capturing into.
 #include "Controls.h"
 #include "Form.h"
+#include "Frame_Stamp_Board.h"
 #include "PictureBox.h"
 #include "Shape.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -139,9 +141,16 @@ public:
     void save_event();
 
     // ---- Start signal and control box ----
-    void Handle_Start_Event(int16_t slot);
+    // stamp: the start as the box's contact took it, at the contact; without
+    // one (the window's own Start button) it is taken now.
+    void Handle_Start_Event(int16_t slot, const Frame_Stamp_Board::Start_Stamp* stamp = nullptr);
     void Handle_start_mouseup(int16_t slot);
-    void obj_phidget_OnInputChange(int32_t Index, bool State);
+    void obj_phidget_OnInputChange(int32_t Index, bool State,
+                                   const Frame_Stamp_Board::Start_Stamp* stamp = nullptr);
+    // Runs on the box's thread at the contact: reads the last frame's stamp.
+    Frame_Stamp_Board::Start_Stamp Take_Start_Stamp() const;
+    // The stamp of the last start handled (its heat's values, and when taken).
+    const Frame_Stamp_Board::Start_Stamp& Last_Start_Stamp() const { return m_Last_Start_Stamp; }
     void obj_phidget_OnAttach();
     void obj_phidget_OnDetach();
     void Display_Control_Box();
@@ -261,6 +270,10 @@ private:
     bool m_Invert_Start = false;
     bool m_LED_Pressed = false;
     std::vector<Start_Check> m_Start_Checks;
+    // The capture object's stamp board, for the box's thread to read at a
+    // contact; set when the camera starts, cleared when the object goes.
+    std::atomic<std::shared_ptr<const Frame_Stamp_Board>> m_Stamp_Board;
+    Frame_Stamp_Board::Start_Stamp m_Last_Start_Stamp;
     Preview_Hooks m_Preview_Hooks;
     void Preview_Hidden() const {
         if (m_Preview_Hooks.Hidden) m_Preview_Hooks.Hidden();

@@ -86,7 +86,8 @@ void Form_capture_multi_file::HDMI_event() {
     vb::Trap("DV_event of Form Form_capture_multi_file", [&] {
         if (Window_Visible("Form_HDMI_performance"))
             Form_HDMI_performance().HDMI_event(m_Capture->last_Capture_mill(),
-                                               vb::CInt(m_Capture->last_Capture_delta()));
+                                               vb::CInt(m_Capture->last_Capture_delta()),
+                                               m_Capture->Frames_Lost_Before_Last());
         if (Window_Visible("Frm_kanot_2")) return;
         if (++m_Frame_Counter > 6) {
             m_Frame_Counter = 0;
@@ -293,6 +294,7 @@ void Form_capture_multi_file::Start_Capture() {
     vb::Trap("Start_capture of Form Frm_capture", [&] {
         Send_Trace("*Form_capture_multi_file Start_Capture, begin");
         if (!m_Capture) return;
+        m_Stamp_Board.store(m_Capture->Stamp_Board());
         m_Capture->Do_log_time(-1);
         m_Capture->Post_linear(0);
         m_Capture->MaxFrames(1);

@@ -95,6 +95,13 @@ void Form_capture_multi_file::Open_Control_Box() {
     obj_phidget->OnInputChange = [this](int32_t index, bool state) {
         obj_phidget_OnInputChange(index, state);
     };
+    // A start is stamped at the contact, on the box's thread: the window
+    // thread may be busy with a frame, and the stamp must not wait for it.
+    obj_phidget->OnInputChangeAtOnce = [this](int32_t index, bool state) -> std::function<void()> {
+        if (index != kStart_Contact && index != kStart_Button) return {};
+        const Frame_Stamp_Board::Start_Stamp stamp = Take_Start_Stamp();
+        return [this, index, state, stamp] { obj_phidget_OnInputChange(index, state, &stamp); };
+    };
     Timer_start_check.OnTimer = [this] { Check_Start_Read_Back(); };
     Picture_LED.MouseDown = [this](int32_t, int32_t, float, float) {
         m_LED_Pressed = true;
@@ -117,7 +124,17 @@ bool Form_capture_multi_file::Box_Input(int32_t index) const {
 
 // ---- Box events -------------------------------------------------------------------
 
-void Form_capture_multi_file::obj_phidget_OnInputChange(int32_t Index, bool State) {
+Frame_Stamp_Board::Start_Stamp Form_capture_multi_file::Take_Start_Stamp() const {
+    Frame_Stamp_Board::Start_Stamp stamp;
+    stamp.local_mill = Get_Local_Mill();
+    if (const std::shared_ptr<const Frame_Stamp_Board> board = m_Stamp_Board.load())
+        stamp.frame = board->Read();
+    stamp.taken = std::chrono::steady_clock::now();
+    return stamp;
+}
+
+void Form_capture_multi_file::obj_phidget_OnInputChange(int32_t Index, bool State,
+                                                        const Frame_Stamp_Board::Start_Stamp* stamp) {
     // A box event after the window went is not the window's any more.
     if (!IsLoaded()) return;
     vb::Trap("obj_Phidget_OnInputChange of Form Frm_capture_multi_file", [&] {
@@ -133,7 +150,7 @@ void Form_capture_multi_file::obj_phidget_OnInputChange(int32_t Index, bool Stat
         case kStart_Contact: {
             const bool contact = Box_Input(kStart_Contact);
             if (contact == !m_Invert_Start && Box_Input(kArming_Switch))
-                Handle_Start_Event(m_Active_Heat_Start);
+                Handle_Start_Event(m_Active_Heat_Start, stamp);
             Set_Phidget_State(kLamp, contact);
             break;
         }
@@ -142,7 +159,7 @@ void Form_capture_multi_file::obj_phidget_OnInputChange(int32_t Index, bool Stat
             break;
         case kStart_Button:
             if (State)
-                Handle_Start_Event(m_Active_Heat_Start);
+                Handle_Start_Event(m_Active_Heat_Start, stamp);
             else
                 Handle_start_mouseup(m_Active_Heat_Start);
             break;
@@ -254,15 +271,19 @@ void Form_capture_multi_file::Update_Control_Box_Led() {
 
 // ---- Heat start -------------------------------------------------------------------
 
-void Form_capture_multi_file::Handle_Start_Event(int16_t slot) {
+void Form_capture_multi_file::Handle_Start_Event(int16_t slot, const Frame_Stamp_Board::Start_Stamp* stamp) {
     vb::Trap("Handle_Start_Event of Form Frm_capture_multi_file", [&] {
         Checked_Slot(slot);
         const std::string file_name = Label_filename(slot).Caption();
         const std::string heat_label = Frame_capture(slot).Caption();
-        const int32_t local_mill = Get_Local_Mill();
+        // The last frame received before the signal: taken at the contact by
+        // the box's thread, or now for the window's own button.
+        const Frame_Stamp_Board::Start_Stamp taken = stamp ? *stamp : Take_Start_Stamp();
+        m_Last_Start_Stamp = taken;
+        const int32_t local_mill = taken.local_mill;
         cls_Capture_HDMI* cap = m_Capture.get();
-        int32_t capture_mill = cap ? cap->last_Capture_mill() : 0;
-        const int32_t events = cap ? cap->HDMI_events() : 0;
+        int32_t capture_mill = cap ? taken.frame.capture_mill : 0;
+        const int32_t events = cap ? taken.frame.events : 0;
         Hide_Video_preview();
         // Locking the size target before any frame was compressed would stop
         // the camera; the compression then stays in learning until a later

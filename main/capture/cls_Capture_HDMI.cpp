@@ -159,6 +159,10 @@ void cls_Capture_HDMI::Capture_Run() {
             Send_Trace("Capture_run begin ", "Post-hit_frames = ", 0, "Max_frames = ", m_MaxFrames);
             vb::DoEvents();
             m_HDMI_events = 0;
+            m_stamp_board->Publish(m_last_Capture_mill, 0);
+            m_frames_lost = m_frames_overwritten = m_frames_never_delivered = 0;
+            m_lost_before_last = 0;
+            m_lost_logged = 0;
             m_arm_phase = 0;
             m_run_mill_21 = 0;
             m_frame_error_told = false;
@@ -180,6 +184,13 @@ void cls_Capture_HDMI::Stop_Capture() {
         Send_Trace(" *cls_capture Stop, object =  ", 0, " ", g_Current_Friendly_Name);
         Check(oCapture->Stop(), "Stop");
         m_is_Running = false;
+        if (m_frames_lost > m_lost_logged) {
+            Write_Event_Log("Frames lost: " + vb::CStr(m_frames_lost - m_lost_logged) +
+                            " at the end of the run, " + vb::CStr(m_frames_lost) + " this run (overwritten " +
+                            vb::CStr(m_frames_overwritten) + ", never delivered " +
+                            vb::CStr(m_frames_never_delivered) + ")");
+            m_lost_logged = m_frames_lost;
+        }
     } else {
         Send_Trace(" *cls_capture m_is_Running = False  ID = ", m_ID_string);
     }
@@ -255,6 +266,10 @@ com::HRESULT cls_Capture_HDMI::OnRGBEvent(IVideoCap* pSource, double, const uint
         m_last_Capture_delta = m_last_Capture_mill - m_prev_Capture_mill;
         m_prev_Capture_mill = m_last_Capture_mill;
         ++m_HDMI_events;
+        // Published at once: a start contact from now on stamps this frame,
+        // however long its crop and compression take.
+        m_stamp_board->Publish(m_last_Capture_mill, m_HDMI_events);
+        Count_Lost_Frames();
 
         if (++m_fps_count >= 50) {
             const int32_t t = static_cast<int32_t>(win::timeGetTime());
@@ -292,6 +307,42 @@ com::HRESULT cls_Capture_HDMI::OnRGBEvent(IVideoCap* pSource, double, const uint
                         "OnRGBEvent of Class Module cls_Capture_HDMI");
     }
     return com::S_OK;
+}
+
+void cls_Capture_HDMI::Count_Lost_Frames() {
+    if (!m_lost_counts_read) {
+        m_lost_counts_read = true;
+        m_lost_counts =
+            reinterpret_cast<const VideoCapFramesLost*>(Address_From_Text(Get_Property("FramesLost")));
+        if (m_lost_counts) {
+            m_overwritten_seen = m_lost_counts->overwritten.load(std::memory_order_relaxed);
+            m_never_delivered_seen = m_lost_counts->never_delivered.load(std::memory_order_relaxed);
+        }
+    }
+    m_lost_before_last = 0;
+    if (!m_lost_counts) return;
+    // The library's counts run over its object's life; what is new since the
+    // last frame went missing just before this one.
+    const uint32_t over = m_lost_counts->overwritten.load(std::memory_order_relaxed);
+    const uint32_t never = m_lost_counts->never_delivered.load(std::memory_order_relaxed);
+    const int32_t new_over = static_cast<int32_t>(over - m_overwritten_seen);
+    const int32_t new_never = static_cast<int32_t>(never - m_never_delivered_seen);
+    m_overwritten_seen = over;
+    m_never_delivered_seen = never;
+    m_lost_before_last = new_over + new_never;
+    if (m_lost_before_last == 0) return;
+    m_frames_overwritten += new_over;
+    m_frames_never_delivered += new_never;
+    m_frames_lost += m_lost_before_last;
+    const uint32_t now = win::timeGetTime();
+    if (m_lost_logged == 0 || now - m_lost_log_mill >= 1000) {
+        Write_Event_Log("Frames lost: " + vb::CStr(m_frames_lost - m_lost_logged) + " before frame event " +
+                        vb::CStr(m_HDMI_events) + ", " + vb::CStr(m_frames_lost) + " this run (overwritten " +
+                        vb::CStr(m_frames_overwritten) + ", never delivered " +
+                        vb::CStr(m_frames_never_delivered) + ")");
+        m_lost_logged = m_frames_lost;
+        m_lost_log_mill = now;
+    }
 }
 
 void cls_Capture_HDMI::Get_VideoHeader() {

@@ -5,12 +5,14 @@
 // HDMIreceived. Everything runs on the thread that created the object; the
 // library delivers its frames there when that thread's queue is pumped.
 #include "ComPtr.h"
+#include "Frame_Stamp_Board.h"
 #include "IVideoCap.h"
 #include "cDIBSection.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,17 @@ public:
     // run has taken its own (frame events 31 and 131).
     int32_t HDMI_10_mill() const { return m_mill_31 - m_mill_21; }
     std::string HDMI_Sample_Dimensions() const;
+    // The last frame's capture time and count, readable from any thread at
+    // once (the control box's start contact); shared so that a reader may
+    // outlive this object.
+    std::shared_ptr<const Frame_Stamp_Board> Stamp_Board() const { return m_stamp_board; }
+    // Frames of the source that never reached this object (overwritten in
+    // the library before they were taken, or never delivered by the source):
+    // those just before the last frame, and those since the last Capture_Run.
+    int32_t Frames_Lost_Before_Last() const { return m_lost_before_last; }
+    int32_t Frames_Lost() const { return m_frames_lost; }
+    int32_t Frames_Overwritten() const { return m_frames_overwritten; }
+    int32_t Frames_Never_Delivered() const { return m_frames_never_delivered; }
     void Draw_Cropped_DIB(forms::PictureBox& picture);
     // A clock hand that turns once per 100 frame events, up at the start of a run.
     void Draw_Running_Arm_2(forms::PictureBox& picture, int32_t colour);
@@ -119,6 +132,9 @@ public:
 
 private:
     void Get_VideoHeader();
+    // Counts the frames lost since the previous one; an event-log line at
+    // most once a second while frames go missing.
+    void Count_Lost_Frames();
     // The running figures into the debug window, while it is shown.
     void Show_Compression_Statistics();
     void Rotate_Crop();
@@ -150,6 +166,14 @@ private:
     int32_t m_fps_count = 0;
     int32_t m_fps_mark = 0;
     float m_Running_fps = 0;
+    std::shared_ptr<Frame_Stamp_Board> m_stamp_board = std::make_shared<Frame_Stamp_Board>();
+    const VideoCapFramesLost* m_lost_counts = nullptr; // the library's, read at the first frame
+    bool m_lost_counts_read = false;
+    uint32_t m_overwritten_seen = 0, m_never_delivered_seen = 0;
+    int32_t m_lost_before_last = 0;
+    int32_t m_frames_lost = 0, m_frames_overwritten = 0, m_frames_never_delivered = 0;
+    int32_t m_lost_logged = 0;    // of m_frames_lost, already in the event log
+    uint32_t m_lost_log_mill = 0; // when the last such line was written
     int32_t m_mill_21 = 0, m_mill_31 = 0, m_mill_131 = 0;
     int32_t m_fps_mill_31 = 0;       // the frame event 31 of the run that took m_mill_131
     int32_t m_run_mill_21 = 0;       // frame event 21 of this run, 0 before it

@@ -72,16 +72,18 @@ struct SampleGrabber::Probe {
                 return GST_PAD_PROBE_OK;
             const size_t width = size_t(GST_VIDEO_FRAME_WIDTH(&frame)),
                          height = size_t(GST_VIDEO_FRAME_HEIGHT(&frame));
-            const MediaSample sample(static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
-                                     size_t(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0)),
-                                     size_t(Rgb24Stride(int64_t(width))), width * 3, height);
+            MediaSample sample(static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                               size_t(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0)),
+                               size_t(Rgb24Stride(int64_t(width))), width * 3, height);
+            if (GST_BUFFER_OFFSET_IS_VALID(buf)) sample.SetSequence(int64_t(GST_BUFFER_OFFSET(buf)));
             g.which_ == 0 ? cb->SampleCB(time, sample) : cb->BufferCB(time, sample);
             gst_video_frame_unmap(&frame);
             return GST_PAD_PROBE_OK;
         }
         GstMapInfo map;
         if (!gst_buffer_map(buf, &map, GST_MAP_READ)) return GST_PAD_PROBE_OK;
-        const MediaSample sample(map.data, map.size);
+        MediaSample sample(map.data, map.size);
+        if (GST_BUFFER_OFFSET_IS_VALID(buf)) sample.SetSequence(int64_t(GST_BUFFER_OFFSET(buf)));
         g.which_ == 0 ? cb->SampleCB(time, sample) : cb->BufferCB(time, sample);
         gst_buffer_unmap(buf, &map);
         return GST_PAD_PROBE_OK;

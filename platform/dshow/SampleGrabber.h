@@ -33,11 +33,16 @@ public:
     void CopyTo(uint8_t* dst) const;
     // The bytes as they lie in the stream (top-down for pictures).
     const uint8_t* rawData() const { return data_; }
+    // The number the source gave this sample in its stream (a live camera
+    // counts its frames), -1 when it gave none.
+    int64_t Sequence() const { return sequence_; }
+    void SetSequence(int64_t n) { sequence_ = n; }
 
 private:
     const uint8_t* data_;
     size_t length_, srcStride_, dstStride_, rowBytes_ = 0, rows_;
     bool flip_ = false;
+    int64_t sequence_ = -1;
 };
 
 class ISampleGrabberCB {

@@ -272,10 +272,16 @@ void StandInBox::SetInput(int32_t index, bool state) {
             for (auto& k : live_kits(b))
                 if (k->follows(b.serial)) kits.push_back(k);
     }
-    for (auto& k : kits)
-        k->post([index, state](PhidgetInterfaceKit& kit) {
-            if (kit.OnInputChange) kit.OnInputChange(index, state);
-        });
+    for (auto& k : kits) {
+        std::function<void()> then;
+        if (k->OnInputChangeAtOnce) then = k->OnInputChangeAtOnce(index, state);
+        if (then)
+            k->post([then = std::move(then)](PhidgetInterfaceKit&) { then(); });
+        else
+            k->post([index, state](PhidgetInterfaceKit& kit) {
+                if (kit.OnInputChange) kit.OnInputChange(index, state);
+            });
+    }
 }
 
 bool StandInBox::Input(int32_t index) {

@@ -11,7 +11,9 @@
 //
 // Events are raised on the thread that created the kit, when that thread
 // next handles its pending events (its Qt event loop, or DeliverEvents()),
-// never inside the call that caused them.
+// never inside the call that caused them. An input change can also be seen
+// at the moment it happens, on the thread that brings it (the box's own):
+// OnInputChangeAtOnce.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -58,6 +60,12 @@ public:
     std::function<void()> OnDetach;
     std::function<void(int32_t index, bool state)> OnInputChange;
     std::function<void(int32_t index, bool state)> OnOutputChange;
+    // Called at the input change itself, on the thread that brings it, before
+    // the event is queued to the kit's thread: for what must be read at that
+    // moment and not when the kit's thread gets to the event. It must not
+    // block. The work it returns is queued in place of OnInputChange; an
+    // empty one leaves OnInputChange as usual. Set it before Open.
+    std::function<std::function<void()>(int32_t index, bool state)> OnInputChangeAtOnce;
 
 private:
     PhidgetInterfaceKit();

@@ -8,13 +8,16 @@
 #include "Module_capture.h"
 #include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
+#include "Module_trace.h"
 #include "PictureBox.h"
 #include "VbTrap.h"
 #include "WinClock.h"
 #include "cls_Capture_HDMI.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include <memory>
 #include <set>
@@ -343,6 +346,76 @@ TEST_F(CaptureHDMI, LiveFramesAreStampedCroppedCompressedAndRotated) {
                             &out),
               0);
     EXPECT_EQ(out.substr(0, out.find_last_not_of("\n") + 1), "mjpeg,440,1080");
+}
+
+// A start contact comes on another thread while the window thread is busy
+// with a frame: the stamp it reads at once is that frame, the last one
+// received, not a later one and not the one before. The frames the camera
+// sends meanwhile are overwritten in the library before they are taken: each
+// is counted, told to the frame after them and written to the event log.
+TEST_F(CaptureHDMI, AStampTakenDuringAFrameIsThatFrameAndFramesOverwrittenMeanwhileAreCounted) {
+    Save_Source("HDMI Capture", "0");
+    cls_Capture_HDMI cap;
+    ASSERT_TRUE(cap.Set_Source_from_Saved());
+    const std::shared_ptr<const Frame_Stamp_Board> board = cap.Stamp_Board();
+    std::atomic<bool> contact{false}, stamped{false};
+    Frame_Stamp_Board::Frame taken;
+    std::thread box([&] {
+        while (!contact.load())
+            std::this_thread::yield();
+        taken = board->Read();
+        stamped = true;
+    });
+    struct Seen {
+        Frame_Stamp_Board::Frame frame;
+        int32_t lost_before;
+    };
+    std::vector<Seen> seen;
+    Frame_Stamp_Board::Frame in_work;
+    cap.HDMIreceived = [&] {
+        seen.push_back({{cap.last_Capture_mill(), cap.HDMI_events()}, cap.Frames_Lost_Before_Last()});
+        if (cap.HDMI_events() != 3) return;
+        in_work = {cap.last_Capture_mill(), cap.HDMI_events()};
+        contact = true;
+        // Busy for ten frame times of the camera.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    };
+    cap.Capture_Run();
+    ASSERT_TRUE(pump_until([&] { return seen.size() >= 6; }));
+    cap.Stop_Capture();
+    contact = true;
+    box.join();
+    ASSERT_TRUE(stamped);
+    EXPECT_EQ(taken.events, in_work.events);
+    EXPECT_EQ(taken.capture_mill, in_work.capture_mill);
+
+    ASSERT_GE(seen.size(), 4u);
+    // 200 ms at 50 frames a second: about ten frames came meanwhile, and the
+    // frame taken next is told of those overwritten (a busy machine may have
+    // held the camera up too, or lost a frame elsewhere: not fewer than one,
+    // and every loss counted once).
+    EXPECT_GE(seen[3].lost_before, 1);
+    EXPECT_LE(seen[3].lost_before, 20);
+    int32_t total = 0;
+    for (const Seen& s : seen)
+        total += s.lost_before;
+    EXPECT_EQ(cap.Frames_Lost(), total);
+    EXPECT_EQ(cap.Frames_Overwritten() + cap.Frames_Never_Delivered(), total);
+    const std::string log =
+        test_env::read_file((g_AppData_Folder.empty() ? Get_Local_AppData_Folder() : g_AppData_Folder) +
+                            "/Tidewick_eventlog.txt");
+    EXPECT_NE(log.find("Frames lost: "), std::string::npos) << log;
+    EXPECT_NE(log.find(std::to_string(total) + " this run (overwritten " +
+                       std::to_string(cap.Frames_Overwritten())),
+              std::string::npos)
+        << "the last line has the run's whole count\n"
+        << log;
+
+    // A new run counts afresh; the board says frame 0 until its first frame.
+    cap.Capture_Run();
+    EXPECT_EQ(cap.Frames_Lost(), 0);
+    EXPECT_EQ(board->Read().events, 0);
+    cap.Stop_Capture();
 }
 
 TEST_F(CaptureHDMI, DebugWindowShowsTheRunningFiguresOfA1080pCapture) {

@@ -5,6 +5,7 @@
 #include "Module_qfn_Globals.h"
 #include "TestEnv.h"
 #include "WinClock.h"
+#include "Windows.h"
 
 #include <QTest>
 #include <QWidget>
@@ -60,6 +61,23 @@ TEST_F(PerformanceWindow, LostCounterFallsByOneForEveryFrameThatFailsToArrive) {
     Frames(1, 40);
     EXPECT_EQ(P().Label_Frames_received.Caption(), "1");
     EXPECT_EQ(Lost(), 0);
+}
+
+// A 50 Hz camera runs ahead of the 25 frames a second the counter expects:
+// frames it lost show only as counted by the capture object, beside it, in red.
+TEST_F(PerformanceWindow, FramesCountedLostAreShownBesideTheLostCounter) {
+    for (int i = 0; i < 50; ++i) {
+        clock.advance(20);
+        P().HDMI_event(static_cast<int32_t>(clock.time_get_time()), 20, i == 10 ? 3 : 0);
+    }
+    EXPECT_EQ(P().Frames_Counted_Lost(), 3);
+    EXPECT_EQ(P().Label_frames_lost.Caption(), "25 (3 lost)");
+    EXPECT_EQ(P().Label_frames_lost.ForeColor(), 0x000000FFu);
+    test_env::screenshot(P(), "hdmi_performance_counted_lost");
+    P().Reset_Counters();
+    Frames(1, 40);
+    EXPECT_EQ(P().Label_frames_lost.Caption(), "0");
+    EXPECT_EQ(P().Label_frames_lost.ForeColor(), 0u);
 }
 
 TEST_F(PerformanceWindow, BarsScrollUnderGuideLinesThatStayPut) {

@@ -24,6 +24,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <thread>
 
 namespace fs = std::filesystem;
 using phidget::StandInBox;
@@ -215,6 +216,41 @@ TEST_F(StartSignal, StartStampIsTheLastFrameWrittenAndReadBack) {
                             std::to_string(mill) + " --start-local " + std::to_string(local));
     EXPECT_EQ(c.status, 0) << c.out;
     EXPECT_GE(W().Num_Written(), 12);
+}
+
+// The contact closes on the box's thread while the window thread is busy
+// with a frame, and the window gets to the box's event only frames later:
+// the heat still starts at the frame in work at the contact, the last one
+// received before it.
+TEST_F(StartSignal, AContactDuringAFrameStampsThatFrameHoweverLateTheWindowGetsToIt) {
+    Show_With_Camera();
+    Frames_Pass(40);
+    const std::string file = New_File(0, "5");
+    Input(0, false);
+    Input(1, true);
+    cls_Capture_HDMI& cap = *W().obj_Capture_HDMI();
+    const auto frame = cap.HDMIreceived;
+    int32_t contact_mill = 0, contact_events = 0;
+    cap.HDMIreceived = [&] {
+        frame();
+        if (contact_events != 0) return;
+        contact_mill = cap.last_Capture_mill();
+        contact_events = cap.HDMI_events();
+        std::thread box([] { StandInBox::SetInput(0, true); });
+        box.join();
+    };
+    Frames_Pass(6);
+    ASSERT_NE(contact_events, 0);
+    EXPECT_EQ(W().Heat_Start_Mill(0), 0) << "the window has not got to the box's event yet";
+    ASSERT_GT(cap.HDMI_events(), contact_events + 4);
+    phidget::DeliverEvents();
+
+    EXPECT_EQ(W().Heat_Start_Mill(0), contact_mill);
+    EXPECT_EQ(W().Last_Start_Stamp().frame.events, contact_events);
+    const Checked c = check_qf3(file, "--frames 0 --start-pc " + std::to_string(contact_mill) +
+                                          " --start-events " + std::to_string(contact_events));
+    EXPECT_EQ(c.status, 0) << c.out;
+    cap.HDMIreceived = frame;
 }
 
 TEST_F(StartSignal, AStartThatDoesNotReadBackIsASeriousError) {

@@ -1,5 +1,5 @@
 // Linked into the capture tests in a ThreadSanitizer build (TIDEWICK_TSAN).
-// GLib and GStreamer are not instrumented and order their own memory with
+// GLib, GStreamer and Qt (the capture window's tests) are not instrumented and order their own memory with
 // futexes and atomics the sanitizer cannot see. Suppressed are only what they
 // do themselves: their own allocations and copies, races whose racing access
 // lies in them, and their own locks. A race where our code makes the access
@@ -24,14 +24,19 @@ extern "C" const char* __tsan_default_suppressions() {
            "called_from_lib:libgstalsa.so\n"
            "called_from_lib:liborc-0.4.so\n"
            "called_from_lib:libdv.so\n"
+           "called_from_lib:libQt6Core.so\n"
+           "called_from_lib:libQt6Gui.so\n"
+           "called_from_lib:libQt6Widgets.so\n"
            "race_top:libglib*\n"
            "race_top:libgobject*\n"
            "race_top:libgst*\n"
            "race_top:liborc*\n"
            "race_top:libdv*\n"
+           "race_top:libQt6*\n"
            "mutex:libglib*\n"
            "mutex:libgobject*\n"
            "mutex:libgst*\n"
+           "mutex:libQt6*\n"
            "deadlock:libglib*\n"
            "deadlock:libgobject*\n"
            "deadlock:libgst*\n";

@@ -139,6 +139,41 @@ TEST_F(ControlBox, EventsDrivenFromAnotherThreadArriveOnTheProgramThread) {
         EXPECT_EQ(id, std::this_thread::get_id());
 }
 
+// What must be read at the contact itself is read on the box's thread, in
+// the order of the changes, and the work it hands over runs on the kit's
+// thread in place of the plain event; other inputs keep their plain event.
+TEST_F(ControlBox, AnInputChangeIsSeenAtOnceOnTheBoxThreadAndItsWorkQueued) {
+    auto kit = PhidgetInterfaceKit::Create();
+    Events ev(*kit);
+    std::vector<std::pair<int32_t, std::thread::id>> at_once; // written on the box's thread only
+    kit->OnInputChangeAtOnce = [&](int32_t index, bool state) -> std::function<void()> {
+        at_once.emplace_back(index, std::this_thread::get_id());
+        if (index != 0) return {};
+        return [&ev, state] {
+            ev.log.push_back(std::string("taken0") + (state ? "+" : "-"));
+            ev.threads.push_back(std::this_thread::get_id());
+        };
+    };
+    kit->Open(-1);
+    std::thread::id box_thread;
+    std::thread wiring([&] {
+        box_thread = std::this_thread::get_id();
+        StandInBox::Plug(42);
+        StandInBox::SetInput(0, true);
+        StandInBox::SetInput(2, true);
+        StandInBox::SetInput(0, false);
+    });
+    wiring.join();
+    ASSERT_EQ(at_once.size(), 3u) << "seen before the program thread handled anything";
+    EXPECT_EQ(at_once[0].first, 0);
+    EXPECT_EQ(at_once[1].first, 2);
+    for (const auto& [index, id] : at_once)
+        EXPECT_EQ(id, box_thread);
+    EXPECT_EQ(ev.take(), Log({"attach", "taken0+", "in2+", "taken0-"}));
+    for (auto id : ev.threads)
+        EXPECT_EQ(id, std::this_thread::get_id());
+}
+
 TEST_F(ControlBox, AKitGoneBeforeItsEventsMissesThemQuietly) {
     auto kit = PhidgetInterfaceKit::Create();
     bool called = false;
