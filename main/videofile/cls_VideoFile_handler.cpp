@@ -73,6 +73,8 @@ void cls_VideoFile_handler::New_Readers() {
     m_dv = std::make_unique<DV_Reader>();
     m_sdv = std::make_unique<SDV_Reader>();
     m_avi = std::make_unique<AVI_Reader>();
+    // The frame in store lives in the readers' buffers, which start empty.
+    m_Frame_in_store = 0;
 }
 
 Cls_XML_header& cls_VideoFile_handler::Header() {
