@@ -66,6 +66,7 @@ void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, gdi::DrawTarget& pict
     m_Field_To_Show = (field % 2 != 0) ? 1 : 2;
     m_Current_Field = field;
     cDIBSection& target = *m_DIB_Deint_target[0];
+    if (m_qf3->RGB_X > 0 && m_qf3->RGB_Y > 0) Fit_DIB(target, m_qf3->RGB_X, m_qf3->RGB_Y);
     // A sample the reader refused leaves the last field on show; the reader
     // has reported why.
     const int32_t wanted = m_eff_frameno < 1 ? 1 : m_eff_frameno;
@@ -141,6 +142,9 @@ void cls_VideoFile_handler::Draw_Current_RGB_frame(gdi::DrawTarget& picture) {
     cDIBSection& frame = *m_DIB_Deint_source[0];
     // A picture stored raw is copied into the frame bitmap, so a frame draw
     // shows it as the field draw does.
+    if (m_qf3->Current_Decoded && m_qf3->Sample_Pixels && m_qf3->Sample_Pixels != frame.DIBSectionBitsPtr() &&
+        m_qf3->RGB_X > 0 && m_qf3->RGB_Y > 0)
+        Fit_DIB(frame, m_qf3->RGB_X, m_qf3->RGB_Y);
     if (m_qf3->Current_Decoded && m_qf3->Sample_Pixels && frame.DIBSectionBitsPtr() &&
         m_qf3->Sample_Pixels != frame.DIBSectionBitsPtr() &&
         static_cast<int64_t>(m_qf3->Read_Head.Slot_Count) >= frame.SizeImage())
