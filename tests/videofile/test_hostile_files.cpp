@@ -204,7 +204,7 @@ TEST_F(HostileFiles, SdvSampleCountBeyondTheFileIsNotTakenAsItIs) {
     }
 }
 
-// ---- Faults of the video file reader still open: enabled once mended ----
+// ---- Faults the video file reader once had, each mended: they stay so ----
 
 // Endless chunk walk: an idx1 chunk of 4 bytes before the movie list leaves the walk where it was.
 TEST_F(HostileFiles, AviIndexChunkBeforeTheMovieEndsTheWalk) {
