@@ -134,9 +134,12 @@ bool cls_VideoFile_handler::Open_File_Body(const std::string& file_name) {
     m_dv->DV_Extra_Data_Flag = false;
     m_Num_Video_streams = 0;
     m_Read_only = ::access(file_name.c_str(), W_OK) != 0;
-    m_DIB_OL_source = Make_DIB("obj_DIB_OL_source");
-    m_DIB_OL_target = Make_DIB("obj_DIB_OL_target");
-    m_DIB_OL_first_frame = Make_DIB("obj_DIB_OL_first_frame");
+    // The overlay bitmaps of the last file are kept for their memory, not
+    // their pictures: the overlay starts anew with every file.
+    if (!m_DIB_OL_source) m_DIB_OL_source = Make_DIB("obj_DIB_OL_source");
+    if (!m_DIB_OL_target) m_DIB_OL_target = Make_DIB("obj_DIB_OL_target");
+    if (!m_DIB_OL_first_frame) m_DIB_OL_first_frame = Make_DIB("obj_DIB_OL_first_frame");
+    m_OL_Created = false;
 
     bool opened = false;
     if (Is_Suffix("dv")) {
@@ -249,9 +252,7 @@ void cls_VideoFile_handler::Reset_After_Close() {
     // only while a file is open.
     Reset_DV_State();
     New_Readers();
-    m_DIB_OL_source.reset();
-    m_DIB_OL_target.reset();
-    m_DIB_OL_first_frame.reset();
+    m_OL_Created = false;
     Clear_In_Bitmaps();
 }
 

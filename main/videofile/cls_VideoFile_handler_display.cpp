@@ -201,9 +201,9 @@ void cls_VideoFile_handler::Ensure_Overlay_Bitmaps(int32_t width, int32_t height
     if (!m_DIB_OL_source) m_DIB_OL_source = std::make_unique<cDIBSection>();
     if (!m_DIB_OL_target) m_DIB_OL_target = std::make_unique<cDIBSection>();
     if (!m_DIB_OL_first_frame) m_DIB_OL_first_frame = std::make_unique<cDIBSection>();
-    m_DIB_OL_source->Create(width, height);
-    m_DIB_OL_target->Create(width, height);
-    m_DIB_OL_first_frame->Create(width, height);
+    Fit_DIB(*m_DIB_OL_source, width, height);
+    Fit_DIB(*m_DIB_OL_target, width, height);
+    Fit_DIB(*m_DIB_OL_first_frame, width, height);
     m_OL_Created = true;
 }
 

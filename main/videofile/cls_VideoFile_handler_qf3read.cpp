@@ -148,7 +148,8 @@ void cls_VideoFile_handler::Read_QF3_Headers() {
 }
 
 void cls_VideoFile_handler::Read_QF3_Headers_Body() {
-    auto block = std::make_unique<qf3::Header_Block>();
+    // Not cleared: the whole block is read, or the file refused.
+    std::unique_ptr<qf3::Header_Block> block(new qf3::Header_Block);
     const int64_t got = m_File.Read_At(0, block.get(), qf3::kBlock_Size);
     if (got < qf3::kBlock_Size)
         vb::Raise(kPast_End, "Heat file " + m_File_Name + " is cut short: its header block holds " +
