@@ -225,7 +225,7 @@ void cls_VideoFile_handler::Store_OL_Source() {
             deinterlaceFrame2(frame.DIBSectionBitsPtr(), reference.DIBSectionBitsPtr(), reference.Width(),
                               reference.Height(), m_Field_To_Show);
     } else {
-        reference.Create(m_Width, m_Height);
+        Fit_DIB(reference, m_Width, m_Height);
         Decode_Buffered_Frame(reference, m_Width, m_Height);
     }
 }
@@ -233,7 +233,7 @@ void cls_VideoFile_handler::Store_OL_Source() {
 void cls_VideoFile_handler::A_Blend(gdi::DrawTarget& picture) {
     cDIBSection& field = *m_DIB_Deint_target[0];
     if (!is_DV()) {
-        field.Create(m_Width, m_Height);
+        Fit_DIB(field, m_Width, m_Height);
         Decode_Buffered_Frame(field, m_Width, m_Height);
     }
     if (!m_OL_Created) return;
