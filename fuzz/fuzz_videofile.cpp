@@ -5,10 +5,9 @@
 // the file opened again. "qf1"/"qf2" files are read into memory; AVI files
 // also give their INFO list and text chunks. The object and the picture are
 // made once per process and reused, as the program reuses them.
-#include "DrawDib.h"
+#include "DIB_Canvas.h"
 #include "FuzzSupport.h"
 #include "VbError.h"
-#include "cDIBSection.h"
 #include "clsAVIInfo.h"
 #include "cls_VideoFile_handler.h"
 
@@ -27,18 +26,12 @@ constexpr bool kHeat = kSuffix == ".qf3";
 constexpr bool kAvi = kSuffix == ".avi";
 constexpr bool kQfn = kSuffix == ".qf2" || kSuffix == ".qf1";
 
-// The player's picture, small: drawing stretches every frame onto it.
-struct Picture : gdi::DrawTarget {
-    cDIBSection dib;
-    Picture() { dib.Create(96, 72); }
-    gdi::HDC target_hdc() override { return dib.hDC(); }
-    double target_width_px() override { return dib.Width(); }
-    double target_height_px() override { return dib.Height(); }
-};
+using Picture = DIB_Canvas;
 
 struct Setup {
     cls_VideoFile_handler vf;
-    Picture picture;
+    // The player's picture, small: drawing stretches every frame onto it.
+    Picture picture{96, 72};
 };
 
 Setup& Once() {

@@ -2,7 +2,7 @@
 // outside script), samples and their times read back, damaged files refused
 // with their reason, and the facts of the open file.
 #include "Cls_XML_header.h"
-#include "DrawDib.h"
+#include "DIB_Canvas.h"
 #include "Gdi.h"
 #include "Heat_Fixture.h"
 #include "Make_Heat.h"
@@ -202,15 +202,6 @@ TEST_F(VideoFileQf3Read, HeaderFrameCountIsBoundToTheWholeRecordsHeld) {
     }
 }
 
-// A picture to draw on: a bitmap of its own.
-struct Bitmap_Target : gdi::DrawTarget {
-    cDIBSection dib;
-    Bitmap_Target(int32_t w, int32_t h) { dib.Create(w, h); }
-    gdi::HDC target_hdc() override { return dib.hDC(); }
-    double target_width_px() override { return dib.Width(); }
-    double target_height_px() override { return dib.Height(); }
-};
-
 TEST_F(VideoFileQf3Read, DecodedBitmapFollowsEveryChangeOfFrameSize) {
     const std::string a = Make("size_a", 2, 6000, 64, 48);
     const std::string b = Make("size_b", 2, 9000, 64, 96);
@@ -221,7 +212,7 @@ TEST_F(VideoFileQf3Read, DecodedBitmapFollowsEveryChangeOfFrameSize) {
     EXPECT_EQ(vf.DIB_sizes(), "0,0 0,0") << "nor by an open that reads no picture";
     ASSERT_NE(vf.Display_HDC(), nullptr);
     EXPECT_EQ(gdi::SurfaceWidth(vf.Display_HDC()), 64);
-    Bitmap_Target picture(64, 96);
+    DIB_Canvas picture(64, 96);
     int32_t field = 1;
     vf.Draw_RGB_Field(field, picture);
     EXPECT_EQ(vf.DIB_sizes(), "64,48 64,48");
