@@ -80,15 +80,15 @@ done
 total=0
 printf '%-10s %12s %10s %12s %9s\n' target inputs "inputs/s" "per CPU-s" findings
 for t in $targets; do
-    # The fork mode's last status line counts the inputs of all its children.
+    # The fork mode's last status line counts the inputs of all its children
+    # (none yet when no job ended in a very short run).
     runs=$(sed -n 's/^#\([0-9][0-9]*\): cov:.*/\1/p' "$logs/$t.log" | tail -n 1)
-    grep -q '^INFO: exiting: ' "$logs/$t.log" || runs=
+    runs=${runs:-0}
     found=$(find "$findings_dir/$t" -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \
         -o -name 'oom-*' \) | wc -l)
-    # A target that died before its final statistics counts as a finding too.
-    if [ -z "$runs" ]; then
-        runs=0
-        [ "$found" -eq 0 ] && found=1
+    # A target that died before its end counts as a finding too.
+    if ! grep -q '^INFO: exiting: ' "$logs/$t.log" && [ "$found" -eq 0 ]; then
+        found=1
     fi
     per_cpu=-
     if [ -s "$logs/$t.time" ]; then
