@@ -8,6 +8,7 @@
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
 #include "QtServices.h"
+#include "cls_VideoFile_handler.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -50,6 +51,41 @@ void BM_Open_Heat(benchmark::State& state) {
     state.counters["fields"] = w.Slider_play.Max();
 }
 BENCHMARK(BM_Open_Heat)->Arg(100)->Arg(90000)->Unit(benchmark::kMillisecond);
+
+// The video file object alone on a heat of full-size frames: made anew for
+// every open (as the start-up and the capture window make theirs), and one
+// object reused for every open (as the replay window keeps its own).
+std::string Full_Size_Heat() {
+    const std::string path = Folder() + "/Heat_full_a.qf3";
+    if (std::filesystem::exists(path)) return path;
+    make_heat::Heat_Spec spec;
+    spec.path = path;
+    spec.width = 720;
+    spec.height = 576;
+    std::string error;
+    if (!make_heat::Make_Heat(spec, 10, &error)) std::abort();
+    return path;
+}
+
+void BM_New_Object_Open(benchmark::State& state) {
+    const std::string path = Full_Size_Heat();
+    for (auto _ : state) {
+        cls_VideoFile_handler vf;
+        if (!vf.Open_File(path)) state.SkipWithError("the heat did not open");
+        vf.Close_File();
+    }
+}
+BENCHMARK(BM_New_Object_Open)->Unit(benchmark::kMicrosecond);
+
+void BM_Same_Object_Open(benchmark::State& state) {
+    const std::string path = Full_Size_Heat();
+    cls_VideoFile_handler vf;
+    for (auto _ : state) {
+        if (!vf.Open_File(path)) state.SkipWithError("the heat did not open");
+        vf.Close_File();
+    }
+}
+BENCHMARK(BM_Same_Object_Open)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -191,23 +191,33 @@ std::string Cls_XML_header::Get_text(const std::string& path) {
     return Select(path).text();
 }
 
+std::optional<std::string> Cls_XML_header::Find_text(const std::string& path) {
+    if (!DOM_doc) return std::nullopt;
+    const xmldom::Node n = DOM_doc->selectSingleNode(path);
+    if (!n) return std::nullopt;
+    return n.text();
+}
+
 void Cls_XML_header::Let_text(const std::string& path, const std::string& value) {
     Select(path).setText(value);
 }
 
 namespace {
 
-// One read by the field's kind: `get` selects and reads the text, `convert`
-// turns a text (the stored one or the fallback) into the value.
-template <class T, class Convert>
-T read_by_kind(const header_field::Field& f, Convert convert, const std::function<std::string()>& get) {
+// One read by the field's kind: `get` selects and reads the text, `find`
+// does the same with no error for a missing element (the common case of the
+// reads that fall back, where an error thrown and caught per field cost more
+// than the read), `convert` turns a text (the stored one or the fallback)
+// into the value.
+template <class T, class Convert, class Get, class Find>
+T read_by_kind(const header_field::Field& f, Convert convert, Get get, Find find) {
     if (f.read == Kind::Plain) return convert(get());
     try {
-        return convert(get());
+        if (std::optional<std::string> text = find()) return convert(*text);
     } catch (...) {
-        if (f.read == Kind::Fallback) return convert(std::string(f.fallback));
-        return T{};
     }
+    if (f.read == Kind::Fallback) return convert(std::string(f.fallback));
+    return T{};
 }
 
 std::string as_text(const std::string& s) {
@@ -223,19 +233,29 @@ int32_t as_long(const std::string& s) {
 } // namespace
 
 std::string Cls_XML_header::Read_text(const Field& f, Ids ids) {
-    return read_by_kind<std::string>(f, as_text, [&] { return Get_text(Resolve(f.path, ids)); });
+    return read_by_kind<std::string>(
+        f, as_text, [&] { return Get_text(Resolve(f.path, ids)); },
+        [&] { return Find_text(Resolve(f.path, ids)); });
 }
 int16_t Cls_XML_header::Read_int(const Field& f, Ids ids) {
-    return read_by_kind<int16_t>(f, as_int, [&] { return Get_text(Resolve(f.path, ids)); });
+    return read_by_kind<int16_t>(
+        f, as_int, [&] { return Get_text(Resolve(f.path, ids)); },
+        [&] { return Find_text(Resolve(f.path, ids)); });
 }
 int32_t Cls_XML_header::Read_long(const Field& f, Ids ids) {
-    return read_by_kind<int32_t>(f, as_long, [&] { return Get_text(Resolve(f.path, ids)); });
+    return read_by_kind<int32_t>(
+        f, as_long, [&] { return Get_text(Resolve(f.path, ids)); },
+        [&] { return Find_text(Resolve(f.path, ids)); });
 }
 bool Cls_XML_header::Read_bool(const Field& f, Ids ids) {
-    return read_by_kind<bool>(f, String_to_Bool, [&] { return Get_text(Resolve(f.path, ids)); });
+    return read_by_kind<bool>(
+        f, String_to_Bool, [&] { return Get_text(Resolve(f.path, ids)); },
+        [&] { return Find_text(Resolve(f.path, ids)); });
 }
 bool Cls_XML_header::Read_xbool(const Field& f, Ids ids) {
-    return read_by_kind<bool>(f, XML_string_to_Bool, [&] { return Get_text(Resolve(f.path, ids)); });
+    return read_by_kind<bool>(
+        f, XML_string_to_Bool, [&] { return Get_text(Resolve(f.path, ids)); },
+        [&] { return Find_text(Resolve(f.path, ids)); });
 }
 
 void Cls_XML_header::Write_text(const Field& f, const std::string& value, Ids ids) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class Cls_XML_header {
@@ -316,6 +317,8 @@ private:
     // The element a path selects; error 91 when there is none.
     xmldom::Node Select(const std::string& path);
     std::string Get_text(const std::string& path);
+    // The element's text; nothing, without an error, when the document or the element is missing.
+    std::optional<std::string> Find_text(const std::string& path);
     void Let_text(const std::string& path, const std::string& value);
 
     // Reads and writes by the field's kind, converted by the value's type.

@@ -16,10 +16,11 @@
 
 namespace {
 
-std::unique_ptr<cDIBSection> Make_DIB(const std::string& id, int32_t width, int32_t height) {
+// A bitmap without pixels: each takes its size, and its memory, from the
+// first file or drawing that needs it.
+std::unique_ptr<cDIBSection> Make_DIB(const std::string& id) {
     auto dib = std::make_unique<cDIBSection>();
     dib->ID_string(id);
-    if (width > 0 && height > 0) dib->Create(width, height);
     return dib;
 }
 
@@ -33,14 +34,17 @@ cls_VideoFile_handler::cls_VideoFile_handler(int16_t player_index) : m_index(pla
     Size_Write_Slot(0);
     m_DrawDib_Open = true;
     m_has_selrect = false;
-    m_DIB_Rotate_Source = Make_DIB("obj_DIB_Rotate_Source", 720, 576);
-    m_DIB_Rotate_Target = Make_DIB("obj_DIB_Rotate_Target", 576, 720);
+    // Eight frames of 720 x 576 made here would be cleared for every object,
+    // and again whenever a file of another size comes: they are made at the
+    // file's size when first needed and kept from file to file.
+    m_DIB_Rotate_Source = Make_DIB("obj_DIB_Rotate_Source");
+    m_DIB_Rotate_Target = Make_DIB("obj_DIB_Rotate_Target");
     for (int i = 0; i < 3; ++i)
         m_DIB_Deint_target[static_cast<size_t>(i)] =
-            Make_DIB("obj_DIB_Deint_target " + std::to_string(i + 1), 720, 576);
+            Make_DIB("obj_DIB_Deint_target " + std::to_string(i + 1));
     for (int i = 0; i < 3; ++i)
         m_DIB_Deint_source[static_cast<size_t>(i)] =
-            Make_DIB("obj_DIB_Deint_source " + std::to_string(i + 1), 720, 576);
+            Make_DIB("obj_DIB_Deint_source " + std::to_string(i + 1));
     m_Draw_Header = gdi::BITMAPINFOHEADER{};
     m_Draw_Header.biSize = 40;
     m_Draw_Header.biPlanes = 1;
@@ -52,7 +56,7 @@ cls_VideoFile_handler::cls_VideoFile_handler(int16_t player_index) : m_index(pla
     m_Base_Quality = 80;
     m_Compressed = true;
     m_Codec_Text = "Intel";
-    m_JPEG_Buffer.assign(1000000, 0);
+    // The JPEG buffer is made by the first compression: most objects only read.
 }
 
 cls_VideoFile_handler::~cls_VideoFile_handler() {
@@ -73,6 +77,8 @@ void cls_VideoFile_handler::New_Readers() {
     m_dv = std::make_unique<DV_Reader>();
     m_sdv = std::make_unique<SDV_Reader>();
     m_avi = std::make_unique<AVI_Reader>();
+    // The frame in store lives in the readers' buffers, which start empty.
+    m_Frame_in_store = 0;
 }
 
 Cls_XML_header& cls_VideoFile_handler::Header() {
@@ -128,9 +134,12 @@ bool cls_VideoFile_handler::Open_File_Body(const std::string& file_name) {
     m_dv->DV_Extra_Data_Flag = false;
     m_Num_Video_streams = 0;
     m_Read_only = ::access(file_name.c_str(), W_OK) != 0;
-    m_DIB_OL_source = Make_DIB("obj_DIB_OL_source", 0, 0);
-    m_DIB_OL_target = Make_DIB("obj_DIB_OL_target", 0, 0);
-    m_DIB_OL_first_frame = Make_DIB("obj_DIB_OL_first_frame", 0, 0);
+    // The overlay bitmaps of the last file are kept for their memory, not
+    // their pictures: the overlay starts anew with every file.
+    if (!m_DIB_OL_source) m_DIB_OL_source = Make_DIB("obj_DIB_OL_source");
+    if (!m_DIB_OL_target) m_DIB_OL_target = Make_DIB("obj_DIB_OL_target");
+    if (!m_DIB_OL_first_frame) m_DIB_OL_first_frame = Make_DIB("obj_DIB_OL_first_frame");
+    m_OL_Created = false;
 
     bool opened = false;
     if (Is_Suffix("dv")) {
@@ -157,17 +166,14 @@ bool cls_VideoFile_handler::Open_File_Body(const std::string& file_name) {
     }
     m_Clip_length = m_mill_per_frame * m_Num_Frames;
     if (opened && m_Read_to_Memory) Read_File_to_Memory();
-    if (Is_Suffix("qf3") && opened) {
-        m_DIB_Rotate_Target->Create(m_Height, m_Width);
-    } else if (opened && m_Width > 0 && m_Height > 0) {
-        // DV pictures are 720 x 576 or, for NTSC, 720 x 480: the rotated
-        // copy and the frame it is made from follow the file.
-        m_DIB_Rotate_Source->Create(m_Width, m_Height);
-        m_DIB_Rotate_Target->Create(m_Height, m_Width);
-    } else {
-        m_DIB_Rotate_Target->Create(576, 720);
+    // DV pictures are 720 x 576 or, for NTSC, 720 x 480: the rotated copy
+    // and the frame it is made from follow the file. One of the right size
+    // is kept, as every rotation fills it whole. Heat files make theirs when
+    // a picture is first drawn; a file that did not open needs none.
+    if (opened && !Is_Suffix("qf3") && m_Width > 0 && m_Height > 0) {
+        Fit_DIB(*m_DIB_Rotate_Source, m_Width, m_Height);
+        Fit_DIB(*m_DIB_Rotate_Target, m_Height, m_Width);
     }
-    Make_Display_Bitmaps();
     m_Drive_Letter = file_name.substr(0, 1);
     m_Drive_Type = 3; // a fixed disk: Linux mounts tell no drive letters apart
     return opened;
@@ -242,12 +248,11 @@ void cls_VideoFile_handler::Reset_After_Close() {
     m_File_Slot_Size = 0;
     m_JPG_Smallest = 0;
     m_JPG_Largest = 0;
-    Release_Display_Bitmaps();
+    // The display bitmaps stay for the next file: Display_HDC hands them out
+    // only while a file is open.
     Reset_DV_State();
     New_Readers();
-    m_DIB_OL_source.reset();
-    m_DIB_OL_target.reset();
-    m_DIB_OL_first_frame.reset();
+    m_OL_Created = false;
     Clear_In_Bitmaps();
 }
 
@@ -481,9 +486,24 @@ std::string cls_VideoFile_handler::DIB_sizes() const {
 
 // ---- Parts of the object that other kinds and the drawing fill in ----
 
+void cls_VideoFile_handler::Fit_DIB(cDIBSection& dib, int32_t width, int32_t height) {
+    if (dib.Width() == width && dib.Height() == height && dib.DIBSectionBitsPtr()) return;
+    dib.Create(width, height);
+}
+
+gdi::HDC cls_VideoFile_handler::Display_HDC() {
+    if (!File_open()) return nullptr;
+    // Made when first asked for and kept while files of the same size follow.
+    if (!m_Display_DC || !m_Display_Bitmap[0] ||
+        m_Display_Size != std::pair<int32_t, int32_t>{m_Width, m_Height})
+        Make_Display_Bitmaps();
+    return m_Display_DC;
+}
+
 void cls_VideoFile_handler::Make_Display_Bitmaps() {
     Release_Display_Bitmaps();
     m_Display_DC = gdi::CreateCompatibleDC(m_Screen_HDC);
+    m_Display_Size = {m_Width, m_Height};
     if (!m_Display_DC || m_Width <= 0 || m_Height <= 0) return;
     for (auto& bitmap : m_Display_Bitmap)
         bitmap = gdi::CreateCompatibleBitmap(m_Display_DC, m_Width, m_Height);

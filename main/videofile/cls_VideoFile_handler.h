@@ -268,7 +268,7 @@ public:
     void Set_Screen_HDC(gdi::HDC dc) { m_Screen_HDC = dc; }
     // The memory device context of the open file's picture size; nullptr
     // without a file.
-    gdi::HDC Display_HDC() const { return m_Display_DC; }
+    gdi::HDC Display_HDC();
     int32_t Capture_mill_time() const { return m_dv->DV_Extra.Capture_Mill; }
     int32_t Frame_time() const { return m_dv->DV_Extra.Frame_Time; }
     int32_t Old_HeatStart() const { return m_dv->DV_Extra.Heat_Start; }
@@ -697,6 +697,8 @@ private:
     // open file's picture size, the first selected into it: made by every
     // open (those of the previous file released first), gone at the close.
     void Make_Display_Bitmaps();
+    // Makes the bitmap at the size given unless it already has that size.
+    static void Fit_DIB(cDIBSection& dib, int32_t width, int32_t height);
     void Release_Display_Bitmaps();
     void Stop_All_Captures();
     int32_t IsFileInUse(const std::string& file_name);
@@ -802,6 +804,7 @@ private:
     gdi::HDC m_Screen_HDC = nullptr;
     gdi::HDC m_Display_DC = nullptr;
     gdi::HBITMAP m_Display_Bitmap[2] = {nullptr, nullptr};
+    std::pair<int32_t, int32_t> m_Display_Size{0, 0};
     gdi::HGDIOBJ m_Display_DC_Original = nullptr; // the memory DC's own bitmap
     int32_t m_Frame_in_store = 0;
     bool m_Frame_Data_1 = false;

@@ -66,6 +66,7 @@ void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, gdi::DrawTarget& pict
     m_Field_To_Show = (field % 2 != 0) ? 1 : 2;
     m_Current_Field = field;
     cDIBSection& target = *m_DIB_Deint_target[0];
+    if (m_qf3->RGB_X > 0 && m_qf3->RGB_Y > 0) Fit_DIB(target, m_qf3->RGB_X, m_qf3->RGB_Y);
     // A sample the reader refused leaves the last field on show; the reader
     // has reported why.
     const int32_t wanted = m_eff_frameno < 1 ? 1 : m_eff_frameno;
@@ -141,6 +142,9 @@ void cls_VideoFile_handler::Draw_Current_RGB_frame(gdi::DrawTarget& picture) {
     cDIBSection& frame = *m_DIB_Deint_source[0];
     // A picture stored raw is copied into the frame bitmap, so a frame draw
     // shows it as the field draw does.
+    if (m_qf3->Current_Decoded && m_qf3->Sample_Pixels && m_qf3->Sample_Pixels != frame.DIBSectionBitsPtr() &&
+        m_qf3->RGB_X > 0 && m_qf3->RGB_Y > 0)
+        Fit_DIB(frame, m_qf3->RGB_X, m_qf3->RGB_Y);
     if (m_qf3->Current_Decoded && m_qf3->Sample_Pixels && frame.DIBSectionBitsPtr() &&
         m_qf3->Sample_Pixels != frame.DIBSectionBitsPtr() &&
         static_cast<int64_t>(m_qf3->Read_Head.Slot_Count) >= frame.SizeImage())
@@ -197,9 +201,9 @@ void cls_VideoFile_handler::Ensure_Overlay_Bitmaps(int32_t width, int32_t height
     if (!m_DIB_OL_source) m_DIB_OL_source = std::make_unique<cDIBSection>();
     if (!m_DIB_OL_target) m_DIB_OL_target = std::make_unique<cDIBSection>();
     if (!m_DIB_OL_first_frame) m_DIB_OL_first_frame = std::make_unique<cDIBSection>();
-    m_DIB_OL_source->Create(width, height);
-    m_DIB_OL_target->Create(width, height);
-    m_DIB_OL_first_frame->Create(width, height);
+    Fit_DIB(*m_DIB_OL_source, width, height);
+    Fit_DIB(*m_DIB_OL_target, width, height);
+    Fit_DIB(*m_DIB_OL_first_frame, width, height);
     m_OL_Created = true;
 }
 
@@ -221,7 +225,7 @@ void cls_VideoFile_handler::Store_OL_Source() {
             deinterlaceFrame2(frame.DIBSectionBitsPtr(), reference.DIBSectionBitsPtr(), reference.Width(),
                               reference.Height(), m_Field_To_Show);
     } else {
-        reference.Create(m_Width, m_Height);
+        Fit_DIB(reference, m_Width, m_Height);
         Decode_Buffered_Frame(reference, m_Width, m_Height);
     }
 }
@@ -229,7 +233,7 @@ void cls_VideoFile_handler::Store_OL_Source() {
 void cls_VideoFile_handler::A_Blend(gdi::DrawTarget& picture) {
     cDIBSection& field = *m_DIB_Deint_target[0];
     if (!is_DV()) {
-        field.Create(m_Width, m_Height);
+        Fit_DIB(field, m_Width, m_Height);
         Decode_Buffered_Frame(field, m_Width, m_Height);
     }
     if (!m_OL_Created) return;

@@ -690,6 +690,11 @@ void cls_VideoFile_handler::Draw_Frame(int32_t& frame, forms::PictureBox* pictur
         m_Draw_Header.biSizeImage = static_cast<uint32_t>(m_Frame_Size);
         if (rotate) {
             cDIBSection& src = *m_DIB_Rotate_Source;
+            // An AVI file's opening makes no rotated pair: it follows the frame here.
+            if (m_Width > 0 && m_Height > 0) {
+                Fit_DIB(src, m_Width, m_Height);
+                Fit_DIB(*m_DIB_Rotate_Target, m_Height, m_Width);
+            }
             Decode_DV(&src, nullptr, 0, 0, src.Width(), src.Height(), 0, 0, src.Width(), src.Height());
             Rotate90(src.DIBSectionBitsPtr(), m_DIB_Rotate_Target->DIBSectionBitsPtr(), src.Width(),
                      src.Height(), 0);
@@ -749,7 +754,8 @@ void cls_VideoFile_handler::Refresh_frame(forms::PictureBox& picture) {
         [&] {
             const int32_t sw = Whole(picture.ScaleWidth()), sh = Whole(picture.ScaleHeight());
             if (m_Overlay_Mode > 0) {
-                if (m_DIB_OL_target)
+                // Kept from an earlier file, the bitmap shows nothing until this file's overlay is made.
+                if (m_DIB_OL_target && m_OL_Created)
                     m_DIB_OL_target->DIB_PaintPicture(picture.hDC(), 0, 0, sw, sh, 0, 0, kSRCCOPY);
             } else if (m_dv->Frame_Data) {
                 const int32_t w = m_Draw_Header.biWidth == 0 ? -1 : m_Draw_Header.biWidth;

@@ -296,8 +296,11 @@ int16_t cls_VideoFile_handler::mill_per_frame() const {
 }
 
 bool cls_VideoFile_handler::Wide_Screen() {
-    if (!is_DV()) return false;
-    if (m_Frame_in_store == 0) Read_Frame(1);
+    // A raw DV file holds nothing but DV frames, though no AVI codec names them.
+    if (!is_DV() && !(m_dv->Raw_DV && File_open())) return false;
+    // The frame in store must be one this file's reader holds: the parser
+    // reads the reader's buffer, and an open starts with a fresh, empty one.
+    if (m_Frame_in_store == 0 || !m_dv->Frame_Data) Read_Frame(1);
     return Parse_DV_header();
 }
 

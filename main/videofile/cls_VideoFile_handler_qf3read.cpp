@@ -85,17 +85,9 @@ void cls_VideoFile_handler::Open_RGB_File_Body() {
                                    " x " + Num(m_qf3->RGB_Y) + " outside 0 to " + Num(ijl::kMaxFrameSide));
     m_Width = m_qf3->RGB_X;
     m_Height = m_qf3->RGB_Y;
-    cDIBSection& target = *m_DIB_Deint_target[0];
-    // The decoded frame follows the file's size in both directions.
-    if (target.Width() != m_qf3->RGB_X || target.Height() != m_qf3->RGB_Y) {
-        target.Create(m_qf3->RGB_X, m_qf3->RGB_Y);
-        m_DIB_Deint_source[0]->Create(m_qf3->RGB_X, m_qf3->RGB_Y);
-    }
-    // Every rotation fills it whole: a bitmap of the right size is kept,
-    // which spares a heat file opened only to write its header (the start)
-    // making and clearing a frame.
-    if (m_DIB_Rotate_Target->Width() != m_qf3->RGB_Y || m_DIB_Rotate_Target->Height() != m_qf3->RGB_X)
-        m_DIB_Rotate_Target->Create(m_qf3->RGB_Y, m_qf3->RGB_X);
+    // The frame bitmaps follow this size when the first picture is drawn: a
+    // heat file opened only for its header (the start, the results) makes
+    // and clears no frame.
     m_qf3->QF3_Interlaced = Header().RGB_interlaced();
     m_qf3->QF3_fourcc = Header().RGB_fourcc();
     m_qf3->QF3_Codec = Header().RGB_JPEG_Codec();
@@ -178,7 +170,8 @@ void cls_VideoFile_handler::Read_QF3_Headers() {
 }
 
 void cls_VideoFile_handler::Read_QF3_Headers_Body() {
-    auto block = std::make_unique<qf3::Header_Block>();
+    // Not cleared: the whole block is read, or the file refused.
+    std::unique_ptr<qf3::Header_Block> block(new qf3::Header_Block);
     const int64_t got = m_File.Read_At(0, block.get(), qf3::kBlock_Size);
     m_Heat_Mark_Seen = got >= 4 && Is_Marker(block->Magic, "QFN3");
     if (got < qf3::kBlock_Size)

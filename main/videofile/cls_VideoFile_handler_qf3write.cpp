@@ -21,6 +21,7 @@
 namespace {
 
 constexpr int32_t kMax_Slot_Size = 64 * 1024 * 1024;
+constexpr size_t kJPEG_Buffer_Size = 1000000;
 
 void Put_Marker(uint8_t* at, const char* marker) {
     std::memcpy(at, marker, 4);
@@ -233,6 +234,7 @@ void cls_VideoFile_handler::Compress_Frame(int32_t item, int16_t quality) {
         m_Crop_Info.biSizeImage = static_cast<uint32_t>(m_Capture_Bitmap->SizeImage());
         std::memcpy(m_Capture_Bitmap->DIBSectionBitsPtr(), frame.Video_Adress,
                     static_cast<size_t>(m_Capture_Bitmap->SizeImage()));
+        if (m_JPEG_Buffer.empty()) m_JPEG_Buffer.resize(kJPEG_Buffer_Size);
         int32_t size = static_cast<int32_t>(m_JPEG_Buffer.size()) - 1;
         Save_JPG_To_Buffer(*m_Capture_Bitmap, m_JPEG_Buffer.data(), size, quality);
         m_JPEG_Length = size;

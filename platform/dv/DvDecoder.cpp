@@ -2,6 +2,7 @@
 
 #include <libdv/dv.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace dv {
@@ -58,7 +59,9 @@ bool Decoder::Decode(const uint8_t* frame, size_t size, Picture& out) {
         return false;
     }
     const int32_t w = d->width, h = d->height;
-    m_impl->rgb.assign(static_cast<size_t>(w) * static_cast<size_t>(h) * 3, 0);
+    // The decoder writes every pixel: the buffers are sized, never cleared,
+    // and keep their memory from frame to frame.
+    m_impl->rgb.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
     uint8_t* pixels[3] = {m_impl->rgb.data(), nullptr, nullptr};
     int pitches[3] = {w * 3, 0, 0};
     dv_decode_full_frame(d, frame, e_dv_color_rgb, pixels, pitches);
@@ -67,15 +70,29 @@ bool Decoder::Decode(const uint8_t* frame, size_t size, Picture& out) {
     out.height = h;
     out.stride = (w * 3 + 3) & ~3;
     out.pal = size == static_cast<size_t>(kPal_Frame_Size);
-    out.bits.assign(static_cast<size_t>(out.stride) * static_cast<size_t>(h), 0);
+    out.bits.resize(static_cast<size_t>(out.stride) * static_cast<size_t>(h));
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t* src = m_impl->rgb.data() + static_cast<size_t>(y) * static_cast<size_t>(w) * 3;
         uint8_t* dst = out.bits.data() + static_cast<size_t>(h - 1 - y) * static_cast<size_t>(out.stride);
-        for (int32_t x = 0; x < w; ++x) {
-            dst[3 * x] = src[3 * x + 2];
-            dst[3 * x + 1] = src[3 * x + 1];
-            dst[3 * x + 2] = src[3 * x];
+        const size_t row = static_cast<size_t>(w) * 3;
+        size_t i = 0;
+        // Sixteen pixels a step at fixed offsets, which the compiler lays out
+        // flat: a test per pixel cost more than the pixel.
+        for (; i + 48 <= row; i += 48) {
+            const uint8_t* from = src + i;
+            uint8_t* to = dst + i;
+            for (size_t k = 0; k < 48; k += 3) {
+                to[k] = from[k + 2];
+                to[k + 1] = from[k + 1];
+                to[k + 2] = from[k];
+            }
         }
+        for (; i < row; i += 3) {
+            dst[i] = src[i + 2];
+            dst[i + 1] = src[i + 1];
+            dst[i + 2] = src[i];
+        }
+        std::fill(dst + row, dst + out.stride, uint8_t{0}); // the row's padding
     }
     return true;
 }

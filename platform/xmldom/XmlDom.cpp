@@ -11,6 +11,7 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <unordered_map>
 #include <unordered_set>
@@ -18,6 +19,17 @@
 namespace xmldom {
 
 namespace {
+
+// Compiled queries without variables, kept per thread: the program asks the
+// same few hundred paths of every header it reads, and compiling one costs
+// more than evaluating it.
+const pugi::xpath_query& Compiled_Query(const std::string& xpath) {
+    thread_local std::unordered_map<std::string, std::unique_ptr<pugi::xpath_query>> cache;
+    if (auto it = cache.find(xpath); it != cache.end()) return *it->second;
+    if (cache.size() >= 1024) cache.clear();
+    auto query = std::make_unique<pugi::xpath_query>(xpath.c_str()); // throws on a bad path: nothing kept
+    return *cache.emplace(xpath, std::move(query)).first->second;
+}
 
 // The automation error of a failing library call (E_FAIL as a signed number).
 constexpr int32_t kEFail = -2147467259;
@@ -343,11 +355,15 @@ std::vector<Node> Node::selectNodes(const std::string& xpath, const XPathVariabl
     pugi::xml_node context(checked());
     pugi::xpath_node_set found;
     try {
-        pugi::xpath_variable_set vars;
-        for (const auto& [name, value] : variables)
-            if (!vars.set(name.c_str(), value.c_str())) vb::Raise(kEFail, "Not a variable name: " + name);
-        pugi::xpath_query query(xpath.c_str(), variables.empty() ? nullptr : &vars);
-        found = query.evaluate_node_set(context);
+        if (variables.empty()) {
+            found = Compiled_Query(xpath).evaluate_node_set(context);
+        } else {
+            pugi::xpath_variable_set vars;
+            for (const auto& [name, value] : variables)
+                if (!vars.set(name.c_str(), value.c_str())) vb::Raise(kEFail, "Not a variable name: " + name);
+            pugi::xpath_query query(xpath.c_str(), &vars);
+            found = query.evaluate_node_set(context);
+        }
     } catch (const pugi::xpath_exception& e) {
         vb::Raise(kEFail, std::string(e.what()) + ": " + xpath);
     }

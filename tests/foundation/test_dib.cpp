@@ -1,3 +1,4 @@
+#include "DIB_Canvas.h"
 #include "Module_canoe.h"
 #include "Module_qfn_Globals.h"
 #include "TestEnv.h"
@@ -11,15 +12,7 @@
 
 namespace {
 
-// A picture window for the drawing members: a device context over a bitmap.
-class Canvas : public gdi::DrawTarget {
-public:
-    Canvas(int w, int h) { dib.Create(w, h); }
-    gdi::HDC target_hdc() override { return dib.hDC(); }
-    double target_width_px() override { return dib.Width(); }
-    double target_height_px() override { return dib.Height(); }
-    cDIBSection dib;
-};
+using Canvas = DIB_Canvas;
 
 const uint8_t* pixel(const cDIBSection& d, int x, int y_from_top) {
     return d.DIBSectionBitsPtr() + static_cast<int64_t>(d.Height() - 1 - y_from_top) * d.BytesPerScanLine() +

@@ -772,6 +772,34 @@ TEST_F(VideoFileDV, DvFilesAgreeWithFfprobeWholeAndCut) {
     }
 }
 
+// The player asks for the picture's shape before it has drawn anything: the
+// answer comes from the first frame, read for the purpose, in either system.
+TEST_F(VideoFileDV, WideScreenRightAfterOpenAsFfprobeSaysAndAfterAnyFrame) {
+    struct Case {
+        bool ntsc;
+        const char* aspect;
+    };
+    for (const Case c : {Case{false, "16:9"}, Case{true, "16:9"}, Case{false, "4:3"}, Case{true, "4:3"}}) {
+        const bool wide = std::string(c.aspect) == "16:9";
+        const std::string name = std::string("shape_") + (c.ntsc ? "ntsc" : "pal") + (wide ? "_wide" : "_43");
+        SCOPED_TRACE(name);
+        const std::string path = Make_DV(name, c.ntsc, 5, kPattern, c.aspect);
+        ASSERT_EQ(Ffprobe(path).aspect, c.aspect) << "ffmpeg wrote the shape asked for";
+        VF vf;
+        ASSERT_TRUE(vf.Open_File(path));
+        EXPECT_EQ(vf.Wide_Screen(), wide) << "right after the open, no frame read";
+        EXPECT_EQ(vf.Frame_in_store(), 1);
+        vf.Read_Frame(4);
+        EXPECT_EQ(vf.Wide_Screen(), wide) << "with a later frame in store";
+        EXPECT_EQ(vf.Buffered_Frame(), 4) << "the answer reads no other frame";
+        // The next file on the same object answers for itself, not from the last one's frame.
+        vf.Close_File();
+        const std::string other = Make_DV(name + "_other", c.ntsc, 2, kPattern, wide ? "4:3" : "16:9");
+        ASSERT_TRUE(vf.Open_File(other));
+        EXPECT_EQ(vf.Wide_Screen(), !wide);
+    }
+}
+
 // ---- "sdv" files ----
 
 std::string Make_SDV(const std::string& name, const std::string& dv, int32_t samples, int16_t streams) {

@@ -2,6 +2,8 @@
 // outside script), samples and their times read back, damaged files refused
 // with their reason, and the facts of the open file.
 #include "Cls_XML_header.h"
+#include "DIB_Canvas.h"
+#include "Gdi.h"
 #include "Heat_Fixture.h"
 #include "Make_Heat.h"
 #include "Module_dependant.h"
@@ -204,13 +206,30 @@ TEST_F(VideoFileQf3Read, DecodedBitmapFollowsEveryChangeOfFrameSize) {
     const std::string a = Make("size_a", 2, 6000, 64, 48);
     const std::string b = Make("size_b", 2, 9000, 64, 96);
     cls_VideoFile_handler vf;
+    EXPECT_EQ(vf.DIB_sizes(), "0,0 0,0") << "no frame is made before a file says its size";
+    EXPECT_EQ(vf.Display_HDC(), nullptr);
     ASSERT_TRUE(vf.Open_File(a));
-    vf.Read_RGB_sample(1, true);
+    EXPECT_EQ(vf.DIB_sizes(), "0,0 0,0") << "nor by an open that reads no picture";
+    ASSERT_NE(vf.Display_HDC(), nullptr);
+    EXPECT_EQ(gdi::SurfaceWidth(vf.Display_HDC()), 64);
+    DIB_Canvas picture(64, 96);
+    int32_t field = 1;
+    vf.Draw_RGB_Field(field, picture);
     EXPECT_EQ(vf.DIB_sizes(), "64,48 64,48");
+    // The same size again: the bitmaps of the last file serve, none is made
+    // (a new one would come cleared).
+    vf.DV_Field_Picture(1).DIBSectionBitsPtr()[0] = 77;
+    gdi::SetPixel(vf.Display_HDC(), 1, 1, gdi::RGB(10, 20, 30));
+    vf.Close_File();
+    EXPECT_EQ(vf.Display_HDC(), nullptr) << "no display without a file";
+    ASSERT_TRUE(vf.Open_File(a));
+    EXPECT_EQ(vf.DV_Field_Picture(1).DIBSectionBitsPtr()[0], 77);
+    EXPECT_EQ(gdi::GetPixel(vf.Display_HDC(), 1, 1), gdi::RGB(10, 20, 30));
     ASSERT_TRUE(vf.Open_File(b)); // same width, other height
-    vf.Read_RGB_sample(1, true);
+    vf.Draw_RGB_Field(field, picture);
     EXPECT_EQ(vf.Decoded_Frame().Height(), 96);
     EXPECT_EQ(vf.DIB_sizes(), "64,96 64,96");
+    EXPECT_EQ(gdi::SurfaceHeight(vf.Display_HDC()), 96);
 }
 
 // A damaged file gives its reason; nothing is read past a buffer (the suite
