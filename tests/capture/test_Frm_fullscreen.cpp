@@ -14,6 +14,7 @@
 #include "Module_ini_file.h"
 #include "Module_lane_overlay.h"
 #include "Module_qfn_Globals.h"
+#include "Program_Wiring.h"
 #include "QtServices.h"
 #include "Screen.h"
 #include "Services.h"
@@ -42,6 +43,7 @@ class Live_Preview : public capture_test::CaptureTest {
 protected:
     void SetUp() override {
         CaptureTest::SetUp();
+        Wire_Program();
         static const bool initialised = [] {
             Tidewick_Initialization();
             return true;
@@ -301,6 +303,7 @@ TEST_F(Live_Preview, SavedLanesAndGoalLineReachTheReplayWindow) {
     // The replay window's next opening reads them.
     Lane_Collection().Clear();
     std::fill(g_Live_Goal_Points, g_Live_Goal_Points + 4, 0);
+    Frm_kanot_2().Unload();
     Frm_kanot_2().Load();
     ASSERT_EQ(Lane_Collection().Count(), 16);
     EXPECT_EQ(Mark(1), QPoint(5, 534));

@@ -95,7 +95,6 @@ protected:
         unsetenv("TIDEWICK_DEVELOPMENT");
         Collect_Error_Reports(reports);
         Release_Replay_Video_File();
-        Frm_kanot_2().Connected = {};
         test_env::dialogs().clear();
         win::clear_keys();
         g_Capture_Running = false;

@@ -60,7 +60,6 @@ protected:
                 reports.push_back(location + " | " + extra);
             });
         Release_Replay_Video_File();
-        Frm_kanot_2().Connected = {};
         test_env::dialogs().clear();
         win::clear_keys();
         Frm_kanot_2().Show();
