@@ -22,6 +22,7 @@
 #include "TraceListener.h"
 #include "VbTrap.h"
 #include "WinClock.h"
+#include "Windows.h"
 #include "cDIBSection.h"
 #include "cls_VideoFile_handler.h"
 
@@ -68,10 +69,7 @@ std::vector<QAction*> all_actions(QWidget* root) {
     return out;
 }
 
-void process_events() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
+using test_env::process_events;
 
 // Gives the window's client area an inner height of `px` pixels, as the
 // operator's dragging of its edge does.
@@ -192,13 +190,7 @@ protected:
     // A small heat file opened in the program-wide video file object.
     void open_heat_file() {
         const std::string path = g_AppData_Folder + "/heat.qf3";
-        make_heat::Heat_Spec spec;
-        spec.path = path;
-        spec.width = 64;
-        spec.height = 48;
-        spec.slot_size = 6000;
-        std::string error;
-        ASSERT_TRUE(make_heat::Make_Heat(spec, 3, &error)) << error;
+        make_heat_file(path);
         ASSERT_TRUE(Replay_Video_File().Open_File(path));
         ASSERT_TRUE(Replay_File_Open());
     }

@@ -44,10 +44,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void process_events() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
+using test_env::process_events;
 
 // Paints a picture of one colour (0x00BBGGRR) with an optional block of another.
 struct Block {

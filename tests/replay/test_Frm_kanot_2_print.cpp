@@ -24,6 +24,7 @@
 #include "TestEnv.h"
 #include "VbTrap.h"
 #include "WinClock.h"
+#include "Windows.h"
 #include "cDIBSection.h"
 #include "cls_VideoFile_handler.h"
 
@@ -47,10 +48,7 @@ bool near(const QColor& a, const QColor& b, int tolerance = 45) {
            tolerance;
 }
 
-void process_events() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
+using test_env::process_events;
 
 // Bounding box of the pixels that pass the test.
 template <class P> QRect bbox(const QImage& img, P pass) {
