@@ -5,6 +5,7 @@
 #include "Frm_kanot_2.h"
 
 #include "Dialogs.h"
+#include "Form_Auto_detect.h"
 #include "Gdi.h"
 #include "Lane_Collection.h"
 #include "Module_dependant.h"
@@ -133,7 +134,7 @@ void Frm_kanot_2::Picture_large_MouseMove(int32_t Button, int32_t Shift, float X
     vb::Trap("Picture_large_MouseMove of Form frm_kanot_2", [&] {
         Last_Mouse_X = X;
         Last_Mouse_Y = Y;
-        if (Detection.Detect_Window_Visible && Detection.Detect_Window_Visible()) Test_Pixel(X, Y);
+        if (Form_Auto_detect().Visible()) Test_Pixel(X, Y);
         if (Button != 0 && Zoom_On) {
             forms::Screen_MouseIcon("MAGNIFY");
             forms::Screen_MousePointer(Within_Zoom(X, Y) ? forms::vbCustom : forms::vbDefault);
@@ -268,7 +269,12 @@ void Frm_kanot_2::Test_Pixel(float x, float y) {
         const int16_t px = vb::CInt(Frame_X(*this, x));
         const int16_t py = vb::CInt(Frame_Y(*this, y));
         const int32_t colour = Replay_Video_File().Get_Field_Pixel(px, py);
-        if (Detection.Test_Colour) Detection.Test_Colour(colour, px);
+        {
+            auto& detect = Form_Auto_detect();
+            detect.Pixel_to_HSL(colour);
+            bool fired = false;
+            detect.Test_pixel_for_Trigger(colour, fired);
+        }
     });
 }
 
@@ -319,7 +325,7 @@ void Frm_kanot_2::item_run_auto_detect_Click() {
 }
 
 void Frm_kanot_2::item_run_intro_Click() {
-    if (Detection.Run_Intro) Detection.Run_Intro();
+    Call_Connected(Run_Intro);
 }
 
 void Frm_kanot_2::Pict_thumbnail_Click(int32_t index) {

@@ -151,10 +151,7 @@ void Frm_kanot_2::Print_Series_HD() {
                     return;
                 Picture_large.Cls();
                 Go_to_Field(Lane_Active_Heat_Array[k].goal_field);
-                if (Connected.Slider_play_Scroll)
-                    Connected.Slider_play_Scroll();
-                else
-                    Slider_play_Scroll();
+                Slider_play_Scroll();
                 Print_Place_string(vb::CStr(k));
                 const forms::Picture frame = Picture_large.Image();
                 t.PaintPicture(frame, vb::CLng((w * kGap + w) * (c - 1) + g_Print_Left),

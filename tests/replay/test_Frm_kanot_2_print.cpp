@@ -6,6 +6,8 @@
 #include "Frm_kanot_2.h"
 #include "Replay_Test_Setup.h"
 
+#include "Frm_results.h"
+
 #include "Dialogs.h"
 #include "Form_LCS_preview.h"
 #include "Heat_Fixture.h"
@@ -22,6 +24,7 @@
 #include "TestEnv.h"
 #include "VbTrap.h"
 #include "WinClock.h"
+#include "Windows.h"
 #include "cDIBSection.h"
 #include "cls_VideoFile_handler.h"
 
@@ -45,10 +48,7 @@ bool near(const QColor& a, const QColor& b, int tolerance = 45) {
            tolerance;
 }
 
-void process_events() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
+using test_env::process_events;
 
 // Bounding box of the pixels that pass the test.
 template <class P> QRect bbox(const QImage& img, P pass) {
@@ -115,7 +115,6 @@ protected:
         forms::set_printer_service(pdf.get());
         g_Event_Name = "Regatta";
         g_Print_Target = nullptr;
-        Print_Rows_Source = nullptr;
         Frm_kanot_2().Show();
         g_Event_Name = "Regatta"; // after the load, which reads it from the settings
         ::Check_Printer();
@@ -297,14 +296,19 @@ TEST_F(Printing, AResultsPageOnPaperAndInThePreview) {
 
 TEST_F(Printing, TheResultsWindowsRowsArePrintedUpToTheFirstEmptyPlace) {
     open(make("Heat3_a.qf3", 3));
-    // The rows as the results window shows them, handed over by its accessor.
-    Print_Rows_Source = [] {
-        return std::vector<Print_Row>{{"1", "4", "00:01,00", "+0,00"},
-                                      {"2", "7", "DNF", ""},
-                                      {"3", "2", "DNS", ""},
-                                      {"", "9", "00:09,00", "+8,00"},
-                                      {"5", "1", "00:10,00", "+9,00"}};
-    };
+    // The rows as the results window beside the replay window shows them.
+    const std::vector<Print_Row> shown = {{"1", "4", "00:01,00", "+0,00"},
+                                          {"2", "7", "DNF", ""},
+                                          {"3", "2", "DNS", ""},
+                                          {"", "9", "00:09,00", "+8,00"},
+                                          {"5", "1", "00:10,00", "+9,00"}};
+    auto& results = Frm_results();
+    for (int32_t i = 0; i < static_cast<int32_t>(shown.size()); ++i) {
+        results.Lbl_result_rank(i).Caption(shown[static_cast<size_t>(i)].place);
+        results.Lbl_result_lane(i).Caption(shown[static_cast<size_t>(i)].lane);
+        results.Lbl_result_time(i).Caption(shown[static_cast<size_t>(i)].time);
+        results.Lbl_result_delta_time(i).Caption(shown[static_cast<size_t>(i)].delta);
+    }
     Set_Print_Preview(false);
     Print_Results(false);
     const std::string text = pdf_text();
@@ -421,6 +425,10 @@ TEST_F(Printing, NColumnsWithTheirGapsFillTheWidth) {
 TEST_F(Printing, WithoutAPrinterThePreviewShowsTheFallbackPage) {
     forms::NoPrinter none;
     forms::set_printer_service(&none);
+    // A station without a printer from the start: the windows load without one.
+    Frm_results().Unload();
+    Frm_kanot_2().Unload();
+    Frm_kanot_2().Show();
     ::Check_Printer();
     g_Print_Left = 0.05f * static_cast<float>(g_Page_Width);
     g_Print_Top = 0.02f * static_cast<float>(g_Page_Height);
@@ -430,7 +438,9 @@ TEST_F(Printing, WithoutAPrinterThePreviewShowsTheFallbackPage) {
     forms::set_work_area_override(40);
     Form_LCS_preview().Unload(); // loaded with the main window, on the real screen
     heat_with_results();
-    Set_Print_Preview(false); // the printer cannot be chosen: the target stays unset
+    // The results window beside the replay window offers the preview alone.
+    ASSERT_TRUE(Frm_results().IsLoaded());
+    EXPECT_FALSE(Frm_results().Opt_printer(1).Enabled()) << "no printer to choose";
     Frm_kanot_2().Handle_Print_results();
     process_events();
     auto& p = Form_LCS_preview();
