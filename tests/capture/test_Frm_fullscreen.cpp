@@ -233,6 +233,30 @@ TEST_F(Live_Preview, DraggingMarksAndGoalLineEnds) {
     P().Chk_Show_Goalline.Value(1);
 }
 
+// The marks and the goal line show and move once the capture window has
+// loaded: its load switches them on, whatever the replay window left.
+TEST_F(Live_Preview, CaptureWindowLoadLetsThePreviewDrawAndDragTheMarks) {
+    g_Show_Lanes = g_Show_Goalline = false;
+    Canoe("Lanes", "00600100");
+    Canoe("Goalline", "166,040,166,700");
+    Canoe("Lane_num", "1");
+    Canoe("ShowLanes", "True");
+    Canoe("ShowGoalline", "True");
+    auto& C = Form_capture_multi_file();
+    C.Load();
+    P().Show();
+    P().Preview_Graphics();
+    const auto colour = [&](int x, int y) {
+        return static_cast<gdi::COLORREF>(P().Picture_preview.Point(x, y));
+    };
+    EXPECT_EQ(colour(166, 300), gdi::RGB(255, 255, 255)) << "the goal line";
+    EXPECT_EQ(colour(53, 100), gdi::RGB(200, 200, 200)) << "the first mark";
+    Drag({60, 100}, {90, 130});
+    EXPECT_EQ(Mark(1), QPoint(90, 130));
+    test_env::screenshot(P(), "live_preview_after_capture_load");
+    C.Unload();
+}
+
 TEST_F(Live_Preview, SavedLanesAndGoalLineReachTheReplayWindow) {
     Canoe("Lanes", "00150020"); // "Lane_num" is read only beside stored lanes
     Canoe("Lane_num", "8");

@@ -417,12 +417,51 @@ TEST_F(ResultsWindow, CsvExportGolden) {
     EXPECT_FALSE(r.Frm_export_mess.Visible());
     EXPECT_EQ(Read_Ini("Canoe", "expformat", g_Ini_File_Path, ""), "1");
 
-    // A start at 9:05:03.270 keeps the comma after its seven characters.
+    // A start at 9:05:03.270 is shown to the second, as 14:05:03 is.
     vf.Start_local_mill(1, 32703270);
     vf.Write_XML_Header();
     click("Cmd_export");
     EXPECT_EQ(csv_rows(path).substr(0, csv_rows(path).find('\n')),
-              "R\u00E9gate \u00C5sa|Heat 1|" + created + "|9:05:03,|" + last + "|" + Get_Computer_Name());
+              "R\u00E9gate \u00C5sa|Heat 1|" + created + "|9:05:03|" + last + "|" + Get_Computer_Name());
+    EXPECT_TRUE(reports.empty()) << reports.front();
+}
+
+// A captured heat's file name carries the date after the heat number; a heat
+// that holds no last capture time yet (as make_heat leaves it) still exports,
+// with that field empty; a one-digit hour loses no digit and gains no comma.
+TEST_F(ResultsWindow, CapturedHeatWithoutLastCaptureTimeExportsBothKinds) {
+    const std::string path = make("CupHeatH7 2026_12_09 09_05_07.qf3");
+    open(path);
+    cls_VideoFile_handler& vf = Replay_Video_File();
+    vf.Heat_ID(1, "H7");
+    vf.Start_local_mill(1, 6229270); // 1:43:49.270
+    for (const Stored& st : kHeat) {
+        vf.Heat_result(1, st.lane, st.result);
+        vf.Heat_Clicktime(1, st.lane, st.click);
+    }
+    vf.Write_XML_Header();
+    replay_close_and_open(path);
+    ASSERT_EQ(Replay_Video_File().Last_Capture_time(), "");
+    EXPECT_EQ(Frm_kanot_2().Label_start_time.Caption(), " 1:43:49");
+
+    choose_format(1);
+    click("Cmd_export");
+    const std::string csv = export_dir + "/TW_Result_HeatH7.csv";
+    ASSERT_TRUE(fs::exists(csv)) << (reports.empty() ? "" : reports.front());
+    const std::string first = csv_rows(csv).substr(0, csv_rows(csv).find('\n'));
+    EXPECT_NE(first.find("|H7|"), std::string::npos) << first;
+    EXPECT_NE(first.find("|1:43:49||"), std::string::npos) << first;
+
+    choose_format(2);
+    click("Cmd_export");
+    const std::string xml = export_dir + "/TW_Result_HeatH7.xml";
+    ASSERT_TRUE(fs::exists(xml)) << files_in(export_dir).back();
+    run("xmllint --noout '" + xml + "'");
+    const std::string tree =
+        run("python3 " + heat_fixture::Source_Dir() + "/tests/results/describe_xml.py '" + xml + "'");
+    for (const char* part : {"heat[id=H7,name=,start_time=1:43:49]", "heat_started_at{\"1:43:49\"}",
+                             "last_capture_at{}", "competitor[nbr=9]{elapsed_time{\"DNF\"}"})
+        EXPECT_NE(tree.find(part), std::string::npos) << part << "\n" << tree;
     EXPECT_TRUE(reports.empty()) << reports.front();
 }
 
