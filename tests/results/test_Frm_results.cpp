@@ -621,6 +621,76 @@ TEST_F(ResultsWindow, ExportFolderChoiceAndPrinterOption) {
     EXPECT_TRUE(reports.empty()) << reports.front();
 }
 
+// Without a stored export folder the export starts in the user's documents
+// folder (where xdg-user-dirs puts it, else ~/Documents, else home); after
+// "Hide" the window comes back with the open heat's event name and start.
+TEST_F(ResultsWindow, ExportStartsInTheDocumentsFolderAndHideKeepsTheHeat) {
+    struct Env {
+        const char* name;
+        std::string before;
+        bool had;
+    };
+    std::vector<Env> saved;
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME"}) {
+        const char* v = std::getenv(name);
+        saved.push_back({name, v ? v : "", v != nullptr});
+    }
+    const std::string home = dir + "/home";
+    fs::create_directories(home + "/.config");
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+    test_env::write_file(g_Ini_File_Path, "");
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::string folder;
+    };
+    const Case cases[] = {
+        {"no documents folder", [] {}, home},
+        {"~/Documents", [&] { fs::create_directories(home + "/Documents"); }, home + "/Documents"},
+        {"the user's own name for it",
+         [&] {
+             fs::create_directories(home + "/Dokument");
+             test_env::write_file(home + "/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Dokument\"\n");
+         },
+         home + "/Dokument"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.prepare();
+        Frm_results().Unload();
+        Frm_results().Show();
+        EXPECT_EQ(g_Export_Folder, c.folder);
+    }
+    open(make("Heat4_a.qf3"));
+    Replay_Video_File().Start_local_mill(1, 6229270); // 1:43:49.270
+    Replay_Video_File().Write_XML_Header();
+    replay_close_and_open(Replay_Video_File().File_name());
+    store(kHeat);
+    choose_format(1);
+    click("Cmd_export");
+    EXPECT_TRUE(fs::exists(home + "/Dokument/TW_Result_HeatHeat 1.csv"))
+        << test_env::dialogs().prompts().size();
+    click("Cmd_result_export_OK");
+
+    auto& r = Frm_results();
+    const std::vector<std::string> start = column(r.Lbl_hms);
+    EXPECT_EQ(start, (std::vector<std::string>{"01", "43", "49", "27"}));
+    EXPECT_EQ(r.lbl_event_name.Caption(), "R\u00E9gate \u00C5sa");
+    r.item_hide.Trigger();
+    EXPECT_FALSE(r.IsLoaded());
+    r.Show();
+    process_events();
+    EXPECT_EQ(r.lbl_event_name.Caption(), "R\u00E9gate \u00C5sa");
+    EXPECT_EQ(column(r.Lbl_hms), start);
+    EXPECT_EQ(column(r.Lbl_hms_corrected), start);
+    EXPECT_EQ(r.Lbl_heat.Caption(), "Heat 1");
+    test_env::screenshot(r, "Frm_results_after_hide");
+    for (const Env& e : saved)
+        e.had ? ::setenv(e.name, e.before.c_str(), 1) : ::unsetenv(e.name);
+    EXPECT_TRUE(reports.empty()) << reports.front();
+}
+
 TEST_F(ResultsWindow, ClearAllResultsAsksFirst) {
     const int32_t beeps = forms::Beeps_Sounded();
     Frm_results().item_clear_all_results.Trigger();
