@@ -266,6 +266,9 @@ void Frm_kanot_2::Test_Pixel(float x, float y) {
         const int16_t px = vb::CInt(Frame_X(*this, x));
         const int16_t py = vb::CInt(Frame_Y(*this, y));
         const int32_t colour = Replay_Video_File().Get_Field_Pixel(px, py);
+        // Published for the auto-detect window's Label_XY.
+        Examined_X = px;
+        Examined_Y = py;
         if (Detection.Test_Colour) Detection.Test_Colour(colour, px);
     });
 }
@@ -317,7 +320,7 @@ void Frm_kanot_2::item_run_auto_detect_Click() {
 }
 
 void Frm_kanot_2::item_run_intro_Click() {
-    if (Detection.Run_Intro) Detection.Run_Intro();
+    Run_Intro();
 }
 
 void Frm_kanot_2::Pict_thumbnail_Click(int32_t index) {

@@ -691,6 +691,27 @@ TEST_F(ResultsWindow, ExportStartsInTheDocumentsFolderAndHideKeepsTheHeat) {
     EXPECT_TRUE(reports.empty()) << reports.front();
 }
 
+// "Delete file" closes the heat as "Close File" does: the results panel
+// keeps neither its rows nor its heat label and start time.
+TEST_F(ResultsWindow, DeletingTheHeatClearsItFromThePanel) {
+    const std::string path = make("Heat4_a.qf3");
+    open(path);
+    store(kHeat);
+    auto& r = Frm_results();
+    ASSERT_EQ(r.Lbl_heat.Caption(), "Heat 1");
+    ASSERT_EQ(digits(r.Lbl_hms), (std::vector<std::string>{"10", "00", "00", "00"}));
+    Frm_kanot_2().menu_specials.Visible(true);
+    test_env::dialogs().answer_msg(forms::vbYes);
+    Frm_kanot_2().item_Delete_File.Trigger();
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(r.Lbl_heat.Caption(), "");
+    for (auto* display : {&r.Lbl_hms, &r.Lbl_hms_corrected})
+        EXPECT_EQ(digits(*display), (std::vector<std::string>{"00", "00", "00", "00"}));
+    EXPECT_TRUE(r.Rows_Shown().empty());
+    test_env::screenshot(r, "Frm_results_after_delete");
+    EXPECT_TRUE(reports.empty()) << reports.front();
+}
+
 TEST_F(ResultsWindow, ClearAllResultsAsksFirst) {
     const int32_t beeps = forms::Beeps_Sounded();
     Frm_results().item_clear_all_results.Trigger();
