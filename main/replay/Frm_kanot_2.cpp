@@ -75,8 +75,6 @@ Frm_kanot_2::Frm_kanot_2() : Form("Frm_kanot_2") {
     item_set_event_name.Click = [this] { item_set_event_name_Click(); };
     item_set_heat_id.Click = [this] { item_set_heat_id_Click(); };
     item_set_lanenums.Click = [this] { item_set_lanenums_Click(); };
-    // Clearing all results ends in this window's reload and ranking.
-    On_Complete_Result_Array = [this] { Complete_Result_Array(); };
     item_Open_Newest_Root.Click = [this] { Update_Recent_Files(); };
     item_dock_results.Click = [this] { item_dock_results_Click(); };
     item_test_copy.Click = [this] { File_Copy(); };

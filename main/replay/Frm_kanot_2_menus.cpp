@@ -300,16 +300,6 @@ void Frm_kanot_2::item_export_form_Click() {
             if (exporter.IsLoaded()) exporter.Hide();
             return;
         }
-        exporter.Connected.Slider_Value = [this] { return Slider_play.Value(); };
-        exporter.Connected.Show_Field = [this](int32_t field) {
-            Slider_play.Value(field);
-            if (Connected.Slider_play_Scroll)
-                Connected.Slider_play_Scroll();
-            else
-                Slider_play_Scroll();
-        };
-        exporter.Connected.Save_Jpeg = [this](const std::string& path) { return Save_Jpeg(path); };
-        exporter.Connected.Set_Focus = [this] { Set_Focus(); };
         exporter.Show();
     });
 }

@@ -46,12 +46,7 @@ std::string heat_one_id() {
 
 std::vector<Print_Row> rows_shown() {
     if (Print_Rows_Source) return Print_Rows_Source();
-    // The ranking as the replay window last showed it, up to the first empty place.
-    std::vector<Print_Row> rows;
-    const auto& shown = Frm_kanot_2().Results_Shown;
-    for (size_t i = 0; i < shown.rank.size() && !shown.rank[i].empty(); ++i)
-        rows.push_back({shown.rank[i], shown.lane[i], shown.time[i], shown.delta[i]});
-    return rows;
+    return Replay_Result_Rows();
 }
 
 // The line of one row: place in three characters, lane in six, then the
@@ -70,6 +65,15 @@ std::string row_line(const Print_Row& r) {
 }
 
 } // namespace
+
+std::vector<Print_Row> Replay_Result_Rows() {
+    // The ranking as the replay window last showed it, up to the first empty place.
+    std::vector<Print_Row> rows;
+    const auto& shown = Frm_kanot_2().Results_Shown;
+    for (size_t i = 0; i < shown.rank.size() && !shown.rank[i].empty(); ++i)
+        rows.push_back({shown.rank[i], shown.lane[i], shown.time[i], shown.delta[i]});
+    return rows;
+}
 
 void Check_Printer() {
     try {

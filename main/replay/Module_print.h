@@ -20,9 +20,12 @@ inline constexpr int32_t kNo_Printer_Page_Height = 16834;
 struct Print_Row {
     std::string place, lane, time, delta;
 };
-// Where Print_Results reads its rows: the results window installs its own
-// rows; while it is empty, the ranking the replay window last showed.
+// Where Print_Results reads its rows: the results window's, as the
+// program's wiring connects them.
 inline std::function<std::vector<Print_Row>()> Print_Rows_Source;
+// The ranking the replay window last showed: what the results window shows
+// while it is not loaded.
+std::vector<Print_Row> Replay_Result_Rows();
 // Where the series of frames starts: after the printed results table, and
 // below the page head's file block.
 inline int32_t Results_Table_End = 0;

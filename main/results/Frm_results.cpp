@@ -46,18 +46,11 @@ Frm_results::Frm_results() : forms::Form("Frm_results") {
     item_exit.Click = [] { Tidewick_exit(); };
     item_test_position.Click = [this] { item_test_position_Click(); };
     item_load_results.Click = [] { Frm_kanot_2().Complete_Result_Array(); };
-    item_print_results.Click = [this] {
-        if (Printing.Handle_Print_results) Printing.Handle_Print_results();
-    };
-    item_print.Click = [this] {
-        if (Printing.Handle_Print_Single) Printing.Handle_Print_Single();
-    };
-    item_print_series.Click = [this] {
-        if (Printing.Handle_Print_Series) Printing.Handle_Print_Series();
-    };
-    item_printer_test.Click = [this] {
-        if (Printing.item_printer_test_Click) Printing.item_printer_test_Click();
-    };
+    // The print commands print what the panel shows, to the printer or the preview.
+    item_print_results.Click = [] { Frm_kanot_2().Handle_Print_results(); };
+    item_print.Click = [] { Frm_kanot_2().Handle_Print_Single(); };
+    item_print_series.Click = [] { Frm_kanot_2().Handle_Print_Series(); };
+    item_printer_test.Click = [] { Print_Head_Test(); };
     // Any click on the start-time frames lets go of the chosen unit.
     for (forms::Frame* f : {&Frm_orig_time, &Frm_Corrected_time, &Frm_time_select})
         f->MouseUp = [this](int32_t, int32_t, float, float) { Deselect_Correction_Items(); };
@@ -186,9 +179,7 @@ void Frm_results::Design() {
         o.Container(Frm_printer);
         o.Caption(i == 0 ? "Preview" : "Printer");
         o.Move(120 + i * 1500, 260, i == 0 ? 1300 : wide - 1740, 285);
-        o.Click = [this, i] {
-            if (Printing.Opt_printer_Click) Printing.Opt_printer_Click(i);
-        };
+        o.Click = [this, i] { Opt_printer_Click(i); };
     }
     Opt_printer.Element(0).Value(true);
 
@@ -230,7 +221,7 @@ void Frm_results::Form_Load() {
         Display_Original_Start_Time();
         Display_Compensate_Mill();
 
-        if (Printing.Opt_printer_Click) Printing.Opt_printer_Click(0);
+        Opt_printer_Click(0);
         menu_debug.Visible(!g_Compiled || Ctrl_Is_Down());
         Load_Export_format();
         Load_Export_Folder();
@@ -331,9 +322,14 @@ void Frm_results::Lbl_result_rank_MouseDown(int32_t index, int32_t Button) {
         GoTo_Field(static_cast<int16_t>(index));
         auto& replay = Frm_kanot_2();
         replay.Set_Focus();
-        if (Printing.Print_Place_string) Printing.Print_Place_string(vb::CStr(index + 1));
+        replay.Print_Place_string(vb::CStr(index + 1));
         replay.SliderPlay_Focus();
     });
+}
+
+void Frm_results::Opt_printer_Click(int32_t index) {
+    (void)index;
+    Set_Print_Preview(Opt_printer(0).Value());
 }
 
 void Frm_results::GoTo_Field(int16_t row) {
@@ -442,35 +438,4 @@ void Frm_results::item_clear_all_results_Click() {
 void Frm_results::item_test_position_Click() {
     auto& replay = Frm_kanot_2();
     Left(replay.Left() + replay.Width());
-}
-
-// ---- Wiring ----
-
-void Connect_Results_Window() {
-    auto& replay = Frm_kanot_2();
-    replay.Connected.Results_Panel = [] { return static_cast<forms::Form*>(&Frm_results()); };
-    auto& calls = replay.Results_Window;
-    calls.Show_Results = [] { Frm_results().Show_Results(); };
-    calls.Display_Compensate_Mill = [] { Frm_results().Display_Compensate_Mill(); };
-    calls.Heat_Start_Time = [](int32_t start) { Frm_results().Heat_Start_Mill = start; };
-    calls.Display_Original_Start_Time = [] { Frm_results().Display_Original_Start_Time(); };
-    calls.GoTo_Field = [](int16_t row) { Frm_results().GoTo_Field(row); };
-    calls.Event_Caption = [](const std::string& name) { Frm_results().lbl_event_name.Caption(name); };
-    calls.Clear_Results = [] { Frm_results().Clear_Results(); };
-    calls.Clear_Heat_Data = [] { Frm_results().Clear_Heat_Data(); };
-    g_Windows.Frm_results = []() -> forms::Form& { return Frm_results(); };
-    // The print commands print what the panel shows, to the printer or the preview.
-    auto& print = Frm_results().Printing;
-    print.Opt_printer_Click = [](int32_t) { Set_Print_Preview(Frm_results().Opt_printer(0).Value()); };
-    print.Handle_Print_results = [] { Frm_kanot_2().Handle_Print_results(); };
-    print.Handle_Print_Single = [] { Frm_kanot_2().Handle_Print_Single(); };
-    print.Handle_Print_Series = [] { Frm_kanot_2().Handle_Print_Series(); };
-    print.item_printer_test_Click = [] { Print_Head_Test(); };
-    print.Print_Place_string = [](const std::string& place) { Frm_kanot_2().Print_Place_string(place); };
-    Print_Rows_Source = [] {
-        std::vector<Print_Row> rows;
-        for (auto& r : Frm_results().Rows_Shown())
-            rows.push_back({r.place, r.lane, r.time, r.delta});
-        return rows;
-    };
 }

@@ -99,19 +99,8 @@ public:
     // The rows in use, from the first down to the first with an empty place.
     std::vector<Result_Row> Rows_Shown();
 
-    // ---- Printing, provided by the printing code ----
-    // Each is set by the code that prints; until then its command does
-    // nothing.
-    struct Print_Calls {
-        std::function<void(int32_t index)>
-            Opt_printer_Click;                         // preview flag and print target from the options
-        std::function<void()> Handle_Print_results;    // "Print results"
-        std::function<void()> Handle_Print_Single;     // "Print single picture"
-        std::function<void()> Handle_Print_Series;     // "Print picture series"
-        std::function<void()> item_printer_test_Click; // the page head alone
-        // The replay window's place number drawn large over its picture.
-        std::function<void(const std::string& place)> Print_Place_string;
-    } Printing;
+    // The preview flag and the print target from the options.
+    void Opt_printer_Click(int32_t index);
 
     // ---- Operations ----
     void Set_Index(int16_t index) { m_Index = index; }
@@ -172,8 +161,3 @@ private:
 };
 
 class Frm_results& Frm_results();
-
-// Connects the results window to the replay window: the panel, the rows, the
-// start time, the correction display, the jump to a goal field and the
-// event caption. The program's main runs it once; tests run it too.
-void Connect_Results_Window();

@@ -4,6 +4,7 @@
 #include "Frm_kanot_2.h"
 #include "Module_canoe.h"
 #include "Module_qfn_Globals.h"
+#include "Program_Wiring.h"
 #include "QtServices.h"
 #include "TestEnv.h"
 #include "VbError.h"
@@ -16,9 +17,9 @@
 #include <vector>
 
 // The replay window unloaded, the program initialised once per process (so
-// that the window's own call of it finds it done), the clock and the event
-// pump installed, and a folder named after the test with an empty settings
-// file in it. Returns the folder.
+// that the window's own call of it finds it done), the windows wired as the
+// program wires them, the clock and the event pump installed, and a folder named after the test with an empty
+// settings file in it. Returns the folder.
 inline std::string Set_Up_Replay_Test(win::Clock& clock) {
     Frm_kanot_2().Unload();
     static const bool initialised = [] {
@@ -26,6 +27,7 @@ inline std::string Set_Up_Replay_Test(win::Clock& clock) {
         return true;
     }();
     (void)initialised;
+    Wire_Program();
     win::set_clock(&clock);
     forms::Install_Event_Pump();
     const std::string dir =

@@ -6,6 +6,8 @@
 #include "Frm_kanot_2.h"
 #include "Replay_Test_Setup.h"
 
+#include "Frm_results.h"
+
 #include "Dialogs.h"
 #include "Form_LCS_preview.h"
 #include "Heat_Fixture.h"
@@ -489,6 +491,10 @@ TEST_F(Printing, NColumnsWithTheirGapsFillTheWidth) {
 TEST_F(Printing, WithoutAPrinterThePreviewShowsTheFallbackPage) {
     forms::NoPrinter none;
     forms::set_printer_service(&none);
+    // A station without a printer from the start: the windows load without one.
+    Frm_results().Unload();
+    Frm_kanot_2().Unload();
+    Frm_kanot_2().Show();
     ::Check_Printer();
     g_Print_Left = 0.05f * static_cast<float>(g_Page_Width);
     g_Print_Top = 0.02f * static_cast<float>(g_Page_Height);
@@ -498,7 +504,9 @@ TEST_F(Printing, WithoutAPrinterThePreviewShowsTheFallbackPage) {
     forms::set_work_area_override(40);
     Form_LCS_preview().Unload(); // loaded with the main window, on the real screen
     heat_with_results();
-    Set_Print_Preview(false); // the printer cannot be chosen: the target stays unset
+    // The results window beside the replay window offers the preview alone.
+    ASSERT_TRUE(Frm_results().IsLoaded());
+    EXPECT_FALSE(Frm_results().Opt_printer(1).Enabled()) << "no printer to choose";
     Frm_kanot_2().Handle_Print_results();
     process_events();
     auto& p = Form_LCS_preview();
