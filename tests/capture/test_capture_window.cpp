@@ -18,6 +18,7 @@
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
 #include "PictureBox.h"
+#include "Program_Wiring.h"
 #include "Services.h"
 #include "VbTrap.h"
 #include "WinClock.h"
@@ -82,10 +83,12 @@ protected:
         return W().Label_filename(slot).Caption();
     }
     void Start_Heat(int16_t slot) { capture_rig::Stamp_Heat_Start(W(), slot); }
-    // The replay window loaded hidden, as the start-up window's load does; its
-    // load runs the program's initialisation, which looks for the settings
-    // file in the data folder: the test's own stays in use.
+    // The program's wiring, and the replay window loaded hidden, as the
+    // start-up window's load does; its load runs the program's initialisation,
+    // which looks for the settings file in the data folder: the test's own
+    // stays in use.
     static void Load_Replay_Window() {
+        Wire_Program();
         const std::string ini = g_Ini_File_Path;
         Frm_kanot_2().Visible(false);
         g_Ini_File_Path = ini;
@@ -219,7 +222,8 @@ TEST_F(CaptureWindow, EndingTheProgramOrLeavingForReplayEndsTheCaptureFirst) {
         click(W().Command_Finish(0));
         // Back from the replay window to the capture window for the next case.
         if (Frm_kanot_2().Visible()) {
-            EXPECT_FALSE(W().Visible());
+            // Only "View last Finished heat" steps the capture window aside.
+            EXPECT_EQ(W().Visible(), std::string(k.what) != "View last Finished heat");
             Frm_kanot_2().Close_File();
             Frm_results().Unload();
             Frm_kanot_2().Unload();
@@ -514,6 +518,8 @@ TEST_F(CaptureWindow, ViewLastFinishedHeatOpensItInTheReplayWindow) {
     EXPECT_EQ(Replay_Video_File().File_name(), file)
         << ::testing::PrintToString(test_env::dialogs().prompts());
     EXPECT_EQ(replay.Label_heatID.Caption(), "V1");
+    EXPECT_EQ(Frm_results().Lbl_heat.Caption(), "V1") << "the results window beside it shows the heat";
+    EXPECT_EQ(Frm_results().lbl_event_name.Caption(), "Cup");
     EXPECT_EQ(Replay_Video_File().Num_fields(), 2 * written);
     test_env::screenshot(replay, "capture_view_last_replay");
     replay.Close_File();
