@@ -512,7 +512,7 @@ void Form_capture_multi_file::Stop_Captures_For_Replay() {
 void Form_capture_multi_file::item_view_recording_Click() {
     vb::Trap(Location("item_view_recording_Click"), [&] {
         Stop_Captures_For_Replay();
-        Window_Of(g_Windows.Frm_kanot_2, "Frm_kanot_2").Show();
+        Call_Connected(g_Windows.Frm_kanot_2).Show();
     });
 }
 

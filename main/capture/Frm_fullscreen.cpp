@@ -69,9 +69,7 @@ Frm_fullscreen::Frm_fullscreen() : Form("Frm_fullscreen") {
     item_zoom.Click = [this] { item_zoom.Checked(!item_zoom.Checked()); };
     item_close.Click = [this] { item_close_Click(); };
     item_maximize.Click = [this] { Form_MaxHeight(); };
-    item_event_name.Click = [] {
-        if (g_Windows.Enter_Event_name) g_Windows.Enter_Event_name();
-    };
+    item_event_name.Click = [] { Call_Connected(g_Windows.Enter_Event_name); };
     item_sizes.Click = [this] { item_sizes_Click(); };
     item_picture_sizes.Click = [this] { item_picture_sizes_Click(); };
 }

@@ -135,12 +135,8 @@ void Form_Tidewick_Full_Startup::Design() {
 void Form_Tidewick_Full_Startup::Form_Load() {
     vb::Trap("Form_Load of Form Form_Tidewick_Full_Startup", [this] {
         Trace_String("Form_Load, begin");
-        // The main window's load runs the initialisation; a program without
-        // one runs it here.
-        if (g_Windows.Frm_kanot_2)
-            g_Windows.Frm_kanot_2().Visible(false);
-        else
-            Tidewick_Initialization();
+        // The main window's load runs the initialisation.
+        Call_Connected(g_Windows.Frm_kanot_2).Visible(false);
         g_HDMI_Mode = true;
         if (!g_Compiled)
             Shape_circle.Visible(true);
@@ -189,15 +185,14 @@ void Form_Tidewick_Full_Startup::Set_My_Crop(const std::string& crop) {
         g_Display_Crop_Width = width;
         g_Display_Crop_Height = height;
         g_Rotated_Crop = rotated;
-        if (g_Windows.Set_Capture_Rotate) g_Windows.Set_Capture_Rotate(rotated);
-        if (g_Windows.Set_Display_Crop)
-            g_Windows.Set_Display_Crop(g_Display_Crop_Width, g_Display_Crop_Height);
-        if (g_Windows.Set_OBJ_Capture_Crop) g_Windows.Set_OBJ_Capture_Crop();
+        Call_Connected(g_Windows.Set_Capture_Rotate, rotated);
+        Call_Connected(g_Windows.Set_Display_Crop, g_Display_Crop_Width, g_Display_Crop_Height);
+        Call_Connected(g_Windows.Set_OBJ_Capture_Crop);
     });
 }
 
 void Form_Tidewick_Full_Startup::Set_Capture_Rotated(bool rotated) {
-    if (g_Windows.Set_Capture_Rotate) g_Windows.Set_Capture_Rotate(rotated);
+    Call_Connected(g_Windows.Set_Capture_Rotate, rotated);
 }
 
 void Form_Tidewick_Full_Startup::Create_obj_Capture() {}
@@ -271,7 +266,7 @@ void Form_Tidewick_Full_Startup::Command_go_Click() {
         if (Option_capture_type(2).Value()) {
             Trace_String("*Command_go_Click 1");
             Stop_All_Captures();
-            forms::Form& main_window = Window_Of(g_Windows.Frm_kanot_2, "Frm_kanot_2");
+            forms::Form& main_window = Call_Connected(g_Windows.Frm_kanot_2);
             main_window.Visible(true);
             main_window.WindowState(forms::vbNormal);
             Unload();
@@ -280,13 +275,13 @@ void Form_Tidewick_Full_Startup::Command_go_Click() {
         if (vb::CLng(m_saved_Video_prop_num) < 0) {
             Trace_String("*Command_go_Click 2");
             Trace_String("*m_saved_Video_prop_num = " + m_saved_Video_prop_num);
-            Window_Of(g_Windows.Form_select_Video, "Form_select_Video").Show(forms::vbModeless);
+            Call_Connected(g_Windows.Form_select_Video).Show(forms::vbModeless);
             forms::MsgBox(std::string("Please select Video Source & Property on the form shown!") + kCrlf +
                               "Then restart program!",
                           forms::vbOKOnly);
             return;
         }
-        Window_Of(g_Windows.Form_capture_multi_file, "Form_capture_multi_file").Visible(true);
+        Call_Connected(g_Windows.Form_capture_multi_file).Visible(true);
         Unload();
         Trace_String("*Command_go_Click, end");
     });
@@ -297,7 +292,7 @@ void Form_Tidewick_Full_Startup::menu_form_Click() {
 }
 
 void Form_Tidewick_Full_Startup::item_select_source_Click() {
-    Window_Of(g_Windows.Form_select_Video, "Form_select_Video").Show(forms::vbModeless);
+    Call_Connected(g_Windows.Form_select_Video).Show(forms::vbModeless);
 }
 
 void Form_Tidewick_Full_Startup::item_exit_Click() {
@@ -331,7 +326,7 @@ void Form_Tidewick_Full_Startup::item_qf3_header_test_Click() {
     auto file = std::make_unique<cls_VideoFile_handler>();
     // The first run has nothing to delete; that is no error.
     if (FileExists(test_file)) Kill_File(test_file);
-    file->Set_Screen_HDC(g_Windows.Frm_kanot_2_hDC ? g_Windows.Frm_kanot_2_hDC() : nullptr);
+    file->Set_Screen_HDC(Call_Connected(g_Windows.Frm_kanot_2_hDC));
     file->File_name(test_file);
     file->Create_File();
     file->Create_QF3_header();

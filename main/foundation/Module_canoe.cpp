@@ -124,9 +124,8 @@ void Tidewick_Initialization() {
         g_Timing_Correction = vb::CLng(Read_Ini("Settings", "timingcorrection", g_Ini_File_Path, "0"));
         const bool frame_time_stamp =
             Read_Ini("Settings", "timing", g_Ini_File_Path, "frametimestamp") == "frametimestamp";
-        const auto& timing =
-            frame_time_stamp ? g_Windows.Set_Timing_Frametimestamp : g_Windows.Set_Timing_Framecount;
-        if (timing) timing();
+        Call_Connected(frame_time_stamp ? g_Windows.Set_Timing_Frametimestamp
+                                        : g_Windows.Set_Timing_Framecount);
         if (!Verify_Phidgets()) {
             forms::MsgBox("Phidget software error!", forms::vbOKOnly);
             forms::End_Process(0);
@@ -150,11 +149,7 @@ void Tidewick_Initialization() {
 void Stop_All_Captures() {
     vb::TrapAlways([] { Trace_String(" *Stop_all_captures"); }, ignore);
     g_Capture_Running = false;
-    vb::TrapAlways(
-        [] {
-            if (g_Windows.Stop_Capture) g_Windows.Stop_Capture();
-        },
-        ignore);
+    vb::TrapAlways([] { Call_Connected(g_Windows.Stop_Capture); }, ignore);
 }
 
 void Stop_Captures_And_Flush() {
@@ -195,7 +190,7 @@ void Tidewick_exit() {
                 return;
         }
         g_Exiting = true;
-        if (g_Windows.Terminate_obj_Capture_HDMI) g_Windows.Terminate_obj_Capture_HDMI();
+        Call_Connected(g_Windows.Terminate_obj_Capture_HDMI);
         if (g_Capture_Running) {
             Trace_String("*Tidewick_exit Stop_All_Captures");
             Stop_All_Captures();

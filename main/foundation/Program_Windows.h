@@ -1,8 +1,8 @@
 #pragma once
 // The windows of the replay and capture roads, as the start-up and the exit
 // procedure reach them. They live in libraries above this one, so the
-// program's main puts them in here at start; a hook left empty means that
-// window is not part of this program (nothing to stop, nothing to show).
+// program's wiring (Wire_Program) puts them in here at start; a connection
+// left unset raises run-time error 91, as an unset object does.
 #include "Form.h"
 #include "Gdi.h"
 #include "VbError.h"
@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 struct Program_Windows {
     // The main window's instance, not loaded by the call: Frm_kanot_2().
@@ -41,8 +42,11 @@ struct Program_Windows {
 
 inline Program_Windows g_Windows;
 
-// The window a hook names; run-time error 429 when the program has none.
-inline forms::Form& Window_Of(const std::function<forms::Form&()>& hook, const char* name) {
-    if (!hook) vb::Raise(vb::errCantCreateObject, std::string("No window ") + name + " in this program");
-    return hook();
+// Calls a connection the program's wiring makes between libraries that
+// cannot link each other; one never made raises run-time error 91 ("Object
+// variable or With block variable not set"), never nothing.
+template <class R, class... P, class... A>
+R Call_Connected(const std::function<R(P...)>& connection, A&&... args) {
+    if (!connection) vb::Raise(vb::errObjectNotSet);
+    return connection(std::forward<A>(args)...);
 }

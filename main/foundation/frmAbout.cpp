@@ -8,6 +8,7 @@
 #include "Module_qfn_Globals.h"
 #include "PhidgetInterfaceKit.h"
 #include "Printer.h"
+#include "Program_Windows.h"
 #include "Services.h"
 #include "VbConvert.h"
 #include "VbDate.h"
@@ -273,7 +274,7 @@ void frmAbout::Label_userapp_Click() {
 }
 
 void frmAbout::Picture_company_Click() {
-    if (Ctrl_Is_Down() && Show_Specials_Menu) Show_Specials_Menu();
+    if (Ctrl_Is_Down()) Call_Connected(Show_Specials_Menu);
 }
 
 void frmAbout::menu_form_Click() {

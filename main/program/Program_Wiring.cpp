@@ -36,8 +36,8 @@ void Wire_Foundation() {
 // The replay window's calls of the results window beside it.
 void Wire_Replay_To_Results() {
     auto& replay = Frm_kanot_2();
-    replay.Connected.Results_Panel = [] { return static_cast<forms::Form*>(&Frm_results()); };
     auto& calls = replay.Results_Window;
+    calls.Panel = []() -> forms::Form& { return Frm_results(); };
     calls.Show_Results = [] { Frm_results().Show_Results(); };
     calls.Display_Compensate_Mill = [] { Frm_results().Display_Compensate_Mill(); };
     calls.Heat_Start_Time = [](int32_t start) { Frm_results().Heat_Start_Mill = start; };

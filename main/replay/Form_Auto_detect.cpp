@@ -201,8 +201,5 @@ void Form_Auto_detect::Show_Goal_Range(const int32_t max[3], const int32_t min[3
 void Form_Auto_detect::Check_draw_HSL_Click() {
     class Frm_kanot_2& main = Frm_kanot_2();
     main.SliderPlay_Focus();
-    if (main.Connected.Slider_play_Scroll)
-        main.Connected.Slider_play_Scroll();
-    else
-        main.Slider_play_Scroll();
+    main.Slider_play_Scroll();
 }

@@ -32,11 +32,6 @@ namespace {
 constexpr uint32_t kBlue = 0x00FF0000; // RGB(0, 0, 255)
 constexpr uint32_t kGrey = 0x00808080; // RGB(128, 128, 128)
 
-// Runs a procedure kept elsewhere, when it has been connected.
-template <class F, class... A> void run_connected(const F& f, A&... args) {
-    if (f) f(args...);
-}
-
 } // namespace
 
 class Frm_kanot_2& Frm_kanot_2() {
@@ -81,15 +76,6 @@ Frm_kanot_2::Frm_kanot_2() : Form("Frm_kanot_2") {
     item_fullscreen.Click = [this] { item_fullscreen_Click(); };
     menu_help.Click = [this] { menu_help_Click(); };
     item_exit.Click = [] { Tidewick_exit(); };
-    Connected.Load_Lanes_and_Goalline = [] { ::Load_Lanes_and_Goalline(); };
-    // The printing and the logo.
-    Connected.Check_Printer = [] { ::Check_Printer(); };
-    Connected.Load_Print_Preview = [] { Form_LCS_preview().Load(); };
-    Connected.Get_stored_length = [this] { Get_stored_length(); };
-    Connected.Load_Event_name = [] { ::Load_Event_name(); };
-    Connected.Make_Print_Footer = [] { ::Make_Print_Footer(); };
-    Connected.Load_logo = [this] { Load_logo(); };
-    Connected.Overlay_Lap = [this](int16_t lap) { Overlay_Lap(lap); };
     Timer_keyb_event.OnTimer = [this] { Timer_keyb_event_Timer(); };
     frm_File_data.MouseMove = [this](int32_t b, int32_t s, float x, float y) {
         frm_File_data_MouseMove(b, s, x, y);
@@ -101,7 +87,6 @@ Frm_kanot_2::Frm_kanot_2() : Form("Frm_kanot_2") {
     Frm_play.MouseMove = [](int32_t, int32_t, float, float) { forms::Screen_MousePointer(forms::vbArrow); };
     Connect_Picture_Play_Timing();
     Wire_Menu_Commands();
-    Connect_Menu_Targets();
 }
 
 void Frm_kanot_2::Design() {
@@ -198,10 +183,7 @@ void Frm_kanot_2::Form_Load() {
         item_dock_results.Checked(true);
 
         Rotated_Field = true;
-        if (Connected.Set_Picture_Size)
-            Connected.Set_Picture_Size();
-        else
-            Set_Picture_Size();
+        Set_Picture_Size();
         Arrange_Layout(Rotated_Field);
 
         g_Load_Time_Mill = win::timeGetTime();
@@ -217,7 +199,7 @@ void Frm_kanot_2::Form_Load() {
         item_video_capture.Visible(true);
 
         Send_Trace("*before Check_Printer");
-        run_connected(Connected.Check_Printer);
+        ::Check_Printer();
         Send_Trace("*after Check_Printer");
         Send_Trace("*after Printers_Num");
 
@@ -229,7 +211,7 @@ void Frm_kanot_2::Form_Load() {
         g_Print_Right = 0.95f * static_cast<float>(g_Page_Width);
         g_Print_Bottom = 0.95f * static_cast<float>(g_Page_Height);
         Send_Trace("*before Load Form_LCS_preview");
-        run_connected(Connected.Load_Print_Preview);
+        Form_LCS_preview().Load();
         Send_Trace("*after Load Form_LCS_preview");
 
         QFN_error_form().QFN_Error_Initialize();
@@ -271,12 +253,12 @@ void Frm_kanot_2::Form_Load() {
         Pict_heat_time.Width(Pict_heat_time.TextWidth(clock_text));
         Pict_heat_time.Height(0.85 * Pict_heat_time.TextHeight(clock_text));
 
-        run_connected(Connected.Get_stored_length);
+        Get_stored_length();
         const int32_t live_goal[4] = {100, 100, 505, 100};
         std::copy(live_goal, live_goal + 4, g_Live_Goal_Points);
 
-        run_connected(Connected.Load_Event_name);
-        run_connected(Connected.Load_Lanes_and_Goalline);
+        ::Load_Event_name();
+        ::Load_Lanes_and_Goalline();
         Update_Form_Caption();
 
         menu_debug.Visible(!g_Compiled);
@@ -288,8 +270,8 @@ void Frm_kanot_2::Form_Load() {
 
         menu_specials.Visible(!g_Compiled);
 
-        run_connected(Connected.Make_Print_Footer);
-        run_connected(Connected.Load_logo);
+        ::Make_Print_Footer();
+        Load_logo();
 
         Check_Screen_Height();
         Clear_Picture(Picture_large);
@@ -317,7 +299,7 @@ void Frm_kanot_2::Form_Load() {
 }
 
 forms::Form* Frm_kanot_2::results_panel() {
-    return Connected.Results_Panel ? Connected.Results_Panel() : nullptr;
+    return &Call_Connected(Results_Window.Panel);
 }
 
 void Frm_kanot_2::Form_Resize() {
@@ -351,10 +333,7 @@ void Frm_kanot_2::Form_Resize() {
         Arrange_Frames();
 
         if (Replay_File_Open()) {
-            if (Connected.Slider_play_Scroll)
-                Connected.Slider_play_Scroll();
-            else
-                Slider_play_Scroll();
+            Slider_play_Scroll();
             print_scale();
         }
     });
@@ -421,56 +400,4 @@ void Frm_kanot_2::menu_form_Click() {
     if (!Alt_Is_Down()) return;
     menu_Extras.Visible(!menu_Extras.Visible());
     menu_debug.Visible(!menu_debug.Visible());
-}
-
-void Frm_kanot_2::Connect_Menu_Targets() {
-    // The menu items whose commands live with the picture, play, timing and
-    // printing code of this window.
-    Targets.Play = [this] { item_play_Click(); };
-    Targets.Select_Logo_File = [this] { item_select_logo_file_Click(); };
-    // The field shown is shown again with its time by the new method.
-    Targets.Timing_Framecount = [this] {
-        Set_Timing_Framecount();
-        Slider_play_Scroll();
-    };
-    Targets.Timing_Frametimestamp = [this] {
-        Set_Timing_Frametimestamp();
-        Slider_play_Scroll();
-    };
-    Targets.Timing_Analyze = [this] { Timing_Analyze(); };
-    Targets.Timing_Method_Analyze = [this] { Timing_Method_Analyze(); };
-    Targets.Timing_Increment_analyze = [this] { Timing_Increment_analyze(); };
-    Targets.Run_intro = [this] { item_run_intro_Click(); };
-    Targets.Rotated = [this] { item_rotated_Click(); };
-    Targets.Set_Rotated = [this](bool rotated) {
-        if (rotated)
-            item_rot_true_Click();
-        else
-            item_rot_false_Click();
-    };
-    Targets.Play_deinterlaced = [this] { item_play_deinterlaced_Click(); };
-    Targets.Rename_File = [this] { item_rename_file_Click(); };
-    Targets.Refresh = [this] { item_refresh_Click(); };
-    Targets.Rename_Ini = [this] { item_rename_ini_Click(); };
-    Targets.Printer_Test = [this] { item_printer_test_Click(); };
-    Targets.Save_Lanes = [this] { item_save_lanes_Click(); };
-    Targets.P_Large_refresh = [this] { P_Large_refresh(); };
-    Targets.Results_Clear = [this] {
-        if (Results_Window.Clear_Results) Results_Window.Clear_Results();
-        if (Results_Window.Clear_Heat_Data) Results_Window.Clear_Heat_Data();
-    };
-    Targets.Test_Pixel = [this](float x, float y) { Test_Pixel(x, y); };
-    Targets.Show_Frame_Number = [this] { return Show_Frame_Number; };
-
-    // The goal-line colour analysis and the lane test that a step runs.
-    Detection.Draw_HSL_Checked = [] { return Form_Auto_detect().Check_draw_HSL.Value() == 1; };
-    Detection.Detect_Window_Visible = [] { return Form_Auto_detect().Visible(); };
-    Detection.Draw_Goal_HSL = [this] { Draw_Goal_HSL(); };
-    Detection.Test_Colour = [](int32_t colour, int16_t) {
-        auto& detect = Form_Auto_detect();
-        detect.Pixel_to_HSL(colour);
-        bool fired = false;
-        detect.Test_pixel_for_Trigger(colour, fired);
-    };
-    Detection.Test_Auto_Lanes = [this] { Test_Auto_Lanes(); };
 }

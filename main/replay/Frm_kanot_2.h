@@ -13,6 +13,7 @@
 #include "Controls.h"
 #include "Form.h"
 #include "PictureBox.h"
+#include "Program_Windows.h"
 
 #include <array>
 #include <cstdint>
@@ -181,27 +182,6 @@ public:
     forms::Menu item_set_time_plus{this, "item_set_time_plus", &menu_Result, "Set time + 1/100"};
     forms::Menu item_clear_lane{this, "item_clear_lane", &menu_Result, "Clear this lane"};
 
-    // ---- Procedures kept elsewhere ----
-    // Each is set by the code that provides it; until then the step that
-    // calls it is passed over (the window works without a file, its lanes
-    // from the settings, a results panel or a printer). Set_Picture_Size,
-    // Handle_Open_File and Slider_play_Scroll are the window's own: when one
-    // is set here it stands in for the window's procedure of that name.
-    struct Connections {
-        std::function<void()> Set_Picture_Size;        // fits the picture and the window to the frame size
-        std::function<void()> Check_Printer;           // finds the printer page size
-        std::function<void()> Load_Print_Preview;      // loads the print preview window
-        std::function<void()> Get_stored_length;       // timing diagnostic of the load
-        std::function<void()> Load_Event_name;         // event name from the settings
-        std::function<void()> Load_Lanes_and_Goalline; // lane marks and goal line from the settings
-        std::function<void()> Make_Print_Footer;
-        std::function<void()> Load_logo;
-        std::function<void(std::string& file_name)> Handle_Open_File; // opens a file in this window
-        std::function<void()> Slider_play_Scroll;                     // draws the field the slider names
-        std::function<forms::Form*()> Results_Panel;                  // the results panel, nullptr for none
-        std::function<void(int16_t laps)> Overlay_Lap;                // lays the lap overlay of a lap race
-    } Connected;
-
     // ---- Window events (public: other procedures of the window run them) ----
     void Form_Load() override;
     void Form_Resize() override;
@@ -294,9 +274,11 @@ public:
         std::string capture_time, heat;
     } Results_Shown;
 
-    // The results window's procedures this window calls; the program's main
-    // connects them (Connect_Results_Window), each left empty is passed over.
+    // The results window lives in a library above this one: the program's
+    // wiring (Wire_Program) connects these; one left unset raises run-time
+    // error 91, as an unset object does.
     struct Results_Window_Calls {
+        std::function<forms::Form&()> Panel;                     // the results window itself
         std::function<void()> Show_Results;                      // shows Results_Shown in its rows
         std::function<void()> Display_Compensate_Mill;           // shows the start-time correction
         std::function<void(int32_t start_mill)> Heat_Start_Time; // its original start time
@@ -384,16 +366,6 @@ public:
     int32_t Click_X = 0, Click_Y = 0;
     float Zoom_X = 0, Zoom_Y = 0; // the zoom box's top-left corner, picture units
     int16_t Show_Frame_Number = 0;
-    // The detection's share of a step (the goal-line colour analysis and the
-    // lane test), kept with the automatic detection; passed over while unset.
-    struct Detection_Hooks {
-        std::function<bool()> Draw_HSL_Checked;      // the detection window's "draw HSL" box
-        std::function<bool()> Detect_Window_Visible; // the detection window is shown
-        std::function<void()> Draw_Goal_HSL;         // the goal line by its colours
-        std::function<void(int32_t colour, int16_t x)>
-            Test_Colour;                       // a pixel's colour handed to the detection
-        std::function<void()> Test_Auto_Lanes; // boats at the goal line in this field
-    } Detection;
 
     // Wires the events of the large picture, the check boxes, play and timing.
     void Connect_Picture_Play_Timing();
@@ -452,6 +424,15 @@ public:
     // The timing method: frame count or frame time stamp; stored in the settings.
     void Set_Timing_Framecount();
     void Set_Timing_Frametimestamp();
+    // The field shown is shown again with its time by the new method.
+    void item_timing_framecount_Click() {
+        Set_Timing_Framecount();
+        Slider_play_Scroll();
+    }
+    void item_timing_frametimestamp_Click() {
+        Set_Timing_Frametimestamp();
+        Slider_play_Scroll();
+    }
     // Both clocks give the same time for every frame?
     void Timing_Method_Analyze();
     // Every field 20 ms after the one before?
@@ -542,31 +523,6 @@ public:
     // Writes the field shown as a JPEG file; false when it could not.
     bool Save_Jpeg(const std::string& path);
 
-    // Commands built elsewhere that menu items of this window run; an empty
-    // one makes its item do nothing.
-    struct Menu_Targets {
-        std::function<void()> Play;                       // "Play"
-        std::function<void()> Select_Logo_File;           // "Select Logo file"
-        std::function<void()> Timing_Framecount;          // "Frame count"
-        std::function<void()> Timing_Frametimestamp;      // "Frame timestamp"
-        std::function<void()> Timing_Analyze;             // "File timing analyze"
-        std::function<void()> Timing_Method_Analyze;      // "Timing_method_analyze"
-        std::function<void()> Timing_Increment_analyze;   // "Timing Increment analyze"
-        std::function<void()> Run_intro;                  // "Run intro"
-        std::function<void()> Rotated;                    // "Rotated"
-        std::function<void(bool rotated)> Set_Rotated;    // "Set rotated": "True", "False"
-        std::function<void()> Play_deinterlaced;          // "Play deinterlaced"
-        std::function<void()> Rename_File;                // "Rename File"
-        std::function<void()> Refresh;                    // "Refresh"
-        std::function<void()> Rename_Ini;                 // "Rename ini file"
-        std::function<void()> Printer_Test;               // "printer test"
-        std::function<void()> Save_Lanes;                 // "Save lanes"
-        std::function<void()> P_Large_refresh;            // redraws the large picture
-        std::function<void()> Results_Clear;              // results panel: its results, then its heat data
-        std::function<void(float x, float y)> Test_Pixel; // the pixel test of the picture
-        std::function<int16_t()> Show_Frame_Number;       // the stream "Show frame" draws
-    } Targets;
-
     // Form
     void item_close_Click();
     void item_Zoom_Click();
@@ -604,10 +560,8 @@ public:
     void item_heat_start_Click();
     void item_calibrate_Click();
     void item_disk_perf_Click();
-    // Sets every menu item's Click above (and the targets') once.
+    // Sets every menu item's Click above once.
     void Wire_Menu_Commands();
-    // Connects the menu targets and the detection hooks to this window's own members.
-    void Connect_Menu_Targets();
     // ==== end of menu commands ====
 
 protected:

@@ -179,10 +179,7 @@ void Frm_kanot_2::Auto_Detect() {
     for (int32_t i = 1; i <= fields; ++i) {
         Slider_play.Value(i);
         Auto_Tested_Field = 0;
-        if (Connected.Slider_play_Scroll)
-            Connected.Slider_play_Scroll();
-        else
-            Slider_play_Scroll();
+        Slider_play_Scroll();
         vb::DoEvents();
         if (First_Key_Down() > 0) return;
         // The field counts once, also when drawing it ran the test already.
@@ -193,7 +190,7 @@ void Frm_kanot_2::Auto_Detect() {
 void Frm_kanot_2::Slider_Scroll_Analysis() {
     if (Form_Auto_detect().Check_draw_HSL.Value() == 1) {
         Draw_Goal_HSL();
-        if (Targets.Test_Pixel) Targets.Test_Pixel(Last_Mouse_X, Last_Mouse_Y);
+        Test_Pixel(Last_Mouse_X, Last_Mouse_Y);
     }
     if (item_auto_for_frame.Checked()) Test_Auto_Lanes();
 }

@@ -1,7 +1,7 @@
 // The replay window's menu commands: the "Form", "Settings", "Extras",
 // "Debug" and "Specials" items that are neither opening, stepping nor lane
-// results. Commands built with other parts of the window are reached through
-// Targets; an item whose target is missing does nothing.
+// results. Commands built with other parts of the window are called
+// directly.
 #include "Frm_kanot_2.h"
 
 #include "Class_disk_mem_perf.h"
@@ -31,10 +31,6 @@
 namespace {
 
 // A command kept with another part of the window; nothing while it is missing.
-void run(const std::function<void()>& target) {
-    if (target) target();
-}
-
 // The location text of a command's error report.
 std::string where(const char* procedure) {
     return std::string(procedure) + " of Form frm_kanot_2";
@@ -100,32 +96,28 @@ void Frm_kanot_2::Wire_Menu_Commands() {
 
     const struct {
         forms::Menu* item;
-        std::function<void()> Menu_Targets::*target;
+        void (Frm_kanot_2::*command)();
     } elsewhere[] = {
-        {&item_play, &Menu_Targets::Play},
-        {&item_select_logo_file, &Menu_Targets::Select_Logo_File},
-        {&item_timing_framecount, &Menu_Targets::Timing_Framecount},
-        {&item_timing_frametimestamp, &Menu_Targets::Timing_Frametimestamp},
-        {&item_timing_analyze, &Menu_Targets::Timing_Analyze},
-        {&item_timing_method, &Menu_Targets::Timing_Method_Analyze},
-        {&item_timing_increment_analyze, &Menu_Targets::Timing_Increment_analyze},
-        {&item_run_intro, &Menu_Targets::Run_intro},
-        {&item_rotated, &Menu_Targets::Rotated},
-        {&item_play_deinterlaced, &Menu_Targets::Play_deinterlaced},
-        {&item_rename_file, &Menu_Targets::Rename_File},
-        {&item_refresh, &Menu_Targets::Refresh},
-        {&item_rename_ini, &Menu_Targets::Rename_Ini},
-        {&item_printer_test, &Menu_Targets::Printer_Test},
-        {&item_save_lanes, &Menu_Targets::Save_Lanes},
+        {&item_play, &Frm_kanot_2::item_play_Click},
+        {&item_select_logo_file, &Frm_kanot_2::item_select_logo_file_Click},
+        {&item_timing_framecount, &Frm_kanot_2::item_timing_framecount_Click},
+        {&item_timing_frametimestamp, &Frm_kanot_2::item_timing_frametimestamp_Click},
+        {&item_timing_analyze, &Frm_kanot_2::Timing_Analyze},
+        {&item_timing_method, &Frm_kanot_2::Timing_Method_Analyze},
+        {&item_timing_increment_analyze, &Frm_kanot_2::Timing_Increment_analyze},
+        {&item_run_intro, &Frm_kanot_2::item_run_intro_Click},
+        {&item_rotated, &Frm_kanot_2::item_rotated_Click},
+        {&item_play_deinterlaced, &Frm_kanot_2::item_play_deinterlaced_Click},
+        {&item_rename_file, &Frm_kanot_2::item_rename_file_Click},
+        {&item_refresh, &Frm_kanot_2::item_refresh_Click},
+        {&item_rename_ini, &Frm_kanot_2::item_rename_ini_Click},
+        {&item_printer_test, &Frm_kanot_2::item_printer_test_Click},
+        {&item_save_lanes, &Frm_kanot_2::item_save_lanes_Click},
     };
     for (const auto& e : elsewhere)
-        e.item->Click = [this, target = e.target] { run(Targets.*target); };
-    item_rot_true.Click = [this] {
-        if (Targets.Set_Rotated) Targets.Set_Rotated(true);
-    };
-    item_rot_false.Click = [this] {
-        if (Targets.Set_Rotated) Targets.Set_Rotated(false);
-    };
+        e.item->Click = [this, command = e.command] { (this->*command)(); };
+    item_rot_true.Click = [this] { item_rot_true_Click(); };
+    item_rot_false.Click = [this] { item_rot_false_Click(); };
     item_about.Click = [] { Do_about(); };
     // "Debug_Stop", "Assert False", "Timer test" and the Debug items without
     // a procedure of their own ("Load new result form" ...) do nothing.
@@ -137,7 +129,8 @@ void Frm_kanot_2::item_close_Click() {
     vb::Trap(where("item_close_Click"), [this] {
         Close_File();
         Clear_Results();
-        run(Targets.Results_Clear);
+        Call_Connected(Results_Window.Clear_Results);
+        Call_Connected(Results_Window.Clear_Heat_Data);
         Update_Form_Caption();
         Clear_Picture(Picture_large);
     });
@@ -149,10 +142,7 @@ void Frm_kanot_2::item_Zoom_Click() {
         item_Zoom.Checked(!item_Zoom.Checked());
         Zoom_On = item_Zoom.Checked();
         if (!Zoom_On) forms::Screen_MousePointer(forms::vbDefault);
-        if (Connected.Slider_play_Scroll)
-            Connected.Slider_play_Scroll();
-        else
-            Slider_play_Scroll();
+        Slider_play_Scroll();
     });
 }
 
@@ -161,7 +151,7 @@ void Frm_kanot_2::item_video_capture_Click() {
     item_close_Click();
     Hide();
     if (forms::Form* panel = results_panel()) panel->Hide();
-    if (g_Windows.Form_capture_multi_file) g_Windows.Form_capture_multi_file().Show();
+    Call_Connected(g_Windows.Form_capture_multi_file).Show();
 }
 
 // ---- Settings ----
@@ -177,10 +167,7 @@ void Frm_kanot_2::item_use_size_Click() {
 
 void Frm_kanot_2::item_display_sample_data_Click() {
     item_display_sample_data.Checked(!item_display_sample_data.Checked());
-    if (Connected.Slider_play_Scroll)
-        Connected.Slider_play_Scroll();
-    else
-        Slider_play_Scroll();
+    Slider_play_Scroll();
 }
 
 void Frm_kanot_2::item_file_properties_Click() {
@@ -315,12 +302,9 @@ void Frm_kanot_2::item_update_event_Click() {
 void Frm_kanot_2::item_show_frame_Click() {
     vb::Trap(where("item_show_frame_Click"), [this] {
         int32_t frame = static_cast<int32_t>(std::nearbyint(Slider_play.Value() / 2.0));
-        const int16_t stream = Targets.Show_Frame_Number ? Targets.Show_Frame_Number() : 0;
+        const int16_t stream = Show_Frame_Number;
         Replay_Video_File().Draw_Frame(frame, &Picture_large, false, stream, nullptr, false);
-        if (Targets.P_Large_refresh)
-            Targets.P_Large_refresh();
-        else
-            Picture_large.Refresh();
+        P_Large_refresh();
     });
 }
 
@@ -336,10 +320,7 @@ void Frm_kanot_2::item_step_forward_Click() {
     // The last field is as far as a step goes.
     if (Slider_play.Value() >= Slider_play.Max()) return;
     Slider_play.Value(Slider_play.Value() + 1);
-    if (Connected.Slider_play_Scroll)
-        Connected.Slider_play_Scroll();
-    else
-        Slider_play_Scroll();
+    Slider_play_Scroll();
 }
 
 void Frm_kanot_2::item_clear_ranks_Click() {

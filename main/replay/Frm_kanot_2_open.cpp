@@ -90,17 +90,17 @@ void Frm_kanot_2::Handle_Open_File(std::string& file_name) {
         Label_heatID.Caption(vf.Heat_ID(1));
         Label_heatID.ToolTipText(vf.File_name());
         Label_start_time.Caption(Display_Time_Of_Day(vf.Start_local_Mill_Time(1)));
-        if (Results_Window.Heat_Start_Time) Results_Window.Heat_Start_Time(vf.Start_local_Mill_Time(1));
+        Call_Connected(Results_Window.Heat_Start_Time, vf.Start_local_Mill_Time(1));
 
         Complete_Result_Array();
-        if (Results_Window.Display_Original_Start_Time) Results_Window.Display_Original_Start_Time();
+        Call_Connected(Results_Window.Display_Original_Start_Time);
         Set_Captions();
 
         Clear_Graphics();
         New_Graphics();
         Slider_play.Value(1);
         Slider_play_Scroll();
-        if (Results_Window.GoTo_Field) Results_Window.GoTo_Field(0);
+        Call_Connected(Results_Window.GoTo_Field, 0);
         Calculate_Goal_HSL();
         Lbl_delta_time_Click();
 
@@ -206,7 +206,7 @@ void Frm_kanot_2::Clear_Results() {
             Results_Shown.heat.clear();
         }
         Results_Shown.capture_time.clear();
-        if (Results_Window.Show_Results) Results_Window.Show_Results();
+        Call_Connected(Results_Window.Show_Results);
     });
 }
 
@@ -222,7 +222,7 @@ void Frm_kanot_2::Close_File() {
         Clear_All_Results();
         Clear_file_Data();
         Set_Captions();
-        if (Connected.Load_Lanes_and_Goalline) Connected.Load_Lanes_and_Goalline();
+        ::Load_Lanes_and_Goalline();
     });
 }
 

@@ -40,7 +40,7 @@ void Frm_kanot_2::Draw_Graphics(bool& refresh, bool& marks_off) {
         if (item_auto_detect.Checked()) Draw_Extra_line();
         Overlay_Changed = false;
         const int16_t laps = Replay_Video_File().Lap_Count();
-        if (laps > 0 && Connected.Overlay_Lap) Connected.Overlay_Lap(laps);
+        if (laps > 0) Overlay_Lap(laps);
         Blit_Graphics();
         if (!Playing) refresh = true;
         if (refresh) Picture_large.Refresh();

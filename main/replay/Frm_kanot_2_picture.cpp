@@ -5,6 +5,7 @@
 #include "Frm_kanot_2.h"
 
 #include "Dialogs.h"
+#include "Form_Auto_detect.h"
 #include "Gdi.h"
 #include "Lane_Collection.h"
 #include "Module_dependant.h"
@@ -133,7 +134,7 @@ void Frm_kanot_2::Picture_large_MouseMove(int32_t Button, int32_t Shift, float X
     vb::Trap("Picture_large_MouseMove of Form frm_kanot_2", [&] {
         Last_Mouse_X = X;
         Last_Mouse_Y = Y;
-        if (Detection.Detect_Window_Visible && Detection.Detect_Window_Visible()) Test_Pixel(X, Y);
+        if (Form_Auto_detect().Visible()) Test_Pixel(X, Y);
         if (Button != 0 && Zoom_On)
             forms::Screen_MousePointer(Within_Zoom(X, Y) ? forms::vbCustom : forms::vbDefault);
         if ((Button & forms::vbLeftButton) == 0) return;
@@ -269,7 +270,12 @@ void Frm_kanot_2::Test_Pixel(float x, float y) {
         // Published for the auto-detect window's Label_XY.
         Examined_X = px;
         Examined_Y = py;
-        if (Detection.Test_Colour) Detection.Test_Colour(colour, px);
+        {
+            auto& detect = Form_Auto_detect();
+            detect.Pixel_to_HSL(colour);
+            bool fired = false;
+            detect.Test_pixel_for_Trigger(colour, fired);
+        }
     });
 }
 

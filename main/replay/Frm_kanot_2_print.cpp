@@ -145,10 +145,7 @@ void Frm_kanot_2::Print_Series_HD() {
 
         const auto show_field = [this](int32_t field) {
             Go_to_Field(field);
-            if (Connected.Slider_play_Scroll)
-                Connected.Slider_play_Scroll();
-            else
-                Slider_play_Scroll();
+            Slider_play_Scroll();
         };
         const auto print_places = [&] {
             int32_t k = Lane_Active_Heat_Array.LBound;

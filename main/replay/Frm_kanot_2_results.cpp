@@ -84,7 +84,7 @@ void Frm_kanot_2::Complete_Result_Array() {
         Copy_Active_Heat();
         g_Start_Correction_Mill = Replay_Video_File().Heat_Start_Correction(1);
         Lane_Active_Heat_Array_Sort();
-        if (Results_Window.Display_Compensate_Mill) Results_Window.Display_Compensate_Mill();
+        Call_Connected(Results_Window.Display_Compensate_Mill);
         Clear_Results();
         Fill_Results();
         New_Graphics();
@@ -149,14 +149,14 @@ void Frm_kanot_2::Fill_Results() {
         // The capture time of the frame shown, as the heat file stores it.
         Results_Shown.capture_time = vb::CStr(vf.QF3_Capture_mill());
         Results_Shown.heat = vf.Heat_ID(1);
-        if (Results_Window.Show_Results) Results_Window.Show_Results();
+        Call_Connected(Results_Window.Show_Results);
     });
 }
 
 void Frm_kanot_2::Set_Captions() {
     vb::Trap("Set_Captions of Form Frm_kanot_2", [this] {
-        if (!Results_Window.Event_Caption) return;
-        Results_Window.Event_Caption(Replay_File_Open() ? Replay_Video_File().Event_name() : g_Event_Name);
+        Call_Connected(Results_Window.Event_Caption,
+                       Replay_File_Open() ? Replay_Video_File().Event_name() : g_Event_Name);
     });
 }
 

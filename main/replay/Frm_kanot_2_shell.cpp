@@ -48,10 +48,7 @@ void Frm_kanot_2::Start_Association() {
     // only a path that still carries both loses them.
     if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
     if (path.empty() || !FileExists(path)) return;
-    if (Connected.Handle_Open_File)
-        Connected.Handle_Open_File(path);
-    else
-        Handle_Open_File(path);
+    Handle_Open_File(path);
 }
 
 void Frm_kanot_2::Arrange_Layout(bool& rotated) {
@@ -97,10 +94,7 @@ void Frm_kanot_2::item_Open_Newest_Click(int32_t index) {
     // "[no files]" and items left over from an earlier list open nothing.
     if (index < 0 || index >= static_cast<int32_t>(recent_files_.size())) return;
     std::string path = g_List_Folder[0] + win::kPathSep + recent_files_[static_cast<size_t>(index)];
-    if (Connected.Handle_Open_File)
-        Connected.Handle_Open_File(path);
-    else
-        Handle_Open_File(path);
+    Handle_Open_File(path);
 }
 
 bool Frm_kanot_2::Check_File_Open() {

@@ -4,6 +4,7 @@
 #include "Frm_kanot_2.h"
 
 #include "Dialogs.h"
+#include "Form_Auto_detect.h"
 #include "Module_dependant.h"
 #include "Module_lane_overlay.h"
 #include "Module_lane_results.h"
@@ -100,11 +101,11 @@ void Frm_kanot_2::Slider_play_Scroll() {
         }
         P_Large_refresh();
         if (Zoom_On) DO_RGB_Zoom();
-        if (Detection.Draw_HSL_Checked && Detection.Draw_HSL_Checked()) {
-            if (Detection.Draw_Goal_HSL) Detection.Draw_Goal_HSL();
+        if (Form_Auto_detect().Check_draw_HSL.Value() == 1) {
+            Draw_Goal_HSL();
             Test_Pixel(Last_Mouse_X, Last_Mouse_Y);
         }
-        if (item_auto_for_frame.Checked() && Detection.Test_Auto_Lanes) Detection.Test_Auto_Lanes();
+        if (item_auto_for_frame.Checked()) Test_Auto_Lanes();
     });
 }
 

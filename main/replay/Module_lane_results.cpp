@@ -3,6 +3,7 @@
 #include "Lane_Collection.h"
 #include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
+#include "Program_Windows.h"
 #include "VbTrap.h"
 #include "cls_VideoFile_handler.h"
 
@@ -87,7 +88,7 @@ void Clear_All_Results() {
         }
         // No object yet means no file open; asking must not create one.
         if (Replay_File_Open()) Update_File_from_Array();
-        if (On_Complete_Result_Array) On_Complete_Result_Array();
+        Call_Connected(On_Complete_Result_Array);
     });
 }
 

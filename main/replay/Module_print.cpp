@@ -9,6 +9,7 @@
 #include "Module_trace.h"
 #include "Picture.h"
 #include "Printer.h"
+#include "Program_Windows.h"
 #include "Screen.h"
 #include "Services.h"
 #include "VbConvert.h"
@@ -45,8 +46,7 @@ std::string heat_one_id() {
 }
 
 std::vector<Print_Row> rows_shown() {
-    if (Print_Rows_Source) return Print_Rows_Source();
-    return Replay_Result_Rows();
+    return Call_Connected(Print_Rows_Source);
 }
 
 // The line of one row: place in three characters, lane in six, then the

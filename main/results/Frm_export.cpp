@@ -6,6 +6,7 @@
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
 #include "Module_windows.h"
+#include "Program_Windows.h"
 #include "Screen.h"
 #include "Services.h"
 #include "VbConvert.h"
@@ -71,9 +72,8 @@ void Frm_export::Form_MouseMove(int32_t Button, int32_t Shift, float X, float Y)
 }
 
 void Frm_export::take_point(forms::Label& label) {
-    if (!Connected.Slider_Value) return;
-    label.Caption(vb::CStr(Connected.Slider_Value()));
-    if (Connected.Set_Focus) Connected.Set_Focus();
+    label.Caption(vb::CStr(Call_Connected(Connected.Slider_Value)));
+    Call_Connected(Connected.Set_Focus);
 }
 
 void Frm_export::Lbl_inpoint_Click() {
@@ -86,7 +86,7 @@ void Frm_export::Lbl_outpoint_Click() {
 
 void Frm_export::Cmd_export_Click() {
     vb::Trap("Cmd_export_Click of Form Frm_export", [this] {
-        if (!Replay_File_Open() || !Connected.Show_Field || !Connected.Save_Jpeg) return;
+        if (!Replay_File_Open()) return;
         const std::string heat = Heat_number_from_Filename(Replay_Video_File().File_name());
         if (Lbl_inpoint.Caption().empty() || Lbl_outpoint.Caption().empty()) {
             forms::Beep();
@@ -111,8 +111,8 @@ void Frm_export::Cmd_export_Click() {
         int32_t written = 0;
         for (int32_t number = in; number <= out; ++number) {
             const std::string path = folder + win::kPathSep + Export_Frame_Name(heat, number);
-            Connected.Show_Field(number);
-            if (!Connected.Save_Jpeg(path)) {
+            Call_Connected(Connected.Show_Field, number);
+            if (!Call_Connected(Connected.Save_Jpeg, path)) {
                 forms::MsgBox("Could not write " + path + "\n" + vb::CStr(written) + " frames exported.",
                               forms::vbOKOnly);
                 return;

@@ -204,7 +204,7 @@ void Frm_results::Form_Load() {
             return;
         }
         auto& replay = Frm_kanot_2();
-        if (replay.Connected.Check_Printer) replay.Connected.Check_Printer();
+        ::Check_Printer();
         Caption("Tidewick Results");
         Top(0);
         // Beside the replay window when it is there; the results window
@@ -336,10 +336,7 @@ void Frm_results::GoTo_Field(int16_t row) {
     const int32_t field = Go_to_Goal_field(row + 1);
     auto& replay = Frm_kanot_2();
     replay.Go_to_Field(field);
-    if (replay.Connected.Slider_play_Scroll)
-        replay.Connected.Slider_play_Scroll();
-    else
-        replay.Slider_play_Scroll();
+    replay.Slider_play_Scroll();
 }
 
 std::string Frm_results::Pad_left(std::string text, int16_t length) {

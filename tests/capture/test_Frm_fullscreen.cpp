@@ -14,6 +14,7 @@
 #include "Module_ini_file.h"
 #include "Module_lane_overlay.h"
 #include "Module_qfn_Globals.h"
+#include "Program_Wiring.h"
 #include "QtServices.h"
 #include "Screen.h"
 #include "Services.h"
@@ -42,6 +43,7 @@ class Live_Preview : public capture_test::CaptureTest {
 protected:
     void SetUp() override {
         CaptureTest::SetUp();
+        Wire_Program();
         static const bool initialised = [] {
             Tidewick_Initialization();
             return true;
@@ -56,7 +58,6 @@ protected:
         g_Compiled = false;
         g_Exiting = false;
         g_Overlay_Key_Colour = kKey;
-        g_Show_Lanes = g_Show_Goalline = true;
         g_Program_Mode = 1;
         g_Max_Preview_Height = 0;
         g_Preview_Lane_Num = 0;
@@ -68,6 +69,7 @@ protected:
     }
     void TearDown() override {
         P().Unload();
+        Form_capture_multi_file().Unload();
         // Outside an event loop the unloaded windows go only when asked to;
         // a later activation must not meet them half gone.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -75,6 +77,9 @@ protected:
         CaptureTest::TearDown();
     }
     static class Frm_fullscreen& P() { return Frm_fullscreen(); }
+    // The show flags come from the capture window's load (its step 8), as in
+    // the program, where the preview is opened from that window.
+    static void Load_Capture_Window() { Form_capture_multi_file().Load(); }
     static void Crop(int16_t w, int16_t h) {
         g_Capture_Crop_Width = w;
         g_Capture_Crop_Height = h;
@@ -133,6 +138,7 @@ TEST_F(Live_Preview, DisplayFactorFollowsTheCropAndTheWindowHeight) {
 // A window whose inner height is 1000 shows a crop of 440 by 1080 at
 // 1000 / 1080: the displayed point (100, 100) is the frame point (108, 108).
 TEST_F(Live_Preview, MouseDownPointIsInFramePixels) {
+    Load_Capture_Window();
     forms::set_screen_override(1920, 1200);
     Crop(440, 1080);
     P().Show();
@@ -161,6 +167,7 @@ TEST_F(Live_Preview, MouseDownPointIsInFramePixels) {
 }
 
 TEST_F(Live_Preview, DraggingMarksAndGoalLineEnds) {
+    Load_Capture_Window();
     Canoe("Lanes", "01000200");
     Canoe("Goalline", "166,075,166,680");
     Canoe("Lane_num", "6");
@@ -258,6 +265,7 @@ TEST_F(Live_Preview, CaptureWindowLoadLetsThePreviewDrawAndDragTheMarks) {
 }
 
 TEST_F(Live_Preview, SavedLanesAndGoalLineReachTheReplayWindow) {
+    Load_Capture_Window();
     Canoe("Lanes", "00150020"); // "Lane_num" is read only beside stored lanes
     Canoe("Lane_num", "8");
     Canoe("Goalline", "166,075,166,680");
@@ -325,6 +333,7 @@ TEST_F(Live_Preview, SavedLanesAndGoalLineReachTheReplayWindow) {
     // The replay window's next opening reads them.
     Lane_Collection().Clear();
     std::fill(g_Live_Goal_Points, g_Live_Goal_Points + 4, 0);
+    Frm_kanot_2().Unload();
     Frm_kanot_2().Load();
     ASSERT_EQ(Lane_Collection().Count(), 16);
     EXPECT_EQ(Mark(1), QPoint(5, 534));
@@ -336,6 +345,7 @@ TEST_F(Live_Preview, SavedLanesAndGoalLineReachTheReplayWindow) {
 }
 
 TEST_F(Live_Preview, ClosingAfterAMoveAsksToSave) {
+    Load_Capture_Window();
     Canoe("Lanes", "01000200");
     struct Case {
         int32_t answer;
@@ -362,6 +372,7 @@ TEST_F(Live_Preview, ClosingAfterAMoveAsksToSave) {
 // The capture window paints the synthetic camera's frames into the preview
 // and the preview draws its marks and goal line over them.
 TEST_F(Live_Preview, LivePictureWithTheOverlay) {
+    Load_Capture_Window();
     win::FakeClock clock{100000};
     win::set_clock(&clock);
     Write_Ini("capturesettings", "friendlyname", "HDMI Capture", g_Ini_File_Path);
@@ -371,7 +382,6 @@ TEST_F(Live_Preview, LivePictureWithTheOverlay) {
     Canoe("Lane_num", "4");
     Crop(332, 756);
     auto& C = Form_capture_multi_file();
-    P().Connect_Capture_Window();
     C.Show();
     if (!C.obj_Capture_HDMI() || !C.obj_Capture_HDMI()->Running()) {
         C.Set_Source_and_Property();
@@ -413,8 +423,6 @@ TEST_F(Live_Preview, LivePictureWithTheOverlay) {
     ASSERT_TRUE(pump_until([&] { return cap.HDMI_events() >= seen + 6; }));
     EXPECT_FALSE(P().IsLoaded());
     C.Terminate_obj_Capture_HDMI();
-    C.Set_Preview_Window(nullptr, nullptr);
-    C.Set_Preview_Hooks({});
     C.Unload();
     win::set_clock(nullptr);
 }

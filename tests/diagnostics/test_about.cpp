@@ -206,8 +206,11 @@ TEST_F(About, CtrlClickOnTheCompanyPictureShowsTheSpecialsMenu) {
     show_about();
     int shown = 0;
     win::set_key_down(kVK_CONTROL, true);
-    click("Picture_company"); // no hook set yet: nothing
+    click("Picture_company"); // not connected to a main window: error 91, never nothing
     win::set_key_down(kVK_CONTROL, false);
+    ASSERT_EQ(test_env::dialogs().prompts().size(), 1u);
+    EXPECT_EQ(test_env::dialogs().prompts()[0].rfind("Run-time error '91'", 0), 0u);
+    test_env::dialogs().clear();
     frmAbout().Show_Specials_Menu = [&] { ++shown; };
     click("Picture_company");
     EXPECT_EQ(shown, 0) << "without Ctrl";

@@ -21,13 +21,14 @@
 // program wires them, the clock and the event pump installed, and a folder named after the test with an empty
 // settings file in it. Returns the folder.
 inline std::string Set_Up_Replay_Test(win::Clock& clock) {
-    Frm_kanot_2().Unload();
+    Wire_Program();
     static const bool initialised = [] {
         Tidewick_Initialization();
         return true;
     }();
     (void)initialised;
-    Wire_Program();
+    // Unloaded after the initialisation, which loads it to set its timing method.
+    Frm_kanot_2().Unload();
     win::set_clock(&clock);
     forms::Install_Event_Pump();
     const std::string dir =

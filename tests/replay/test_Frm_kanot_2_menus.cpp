@@ -7,9 +7,11 @@
 
 #include "FolderBrowser.h"
 #include "Form_Auto_detect.h"
+#include "Form_capture_multi_file.h"
 #include "Form_properties.h"
 #include "Frm_export.h"
 #include "Frm_progress.h"
+#include "Frm_results.h"
 #include "Heat_Fixture.h"
 #include "KeyState.h"
 #include "Keys.h"
@@ -21,7 +23,6 @@
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
 #include "Printer.h"
-#include "Program_Windows.h"
 #include "QtServices.h"
 #include "Services.h"
 #include "TestEnv.h"
@@ -45,10 +46,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void process_events() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
+using test_env::process_events;
 
 // Paints a picture of one colour (0x00BBGGRR) with an optional block of another.
 struct Block {
@@ -96,8 +94,6 @@ protected:
             reports.push_back(location);
         });
         Release_Replay_Video_File();
-        Frm_kanot_2().Connected = {};
-        Frm_kanot_2().Targets = {};
         Frm_kanot_2().Extra_Line_Y = 0;
         test_env::dialogs().clear();
         win::clear_keys();
@@ -178,11 +174,11 @@ TEST_F(ReplayMenus, CloseAndDeleteEmptyTheWindowAndDeleteRemovesTheFile) {
     const std::string path = make("Heat3_a.qf3", 3);
     open(path);
     ASSERT_TRUE(Replay_File_Open());
-    bool results_cleared = false;
-    w.Targets.Results_Clear = [&] { results_cleared = true; };
+    auto& results = Frm_results();
+    results.Lbl_result_rank(0).Caption("1");
     w.item_close.Trigger();
     EXPECT_FALSE(Replay_File_Open());
-    EXPECT_TRUE(results_cleared);
+    EXPECT_EQ(results.Lbl_result_rank(0).Caption(), "") << "the results window beside it is emptied too";
     EXPECT_EQ(w.Caption(), "Tidewick Video Replay ");
     EXPECT_TRUE(fs::exists(path)) << "closing keeps the file";
 
@@ -261,28 +257,6 @@ TEST_F(ReplayMenus, StepForwardStopsAtTheLastField) {
     w.item_step_forward.Trigger();
     EXPECT_EQ(w.Slider_play.Value(), w.Slider_play.Max());
     EXPECT_TRUE(reports.empty());
-}
-
-TEST_F(ReplayMenus, ItemsOfOtherPartsRunTheirTargetAndNothingWithoutOne) {
-    auto& w = Frm_kanot_2();
-    std::vector<std::string> ran;
-    const struct {
-        forms::Menu* item;
-        std::function<void()> Frm_kanot_2::Menu_Targets::*target;
-    } items[] = {{&w.item_play, &Frm_kanot_2::Menu_Targets::Play},
-                 {&w.item_timing_analyze, &Frm_kanot_2::Menu_Targets::Timing_Analyze},
-                 {&w.item_rename_file, &Frm_kanot_2::Menu_Targets::Rename_File},
-                 {&w.item_printer_test, &Frm_kanot_2::Menu_Targets::Printer_Test},
-                 {&w.item_save_lanes, &Frm_kanot_2::Menu_Targets::Save_Lanes}};
-    for (const auto& i : items)
-        i.item->Trigger(); // nothing connected: nothing happens
-    EXPECT_TRUE(reports.empty());
-    for (const auto& i : items)
-        w.Targets.*(i.target) = [&ran, name = i.item->Name()] { ran.push_back(name); };
-    for (const auto& i : items)
-        i.item->Trigger();
-    EXPECT_EQ(ran, (std::vector<std::string>{"item_play", "item_timing_analyze", "item_rename_file",
-                                             "item_printer_test", "item_save_lanes"}));
 }
 
 TEST_F(ReplayMenus, ClearThisLaneCancelledLeavesTheLaneAndItsMarkTimed) {
@@ -371,17 +345,15 @@ TEST_F(ReplayMenus, UpdateEventNameWritesTheAnswerEvenWhenCancelled) {
 }
 
 TEST_F(ReplayMenus, VideoCaptureClosesTheFileAndHandsOverToTheCaptureWindow) {
-    struct Capture_Stand_In : forms::Form {
-        Capture_Stand_In() : Form("Form_capture_multi_file") {}
-    } capture;
-    g_Windows.Form_capture_multi_file = [&capture]() -> forms::Form& { return capture; };
     open(make("Heat3_a.qf3", 3));
     Frm_kanot_2().item_video_capture.Trigger();
-    g_Windows.Form_capture_multi_file = nullptr;
+    process_events();
     EXPECT_FALSE(Replay_File_Open());
     EXPECT_FALSE(Frm_kanot_2().Visible());
-    EXPECT_TRUE(capture.Visible());
-    capture.Unload();
+    EXPECT_FALSE(Frm_results().Visible());
+    EXPECT_TRUE(Form_capture_multi_file().Visible());
+    Form_capture_multi_file().Terminate_obj_Capture_HDMI();
+    Form_capture_multi_file().Unload();
 }
 
 // ---- Goal-line colour analysis and lane detection ----
@@ -392,7 +364,7 @@ TEST_F(ReplayMenus, VideoCaptureClosesTheFileAndHandsOverToTheCaptureWindow) {
 TEST_F(ReplayMenus, RunIntroGrowsTheNameAndWritesTheSubtitle) {
     auto& w = Frm_kanot_2();
     const uint32_t start = clock.time_get_time();
-    w.item_run_intro_Click();
+    w.item_run_intro.Trigger();
     const std::string subtitle = "Regatta Timing & Photofinish";
     EXPECT_GE(clock.time_get_time() - start, (30 + subtitle.size()) * 60 + 1000);
     EXPECT_FALSE(w.Picture_intro.Visible());
@@ -473,10 +445,6 @@ TEST_F(GoalLineDetection, TriggerOnTheBoatsLaneOnceOnTheFirstFieldItCrosses) {
     dialogs.fields.clear();
     w.item_auto_for_frame.Trigger();
     ASSERT_TRUE(w.item_auto_for_frame.Checked());
-    w.Connected.Slider_play_Scroll = [&w] {
-        w.Slider_play_Scroll();
-        w.Slider_Scroll_Analysis();
-    };
     w.item_run_auto_detect.Trigger();
     EXPECT_EQ(dialogs.prompts(), std::vector<std::string>{"Trigger on lane 6"});
     EXPECT_EQ(dialogs.fields, std::vector<int32_t>{9});

@@ -13,6 +13,7 @@
 #include "Module_lane_overlay.h"
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
+#include "Program_Wiring.h"
 #include "QtServices.h"
 #include "Services.h"
 #include "TestEnv.h"
@@ -31,11 +32,13 @@ constexpr gdi::COLORREF kKey = gdi::RGB(128, 128, 128);
 class Overlay_Window : public ::testing::Test {
 protected:
     void SetUp() override {
+        Wire_Program();
         static const bool initialised = [] {
             Tidewick_Initialization();
             return true;
         }();
         (void)initialised;
+        Frm_kanot_2().Unload(); // the initialisation loads it to set its timing method
         forms::Install_Event_Pump();
         forms::Install_Font_Substitutes();
         dir = test_env::make_dir(::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -45,8 +48,6 @@ protected:
         setenv("TIDEWICK_DEVELOPMENT", "1", 1);
         g_Compiled = false;
         Release_Replay_Video_File();
-        Frm_kanot_2().Connected = {};
-        Frm_kanot_2().Connected.Load_Lanes_and_Goalline = Load_Lanes_and_Goalline;
         test_env::dialogs().clear();
         // Marks 0 and 1 at (50, 40) and (50, 70); the rest at (20, 30).
         Write_Ini("Canoe", "Lanes", "0050004000500070", g_Ini_File_Path);

@@ -43,10 +43,7 @@ constexpr int32_t kSlot = 6000;
 constexpr int64_t kRecord = kSlot + 56;
 constexpr int64_t kFirst_Record = 32016;
 
-void process_events() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
+using test_env::process_events;
 
 // The fake clock, with each sleep recorded and a hook run after it: the play
 // loop's waits are the pacing, and the hook plays the operator's hand.
@@ -95,7 +92,6 @@ protected:
         unsetenv("TIDEWICK_DEVELOPMENT");
         Collect_Error_Reports(reports);
         Release_Replay_Video_File();
-        Frm_kanot_2().Connected = {};
         test_env::dialogs().clear();
         win::clear_keys();
         g_Capture_Running = false;

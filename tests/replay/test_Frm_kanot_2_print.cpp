@@ -50,10 +50,7 @@ bool near(const QColor& a, const QColor& b, int tolerance = 45) {
            tolerance;
 }
 
-void process_events() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
+using test_env::process_events;
 
 // Bounding box of the pixels that pass the test.
 template <class P> QRect bbox(const QImage& img, P pass) {
@@ -120,7 +117,6 @@ protected:
         forms::set_printer_service(pdf.get());
         g_Event_Name = "Regatta";
         g_Print_Target = nullptr;
-        Print_Rows_Source = nullptr;
         Frm_kanot_2().Show();
         g_Event_Name = "Regatta"; // after the load, which reads it from the settings
         ::Check_Printer();
@@ -351,14 +347,19 @@ TEST_F(Printing, TheFileBlockHoldsItsWidestLine) {
 
 TEST_F(Printing, TheResultsWindowsRowsArePrintedUpToTheFirstEmptyPlace) {
     open(make("Heat3_a.qf3", 3));
-    // The rows as the results window shows them, handed over by its accessor.
-    Print_Rows_Source = [] {
-        return std::vector<Print_Row>{{"1", "4", "00:01,00", "+0,00"},
-                                      {"2", "7", "DNF", ""},
-                                      {"3", "2", "DNS", ""},
-                                      {"", "9", "00:09,00", "+8,00"},
-                                      {"5", "1", "00:10,00", "+9,00"}};
-    };
+    // The rows as the results window beside the replay window shows them.
+    const std::vector<Print_Row> shown = {{"1", "4", "00:01,00", "+0,00"},
+                                          {"2", "7", "DNF", ""},
+                                          {"3", "2", "DNS", ""},
+                                          {"", "9", "00:09,00", "+8,00"},
+                                          {"5", "1", "00:10,00", "+9,00"}};
+    auto& results = Frm_results();
+    for (int32_t i = 0; i < static_cast<int32_t>(shown.size()); ++i) {
+        results.Lbl_result_rank(i).Caption(shown[static_cast<size_t>(i)].place);
+        results.Lbl_result_lane(i).Caption(shown[static_cast<size_t>(i)].lane);
+        results.Lbl_result_time(i).Caption(shown[static_cast<size_t>(i)].time);
+        results.Lbl_result_delta_time(i).Caption(shown[static_cast<size_t>(i)].delta);
+    }
     Set_Print_Preview(false);
     Print_Results(false);
     const std::string text = pdf_text();

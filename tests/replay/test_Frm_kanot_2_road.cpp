@@ -19,6 +19,7 @@
 #include "TestEnv.h"
 #include "VbTrap.h"
 #include "WinClock.h"
+#include "Windows.h"
 #include "cDIBSection.h"
 #include "cls_VideoFile_handler.h"
 #include "mIntelJPEGLibrary.h"
@@ -36,10 +37,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void process_events() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
+using test_env::process_events;
 
 QSlider* slider() {
     auto* q = reinterpret_cast<QMainWindow*>(Frm_kanot_2().hWnd());
@@ -60,7 +58,6 @@ protected:
                 reports.push_back(location + " | " + extra);
             });
         Release_Replay_Video_File();
-        Frm_kanot_2().Connected = {};
         test_env::dialogs().clear();
         win::clear_keys();
         Frm_kanot_2().Show();

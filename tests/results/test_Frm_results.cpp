@@ -38,10 +38,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void process_events() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
+using test_env::process_events;
 
 // The fake clock, with a look at every wait of the hold loop.
 struct Watched_Clock : win::FakeClock {

@@ -2,6 +2,7 @@
 
 #include "TestEnv.h"
 
+#include <QApplication>
 #include <QMainWindow>
 #include <QPixmap>
 
@@ -10,6 +11,11 @@ namespace test_env {
 QWidget* widget_of(forms::Form& form, const std::string& name) {
     auto* window = reinterpret_cast<QMainWindow*>(form.hWnd());
     return window->findChild<QWidget*>(QString::fromStdString(name));
+}
+
+void process_events() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
 }
 
 std::string screenshot(forms::Form& form, const std::string& name) {

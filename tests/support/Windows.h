@@ -21,6 +21,8 @@ template <class W> W* widget_as(forms::Form& form, const std::string& name) {
     if (!w) ADD_FAILURE() << "no " << name << " of that kind on " << form.Name();
     return w;
 }
+// Lets Qt deliver what the simulated input queued: clicks, repaints, timers due.
+void process_events();
 // Saves what a window shows as build/test-output/<name>.png; returns the path.
 std::string screenshot(forms::Form& form, const std::string& name);
 
