@@ -7,6 +7,9 @@
 #include "Form_HDMI_performance.h"
 #include "Form_Tidewick_HDMI_debug.h"
 #include "Form_select_Video.h"
+#include "Frm_kanot_2.h"
+#include "Frm_results.h"
+#include "Module_Tidewick.h"
 #include "Module_canoe.h"
 #include "Module_dependant.h"
 #include "Module_diagnostics.h"
@@ -277,6 +280,9 @@ void Form_capture_multi_file::Form_Load() {
             f = std::make_unique<cls_VideoFile_handler>();
         m_Heat_File_Initiated.fill(false);
         m_Heat_Start_Mill.fill(0);
+        // The live preview draws and drags its marks and goal line only with these on.
+        g_Show_Goalline = true;
+        g_Show_Lanes = true;
         Arrange_Frames();
         Load_Event_name();
         Update_PC_Time();
@@ -515,8 +521,10 @@ void Form_capture_multi_file::item_view_last_Click() {
     vb::Trap(Location("item_view_last_Click"), [&] {
         Send_Trace("*FCMF item_view_last_Click, m_Appending = ", "False");
         Stop_Captures_For_Replay();
-        // The replay and results windows are shown and open the last captured
-        // file here once they are part of the program.
+        Frm_kanot_2().Show();
+        Frm_results().Show();
+        Hide();
+        Frm_kanot_2().Open_last_File();
     });
 }
 
@@ -568,7 +576,7 @@ void Form_capture_multi_file::item_timing_correction_Click() {
 }
 
 void Form_capture_multi_file::item_about_Click() {
-    // The about box is shown through the start-up procedures, not part of this window yet.
+    Do_about();
 }
 
 void Form_capture_multi_file::item_measured_fps_Click() {

@@ -6,8 +6,11 @@
 #include "Dialogs.h"
 #include "FolderBrowser.h"
 #include "Form_HDMI_performance.h"
+#include "Form_Tidewick_Full_Startup.h"
+#include "Lane_Collection.h"
 #include "Module_dependant.h"
 #include "Module_ini_file.h"
+#include "Module_lane_overlay.h"
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
 #include "Services.h"
@@ -366,12 +369,23 @@ void Form_capture_multi_file::Write_New_Heat_File(int16_t slot, const std::strin
     // Create_QF3_header leaves the file closed: the rest of the header goes
     // into the document and is written with the file open again.
     if (!file.File_open()) file.Open_RGB_File();
+    file.Start_Lane_Zero(g_Opt_Lane_Zero);
     if (m_Capture)
         file.Capture_Info(m_Capture->Current_FriendlyName() + " " + m_Capture->Current_PropertyString());
     file.Event_name(g_Event_Name);
-    // The lane marks, the goal line and their display options are copied in
-    // here from the overlay settings once those are part of the program.
+    file.Show_goalline(g_Opt_Show_Goalline);
+    file.Set_Goal_Line(g_Live_Goal_Points[0], g_Live_Goal_Points[1], g_Live_Goal_Points[2],
+                       g_Live_Goal_Points[3]);
+    file.Lanes_flipped(g_Opt_Flip_Lanes);
+    file.Num_Lanes(g_Preview_Lane_Num);
     file.Lanes_locked(true);
+    file.Lanes_Visible(g_Opt_Show_Lanes);
+    file.File_comment1(Form_Tidewick_Full_Startup().JPEG_Bench_Report);
+    // The marks are stored by position, as the replay window reads them back;
+    // a collection shorter than the lane count leaves the rest unset.
+    const Lane_Mark_Collection& marks = Lane_Collection();
+    for (int16_t lane = 1; lane <= g_Preview_Lane_Num && lane <= marks.Count(); ++lane)
+        file.File_Lane_Pos(lane, marks.Item(lane).X(), marks.Item(lane).Y());
     file.Heat_ID(1, Text_Heat_ID(slot).Text());
     file.Clear_Heats();
     file.Write_QF3_header();

@@ -180,8 +180,8 @@ void Tidewick_exit() {
     vb::Trap("Tidewick_exit of Module Module_canoe", [] {
         Write_Event_Log(" Tidewick Exit");
         Trace_String("*Tidewick_exit start");
-        g_Exiting = true;
-        Call_Connected(g_Windows.Terminate_obj_Capture_HDMI);
+        // The operator is asked before the camera goes: a cancelled exit must
+        // leave a running capture recording, not a station without a camera.
         if (g_Compiled) {
             const size_t comma = g_Program_Title.find(',');
             const std::string name = comma == std::string::npos ? "" : g_Program_Title.substr(0, comma + 1);
@@ -189,6 +189,8 @@ void Tidewick_exit() {
                               forms::vbOKCancel | forms::vbDefaultButton2, "Tidewick Exit") != forms::vbOK)
                 return;
         }
+        g_Exiting = true;
+        Call_Connected(g_Windows.Terminate_obj_Capture_HDMI);
         if (g_Capture_Running) {
             Trace_String("*Tidewick_exit Stop_All_Captures");
             Stop_All_Captures();

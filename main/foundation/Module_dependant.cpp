@@ -170,6 +170,12 @@ std::string Display_Mill_Time(int32_t ms, bool trim) {
     return text;
 }
 
+std::string Display_Time_Of_Day(int32_t ms) {
+    std::string text = Display_Mill_Time(ms, false).substr(0, 9);
+    if (!text.empty() && text.back() == ',') text.pop_back();
+    return text;
+}
+
 std::string Get_Date_Time_String() {
     return vb::FormatDate(vb::ToLocal(win::clock().wall_now()), "yyyy-mm-dd hh:nn:ss");
 }

@@ -34,6 +34,10 @@ void Flush_DV_events();
 
 // Time and date texts.
 std::string Display_Mill_Time(int32_t ms, bool trim);
+// A time of day to the whole second as labels and exports show it: the first
+// nine characters of the untrimmed time text, sign blank included, without the
+// comma a one-digit hour leaves at their end (" 9:05:03", " 14:05:03").
+std::string Display_Time_Of_Day(int32_t ms);
 std::string Get_Date_Time_String();
 std::string Get_Date_String();
 

@@ -27,11 +27,8 @@ int main(int argc, char** argv) {
 
     Wire_Program();
 
-    // A heat handed over on the command line (a double-clicked file) goes
-    // straight to replay; the replay window runs the initialisation itself.
-    if (!forms::App().CommandLine.empty())
-        Frm_kanot_2().Show();
-    else
-        Form_Tidewick_Full_Startup().Show();
+    // Also with a heat on the command line: the start-up window sets the crop
+    // first, and its load has the replay window open the heat.
+    Form_Tidewick_Full_Startup().Show();
     return app.exec();
 }

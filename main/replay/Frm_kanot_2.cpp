@@ -151,6 +151,10 @@ void Frm_kanot_2::Design() {
     }
     Picture_logo.Container(Frame_Controls);
     Picture_logo.Move(120, 6465, 4260, 1500);
+    // The intro's source picture, wide enough for the name at 128 points.
+    Picture_intro_2.Move(0, 0, 900, 360);
+    Picture_intro_2.Visible(false);
+    Picture_intro.Visible(false);
 
     Item_extension(0).Checked(true);
     const struct {

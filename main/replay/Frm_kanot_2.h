@@ -63,6 +63,10 @@ public:
     forms::CheckBox Chk_invert_goalline{this, "Chk_invert_goalline"};
     forms::PictureBox Picture_logo{this, "Picture_logo"};
     forms::Timer Timer_keyb_event{this, "Timer_keyb_event"};
+    // The intro: the growing picture over the window and its hidden source,
+    // made after the other controls so that it lies above them.
+    forms::PictureBox Picture_intro{this, "Picture_intro"};
+    forms::PictureBox Picture_intro_2{this, "Picture_intro_2"};
 
     // ---- Menus ----
     forms::Menu menu_form{this, "menu_form", nullptr, "Form"};
@@ -366,9 +370,6 @@ public:
     int32_t Click_X = 0, Click_Y = 0;
     float Zoom_X = 0, Zoom_Y = 0; // the zoom box's top-left corner, picture units
     int16_t Show_Frame_Number = 0;
-    // The intro of "Run intro": not built yet, so the item raises run-time
-    // error 91 until it is connected.
-    std::function<void()> Run_Intro;
 
     // Wires the events of the large picture, the check boxes, play and timing.
     void Connect_Picture_Play_Timing();
@@ -403,6 +404,13 @@ public:
     void item_rotated_Click();
     void item_run_auto_detect_Click();
     void item_run_intro_Click();
+    // The intro: the product name grows from the window's centre, then the
+    // subtitle is written a character at a time; the window waits meanwhile.
+    void Run_Intro();
+    void Run_Intro_Loop();
+    // The built-in picture "INTRO" drawn into Picture_intro_2.
+    void Load_Intro_Picture();
+    int32_t Intro_Centre_X = 0, Intro_Centre_Y = 0;
     void item_save_lanes_Click() {}
     void Picture_intro_Click() {}
     void Pict_thumbnail_Click(int32_t index);

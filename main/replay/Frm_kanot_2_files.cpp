@@ -88,7 +88,8 @@ void Frm_kanot_2::item_Delete_File_Click() {
         if (forms::MsgBox("Delete file " + path + "?",
                           forms::vbYesNo + forms::vbQuestion + forms::vbDefaultButton2) != forms::vbYes)
             return;
-        Close_File();
+        // As "Close File" does: the results panel forgets the heat as well.
+        item_close_Click();
         Kill_File(path);
     });
 }

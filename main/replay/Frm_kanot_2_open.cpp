@@ -91,7 +91,7 @@ void Frm_kanot_2::Handle_Open_File(std::string& file_name) {
         Chk_Show_lanemarks.Value(g_Show_Lanes ? 1 : 0);
         Label_heatID.Caption(vf.Heat_ID(1));
         Label_heatID.ToolTipText(vf.File_name());
-        Label_start_time.Caption(Display_Mill_Time(vf.Start_local_Mill_Time(1), false).substr(0, 9));
+        Label_start_time.Caption(Display_Time_Of_Day(vf.Start_local_Mill_Time(1)));
         Call_Connected(Results_Window.Heat_Start_Time, vf.Start_local_Mill_Time(1));
 
         Complete_Result_Array();

@@ -269,6 +269,9 @@ void Frm_kanot_2::Test_Pixel(float x, float y) {
         const int16_t px = vb::CInt(Frame_X(*this, x));
         const int16_t py = vb::CInt(Frame_Y(*this, y));
         const int32_t colour = Replay_Video_File().Get_Field_Pixel(px, py);
+        // Published for the auto-detect window's Label_XY.
+        Examined_X = px;
+        Examined_Y = py;
         {
             auto& detect = Form_Auto_detect();
             detect.Pixel_to_HSL(colour);
@@ -325,7 +328,7 @@ void Frm_kanot_2::item_run_auto_detect_Click() {
 }
 
 void Frm_kanot_2::item_run_intro_Click() {
-    Call_Connected(Run_Intro);
+    Run_Intro();
 }
 
 void Frm_kanot_2::Pict_thumbnail_Click(int32_t index) {

@@ -143,21 +143,32 @@ void Frm_kanot_2::Print_Series_HD() {
             if (across * down >= count) break;
         }
 
-        int32_t k = Lane_Active_Heat_Array.LBound;
-        for (int32_t r = 1; r <= down; ++r) {
-            for (int32_t c = 1; c <= across; ++c, ++k) {
-                if (k > Lane_Active_Heat_Array.UBound ||
-                    Lane_Active_Heat_Array[k].result >= Result_Disqualified)
-                    return;
-                Picture_large.Cls();
-                Go_to_Field(Lane_Active_Heat_Array[k].goal_field);
-                Slider_play_Scroll();
-                Print_Place_string(vb::CStr(k));
-                const forms::Picture frame = Picture_large.Image();
-                t.PaintPicture(frame, vb::CLng((w * kGap + w) * (c - 1) + g_Print_Left),
-                               vb::CLng((h * kGap + h) * (r - 1) + top), w, h);
+        const auto show_field = [this](int32_t field) {
+            Go_to_Field(field);
+            Slider_play_Scroll();
+        };
+        const auto print_places = [&] {
+            int32_t k = Lane_Active_Heat_Array.LBound;
+            for (int32_t r = 1; r <= down; ++r) {
+                for (int32_t c = 1; c <= across; ++c, ++k) {
+                    if (k > Lane_Active_Heat_Array.UBound ||
+                        Lane_Active_Heat_Array[k].result >= Result_Disqualified)
+                        return;
+                    Picture_large.Cls();
+                    show_field(Lane_Active_Heat_Array[k].goal_field);
+                    Print_Place_string(vb::CStr(k));
+                    const forms::Picture frame = Picture_large.Image();
+                    t.PaintPicture(frame, vb::CLng((w * kGap + w) * (c - 1) + g_Print_Left),
+                                   vb::CLng((h * kGap + h) * (r - 1) + top), w, h);
+                }
             }
-        }
+        };
+        // The series steps the picture through the places' goal fields and
+        // paints their numbers into it: the operator's field comes back
+        // afterwards, drawn anew, so that the next print is of what was shown.
+        const int32_t shown = Slider_play.Value();
+        print_places();
+        show_field(shown);
     });
 }
 

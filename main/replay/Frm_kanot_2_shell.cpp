@@ -191,3 +191,65 @@ int16_t SetFormFullScreen(forms::Form& window) {
     });
     return 0;
 }
+
+// ---- The intro ----------------------------------------------------------------
+
+void Frm_kanot_2::Load_Intro_Picture() {
+    // Calm water under an evening sky, with the finish line across it.
+    Picture_intro_2.ScaleMode(forms::vbPixels);
+    const double w = Picture_intro_2.ScaleWidth(), h = Picture_intro_2.ScaleHeight();
+    Picture_intro_2.BackColor(0x00F0E6DC);
+    Picture_intro_2.Cls();
+    for (int band = 0; band < 8; ++band)
+        Picture_intro_2.Line(0, h * (0.45 + band * 0.07), w, h * (0.48 + band * 0.07), 0x00A0522D, 2);
+    Picture_intro_2.Line(w * 0.82, h * 0.40, w * 0.84, h, 0x00FFFFFF, 0);
+}
+
+void Frm_kanot_2::Run_Intro() {
+    vb::Trap("Run_Intro of Form frm_kanot_2", [this] {
+        Intro_Centre_X = vb::CLng(ScaleWidth() / 2);
+        Intro_Centre_Y = vb::CLng(ScaleHeight() / 2);
+        Load_Intro_Picture();
+        Picture_intro_2.CurrentX(0.05 * Picture_intro_2.ScaleWidth());
+        Picture_intro_2.CurrentY(0.05 * Picture_intro_2.ScaleHeight());
+        Picture_intro_2.FontName("Arial");
+        Picture_intro_2.FontSize(128);
+        Picture_intro_2.ForeColor(0x00FF0000);
+        Picture_intro_2.Print("Tidewick");
+        Run_Intro_Loop();
+        Picture_intro.FontName("Arial");
+        Picture_intro.FontSize(36);
+        Picture_intro.ForeColor(0x00FF0000);
+        const std::string subtitle = "Regatta Timing & Photofinish";
+        double x = 0.05 * Picture_intro.ScaleWidth();
+        const double y = 0.6 * Picture_intro.ScaleHeight();
+        for (const char c : subtitle) {
+            const std::string letter(1, c);
+            Picture_intro.CurrentX(x);
+            Picture_intro.CurrentY(y);
+            Picture_intro.Print(letter);
+            x += Picture_intro.TextWidth(letter);
+            Picture_intro.Refresh();
+            Do_Sleep(60, false);
+        }
+        Do_Sleep(1000, false);
+        Picture_intro.Visible(false);
+    });
+}
+
+void Frm_kanot_2::Run_Intro_Loop() {
+    vb::Trap("Run_Intro_Loop of Form frm_kanot_2", [this] {
+        Picture_intro.ScaleMode(forms::vbPixels);
+        for (int k = 1; k <= 30; ++k) {
+            const double w = Picture_intro_2.Width() * k / 35.0, h = Picture_intro_2.Height() * k / 35.0;
+            Picture_intro.Move(Intro_Centre_X - w / 2, Intro_Centre_Y - h / 2, w, h);
+            gdi::StretchBlt(Picture_intro.hDC(), 0, 0, vb::CLng(Picture_intro.ScaleWidth()),
+                            vb::CLng(Picture_intro.ScaleHeight()), Picture_intro_2.hDC(), 0, 0,
+                            vb::CLng(Picture_intro_2.ScaleWidth()), vb::CLng(Picture_intro_2.ScaleHeight()),
+                            gdi::SRCCOPY);
+            Picture_intro.Refresh();
+            Picture_intro.Visible(true);
+            Do_Sleep(60, false);
+        }
+    });
+}

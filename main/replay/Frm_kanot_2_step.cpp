@@ -168,7 +168,9 @@ void Frm_kanot_2::Slider_play_KeyDown(int32_t KeyCode, int32_t Shift) {
             return;
         if (Alt_Is_Down() || Ctrl_Is_Down()) {
             // Alt: lane d's own goal field; Ctrl: the goal field of place d.
-            Go_to_Field(Go_to_Goal_field(Alt_Is_Down() ? Lane_To_Place(digit) : digit));
+            // Goal field 0 (no time there) shows the first field.
+            const int32_t goal = Go_to_Goal_field(Alt_Is_Down() ? Lane_To_Place(digit) : digit);
+            Go_to_Field(goal > 0 ? goal : 1);
             Slider_play_Scroll();
             Set_Focus();
         } else {

@@ -208,7 +208,12 @@ void Print_Static_Content(bool& done) {
             lines.push_back("File created at: " + created);
             lines.push_back("File last modified at: " + modified);
             const double line_h = t.TextHeight("A");
-            const double block_w = t.TextWidth(lines[0] + "MM") + 50;
+            // As wide as its widest line: after a short file name the dates
+            // are the longest text, and must stay inside the frame.
+            double text_w = 0;
+            for (const std::string& l : lines)
+                text_w = std::max(text_w, t.TextWidth(l + "MM"));
+            const double block_w = text_w + 50;
             const double block_h = 5 * line_h;
             const double block_x = g_Print_Right - 100 - block_w;
             const double block_y = 0.14 * height;

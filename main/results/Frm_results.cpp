@@ -20,6 +20,7 @@
 #include "Services.h"
 #include "VbConvert.h"
 #include "VbTrap.h"
+#include "WinSystem.h"
 #include "cls_VideoFile_handler.h"
 
 namespace {
@@ -215,6 +216,11 @@ void Frm_results::Form_Load() {
         Create_Result_Objects();
         Clear_Results();
         replay.Fill_Results();
+        // Shown again after "Hide" (which unloads it): the open heat's event
+        // name and start time come back with its rows.
+        replay.Set_Captions();
+        Display_Original_Start_Time();
+        Display_Compensate_Mill();
 
         Opt_printer_Click(0);
         menu_debug.Visible(!g_Compiled || Ctrl_Is_Down());
@@ -416,7 +422,9 @@ void Frm_results::Opt_exp_format_Click(int32_t index) {
 
 void Frm_results::Load_Export_Folder() {
     vb::Trap("Load_Export_Folder of Form Frm_results", [this] {
-        g_Export_Folder = Read_Ini("Canoe", "export_folder", g_Ini_File_Path, "C:\\");
+        // Without a stored folder the export starts in the user's documents
+        // folder, the nearest this platform has to the original's "C:\".
+        g_Export_Folder = Read_Ini("Canoe", "export_folder", g_Ini_File_Path, win::DocumentsFolder());
         Send_Trace("*Temp_folder = " + g_Export_Folder);
         Clear_Picture(Pict_export_folder);
         Print_Wrapped_Text(Pict_export_folder, g_Export_Folder);

@@ -24,13 +24,32 @@
 #include "cls_VideoFile_handler.h"
 
 #include <filesystem>
+#include <regex>
 
 namespace {
 
 // A time of day or a count of milliseconds as the export shows it: the
-// eight characters after the sign of the untrimmed time text.
+// time to the second after the sign of the untrimmed time text.
 std::string export_time_text(int32_t mill) {
-    return vb::Mid(Display_Mill_Time(mill, false), 2, 8);
+    return Display_Time_Of_Day(mill).substr(1);
+}
+
+// The header's last capture time: empty in a heat that holds none yet (a
+// file made outside the capture window), exported as an empty field.
+std::string last_capture_text(cls_VideoFile_handler& vf) {
+    const std::string mill = vb::Trim(vf.Last_Capture_time());
+    return mill.empty() ? std::string() : export_time_text(vb::CLng(mill));
+}
+
+// The heat number of a captured heat's file name runs up to the first "_",
+// which lies in the date: "CupHeatH7 2026_12_09 ..." gives "H7 2026". The
+// date's year is no part of it.
+std::string heat_of_file_name(const std::string& file_name) {
+    std::string heat = Heat_number_from_Filename(file_name);
+    static const std::regex year(R"(^(.*) [0-9]{4}$)");
+    std::smatch m;
+    if (std::regex_match(heat, m, year)) heat = m[1];
+    return heat;
 }
 
 // The header's creation date with its century: "16-..." becomes "2016-...".
@@ -95,10 +114,10 @@ void Frm_results::Export_CSV_file() {
         if (Replay_File_Open()) g_Event_Name = Replay_Video_File().Event_name();
         cls_VideoFile_handler& vf = Replay_Video_File();
         const std::string crlf = "\r\n";
-        std::string text =
-            g_Event_Name + ";" + Lbl_heat.Caption() + ";" + creation_date_text(vf.Creation_date()) + ";" +
-            export_time_text(vf.Start_local_Mill_Time(1)) + ";" +
-            export_time_text(vb::CLng(vf.Last_Capture_time())) + ";" + Get_Computer_Name() + crlf;
+        std::string text = g_Event_Name + ";" + Lbl_heat.Caption() + ";" +
+                           creation_date_text(vf.Creation_date()) + ";" +
+                           export_time_text(vf.Start_local_Mill_Time(1)) + ";" + last_capture_text(vf) + ";" +
+                           Get_Computer_Name() + crlf;
         for (const Result_Row& r : rows) {
             text += r.place + ";" + r.lane + ";" + vb::LTrim(r.time);
             if (!r.delta.empty()) text += ";" + r.delta;
@@ -122,7 +141,7 @@ void Frm_results::Export_New_XML_File() {
     // Named after the heat number in the file's own name (a folder named
     // "Heat..." is no heat number); after the heat label when the name holds
     // none, so heats never share one export file.
-    std::string heat = Heat_number_from_Filename(ParsePath(vf.File_name(), 0));
+    std::string heat = heat_of_file_name(ParsePath(vf.File_name(), 0));
     if (heat.empty()) heat = Lbl_heat.Caption();
     const std::string path = in_folder(g_Export_Folder, clean_file_name("TW_Result_Heat" + heat + ".xml"));
     g_Export_File_Name = path;
@@ -134,7 +153,7 @@ void Frm_results::Export_New_XML_File() {
     doc.RaceType("course");
     doc.Video_Initiated(creation_date_text(vf.Creation_date()));
     doc.Heat_Started(export_time_text(vf.Start_local_Mill_Time(1)));
-    doc.Last_Capture(export_time_text(vb::CLng(vf.Last_Capture_time())));
+    doc.Last_Capture(last_capture_text(vf));
     doc.lastFile("True");
 
     const std::string id = vf.Heat_ID(1);

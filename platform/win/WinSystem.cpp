@@ -58,6 +58,25 @@ bool GetLocalAppDataFolder(std::string& folder, std::string& error) {
     return true;
 }
 
+std::string DocumentsFolder() {
+    const std::string home = home_folder();
+    std::error_code ec;
+    const char* c = std::getenv("XDG_CONFIG_HOME");
+    const std::string config = (c && *c == '/') ? std::string(c) : home + "/.config";
+    std::ifstream dirs(config + "/user-dirs.dirs");
+    const std::string key = "XDG_DOCUMENTS_DIR=";
+    for (std::string line; std::getline(dirs, line);) {
+        if (line.rfind(key, 0) != 0) continue;
+        std::string value = line.substr(key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            value = value.substr(1, value.size() - 2);
+        if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
+        if (!value.empty() && value.front() == '/' && std::filesystem::is_directory(value, ec)) return value;
+    }
+    if (!home.empty() && std::filesystem::is_directory(home + "/Documents", ec)) return home + "/Documents";
+    return home;
+}
+
 std::string FallbackAppDataFolder() {
     const char* t = std::getenv("TMPDIR");
     std::string base = (t && *t == '/') ? t : "/tmp";

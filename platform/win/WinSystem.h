@@ -19,6 +19,10 @@ bool GetLocalAppDataFolder(std::string& folder, std::string& error);
 // cannot be had: $TMPDIR (or /tmp) plus "Tidewick-<uid>", created.
 std::string FallbackAppDataFolder();
 
+// The user's documents folder: XDG_DOCUMENTS_DIR as xdg-user-dirs records it,
+// else ~/Documents when it exists, else the home folder.
+std::string DocumentsFolder();
+
 // The folder of system files: the folder holding the running program.
 std::string GetSystemDirectory();
 

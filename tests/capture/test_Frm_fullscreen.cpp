@@ -69,6 +69,7 @@ protected:
     }
     void TearDown() override {
         P().Unload();
+        Form_capture_multi_file().Unload();
         // Outside an event loop the unloaded windows go only when asked to;
         // a later activation must not meet them half gone.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -76,6 +77,9 @@ protected:
         CaptureTest::TearDown();
     }
     static class Frm_fullscreen& P() { return Frm_fullscreen(); }
+    // The show flags come from the capture window's load (its step 8), as in
+    // the program, where the preview is opened from that window.
+    static void Load_Capture_Window() { Form_capture_multi_file().Load(); }
     static void Crop(int16_t w, int16_t h) {
         g_Capture_Crop_Width = w;
         g_Capture_Crop_Height = h;
@@ -134,8 +138,7 @@ TEST_F(Live_Preview, DisplayFactorFollowsTheCropAndTheWindowHeight) {
 // A window whose inner height is 1000 shows a crop of 440 by 1080 at
 // 1000 / 1080: the displayed point (100, 100) is the frame point (108, 108).
 TEST_F(Live_Preview, MouseDownPointIsInFramePixels) {
-    // The show flags come from the capture window's load (its step 8), as in the program.
-    GTEST_SKIP() << "needs the capture window's load to set the show flags";
+    Load_Capture_Window();
     forms::set_screen_override(1920, 1200);
     Crop(440, 1080);
     P().Show();
@@ -164,8 +167,7 @@ TEST_F(Live_Preview, MouseDownPointIsInFramePixels) {
 }
 
 TEST_F(Live_Preview, DraggingMarksAndGoalLineEnds) {
-    // The show flags come from the capture window's load (its step 8), as in the program.
-    GTEST_SKIP() << "needs the capture window's load to set the show flags";
+    Load_Capture_Window();
     Canoe("Lanes", "01000200");
     Canoe("Goalline", "166,075,166,680");
     Canoe("Lane_num", "6");
@@ -238,9 +240,32 @@ TEST_F(Live_Preview, DraggingMarksAndGoalLineEnds) {
     P().Chk_Show_Goalline.Value(1);
 }
 
+// The marks and the goal line show and move once the capture window has
+// loaded: its load switches them on, whatever the replay window left.
+TEST_F(Live_Preview, CaptureWindowLoadLetsThePreviewDrawAndDragTheMarks) {
+    g_Show_Lanes = g_Show_Goalline = false;
+    Canoe("Lanes", "00600100");
+    Canoe("Goalline", "166,040,166,700");
+    Canoe("Lane_num", "1");
+    Canoe("ShowLanes", "True");
+    Canoe("ShowGoalline", "True");
+    auto& C = Form_capture_multi_file();
+    C.Load();
+    P().Show();
+    P().Preview_Graphics();
+    const auto colour = [&](int x, int y) {
+        return static_cast<gdi::COLORREF>(P().Picture_preview.Point(x, y));
+    };
+    EXPECT_EQ(colour(166, 300), gdi::RGB(255, 255, 255)) << "the goal line";
+    EXPECT_EQ(colour(53, 100), gdi::RGB(200, 200, 200)) << "the first mark";
+    Drag({60, 100}, {90, 130});
+    EXPECT_EQ(Mark(1), QPoint(90, 130));
+    test_env::screenshot(P(), "live_preview_after_capture_load");
+    C.Unload();
+}
+
 TEST_F(Live_Preview, SavedLanesAndGoalLineReachTheReplayWindow) {
-    // The show flags come from the capture window's load (its step 8), as in the program.
-    GTEST_SKIP() << "needs the capture window's load to set the show flags";
+    Load_Capture_Window();
     Canoe("Lanes", "00150020"); // "Lane_num" is read only beside stored lanes
     Canoe("Lane_num", "8");
     Canoe("Goalline", "166,075,166,680");
@@ -320,8 +345,7 @@ TEST_F(Live_Preview, SavedLanesAndGoalLineReachTheReplayWindow) {
 }
 
 TEST_F(Live_Preview, ClosingAfterAMoveAsksToSave) {
-    // The show flags come from the capture window's load (its step 8), as in the program.
-    GTEST_SKIP() << "needs the capture window's load to set the show flags";
+    Load_Capture_Window();
     Canoe("Lanes", "01000200");
     struct Case {
         int32_t answer;
@@ -348,8 +372,7 @@ TEST_F(Live_Preview, ClosingAfterAMoveAsksToSave) {
 // The capture window paints the synthetic camera's frames into the preview
 // and the preview draws its marks and goal line over them.
 TEST_F(Live_Preview, LivePictureWithTheOverlay) {
-    // The show flags come from the capture window's load (its step 8), as in the program.
-    GTEST_SKIP() << "needs the capture window's load to set the show flags";
+    Load_Capture_Window();
     win::FakeClock clock{100000};
     win::set_clock(&clock);
     Write_Ini("capturesettings", "friendlyname", "HDMI Capture", g_Ini_File_Path);

@@ -6,17 +6,26 @@
 #include "Capture_Window_Fixture.h"
 #include "Cls_XML_header.h"
 #include "FolderBrowser.h"
+#include "Form_Tidewick_Full_Startup.h"
 #include "Form_capture_multi_file.h"
+#include "Frm_kanot_2.h"
+#include "Frm_results.h"
 #include "KeyState.h"
+#include "Lane_Collection.h"
 #include "Module_dependant.h"
 #include "Module_ini_file.h"
+#include "Module_lane_overlay.h"
+#include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
 #include "PictureBox.h"
+#include "Program_Wiring.h"
 #include "Services.h"
 #include "VbTrap.h"
 #include "WinClock.h"
+#include "Windows.h"
 #include "cls_Capture_HDMI.h"
 #include "cls_VideoFile_handler.h"
+#include "frmAbout.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -74,6 +83,16 @@ protected:
         return W().Label_filename(slot).Caption();
     }
     void Start_Heat(int16_t slot) { capture_rig::Stamp_Heat_Start(W(), slot); }
+    // The program's wiring, and the replay window loaded hidden, as the
+    // start-up window's load does; its load runs the program's initialisation,
+    // which looks for the settings file in the data folder: the test's own
+    // stays in use.
+    static void Load_Replay_Window() {
+        Wire_Program();
+        const std::string ini = g_Ini_File_Path;
+        Frm_kanot_2().Visible(false);
+        g_Ini_File_Path = ini;
+    }
     // The Capture button held down for n frames, then let go.
     int32_t Capture_For(int32_t n) {
         QTest::mousePress(widget_of(W().Command_Capture), Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
@@ -162,6 +181,7 @@ TEST_F(CaptureWindow, NothingIsAppendedWhileTheReplayWindowIsShown) {
 }
 
 TEST_F(CaptureWindow, EndingTheProgramOrLeavingForReplayEndsTheCaptureFirst) {
+    Load_Replay_Window();
     Open_Window();
     struct Case {
         const char* what;
@@ -200,7 +220,69 @@ TEST_F(CaptureWindow, EndingTheProgramOrLeavingForReplayEndsTheCaptureFirst) {
         EXPECT_EQ(c.status, 0) << c.out;
         QTest::mouseRelease(widget_of(W().Command_Capture), Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
         click(W().Command_Finish(0));
+        // Back from the replay window to the capture window for the next case.
+        if (Frm_kanot_2().Visible()) {
+            // Only "View last Finished heat" steps the capture window aside.
+            EXPECT_EQ(W().Visible(), std::string(k.what) != "View last Finished heat");
+            Frm_kanot_2().Close_File();
+            Frm_results().Unload();
+            Frm_kanot_2().Unload();
+            W().Show();
+        }
     }
+}
+
+// What the preview set up (lanes, goal line, options) and the start-up
+// window's benchmark report go into every new heat's header, so that the
+// replay window opens the heat with its goal line and lane marks.
+TEST_F(CaptureWindow, NewHeatFileCarriesThePreviewsLanesGoalLineAndOptions) {
+    W().Show();
+    struct Options {
+        bool lane_zero, show_goal, flipped, show_lanes;
+        int16_t lanes;
+    };
+    const Options cases[] = {{false, true, false, true, 6}, {true, false, true, false, 3}};
+    Lane_Collection().Clear();
+    for (int i = 1; i <= 16; ++i) {
+        auto lane = std::make_shared<Cls_lane>();
+        lane->Lane_number(static_cast<int16_t>(i));
+        lane->Lane_pos_X(100 + i);
+        lane->Lane_pos_Y(40 * i);
+        Lane_Collection().Add(lane);
+    }
+    const int32_t goal[4] = {220, 30, 230, 1000};
+    std::copy(std::begin(goal), std::end(goal), g_Live_Goal_Points);
+    Form_Tidewick_Full_Startup().JPEG_Bench_Report = "JPG compression benchmark at: now\r\n---Report end---";
+    int16_t slot = 0;
+    for (const Options& o : cases) {
+        SCOPED_TRACE(o.lanes);
+        g_Opt_Lane_Zero = o.lane_zero;
+        g_Opt_Show_Goalline = o.show_goal;
+        g_Opt_Flip_Lanes = o.flipped;
+        g_Opt_Show_Lanes = o.show_lanes;
+        g_Preview_Lane_Num = o.lanes;
+        const std::string file = New_File(slot, "L" + std::to_string(o.lanes));
+        ++slot;
+        cls_VideoFile_handler vf;
+        ASSERT_TRUE(vf.Open_File(file));
+        EXPECT_EQ(vf.Start_Lane_Zero(), o.lane_zero);
+        EXPECT_EQ(vf.Show_goalline(), o.show_goal);
+        EXPECT_EQ(vf.Lanes_flipped(), o.flipped);
+        EXPECT_EQ(vf.Lanes_Visible(), o.show_lanes);
+        EXPECT_EQ(vf.Lane_count(), o.lanes);
+        EXPECT_TRUE(vf.Lanes_locked());
+        int16_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+        vf.Get_Goalline(x1, y1, x2, y2);
+        EXPECT_EQ((std::vector<int16_t>{x1, y1, x2, y2}), (std::vector<int16_t>{220, 30, 230, 1000}));
+        for (int16_t i = 1; i <= o.lanes; ++i) {
+            EXPECT_EQ(vf.LaneX(i), 100 + i) << "lane " << i;
+            EXPECT_EQ(vf.LaneY(i), 40 * i) << "lane " << i;
+        }
+        EXPECT_EQ(vf.File_comment1(), "JPG compression benchmark at: now\r\n---Report end---");
+        const Checked c = check_qf3(file, "--frames 0");
+        EXPECT_EQ(c.status, 0) << c.out;
+    }
+    Form_Tidewick_Full_Startup().JPEG_Bench_Report.clear();
 }
 
 TEST_F(CaptureWindow, NewFileNamesTheHeatAndRefusesWhatWouldLoseAFile) {
@@ -429,6 +511,47 @@ TEST_F(CaptureWindow, LoadAndActivationFollowTheStoredSettings) {
     W().Set_OBJ_Capture_Crop();
     EXPECT_EQ(g_Crop_Offset_X, 740);
     EXPECT_EQ(g_Crop_Offset_Y, 0);
+}
+
+// The live preview draws and drags marks only with the show flags on: the
+// capture window's load switches them on.
+TEST_F(CaptureWindow, LoadSwitchesTheMarksAndGoalLineOn) {
+    g_Show_Lanes = g_Show_Goalline = false;
+    W().Show();
+    EXPECT_TRUE(g_Show_Lanes);
+    EXPECT_TRUE(g_Show_Goalline);
+}
+
+// "View last Finished heat": the replay and results windows come up with the
+// heat just finished, the capture window steps aside. Help > About answers.
+TEST_F(CaptureWindow, ViewLastFinishedHeatOpensItInTheReplayWindow) {
+    Load_Replay_Window();
+    Open_Window();
+    const std::string file = New_File(0, "V1");
+    Start_Heat(0);
+    const int32_t written = Capture_For(6);
+    click(W().Command_Finish(0));
+    W().item_view_last.Trigger();
+    auto& replay = Frm_kanot_2();
+    EXPECT_TRUE(replay.Visible());
+    EXPECT_TRUE(Frm_results().Visible());
+    EXPECT_FALSE(W().Visible());
+    EXPECT_FALSE(g_Capture_Running);
+    EXPECT_EQ(Replay_Video_File().File_name(), file)
+        << ::testing::PrintToString(test_env::dialogs().prompts());
+    EXPECT_EQ(replay.Label_heatID.Caption(), "V1");
+    EXPECT_EQ(Frm_results().Lbl_heat.Caption(), "V1") << "the results window beside it shows the heat";
+    EXPECT_EQ(Frm_results().lbl_event_name.Caption(), "Cup");
+    EXPECT_EQ(Replay_Video_File().Num_fields(), 2 * written);
+    test_env::screenshot(replay, "capture_view_last_replay");
+    replay.Close_File();
+    Frm_results().Unload();
+    replay.Unload();
+
+    W().Show();
+    W().item_about.Trigger();
+    EXPECT_TRUE(frmAbout().Visible());
+    frmAbout().Unload();
 }
 
 TEST_F(CaptureWindow, ScreenshotWithTheLivePreviewRunning) {

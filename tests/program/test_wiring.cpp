@@ -77,8 +77,6 @@ TEST(Wiring, TheWiringFunctionMakesEveryConnection) {
     };
     for (const auto& [name, set] : made)
         EXPECT_TRUE(set) << name;
-    // The intro of the replay window is not built yet: its connection stays unset.
-    EXPECT_FALSE(Frm_kanot_2().Run_Intro);
     // Wiring creates windows' instances but loads none.
     EXPECT_FALSE(Frm_kanot_2().IsLoaded());
     EXPECT_FALSE(Frm_export().IsLoaded());

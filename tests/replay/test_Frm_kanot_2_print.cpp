@@ -34,6 +34,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <regex>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -294,6 +296,55 @@ TEST_F(Printing, AResultsPageOnPaperAndInThePreview) {
     ASSERT_TRUE(Form_LCS_preview().Grab().SavePng(test_env::output_dir() + "/print_preview_results.png"));
 }
 
+// The file block is as wide as its widest line and ends 100 twips inside the
+// page frame: after a short file name the dates are its widest line, after a
+// long one the name's second line may be.
+TEST_F(Printing, TheFileBlockHoldsItsWidestLine) {
+    // The right end of the block's words on the PDF page, in points (20 twips).
+    auto block_end = [&] {
+        std::string out;
+        EXPECT_EQ(test_env::run("pdftotext -bbox '" + pdf_path + "' - 2>&1", &out), 0) << out;
+        const std::regex word(
+            R"re(<word xMin="[0-9.]+" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="[0-9.]+">([^<]*)</word>)re");
+        struct Word {
+            double y, right;
+            std::string text;
+        };
+        std::vector<Word> words;
+        for (auto it = std::sregex_iterator(out.begin(), out.end(), word); it != std::sregex_iterator(); ++it)
+            words.push_back({std::stod((*it)[1]), std::stod((*it)[2]), (*it)[3]});
+        double top = -1, bottom = -1, end = 0;
+        for (const Word& w : words) {
+            if (w.text == "name:") top = w.y;
+            if (w.text == "modified") bottom = w.y;
+        }
+        EXPECT_GE(top, 0) << out;
+        EXPECT_GE(bottom, top) << out;
+        for (const Word& w : words)
+            if (w.y > top - 1 && w.y < bottom + 1) end = std::max(end, w.right);
+        return end;
+    };
+    const double limit = (g_Print_Right - 100) / 20.0;
+    Set_Print_Preview(false);
+    const std::string long_name =
+        make("Heat3_a_with_a_name_long_enough_to_need_a_second_line_that_is_longer.qf3", 3);
+    const std::string short_name = "/tmp/tw" + std::to_string(::getpid()) + ".qf3";
+    fs::copy_file(long_name, short_name, fs::copy_options::overwrite_existing);
+    ASSERT_LT(("File name: " + short_name).size(), 40u);
+    for (const std::string& name : {long_name, short_name}) {
+        SCOPED_TRACE(name);
+        open(name);
+        fs::remove(pdf_path);
+        Print_Results(false);
+        const double end = block_end();
+        EXPECT_LE(end, limit + 1.0) << "the block's text stays inside its frame";
+        EXPECT_GT(end, limit - 25.0) << "the block is no wider than its widest line";
+        Frm_kanot_2().Close_File();
+    }
+    fs::remove(short_name);
+    EXPECT_TRUE(reports.empty()) << reports.front();
+}
+
 TEST_F(Printing, TheResultsWindowsRowsArePrintedUpToTheFirstEmptyPlace) {
     open(make("Heat3_a.qf3", 3));
     // The rows as the results window beside the replay window shows them.
@@ -408,6 +459,22 @@ TEST_F(Printing, ASeriesFillsItsColumnsAndStopsAtTheFirstCode) {
     expect_same_place(paper, preview, bbox(paper.img, is_frame), bbox(preview.img, is_frame), "the series");
     paper.img.save(QString::fromStdString(test_env::output_dir() + "/print_series_pdf.png"));
     ASSERT_TRUE(Form_LCS_preview().Grab().SavePng(test_env::output_dir() + "/print_preview_series.png"));
+}
+
+// After a series the window shows the field it showed before, without a
+// place number painted into it: a single print that follows prints that field.
+TEST_F(Printing, ASeriesLeavesTheFieldShownBefore) {
+    heat_with_results();
+    auto& w = Frm_kanot_2();
+    w.Slider_play.Value(3);
+    w.Slider_play_Scroll();
+    const QImage before = w.Picture_large.Image().image().convertToFormat(QImage::Format_RGB32);
+    both([] { Frm_kanot_2().Handle_Print_Series(); });
+    EXPECT_EQ(w.Slider_play.Value(), 3);
+    const QImage after = w.Picture_large.Image().image().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(after, before) << "no place number left in the picture";
+    test_env::screenshot(w, "print_series_after");
+    EXPECT_TRUE(reports.empty()) << reports.front();
 }
 
 TEST_F(Printing, NColumnsWithTheirGapsFillTheWidth) {

@@ -363,7 +363,7 @@ TEST_F(ReplayRoad, DigitKeysAttachTheTimeAndModifiedDigitsDoNot) {
     EXPECT_EQ(Lane_Result_Array[0].result, Result_None);
 
     // Ctrl+d goes to the goal field of place d, Alt+d to lane d's own; a place
-    // or lane without a time leaves the slider where it is.
+    // or lane without a time has goal field 0 and shows field 1.
     const struct {
         Qt::Key key;
         Qt::KeyboardModifier modifier;
@@ -373,7 +373,7 @@ TEST_F(ReplayRoad, DigitKeysAttachTheTimeAndModifiedDigitsDoNot) {
                  {Qt::Key_3, Qt::AltModifier, 3},
                  {Qt::Key_5, Qt::AltModifier, 1}};
     for (const auto& j : jumps) {
-        w.Slider_play.Value(1);
+        w.Slider_play.Value(4);
         QTest::keyClick(slider(), j.key, j.modifier);
         EXPECT_EQ(w.Slider_play.Value(), j.field) << j.key << " " << j.modifier;
     }

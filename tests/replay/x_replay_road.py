@@ -5,8 +5,9 @@ x_replay_road.py BIN_DIR SOURCE_DIR
 
 Starts Xvfb, makes a heat with make_heat, starts the program as the run
 command does (xcb platform, the heat file on its command line), and drives it
-with xdotool: a click on the slider's handle, three steps to the right, the
-digit 4. The heat file's header must then hold lane 4's time, read with
+with xdotool: in the start-up window, shown first, "View recordings" and
+"Go"; in the replay window, which has opened the heat, a click on the
+slider's handle, three steps to the right, the digit 4. The heat file's header must then hold lane 4's time, read with
 Python's own XML parser. Exit code 77 (skipped) without Xvfb or xdotool.
 """
 import os
@@ -62,16 +63,29 @@ def main():
         program = subprocess.Popen([os.path.join(bin_dir, "Tidewick_HDMI"), heat], env=env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-        def window():
-            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Tidewick Video Replay"],
+        def window(name):
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
                                env=env, capture_output=True, text=True)
             return r.stdout.split()[0] if r.returncode == 0 and r.stdout.split() else None
 
-        win = wait_for("the replay window", window, 90)
-        time.sleep(1.0)
-
         def x(*args):
             subprocess.run(["xdotool", *args], env=env, check=True)
+
+        # The start-up window comes first, also with a heat on the command
+        # line: "View recordings", then "Go" (in the window's own pixels).
+        startup = wait_for("the start-up window", lambda: window("^Tidewick Startup$"), 90)
+        time.sleep(1.0)
+        for at in ((34, 146), (112, 208)):
+            x("mousemove", "--window", startup, str(at[0]), str(at[1]))
+            x("click", "1")
+            time.sleep(0.3)
+        win = wait_for("the replay window", lambda: window("Tidewick Video Replay"), 60)
+        time.sleep(1.0)
+        title = subprocess.run(["xdotool", "getwindowname", win], env=env, capture_output=True,
+                               text=True).stdout
+        if "Heat4_x.qf3" not in title:
+            print("the replay window shows", title, "- expected the heat of the command line")
+            return 1
 
         # No window manager on the bare display: the focus is set directly.
         x("windowfocus", "--sync", win)

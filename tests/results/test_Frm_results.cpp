@@ -453,12 +453,51 @@ TEST_F(ResultsWindow, CsvExportGolden) {
     EXPECT_FALSE(r.Frm_export_mess.Visible());
     EXPECT_EQ(Read_Ini("Canoe", "expformat", g_Ini_File_Path, ""), "1");
 
-    // A start at 9:05:03.270 keeps the comma after its seven characters.
+    // A start at 9:05:03.270 is shown to the second, as 14:05:03 is.
     vf.Start_local_mill(1, 32703270);
     vf.Write_XML_Header();
     click("Cmd_export");
     EXPECT_EQ(csv_rows(path).substr(0, csv_rows(path).find('\n')),
-              "R\u00E9gate \u00C5sa|Heat 1|" + created + "|9:05:03,|" + last + "|" + Get_Computer_Name());
+              "R\u00E9gate \u00C5sa|Heat 1|" + created + "|9:05:03|" + last + "|" + Get_Computer_Name());
+    EXPECT_TRUE(reports.empty()) << reports.front();
+}
+
+// A captured heat's file name carries the date after the heat number; a heat
+// that holds no last capture time yet (as make_heat leaves it) still exports,
+// with that field empty; a one-digit hour loses no digit and gains no comma.
+TEST_F(ResultsWindow, CapturedHeatWithoutLastCaptureTimeExportsBothKinds) {
+    const std::string path = make("CupHeatH7 2026_12_09 09_05_07.qf3");
+    open(path);
+    cls_VideoFile_handler& vf = Replay_Video_File();
+    vf.Heat_ID(1, "H7");
+    vf.Start_local_mill(1, 6229270); // 1:43:49.270
+    for (const Stored& st : kHeat) {
+        vf.Heat_result(1, st.lane, st.result);
+        vf.Heat_Clicktime(1, st.lane, st.click);
+    }
+    vf.Write_XML_Header();
+    replay_close_and_open(path);
+    ASSERT_EQ(Replay_Video_File().Last_Capture_time(), "");
+    EXPECT_EQ(Frm_kanot_2().Label_start_time.Caption(), " 1:43:49");
+
+    choose_format(1);
+    click("Cmd_export");
+    const std::string csv = export_dir + "/TW_Result_HeatH7.csv";
+    ASSERT_TRUE(fs::exists(csv)) << (reports.empty() ? "" : reports.front());
+    const std::string first = csv_rows(csv).substr(0, csv_rows(csv).find('\n'));
+    EXPECT_NE(first.find("|H7|"), std::string::npos) << first;
+    EXPECT_NE(first.find("|1:43:49||"), std::string::npos) << first;
+
+    choose_format(2);
+    click("Cmd_export");
+    const std::string xml = export_dir + "/TW_Result_HeatH7.xml";
+    ASSERT_TRUE(fs::exists(xml)) << files_in(export_dir).back();
+    run("xmllint --noout '" + xml + "'");
+    const std::string tree =
+        run("python3 " + heat_fixture::Source_Dir() + "/tests/results/describe_xml.py '" + xml + "'");
+    for (const char* part : {"heat[id=H7,name=,start_time=1:43:49]", "heat_started_at{\"1:43:49\"}",
+                             "last_capture_at{}", "competitor[nbr=9]{elapsed_time{\"DNF\"}"})
+        EXPECT_NE(tree.find(part), std::string::npos) << part << "\n" << tree;
     EXPECT_TRUE(reports.empty()) << reports.front();
 }
 
@@ -615,6 +654,97 @@ TEST_F(ResultsWindow, ExportFolderChoiceAndPrinterOption) {
     EXPECT_EQ(asked_at, (std::vector<std::string>{export_dir, other}));
     EXPECT_EQ(g_Export_Folder, other);
     EXPECT_EQ(Read_Ini("Canoe", "export_folder", g_Ini_File_Path, ""), other);
+    EXPECT_TRUE(reports.empty()) << reports.front();
+}
+
+// Without a stored export folder the export starts in the user's documents
+// folder (where xdg-user-dirs puts it, else ~/Documents, else home); after
+// "Hide" the window comes back with the open heat's event name and start.
+TEST_F(ResultsWindow, ExportStartsInTheDocumentsFolderAndHideKeepsTheHeat) {
+    struct Env {
+        const char* name;
+        std::string before;
+        bool had;
+    };
+    std::vector<Env> saved;
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME"}) {
+        const char* v = std::getenv(name);
+        saved.push_back({name, v ? v : "", v != nullptr});
+    }
+    const std::string home = dir + "/home";
+    fs::create_directories(home + "/.config");
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+    test_env::write_file(g_Ini_File_Path, "");
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::string folder;
+    };
+    const Case cases[] = {
+        {"no documents folder", [] {}, home},
+        {"~/Documents", [&] { fs::create_directories(home + "/Documents"); }, home + "/Documents"},
+        {"the user's own name for it",
+         [&] {
+             fs::create_directories(home + "/Dokument");
+             test_env::write_file(home + "/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Dokument\"\n");
+         },
+         home + "/Dokument"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.prepare();
+        Frm_results().Unload();
+        Frm_results().Show();
+        EXPECT_EQ(g_Export_Folder, c.folder);
+    }
+    open(make("Heat4_a.qf3"));
+    Replay_Video_File().Start_local_mill(1, 6229270); // 1:43:49.270
+    Replay_Video_File().Write_XML_Header();
+    replay_close_and_open(Replay_Video_File().File_name());
+    store(kHeat);
+    choose_format(1);
+    click("Cmd_export");
+    EXPECT_TRUE(fs::exists(home + "/Dokument/TW_Result_HeatHeat 1.csv"))
+        << test_env::dialogs().prompts().size();
+    click("Cmd_result_export_OK");
+
+    auto& r = Frm_results();
+    const std::vector<std::string> start = column(r.Lbl_hms);
+    EXPECT_EQ(start, (std::vector<std::string>{"01", "43", "49", "27"}));
+    EXPECT_EQ(r.lbl_event_name.Caption(), "R\u00E9gate \u00C5sa");
+    r.item_hide.Trigger();
+    EXPECT_FALSE(r.IsLoaded());
+    r.Show();
+    process_events();
+    EXPECT_EQ(r.lbl_event_name.Caption(), "R\u00E9gate \u00C5sa");
+    EXPECT_EQ(column(r.Lbl_hms), start);
+    EXPECT_EQ(column(r.Lbl_hms_corrected), start);
+    EXPECT_EQ(r.Lbl_heat.Caption(), "Heat 1");
+    test_env::screenshot(r, "Frm_results_after_hide");
+    for (const Env& e : saved)
+        e.had ? ::setenv(e.name, e.before.c_str(), 1) : ::unsetenv(e.name);
+    EXPECT_TRUE(reports.empty()) << reports.front();
+}
+
+// "Delete file" closes the heat as "Close File" does: the results panel
+// keeps neither its rows nor its heat label and start time.
+TEST_F(ResultsWindow, DeletingTheHeatClearsItFromThePanel) {
+    const std::string path = make("Heat4_a.qf3");
+    open(path);
+    store(kHeat);
+    auto& r = Frm_results();
+    ASSERT_EQ(r.Lbl_heat.Caption(), "Heat 1");
+    ASSERT_EQ(digits(r.Lbl_hms), (std::vector<std::string>{"10", "00", "00", "00"}));
+    Frm_kanot_2().menu_specials.Visible(true);
+    test_env::dialogs().answer_msg(forms::vbYes);
+    Frm_kanot_2().item_Delete_File.Trigger();
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(r.Lbl_heat.Caption(), "");
+    for (auto* display : {&r.Lbl_hms, &r.Lbl_hms_corrected})
+        EXPECT_EQ(digits(*display), (std::vector<std::string>{"00", "00", "00", "00"}));
+    EXPECT_TRUE(r.Rows_Shown().empty());
+    test_env::screenshot(r, "Frm_results_after_delete");
     EXPECT_TRUE(reports.empty()) << reports.front();
 }
 

@@ -86,22 +86,27 @@ protected:
     int terminated = 0, stopped = 0;
 };
 
-TEST_F(Exit, CancelKeepsTheProgramWithoutCaptureObjectAndASecondExitAsksAgain) {
+TEST_F(Exit, CancelKeepsTheProgramAndItsCaptureRunningAndASecondExitAsksAgain) {
+    g_Capture_Running = true;
     Tidewick_exit();
     const auto& shown = test_env::dialogs().shown;
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].prompt, "Exiting Tidewick_HDMI, are you sure?");
     EXPECT_EQ(shown[0].buttons, forms::vbOKCancel | forms::vbDefaultButton2);
     EXPECT_EQ(shown[0].title, "Tidewick Exit");
-    EXPECT_TRUE(g_Exiting);
-    EXPECT_EQ(terminated, 1);
+    // The camera and the heat being captured go on: nothing was stopped.
+    EXPECT_FALSE(g_Exiting);
+    EXPECT_EQ(terminated, 0);
+    EXPECT_EQ(stopped, 0);
+    EXPECT_TRUE(g_Capture_Running);
     EXPECT_TRUE(ended.empty());
     EXPECT_EQ(forms::Forms().size(), 3u);
     EXPECT_TRUE(std::regex_match(event_log(), std::regex(R"([0-9: -]+ Tidewick Exit\n)"))) << event_log();
 
     Tidewick_exit();
     EXPECT_EQ(shown.size(), 2u);
-    EXPECT_TRUE(g_Exiting);
+    EXPECT_FALSE(g_Exiting);
+    EXPECT_EQ(terminated, 0);
     EXPECT_TRUE(ended.empty());
 }
 

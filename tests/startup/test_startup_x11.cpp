@@ -93,8 +93,8 @@ TEST_F(StartupOnX11, StartUpWindowAndTheExitQuestionOnTheScreen) {
     answer_box_when_shown("Cancel", "exit_question_x11.png", &prompt);
     click_exit(s);
     EXPECT_EQ(prompt, "Exiting Tidewick_HDMI, are you sure?");
-    EXPECT_TRUE(g_Exiting);
-    EXPECT_EQ(calls.terminate, 1);
+    EXPECT_FALSE(g_Exiting);
+    EXPECT_EQ(calls.terminate, 0);
     EXPECT_EQ(ended, 0);
     EXPECT_TRUE(s.Visible());
 
