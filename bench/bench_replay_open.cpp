@@ -30,13 +30,13 @@ std::string Folder() {
 std::string Heat(int32_t frames) {
     const std::string path = Folder() + "/Heat" + std::to_string(frames) + "_a.qf3";
     if (std::filesystem::exists(path)) return path;
-    make_heat::Heat_Spec spec;
-    spec.path = path;
-    spec.width = 8;
-    spec.height = 8;
-    spec.slot_size = 1000;
+    make_heat::Heat_Recipe recipe;
+    recipe.path = path;
+    recipe.width = 8;
+    recipe.height = 8;
+    recipe.slot_size = 1000;
     std::string error;
-    if (!make_heat::Make_Heat(spec, frames, &error)) std::abort();
+    if (!make_heat::Make_Heat(recipe, frames, &error)) std::abort();
     return path;
 }
 
@@ -58,12 +58,12 @@ BENCHMARK(BM_Open_Heat)->Arg(100)->Arg(90000)->Unit(benchmark::kMillisecond);
 std::string Full_Size_Heat() {
     const std::string path = Folder() + "/Heat_full_a.qf3";
     if (std::filesystem::exists(path)) return path;
-    make_heat::Heat_Spec spec;
-    spec.path = path;
-    spec.width = 720;
-    spec.height = 576;
+    make_heat::Heat_Recipe recipe;
+    recipe.path = path;
+    recipe.width = 720;
+    recipe.height = 576;
     std::string error;
-    if (!make_heat::Make_Heat(spec, 10, &error)) std::abort();
+    if (!make_heat::Make_Heat(recipe, 10, &error)) std::abort();
     return path;
 }
 

@@ -29,13 +29,13 @@ std::string Heat() {
         std::filesystem::create_directories(dir);
         const std::string p = dir + "/hour.qf3";
         if (std::filesystem::exists(p)) return p;
-        make_heat::Heat_Spec spec;
-        spec.path = p;
-        spec.width = 16;
-        spec.height = 16;
-        spec.slot_size = kSlot;
+        make_heat::Heat_Recipe recipe;
+        recipe.path = p;
+        recipe.width = 16;
+        recipe.height = 16;
+        recipe.slot_size = kSlot;
         std::string error;
-        if (!make_heat::Make_Heat(spec, kFrames, &error)) {
+        if (!make_heat::Make_Heat(recipe, kFrames, &error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             std::abort();
         }

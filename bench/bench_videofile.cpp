@@ -91,14 +91,14 @@ int32_t Slot() {
 
 // A new heat file opened for appending at capture start, as capture does.
 void Start_Capture(cls_VideoFile_handler& vf, const std::string& path) {
-    make_heat::Heat_Spec spec;
-    spec.path = path;
-    std::filesystem::remove(spec.path);
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.slot_size = Slot();
-    make_heat::New_Heat_File(vf, spec);
-    make_heat::Heat_Start(vf, spec);
+    make_heat::Heat_Recipe recipe;
+    recipe.path = path;
+    std::filesystem::remove(recipe.path);
+    recipe.width = kWidth;
+    recipe.height = kHeight;
+    recipe.slot_size = Slot();
+    make_heat::New_Heat_File(vf, recipe);
+    make_heat::Heat_Start(vf, recipe);
     vf.Open_RGB_File();
     vf.Position_at_End();
 }

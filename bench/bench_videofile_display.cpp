@@ -30,12 +30,12 @@ std::string Heat(bool rotated) {
     std::filesystem::create_directories(dir);
     const std::string path = dir + (rotated ? "/rotated.qf3" : "/upright.qf3");
     if (std::filesystem::exists(path)) return path;
-    make_heat::Heat_Spec spec;
-    spec.path = path;
-    spec.width = kWidth;
-    spec.height = kHeight;
+    make_heat::Heat_Recipe recipe;
+    recipe.path = path;
+    recipe.width = kWidth;
+    recipe.height = kHeight;
     std::string error;
-    if (!make_heat::Make_Heat(spec, kFrames, &error)) std::abort();
+    if (!make_heat::Make_Heat(recipe, kFrames, &error)) std::abort();
     cls_VideoFile_handler vf;
     vf.Open_File(path);
     vf.Header().RGB_Rotated(rotated);

@@ -38,14 +38,14 @@ std::string read(const std::string& path) {
 
 bool heat_files() {
     for (int grey = 0; grey < 2; ++grey) {
-        make_heat::Heat_Spec spec;
-        spec.path = seed("heat", grey ? "grey.qf3" : "small.qf3");
-        spec.width = 32;
-        spec.height = 24;
-        spec.slot_size = 3000;
-        spec.grey = grey;
+        make_heat::Heat_Recipe recipe;
+        recipe.path = seed("heat", grey ? "grey.qf3" : "small.qf3");
+        recipe.width = 32;
+        recipe.height = 24;
+        recipe.slot_size = 3000;
+        recipe.grey = grey;
         std::string error;
-        if (!make_heat::Make_Heat(spec, 3, &error)) {
+        if (!make_heat::Make_Heat(recipe, 3, &error)) {
             std::fprintf(stderr, "heat: %s\n", error.c_str());
             return false;
         }

@@ -179,13 +179,13 @@ protected:
     }
     // A small heat file made by the program's own writer.
     static void make_heat_file(const std::string& path) {
-        make_heat::Heat_Spec spec;
-        spec.path = path;
-        spec.width = 64;
-        spec.height = 48;
-        spec.slot_size = 6000;
+        make_heat::Heat_Recipe recipe;
+        recipe.path = path;
+        recipe.width = 64;
+        recipe.height = 48;
+        recipe.slot_size = 6000;
         std::string error;
-        ASSERT_TRUE(make_heat::Make_Heat(spec, 3, &error)) << error;
+        ASSERT_TRUE(make_heat::Make_Heat(recipe, 3, &error)) << error;
     }
     // A small heat file opened in the program-wide video file object.
     void open_heat_file() {

@@ -151,12 +151,12 @@ protected:
     }
     std::string Make(const std::string& name) {
         // A crop the size of a real one's width, so the window is laid out as at a race.
-        make_heat::Heat_Spec spec = heat_fixture::Small_Spec(dir + "/" + name, 0);
-        spec.width = 320;
-        spec.height = 240;
+        make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(dir + "/" + name, 0);
+        recipe.width = 320;
+        recipe.height = 240;
         std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(spec, kFrames, &error)) << error;
-        return spec.path;
+        EXPECT_TRUE(make_heat::Make_Heat(recipe, kFrames, &error)) << error;
+        return recipe.path;
     }
     // A copy of the whole heat with the damage done to it.
     std::string Damaged_Copy(const std::string& prefix, int n, const Damage& d) {

@@ -114,13 +114,13 @@ protected:
     }
     std::string make(const std::string& name, int32_t frames, int32_t width = 64, int32_t height = 48,
                      std::function<void(cDIBSection&, int32_t)> fill = nullptr) {
-        make_heat::Heat_Spec spec = heat_fixture::Small_Spec(dir + "/" + name, 0);
-        spec.width = width;
-        spec.height = height;
-        spec.fill = std::move(fill);
+        make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(dir + "/" + name, 0);
+        recipe.width = width;
+        recipe.height = height;
+        recipe.fill = std::move(fill);
         std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(spec, frames, &error)) << error;
-        return spec.path;
+        EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
+        return recipe.path;
     }
     // Rewrites header fields of a heat file made above, before the window opens it.
     void edit(const std::string& path, const std::function<void(cls_VideoFile_handler&)>& change) {

@@ -67,13 +67,13 @@ protected:
     }
     // A heat of 200 x 100 frames opened in the replay side's file object.
     void open_heat(int32_t width = 200, int32_t height = 100) {
-        auto spec = heat_fixture::Small_Spec(dir + "/heat.qf3", 90000);
-        spec.width = width;
-        spec.height = height;
+        auto recipe = heat_fixture::Small_Recipe(dir + "/heat.qf3", 90000);
+        recipe.width = width;
+        recipe.height = height;
         std::string error;
-        ASSERT_TRUE(make_heat::Make_Heat(spec, 3, &error)) << error;
+        ASSERT_TRUE(make_heat::Make_Heat(recipe, 3, &error)) << error;
         Release_Replay_Video_File();
-        ASSERT_TRUE(Replay_Video_File().Open_File(spec.path));
+        ASSERT_TRUE(Replay_Video_File().Open_File(recipe.path));
     }
     // Shows the frame in a picture of w x h pixels and lays the overlay over it.
     QImage show(int32_t w, int32_t h, bool rotated) {

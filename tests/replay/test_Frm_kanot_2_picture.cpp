@@ -111,13 +111,13 @@ protected:
         EXPECT_TRUE(reports.empty()) << reports.front();
     }
     std::string make(const std::string& name, int32_t frames) {
-        make_heat::Heat_Spec spec = heat_fixture::Small_Spec(dir + "/" + name, kSlot);
-        spec.width = 200;
-        spec.height = 100;
-        spec.fill = Fill_Halves;
+        make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(dir + "/" + name, kSlot);
+        recipe.width = 200;
+        recipe.height = 100;
+        recipe.fill = Fill_Halves;
         std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(spec, frames, &error)) << error;
-        return spec.path;
+        EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
+        return recipe.path;
     }
     // Writes a 32-bit field of frame n's record head (8: capture time, 12: interval).
     static void patch(const std::string& path, int32_t frame, int offset, int32_t value) {

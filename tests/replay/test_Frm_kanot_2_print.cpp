@@ -137,11 +137,11 @@ protected:
         win::set_clock(nullptr);
     }
     std::string make(const std::string& name, int32_t frames, int32_t width = 160, int32_t height = 120) {
-        make_heat::Heat_Spec spec = heat_fixture::Small_Spec(dir + "/" + name);
-        spec.width = width;
-        spec.height = height;
-        spec.slot_size = 0;
-        spec.fill = [](cDIBSection& dib, int32_t) {
+        make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(dir + "/" + name);
+        recipe.width = width;
+        recipe.height = height;
+        recipe.slot_size = 0;
+        recipe.fill = [](cDIBSection& dib, int32_t) {
             uint8_t* p = dib.DIBSectionBitsPtr();
             for (int32_t i = 0; i + 2 < dib.SizeImage(); i += 3) {
                 p[i] = static_cast<uint8_t>(kFrame_Colour.blue());
@@ -150,8 +150,8 @@ protected:
             }
         };
         std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(spec, frames, &error)) << error;
-        return spec.path;
+        EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
+        return recipe.path;
     }
     void open(std::string path) { Frm_kanot_2().Handle_Open_File(path); }
     void attach(int16_t lane, int32_t field, int32_t code = 0) {

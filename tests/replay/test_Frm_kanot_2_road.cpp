@@ -70,12 +70,12 @@ protected:
         win::clear_keys();
     }
     std::string make(const std::string& name, int32_t frames, int32_t width = 64, int32_t height = 48) {
-        make_heat::Heat_Spec spec = heat_fixture::Small_Spec(dir + "/" + name);
-        spec.width = width;
-        spec.height = height;
+        make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(dir + "/" + name);
+        recipe.width = width;
+        recipe.height = height;
         std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(spec, frames, &error)) << error;
-        return spec.path;
+        EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
+        return recipe.path;
     }
     void open(std::string path) { Frm_kanot_2().Handle_Open_File(path); }
     void step_to(int32_t field) {
@@ -158,10 +158,10 @@ TEST_F(ReplayRoad, FailedOpensLeaveTheWindowEmpty) {
     // A header and no sample: the heat start written, no capture run.
     const std::string empty = dir + "/Heat2_empty.qf3";
     {
-        make_heat::Heat_Spec spec = heat_fixture::Small_Spec(empty);
+        make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(empty);
         cls_VideoFile_handler vf;
-        ASSERT_TRUE(make_heat::New_Heat_File(vf, spec));
-        make_heat::Heat_Start(vf, spec);
+        ASSERT_TRUE(make_heat::New_Heat_File(vf, recipe));
+        make_heat::Heat_Start(vf, recipe);
     }
     const struct {
         std::string name, dialog_answer, message;
@@ -216,22 +216,22 @@ TEST_F(ReplayRoad, TheOpenBoxOpensTheChosenHeatAndASecondReplacesTheFirst) {
 // A heat whose frames carry chosen time stamps (ms after the heat start) and
 // capture event counts.
 std::string stamped_heat(const std::string& path, const std::vector<std::pair<int32_t, int32_t>>& frames) {
-    make_heat::Heat_Spec spec = heat_fixture::Small_Spec(path);
+    make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(path);
     cls_VideoFile_handler vf;
-    EXPECT_TRUE(make_heat::New_Heat_File(vf, spec));
-    make_heat::Heat_Start(vf, spec);
+    EXPECT_TRUE(make_heat::New_Heat_File(vf, recipe));
+    make_heat::Heat_Start(vf, recipe);
     vf.File_name(path);
     vf.Open_RGB_File();
     vf.Position_at_End();
     cDIBSection dib;
-    dib.Create(spec.width, spec.height);
+    dib.Create(recipe.width, recipe.height);
     std::vector<uint8_t> jpeg(1000000);
     int32_t n = 0;
     for (const auto& [stamp, events] : frames) {
         make_heat::Fill_Synthetic_Frame(dib, ++n, false);
         int32_t size = static_cast<int32_t>(jpeg.size());
         Save_JPG_To_Buffer(dib, jpeg.data(), size, 80);
-        vf.Append_Compressed_RGB_Frame(spec.start_local_mill + stamp, spec.start_pc_mill + stamp, 40, 80,
+        vf.Append_Compressed_RGB_Frame(recipe.start_local_mill + stamp, recipe.start_pc_mill + stamp, 40, 80,
                                        size, jpeg.data(), events);
     }
     vf.Add_Segment_num();
@@ -293,15 +293,15 @@ TEST_F(ReplayRoad, SampleDataIsDrawnOverTheFieldAndLowQualityBeeps) {
     w.item_display_sample_data.Checked(true);
     for (int16_t quality : {79, 80}) {
         SCOPED_TRACE(quality);
-        make_heat::Heat_Spec spec =
-            heat_fixture::Small_Spec(dir + "/Heat1_q" + std::to_string(quality) + ".qf3");
-        spec.width = 320;
-        spec.height = 240;
-        spec.slot_size = 60000;
-        spec.quality = quality;
+        make_heat::Heat_Recipe recipe =
+            heat_fixture::Small_Recipe(dir + "/Heat1_q" + std::to_string(quality) + ".qf3");
+        recipe.width = 320;
+        recipe.height = 240;
+        recipe.slot_size = 60000;
+        recipe.quality = quality;
         std::string error;
-        ASSERT_TRUE(make_heat::Make_Heat(spec, 2, &error)) << error;
-        open(spec.path);
+        ASSERT_TRUE(make_heat::Make_Heat(recipe, 2, &error)) << error;
+        open(recipe.path);
         const int32_t before = forms::Beeps_Sounded();
         step_to(3);
         EXPECT_EQ(forms::Beeps_Sounded() - before, quality < 80 ? 1 : 0);

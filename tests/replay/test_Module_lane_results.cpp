@@ -142,7 +142,7 @@ TEST(Lane_results, RecordsAreWrittenIntoTheOpenHeatFile) {
     heat_fixture::Development_Mode development;
     const std::string path = test_env::make_dir("lanes") + "/Heat7_a.qf3";
     std::string error;
-    ASSERT_TRUE(make_heat::Make_Heat(heat_fixture::Small_Spec(path), 3, &error)) << error;
+    ASSERT_TRUE(make_heat::Make_Heat(heat_fixture::Small_Recipe(path), 3, &error)) << error;
     Release_Replay_Video_File();
     ASSERT_TRUE(Replay_Video_File().Open_File(path));
 

@@ -96,11 +96,11 @@ protected:
         win::clear_keys();
     }
     std::string make(const std::string& name, int32_t frames = 5) {
-        make_heat::Heat_Spec spec = heat_fixture::Small_Spec(dir + "/" + name);
-        spec.event_name = "R\u00E9gate \u00C5sa";
+        make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(dir + "/" + name);
+        recipe.event_name = "R\u00E9gate \u00C5sa";
         std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(spec, frames, &error)) << error;
-        return spec.path;
+        EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
+        return recipe.path;
     }
     void open(std::string path) { Frm_kanot_2().Handle_Open_File(path); }
     // Writes lane results into the open heat's header and reloads them, as

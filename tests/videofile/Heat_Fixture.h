@@ -24,13 +24,13 @@ inline int Check_QF3(const std::string& path, const std::string& options, std::s
         "python3 " + Source_Dir() + "/tests/videofile/check_qf3.py '" + path + "' " + options + " 2>&1", out);
 }
 
-inline make_heat::Heat_Spec Small_Spec(const std::string& path, int32_t slot = 6000) {
-    make_heat::Heat_Spec spec;
-    spec.path = path;
-    spec.width = 64;
-    spec.height = 48;
-    spec.slot_size = slot;
-    return spec;
+inline make_heat::Heat_Recipe Small_Recipe(const std::string& path, int32_t slot = 6000) {
+    make_heat::Heat_Recipe recipe;
+    recipe.path = path;
+    recipe.width = 64;
+    recipe.height = 48;
+    recipe.slot_size = slot;
+    return recipe;
 }
 
 // The normal mode: errors are trapped and go to a report the test reads.

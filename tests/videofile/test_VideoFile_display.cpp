@@ -76,21 +76,21 @@ struct Heat_Options {
 
 std::string Make(const std::string& name, const Heat_Options& o = {}) {
     const std::string path = test_env::make_dir("display_" + name) + "/" + name + ".qf3";
-    make_heat::Heat_Spec spec = heat_fixture::Small_Spec(path, 8000);
-    spec.width = o.width;
-    spec.height = o.height;
+    make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(path, 8000);
+    recipe.width = o.width;
+    recipe.height = o.height;
     if (o.golf) {
         const bool saved = g_Golfing;
         g_Golfing = true;
         VF maker;
         maker.Golfing(true);
-        EXPECT_TRUE(make_heat::New_Heat_File(maker, spec));
-        make_heat::Heat_Start(maker, spec);
-        EXPECT_EQ(make_heat::Capture_Run(maker, spec, 1, o.frames), o.frames);
+        EXPECT_TRUE(make_heat::New_Heat_File(maker, recipe));
+        make_heat::Heat_Start(maker, recipe);
+        EXPECT_EQ(make_heat::Capture_Run(maker, recipe, 1, o.frames), o.frames);
         g_Golfing = saved;
     } else {
         std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(spec, o.frames, &error)) << error;
+        EXPECT_TRUE(make_heat::Make_Heat(recipe, o.frames, &error)) << error;
     }
     VF vf;
     EXPECT_TRUE(vf.Open_File(path));

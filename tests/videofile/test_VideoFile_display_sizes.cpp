@@ -56,13 +56,13 @@ void Stripes(cDIBSection& d, int32_t) {
 
 std::string Striped_Heat(const std::string& name, int32_t width, int32_t height) {
     const std::string path = test_env::make_dir("sizes_" + name) + "/" + name + ".qf3";
-    make_heat::Heat_Spec spec = heat_fixture::Small_Spec(path, 400000);
-    spec.width = width;
-    spec.height = height;
-    spec.quality = 95;
-    spec.fill = Stripes;
+    make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(path, 400000);
+    recipe.width = width;
+    recipe.height = height;
+    recipe.quality = 95;
+    recipe.fill = Stripes;
     std::string error;
-    EXPECT_TRUE(make_heat::Make_Heat(spec, 2, &error)) << error;
+    EXPECT_TRUE(make_heat::Make_Heat(recipe, 2, &error)) << error;
     return path;
 }
 

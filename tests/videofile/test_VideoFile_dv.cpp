@@ -1024,7 +1024,7 @@ TEST_F(VideoFileDV, EachKindInTurnOnOneObjectShowsNothingOfTheLast) {
     const std::string qf3 = test_env::make_dir("kinds_qf3") + "/kinds.qf3";
     {
         std::string error;
-        ASSERT_TRUE(make_heat::Make_Heat(heat_fixture::Small_Spec(qf3), 6, &error)) << error;
+        ASSERT_TRUE(make_heat::Make_Heat(heat_fixture::Small_Recipe(qf3), 6, &error)) << error;
     }
     const std::string avi = test_env::make_dir("kinds_avi") + "/kinds.avi";
     std::string out;

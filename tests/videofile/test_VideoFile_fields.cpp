@@ -275,7 +275,7 @@ struct VideoFileFields : ::testing::Test {
         g_Golfing = true;
         path = test_env::make_dir("fields") + "/fields.qf3";
         std::string error;
-        ASSERT_TRUE(make_heat::Make_Heat(heat_fixture::Small_Spec(path), 2, &error)) << error;
+        ASSERT_TRUE(make_heat::Make_Heat(heat_fixture::Small_Recipe(path), 2, &error)) << error;
     }
     void TearDown() override {
         g_Reedwick = false;

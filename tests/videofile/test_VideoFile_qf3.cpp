@@ -22,16 +22,16 @@
 namespace {
 
 using heat_fixture::Check_QF3;
-using heat_fixture::Small_Spec;
+using heat_fixture::Small_Recipe;
 
 std::string Make(const std::string& name, int32_t frames, int32_t slot = 6000, int32_t w = 64,
                  int32_t h = 48) {
     const std::string path = test_env::make_dir("qf3_" + name) + "/" + name + ".qf3";
-    make_heat::Heat_Spec spec = Small_Spec(path, slot);
-    spec.width = w;
-    spec.height = h;
+    make_heat::Heat_Recipe recipe = Small_Recipe(path, slot);
+    recipe.width = w;
+    recipe.height = h;
     std::string error;
-    EXPECT_TRUE(make_heat::Make_Heat(spec, frames, &error)) << error;
+    EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
     return path;
 }
 
@@ -78,7 +78,7 @@ TEST_F(VideoFileQf3Read, GoldenBytesOfEmptyAndThreeFrameFiles) {
 
 TEST_F(VideoFileQf3Read, SamplesReadBackWithTheirTimesAndPictures) {
     const std::string path = Make("five", 5);
-    const make_heat::Heat_Spec spec = Small_Spec(path);
+    const make_heat::Heat_Recipe recipe = Small_Recipe(path);
     cls_VideoFile_handler vf;
     ASSERT_TRUE(vf.Open_File(path));
     EXPECT_EQ(vf.Num_Frames(), 5);
@@ -92,9 +92,9 @@ TEST_F(VideoFileQf3Read, SamplesReadBackWithTheirTimesAndPictures) {
     expected.Create(64, 48);
     for (int32_t n = 1; n <= 5; ++n) {
         vf.Read_RGB_sample(n, true);
-        EXPECT_EQ(vf.QF3_Capture_mill(), make_heat::Capture_Mill_Of(spec, n));
+        EXPECT_EQ(vf.QF3_Capture_mill(), make_heat::Capture_Mill_Of(recipe, n));
         EXPECT_EQ(vf.QF3_Capture_local(),
-                  spec.start_local_mill + make_heat::Capture_Mill_Of(spec, n) - spec.start_pc_mill);
+                  recipe.start_local_mill + make_heat::Capture_Mill_Of(recipe, n) - recipe.start_pc_mill);
         EXPECT_EQ(vf.Capture_HDMI_events(), n);
         EXPECT_EQ(vf.QF3_Compression_Quality(), 80);
         EXPECT_EQ(vf.Rounded_Capture_Time(), Round_To_Multiple(vf.QF3_Capture_mill(), 40) - 10);

@@ -17,7 +17,7 @@
 namespace {
 
 using heat_fixture::Check_QF3;
-using heat_fixture::Small_Spec;
+using heat_fixture::Small_Recipe;
 
 struct VideoFileQf3Write : ::testing::Test {
     heat_fixture::Development_Mode dev;
@@ -31,17 +31,17 @@ struct VideoFileQf3Write : ::testing::Test {
 };
 
 TEST_F(VideoFileQf3Write, CaptureOrderRunTwiceGivesOneFileOfBothRuns) {
-    const make_heat::Heat_Spec spec = Small_Spec(Path("twice"));
+    const make_heat::Heat_Recipe recipe = Small_Recipe(Path("twice"));
     cls_VideoFile_handler vf;
-    ASSERT_TRUE(make_heat::New_Heat_File(vf, spec));
-    make_heat::Heat_Start(vf, spec);
-    EXPECT_EQ(make_heat::Capture_Run(vf, spec, 1, 50), 50);
-    make_heat::Heat_Start(vf, spec);
-    EXPECT_EQ(make_heat::Capture_Run(vf, spec, 51, 20), 20);
+    ASSERT_TRUE(make_heat::New_Heat_File(vf, recipe));
+    make_heat::Heat_Start(vf, recipe);
+    EXPECT_EQ(make_heat::Capture_Run(vf, recipe, 1, 50), 50);
+    make_heat::Heat_Start(vf, recipe);
+    EXPECT_EQ(make_heat::Capture_Run(vf, recipe, 51, 20), 20);
 
     const std::string dump = test_env::make_dir("write_twice_jpegs");
     std::string out;
-    ASSERT_EQ(Check_QF3(spec.path, "--frames 70 --segments 2 --slot 6000 --dump " + dump, &out), 0) << out;
+    ASSERT_EQ(Check_QF3(recipe.path, "--frames 70 --segments 2 --slot 6000 --dump " + dump, &out), 0) << out;
     EXPECT_NE(out.find("size=" + std::to_string(32016 + 70 * 6056)), std::string::npos) << out;
     // ffmpeg reads every picture the file holds.
     std::string err;
@@ -56,18 +56,18 @@ TEST_F(VideoFileQf3Write, CaptureOrderRunTwiceGivesOneFileOfBothRuns) {
     EXPECT_EQ(frames.substr(0, 2), "70");
 
     cls_VideoFile_handler rd;
-    ASSERT_TRUE(rd.Open_File(spec.path));
+    ASSERT_TRUE(rd.Open_File(recipe.path));
     EXPECT_EQ(rd.Num_Frames(), 70);
     EXPECT_EQ(rd.Segments_Num(), 2);
     EXPECT_EQ(rd.Header().RGB_Sample_Size(), 6056);
     EXPECT_EQ(rd.Measured_fps(), 25);
-    EXPECT_EQ(rd.Start_PC_Mill_time(1), spec.start_pc_mill);
-    EXPECT_EQ(rd.Event_name(), spec.event_name);
+    EXPECT_EQ(rd.Start_PC_Mill_time(1), recipe.start_pc_mill);
+    EXPECT_EQ(rd.Event_name(), recipe.event_name);
     EXPECT_EQ(rd.Lane_count(), 9);
     for (int32_t n = 1; n <= 70; ++n) {
         rd.Read_RGB_sample(n, n % 10 == 0);
         ASSERT_EQ(rd.Current_Sample(), n);
-        EXPECT_EQ(rd.QF3_Capture_mill(), make_heat::Capture_Mill_Of(spec, n));
+        EXPECT_EQ(rd.QF3_Capture_mill(), make_heat::Capture_Mill_Of(recipe, n));
         EXPECT_EQ(rd.Capture_HDMI_events(), n);
     }
     EXPECT_LE(rd.Largest_JPG(), 6000);
@@ -76,60 +76,60 @@ TEST_F(VideoFileQf3Write, CaptureOrderRunTwiceGivesOneFileOfBothRuns) {
 }
 
 TEST_F(VideoFileQf3Write, CreationNeverReusesAnExistingFile) {
-    const make_heat::Heat_Spec spec = Small_Spec(Path("exists"));
+    const make_heat::Heat_Recipe recipe = Small_Recipe(Path("exists"));
     std::string error;
-    ASSERT_TRUE(make_heat::Make_Heat(spec, 3, &error)) << error;
-    const std::string before = test_env::read_file(spec.path);
+    ASSERT_TRUE(make_heat::Make_Heat(recipe, 3, &error)) << error;
+    const std::string before = test_env::read_file(recipe.path);
     cls_VideoFile_handler vf;
-    EXPECT_FALSE(make_heat::New_Heat_File(vf, spec));
+    EXPECT_FALSE(make_heat::New_Heat_File(vf, recipe));
     EXPECT_FALSE(vf.File_open());
     EXPECT_TRUE(g_Captures_Stopped);
     ASSERT_EQ(test_env::dialogs().prompts().size(), 1u);
     EXPECT_EQ(test_env::dialogs().prompts()[0].rfind("File error! Check capture folder! \r\n58 ", 0), 0u);
-    EXPECT_EQ(test_env::read_file(spec.path), before);
+    EXPECT_EQ(test_env::read_file(recipe.path), before);
 }
 
 TEST_F(VideoFileQf3Write, LaterRunsKeepTheSlotSizeOfTheFile) {
-    make_heat::Heat_Spec spec = Small_Spec(Path("slot"), 6000);
+    make_heat::Heat_Recipe recipe = Small_Recipe(Path("slot"), 6000);
     cls_VideoFile_handler vf;
-    ASSERT_TRUE(make_heat::New_Heat_File(vf, spec));
-    make_heat::Heat_Start(vf, spec);
-    make_heat::Capture_Run(vf, spec, 1, 3);
-    spec.slot_size = 9000; // a later heat start asks for another slot
-    make_heat::Heat_Start(vf, spec);
-    make_heat::Capture_Run(vf, spec, 4, 2);
+    ASSERT_TRUE(make_heat::New_Heat_File(vf, recipe));
+    make_heat::Heat_Start(vf, recipe);
+    make_heat::Capture_Run(vf, recipe, 1, 3);
+    recipe.slot_size = 9000; // a later heat start asks for another slot
+    make_heat::Heat_Start(vf, recipe);
+    make_heat::Capture_Run(vf, recipe, 4, 2);
     cls_VideoFile_handler other; // as a new capture window would
-    make_heat::Capture_Run(other, spec, 6, 1);
+    make_heat::Capture_Run(other, recipe, 6, 1);
     std::string out;
-    EXPECT_EQ(Check_QF3(spec.path, "--frames 6 --segments 3 --slot 6000", &out), 0) << out;
+    EXPECT_EQ(Check_QF3(recipe.path, "--frames 6 --segments 3 --slot 6000", &out), 0) << out;
 }
 
 TEST_F(VideoFileQf3Write, OneFrameOpeningsCountAndStayReadable) {
-    const make_heat::Heat_Spec spec = Small_Spec(Path("single"));
+    const make_heat::Heat_Recipe recipe = Small_Recipe(Path("single"));
     cls_VideoFile_handler vf;
-    ASSERT_TRUE(make_heat::New_Heat_File(vf, spec));
-    make_heat::Heat_Start(vf, spec);
-    make_heat::Capture_Run(vf, spec, 1, 1);
+    ASSERT_TRUE(make_heat::New_Heat_File(vf, recipe));
+    make_heat::Heat_Start(vf, recipe);
+    make_heat::Capture_Run(vf, recipe, 1, 1);
     cls_VideoFile_handler rd;
-    ASSERT_TRUE(rd.Open_File(spec.path));
+    ASSERT_TRUE(rd.Open_File(recipe.path));
     EXPECT_EQ(rd.Num_Frames(), 1);
     EXPECT_EQ(rd.Header().RGB_Sample_Size(), 0); // one record: nothing measured yet
-    make_heat::Capture_Run(vf, spec, 2, 1);      // and another single-frame run
-    ASSERT_TRUE(rd.Open_File(spec.path));
+    make_heat::Capture_Run(vf, recipe, 2, 1);    // and another single-frame run
+    ASSERT_TRUE(rd.Open_File(recipe.path));
     EXPECT_EQ(rd.Num_Frames(), 2);
     rd.Read_RGB_sample(1, true);
     rd.Read_RGB_sample(2, true);
-    EXPECT_EQ(rd.QF3_Capture_mill(), make_heat::Capture_Mill_Of(spec, 2));
-    make_heat::Capture_Run(vf, spec, 3, 2);
-    ASSERT_TRUE(rd.Open_File(spec.path));
+    EXPECT_EQ(rd.QF3_Capture_mill(), make_heat::Capture_Mill_Of(recipe, 2));
+    make_heat::Capture_Run(vf, recipe, 3, 2);
+    ASSERT_TRUE(rd.Open_File(recipe.path));
     EXPECT_EQ(rd.Header().RGB_Sample_Size(), 6000 + 56);
 }
 
 TEST_F(VideoFileQf3Write, PicturesLongerThanTheSlotAreLeftOut) {
-    const make_heat::Heat_Spec spec = Small_Spec(Path("too_long"), 6000);
+    const make_heat::Heat_Recipe recipe = Small_Recipe(Path("too_long"), 6000);
     cls_VideoFile_handler vf;
-    ASSERT_TRUE(make_heat::New_Heat_File(vf, spec));
-    make_heat::Heat_Start(vf, spec);
+    ASSERT_TRUE(make_heat::New_Heat_File(vf, recipe));
+    make_heat::Heat_Start(vf, recipe);
     vf.Open_RGB_File();
     vf.Position_at_End();
     std::vector<uint8_t> jpeg(8000, 0xAB);
@@ -138,9 +138,9 @@ TEST_F(VideoFileQf3Write, PicturesLongerThanTheSlotAreLeftOut) {
     vf.Append_Compressed_RGB_Frame(1, 100040, 40, 80, 6001, jpeg.data(), 1);
     vf.Append_Compressed_RGB_Frame(1, 100080, 40, 80, -1, jpeg.data(), 2);
     vf.Close_File();
-    EXPECT_EQ(std::filesystem::file_size(spec.path), 32016u);
+    EXPECT_EQ(std::filesystem::file_size(recipe.path), 32016u);
     cls_VideoFile_handler rd;
-    ASSERT_TRUE(rd.Open_File(spec.path));
+    ASSERT_TRUE(rd.Open_File(recipe.path));
     EXPECT_EQ(rd.Num_Frames(), 0);
 }
 
@@ -190,18 +190,18 @@ TEST_F(VideoFileQf3Write, QualityLoopEndsAndNeverWritesALongerPicture) {
     const int32_t slot = (Jpeg_Size(*cap.pictures[1], 3) + Jpeg_Size(*cap.pictures[0], 3)) / 2;
     ASSERT_GT(Jpeg_Size(*cap.pictures[0], 3), slot);
     ASSERT_GT(Jpeg_Size(*cap.pictures[1], 80), slot);
-    make_heat::Heat_Spec spec = Small_Spec(Path("quality"), slot);
-    spec.width = 320;
-    spec.height = 240;
+    make_heat::Heat_Recipe recipe = Small_Recipe(Path("quality"), slot);
+    recipe.width = 320;
+    recipe.height = 240;
     cls_VideoFile_handler vf;
-    ASSERT_TRUE(make_heat::New_Heat_File(vf, spec));
-    make_heat::Heat_Start(vf, spec);
+    ASSERT_TRUE(make_heat::New_Heat_File(vf, recipe));
+    make_heat::Heat_Start(vf, recipe);
     vf.Captured_Frames(&cap.frames);
     vf.Append_RGB_Frame(1);
     vf.Append_RGB_Frame(2);
     vf.Close_File();
     cls_VideoFile_handler rd;
-    ASSERT_TRUE(rd.Open_File(spec.path));
+    ASSERT_TRUE(rd.Open_File(recipe.path));
     ASSERT_EQ(rd.Num_Frames(), 1);
     rd.Read_RGB_sample(1, true);
     EXPECT_EQ(rd.QF3_Capture_mill(), 100080);
@@ -212,9 +212,9 @@ TEST_F(VideoFileQf3Write, QualityLoopEndsAndNeverWritesALongerPicture) {
 }
 
 TEST_F(VideoFileQf3Write, SlotSizeFromThreeTestCompressions) {
-    const make_heat::Heat_Spec spec = Small_Spec(Path("calc"));
+    const make_heat::Heat_Recipe recipe = Small_Recipe(Path("calc"));
     cls_VideoFile_handler vf;
-    ASSERT_TRUE(make_heat::New_Heat_File(vf, spec));
+    ASSERT_TRUE(make_heat::New_Heat_File(vf, recipe));
     Captured cap;
     for (int32_t n = 1; n <= 6; ++n)
         cap.Add(64, 48, false, n);
@@ -237,24 +237,24 @@ TEST_F(VideoFileQf3Write, SlotSizeFromThreeTestCompressions) {
     EXPECT_EQ(vf.Rounded_Compressed_Size(), (largest + 5500) / 1000 * 1000);
     vf.Close_File();
     cls_VideoFile_handler rd;
-    ASSERT_TRUE(rd.Open_File(spec.path));
+    ASSERT_TRUE(rd.Open_File(recipe.path));
     EXPECT_EQ(rd.Header().RGB_Image_Size(), (largest + 5500) / 1000 * 1000);
 }
 
 TEST_F(VideoFileQf3Write, FrameCountPast32767IsKeptWhole) {
-    const make_heat::Heat_Spec spec = Small_Spec(Path("long_heat"));
+    const make_heat::Heat_Recipe recipe = Small_Recipe(Path("long_heat"));
     std::string error;
-    ASSERT_TRUE(make_heat::Make_Heat(spec, 2, &error)) << error;
+    ASSERT_TRUE(make_heat::Make_Heat(recipe, 2, &error)) << error;
     {
         cls_VideoFile_handler vf;
-        ASSERT_TRUE(vf.Open_File(spec.path));
+        ASSERT_TRUE(vf.Open_File(recipe.path));
         vf.Header().Frames_no(32766);
         vf.Write_XML_Header();
     }
     cls_VideoFile_handler vf;
-    make_heat::Capture_Run(vf, spec, 3, 3);
+    make_heat::Capture_Run(vf, recipe, 3, 3);
     cls_VideoFile_handler rd;
-    ASSERT_TRUE(rd.Open_File(spec.path));
+    ASSERT_TRUE(rd.Open_File(recipe.path));
     // The header keeps the whole count; a reader takes no more frames than records.
     EXPECT_NE(rd.Get_DOM_string().find("<num_frames>32769</num_frames>"), std::string::npos);
     EXPECT_EQ(rd.Num_Frames(), 5);

@@ -76,12 +76,12 @@ protected:
 
     // A small heat file of three 32x24 samples by the station's writer.
     std::string Heat() {
-        make_heat::Heat_Spec spec = heat_fixture::Small_Spec(dir + "/source.qf3", 3000);
-        spec.width = 32;
-        spec.height = 24;
+        make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(dir + "/source.qf3", 3000);
+        recipe.width = 32;
+        recipe.height = 24;
         std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(spec, 3, &error)) << error;
-        return test_env::read_file(spec.path);
+        EXPECT_TRUE(make_heat::Make_Heat(recipe, 3, &error)) << error;
+        return test_env::read_file(recipe.path);
     }
 
     // The heat file's header text with one element's text replaced.

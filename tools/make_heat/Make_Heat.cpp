@@ -39,57 +39,57 @@ void Fill_Synthetic_Frame(cDIBSection& dib, int32_t n, bool grey) {
     }
 }
 
-int32_t Capture_Mill_Of(const Heat_Spec& spec, int32_t n) {
-    return spec.start_pc_mill + 40 * n + (n % 5) - 2;
+int32_t Capture_Mill_Of(const Heat_Recipe& recipe, int32_t n) {
+    return recipe.start_pc_mill + 40 * n + (n % 5) - 2;
 }
 
-int32_t Slot_Size_For(const Heat_Spec& spec) {
-    if (spec.slot_size > 0) return spec.slot_size;
+int32_t Slot_Size_For(const Heat_Recipe& recipe) {
+    if (recipe.slot_size > 0) return recipe.slot_size;
     cDIBSection dib;
-    dib.Create(spec.width, spec.height);
-    std::vector<uint8_t> jpeg(static_cast<size_t>(spec.width) * spec.height * 3 + 65536);
+    dib.Create(recipe.width, recipe.height);
+    std::vector<uint8_t> jpeg(static_cast<size_t>(recipe.width) * recipe.height * 3 + 65536);
     int32_t largest = 0;
     for (int32_t n : {1, 2, 3}) {
-        if (spec.fill)
-            spec.fill(dib, n);
+        if (recipe.fill)
+            recipe.fill(dib, n);
         else
-            Fill_Synthetic_Frame(dib, n, spec.grey);
+            Fill_Synthetic_Frame(dib, n, recipe.grey);
         int32_t size = static_cast<int32_t>(jpeg.size());
-        Save_JPG_To_Buffer(dib, jpeg.data(), size, spec.quality);
+        Save_JPG_To_Buffer(dib, jpeg.data(), size, recipe.quality);
         largest = std::max(largest, size);
     }
     return (largest + 5500) / 1000 * 1000;
 }
 
-bool New_Heat_File(cls_VideoFile_handler& vf, const Heat_Spec& spec) {
+bool New_Heat_File(cls_VideoFile_handler& vf, const Heat_Recipe& recipe) {
     // Heat files of this station carry the canoe section (event, heats, lanes).
     g_Tidewick = true;
-    vf.File_name(spec.path);
+    vf.File_name(recipe.path);
     vf.Create_File();
     if (!vf.File_open()) return false;
-    vf.Cropped_X(spec.width);
-    vf.Cropped_Y(spec.height);
+    vf.Cropped_X(recipe.width);
+    vf.Cropped_Y(recipe.height);
     vf.RGB_interlaced(true);
-    vf.Base_Quality(spec.quality);
+    vf.Base_Quality(recipe.quality);
     vf.Create_QF3_header();
-    vf.Event_name(spec.event_name);
+    vf.Event_name(recipe.event_name);
     vf.Lane_count(9);
     vf.Heat_ID(1, "Heat 1");
     for (int16_t lane = 0; lane < 9; ++lane)
-        vf.File_Lane_Pos(lane, 40 + lane * (spec.width - 80) / 8, spec.height / 2);
-    vf.Fix_Goal_Line(spec.width / 2, 0, spec.width / 2, spec.height - 1);
+        vf.File_Lane_Pos(lane, 40 + lane * (recipe.width - 80) / 8, recipe.height / 2);
+    vf.Fix_Goal_Line(recipe.width / 2, 0, recipe.width / 2, recipe.height - 1);
     vf.Write_QF3_header();
     vf.Close_File();
     return true;
 }
 
-void Heat_Start(cls_VideoFile_handler& vf, const Heat_Spec& spec) {
-    vf.File_name(spec.path);
+void Heat_Start(cls_VideoFile_handler& vf, const Heat_Recipe& recipe) {
+    vf.File_name(recipe.path);
     vf.Open_RGB_File();
-    vf.Start_local_mill(1, spec.start_local_mill);
+    vf.Start_local_mill(1, recipe.start_local_mill);
     vf.Start_HDMI_events(1, 0);
-    vf.Start_PC_mill(1, spec.start_pc_mill);
-    vf.Set_JPG_Maxsize(Slot_Size_For(spec));
+    vf.Start_PC_mill(1, recipe.start_pc_mill);
+    vf.Set_JPG_Maxsize(Slot_Size_For(recipe));
     vf.RGB_Comp_Threshold("0");
     vf.RGB_Max_Seen_size("0");
     vf.Write_QF3_header();
@@ -100,21 +100,22 @@ void Heat_Start(cls_VideoFile_handler& vf, const Heat_Spec& spec) {
     vf.Close_File();
 }
 
-int32_t Capture_Run(cls_VideoFile_handler& vf, const Heat_Spec& spec, int32_t first_frame, int32_t frames) {
-    vf.File_name(spec.path);
+int32_t Capture_Run(cls_VideoFile_handler& vf, const Heat_Recipe& recipe, int32_t first_frame,
+                    int32_t frames) {
+    vf.File_name(recipe.path);
     vf.Open_RGB_File();
     vf.Position_at_End();
     cDIBSection dib;
-    dib.Create(spec.width, spec.height);
+    dib.Create(recipe.width, recipe.height);
     std::vector<uint8_t> jpeg(1000000);
     const int32_t slot = vf.Rounded_Compressed_Size();
     int32_t smallest = 0, largest = 0, appended = 0;
     for (int32_t n = first_frame; n < first_frame + frames; ++n) {
-        if (spec.fill)
-            spec.fill(dib, n);
+        if (recipe.fill)
+            recipe.fill(dib, n);
         else
-            Fill_Synthetic_Frame(dib, n, spec.grey);
-        int16_t q = spec.quality;
+            Fill_Synthetic_Frame(dib, n, recipe.grey);
+        int16_t q = recipe.quality;
         int32_t size = 0;
         // The capture object's own rule: lower the quality until the picture fits.
         for (;;) {
@@ -123,9 +124,9 @@ int32_t Capture_Run(cls_VideoFile_handler& vf, const Heat_Spec& spec, int32_t fi
             if (size <= slot || q <= 5) break;
             q = static_cast<int16_t>(q * 85 / 100);
         }
-        const int32_t mill = Capture_Mill_Of(spec, n);
-        vf.Append_Compressed_RGB_Frame(spec.start_local_mill + (mill - spec.start_pc_mill), mill,
-                                       n == first_frame ? 40 : mill - Capture_Mill_Of(spec, n - 1), q, size,
+        const int32_t mill = Capture_Mill_Of(recipe, n);
+        vf.Append_Compressed_RGB_Frame(recipe.start_local_mill + (mill - recipe.start_pc_mill), mill,
+                                       n == first_frame ? 40 : mill - Capture_Mill_Of(recipe, n - 1), q, size,
                                        jpeg.data(), n);
         if (size <= slot) {
             ++appended;
@@ -141,15 +142,15 @@ int32_t Capture_Run(cls_VideoFile_handler& vf, const Heat_Spec& spec, int32_t fi
     return appended;
 }
 
-bool Make_Heat(const Heat_Spec& spec, int32_t frames, std::string* error) {
+bool Make_Heat(const Heat_Recipe& recipe, int32_t frames, std::string* error) {
     try {
         cls_VideoFile_handler vf;
-        if (!New_Heat_File(vf, spec)) {
-            if (error) *error = "cannot create " + spec.path;
+        if (!New_Heat_File(vf, recipe)) {
+            if (error) *error = "cannot create " + recipe.path;
             return false;
         }
-        Heat_Start(vf, spec);
-        if (frames > 0) Capture_Run(vf, spec, 1, frames);
+        Heat_Start(vf, recipe);
+        if (frames > 0) Capture_Run(vf, recipe, 1, frames);
         return true;
     } catch (const vb::VbError& e) {
         if (error) *error = std::to_string(e.number()) + " " + e.description();

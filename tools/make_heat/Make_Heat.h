@@ -11,7 +11,7 @@ class cDIBSection;
 
 namespace make_heat {
 
-struct Heat_Spec {
+struct Heat_Recipe {
     std::string path;
     int32_t width = 440;
     int32_t height = 1080;
@@ -32,21 +32,22 @@ void Fill_Synthetic_Frame(cDIBSection& dib, int32_t n, bool grey);
 // Step 1: the new heat file with its header block and header fields; the
 // file is closed afterwards. False (the object's message shown) when the
 // file cannot be created, an existing name included.
-bool New_Heat_File(cls_VideoFile_handler& vf, const Heat_Spec& spec);
+bool New_Heat_File(cls_VideoFile_handler& vf, const Heat_Recipe& recipe);
 // Step 2: the heat start: start times and slot size into the header.
-void Heat_Start(cls_VideoFile_handler& vf, const Heat_Spec& spec);
+void Heat_Start(cls_VideoFile_handler& vf, const Heat_Recipe& recipe);
 // Steps 3 to 5: one capture run of `frames` frames, numbered on from
 // `first_frame`, appended and closed; returns the frames appended.
-int32_t Capture_Run(cls_VideoFile_handler& vf, const Heat_Spec& spec, int32_t first_frame, int32_t frames);
+int32_t Capture_Run(cls_VideoFile_handler& vf, const Heat_Recipe& recipe, int32_t first_frame,
+                    int32_t frames);
 
-// The slot size the spec asks for, or the one its pictures need.
-int32_t Slot_Size_For(const Heat_Spec& spec);
+// The slot size the recipe asks for, or the one its pictures need.
+int32_t Slot_Size_For(const Heat_Recipe& recipe);
 
 // Capture times of frame n: 40 ms apart from the heat start, with a small
 // jitter that stays within the frame.
-int32_t Capture_Mill_Of(const Heat_Spec& spec, int32_t n);
+int32_t Capture_Mill_Of(const Heat_Recipe& recipe, int32_t n);
 
 // All steps with one run: false and a text when something failed.
-bool Make_Heat(const Heat_Spec& spec, int32_t frames, std::string* error);
+bool Make_Heat(const Heat_Recipe& recipe, int32_t frames, std::string* error);
 
 } // namespace make_heat
