@@ -135,8 +135,6 @@ protected:
         Collect_Error_Reports(reports);
         unsetenv("TIDEWICK_DEVELOPMENT");
         Release_Replay_Video_File();
-        Frm_kanot_2().Connected = {};
-        Connect_Results_Window();
         test_env::dialogs().clear();
         win::clear_keys();
         good = Make("Heat1_good.qf3");
