@@ -1,4 +1,4 @@
-// Linked into the capture tests in a ThreadSanitizer build (TIDEWICK_TSAN).
+// Linked into every test in a ThreadSanitizer build (TIDEWICK_TSAN).
 // GLib and GStreamer are not instrumented and order their own memory with
 // futexes and atomics the sanitizer cannot see. Suppressed are only what they
 // do themselves: their own allocations and copies, races whose racing access
