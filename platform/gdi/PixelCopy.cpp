@@ -52,7 +52,7 @@ inline void put32(uchar* p, uint32_t v) {
 // (Clang 14 cannot clone templates: it builds the baseline only). Under
 // ThreadSanitizer the choosing code would run, instrumented, before the
 // sanitizer has started, and crash every program at load: baseline only.
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(__clang__) && \
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(__clang__) &&                \
     !defined(__SANITIZE_THREAD__)
 #define TW_ROW_CLONES __attribute__((target_clones("avx2", "ssse3", "default")))
 #else
