@@ -7,7 +7,6 @@
 #include "VbString.h"
 
 #include <cerrno>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
