@@ -10,10 +10,13 @@ function(tidewick_test name)
     cmake_parse_arguments(T "" "" "SOURCES;LIBS;SLOW" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} tw_testsupport GTest::gtest GTest::gmock)
-    if(TIDEWICK_SANITIZE)
-        # The tests' own code unoptimised: it builds in about half the time,
-        # and the code under test keeps its optimisation.
-        target_compile_options(${name} PRIVATE -O0)
+    # The tests' own code unoptimised and with line tables only, in every
+    # build: it builds in about half the time, and the code under test keeps
+    # its optimisation and its full debugging information.
+    target_compile_options(${name} PRIVATE -O0 -g1)
+    if(TIDEWICK_TSAN)
+        # GLib and GStreamer below the capture road are not instrumented.
+        target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/capturelib/TsanSuppressions.cpp)
     endif()
     if(T_SLOW)
         list(JOIN T_SLOW ":" _slow)

@@ -50,8 +50,8 @@ inline void put32(uchar* p, uint32_t v) {
 // instructions of whatever the processor has. On x86, GCC makes a copy for
 // each level of the instruction set and the best one is chosen at start-up
 // (Clang 14 cannot clone templates: it builds the baseline only). Under
-// ThreadSanitizer the choosing code would run before the sanitizer's own
-// start and crash the program as it loads: the baseline only there too.
+// ThreadSanitizer the choosing code would run, instrumented, before the
+// sanitizer has started, and crash every program at load: baseline only.
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(__clang__) &&                \
     !defined(__SANITIZE_THREAD__)
 #define TW_ROW_CLONES __attribute__((target_clones("avx2", "ssse3", "default")))

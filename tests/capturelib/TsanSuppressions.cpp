@@ -1,6 +1,7 @@
-// Linked into the capture tests in a ThreadSanitizer build (TIDEWICK_TSAN).
-// GLib, GStreamer and Qt (the capture window's tests) are not instrumented and order their own memory with
-// futexes and atomics the sanitizer cannot see. Suppressed are only what they
+// Linked into every test in a ThreadSanitizer build (TIDEWICK_TSAN).
+// GLib, GStreamer and Qt are not instrumented and order their own memory with
+// futexes and atomics the sanitizer cannot see (Qt's thread pool converts
+// and saves images). Suppressed are only what they
 // do themselves: their own allocations and copies, races whose racing access
 // lies in them, and their own locks. A race where our code makes the access
 // is still reported, also on a streaming thread that GStreamer runs.
@@ -27,6 +28,7 @@ extern "C" const char* __tsan_default_suppressions() {
            "called_from_lib:libQt6Core.so\n"
            "called_from_lib:libQt6Gui.so\n"
            "called_from_lib:libQt6Widgets.so\n"
+           "race_top:libQt6*\n"
            "race_top:libglib*\n"
            "race_top:libgobject*\n"
            "race_top:libgst*\n"

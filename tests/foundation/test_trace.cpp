@@ -6,6 +6,7 @@
 #include "TraceListener.h"
 #include "VbString.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -38,11 +39,13 @@ TEST(Trace, LineHasThePrefixAndTabAfterEveryItem) {
     Trace_String("*Set_Source_from_Saved, begin");
     const auto lines = viewer.received();
     ASSERT_EQ(lines.size(), 2u);
-    const std::regex first(R"(^test_trace C: \d+: \d+: \d{8} \d{6}: abc\t12\t$)");
+    // Each line starts with the program's own name.
+    const std::string name = program_invocation_short_name;
+    const std::regex first("^" + name + R"( C: \d+: \d+: \d{8} \d{6}: abc\t12\t$)");
     EXPECT_TRUE(std::regex_match(lines[0], first)) << lines[0];
-    const std::regex second(R"(^test_trace I: \d+: \d+: \d{8} \d{6}: \*Set_Source_from_Saved, begin\t$)");
+    const std::regex second("^" + name + R"( I: \d+: \d+: \d{8} \d{6}: \*Set_Source_from_Saved, begin\t$)");
     EXPECT_TRUE(std::regex_match(lines[1], second)) << lines[1];
-    EXPECT_EQ(lines[0].find(std::to_string(getpid())), 14u);
+    EXPECT_EQ(lines[0].find(std::to_string(getpid())), name.size() + 4);
 }
 
 TEST(Trace, GoneViewerLosesLinesWithoutBlockingOrFailing) {
