@@ -123,6 +123,18 @@ class Road:
         self.x("click", button)
         time.sleep(0.3)
 
+    def drag(self, win, points):
+        """Presses the left button at the first point, moves through the others and lets go at the last."""
+        self.x("mousemove", "--window", win, str(points[0][0]), str(points[0][1]))
+        time.sleep(0.2)
+        self.x("mousedown", "1")
+        time.sleep(0.3)
+        for px, py in points[1:]:
+            self.x("mousemove", "--window", win, str(px), str(py))
+            time.sleep(0.3)
+        self.x("mouseup", "1")
+        time.sleep(0.3)
+
     def menu(self, win, downs):
         """Opens the window's first menu ("Form") and takes its item number downs."""
         self.click(win, 15, 9)
@@ -222,13 +234,10 @@ def run(road):
         time.sleep(0.5)
         # Mark 6 (at 130, 130 in the frame, shown at 0.98 below the menu bar)
         # down the picture, the goal line's upper end (220, 108) to the left.
-        r.x("mousemove", "--window", preview, "127", "147", "mousedown", "1")
-        r.x("mousemove", "--window", preview, "127", "300")
-        r.x("mousemove", "--window", preview, "127", "600", "mouseup", "1")
-        time.sleep(0.3)
-        r.x("mousemove", "--window", preview, "216", "126", "mousedown", "1")
-        r.x("mousemove", "--window", preview, "210", "126")
-        r.x("mousemove", "--window", preview, "200", "126", "mouseup", "1")
+        # Step by step, each step given time: a busy machine merges moves,
+        # and the mark stays where the last move it saw left it.
+        r.drag(preview, [(127, 147), (127, 300), (127, 450), (127, 600)])
+        r.drag(preview, [(216, 126), (210, 126), (200, 126)])
         time.sleep(1.0)
         r.shot("live_preview")
         r.click(preview, 531, 373)  # "Save options"
