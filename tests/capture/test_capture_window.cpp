@@ -12,6 +12,7 @@
 #include "Frm_results.h"
 #include "KeyState.h"
 #include "Lane_Collection.h"
+#include "Module_canoe.h"
 #include "Module_dependant.h"
 #include "Module_ini_file.h"
 #include "Module_lane_overlay.h"
@@ -230,6 +231,37 @@ TEST_F(CaptureWindow, EndingTheProgramOrLeavingForReplayEndsTheCaptureFirst) {
             W().Show();
         }
     }
+}
+
+// The exit question during a capture, answered both ways on the program's
+// wiring: Cancel leaves the camera running and its frames coming, OK stops
+// the camera, unloads the window and ends the process.
+TEST_F(CaptureWindow, ExitCancelKeepsTheCameraRunningAndOkStopsIt) {
+    Load_Replay_Window();
+    Open_Window();
+    g_Compiled = true;
+    g_Capture_Running = true;
+    std::vector<int32_t> ended;
+    forms::set_end_hook([&ended](int32_t code) { ended.push_back(code); });
+    test_env::dialogs().clear();
+    test_env::dialogs().answer_msg(forms::vbCancel);
+    Tidewick_exit();
+    EXPECT_EQ(test_env::dialogs().prompts(),
+              std::vector<std::string>{"Exiting Tidewick_HDMI, are you sure?"});
+    EXPECT_TRUE(g_Capture_Running);
+    ASSERT_NE(W().obj_Capture_HDMI(), nullptr);
+    EXPECT_TRUE(W().obj_Capture_HDMI()->Running());
+    Frames_Pass(3);
+    EXPECT_TRUE(ended.empty());
+
+    test_env::dialogs().answer_msg(forms::vbOK);
+    Tidewick_exit();
+    EXPECT_EQ(ended, std::vector<int32_t>{0});
+    EXPECT_FALSE(g_Capture_Running);
+    EXPECT_TRUE(W().obj_Capture_HDMI() == nullptr || !W().obj_Capture_HDMI()->Running());
+    EXPECT_FALSE(W().IsLoaded());
+    forms::set_end_hook({});
+    g_Exiting = false;
 }
 
 // What the preview set up (lanes, goal line, options) and the start-up
