@@ -8,6 +8,7 @@
 #include "FolderBrowser.h"
 #include "Form_Tidewick_Full_Startup.h"
 #include "Form_capture_multi_file.h"
+#include "Frm_fullscreen.h"
 #include "Frm_kanot_2.h"
 #include "Frm_results.h"
 #include "KeyState.h"
@@ -63,7 +64,7 @@ protected:
         win::clear_keys();
     }
     void TearDown() override {
-        W().Set_Preview_Window(nullptr, nullptr);
+        if (Frm_fullscreen().IsLoaded()) Frm_fullscreen().Unload();
         Close_Capture_Window();
         forms::set_folder_browse_hook({});
         win::set_clock(nullptr);
@@ -587,8 +588,9 @@ TEST_F(CaptureWindow, ViewLastFinishedHeatOpensItInTheReplayWindow) {
 }
 
 TEST_F(CaptureWindow, ScreenshotWithTheLivePreviewRunning) {
-    capture_rig::Preview_Stand_In preview;
-    W().Set_Preview_Window(&preview, &preview.Picture_preview);
+    // The live preview window the program's wiring connects.
+    Wire_Program();
+    class Frm_fullscreen& preview = Frm_fullscreen();
     Open_Window();
     New_File(0, "3");
     Start_Heat(0);
@@ -607,7 +609,6 @@ TEST_F(CaptureWindow, ScreenshotWithTheLivePreviewRunning) {
     New_File(1, "4");
     EXPECT_FALSE(preview.Visible());
     EXPECT_FALSE(W().item_preview.Checked());
-    preview.Unload();
 }
 
 } // namespace
