@@ -161,9 +161,8 @@ TEST_F(CaptureWindow, NothingOnAnotherSlotDisturbsARunningCapture) {
 }
 
 TEST_F(CaptureWindow, NothingIsAppendedWhileTheReplayWindowIsShown) {
-    struct Replay_Stand_In : forms::Form {
-        Replay_Stand_In() : Form("Frm_kanot_2") {}
-    } replay;
+    Load_Replay_Window();
+    class Frm_kanot_2& replay = Frm_kanot_2();
     Open_Window();
     const std::string file = New_File(0, "R");
     Start_Heat(0);
