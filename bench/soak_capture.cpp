@@ -12,7 +12,9 @@
 #include "Bench_Load.h"
 #include "Capture_Rig.h"
 #include "Form_capture_multi_file.h"
+#include "Frm_fullscreen.h"
 #include "Module_qfn_Globals.h"
+#include "Program_Wiring.h"
 #include "QtMessagePump.h"
 #include "cls_Capture_HDMI.h"
 #include "cls_VideoFile_handler.h"
@@ -72,9 +74,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The windows wired as the program wires them: the capture window paints
+    // into the real live preview window.
+    Wire_Program();
     class Form_capture_multi_file& w = Form_capture_multi_file();
-    capture_rig::Preview_Stand_In preview;
-    w.Set_Preview_Window(&preview, &preview.Picture_preview);
     w.Show();
     w.Set_Source_and_Property();
     w.Start_Camera();
@@ -178,9 +181,8 @@ int main(int argc, char** argv) {
     std::printf("%s: %d records in %s, resident %.1f MB at minute 1 and %.1f MB at minute %d\n",
                 failures ? "FAILED" : "passed", written, file.c_str(), first_mb, last_mb, minute);
     w.Terminate_obj_Capture_HDMI();
-    w.Set_Preview_Window(nullptr, nullptr);
     w.Unload();
-    preview.Unload();
+    if (Frm_fullscreen().IsLoaded()) Frm_fullscreen().Unload();
     fs::remove_all(home);
     return failures ? 1 : 0;
 }

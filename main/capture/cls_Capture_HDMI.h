@@ -59,6 +59,7 @@ public:
     bool Running() const { return m_is_Running; }
     void ID_string(const std::string& id) { m_ID_string = id; }
     void Capture_Rotate_RGB(bool rotate) { m_Rotate_RGB = rotate; }
+    bool Capture_Rotate_RGB() const { return m_Rotate_RGB; }
     void Do_CROP(bool crop) { m_Do_Crop = crop; }
     void Direct_Compress(bool v);
     void Post_linear(int16_t v);

@@ -8,10 +8,12 @@
 #include "FolderBrowser.h"
 #include "Form_Tidewick_Full_Startup.h"
 #include "Form_capture_multi_file.h"
+#include "Frm_fullscreen.h"
 #include "Frm_kanot_2.h"
 #include "Frm_results.h"
 #include "KeyState.h"
 #include "Lane_Collection.h"
+#include "Module_canoe.h"
 #include "Module_dependant.h"
 #include "Module_ini_file.h"
 #include "Module_lane_overlay.h"
@@ -62,7 +64,7 @@ protected:
         win::clear_keys();
     }
     void TearDown() override {
-        W().Set_Preview_Window(nullptr, nullptr);
+        if (Frm_fullscreen().IsLoaded()) Frm_fullscreen().Unload();
         Close_Capture_Window();
         forms::set_folder_browse_hook({});
         win::set_clock(nullptr);
@@ -159,9 +161,8 @@ TEST_F(CaptureWindow, NothingOnAnotherSlotDisturbsARunningCapture) {
 }
 
 TEST_F(CaptureWindow, NothingIsAppendedWhileTheReplayWindowIsShown) {
-    struct Replay_Stand_In : forms::Form {
-        Replay_Stand_In() : Form("Frm_kanot_2") {}
-    } replay;
+    Load_Replay_Window();
+    class Frm_kanot_2& replay = Frm_kanot_2();
     Open_Window();
     const std::string file = New_File(0, "R");
     Start_Heat(0);
@@ -230,6 +231,37 @@ TEST_F(CaptureWindow, EndingTheProgramOrLeavingForReplayEndsTheCaptureFirst) {
             W().Show();
         }
     }
+}
+
+// The exit question during a capture, answered both ways on the program's
+// wiring: Cancel leaves the camera running and its frames coming, OK stops
+// the camera, unloads the window and ends the process.
+TEST_F(CaptureWindow, ExitCancelKeepsTheCameraRunningAndOkStopsIt) {
+    Load_Replay_Window();
+    Open_Window();
+    g_Compiled = true;
+    g_Capture_Running = true;
+    std::vector<int32_t> ended;
+    forms::set_end_hook([&ended](int32_t code) { ended.push_back(code); });
+    test_env::dialogs().clear();
+    test_env::dialogs().answer_msg(forms::vbCancel);
+    Tidewick_exit();
+    EXPECT_EQ(test_env::dialogs().prompts(),
+              std::vector<std::string>{"Exiting Tidewick_HDMI, are you sure?"});
+    EXPECT_TRUE(g_Capture_Running);
+    ASSERT_NE(W().obj_Capture_HDMI(), nullptr);
+    EXPECT_TRUE(W().obj_Capture_HDMI()->Running());
+    Frames_Pass(3);
+    EXPECT_TRUE(ended.empty());
+
+    test_env::dialogs().answer_msg(forms::vbOK);
+    Tidewick_exit();
+    EXPECT_EQ(ended, std::vector<int32_t>{0});
+    EXPECT_FALSE(g_Capture_Running);
+    EXPECT_TRUE(W().obj_Capture_HDMI() == nullptr || !W().obj_Capture_HDMI()->Running());
+    EXPECT_FALSE(W().IsLoaded());
+    forms::set_end_hook({});
+    g_Exiting = false;
 }
 
 // What the preview set up (lanes, goal line, options) and the start-up
@@ -555,8 +587,9 @@ TEST_F(CaptureWindow, ViewLastFinishedHeatOpensItInTheReplayWindow) {
 }
 
 TEST_F(CaptureWindow, ScreenshotWithTheLivePreviewRunning) {
-    capture_rig::Preview_Stand_In preview;
-    W().Set_Preview_Window(&preview, &preview.Picture_preview);
+    // The live preview window the program's wiring connects.
+    Wire_Program();
+    class Frm_fullscreen& preview = Frm_fullscreen();
     Open_Window();
     New_File(0, "3");
     Start_Heat(0);
@@ -575,7 +608,6 @@ TEST_F(CaptureWindow, ScreenshotWithTheLivePreviewRunning) {
     New_File(1, "4");
     EXPECT_FALSE(preview.Visible());
     EXPECT_FALSE(W().item_preview.Checked());
-    preview.Unload();
 }
 
 } // namespace

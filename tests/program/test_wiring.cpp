@@ -5,8 +5,10 @@
 
 #include "Frm_export.h"
 #include "Frm_kanot_2.h"
+#include "Module_canoe.h"
 #include "Module_lane_results.h"
 #include "Module_print.h"
+#include "Module_qfn_Globals.h"
 #include "Program_Windows.h"
 #include "VbError.h"
 #include "frmAbout.h"
@@ -37,6 +39,21 @@ TEST(Wiring, AnUnsetConnectionRaisesObjectNotSet) {
     // A set one runs with its arguments and hands back its result.
     std::function<std::string(int)> set = [](int n) { return std::to_string(n * 2); };
     EXPECT_EQ(Call_Connected(set, 21), "42");
+}
+
+// Stopping every capture on the way out goes on past a capture step that
+// fails or was never connected: the flag is cleared all the same.
+TEST(Wiring, StopAllCapturesSkipsAFailingOrUnsetStep) {
+    const Program_Windows wired = g_Windows;
+    g_Windows.Stop_Capture = [] { vb::Raise(vb::errObjectNotSet); };
+    g_Capture_Running = true;
+    Stop_All_Captures();
+    EXPECT_FALSE(g_Capture_Running);
+    g_Windows.Stop_Capture = nullptr;
+    g_Capture_Running = true;
+    Stop_All_Captures();
+    EXPECT_FALSE(g_Capture_Running);
+    g_Windows = wired;
 }
 
 TEST(Wiring, TheWiringFunctionMakesEveryConnection) {

@@ -39,6 +39,11 @@ inline std::string Set_Up_Replay_Test(win::Clock& clock) {
     return dir;
 }
 
+// A heat file opened in the replay window, as File > Open does.
+inline void Open_In_Replay_Window(std::string path) {
+    Frm_kanot_2().Handle_Open_File(path);
+}
+
 // Run-time errors trapped as in the built program and collected, as
 // "location | description", in place of the error report window.
 inline void Collect_Error_Reports(std::vector<std::string>& reports) {

@@ -118,9 +118,7 @@ protected:
         recipe.width = width;
         recipe.height = height;
         recipe.fill = std::move(fill);
-        std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
-        return recipe.path;
+        return heat_fixture::Make_Small_Heat(recipe, frames);
     }
     // Rewrites header fields of a heat file made above, before the window opens it.
     void edit(const std::string& path, const std::function<void(cls_VideoFile_handler&)>& change) {
@@ -132,7 +130,6 @@ protected:
         vf.Write_XML_Header();
         vf.Close_File();
     }
-    void open(std::string path) { Frm_kanot_2().Handle_Open_File(path); }
 
     win::FakeClock clock{5000};
     std::vector<std::string> reports;
@@ -172,7 +169,7 @@ TEST_F(ReplayMenus, UseThisSizeStoresTheWindowsPositionOnlyWhenSwitchedOn) {
 TEST_F(ReplayMenus, CloseAndDeleteEmptyTheWindowAndDeleteRemovesTheFile) {
     auto& w = Frm_kanot_2();
     const std::string path = make("Heat3_a.qf3", 3);
-    open(path);
+    Open_In_Replay_Window(path);
     ASSERT_TRUE(Replay_File_Open());
     auto& results = Frm_results();
     results.Lbl_result_rank(0).Caption("1");
@@ -183,7 +180,7 @@ TEST_F(ReplayMenus, CloseAndDeleteEmptyTheWindowAndDeleteRemovesTheFile) {
     EXPECT_TRUE(fs::exists(path)) << "closing keeps the file";
 
     // The delete asks first (its table is with the file commands' tests).
-    open(path);
+    Open_In_Replay_Window(path);
     test_env::dialogs().answer_msg(forms::vbYes);
     w.item_Delete_File.Trigger();
     EXPECT_FALSE(Replay_File_Open());
@@ -192,7 +189,7 @@ TEST_F(ReplayMenus, CloseAndDeleteEmptyTheWindowAndDeleteRemovesTheFile) {
 
 TEST_F(ReplayMenus, HeatStartCommandsWriteTheHeaderOfTheOpenFile) {
     const std::string path = make("Heat3_a.qf3", 3);
-    open(path);
+    Open_In_Replay_Window(path);
     Frm_kanot_2().itemLocalheatstart.Trigger();
     Frm_kanot_2().item_close.Trigger();
     cls_VideoFile_handler vf;
@@ -209,7 +206,7 @@ TEST_F(ReplayMenus, FilePropertiesNeedAFileAndShowItsNameAndText) {
     EXPECT_FALSE(Form_properties().IsLoaded());
 
     const std::string path = make("Heat3_a.qf3", 3);
-    open(path);
+    Open_In_Replay_Window(path);
     w.item_file_properties.Trigger();
     process_events();
     EXPECT_TRUE(Form_properties().Visible());
@@ -236,7 +233,7 @@ TEST_F(ReplayMenus, MisbehaveTrappedGoesToTheReportInBothModes) {
     g_Compiled = true;
     reports.clear();
     const std::string path = make("Heat3_a.qf3", 3);
-    open(path);
+    Open_In_Replay_Window(path);
     const std::string before = test_env::read_file(path);
     Frm_kanot_2().item_misbehave_uncaptured.Trigger();
     EXPECT_TRUE(reports.empty());
@@ -249,7 +246,7 @@ TEST_F(ReplayMenus, MisbehaveTrappedGoesToTheReportInBothModes) {
 
 TEST_F(ReplayMenus, StepForwardStopsAtTheLastField) {
     auto& w = Frm_kanot_2();
-    open(make("Heat3_a.qf3", 3));
+    Open_In_Replay_Window(make("Heat3_a.qf3", 3));
     w.item_step_forward.Trigger();
     EXPECT_EQ(w.Slider_play.Value(), 2);
     EXPECT_EQ(w.Lbl_frameno.Caption(), "0002");
@@ -261,7 +258,7 @@ TEST_F(ReplayMenus, StepForwardStopsAtTheLastField) {
 
 TEST_F(ReplayMenus, ClearThisLaneCancelledLeavesTheLaneAndItsMarkTimed) {
     auto& w = Frm_kanot_2();
-    open(make("Heat3_a.qf3", 3));
+    Open_In_Replay_Window(make("Heat3_a.qf3", 3));
     g_Selected_Lane = 2;
     w.item_set_time.Trigger();
     const auto mark_time = [] {
@@ -288,7 +285,7 @@ TEST_F(ReplayMenus, ClearThisLaneCancelledLeavesTheLaneAndItsMarkTimed) {
 
 TEST_F(ReplayMenus, WindowCommandsShowAndHideTheirWindowsWithTheCheckMark) {
     auto& w = Frm_kanot_2();
-    open(make("Heat3_a.qf3", 3));
+    Open_In_Replay_Window(make("Heat3_a.qf3", 3));
     const struct {
         forms::Menu* item;
         forms::Form* window;
@@ -331,7 +328,7 @@ TEST_F(ReplayMenus, MessageCommandsSayWhatTheyMeasure) {
 
 TEST_F(ReplayMenus, UpdateEventNameWritesTheAnswerEvenWhenCancelled) {
     const std::string path = make("Heat3_a.qf3", 3);
-    open(path);
+    Open_In_Replay_Window(path);
     for (const std::optional<std::string>& answer :
          {std::optional<std::string>("Final A"), std::optional<std::string>()}) {
         test_env::dialogs().answer_input(answer);
@@ -345,7 +342,7 @@ TEST_F(ReplayMenus, UpdateEventNameWritesTheAnswerEvenWhenCancelled) {
 }
 
 TEST_F(ReplayMenus, VideoCaptureClosesTheFileAndHandsOverToTheCaptureWindow) {
-    open(make("Heat3_a.qf3", 3));
+    Open_In_Replay_Window(make("Heat3_a.qf3", 3));
     Frm_kanot_2().item_video_capture.Trigger();
     process_events();
     EXPECT_FALSE(Replay_File_Open());
@@ -404,7 +401,7 @@ protected:
 };
 
 TEST_F(GoalLineDetection, OpeningSamplesTheGoalLineIntoTheThresholds) {
-    open(make_boat_heat(5));
+    Open_In_Replay_Window(make_boat_heat(5));
     auto& d = Form_Auto_detect();
     // Calm water only: one colour along the whole line.
     EXPECT_EQ(d.Label_hue_min.Caption(), d.Label_hue_max.Caption());
@@ -421,7 +418,7 @@ TEST_F(GoalLineDetection, OpeningSamplesTheGoalLineIntoTheThresholds) {
 
 TEST_F(GoalLineDetection, TriggerOnTheBoatsLaneOnceOnTheFirstFieldItCrosses) {
     const std::string path = make_boat_heat(5);
-    open(path);
+    Open_In_Replay_Window(path);
     Field_Recording_Dialogs dialogs;
     forms::set_dialog_service(&dialogs);
     auto& w = Frm_kanot_2();
@@ -458,7 +455,7 @@ TEST_F(GoalLineDetection, TriggerOnTheBoatsLaneOnceOnTheFirstFieldItCrosses) {
 // With the auto-detect window shown, the mouse over the picture tests the
 // pixel under it; the window shows that frame pixel's x and y.
 TEST_F(GoalLineDetection, TheTestedPixelShowsItsPlace) {
-    open(make_boat_heat(5));
+    Open_In_Replay_Window(make_boat_heat(5));
     auto& d = Form_Auto_detect();
     d.Show();
     auto& w = Frm_kanot_2();
@@ -478,7 +475,7 @@ TEST_F(GoalLineDetection, TheTestedPixelShowsItsPlace) {
 }
 
 TEST_F(GoalLineDetection, AnyKeyStopsTheDetectionAfterTheFieldShown) {
-    open(make_boat_heat(5));
+    Open_In_Replay_Window(make_boat_heat(5));
     auto& w = Frm_kanot_2();
     w.item_setup_auto.Trigger();
     win::set_key_down(0x41, true);
@@ -503,7 +500,7 @@ TEST_F(GoalLineDetection, UnusableGoalLinesLeaveTheThresholdsAndTheOpenAlone) {
             vf.Fix_Goal_Line(c.x1, c.y1, c.x2, c.y2);
             vf.Lane_count(c.lanes);
         });
-        open(path);
+        Open_In_Replay_Window(path);
         EXPECT_TRUE(Replay_File_Open());
         EXPECT_TRUE(reports.empty());
         EXPECT_EQ(Form_Auto_detect().Label_hue_min.Caption(), "123");
@@ -513,7 +510,7 @@ TEST_F(GoalLineDetection, UnusableGoalLinesLeaveTheThresholdsAndTheOpenAlone) {
         EXPECT_TRUE(reports.empty());
     }
     // The sampled range empty: the extra line below the last lane mark.
-    open(make_boat_heat(5));
+    Open_In_Replay_Window(make_boat_heat(5));
     Form_Auto_detect().Label_hue_min.Caption("77");
     Frm_kanot_2().Extra_Line_Y = 140;
     Frm_kanot_2().item_Goal_HSL.Trigger();
@@ -578,7 +575,7 @@ TEST_F(GoalLineDetection, ThresholdMarginsOfTheThreeTests) {
 
 TEST_F(ReplayMenus, ExportOfFieldsSevenToNineWritesThreeJpegsAtTheFramesSize) {
     auto& w = Frm_kanot_2();
-    open(make("Heat12_a.qf3", 6, 64, 48));
+    Open_In_Replay_Window(make("Heat12_a.qf3", 6, 64, 48));
     w.item_export_form.Trigger();
     ASSERT_TRUE(Frm_export().Visible());
     auto& e = Frm_export();
@@ -621,7 +618,7 @@ TEST_F(ReplayMenus, ExportOfFieldsSevenToNineWritesThreeJpegsAtTheFramesSize) {
 
 TEST_F(ReplayMenus, ExportFailuresAreReportedAndStopTheExport) {
     auto& w = Frm_kanot_2();
-    open(make("Heat12_a.qf3", 6, 64, 48));
+    Open_In_Replay_Window(make("Heat12_a.qf3", 6, 64, 48));
     w.item_export_form.Trigger();
     auto& e = Frm_export();
     std::string folder = dir + "/out";
@@ -668,7 +665,7 @@ TEST_F(ReplayMenus, ExportFailuresAreReportedAndStopTheExport) {
 
 TEST_F(ReplayMenus, PropertiesPrintToPdfWithTheProgressWindowShown) {
     const std::string path = make("Heat3_a.qf3", 3);
-    open(path);
+    Open_In_Replay_Window(path);
     Frm_kanot_2().item_file_properties.Trigger();
     const std::string pdf = dir + "/properties.pdf";
     forms::PdfPrinter printer(pdf);
@@ -699,7 +696,7 @@ TEST_F(ReplayMenus, PropertiesPrintToPdfWithTheProgressWindowShown) {
 }
 
 TEST_F(ReplayMenus, APropertiesPrintWithoutPrinterIsReportedAndLeavesNoProgress) {
-    open(make("Heat3_a.qf3", 3));
+    Open_In_Replay_Window(make("Heat3_a.qf3", 3));
     Frm_kanot_2().item_file_properties.Trigger();
     forms::NoPrinter none;
     forms::set_printer_service(&none);

@@ -115,9 +115,7 @@ protected:
         recipe.width = 200;
         recipe.height = 100;
         recipe.fill = Fill_Halves;
-        std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
-        return recipe.path;
+        return heat_fixture::Make_Small_Heat(recipe, frames);
     }
     // Writes a 32-bit field of frame n's record head (8: capture time, 12: interval).
     static void patch(const std::string& path, int32_t frame, int offset, int32_t value) {

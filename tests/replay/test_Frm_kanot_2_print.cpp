@@ -149,11 +149,8 @@ protected:
                 p[i + 2] = static_cast<uint8_t>(kFrame_Colour.red());
             }
         };
-        std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
-        return recipe.path;
+        return heat_fixture::Make_Small_Heat(recipe, frames);
     }
-    void open(std::string path) { Frm_kanot_2().Handle_Open_File(path); }
     void attach(int16_t lane, int32_t field, int32_t code = 0) {
         auto& w = Frm_kanot_2();
         w.Slider_play.Value(field);
@@ -164,7 +161,7 @@ protected:
     }
     // The heat with lanes 2, 4, 1 and 6 timed and lane 3 disqualified.
     void heat_with_results() {
-        open(make("Heat7_b.qf3", 8));
+        Open_In_Replay_Window(make("Heat7_b.qf3", 8));
         attach(2, 4);
         attach(4, 6);
         attach(1, 8);
@@ -253,7 +250,7 @@ TEST_F(Printing, SwedishLettersBecomePlainOnes) {
 }
 
 TEST_F(Printing, TheFooterTakesTheTimeWhenEachJobStarts) {
-    open(make("Heat3_a.qf3", 3));
+    Open_In_Replay_Window(make("Heat3_a.qf3", 3));
     Set_Print_Preview(false);
     clock.set_wall(std::chrono::system_clock::from_time_t(1700000000));
     Print_Results(false);
@@ -333,7 +330,7 @@ TEST_F(Printing, TheFileBlockHoldsItsWidestLine) {
     ASSERT_LT(("File name: " + short_name).size(), 40u);
     for (const std::string& name : {long_name, short_name}) {
         SCOPED_TRACE(name);
-        open(name);
+        Open_In_Replay_Window(name);
         fs::remove(pdf_path);
         Print_Results(false);
         const double end = block_end();
@@ -346,7 +343,7 @@ TEST_F(Printing, TheFileBlockHoldsItsWidestLine) {
 }
 
 TEST_F(Printing, TheResultsWindowsRowsArePrintedUpToTheFirstEmptyPlace) {
-    open(make("Heat3_a.qf3", 3));
+    Open_In_Replay_Window(make("Heat3_a.qf3", 3));
     // The rows as the results window beside the replay window shows them.
     const std::vector<Print_Row> shown = {{"1", "4", "00:01,00", "+0,00"},
                                           {"2", "7", "DNF", ""},
@@ -372,7 +369,7 @@ TEST_F(Printing, TheResultsWindowsRowsArePrintedUpToTheFirstEmptyPlace) {
 
 TEST_F(Printing, TheLapAndThePlaceAreDrawnIntoThePicture) {
     // Tall enough for the lap's line at 92 % of the height.
-    open(make("Heat3_a.qf3", 3, 200, 600));
+    Open_In_Replay_Window(make("Heat3_a.qf3", 3, 200, 600));
     auto& w = Frm_kanot_2();
     auto count = [&](auto pass) {
         const QImage img = w.Picture_large.Image().image();
@@ -535,7 +532,7 @@ TEST_F(Printing, PrintCommandsWithoutAFileDoNothing) {
 }
 
 TEST_F(Printing, APrinterErrorStopsThePageWithAMessage) {
-    open(make("Heat3_a.qf3", 3));
+    Open_In_Replay_Window(make("Heat3_a.qf3", 3));
     Set_Print_Preview(false);
     forms::NoPrinter none;
     forms::set_printer_service(&none); // the printer went away after the choice
@@ -570,7 +567,7 @@ TEST_F(Printing, TheEventLogoIsLoadedWhenItsFileExists) {
     const QImage shown = w.Picture_logo.Image().image();
     EXPECT_EQ(shown.pixelColor(2, 2), QColor(0, 160, 0));
     // On the page the logo takes the event name's place.
-    open(make("Heat3_a.qf3", 3));
+    Open_In_Replay_Window(make("Heat3_a.qf3", 3));
     Set_Print_Preview(false);
     Print_Results(false);
     const Page paper(pdf_page());
@@ -602,7 +599,7 @@ TEST_F(Printing, RenamingTheOpenHeat) {
             if (e.path().extension() != ".ini") fs::remove(e.path());
         const std::string path = make("Heat5_a.qf3", 3);
         make("Heat5_other.qf3", 2);
-        open(path);
+        Open_In_Replay_Window(path);
         auto& w = Frm_kanot_2();
         test_env::dialogs().clear();
         test_env::dialogs().answer_input(c.answer);
@@ -652,7 +649,7 @@ TEST_F(Printing, DeletingTheOpenHeat) {
         const std::string other = make("Heat8_b.qf3", 2);
         fs::remove(other);
         make("Heat8_b.qf3", 2);
-        open(path);
+        Open_In_Replay_Window(path);
         test_env::dialogs().clear();
         test_env::dialogs().answer_msg(c.answer);
         Frm_kanot_2().item_Delete_File_Click();

@@ -73,11 +73,8 @@ protected:
         make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(dir + "/" + name);
         recipe.width = width;
         recipe.height = height;
-        std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
-        return recipe.path;
+        return heat_fixture::Make_Small_Heat(recipe, frames);
     }
-    void open(std::string path) { Frm_kanot_2().Handle_Open_File(path); }
     void step_to(int32_t field) {
         Frm_kanot_2().Slider_play.Value(field);
         Frm_kanot_2().Slider_play_Scroll();
@@ -107,7 +104,7 @@ TEST_F(ReplayRoad, AHeatOpensAtFieldOneWithItsLabels) {
     auto& w = Frm_kanot_2();
     w.item_Zoom.Checked(true);
     w.Zoom_On = true;
-    open(path);
+    Open_In_Replay_Window(path);
     EXPECT_FALSE(w.item_Zoom.Checked()) << "opening turns the zoom off";
     EXPECT_FALSE(w.Zoom_On);
     EXPECT_EQ(w.File_Name_Field, path);
@@ -173,11 +170,11 @@ TEST_F(ReplayRoad, FailedOpensLeaveTheWindowEmpty) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        open(good);
+        Open_In_Replay_Window(good);
         ASSERT_TRUE(Replay_File_Open());
         Write_Ini("Canoe", "last_dir", "unchanged", g_Ini_File_Path);
         test_env::dialogs().clear();
-        open(c.name);
+        Open_In_Replay_Window(c.name);
         EXPECT_FALSE(Replay_File_Open());
         EXPECT_EQ(Frm_kanot_2().File_Name_Field, "");
         EXPECT_EQ(Frm_kanot_2().Lbl_frameno.Caption(), "");
@@ -203,7 +200,7 @@ TEST_F(ReplayRoad, TheOpenBoxOpensTheChosenHeatAndASecondReplacesTheFirst) {
     EXPECT_EQ(Frm_kanot_2().File_Name_Field, first);
     Frm_kanot_2().Slider_play.SetFocus();
     QTest::keyClick(slider(), Qt::Key_2);
-    open(second);
+    Open_In_Replay_Window(second);
     EXPECT_EQ(Frm_kanot_2().Slider_play.Max(), 8);
     EXPECT_EQ(Frm_kanot_2().Lbl_Frame_size.Caption(), "48*32");
     EXPECT_EQ(Frm_kanot_2().Results_Shown.rank[0], "") << "the second heat has no results";
@@ -240,7 +237,7 @@ std::string stamped_heat(const std::string& path, const std::vector<std::pair<in
 }
 
 TEST_F(ReplayRoad, FrameTimeOfEachFieldByBothTimingMethods) {
-    open(stamped_heat(dir + "/Heat5_a.qf3", {{59, 1}, {60, 2}, {100, 3}, {-30, 7}}));
+    Open_In_Replay_Window(stamped_heat(dir + "/Heat5_a.qf3", {{59, 1}, {60, 2}, {100, 3}, {-30, 7}}));
     auto& w = Frm_kanot_2();
     const struct {
         int32_t field;
@@ -273,7 +270,7 @@ TEST_F(ReplayRoad, FrameTimeOfEachFieldByBothTimingMethods) {
 }
 
 TEST_F(ReplayRoad, StepsDroppedWhileCapturingOrWhileAStepIsDrawn) {
-    open(make("Heat1_a.qf3", 3));
+    Open_In_Replay_Window(make("Heat1_a.qf3", 3));
     auto& w = Frm_kanot_2();
     for (bool capturing : {true, false}) {
         g_Capture_Running = capturing;
@@ -301,7 +298,7 @@ TEST_F(ReplayRoad, SampleDataIsDrawnOverTheFieldAndLowQualityBeeps) {
         recipe.quality = quality;
         std::string error;
         ASSERT_TRUE(make_heat::Make_Heat(recipe, 2, &error)) << error;
-        open(recipe.path);
+        Open_In_Replay_Window(recipe.path);
         const int32_t before = forms::Beeps_Sounded();
         step_to(3);
         EXPECT_EQ(forms::Beeps_Sounded() - before, quality < 80 ? 1 : 0);
@@ -324,7 +321,7 @@ TEST_F(ReplayRoad, SampleDataIsDrawnOverTheFieldAndLowQualityBeeps) {
 TEST_F(ReplayRoad, AHeatLongerThan16383FramesStepsToItsEnd) {
     const int32_t frames = 16400;
     const std::string path = make("Heat9_long.qf3", frames, 8, 8);
-    open(path);
+    Open_In_Replay_Window(path);
     auto& w = Frm_kanot_2();
     ASSERT_EQ(w.Slider_play.Max(), 2 * frames);
     w.Slider_play.SetFocus();
@@ -340,7 +337,7 @@ TEST_F(ReplayRoad, AHeatLongerThan16383FramesStepsToItsEnd) {
 
 TEST_F(ReplayRoad, DigitKeysAttachTheTimeAndModifiedDigitsDoNot) {
     const std::string path = make("Heat3_a.qf3", 5);
-    open(path);
+    Open_In_Replay_Window(path);
     auto& w = Frm_kanot_2();
     w.Slider_play.SetFocus();
     QTest::keyClick(slider(), Qt::Key_Right); // field 2: 60 ms
@@ -384,7 +381,7 @@ TEST_F(ReplayRoad, DigitKeysAttachTheTimeAndModifiedDigitsDoNot) {
 // The arrow's step is the one of its own press: Ctrl+arrow four fields, a
 // plain arrow after it one field.
 TEST_F(ReplayRoad, ArrowStepsFollowTheCtrlKeyOfTheirOwnPress) {
-    open(make("Heat3_b.qf3", 10));
+    Open_In_Replay_Window(make("Heat3_b.qf3", 10));
     auto& w = Frm_kanot_2();
     w.Slider_play.SetFocus();
     w.Slider_play.Value(1);
@@ -401,7 +398,7 @@ TEST_F(ReplayRoad, ArrowStepsFollowTheCtrlKeyOfTheirOwnPress) {
 }
 
 TEST_F(ReplayRoad, RankingWithTiesCodesAndSixteenLanes) {
-    open(make("Heat6_a.qf3", 5));
+    Open_In_Replay_Window(make("Heat6_a.qf3", 5));
     auto& w = Frm_kanot_2();
     auto attach = [&](int16_t lane, int32_t field, int32_t code, bool plus = false) {
         step_to(field);
@@ -454,7 +451,7 @@ TEST_F(ReplayRoad, AttachRefusalsChangeNothing) {
     w.Attach_Time(lane, code, plus); // no file open
     EXPECT_TRUE(test_env::dialogs().prompts().empty());
 
-    open(path);
+    Open_In_Replay_Window(path);
     step_to(3);
     w.Attach_Time(lane, code, plus);
     const std::string before = stored_lanes(path);
@@ -491,7 +488,7 @@ TEST_F(ReplayRoad, AttachRefusalsChangeNothing) {
 
 TEST_F(ReplayRoad, AttachedTimeIsInTheFileAfterCloseAndReopen) {
     const std::string path = make("Heat2_b.qf3", 5);
-    open(path);
+    Open_In_Replay_Window(path);
     auto& w = Frm_kanot_2();
     w.Slider_play.SetFocus();
     for (int i = 0; i < 6; ++i)
@@ -501,7 +498,7 @@ TEST_F(ReplayRoad, AttachedTimeIsInTheFileAfterCloseAndReopen) {
     w.Close_File();
     EXPECT_EQ(w.Results_Shown.lane[0], "") << "closing empties the panel";
     EXPECT_NE(stored_lanes(path).find("\n6 160 5000 7\n"), std::string::npos) << stored_lanes(path);
-    open(path);
+    Open_In_Replay_Window(path);
     EXPECT_EQ(w.Results_Shown.lane[0], "6");
     EXPECT_EQ(w.Results_Shown.time[0], Display_Mill_Time(160, false));
     EXPECT_EQ(Lane_Result_Array[6].goal_field, 7);
@@ -510,7 +507,7 @@ TEST_F(ReplayRoad, AttachedTimeIsInTheFileAfterCloseAndReopen) {
 
 TEST_F(ReplayRoad, SpecialsEditTheHeatDataAndRefuseBadLaneCounts) {
     const std::string path = make("Heat7_a.qf3", 3);
-    open(path);
+    Open_In_Replay_Window(path);
     auto& w = Frm_kanot_2();
     auto reopened = [&] {
         cls_VideoFile_handler vf;

@@ -98,11 +98,8 @@ protected:
     std::string make(const std::string& name, int32_t frames = 5) {
         make_heat::Heat_Recipe recipe = heat_fixture::Small_Recipe(dir + "/" + name);
         recipe.event_name = "R\u00E9gate \u00C5sa";
-        std::string error;
-        EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
-        return recipe.path;
+        return heat_fixture::Make_Small_Heat(recipe, frames);
     }
-    void open(std::string path) { Frm_kanot_2().Handle_Open_File(path); }
     // Writes lane results into the open heat's header and reloads them, as
     // attaching them one by one leaves them.
     void store(const std::vector<Stored>& lanes) {
@@ -174,7 +171,7 @@ protected:
         Frm_kanot_2().Close_File();
         Frm_kanot_2().Results_Window.Clear_Results();
         Frm_kanot_2().Results_Window.Clear_Heat_Data();
-        open(path);
+        Open_In_Replay_Window(path);
     }
     void choose_format(int32_t index) { click("Opt_exp_format(" + std::to_string(index) + ")"); }
 
@@ -192,7 +189,7 @@ TEST_F(ResultsWindow, RowsShowTheRankingWithTiesCodesAndCarriedHundredths) {
     EXPECT_EQ(r.Lbl_result_rank.Count(), 16);
     EXPECT_EQ(column(r.Lbl_result_rank), std::vector<std::string>(16, "")) << "no heat, no rows";
 
-    open(make("Heat4_a.qf3"));
+    Open_In_Replay_Window(make("Heat4_a.qf3"));
     EXPECT_EQ(column(r.Lbl_result_rank), std::vector<std::string>(16, "")) << "a heat without results";
     EXPECT_EQ(r.lbl_event_name.Caption(), "R\u00E9gate \u00C5sa");
     store(kHeat);
@@ -238,7 +235,7 @@ TEST_F(ResultsWindow, RowsShowTheRankingWithTiesCodesAndCarriedHundredths) {
 }
 
 TEST_F(ResultsWindow, AClickOnATimedPlaceShowsItsGoalField) {
-    open(make("Heat4_a.qf3"));
+    Open_In_Replay_Window(make("Heat4_a.qf3"));
     store(kHeat);
     auto& replay = Frm_kanot_2();
     EXPECT_EQ(replay.Slider_play.Value(), 1) << "the open shows field 1 while no result has a goal field";
@@ -261,7 +258,7 @@ TEST_F(ResultsWindow, AClickOnATimedPlaceShowsItsGoalField) {
     }
 
     // Reopened, the heat starts at the winner's goal field.
-    open(replay.File_Name_Field);
+    Open_In_Replay_Window(replay.File_Name_Field);
     EXPECT_EQ(replay.Slider_play.Value(), 6);
     EXPECT_TRUE(reports.empty()) << reports.front();
 }
@@ -269,7 +266,7 @@ TEST_F(ResultsWindow, AClickOnATimedPlaceShowsItsGoalField) {
 // Over a place a click would select, the program's "FRAME" pointer; over a
 // code, an empty row or the window's own surface, the default pointer.
 TEST_F(ResultsWindow, TheFramePointerMarksTheSelectablePlaces) {
-    open(make("Heat4_a.qf3"));
+    Open_In_Replay_Window(make("Heat4_a.qf3"));
     store(kHeat);
     const auto widget = [](const std::string& control) {
         return test_env::widget_of(Frm_results(), control);
@@ -306,7 +303,7 @@ TEST_F(ResultsWindow, TheFramePointerMarksTheSelectablePlaces) {
 
 TEST_F(ResultsWindow, EachPressWritesTheCorrectionOnceOnRelease) {
     const std::string path = make("Heat4_a.qf3");
-    open(path);
+    Open_In_Replay_Window(path);
     store(kHeat);
     auto& r = Frm_results();
     EXPECT_EQ(digits(r.Lbl_hms), (std::vector<std::string>{"10", "00", "00", "00"}));
@@ -367,7 +364,7 @@ TEST_F(ResultsWindow, EachPressWritesTheCorrectionOnceOnRelease) {
 
 TEST_F(ResultsWindow, ClosingShowsZerosAndAResetWithoutAFileWritesNothing) {
     const std::string path = make("Heat4_a.qf3");
-    open(path);
+    Open_In_Replay_Window(path);
     click("Lbl_hms_correction(1)");
     hold(0, 350);
     ASSERT_EQ(stored_correction(path), 120000);
@@ -423,7 +420,7 @@ TEST_F(ResultsWindow, TheCorrectedStartIsATimeOfDay) {
 // ---- Exports ----
 
 TEST_F(ResultsWindow, CsvExportGolden) {
-    open(make("Heat4_a.qf3"));
+    Open_In_Replay_Window(make("Heat4_a.qf3"));
     store(kHeat);
     choose_format(1);
     click("Cmd_export");
@@ -467,7 +464,7 @@ TEST_F(ResultsWindow, CsvExportGolden) {
 // with that field empty; a one-digit hour loses no digit and gains no comma.
 TEST_F(ResultsWindow, CapturedHeatWithoutLastCaptureTimeExportsBothKinds) {
     const std::string path = make("CupHeatH7 2026_12_09 09_05_07.qf3");
-    open(path);
+    Open_In_Replay_Window(path);
     cls_VideoFile_handler& vf = Replay_Video_File();
     vf.Heat_ID(1, "H7");
     vf.Start_local_mill(1, 6229270); // 1:43:49.270
@@ -503,7 +500,7 @@ TEST_F(ResultsWindow, CapturedHeatWithoutLastCaptureTimeExportsBothKinds) {
 
 TEST_F(ResultsWindow, XmlExportGoldenAndNamedApartPerHeat) {
     const std::string path = make("Heat4_a.qf3");
-    open(path);
+    Open_In_Replay_Window(path);
     store(kHeat);
     choose_format(2);
     EXPECT_EQ(Read_Ini("Canoe", "expformat", g_Ini_File_Path, ""), "2");
@@ -538,7 +535,7 @@ TEST_F(ResultsWindow, XmlExportGoldenAndNamedApartPerHeat) {
 
     // A second heat whose file name holds no heat number: named after its label.
     const std::string other = make("Final_b.qf3");
-    open(other);
+    Open_In_Replay_Window(other);
     Replay_Video_File().Heat_ID(1, "B 2");
     store({{4, 70000, 1, 3}});
     click("Cmd_export");
@@ -549,7 +546,7 @@ TEST_F(ResultsWindow, XmlExportGoldenAndNamedApartPerHeat) {
 }
 
 TEST_F(ResultsWindow, NamesFromTheHeatLabelOrTheOperatorStayInTheFolder) {
-    open(make("Race_c.qf3"));
+    Open_In_Replay_Window(make("Race_c.qf3"));
     Replay_Video_File().Heat_ID(1, "1/../A");
     store(kHeat);
     ASSERT_EQ(Frm_results().Lbl_heat.Caption(), "1/../A");
@@ -595,7 +592,7 @@ TEST_F(ResultsWindow, RefusedAndFailedExportsWriteNothing) {
     EXPECT_EQ(prompts_after_export(), std::vector<std::string>{"Nothing to export!"}) << "no heat open";
 
     const std::string path = make("Heat4_a.qf3");
-    open(path);
+    Open_In_Replay_Window(path);
     store(kHeat);
     g_Export_Folder = dir + "/gone";
     EXPECT_EQ(prompts_after_export(), std::vector<std::string>{"Result export folder not found!"});
@@ -698,7 +695,7 @@ TEST_F(ResultsWindow, ExportStartsInTheDocumentsFolderAndHideKeepsTheHeat) {
         Frm_results().Show();
         EXPECT_EQ(g_Export_Folder, c.folder);
     }
-    open(make("Heat4_a.qf3"));
+    Open_In_Replay_Window(make("Heat4_a.qf3"));
     Replay_Video_File().Start_local_mill(1, 6229270); // 1:43:49.270
     Replay_Video_File().Write_XML_Header();
     replay_close_and_open(Replay_Video_File().File_name());
@@ -731,7 +728,7 @@ TEST_F(ResultsWindow, ExportStartsInTheDocumentsFolderAndHideKeepsTheHeat) {
 // keeps neither its rows nor its heat label and start time.
 TEST_F(ResultsWindow, DeletingTheHeatClearsItFromThePanel) {
     const std::string path = make("Heat4_a.qf3");
-    open(path);
+    Open_In_Replay_Window(path);
     store(kHeat);
     auto& r = Frm_results();
     ASSERT_EQ(r.Lbl_heat.Caption(), "Heat 1");
@@ -754,7 +751,7 @@ TEST_F(ResultsWindow, ClearAllResultsAsksFirst) {
     EXPECT_EQ(forms::Beeps_Sounded() - beeps, 1) << "no file open";
 
     const std::string path = make("Heat4_a.qf3");
-    open(path);
+    Open_In_Replay_Window(path);
     store(kHeat);
     auto stored_result = [&] {
         cls_VideoFile_handler vf;

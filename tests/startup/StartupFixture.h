@@ -1,20 +1,25 @@
 #pragma once
 // What every start-up test begins with: a fresh application-data folder (so
 // no settings file), the normal mode, the capture library registered, the
-// control-box library installed, the taskbar in auto-hide mode, the window
-// doubles in the program's hooks and the process end recorded.
+// control-box library installed, the taskbar in auto-hide mode, the windows
+// wired as the program wires them and the process end recorded.
 #include "Form.h"
 #include "Form_Tidewick_Full_Startup.h"
+#include "Form_capture_multi_file.h"
+#include "Form_select_Video.h"
+#include "Frm_kanot_2.h"
 #include "Module_canoe.h"
+#include "Module_ini_file.h"
 #include "Module_qfn_Globals.h"
 #include "PhidgetInterfaceKit.h"
+#include "Program_Wiring.h"
 #include "QFN_Error_Handler.h"
 #include "QtServices.h"
 #include "Registry.h"
 #include "Services.h"
 #include "TestEnv.h"
 #include "VbTrap.h"
-#include "Window_Doubles.h"
+#include "cls_Capture_HDMI.h"
 
 #include <QAbstractButton>
 #include <QMainWindow>
@@ -22,6 +27,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
@@ -59,6 +65,23 @@ inline void click(forms::Form& form, const char* name, const char* caption = nul
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2));
 }
 
+// The crop and rotation the capture window's capture object was given, as
+// "width*height" with " rotated" for a turned camera; "" with no object.
+inline std::string capture_crop() {
+    const cls_Capture_HDMI* cap = Form_capture_multi_file().obj_Capture_HDMI();
+    if (!cap) return "";
+    const cDIBSection& crop = cap->Cropped_DIB();
+    return std::to_string(crop.Width()) + "*" + std::to_string(std::abs(crop.Height())) +
+           (cap->Capture_Rotate_RGB() ? " rotated" : "");
+}
+
+// The timing method ticked in the main window's menu.
+inline std::string ticked_timing() {
+    const bool stamp = Frm_kanot_2().item_timing_frametimestamp.Checked();
+    const bool count = Frm_kanot_2().item_timing_framecount.Checked();
+    return stamp == count ? "both or none" : stamp ? "frametimestamp" : "framecount";
+}
+
 inline std::string ini() {
     return test_env::read_file(g_Ini_File_Path);
 }
@@ -90,7 +113,7 @@ protected:
         forms::Install_Font_Substitutes();
         forms::set_clipboard_service(&clipboard);
         forms::set_end_hook([this](int32_t) { ++ended; });
-        test_windows::install(calls);
+        Wire_Program();
         Form_Tidewick_Full_Startup().Taskbar_State = [] {
             return std::string("TaskBar is in auto-hide mode");
         };
@@ -99,7 +122,8 @@ protected:
     void TearDown() override {
         forms::set_end_hook([](int32_t) {});
         unload_all();
-        test_windows::uninstall();
+        // The capture object the crop made outlives its window's unload.
+        Form_capture_multi_file().Terminate_obj_Capture_HDMI();
         Installed_Library_Checks() = Library_Checks{};
         forms::set_end_hook({});
         forms::set_clipboard_service(nullptr);
@@ -108,6 +132,21 @@ protected:
         unsetenv("TIDEWICK_DEVELOPMENT");
     }
     static class Form_Tidewick_Full_Startup& startup() { return Form_Tidewick_Full_Startup(); }
+    // The main window loaded hidden, as it is while its load runs the
+    // initialisation: the tests that call the initialisation themselves then
+    // find it there, as the program's call does. Its load ran the
+    // initialisation once; what that left is cleared again.
+    void Load_Main_Window_First() {
+        Frm_kanot_2().Load();
+        Reset_Initialization_Guard();
+        std::remove(g_Ini_File_Path.c_str());
+        std::remove((g_AppData_Folder + "/Tidewick_eventlog.txt").c_str());
+        g_Program_Title.clear();
+        g_Ini_File_Path.clear();
+        g_Click_Sound.clear();
+        g_Phidget_Check.reset();
+        test_env::dialogs().clear();
+    }
     static std::vector<std::string> prompts() { return test_env::dialogs().prompts(); }
     static void unload_all() {
         for (int round = 0; round < 3; ++round)
@@ -116,7 +155,6 @@ protected:
     }
 
     std::string data_dir;
-    test_windows::Calls calls;
     forms::MemoryClipboard clipboard;
     int ended = 0;
     std::vector<std::string> reported; // locations of the trapped errors

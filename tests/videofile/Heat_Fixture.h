@@ -7,6 +7,8 @@
 #include "TestEnv.h"
 #include "VbTrap.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -31,6 +33,14 @@ inline make_heat::Heat_Recipe Small_Recipe(const std::string& path, int32_t slot
     recipe.height = 48;
     recipe.slot_size = slot;
     return recipe;
+}
+
+// Writes the recipe's heat of `frames` frames by the program's own writer;
+// returns its path.
+inline std::string Make_Small_Heat(const make_heat::Heat_Recipe& recipe, int32_t frames) {
+    std::string error;
+    EXPECT_TRUE(make_heat::Make_Heat(recipe, frames, &error)) << error;
+    return recipe.path;
 }
 
 // The normal mode: errors are trapped and go to a report the test reads.

@@ -54,13 +54,4 @@ void Stamp_Heat_Start(class Form_capture_multi_file& window, int16_t slot) {
     window.Handle_Start_Event(slot);
 }
 
-void Preview_Stand_In::Design() {
-    Caption("Live preview");
-    const int32_t w = g_Capture_Crop_Width / 2, h = g_Capture_Crop_Height / 2;
-    const int32_t tx = forms::Screen_TwipsPerPixelX(), ty = forms::Screen_TwipsPerPixelY();
-    Move(0, 0, (w + 16) * tx, (h + 40) * ty);
-    Picture_preview.ScaleMode(forms::vbPixels);
-    Picture_preview.Move(0, 0, w * tx, h * ty);
-}
-
 } // namespace capture_rig

@@ -38,15 +38,4 @@ bool Set_Up_Capture(const std::filesystem::path& home, const std::string& event)
 // The start of the slot's heat, as the slot's "Start" button gives it.
 void Stamp_Heat_Start(class Form_capture_multi_file& window, int16_t slot);
 
-// A window with one picture of the crop's size (half scale) that the capture
-// window paints its frames into.
-class Preview_Stand_In : public forms::Form {
-public:
-    Preview_Stand_In() : Form("Frm_fullscreen") {}
-    forms::PictureBox Picture_preview{this, "Picture_preview"};
-
-protected:
-    void Design() override;
-};
-
 } // namespace capture_rig
