@@ -372,13 +372,18 @@ TEST_F(CaptureHDMI, AStampTakenDuringAFrameIsThatFrameAndFramesOverwrittenMeanwh
     };
     std::vector<Seen> seen;
     Frame_Stamp_Board::Frame in_work;
+    int64_t busy_ms = 0;
     cap.HDMIreceived = [&] {
         seen.push_back({{cap.last_Capture_mill(), cap.HDMI_events()}, cap.Frames_Lost_Before_Last()});
         if (cap.HDMI_events() != 3) return;
         in_work = {cap.last_Capture_mill(), cap.HDMI_events()};
         contact = true;
-        // Busy for ten frame times of the camera.
+        // Busy for ten frame times of the camera (longer on a busy machine: measured).
+        const auto busy_from = std::chrono::steady_clock::now();
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        busy_ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                        busy_from)
+                      .count();
     };
     cap.Capture_Run();
     ASSERT_TRUE(pump_until([&] { return seen.size() >= 6; }));
@@ -393,9 +398,9 @@ TEST_F(CaptureHDMI, AStampTakenDuringAFrameIsThatFrameAndFramesOverwrittenMeanwh
     // 200 ms at 50 frames a second: about ten frames came meanwhile, and the
     // frame taken next is told of those overwritten (a busy machine may have
     // held the camera up too, or lost a frame elsewhere: not fewer than one,
-    // and every loss counted once).
+    // not more than the busy time held, and every loss counted once).
     EXPECT_GE(seen[3].lost_before, 1);
-    EXPECT_LE(seen[3].lost_before, 20);
+    EXPECT_LE(seen[3].lost_before, busy_ms / 20 + 10) << "busy for " << busy_ms << " ms";
     int32_t total = 0;
     for (const Seen& s : seen)
         total += s.lost_before;
