@@ -41,6 +41,9 @@ import subprocess
 import sys
 import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from x_display import program_env, wait_for  # noqa: E402
 import xml.etree.ElementTree as ET
 
 SKIP = 77
@@ -60,12 +63,8 @@ class Road:
         os.makedirs(self.shots, exist_ok=True)
         self.step = 0
         self.program = None
-        env = dict(os.environ)
-        for key in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "TIDEWICK_DEVELOPMENT"):
-            env.pop(key, None)
-        env.update(XDG_DATA_HOME=self.work, XDG_RUNTIME_DIR=self.work, XDG_CONFIG_HOME=self.work,
-                   HOME=self.work, TIDEWICK_REGISTRY=os.path.join(self.work, "registry.txt"),
-                   TIDEWICK_SYNTHETIC_DEVICES=SYNTHETIC, TIDEWICK_PRINTER_PDF=self.pdf)
+        env = program_env(self.work, TIDEWICK_REGISTRY=os.path.join(self.work, "registry.txt"),
+                          TIDEWICK_SYNTHETIC_DEVICES=SYNTHETIC, TIDEWICK_PRINTER_PDF=self.pdf)
         os.chmod(self.work, 0o700)
         self.env = env
         # A station set up before: its folders and event name are known; the
@@ -85,14 +84,7 @@ class Road:
         return r.stdout.split() if r.returncode == 0 else []
 
     def wait_for(self, what, test, seconds=40):
-        end = time.monotonic() + seconds
-        while time.monotonic() < end:
-            result = test()
-            if result:
-                return result
-            time.sleep(0.2)
-        self.shot("timed_out")
-        raise SystemExit("timed out waiting for " + what)
+        return wait_for(what, test, seconds, on_timeout=lambda: self.shot("timed_out"))
 
     def window(self, name, seconds=40):
         w = self.wait_for("the window " + name, lambda: self.windows(name)[:1], seconds)[0]

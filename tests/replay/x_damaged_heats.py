@@ -23,21 +23,15 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from x_display import program_env, wait_for  # noqa: E402
+
 SKIP = 77
 FRAMES = 20
 BLOCK = 32016
 SCREEN_W, SCREEN_H = 1366, 768
 REPLAY = "Tidewick Video Replay"
 
-
-def wait_for(what, test, seconds=30):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        result = test()
-        if result:
-            return result
-        time.sleep(0.2)
-    raise SystemExit("timed out waiting for " + what)
 
 
 def record_at(data, n):
@@ -148,10 +142,7 @@ def main():
         print("Xvfb or xdotool missing")
         return SKIP
     work = tempfile.mkdtemp(prefix="tidewick-xd-")
-    env = dict(os.environ)
-    for key in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "TIDEWICK_DEVELOPMENT"):
-        env.pop(key, None)
-    env.update(XDG_DATA_HOME=work, XDG_RUNTIME_DIR=work, XDG_CONFIG_HOME=work, HOME=work)
+    env = program_env(work)
     open(os.path.join(work, "Tidewick_HDMI.ini"), "w").close()
     pristine = os.path.join(work, "pristine.qf3")
     subprocess.run([os.path.join(bin_dir, "make_heat"), pristine, str(FRAMES), "320", "240"], check=True, env=env)

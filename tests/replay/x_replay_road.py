@@ -18,17 +18,11 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from x_display import program_env, wait_for  # noqa: E402
+
 SKIP = 77
 
-
-def wait_for(what, test, seconds=30):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        result = test()
-        if result:
-            return result
-        time.sleep(0.2)
-    raise SystemExit("timed out waiting for " + what)
 
 
 def main():
@@ -37,10 +31,7 @@ def main():
         print("Xvfb or xdotool missing")
         return SKIP
     work = tempfile.mkdtemp(prefix="tidewick-x-")
-    env = dict(os.environ)
-    for key in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "TIDEWICK_DEVELOPMENT"):
-        env.pop(key, None)
-    env.update(XDG_DATA_HOME=work, XDG_RUNTIME_DIR=work, XDG_CONFIG_HOME=work, HOME=work)
+    env = program_env(work)
     # The settings file is there already: no question at the first start.
     open(os.path.join(work, "Tidewick_HDMI.ini"), "w").close()
     heat = os.path.join(work, "Heat4_x.qf3")
