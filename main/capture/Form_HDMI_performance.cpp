@@ -9,6 +9,7 @@
 #include "Printer.h"
 #include "Screen.h"
 #include "Services.h"
+#include "VbColor.h"
 #include "VbConvert.h"
 #include "VbTrap.h"
 #include "WinClock.h"
@@ -19,10 +20,6 @@
 
 namespace {
 
-constexpr uint32_t kBlue = gdi::RGB(0, 0, 255);
-constexpr uint32_t kYellow = gdi::RGB(255, 255, 0);
-constexpr uint32_t kCyan = gdi::RGB(0, 255, 255);
-constexpr uint32_t kBlack = gdi::RGB(0, 0, 0);
 constexpr uint32_t kRed_Text = gdi::RGB(255, 0, 0);
 // The chart in pixels: one pixel of height per millisecond.
 constexpr int32_t kChart_Width = 600, kChart_Height = 200, kScale_Width = 40;
@@ -56,7 +53,7 @@ void Form_HDMI_performance::Design() {
     Move(0, 0, (kScale_Width + kChart_Width + 40) * tx, (kChart_Height + 250) * ty);
     for (forms::PictureBox* p : {&Picture_Scale, &Picture_Delta_Scroll, &Picture_delta_scroll_lines}) {
         p->ScaleMode(forms::vbPixels);
-        p->BackColor(kBlack);
+        p->BackColor(vb::vbBlack);
     }
     Picture_Delta_Scroll.Cls();
     Picture_Scale.Move(8 * tx, 8 * ty, kScale_Width * tx, kChart_Height * ty);
@@ -142,7 +139,7 @@ void Form_HDMI_performance::HDMI_event(int32_t, int16_t delta, int32_t lost) {
     std::string lost_text = vb::CStr(m_Frames_Received - calculated);
     if (m_Frames_Counted_Lost > 0) lost_text += " (" + vb::CStr(m_Frames_Counted_Lost) + " lost)";
     Label_frames_lost.Caption(lost_text);
-    Label_frames_lost.ForeColor(m_Frames_Counted_Lost > 0 ? kRed_Text : kBlack);
+    Label_frames_lost.ForeColor(m_Frames_Counted_Lost > 0 ? kRed_Text : vb::vbBlack);
     Frame_performance.Refresh();
 }
 
@@ -155,7 +152,7 @@ void Form_HDMI_performance::Plot_Delta(int16_t delta) {
     // the bar before and every bar would show the largest of the two.
     chart.Line(w - 1, 0, w - 1, h - 1, chart.BackColor());
     chart.DrawWidth(1);
-    if (delta > 0) chart.Line(w - 1, h - 1, w - 1, h - 1 - delta, kBlue);
+    if (delta > 0) chart.Line(w - 1, h - 1, w - 1, h - 1 - delta, vb::vbBlue);
     Draw_lines();
 }
 
@@ -163,7 +160,7 @@ void Form_HDMI_performance::Guide_Lines(forms::PictureBox& picture) {
     const double w = picture.ScaleWidth(), h = picture.ScaleHeight();
     picture.DrawWidth(2);
     for (int32_t at : {40, 80})
-        picture.Line(m_Text_Width + 2, h - at, w, h - at, kYellow);
+        picture.Line(m_Text_Width + 2, h - at, w, h - at, vb::vbYellow);
     picture.DrawWidth(1);
 }
 
@@ -180,7 +177,7 @@ void Form_HDMI_performance::Plot_Lines() {
                                     Picture_Delta_Scroll.Width(), Picture_Delta_Scroll.Height());
     Guide_Lines(Picture_delta_scroll_lines);
     Picture_Scale.Cls();
-    Picture_Scale.ForeColor(kCyan);
+    Picture_Scale.ForeColor(vb::vbCyan);
     const double h = Picture_Scale.ScaleHeight();
     for (int32_t at : {40, 80}) {
         Picture_Scale.CurrentX(1);
@@ -193,7 +190,7 @@ void Form_HDMI_performance::Reset_Counters() {
     m_Start_Time = win::timeGetTime();
     m_Frames_Received = 0;
     m_Frames_Counted_Lost = 0;
-    Label_frames_lost.ForeColor(kBlack);
+    Label_frames_lost.ForeColor(vb::vbBlack);
 }
 
 void Form_HDMI_performance::Show_Properties(const std::string& text) {

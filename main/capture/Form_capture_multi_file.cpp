@@ -30,16 +30,6 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr const char* kForm = " of Form Form_capture_multi_file";
-
-std::string Location(const char* procedure) {
-    return std::string(procedure) + kForm;
-}
-
-} // namespace
-
 class Form_capture_multi_file& Form_capture_multi_file() {
     return forms::Instance<class Form_capture_multi_file>();
 }
@@ -261,7 +251,7 @@ void Form_capture_multi_file::Wire_Slot_Events(int16_t i) {
 // ---- Load, activation, closing ----------------------------------------------
 
 void Form_capture_multi_file::Form_Load() {
-    vb::Trap(Location("Form_Load"), [&] {
+    vb::Trap("Form_Load of Form Form_capture_multi_file", [&] {
         menu_debug.Visible(!g_Compiled);
         if (g_Exiting) return;
         Remove_Close_Menu(hWnd());
@@ -306,7 +296,7 @@ bool Form_capture_multi_file::Camera_Settings_Changed() const {
 }
 
 void Form_capture_multi_file::Form_Activate() {
-    vb::Trap(Location("Form_Activate"), [&] {
+    vb::Trap("Form_Activate of Form Form_capture_multi_file", [&] {
         const Camera_Settings wanted = Wanted_Camera();
         if (vb::Val(wanted.format) < 0) return;
         // Every activation of the original chose the source again and reset
@@ -330,7 +320,7 @@ void Form_capture_multi_file::Form_QueryUnload(int32_t&, int32_t) {
 // ---- Camera -----------------------------------------------------------------
 
 void Form_capture_multi_file::Stop_Capture() {
-    vb::Trap(Location("Stop_Capture"), [&] {
+    vb::Trap("Stop_Capture of Form Form_capture_multi_file", [&] {
         if (m_Capture) m_Capture->Stop_Capture();
     });
 }
@@ -344,7 +334,7 @@ void Form_capture_multi_file::Terminate_obj_Capture_HDMI() {
     // The program is ending: a heat being captured gets its header first.
     End_Running_Capture();
     if (!m_Capture) return;
-    vb::Trap(Location("Terminate_obj_Capture_HDMI"), [&] {
+    vb::Trap("Terminate_obj_Capture_HDMI of Form Form_capture_multi_file", [&] {
         m_Capture->Stop_Capture();
         m_Capture->UnAdvise();
     });
@@ -355,7 +345,7 @@ void Form_capture_multi_file::Terminate_obj_Capture_HDMI() {
 }
 
 void Form_capture_multi_file::Set_Source_and_Property() {
-    vb::Trap(Location("Set_Source_and_Property"), [&] {
+    vb::Trap("Set_Source_and_Property of Form Form_capture_multi_file", [&] {
         if (!m_Capture) {
             m_Capture = std::make_unique<cls_Capture_HDMI>();
             m_Capture->ID_string("obj_Capture_HDMI");
@@ -368,7 +358,7 @@ void Form_capture_multi_file::Set_Source_and_Property() {
 }
 
 void Form_capture_multi_file::Set_OBJ_Capture_Crop() {
-    vb::Trap(Location("Set_OBJ_Capture_Crop"), [&] {
+    vb::Trap("Set_OBJ_Capture_Crop of Form Form_capture_multi_file", [&] {
         if (!m_Capture) {
             m_Capture = std::make_unique<cls_Capture_HDMI>();
             m_Capture->ID_string("obj_Capture_HDMI");
@@ -385,7 +375,7 @@ void Form_capture_multi_file::Set_OBJ_Capture_Crop() {
 }
 
 void Form_capture_multi_file::Start_Camera() {
-    vb::Trap(Location("Start_Camera"), [&] {
+    vb::Trap("Start_Camera of Form Form_capture_multi_file", [&] {
         Start_Capture();
         g_Capture_Running = true;
         m_Camera = Wanted_Camera();
@@ -397,14 +387,14 @@ void Form_capture_multi_file::Start_Camera() {
 // ---- Event name, slots, folder ------------------------------------------------
 
 void Form_capture_multi_file::Load_Event_name() {
-    vb::Trap(Location("Load_Event_name"), [&] {
+    vb::Trap("Load_Event_name of Form Form_capture_multi_file", [&] {
         Text_Event_name.Text(Read_Ini("Canoe", "event_name", g_Ini_File_Path, "NOEVENT"));
         g_Event_Name = Text_Event_name.Text();
     });
 }
 
 void Form_capture_multi_file::Arrange_Frames() {
-    vb::Trap(Location("Arrange_Frames"), [&] {
+    vb::Trap("Arrange_Frames of Form Form_capture_multi_file", [&] {
         for (int16_t i = static_cast<int16_t>(Frame_capture.LBound()); i <= Frame_capture.UBound(); ++i) {
             Frame_capture(i).Caption("Heat " + std::string(1, static_cast<char>(65 + i)));
             Update_File_Size(i);
@@ -413,7 +403,7 @@ void Form_capture_multi_file::Arrange_Frames() {
 }
 
 void Form_capture_multi_file::Load_capture_folder() {
-    vb::Trap(Location("Load_capture_folder"), [&] {
+    vb::Trap("Load_capture_folder of Form Form_capture_multi_file", [&] {
         const std::string folder = Read_Ini("canoe", "save_folder1", g_Ini_File_Path, "");
         if (folder == "N/A") {
             Lbl_capture_folder.Caption("NoFolder");
@@ -425,7 +415,7 @@ void Form_capture_multi_file::Load_capture_folder() {
 }
 
 void Form_capture_multi_file::Lbl_capture_folder_Click() {
-    vb::Trap(Location("Lbl_capture_folder_Click"), [&] {
+    vb::Trap("Lbl_capture_folder_Click of Form Form_capture_multi_file", [&] {
         const std::string folder = forms::Browse_For_Folder(hWnd(), "Capture folder", g_Save_Folder);
         if (folder.empty()) return;
         g_Save_Folder = folder;
@@ -455,7 +445,7 @@ void Form_capture_multi_file::Set_Preview_Window(forms::Form* window, forms::Pic
 }
 
 void Form_capture_multi_file::do_Preview() {
-    vb::Trap(Location("do_Preview"), [&] {
+    vb::Trap("do_Preview of Form Form_capture_multi_file", [&] {
         if (item_preview.Checked()) {
             if (m_Preview_Window) {
                 m_Preview_Window->Show();
@@ -511,14 +501,14 @@ void Form_capture_multi_file::Stop_Captures_For_Replay() {
 }
 
 void Form_capture_multi_file::item_view_recording_Click() {
-    vb::Trap(Location("item_view_recording_Click"), [&] {
+    vb::Trap("item_view_recording_Click of Form Form_capture_multi_file", [&] {
         Stop_Captures_For_Replay();
         Call_Connected(g_Windows.Frm_kanot_2).Show();
     });
 }
 
 void Form_capture_multi_file::item_view_last_Click() {
-    vb::Trap(Location("item_view_last_Click"), [&] {
+    vb::Trap("item_view_last_Click of Form Form_capture_multi_file", [&] {
         Send_Trace("*FCMF item_view_last_Click, m_Appending = ", "False");
         Stop_Captures_For_Replay();
         Frm_kanot_2().Show();
@@ -534,7 +524,7 @@ void Form_capture_multi_file::item_exit_Click() {
 }
 
 void Form_capture_multi_file::item_HDMI_performance_Click() {
-    vb::Trap(Location("item_HDMI_performance_Click"), [&] {
+    vb::Trap("item_HDMI_performance_Click of Form Form_capture_multi_file", [&] {
         if (!m_Capture || m_Capture->HDMI_10_mill() == 0) {
             forms::MsgBox("No active HDMI source!");
             return;
@@ -556,16 +546,16 @@ void Form_capture_multi_file::item_HDMI_performance_Click() {
 }
 
 void Form_capture_multi_file::item_CPU_Usage_Click() {
-    vb::Trap(Location("item_CPU_Usage_Click"),
+    vb::Trap("item_CPU_Usage_Click of Form Form_capture_multi_file",
              [&] { forms::MsgBox("CPU Usage = " + vb::CStr(Get_CPU_Usage()) + "%"); });
 }
 
 void Form_capture_multi_file::item_stop_camera_Click() {
-    vb::Trap(Location("item_stop_camera_Click"), [&] { Stop_Captures_For_Replay(); });
+    vb::Trap("item_stop_camera_Click of Form Form_capture_multi_file", [&] { Stop_Captures_For_Replay(); });
 }
 
 void Form_capture_multi_file::item_timing_correction_Click() {
-    vb::Trap(Location("item_timing_correction_Click"), [&] {
+    vb::Trap("item_timing_correction_Click of Form Form_capture_multi_file", [&] {
         const auto answer = forms::InputBoxEx("Enter new timing correction", "Tidewick timing",
                                               vb::CStr(g_Timing_Correction));
         // Cancel keeps the present correction.
@@ -580,12 +570,12 @@ void Form_capture_multi_file::item_about_Click() {
 }
 
 void Form_capture_multi_file::item_measured_fps_Click() {
-    vb::Trap(Location("item_measured_fps_Click"),
+    vb::Trap("item_measured_fps_Click of Form Form_capture_multi_file",
              [&] { forms::MsgBox(vb::CStr(m_Capture ? m_Capture->Measured_fps() : 0.0f)); });
 }
 
 void Form_capture_multi_file::Item_pausecam_Click() {
-    vb::Trap(Location("Item_pausecam_Click"), [&] {
+    vb::Trap("Item_pausecam_Click of Form Form_capture_multi_file", [&] {
         Item_pausecam.Checked(!Item_pausecam.Checked());
         if (!m_Capture) return;
         if (Item_pausecam.Checked())
@@ -601,7 +591,7 @@ void Form_capture_multi_file::item_direct_compress_Click() {
 }
 
 void Form_capture_multi_file::item_direct_compress_results_Click() {
-    vb::Trap(Location("item_direct_compress_results_Click"), [&] {
+    vb::Trap("item_direct_compress_results_Click of Form Form_capture_multi_file", [&] {
         const int32_t num = m_Capture ? m_Capture->Direct_Compressed_Num() : 0;
         const int32_t max = m_Capture ? m_Capture->Max_Direct_Compressed_size() : 0;
         forms::MsgBox("Number Direct Compress = " + vb::CStr(num) + "\r\n" +
@@ -610,7 +600,7 @@ void Form_capture_multi_file::item_direct_compress_results_Click() {
 }
 
 void Form_capture_multi_file::item_debug_form_Click() {
-    vb::Trap(Location("item_debug_form_Click"), [&] {
+    vb::Trap("item_debug_form_Click of Form Form_capture_multi_file", [&] {
         item_debug_form.Checked(!item_debug_form.Checked());
         Form_Tidewick_HDMI_debug().Visible(item_debug_form.Checked());
         if (item_debug_form.Checked()) Set_TopMost(Form_Tidewick_HDMI_debug().hWnd());
@@ -618,7 +608,7 @@ void Form_capture_multi_file::item_debug_form_Click() {
 }
 
 void Form_capture_multi_file::item_my_size_Click() {
-    vb::Trap(Location("item_my_size_Click"), [&] {
+    vb::Trap("item_my_size_Click of Form Form_capture_multi_file", [&] {
         const int32_t tx = forms::Screen_TwipsPerPixelX(), ty = forms::Screen_TwipsPerPixelY();
         forms::MsgBox("My size is: " + vb::CStr(Width() / tx) + "*" + vb::CStr(Height() / ty) +
                       "Screen.TwipsPerPixelX = " + vb::CStr(tx) + " Screen.TwipsPerPixelY = " + vb::CStr(ty) +

@@ -208,6 +208,8 @@ protected:
     void Form_QueryUnload(int32_t& Cancel, int32_t UnloadMode) override;
 
 private:
+    // The face of a button at rest, which the start and slot marks return to.
+    static constexpr uint32_t kButton_Face = 0x00F0F0F0;
     void Wire_Slot_Events(int16_t slot);
     void Lbl_capture_folder_Click();
     void Command_Capture_MouseDown();

@@ -14,6 +14,7 @@
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
 #include "Services.h"
+#include "VbColor.h"
 #include "VbConvert.h"
 #include "VbDate.h"
 #include "VbError.h"
@@ -29,12 +30,6 @@
 namespace {
 
 constexpr uint32_t kLight_Orange = 0x0080C0FF; // red 255, green 192, blue 128
-constexpr uint32_t kButton_Face = 0x00F0F0F0;
-constexpr uint32_t kRed = 0x000000FF;
-constexpr uint32_t kBlue = 0x00FF0000;
-constexpr uint32_t kCyan = 0x00FFFF00;
-constexpr uint32_t kGreen = 0x0000FF00;
-constexpr uint32_t kBlack = 0x00000000;
 constexpr int32_t kEscape = 27;
 
 } // namespace
@@ -78,7 +73,7 @@ void Form_capture_multi_file::Set_Active_Heat_start(int16_t slot) {
     m_Active_Heat_Start = Checked_Slot(slot);
     for (int16_t i = static_cast<int16_t>(Label_active_start.LBound()); i <= Label_active_start.UBound();
          ++i) {
-        Label_active_start(i).BackColor(i == slot ? kRed : kButton_Face);
+        Label_active_start(i).BackColor(i == slot ? vb::vbRed : kButton_Face);
         Label_active_start(i).Refresh();
     }
 }
@@ -108,7 +103,7 @@ void Form_capture_multi_file::HDMI_event() {
             ++m_Num_Written;
             Label_num_written.Caption(vb::CStr(m_Num_Written));
         }
-        cap.Draw_Running_Arm_2(Picture_HDMI_arm, m_Capturing ? kRed : kBlue);
+        cap.Draw_Running_Arm_2(Picture_HDMI_arm, m_Capturing ? vb::vbRed : vb::vbBlue);
         // One question per press: frames go on arriving while the question
         // is up and while the operator still holds the key.
         const bool escape = First_Key_Down() == kEscape;
@@ -227,7 +222,7 @@ void Form_capture_multi_file::Handle_Abort(int16_t slot) {
         if (answer == forms::vbOK) {
             Label_heat_time(s).Caption("Aborted");
             Label_start_time(s).Caption("Aborted");
-            Label_filename(s).ForeColor(kCyan);
+            Label_filename(s).ForeColor(vb::vbCyan);
             Heat_Start_Mill(s) = 0;
             cls_VideoFile_handler& file = File_Handler(s);
             // The slot's own object: it holds the file open only while it captures.
@@ -394,7 +389,7 @@ void Form_capture_multi_file::Write_New_Heat_File(int16_t slot, const std::strin
     Heat_File_Initiated(slot) = true;
     Label_filename(slot).Enabled(true);
     Label_file_size(slot).Enabled(true);
-    Label_filename(slot).ForeColor(kBlack);
+    Label_filename(slot).ForeColor(vb::vbBlack);
     vb::DoEvents();
     Update_File_Size(slot);
     Label_heat_time(slot).Caption(Display_Mill_Time(0, false));
@@ -406,7 +401,7 @@ void Form_capture_multi_file::Write_New_Heat_File(int16_t slot, const std::strin
 void Form_capture_multi_file::Command_Finish_Click(int16_t slot) {
     vb::Trap("Command_Finish_Click of Form Form_capture_multi_file", [&] {
         Send_Trace("Command_Finish_Click Index = ", slot);
-        Command_Finish(slot).BackColor(kGreen);
+        Command_Finish(slot).BackColor(vb::vbGreen);
         Clear_Heat(slot);
     });
 }
@@ -423,7 +418,7 @@ void Form_capture_multi_file::Clear_Heat(int16_t slot) {
         }
         Heat_Start_Mill(slot) = 0;
         Heat_File_Initiated(slot) = false;
-        Label_filename(slot).ForeColor(kGreen);
+        Label_filename(slot).ForeColor(vb::vbGreen);
         Label_filename(slot).Caption(name + " finished");
         Command_start(slot).Tag.clear();
     });

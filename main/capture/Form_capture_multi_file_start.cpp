@@ -14,6 +14,7 @@
 #include "PhidgetInterfaceKit.h"
 #include "PlayPOP.h"
 #include "Services.h"
+#include "VbColor.h"
 #include "VbConvert.h"
 #include "VbTrap.h"
 #include "WinClock.h"
@@ -24,10 +25,6 @@
 
 namespace {
 
-constexpr uint32_t kButton_Face = 0x00F0F0F0;
-constexpr uint32_t kRed = gdi::RGB(255, 0, 0);
-constexpr uint32_t kGreen = gdi::RGB(0, 255, 0);
-constexpr uint32_t kYellow = gdi::RGB(255, 255, 0);
 constexpr uint32_t kGrey = gdi::RGB(100, 100, 100);
 constexpr uint32_t kDark = gdi::RGB(60, 60, 60);
 
@@ -78,7 +75,7 @@ void Form_capture_multi_file::Design_Control_Box() {
         s.Container(Frame_Control_box);
         s.Kind(forms::vbShapeCircle);
         s.FillStyle(forms::vbFSSolid);
-        s.FillColor(kGreen);
+        s.FillColor(vb::vbGreen);
         s.Move(9600 + b * 1200, 360, 840, 840);
     }
     Timer_start_check.Enabled(false);
@@ -164,7 +161,7 @@ void Form_capture_multi_file::obj_phidget_OnInputChange(int32_t Index, bool Stat
                 Handle_start_mouseup(m_Active_Heat_Start);
             break;
         case kSecond_Button:
-            if (State) Shape_Button(1).FillColor(kRed);
+            if (State) Shape_Button(1).FillColor(vb::vbRed);
             break;
         case kCapture_Switch:
             if (State)
@@ -213,14 +210,14 @@ void Form_capture_multi_file::Handle_start_mouseup(int16_t) {}
 
 void Form_capture_multi_file::Display_Control_Box() {
     vb::Trap("Display_Control_box of Form Form_capture_multi_file", [&] {
-        Label_remote.BackColor(Box_Input(kStart_Contact) ? kRed : kGreen);
+        Label_remote.BackColor(Box_Input(kStart_Contact) ? vb::vbRed : vb::vbGreen);
         const bool armed = Box_Input(kArming_Switch), capture = Box_Input(kCapture_Switch);
         Shape_on(0).Visible(armed);
         Shape_off(0).Visible(!armed);
         Shape_on(1).Visible(capture);
         Shape_off(1).Visible(!capture);
-        Shape_Button(0).FillColor(Box_Input(kStart_Button) ? kRed : kGreen);
-        if (Box_Input(kSecond_Button)) Shape_Button(1).FillColor(kRed);
+        Shape_Button(0).FillColor(Box_Input(kStart_Button) ? vb::vbRed : vb::vbGreen);
+        if (Box_Input(kSecond_Button)) Shape_Button(1).FillColor(vb::vbRed);
         Draw_LED();
         if (obj_phidget && obj_phidget->IsAttached()) {
             Label_attached.Caption("Box attached");
@@ -240,7 +237,7 @@ void Form_capture_multi_file::Draw_LED() {
         Picture_LED.Cls();
         const double w = Picture_LED.ScaleWidth(), h = Picture_LED.ScaleHeight();
         const int32_t r = vb::CLng(w / 3), cx = vb::CLng(w / 2), cy = vb::CLng(h / 2);
-        const uint32_t colour = lit ? kYellow : kGrey;
+        const uint32_t colour = lit ? vb::vbYellow : kGrey;
         const gdi::HDC dc = Picture_LED.hDC();
         const gdi::HBRUSH brush = gdi::CreateSolidBrush(colour);
         const gdi::HPEN pen = gdi::CreatePen(0, 1, colour);
@@ -336,7 +333,7 @@ void Form_capture_multi_file::Handle_Start_Event(int16_t slot, const Frame_Stamp
         Command_start(slot).Tag = "started";
         Label_start_time(slot).Caption(Display_Mill_Time(local_mill, false));
         Label_start_time(slot).Refresh();
-        Label_filename(slot).ForeColor(kRed);
+        Label_filename(slot).ForeColor(vb::vbRed);
         m_Start_Checks.push_back({slot, file_name, capture_mill, local_mill});
         Timer_start_check.Enabled(false);
         Timer_start_check.Enabled(true);

@@ -20,12 +20,6 @@
 
 namespace {
 
-constexpr const char* kForm = " of Form Form_select_Video";
-
-std::string Location(const char* procedure) {
-    return std::string(procedure) + kForm;
-}
-
 void Check(com::HRESULT hr, const char* what) {
     if (com::FAILED(hr)) vb::Raise(static_cast<int32_t>(hr), std::string(what) + " failed");
 }
@@ -87,7 +81,7 @@ void Form_select_Video::Design() {
 }
 
 void Form_select_Video::Form_Load() {
-    vb::Trap(Location("Form_Load"), [&] {
+    vb::Trap("Form_Load of Form Form_select_Video", [&] {
         ListView_prop.ColumnHeaders_Clear();
         ListView_prop.ColumnHeaders_Add("srcnum", "Sn", 400);
         ListView_prop.ColumnHeaders_Add("source", "Video Source", 3500);
@@ -98,7 +92,7 @@ void Form_select_Video::Form_Load() {
 }
 
 void Form_select_Video::Do_Enum() {
-    vb::Trap(Location("Do_Enum"), [&] {
+    vb::Trap("Do_Enum of Form Form_select_Video", [&] {
         // An object of its own for the listing, gone at its end; the capture
         // object keeps the device it runs on.
         com::ComPtr<IVideoCap> source;
@@ -137,7 +131,7 @@ std::string Form_select_Video::Get_Prop(IVideoCap& source, int16_t format) {
 }
 
 void Form_select_Video::ListView_prop_ItemClick(int32_t index) {
-    vb::Trap(Location("ListView_prop_ItemClick"), [&] {
+    vb::Trap("ListView_prop_ItemClick of Form Form_select_Video", [&] {
         Label_selected_friendly.Caption(ListView_prop.SubItems(index, 1));
         Label_video_source.Caption(ListView_prop.ListItem_Text(index));
         Label_property_num.Caption(ListView_prop.SubItems(index, 2));
@@ -149,7 +143,7 @@ void Form_select_Video::ListView_prop_ItemClick(int32_t index) {
 }
 
 void Form_select_Video::Command_select_done_Click() {
-    vb::Trap(Location("Command_select_done_Click"), [&] {
+    vb::Trap("Command_select_done_Click of Form Form_select_Video", [&] {
         if (!m_Selection_Made) {
             forms::MsgBox("No video source selected!");
             return;
@@ -160,7 +154,7 @@ void Form_select_Video::Command_select_done_Click() {
 }
 
 void Form_select_Video::Iter2() {
-    vb::Trap(Location("Iter2"), [&] {
+    vb::Trap("Iter2 of Form Form_select_Video", [&] {
         std::string report = "Video source enumeration at " + Get_Date_Time_String() + "\r\n";
         report += "Program version " + g_Program_Title + " " + g_Program_Version + " Computer name " +
                   g_Computer_Name + "\r\n";

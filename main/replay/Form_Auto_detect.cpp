@@ -3,13 +3,10 @@
 #include "Frm_kanot_2.h"
 #include "Module_dependant.h"
 #include "Module_windows.h"
+#include "VbColor.h"
 #include "VbConvert.h"
 
 namespace {
-
-constexpr uint32_t kBlack = 0x000000;
-constexpr uint32_t kRed = 0x0000FF;   // 255
-constexpr uint32_t kGreen = 0x00FF00; // 65280
 
 // A threshold caption as a number; a caption that is none raises 13.
 int32_t threshold(const forms::Label& label) {
@@ -109,13 +106,13 @@ void Form_Auto_detect::Design() {
         ind.label->Caption(ind.caption);
         ind.label->Alignment(2);
         ind.label->ForeColor(0xFFFFFF);
-        ind.label->BackColor(kBlack);
+        ind.label->BackColor(vb::vbBlack);
         ind.label->Move(ind.left, 1700, 1080, 300);
     }
     Label_Trigger.Container(Frame_Triggers);
     Label_Trigger.Caption("Trigger");
     Label_Trigger.Alignment(2);
-    Label_Trigger.BackColor(kGreen);
+    Label_Trigger.BackColor(vb::vbGreen);
     Label_Trigger.Move(4260, 1700, 1080, 300);
 
     Frame_hsl.Caption("Pixel");
@@ -152,9 +149,9 @@ void Form_Auto_detect::Pixel_to_HSL(int32_t colour) {
 
 void Form_Auto_detect::Test_pixel_for_Trigger(int32_t colour, bool& fired) {
     Trigger_Hue = Trigger_Sat = Trigger_Lum = false;
-    Label_HUE.BackColor(kBlack);
-    Label_SAT.BackColor(kBlack);
-    Label_LUM.BackColor(kBlack);
+    Label_HUE.BackColor(vb::vbBlack);
+    Label_SAT.BackColor(vb::vbBlack);
+    Label_LUM.BackColor(vb::vbBlack);
     Pixel_to_HSL(colour);
     if (Check_use(0).Value() == 1) {
         const int32_t lo = threshold(Label_hue_min), hi = threshold(Label_hue_max);
@@ -165,11 +162,11 @@ void Form_Auto_detect::Test_pixel_for_Trigger(int32_t colour, bool& fired) {
         const int32_t lo = threshold(Label_lum_min), hi = threshold(Label_lum_max);
         Trigger_Lum = Lightness < lo || Lightness > hi;
     }
-    if (Trigger_Hue) Label_HUE.BackColor(kRed);
-    if (Trigger_Sat) Label_SAT.BackColor(kRed);
-    if (Trigger_Lum) Label_LUM.BackColor(kRed);
+    if (Trigger_Hue) Label_HUE.BackColor(vb::vbRed);
+    if (Trigger_Sat) Label_SAT.BackColor(vb::vbRed);
+    if (Trigger_Lum) Label_LUM.BackColor(vb::vbRed);
     fired = Trigger_Hue || Trigger_Sat || Trigger_Lum;
-    Label_Trigger.BackColor(fired ? kRed : kGreen);
+    Label_Trigger.BackColor(fired ? vb::vbRed : vb::vbGreen);
     Picture_test.BackColor(static_cast<uint32_t>(colour) & 0xFFFFFF);
     Picture_test.Cls(); // the picture keeps what was drawn: fill it with the new colour
     Picture_test.Refresh();

@@ -18,6 +18,7 @@
 #include "QFN_error_form.h"
 #include "Screen.h"
 #include "Services.h"
+#include "VbColor.h"
 #include "VbConvert.h"
 #include "VbError.h"
 #include "VbTrap.h"
@@ -29,7 +30,6 @@
 
 namespace {
 
-constexpr uint32_t kBlue = 0x00FF0000; // RGB(0, 0, 255)
 constexpr uint32_t kGrey = 0x00808080; // RGB(128, 128, 128)
 
 } // namespace
@@ -342,7 +342,7 @@ void Frm_kanot_2::Form_Resize() {
 void Frm_kanot_2::print_scale() {
     Picture_large.FontName("Microsoft Sans Serif");
     Picture_large.FontSize(48);
-    Picture_large.ForeColor(kBlue);
+    Picture_large.ForeColor(vb::vbBlue);
     Picture_large.CurrentX(0.3 * Picture_large.ScaleWidth());
     Picture_large.CurrentY(0.9 * Picture_large.ScaleHeight());
     Picture_large.Print(vb::CStr(static_cast<int32_t>(Zoom_Factor * 100.0f)) + "%");

@@ -12,6 +12,7 @@
 #include "Lane_Collection.h"
 #include "Module_dependant.h"
 #include "Module_lane_results.h"
+#include "VbColor.h"
 #include "VbConvert.h"
 #include "VbTrap.h"
 #include "WinSystem.h"
@@ -25,8 +26,6 @@
 
 namespace {
 
-constexpr int32_t kYellow = 0x00FFFF;
-constexpr int32_t kWhite = 0xFFFFFF;
 constexpr int32_t kHueBar = 0xFF0000, kSatBar = 0x00FFFF, kLumBar = 0xFFFF00;
 constexpr int32_t kFiredRed = 0x0000FF, kFiredGreen = 0x00FF00;
 constexpr int32_t kInvalidPixel = -1; // a point outside the field
@@ -109,9 +108,9 @@ void Frm_kanot_2::Draw_Goal_HSL() {
     const struct {
         double x;
         int32_t colour;
-    } markers[] = {{w - Goal_HSL_Min[0] / 5.0, kWhite},   {w - Goal_HSL_Max[0] / 5.0, kYellow},
-                   {w - 60.0 - Goal_HSL_Min[1], kWhite},  {w - 60.0 - Goal_HSL_Max[1], kYellow},
-                   {w - 120.0 - Goal_HSL_Min[2], kWhite}, {w - 120.0 - Goal_HSL_Max[2], kYellow}};
+    } markers[] = {{w - Goal_HSL_Min[0] / 5.0, vb::vbWhite},   {w - Goal_HSL_Max[0] / 5.0, vb::vbYellow},
+                   {w - 60.0 - Goal_HSL_Min[1], vb::vbWhite},  {w - 60.0 - Goal_HSL_Max[1], vb::vbYellow},
+                   {w - 120.0 - Goal_HSL_Min[2], vb::vbWhite}, {w - 120.0 - Goal_HSL_Max[2], vb::vbYellow}};
     for (const auto& m : markers)
         Picture_large.Line(m.x, 0, m.x, h, static_cast<uint32_t>(m.colour));
     Picture_large.Refresh();
@@ -125,7 +124,7 @@ void Frm_kanot_2::item_Test_Line_Click() {
         const int16_t length = line->Length();
         for (int32_t i = 1; i <= length; i += 10)
             vf.Let_Field_Pixel(line->X_coord(static_cast<int16_t>(i)), line->Y_coord(static_cast<int16_t>(i)),
-                               kYellow);
+                               vb::vbYellow);
         vf.Draw_Current_Field(Picture_large);
         for (int16_t i = 1; i <= length; ++i) {
             int32_t h = 0, s = 0, l = 0;

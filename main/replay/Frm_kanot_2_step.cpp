@@ -11,6 +11,7 @@
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
 #include "Services.h"
+#include "VbColor.h"
 #include "VbConvert.h"
 #include "VbTrap.h"
 #include "cls_VideoFile_handler.h"
@@ -21,7 +22,6 @@ namespace {
 
 constexpr int32_t kFrame_Mill = 40; // a frame of a 25 frames-per-second camera
 constexpr int32_t kField_Mill = 20; // from the first to the second field of a frame
-constexpr uint32_t kYellow = 0x0000FFFF;
 constexpr uint32_t kBlueBox = 0x00FF0000;
 constexpr uint32_t kDark_Grey = 0x00404040;
 
@@ -92,7 +92,7 @@ void Frm_kanot_2::Slider_play_Scroll() {
                 text += (text.empty() ? "" : "\r\n") + l;
             Picture_large.FontName("Times");
             Picture_large.FontSize(16);
-            Picture_large.ForeColor(kYellow);
+            Picture_large.ForeColor(vb::vbYellow);
             const double w = std::round(Picture_large.TextWidth(text));
             const double h = std::round(Picture_large.TextHeight(text));
             const double y = 0.01 * Picture_large.ScaleHeight();
@@ -120,7 +120,7 @@ void Frm_kanot_2::Show_Damaged_Frame() {
     Picture_large.Line(0, 0, Picture_large.ScaleWidth(), Picture_large.ScaleHeight(), kDark_Grey, 2);
     Picture_large.FontName("Times");
     Picture_large.FontSize(16);
-    Picture_large.ForeColor(kYellow);
+    Picture_large.ForeColor(vb::vbYellow);
     Picture_large.CurrentX(0.05 * Picture_large.ScaleWidth());
     Picture_large.CurrentY(0.45 * Picture_large.ScaleHeight());
     Picture_large.Print("Damaged frame");

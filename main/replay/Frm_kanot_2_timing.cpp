@@ -13,16 +13,13 @@
 #include "Module_qfn_Globals.h"
 #include "Module_trace.h"
 #include "Services.h"
+#include "VbColor.h"
 #include "VbConvert.h"
 #include "VbTrap.h"
 #include "cls_VideoFile_handler.h"
 
 namespace {
 
-constexpr uint32_t kWhite = 0x00FFFFFF;
-constexpr uint32_t kBlack = 0x00000000;
-constexpr uint32_t kBlue = 0x00FF0000; // RGB(0, 0, 255)
-constexpr uint32_t kRed = 0x000000FF;  // RGB(255, 0, 0)
 constexpr int32_t kPixels_Per_Mill = 4;
 
 int32_t Round_Even(double v) {
@@ -95,21 +92,21 @@ void Frm_kanot_2::Timing_Analyze() {
         const int32_t H = Round_Even(picture.ScaleHeight());
         const int32_t W = Round_Even(picture.ScaleWidth());
         report.Show();
-        picture.Line(0, H, W, H - 16, kWhite, 2);
+        picture.Line(0, H, W, H - 16, vb::vbWhite, 2);
         picture.DrawWidth(2);
-        picture.Line(0, H - 18, W, H - 18, kBlack);
+        picture.Line(0, H - 18, W, H - 18, vb::vbBlack);
         picture.DrawWidth(4);
         for (int32_t k = 1; k <= Capture_Interval_Table::kLongest; ++k) {
             const int32_t c = table.count[k];
             if (c <= 0) continue;
             const int32_t h = Round_Even(static_cast<double>(c) / m * (H - 20));
-            picture.Line(kPixels_Per_Mill * k, H - 20, kPixels_Per_Mill * k, H - 20 - h, kBlue);
+            picture.Line(kPixels_Per_Mill * k, H - 20, kPixels_Per_Mill * k, H - 20 - h, vb::vbBlue);
         }
         picture.DrawWidth(1);
         const int32_t H2 = Round_Even(picture.ScaleHeight() / 2);
-        picture.ForeColor(kRed);
+        picture.ForeColor(vb::vbRed);
         for (const int32_t ms : {20, 40, 80}) {
-            Dashed_Line(picture, kPixels_Per_Mill * ms, H, H2, kRed);
+            Dashed_Line(picture, kPixels_Per_Mill * ms, H, H2, vb::vbRed);
             picture.CurrentX(kPixels_Per_Mill * ms);
             picture.CurrentY(0.9 * H);
             picture.Print(vb::CStr(ms));

@@ -8,6 +8,7 @@
 #include "Module_dependant.h"
 #include "Module_lane_results.h"
 #include "Module_qfn_Globals.h"
+#include "VbColor.h"
 #include "VbConvert.h"
 #include "VbError.h"
 #include "VbTrap.h"
@@ -15,8 +16,6 @@
 
 namespace {
 
-constexpr uint32_t kBlue = 0xFF0000;
-constexpr uint32_t kRed = 0x0000FF;
 constexpr uint32_t kOrange = 0x0080FF;
 constexpr uint32_t kButton_Face = 0x8000000F;
 constexpr int64_t kDay = 86400000;
@@ -49,7 +48,7 @@ void Frm_results::show_correction(int32_t c) {
     Lbl_Minus.Visible(negative);
     const int32_t size = negative ? checked_32(-static_cast<int64_t>(c)) : c;
     for (int32_t i = 0; i <= 3; ++i)
-        Lbl_hms_correction(i).ForeColor(negative ? kRed : kBlue);
+        Lbl_hms_correction(i).ForeColor(negative ? vb::vbRed : vb::vbBlue);
     Display_Time_Components(Lbl_hms_correction, size);
 }
 

@@ -74,6 +74,9 @@ static_assert(offsetof(Sample_Head, Slot_Count) == 44);
 static_assert(offsetof(Sample_Head, Slot_Lower_Bound) == 48);
 static_assert(kRecord_Head_Size + kRecord_Tail_Size == kRecord_Overhead);
 
+// No capture crop comes near this; a larger slot is a damaged descriptor.
+inline constexpr int64_t kMax_Slot_Size = 64 * 1024 * 1024;
+
 // 0-based file offset of sample n (from 1) in a file of this sample size.
 inline constexpr int64_t Sample_Offset(int64_t n, int64_t sample_size) {
     return kBlock_Size + (n - 1) * sample_size;

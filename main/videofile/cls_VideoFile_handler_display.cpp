@@ -26,12 +26,6 @@
 
 namespace {
 
-constexpr int32_t kBad_Length = 59;
-
-int16_t To16(double v) {
-    return vb::CInt(v);
-}
-
 // The 32-bit products of frame times: a heat longer than the type holds
 // stops with an overflow instead of showing a wrapped time.
 int32_t Checked_Product(int64_t a, int64_t b) {
@@ -76,9 +70,10 @@ void cls_VideoFile_handler::Draw_RGB_Field(int32_t& field, gdi::DrawTarget& pict
         // A picture stored raw must fill the field picture: its slot is read
         // as one, and a smaller slot would be read past.
         if (!decoded && static_cast<int64_t>(m_qf3->Read_Head.Slot_Count) < target.SizeImage())
-            vb::Raise(kBad_Length, "Heat file " + m_File_Name + ", sample " + std::to_string(wanted) +
-                                       " holds " + std::to_string(m_qf3->Read_Head.Slot_Count) +
-                                       " picture bytes, a frame needs " + std::to_string(target.SizeImage()));
+            vb::Raise(vb::errBadRecordLength,
+                      "Heat file " + m_File_Name + ", sample " + std::to_string(wanted) + " holds " +
+                          std::to_string(m_qf3->Read_Head.Slot_Count) + " picture bytes, a frame needs " +
+                          std::to_string(target.SizeImage()));
         Line_Double_Field(m_qf3->Sample_Pixels, target, m_Field_To_Show == 1 ? 2 : 1);
     }
     Draw_Current_Field(picture);
@@ -122,10 +117,10 @@ void cls_VideoFile_handler::Draw_Current_Field(gdi::DrawTarget& picture) {
     cDIBSection& field = *m_DIB_Deint_target[0];
     if (rotated()) {
         Rotate_Into_Target(field);
-        m_DIB_Rotate_Target->DIB_DrawDib2(target, 0, 0, To16(m_DIB_Rotate_Target->Width()),
-                                          To16(m_DIB_Rotate_Target->Height()));
+        m_DIB_Rotate_Target->DIB_DrawDib2(target, 0, 0, vb::CInt(m_DIB_Rotate_Target->Width()),
+                                          vb::CInt(m_DIB_Rotate_Target->Height()));
     } else {
-        field.DIB_DrawDib2(target, 0, 0, To16(field.Width()), To16(field.Height()));
+        field.DIB_DrawDib2(target, 0, 0, vb::CInt(field.Width()), vb::CInt(field.Height()));
     }
 }
 
@@ -151,10 +146,10 @@ void cls_VideoFile_handler::Draw_Current_RGB_frame(gdi::DrawTarget& picture) {
         std::memcpy(frame.DIBSectionBitsPtr(), m_qf3->Sample_Pixels, static_cast<size_t>(frame.SizeImage()));
     if (rotated()) {
         Rotate_Into_Target(frame);
-        m_DIB_Rotate_Target->DIB_DrawDib2(target, 0, 0, To16(m_DIB_Rotate_Target->Width()),
-                                          To16(m_DIB_Rotate_Target->Height()));
+        m_DIB_Rotate_Target->DIB_DrawDib2(target, 0, 0, vb::CInt(m_DIB_Rotate_Target->Width()),
+                                          vb::CInt(m_DIB_Rotate_Target->Height()));
     } else {
-        frame.DIB_DrawDib2(target, 0, 0, To16(frame.Width()), To16(frame.Height()));
+        frame.DIB_DrawDib2(target, 0, 0, vb::CInt(frame.Width()), vb::CInt(frame.Height()));
     }
     picture.Refresh();
 }
@@ -239,8 +234,8 @@ void cls_VideoFile_handler::A_Blend(gdi::DrawTarget& picture) {
     if (!m_OL_Created) return;
     Blend_Overlay(field, 4);
     gdi::DrawTarget& target = picture;
-    m_DIB_OL_target->DIB_DrawDib2(target, 0, 0, To16(m_DIB_OL_target->Width()),
-                                  To16(m_DIB_OL_target->Height()));
+    m_DIB_OL_target->DIB_DrawDib2(target, 0, 0, vb::CInt(m_DIB_OL_target->Width()),
+                                  vb::CInt(m_DIB_OL_target->Height()));
     picture.Refresh();
 }
 
@@ -248,8 +243,8 @@ void cls_VideoFile_handler::Blend_Overlay(cDIBSection& new_frame, int16_t mode) 
     cDIBSection& source = *m_DIB_OL_source;
     cDIBSection& target = *m_DIB_OL_target;
     cDIBSection& reference = *m_DIB_OL_first_frame;
-    const int32_t w = To16(source.Width());
-    const int32_t h = To16(source.Height());
+    const int32_t w = vb::CInt(source.Width());
+    const int32_t h = vb::CInt(source.Height());
     // The routines take every picture at the source's size; pictures of
     // another size (the control's and the frame's differ) are not blended.
     auto same = [&](const cDIBSection& d) {
@@ -453,13 +448,13 @@ int16_t cls_VideoFile_handler::Synch_time(float time_ms) {
     vb::Trap("Synch_time of Class Module cls_AVI_handler", [&] {
         if (m_Is_Deinterlaced) {
             m_eff_frameno = vb::CLng(Divided(time_ms, m_mill_per_frame));
-            result = To16(m_eff_frameno);
+            result = vb::CInt(m_eff_frameno);
         } else {
             m_eff_fieldno = vb::CLng(Divided(time_ms, m_mill_per_field) + 1);
             const int32_t selection = Selection_start();
             if (selection > 0)
                 m_eff_fieldno = Checked_Difference(static_cast<int64_t>(selection) + m_eff_fieldno, 1);
-            result = To16(m_eff_fieldno);
+            result = vb::CInt(m_eff_fieldno);
         }
     });
     return result;
@@ -487,7 +482,7 @@ int16_t cls_VideoFile_handler::Synch_model(int16_t offset) {
     int32_t n = static_cast<int32_t>(m_Video_Offset) + offset;
     if (n < 1) n = 1;
     if (n > m_Num_Frames) n = m_Num_Frames;
-    return To16(n);
+    return vb::CInt(n);
 }
 
 // ---- Frame-path benchmarks ----
@@ -649,10 +644,10 @@ void cls_VideoFile_handler::Venue(const std::string& value) {
     Header().Venue(value);
 }
 std::string cls_VideoFile_handler::comment(int32_t n) {
-    return Header().comment(To16(n));
+    return Header().comment(vb::CInt(n));
 }
 void cls_VideoFile_handler::comment(int32_t n, const std::string& value) {
-    Header().comment(To16(n), value);
+    Header().comment(vb::CInt(n), value);
 }
 std::string cls_VideoFile_handler::Subject_name() {
     return Header().Subject_name();
@@ -661,10 +656,10 @@ void cls_VideoFile_handler::Subject_name(const std::string& value) {
     Header().Subject_name(value);
 }
 std::string cls_VideoFile_handler::anp_line(int32_t line) {
-    return Header().anp_line(To16(line));
+    return Header().anp_line(vb::CInt(line));
 }
 void cls_VideoFile_handler::anp_line(int32_t line, const std::string& value) {
-    Header().anp_line(To16(line), value);
+    Header().anp_line(vb::CInt(line), value);
 }
 int16_t cls_VideoFile_handler::anp_file_lines() {
     return Header().anp_numlines();
@@ -685,10 +680,10 @@ void cls_VideoFile_handler::SpecApp(const std::string& value) {
     Header().SpecApp(value);
 }
 std::string cls_VideoFile_handler::Camera_ID(int32_t stream) {
-    return Header().Camera_ID(To16(stream));
+    return Header().Camera_ID(vb::CInt(stream));
 }
 void cls_VideoFile_handler::Camera_ID(int32_t stream, const std::string& value) {
-    Header().Camera_ID(To16(stream), value);
+    Header().Camera_ID(vb::CInt(stream), value);
 }
 
 void cls_VideoFile_handler::Save_Graph_object(int16_t id, int16_t obj_type, int16_t layer, int32_t color,
@@ -726,9 +721,9 @@ void cls_VideoFile_handler::Set_Selrect_stream1(int16_t bottom, int16_t left, in
 
 void cls_VideoFile_handler::Set_This_Impact_Frame() {
     if (Is_Suffix("qf1") || Is_Suffix("qf2"))
-        Header().Impact_field(To16(m_xCurrent));
+        Header().Impact_field(vb::CInt(m_xCurrent));
     else if (Is_Suffix("avi") || Is_Suffix("AVI"))
-        Header().Impact_field(To16(m_qf3->Current_Sample));
+        Header().Impact_field(vb::CInt(m_qf3->Current_Sample));
     Write_XML_Header();
 }
 
@@ -736,7 +731,7 @@ void cls_VideoFile_handler::Set_Specific_Impact_Field(int16_t value) {
     if (Is_Suffix("qf1") || Is_Suffix("qf2") || Is_Suffix("qf3"))
         Header().Impact_field(value);
     else if (Is_Suffix("avi") || Is_Suffix("AVI"))
-        Header().Impact_field(To16(m_qf3->Current_Sample));
+        Header().Impact_field(vb::CInt(m_qf3->Current_Sample));
     Write_XML_Header();
 }
 

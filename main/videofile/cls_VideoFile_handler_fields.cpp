@@ -12,12 +12,6 @@
 #include "VbTrap.h"
 #include "WinClock.h"
 
-namespace {
-int16_t To16(int64_t v) {
-    return vb::CInt(static_cast<double>(v));
-}
-} // namespace
-
 // ---- Heat records ----
 
 void cls_VideoFile_handler::Heat_result(int16_t heat, int16_t lane, int32_t value) {
@@ -148,10 +142,10 @@ void cls_VideoFile_handler::File_Lane_Pos(int16_t lane, int32_t x, int32_t y) {
     Header().Lane_pos(lane, x, y);
 }
 int16_t cls_VideoFile_handler::LaneX(int16_t lane) {
-    return To16(Header().Lane_pos_X(lane));
+    return vb::CInt(Header().Lane_pos_X(lane));
 }
 int16_t cls_VideoFile_handler::LaneY(int16_t lane) {
-    return To16(Header().Lane_pos_Y(lane));
+    return vb::CInt(Header().Lane_pos_Y(lane));
 }
 
 void cls_VideoFile_handler::Get_Goalline(int16_t& x1, int16_t& y1, int16_t& x2, int16_t& y2) {
@@ -233,16 +227,16 @@ void cls_VideoFile_handler::Event_name(const std::string& value) {
 }
 
 void cls_VideoFile_handler::Tidewick_Marathon_Class_Name(int32_t n, const std::string& value) {
-    Header().Tidewick_Marathon_Class_Name(To16(n), value);
+    Header().Tidewick_Marathon_Class_Name(vb::CInt(n), value);
 }
 std::string cls_VideoFile_handler::Tidewick_Marathon_Class_Name(int32_t n) {
-    return Header().Tidewick_Marathon_Class_Name(To16(n));
+    return Header().Tidewick_Marathon_Class_Name(vb::CInt(n));
 }
 void cls_VideoFile_handler::Tidewick_Marathon_Class_Start(int32_t n, const std::string& value) {
-    Header().Tidewick_Marathon_Class_Start(To16(n), value);
+    Header().Tidewick_Marathon_Class_Start(vb::CInt(n), value);
 }
 std::string cls_VideoFile_handler::Tidewick_Marathon_Class_Start(int32_t n) {
-    return Header().Tidewick_Marathon_Class_Start(To16(n));
+    return Header().Tidewick_Marathon_Class_Start(vb::CInt(n));
 }
 
 // ---- File facts, counts and times ----
@@ -288,7 +282,7 @@ int16_t cls_VideoFile_handler::Seconds() {
 }
 
 int16_t cls_VideoFile_handler::mill_per_frame() const {
-    const int16_t d = To16(m_mill_per_frame);
+    const int16_t d = vb::CInt(m_mill_per_frame);
     const auto half = [d] { return vb::CInt(d / 2.0); };
     if (m_file_suffix == "avi" || m_file_suffix == "AVI") return m_Is_Deinterlaced ? d : half();
     if (m_file_suffix == "sdv" || m_file_suffix == "qf1" || m_file_suffix == "qf2") return half();
@@ -305,7 +299,7 @@ bool cls_VideoFile_handler::Wide_Screen() {
 }
 
 int16_t cls_VideoFile_handler::eff_frameno() const {
-    return To16(m_eff_frameno);
+    return vb::CInt(m_eff_frameno);
 }
 
 const uint8_t* cls_VideoFile_handler::Frame_address() const {
@@ -443,13 +437,13 @@ void cls_VideoFile_handler::Camera_pos(int16_t stream, int16_t value) {
 }
 
 void cls_VideoFile_handler::Set_stream_active(int32_t file_pos, bool active) {
-    const int16_t stream = stream_from_pos(To16(file_pos));
+    const int16_t stream = stream_from_pos(vb::CInt(file_pos));
     if (stream != 0) Header().Stream_Active(stream, active);
     Write_XML_Header();
 }
 
 bool cls_VideoFile_handler::pos_Active(int32_t file_pos) {
-    return Header().Stream_Active(stream_from_pos(To16(file_pos)));
+    return Header().Stream_Active(stream_from_pos(vb::CInt(file_pos)));
 }
 
 int16_t cls_VideoFile_handler::Active_Streams() {
@@ -591,79 +585,79 @@ void cls_VideoFile_handler::Reed_goal_firewire_ID(const std::string& v) {
     Header().Reed_goal_firewire_ID(v);
 }
 std::string cls_VideoFile_handler::Reed_Dog_name(int32_t box) {
-    return Header().Reed_Dog_name(To16(box));
+    return Header().Reed_Dog_name(vb::CInt(box));
 }
 void cls_VideoFile_handler::Reed_Dog_name(int32_t box, const std::string& v) {
-    Header().Reed_Dog_name(To16(box), v);
+    Header().Reed_Dog_name(vb::CInt(box), v);
 }
 bool cls_VideoFile_handler::Reed_dead_heat(int32_t box) {
-    return Header().Reed_dead_heat(To16(box));
+    return Header().Reed_dead_heat(vb::CInt(box));
 }
 void cls_VideoFile_handler::Reed_dead_heat(int32_t box, bool v) {
-    Header().Reed_dead_heat(To16(box), v);
+    Header().Reed_dead_heat(vb::CInt(box), v);
 }
 
 int32_t cls_VideoFile_handler::Reed_Heat_Click_Time(int32_t box) {
     int32_t result = 0;
     vb::Trap("Reed_Heat_Click_Time of Class Module cls_AVI_handler",
-             [&] { result = Header().Reed_Heat_Click_Time(To16(box)); });
+             [&] { result = Header().Reed_Heat_Click_Time(vb::CInt(box)); });
     return result;
 }
 
 void cls_VideoFile_handler::Reed_Heat_Click_Time(int32_t box, int32_t v) {
-    Header().Reed_Heat_Click_Time(To16(box), v);
+    Header().Reed_Heat_Click_Time(vb::CInt(box), v);
 }
 
 int32_t cls_VideoFile_handler::Reed_Heat_time(int32_t box, bool split) {
     int32_t result = 0;
     vb::Trap("Reed_Heat_time of Class Module cls_AVI_handler",
-             [&] { result = Header().Reed_Heat_time(To16(box), split); });
+             [&] { result = Header().Reed_Heat_time(vb::CInt(box), split); });
     return result;
 }
 
 void cls_VideoFile_handler::Reed_Heat_time(int32_t box, bool split, int32_t v) {
-    Header().Reed_Heat_time(To16(box), split, v);
+    Header().Reed_Heat_time(vb::CInt(box), split, v);
 }
 
 int16_t cls_VideoFile_handler::Reed_heat_frame(int32_t box) {
     int16_t result = 0;
     vb::Trap("Reed_heat_frame of Class Module cls_AVI_handler",
-             [&] { result = Header().Reed_heat_frame(To16(box)); });
+             [&] { result = Header().Reed_heat_frame(vb::CInt(box)); });
     return result;
 }
 
 void cls_VideoFile_handler::Reed_heat_frame(int32_t box, int16_t v) {
-    Header().Reed_heat_frame(To16(box), v);
+    Header().Reed_heat_frame(vb::CInt(box), v);
 }
 int16_t cls_VideoFile_handler::Reed_split_frame(int32_t box) {
-    return Header().Reed_split_frame(To16(box));
+    return Header().Reed_split_frame(vb::CInt(box));
 }
 void cls_VideoFile_handler::Reed_split_frame(int32_t box, int16_t v) {
-    Header().Reed_split_frame(To16(box), v);
+    Header().Reed_split_frame(vb::CInt(box), v);
 }
 
 // ---- Stored settings ----
 
 int16_t cls_VideoFile_handler::SelRect_left() const {
-    return To16(m_SelRect_left);
+    return vb::CInt(m_SelRect_left);
 }
 int16_t cls_VideoFile_handler::SelRect_top() const {
-    return To16(m_SelRect_top);
+    return vb::CInt(m_SelRect_top);
 }
 int16_t cls_VideoFile_handler::SelRect_right() const {
-    return To16(m_SelRect_right);
+    return vb::CInt(m_SelRect_right);
 }
 int16_t cls_VideoFile_handler::SelRect_bottom() const {
-    return To16(m_SelRect_bottom);
+    return vb::CInt(m_SelRect_bottom);
 }
 int16_t cls_VideoFile_handler::SelRect_width() const {
-    return To16(static_cast<int64_t>(m_SelRect_right) - m_SelRect_left);
+    return vb::CInt(static_cast<int64_t>(m_SelRect_right) - m_SelRect_left);
 }
 int16_t cls_VideoFile_handler::Selrect_Height() const {
-    return To16(static_cast<int64_t>(m_SelRect_bottom) - m_SelRect_top);
+    return vb::CInt(static_cast<int64_t>(m_SelRect_bottom) - m_SelRect_top);
 }
 int16_t cls_VideoFile_handler::Impact_Time() const {
-    return To16(static_cast<int64_t>(m_impact_pos) * m_mill_per_frame);
+    return vb::CInt(static_cast<int64_t>(m_impact_pos) * m_mill_per_frame);
 }
 
 int16_t cls_VideoFile_handler::Pos_In_File(int16_t index) const {

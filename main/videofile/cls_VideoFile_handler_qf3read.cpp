@@ -21,10 +21,7 @@ namespace {
 
 // Damaged files are refused with these: a record or a length that does not
 // fit is never read past.
-constexpr int32_t kBad_Length = 59; // "Bad record length"
-constexpr int32_t kPast_End = 62;   // "Input past end of file"
-// No capture crop comes near this; a larger slot is a damaged descriptor.
-constexpr int64_t kMax_Slot_Size = 64 * 1024 * 1024;
+constexpr int32_t kPast_End = 62; // "Input past end of file"
 
 bool Is_Marker(const void* bytes, const char* marker) {
     return std::memcmp(bytes, marker, 4) == 0;
@@ -55,7 +52,7 @@ bool cls_VideoFile_handler::Open_Heat_File(std::string& reason) {
     } catch (const vb::VbError& e) {
         // Damage and foreign files are the operator's to be told, plainly;
         // any other failure is the program's and goes to the report.
-        if (e.number() != kBad_Length && e.number() != kPast_End) throw;
+        if (e.number() != vb::errBadRecordLength && e.number() != kPast_End) throw;
         if (m_Heat_Mark_Seen) reason = e.description();
         Send_Trace("*Open_Heat_File refused ", e.description());
         Write_Event_Log(e.description());
@@ -81,8 +78,9 @@ void cls_VideoFile_handler::Open_RGB_File_Body() {
     // before anything is made.
     if (m_qf3->RGB_X < 0 || m_qf3->RGB_Y < 0 || m_qf3->RGB_X > ijl::kMaxFrameSide ||
         m_qf3->RGB_Y > ijl::kMaxFrameSide)
-        vb::Raise(kBad_Length, "Heat file " + m_File_Name + " has a frame size of " + Num(m_qf3->RGB_X) +
-                                   " x " + Num(m_qf3->RGB_Y) + " outside 0 to " + Num(ijl::kMaxFrameSide));
+        vb::Raise(vb::errBadRecordLength, "Heat file " + m_File_Name + " has a frame size of " +
+                                              Num(m_qf3->RGB_X) + " x " + Num(m_qf3->RGB_Y) +
+                                              " outside 0 to " + Num(ijl::kMaxFrameSide));
     m_Width = m_qf3->RGB_X;
     m_Height = m_qf3->RGB_Y;
     // The frame bitmaps follow this size when the first picture is drawn: a
@@ -108,13 +106,13 @@ void cls_VideoFile_handler::Open_RGB_File_Body() {
         }
         if (m_Slot_Size != m_File_Slot_Size) Size_Write_Slot(m_File_Slot_Size);
     } else if (m_qf3->Sample_Size < 0) {
-        vb::Raise(kBad_Length,
+        vb::Raise(vb::errBadRecordLength,
                   "Heat file " + m_File_Name + " has a negative sample size " + Num(m_qf3->Sample_Size));
     }
 
     m_qf3->Num_RGB_Frames = Header_Frames();
     if (m_qf3->Num_RGB_Frames < 0)
-        vb::Raise(kBad_Length,
+        vb::Raise(vb::errBadRecordLength,
                   "Heat file " + m_File_Name + " has a negative frame count " + Num(m_qf3->Num_RGB_Frames));
     // A damaged or stale count never reaches past the records the file holds.
     {
@@ -157,10 +155,11 @@ int32_t cls_VideoFile_handler::Read_File_Slot() {
     // as a heat without frames, which is what it is.
     if (got < static_cast<int64_t>(sizeof head)) return 0;
     if (!Is_Marker(head.Start_Marker, "RGBS"))
-        vb::Raise(kBad_Length, "Heat file " + m_File_Name + ": sample 1 does not start with its marker");
+        vb::Raise(vb::errBadRecordLength,
+                  "Heat file " + m_File_Name + ": sample 1 does not start with its marker");
     if (head.Slot_Dimensions != 1 || head.Slot_Lower_Bound != 1 || head.Slot_Count <= 0 ||
-        head.Slot_Count > kMax_Slot_Size)
-        vb::Raise(kBad_Length,
+        head.Slot_Count > qf3::kMax_Slot_Size)
+        vb::Raise(vb::errBadRecordLength,
                   "Heat file " + m_File_Name + ": sample 1 has a damaged slot size " + Num(head.Slot_Count));
     return head.Slot_Count;
 }
@@ -180,15 +179,16 @@ void cls_VideoFile_handler::Read_QF3_Headers_Body() {
     m_qf3->First_Sample_Addr = qf3::kBlock_Size + 1;
     const int32_t length = block->XML_Length;
     if (length <= 0 || length > qf3::kXML_Field_Size)
-        vb::Raise(kBad_Length, "Heat file " + m_File_Name + " has a damaged header: text length " +
-                                   Num(length) + " outside 1 to " + Num(qf3::kXML_Field_Size));
+        vb::Raise(vb::errBadRecordLength, "Heat file " + m_File_Name + " has a damaged header: text length " +
+                                              Num(length) + " outside 1 to " + Num(qf3::kXML_Field_Size));
     const std::string text = Bytes_to_String(block->XML_Text, static_cast<size_t>(length));
     // The header is checked as XML here, so a damaged text is told as such
     // instead of surfacing later as a missing field.
     xmldom::DOMDocument60 probe;
     if (text.empty() || !probe.loadXML(text))
-        vb::Raise(kBad_Length, "Heat file " + m_File_Name + " has a damaged header: " +
-                                   (text.empty() ? std::string("no text") : probe.parseError().reason));
+        vb::Raise(vb::errBadRecordLength,
+                  "Heat file " + m_File_Name + " has a damaged header: " +
+                      (text.empty() ? std::string("no text") : probe.parseError().reason));
     Header().XML_string(text);
 }
 
@@ -203,7 +203,7 @@ void cls_VideoFile_handler::Read_RGB_sample(int32_t sample, bool decode) {
         try {
             Read_RGB_sample_Body(sample, decode);
         } catch (const vb::VbError& e) {
-            if (e.number() != kBad_Length && e.number() != kPast_End) throw;
+            if (e.number() != vb::errBadRecordLength && e.number() != kPast_End) throw;
             m_Frame_Damage = e.description();
         }
     } else {
@@ -241,12 +241,12 @@ void cls_VideoFile_handler::Read_RGB_sample_Body(int32_t sample, bool decode) {
     const std::string where = "Heat file " + m_File_Name + ", sample " + Num(sample);
     if (head_got < qf3::kRecord_Head_Size) vb::Raise(kPast_End, where + " is cut short");
     if (head.Slot_Dimensions != 1 || head.Slot_Lower_Bound != 1 || head.Slot_Count <= 0 ||
-        head.Slot_Count > kMax_Slot_Size)
-        vb::Raise(kBad_Length, where + " has a damaged slot size " + Num(head.Slot_Count));
+        head.Slot_Count > qf3::kMax_Slot_Size)
+        vb::Raise(vb::errBadRecordLength, where + " has a damaged slot size " + Num(head.Slot_Count));
     const int64_t record_size = static_cast<int64_t>(head.Slot_Count) + qf3::kRecord_Overhead;
     if (m_qf3->Sample_Size > 0 && record_size != m_qf3->Sample_Size)
-        vb::Raise(kBad_Length, where + " is " + Num(record_size) + " bytes long, the file's records " +
-                                   Num(m_qf3->Sample_Size));
+        vb::Raise(vb::errBadRecordLength, where + " is " + Num(record_size) +
+                                              " bytes long, the file's records " + Num(m_qf3->Sample_Size));
     if (offset + record_size > file_length)
         vb::Raise(kPast_End, where + " is cut short: it needs " + Num(record_size) +
                                  " bytes, the file ends after " + Num(file_length - offset));
@@ -272,8 +272,9 @@ void cls_VideoFile_handler::Decode_Current_Sample() {
         const std::string where = "Heat file " + m_File_Name + ", sample " + Num(m_qf3->Current_Sample);
         const int32_t length = m_qf3->Read_Head.JPEG_Length;
         if (length <= 0 || length > m_qf3->Read_Head.Slot_Count)
-            vb::Raise(kBad_Length, where + " has a damaged picture length " + Num(length) +
-                                       " for a slot of " + Num(m_qf3->Read_Head.Slot_Count) + " bytes");
+            vb::Raise(vb::errBadRecordLength, where + " has a damaged picture length " + Num(length) +
+                                                  " for a slot of " + Num(m_qf3->Read_Head.Slot_Count) +
+                                                  " bytes");
         // Decoded aside and taken only whole: a picture that fails (the
         // decoder has told the operator) leaves the frame shown before.
         // The picture's own size is compared with the file's before anything
@@ -284,9 +285,9 @@ void cls_VideoFile_handler::Decode_Current_Sample() {
         if (!Load_JPG_From_Buffer(*m_Decode_Aside, slot, length, m_qf3->RGB_X, m_qf3->RGB_Y, jpg_width,
                                   jpg_height, !m_Quiet_Damage)) {
             if (jpg_width != 0 && (jpg_width != m_qf3->RGB_X || jpg_height != m_qf3->RGB_Y))
-                vb::Raise(kBad_Length, where + " holds a picture of " + Num(jpg_width) + "x" +
-                                           Num(jpg_height) + ", the file's frames are " + Num(m_qf3->RGB_X) +
-                                           "x" + Num(m_qf3->RGB_Y));
+                vb::Raise(vb::errBadRecordLength, where + " holds a picture of " + Num(jpg_width) + "x" +
+                                                      Num(jpg_height) + ", the file's frames are " +
+                                                      Num(m_qf3->RGB_X) + "x" + Num(m_qf3->RGB_Y));
             return;
         }
         std::swap(m_DIB_Deint_source[0], m_Decode_Aside);
@@ -352,7 +353,7 @@ void cls_VideoFile_handler::Analyze_Sample_Length(const std::string& file_name) 
     file.Read_At(0, block.get(), qf3::kBlock_Size);
     const int32_t length = block->XML_Length;
     if (length <= 0 || length > qf3::kXML_Field_Size)
-        vb::Raise(kBad_Length,
+        vb::Raise(vb::errBadRecordLength,
                   "Heat file " + file_name + " has a damaged header: text length " + Num(length));
     Cls_XML_header header;
     header.XML_string(Bytes_to_String(block->XML_Text, static_cast<size_t>(length)));
@@ -391,7 +392,7 @@ void cls_VideoFile_handler::Read_RGB_Headers() {
     const int32_t length = block->XML_Length;
     if (length <= 0 || length > qf3::kXML_Field_Size ||
         qf3::kBlock_Size + static_cast<int64_t>(length) > m_File.Length())
-        vb::Raise(kBad_Length,
+        vb::Raise(vb::errBadRecordLength,
                   "Heat file " + m_File_Name + " has a damaged header: text length " + Num(length));
     std::vector<uint8_t> text(static_cast<size_t>(length));
     m_File.Read_At(qf3::kBlock_Size, text.data(), length);

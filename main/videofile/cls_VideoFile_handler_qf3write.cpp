@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr int32_t kMax_Slot_Size = 64 * 1024 * 1024;
 constexpr size_t kJPEG_Buffer_Size = 1000000;
 
 void Put_Marker(uint8_t* at, const char* marker) {
@@ -120,9 +119,9 @@ void cls_VideoFile_handler::Write_QF3_header_Body() {
 }
 
 void cls_VideoFile_handler::Size_Write_Slot(int32_t slot_size) {
-    if (slot_size < 0 || slot_size > kMax_Slot_Size)
+    if (slot_size < 0 || slot_size > qf3::kMax_Slot_Size)
         vb::Raise(vb::errInvalidProcedureCall, "Slot size " + std::to_string(slot_size) +
-                                                   " is outside 0 to " + std::to_string(kMax_Slot_Size));
+                                                   " is outside 0 to " + std::to_string(qf3::kMax_Slot_Size));
     m_Slot_Size = slot_size;
     m_Write_Record.assign(static_cast<size_t>(slot_size) + qf3::kRecord_Overhead, 0);
     uint8_t* r = m_Write_Record.data();

@@ -21,6 +21,7 @@ enum ErrNumber : int32_t {
     errFileAlreadyOpen = 55,
     errDeviceIO = 57,
     errFileAlreadyExists = 58,
+    errBadRecordLength = 59,
     errInputPastEnd = 62,
     errPermissionDenied = 70,
     errPathFileAccess = 75,

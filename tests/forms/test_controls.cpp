@@ -95,23 +95,19 @@ protected:
     }
 };
 
-Frm_controls& Frm() {
-    return forms::Instance<Frm_controls>();
-}
-
 class Controls : public ::testing::Test {
 protected:
     void SetUp() override {
-        Frm().Unload();
-        Frm().log.clear();
+        forms::Instance<Frm_controls>().Unload();
+        forms::Instance<Frm_controls>().log.clear();
         test_env::dialogs().clear();
-        Frm().Show();
+        forms::Instance<Frm_controls>().Show();
         QApplication::processEvents();
     }
 };
 
 TEST_F(Controls, ListViewRowsClickedAndWalkedByKeys) {
-    Frm_controls& f = Frm();
+    Frm_controls& f = forms::Instance<Frm_controls>();
     auto* tree = test_env::widget_as<QTreeWidget>(f, "ListView_prop");
     ASSERT_NE(tree, nullptr);
     EXPECT_EQ(f.ListView_prop.ColumnHeaders_Count(), 4);
@@ -138,7 +134,7 @@ TEST_F(Controls, ListViewRowsClickedAndWalkedByKeys) {
 }
 
 TEST_F(Controls, UpDownStepsOnPressAndStopsAtItsEnds) {
-    Frm_controls& f = Frm();
+    Frm_controls& f = forms::Instance<Frm_controls>();
     QWidget* updown = test_env::widget_of(f, "UpDown_Lanes");
     ASSERT_NE(updown, nullptr);
     auto* up = updown->findChild<QToolButton*>("up");
@@ -153,7 +149,7 @@ TEST_F(Controls, UpDownStepsOnPressAndStopsAtItsEnds) {
 }
 
 TEST_F(Controls, FileDialogAnswersAndCancelTheScriptedWay) {
-    Frm_controls& f = Frm();
+    Frm_controls& f = forms::Instance<Frm_controls>();
     test_env::dialogs().answer_file(std::string("/data/heats/Heat12.qf3"));
     QTest::mouseClick(test_env::widget_of(f, "Cmd_open"), Qt::LeftButton);
     EXPECT_EQ(f.Lbl_file.Caption(), "/data/heats/Heat12.qf3");
@@ -177,7 +173,7 @@ TEST_F(Controls, FileDialogAnswersAndCancelTheScriptedWay) {
 }
 
 TEST_F(Controls, ShapesAndTheWindowAsShown) {
-    Frm_controls& f = Frm();
+    Frm_controls& f = forms::Instance<Frm_controls>();
     QTest::mouseClick(test_env::widget_of(f, "UpDown_Lanes")->findChild<QToolButton*>("up"), Qt::LeftButton);
     const QImage shot(QString::fromStdString(test_env::screenshot(f, "forms_controls")));
     ASSERT_FALSE(shot.isNull());
@@ -198,7 +194,7 @@ TEST_F(Controls, ShapesAndTheWindowAsShown) {
 }
 
 TEST_F(Controls, PopupAndModalDoublesAnswerWithoutWaiting) {
-    Frm_controls& f = Frm();
+    Frm_controls& f = forms::Instance<Frm_controls>();
     test_env::ScriptedPopups popups;
     popups.answer("item_zoom");
     popups.answer("");

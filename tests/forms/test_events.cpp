@@ -68,21 +68,17 @@ protected:
     void Form_KeyPress(int32_t& ascii) override { log.push_back("Form_KeyPress " + std::to_string(ascii)); }
 };
 
-Frm_events& Frm() {
-    return forms::Instance<Frm_events>();
-}
-
 class Events : public ::testing::Test {
 protected:
     void SetUp() override {
-        Frm().Unload();
-        Frm().log.clear();
-        Frm().KeyPreview(false);
-        Frm().stop_in_form = Frm().stop_in_control = false;
+        forms::Instance<Frm_events>().Unload();
+        forms::Instance<Frm_events>().log.clear();
+        forms::Instance<Frm_events>().KeyPreview(false);
+        forms::Instance<Frm_events>().stop_in_form = forms::Instance<Frm_events>().stop_in_control = false;
     }
     // Loaded and shown, the log emptied.
     Frm_events& shown() {
-        Frm_events& f = Frm();
+        Frm_events& f = forms::Instance<Frm_events>();
         f.Show();
         QApplication::processEvents();
         f.log.clear();
@@ -91,7 +87,7 @@ protected:
 };
 
 TEST_F(Events, ValuesSetWhileDesigningRaiseNothingThenEventsFlow) {
-    Frm_events& f = Frm();
+    Frm_events& f = forms::Instance<Frm_events>();
     EXPECT_TRUE(f.Chk_show.Value() == forms::vbChecked) << "loads the window";
     EXPECT_EQ(f.log, std::vector<std::string>{"Form_Load"});
     EXPECT_TRUE(f.Opt_lane(1).Value());

@@ -3,6 +3,7 @@
 #include "Cls_lane.h"
 #include "ErrorOf.h"
 #include "Gdi.h"
+#include "Heat_Fixture.h"
 #include "TestEnv.h"
 #include "VbError.h"
 #include "cDIBSection.h"
@@ -18,7 +19,6 @@ namespace {
 
 using test_env::error_of;
 
-constexpr gdi::COLORREF kKey = gdi::RGB(128, 128, 128);
 constexpr gdi::COLORREF kRed = gdi::RGB(255, 0, 0);
 
 // An overlay cleared to the key colour, as the replay window keeps it.
@@ -26,8 +26,8 @@ struct Overlay {
     cDIBSection dib;
     explicit Overlay(int32_t w = 500, int32_t h = 200) {
         EXPECT_TRUE(dib.Create(w, h));
-        Rectangle_With_Pen_Brush(dib.hDC(), {0, 0}, {w, h}, static_cast<int32_t>(kKey), 0, BS_SOLID,
-                                 gdi::PS_SOLID, 1, static_cast<int32_t>(kKey));
+        Rectangle_With_Pen_Brush(dib.hDC(), {0, 0}, {w, h}, static_cast<int32_t>(heat_fixture::kKey), 0,
+                                 BS_SOLID, gdi::PS_SOLID, 1, static_cast<int32_t>(heat_fixture::kKey));
     }
     gdi::COLORREF at(int32_t x, int32_t y) const { return gdi::GetPixel(dib.hDC(), x, y); }
     // Pixels of a colour inside a rectangle (right and bottom included).
@@ -201,7 +201,7 @@ TEST(Cls_lane, GeometryBeyond32BitsFailsBeforeDrawing) {
         Overlay o;
         Cls_lane lane = Mark(1, x, y, 61230);
         EXPECT_EQ(error_of([&] { lane.Draw_lane(o.dib.hDC(), false); }), vb::errOverflow) << x << "," << y;
-        EXPECT_EQ(o.count(kKey, 0, 0, 499, 199), 500 * 200) << x << "," << y;
+        EXPECT_EQ(o.count(heat_fixture::kKey, 0, 0, 499, 199), 500 * 200) << x << "," << y;
     }
     // The mark fits but its guide line would pass the limit: the mark is drawn, the line is not.
     Overlay o;

@@ -16,6 +16,7 @@
 #include "QF3_format.h"
 #include "Screen.h"
 #include "Services.h"
+#include "Windows.h"
 #include "cls_VideoFile_handler.h"
 
 #include <QApplication>
@@ -37,17 +38,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int32_t kFrames = 20;
-
-void process_events() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
-void Poke32(const std::string& path, int64_t offset, int32_t value) {
-    std::string bytes = test_env::read_file(path);
-    std::memcpy(bytes.data() + offset, &value, 4);
-    test_env::write_file(path, bytes);
-}
 
 // Where record n starts, by the record size the file's first record gives.
 int64_t Record_At(const std::string& path, int32_t n) {
@@ -101,9 +91,10 @@ const std::vector<Damage>& Damages() {
          },
          "{path}\nThis heat file is cut short: it holds 20 of 90 frames.", 20, 0},
         {"last record's length beyond the file",
-         [](const std::string& p) { Poke32(p, Record_At(p, kFrames) + 44, 1000000); }, "", kFrames, kFrames},
+         [](const std::string& p) { heat_fixture::Poke32(p, Record_At(p, kFrames) + 44, 1000000); }, "",
+         kFrames, kFrames},
         {"a record's picture length beyond its slot",
-         [](const std::string& p) { Poke32(p, Record_At(p, 5) + 30, 900000); }, "", kFrames, 5},
+         [](const std::string& p) { heat_fixture::Poke32(p, Record_At(p, 5) + 30, 900000); }, "", kFrames, 5},
         {"a record's picture overwritten",
          [](const std::string& p) {
              std::string bytes = test_env::read_file(p);
@@ -166,7 +157,7 @@ protected:
     void Show_Windows() {
         Frm_kanot_2().Show();
         Frm_results().Show();
-        process_events();
+        test_env::process_events();
     }
     // The heat open before the damaged one, with lane 3's time attached so
     // the results window shows it.
@@ -176,7 +167,7 @@ protected:
         ASSERT_TRUE(Replay_File_Open());
         Step_To(7);
         Frm_kanot_2().Slider_play_KeyDown('3', 0);
-        process_events();
+        test_env::process_events();
         ASSERT_EQ(Frm_results().Lbl_heat.Caption(), "Heat 1");
         ASSERT_NE(Frm_results().Lbl_result_lane(0).Caption(), "");
     }
@@ -193,7 +184,7 @@ protected:
     // expected_size: the window's size as it must be after the open.
     void Check(const Damage& d, const std::string& path, const std::string& shot, QSize expected_size) {
         auto& w = Frm_kanot_2();
-        process_events();
+        test_env::process_events();
         const std::vector<std::string> expected = d.message.empty()
                                                       ? std::vector<std::string>{}
                                                       : std::vector<std::string>{Expand(d.message, path)};
@@ -228,7 +219,7 @@ protected:
         auto* slider = reinterpret_cast<QMainWindow*>(w.hWnd())->findChild<QSlider*>("Slider_play");
         ASSERT_NE(slider, nullptr);
         QTest::keyClick(slider, Qt::Key_End);
-        process_events();
+        test_env::process_events();
         EXPECT_EQ(w.Slider_play.Value(), 2 * d.frames_usable);
         w.Slider_play_Scroll();
         if (d.damaged_frame != d.frames_usable) {
@@ -277,7 +268,7 @@ TEST_F(DamagedHeats, OpenedFromTheOpenBox) {
     Open_Good_Heat_With_A_Result();
     const QSize heat_size = Window_Size();
     Frm_kanot_2().item_close_Click();
-    process_events();
+    test_env::process_events();
     const QSize closed_size = Window_Size();
     int n = 0;
     for (const Damage& d : Damages()) {
@@ -329,7 +320,7 @@ TEST_F(DamagedHeats, PlayGoesPastADamagedFrameWithoutTakingItsTime) {
     Show_Windows();
     std::string path = dir + "/Heat5_play.qf3";
     fs::copy_file(pristine, path);
-    Poke32(path, Record_At(path, 5) + 30, 900000);
+    heat_fixture::Poke32(path, Record_At(path, 5) + 30, 900000);
     Frm_kanot_2().Handle_Open_File(path);
     ASSERT_TRUE(Replay_File_Open());
     Frm_kanot_2().item_check_timing.Checked(true);
@@ -346,7 +337,7 @@ TEST_F(DamagedHeats, TheReplayWindowOpensWithinTheScreen) {
     Frm_kanot_2().Load();
     Frm_kanot_2().Move(0, 0, (area.width() + 300) * 15, (area.height() + 300) * 15);
     Frm_kanot_2().Show();
-    process_events();
+    test_env::process_events();
     auto* q = reinterpret_cast<QMainWindow*>(Frm_kanot_2().hWnd());
     EXPECT_LE(q->frameGeometry().width(), area.width());
     EXPECT_LE(q->frameGeometry().height(), area.height());

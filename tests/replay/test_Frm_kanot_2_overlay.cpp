@@ -27,8 +27,6 @@
 
 namespace {
 
-constexpr gdi::COLORREF kKey = gdi::RGB(128, 128, 128);
-
 class Overlay_Window : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -172,7 +170,7 @@ TEST_F(Overlay_Window, MarksOffLeavesTheExtraLineAndPlayingLeavesTheRefresh) {
     EXPECT_EQ(img.pixelColor(41, 20), QColor(255, 0, 0));
     EXPECT_FALSE(white(img, 150, 50));
     EXPECT_FALSE(grey_fill(img, 43, 40));
-    EXPECT_EQ(gdi::GetPixel(Overlay_DIB().hDC(), 43, 40), kKey);
+    EXPECT_EQ(gdi::GetPixel(Overlay_DIB().hDC(), 43, 40), heat_fixture::kKey);
     win.Playing = false;
     win.item_auto_detect.Checked(false);
 }

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr gdi::COLORREF kKey = gdi::RGB(128, 128, 128);
 constexpr gdi::COLORREF kWhite = gdi::RGB(255, 255, 255);
 
 class Overlay_Test : public ::testing::Test {
@@ -28,7 +27,7 @@ protected:
     void SetUp() override {
         g_Ini_File_Path = test_env::make_dir("overlay") + "/Tidewick_HDMI.ini";
         test_env::write_file(g_Ini_File_Path, "");
-        g_Overlay_Key_Colour = kKey;
+        g_Overlay_Key_Colour = heat_fixture::kKey;
         g_Show_Lanes = g_Show_Goalline = true;
         g_Goalline_Inverted = false;
         g_Program_Mode = 0;
@@ -204,16 +203,16 @@ TEST_F(Overlay_Test, DrawingLeavesKeyMarksAndGoalLine) {
     const int32_t line[4] = {300, 10, 300, 290};
     std::copy_n(line, 4, g_Goal_Line_Points);
     Clear_Graphics();
-    EXPECT_EQ(At(0, 0), kKey);
-    EXPECT_EQ(At(399, 299), kKey);
+    EXPECT_EQ(At(0, 0), heat_fixture::kKey);
+    EXPECT_EQ(At(399, 299), heat_fixture::kKey);
     Draw_Goal_line();
     Draw_lanes(false);
     Overlay_DIB().SavePicture(test_env::output_dir() + "/overlay_module.bmp");
     EXPECT_EQ(At(300, 150), kWhite);
     EXPECT_EQ(At(92, 200), gdi::RGB(200, 200, 200)); // mark 0: grey fill left of its number
     EXPECT_EQ(At(42, 100), gdi::RGB(200, 200, 200));
-    EXPECT_EQ(At(20, 30), kKey); // mark 2 is not drawn
-    EXPECT_EQ(At(250, 150), kKey);
+    EXPECT_EQ(At(20, 30), heat_fixture::kKey); // mark 2 is not drawn
+    EXPECT_EQ(At(250, 150), heat_fixture::kKey);
 
     // Dark goal line; the live preview's line and boxes in mode 1.
     Clear_Graphics();
@@ -226,17 +225,17 @@ TEST_F(Overlay_Test, DrawingLeavesKeyMarksAndGoalLine) {
     std::copy_n(live, 4, g_Live_Goal_Points);
     Draw_Goal_line();
     EXPECT_EQ(At(50, 150), gdi::RGB(25, 25, 25));
-    EXPECT_EQ(At(300, 150), kKey);
+    EXPECT_EQ(At(300, 150), heat_fixture::kKey);
     EXPECT_EQ(At(44, 36), gdi::RGB(0, 0, 255)); // box corner: (50 - 6, 40 - 6) .. +12
-    EXPECT_EQ(At(40, 40), kKey);
+    EXPECT_EQ(At(40, 40), heat_fixture::kKey);
 
     // Switched off: nothing.
     Clear_Graphics();
     g_Show_Lanes = g_Show_Goalline = false;
     Draw_Goal_line();
     Draw_lanes(false);
-    EXPECT_EQ(At(92, 200), kKey);
-    EXPECT_EQ(At(50, 150), kKey);
+    EXPECT_EQ(At(92, 200), heat_fixture::kKey);
+    EXPECT_EQ(At(50, 150), heat_fixture::kKey);
 }
 
 TEST_F(Overlay_Test, DrawingFailuresAreReported) {
@@ -257,7 +256,7 @@ TEST_F(Overlay_Test, DrawingFailuresAreReported) {
     std::copy_n(line, 4, g_Goal_Line_Points);
     Clear_Graphics();
     Draw_Goal_line();
-    EXPECT_EQ(At(10, 5), kKey);
+    EXPECT_EQ(At(10, 5), heat_fixture::kKey);
     ASSERT_EQ(normal.reports.size(), 2u);
     EXPECT_EQ(normal.reports[1].number, vb::errOverflow);
     EXPECT_EQ(normal.reports[1].location, "Draw_Goal_line of Form Frm_kanot");

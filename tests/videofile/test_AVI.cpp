@@ -53,18 +53,6 @@ std::string At(const std::string& path, int64_t offset, size_t n) {
     return test_env::read_file(path).substr(static_cast<size_t>(offset), n);
 }
 
-int32_t Get32(const std::string& bytes, size_t offset) {
-    int32_t v;
-    std::memcpy(&v, bytes.data() + offset, 4);
-    return v;
-}
-
-void Poke32(const std::string& path, int64_t offset, int32_t v) {
-    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
-    f.seekp(offset);
-    f.write(reinterpret_cast<const char*>(&v), 4);
-}
-
 struct AVI : ::testing::Test {
     heat_fixture::Development_Mode dev;
     void SetUp() override { test_env::dialogs().clear(); }
@@ -282,8 +270,8 @@ TEST_F(AVI, OwnHeaderChunkIsAppendedAndFoundAgain) {
     const std::string bytes = test_env::read_file(path);
     ASSERT_EQ(static_cast<int64_t>(bytes.size()), before + 8 + 30000);
     EXPECT_EQ(bytes.substr(static_cast<size_t>(before), 4), "QFXM");
-    EXPECT_EQ(Get32(bytes, static_cast<size_t>(before) + 4), 30000);
-    EXPECT_EQ(Get32(bytes, 4), static_cast<int32_t>(bytes.size()) - 8);
+    EXPECT_EQ(heat_fixture::Get32(bytes, static_cast<size_t>(before) + 4), 30000);
+    EXPECT_EQ(heat_fixture::Get32(bytes, 4), static_cast<int32_t>(bytes.size()) - 8);
     EXPECT_EQ(vf.Chunk_Address(0), before + 1);
     EXPECT_TRUE(vf.Has_XML_header());
     EXPECT_EQ(bytes.back(), ' ') << "the text is padded with blanks";
@@ -296,10 +284,10 @@ TEST_F(AVI, OwnHeaderChunkIsAppendedAndFoundAgain) {
     vf.Append_DV_header();
     const std::string after = test_env::read_file(path);
     EXPECT_EQ(after.substr(bytes.size(), 4), "ORHD");
-    EXPECT_EQ(Get32(after, bytes.size() + 4), 23860);
+    EXPECT_EQ(heat_fixture::Get32(after, bytes.size() + 4), 23860);
     EXPECT_EQ(after.substr(bytes.size() + 8, 4), "ORDV");
-    EXPECT_EQ(Get32(after, bytes.size() + 12), 21974);
-    EXPECT_EQ(Get32(after, 4), static_cast<int32_t>(after.size()) - 8);
+    EXPECT_EQ(heat_fixture::Get32(after, bytes.size() + 12), 21974);
+    EXPECT_EQ(heat_fixture::Get32(after, 4), static_cast<int32_t>(after.size()) - 8);
     vf.Close_File();
 
     // Walked again from scratch, both chunks are found and the frames still read.
@@ -383,8 +371,10 @@ TEST_F(AVI, OpenDmlProbeReadsTheStandardIndex) {
     put32(12, n);
     std::memcpy(ix.data() + 16, "00dc", 4);
     for (int32_t i = 0; i < n; ++i) {
-        put32(32 + 8 * static_cast<size_t>(i), Get32(bytes, idx1 + 16 * static_cast<size_t>(i) + 8) + 8);
-        put32(36 + 8 * static_cast<size_t>(i), Get32(bytes, idx1 + 16 * static_cast<size_t>(i) + 12));
+        put32(32 + 8 * static_cast<size_t>(i),
+              heat_fixture::Get32(bytes, idx1 + 16 * static_cast<size_t>(i) + 8) + 8);
+        put32(36 + 8 * static_cast<size_t>(i),
+              heat_fixture::Get32(bytes, idx1 + 16 * static_cast<size_t>(i) + 12));
     }
     bytes.replace(junk, ix.size(), ix);
     test_env::write_file(path, bytes);
@@ -440,7 +430,7 @@ TEST_F(AVI, DamagedHeadersEndTheReadWithTheirMessage) {
             f.seekp(c.offset);
             f.write(c.text, 4);
         } else
-            Poke32(path, c.offset, c.value);
+            heat_fixture::Poke32(path, c.offset, c.value);
         clsAVIInfo info;
         EXPECT_EQ(info.ReadFile(path), c.read) << c.name;
         EXPECT_EQ(info.Last_Message(), c.message) << c.name;
@@ -465,7 +455,7 @@ TEST_F(AVI, DamagedIndexesAndChunksAreRefused) {
     // Index sizes out of range are refused without a message.
     for (const int32_t size : {16 * 150001, 0, 8}) {
         const std::string path = copy("size" + std::to_string(size));
-        Poke32(path, idx1 + 4, size);
+        heat_fixture::Poke32(path, idx1 + 4, size);
         test_env::dialogs().clear();
         VF vf;
         EXPECT_FALSE(vf.Open_AVI_File(path)) << size;
@@ -478,7 +468,7 @@ TEST_F(AVI, DamagedIndexesAndChunksAreRefused) {
         int32_t size = 0;
         std::memcpy(&size, bytes.data() + idx1 + 4, 4);
         ASSERT_EQ(idx1 + 8 + size, static_cast<int64_t>(bytes.size())) << "ffmpeg ends the file with idx1";
-        Poke32(path, idx1 + 4, size + extra);
+        heat_fixture::Poke32(path, idx1 + 4, size + extra);
         std::ofstream(path, std::ios::app | std::ios::binary).write("00dc\x10\0\0\0\4\0\0\0\1\0\0\0", 16);
         VF vf;
         ASSERT_TRUE(vf.Open_AVI_File(path));
@@ -487,7 +477,7 @@ TEST_F(AVI, DamagedIndexesAndChunksAreRefused) {
     // An index longer than the file holds keeps its whole entries only.
     {
         const std::string path = copy("long");
-        Poke32(path, idx1 + 4, 16 * 1000);
+        heat_fixture::Poke32(path, idx1 + 4, 16 * 1000);
         VF vf;
         ASSERT_TRUE(vf.Open_AVI_File(path));
         EXPECT_EQ(vf.Index_Collection().size(), 4u);
@@ -503,7 +493,7 @@ TEST_F(AVI, DamagedIndexesAndChunksAreRefused) {
                                Entry_Case{"offset_past_end", 2, 1 << 30},
                                Entry_Case{"offset_negative", 2, static_cast<int32_t>(-movi - 100)}}) {
         const std::string path = copy(c.name);
-        Poke32(path, idx1 + 8 + 16 * 1 + 4 * c.field, c.value);
+        heat_fixture::Poke32(path, idx1 + 8 + 16 * 1 + 4 * c.field, c.value);
         VF vf;
         ASSERT_TRUE(vf.Open_AVI_File(path)) << c.name;
         try {
@@ -519,7 +509,7 @@ TEST_F(AVI, DamagedIndexesAndChunksAreRefused) {
     // A chunk of zero length reads nothing.
     {
         const std::string path = copy("length_zero");
-        Poke32(path, idx1 + 8 + 16 + 12, 0);
+        heat_fixture::Poke32(path, idx1 + 8 + 16 + 12, 0);
         VF vf;
         ASSERT_TRUE(vf.Open_AVI_File(path));
         vf.Read_Frame(1);
@@ -532,7 +522,7 @@ TEST_F(AVI, DamagedIndexesAndChunksAreRefused) {
     {
         heat_fixture::Normal_Mode normal;
         const std::string path = copy("walk_negative");
-        Poke32(path, idx1 + 4, -100);
+        heat_fixture::Poke32(path, idx1 + 4, -100);
         VF vf;
         EXPECT_FALSE(vf.Open_AVI_File(path));
         ASSERT_EQ(normal.reports.size(), 1u);

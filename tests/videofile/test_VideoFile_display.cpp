@@ -42,12 +42,6 @@ Frm_display_test& Window() {
     return forms::Instance<Frm_display_test>();
 }
 
-forms::PictureBox& Box(int32_t width_px, int32_t height_px) {
-    Frm_display_test& f = Window();
-    f.Picture1.Move(0, 0, width_px * 15.0, height_px * 15.0);
-    return f.Picture1;
-}
-
 // Pixel (x, y from the top) of a bottom-up bitmap as a colour 0x00BBGGRR.
 uint32_t Dib_Pixel(const cDIBSection& d, int32_t x, int32_t y) {
     const uint8_t* p =
@@ -127,7 +121,7 @@ TEST_F(VideoFileDisplay, FieldNumberShowsFrameAndFieldWithItsTime) {
     const std::string path = Make("rule", {.frames = 6});
     VF vf;
     ASSERT_TRUE(vf.Open_File(path));
-    forms::PictureBox& box = Box(64, 48);
+    forms::PictureBox& box = heat_fixture::Picture_Box<Frm_display_test>(64, 48);
     struct Case {
         int32_t field, frame;
         int16_t shown;
@@ -161,7 +155,7 @@ TEST_F(VideoFileDisplay, DrawnFieldIsTheLineDoubledFieldOfItsFrameUpright) {
     ASSERT_TRUE(vf.Open_File(path));
     VF witness; // an independent reader decodes the frames the drawing must show
     ASSERT_TRUE(witness.Open_File(path));
-    forms::PictureBox& box = Box(64, 48);
+    forms::PictureBox& box = heat_fixture::Picture_Box<Frm_display_test>(64, 48);
     // Even first, so the odd field after it cannot lean on lines left over.
     for (int32_t f : {4, 3, 2, 1, 6, 5}) {
         int32_t field = f;
@@ -208,8 +202,9 @@ TEST_F(VideoFileDisplay, RotatedFileShowsTopEdgeOnTheLeft) {
     ASSERT_TRUE(vf.rotated());
     VF witness;
     ASSERT_TRUE(witness.Open_File(path));
-    forms::PictureBox& box = Box(48, 64); // rotated: the frame's height across
-    int32_t even = 4, field = 3;          // the even field first: the odd one keeps its first and last lines
+    forms::PictureBox& box =
+        heat_fixture::Picture_Box<Frm_display_test>(48, 64); // rotated: the frame's height across
+    int32_t even = 4, field = 3; // the even field first: the odd one keeps its first and last lines
     vf.Draw_RGB_Field(even, box);
     vf.Draw_RGB_Field(field, box);
     witness.Read_RGB_sample(2, true);
@@ -246,7 +241,7 @@ TEST_F(VideoFileDisplay, FrameDrawShowsTheWholeFrameAndKeepsTheFieldPicture) {
     const std::string path = Make("frame", {.frames = 5});
     VF vf;
     ASSERT_TRUE(vf.Open_File(path));
-    forms::PictureBox& box = Box(64, 48);
+    forms::PictureBox& box = heat_fixture::Picture_Box<Frm_display_test>(64, 48);
     int32_t field = 2;
     vf.Draw_RGB_Field(field, box);
     const uint32_t field_pixel = gdi::GetPixel(vf.DEint_HDC(), 40, 30);
@@ -263,7 +258,7 @@ TEST_F(VideoFileDisplay, FrameDrawShowsTheWholeFrameAndKeepsTheFieldPicture) {
     // A larger control shows the same picture stretched over it, corner to
     // corner: the stretch smooths, so a shown pixel lies within the colours
     // of its source pixel's neighbours.
-    forms::PictureBox& big = Box(128, 96);
+    forms::PictureBox& big = heat_fixture::Picture_Box<Frm_display_test>(128, 96);
     vf.Draw_Current_RGB_frame(big);
     const cDIBSection& d = vf.Decoded_Frame();
     const auto within_neighbours = [&](int32_t x, int32_t y) {
@@ -292,7 +287,7 @@ TEST_F(VideoFileDisplay, FieldNumbersOutOfRangeAndTheInterlacedSetting) {
     const std::string path = Make("range", {.frames = 3});
     VF vf;
     ASSERT_TRUE(vf.Open_File(path));
-    forms::PictureBox& box = Box(64, 48);
+    forms::PictureBox& box = heat_fixture::Picture_Box<Frm_display_test>(64, 48);
     // Field 0 shows frame 1 (the reader takes sample 0 as sample 1).
     int32_t zero = 0;
     vf.Draw_RGB_Field(zero, box);
@@ -322,7 +317,7 @@ TEST_F(VideoFileDisplay, RawSampleSmallerThanAFrameIsRefusedNotReadPast) {
     }
     VF vf;
     ASSERT_TRUE(vf.Open_File(path));
-    forms::PictureBox& box = Box(64, 48);
+    forms::PictureBox& box = heat_fixture::Picture_Box<Frm_display_test>(64, 48);
     int32_t field = 3;
     try {
         vf.Draw_RGB_Field(field, box);
@@ -339,7 +334,7 @@ TEST_F(VideoFileDisplay, RawSampleSmallerThanAFrameIsRefusedNotReadPast) {
 
 struct Overlay_Run {
     VF vf;
-    forms::PictureBox& box = Box(64, 48);
+    forms::PictureBox& box = heat_fixture::Picture_Box<Frm_display_test>(64, 48);
     explicit Overlay_Run(const std::string& path) {
         EXPECT_TRUE(vf.Open_File(path));
         int32_t first = 1;
@@ -480,7 +475,7 @@ TEST_F(VideoFileDisplay, ModelPositionsOfInterlacedMaterial) {
     vf.Video_Offset(0);
     EXPECT_EQ(vf.Synch_model(500), 300);
     // The field a slider position shows, net of the selection.
-    forms::PictureBox& box = Box(16, 8);
+    forms::PictureBox& box = heat_fixture::Picture_Box<Frm_display_test>(16, 8);
     int32_t field = 25;
     vf.Draw_RGB_Field(field, box);
     EXPECT_EQ(vf.xCurrent(), 25);
@@ -515,18 +510,11 @@ TEST_F(VideoFileDisplay, ModelPositionErrorsAreReportedWithTheirPlace) {
 
 // ---- Analysis, selection, comments and graph objects ----
 
-std::string Element(VF& vf, const std::string& xpath) {
-    xmldom::DOMDocument60 doc;
-    EXPECT_TRUE(doc.loadXML(vf.Get_DOM_string()));
-    const xmldom::Node n = doc.selectSingleNode(xpath);
-    return n ? n.text() : "<missing " + xpath + ">";
-}
-
 // The header as the file holds it, read by a second object.
 std::string Stored(const std::string& path, const std::string& xpath) {
     VF reader;
     EXPECT_TRUE(reader.Open_File(path));
-    return Element(reader, xpath);
+    return heat_fixture::Header_Element(reader, xpath);
 }
 
 TEST_F(VideoFileDisplay, ImpactTopAndSelectionBySuffix) {
@@ -580,7 +568,7 @@ TEST_F(VideoFileDisplay, TrimmedRangeSetsTheFieldCount) {
     EXPECT_EQ(vf.Num_fields(), 100);
     EXPECT_EQ(vf.Trimmed_End(), 110);
     // The trimmed start is where field times begin.
-    forms::PictureBox& box = Box(8, 8);
+    forms::PictureBox& box = heat_fixture::Picture_Box<Frm_display_test>(8, 8);
     int32_t field = 15;
     vf.Draw_RGB_Field(field, box);
     EXPECT_EQ(vf.Effective_time(), 100);
@@ -614,7 +602,7 @@ TEST_F(VideoFileDisplay, HeaderPassThroughsReachTheirElements) {
     for (const Row& r : rows) {
         r.let(vf);
         EXPECT_EQ(r.get(vf), r.stored) << r.name;
-        EXPECT_EQ(Element(vf, r.xpath), r.stored) << r.name;
+        EXPECT_EQ(heat_fixture::Header_Element(vf, r.xpath), r.stored) << r.name;
     }
     // The graph objects keep their fifteen values in order.
     vf.Save_Graph_object(3, 2, 1, 0x00FF8040, 1, 2, true, 10, 20, 30, 40, 50, 60, 70, 80);

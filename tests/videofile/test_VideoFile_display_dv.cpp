@@ -24,7 +24,7 @@
 namespace {
 
 using VF = cls_VideoFile_handler;
-constexpr size_t kDV = 144000;
+constexpr size_t kDV_Frame = 144000;
 
 // PAL DV from ffmpeg: top half white with a red block at the left, bottom half black.
 std::string Make_DV(const std::string& name, int frames) {
@@ -50,18 +50,14 @@ std::string Make_AVI(const std::string& name) {
     return path;
 }
 
-std::string Bytes(const std::string& path) {
-    return test_env::read_file(path);
-}
-
 // A DV-based heat file written by the program, each frame carrying the
 // capture's extra data block ("SSCD") at `block_at` when that is not 0.
-std::string Write_QF2(const std::string& name, std::string dv, int frames, size_t block_at,
-                      int16_t streams = 1) {
+std::string Write_QF2_With_Block(const std::string& name, std::string dv, int frames, size_t block_at,
+                                 int16_t streams = 1) {
     if (block_at > 0)
-        for (size_t f = 0; f * kDV < dv.size(); ++f) {
-            std::memset(dv.data() + f * kDV + block_at, 0, 192);
-            std::memcpy(dv.data() + f * kDV + block_at, "SSCD", 4);
+        for (size_t f = 0; f * kDV_Frame < dv.size(); ++f) {
+            std::memset(dv.data() + f * kDV_Frame + block_at, 0, 192);
+            std::memcpy(dv.data() + f * kDV_Frame + block_at, "SSCD", 4);
         }
     const std::string path = test_env::make_dir("display_qf2_" + name) + "/" + name + ".qf2";
     VF w;
@@ -72,7 +68,7 @@ std::string Write_QF2(const std::string& name, std::string dv, int frames, size_
     w.Write_XML_Header();
     for (int i = 0; i < frames * streams; ++i)
         w.Append_DV_frame(reinterpret_cast<const uint8_t*>(dv.data()) +
-                          static_cast<size_t>(i) % (dv.size() / kDV) * kDV);
+                          static_cast<size_t>(i) % (dv.size() / kDV_Frame) * kDV_Frame);
     w.Close_File();
     return path;
 }
@@ -115,10 +111,10 @@ TEST_F(VideoFileDisplayDV, InformationTextOfAviFilesWithoutXmlChunk) {
 }
 
 TEST_F(VideoFileDisplayDV, InformationTextOfQf2FilesByStreamCount) {
-    const std::string dv = Bytes(Make_DV("qf2", 2));
+    const std::string dv = test_env::read_file(Make_DV("qf2", 2));
     {
         VF vf;
-        ASSERT_TRUE(vf.Open_File(Write_QF2("one", dv, 3, 0)));
+        ASSERT_TRUE(vf.Open_File(Write_QF2_With_Block("one", dv, 3, 0)));
         const std::vector<std::string> lines = Lines(vf.Property_String());
         ASSERT_GE(lines.size(), 4u);
         EXPECT_EQ(lines[2], "Num frames = 3");
@@ -130,7 +126,7 @@ TEST_F(VideoFileDisplayDV, InformationTextOfQf2FilesByStreamCount) {
         EXPECT_EQ(lines.back().rfind("Special application =  ", 0), 0u) << lines.back();
     }
     VF vf;
-    ASSERT_TRUE(vf.Open_File(Write_QF2("two", dv, 3, 0, 2)));
+    ASSERT_TRUE(vf.Open_File(Write_QF2_With_Block("two", dv, 3, 0, 2)));
     const std::vector<std::string> lines = Lines(vf.Property_String());
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[2], "Num frames = 3*2");
@@ -173,9 +169,9 @@ TEST_F(VideoFileDisplayDV, OverlayTrailOfDvFramesIsTheDecodedPicture) {
 }
 
 TEST_F(VideoFileDisplayDV, CommentOfTheDvExtraDataBlock) {
-    const std::string dv = Bytes(Make_DV("comment", 2));
+    const std::string dv = test_env::read_file(Make_DV("comment", 2));
     const size_t block_at = 1000;
-    const std::string path = Write_QF2("comment", dv, 2, block_at);
+    const std::string path = Write_QF2_With_Block("comment", dv, 2, block_at);
     const std::string hundred = std::string(50, 'a') + std::string(50, 'b');
     {
         VF vf;
@@ -187,11 +183,11 @@ TEST_F(VideoFileDisplayDV, CommentOfTheDvExtraDataBlock) {
     }
     // In the file: frame 2's block, nothing before or after the field.
     const std::string before = dv;
-    const std::string after = Bytes(path);
-    const size_t frame2 = after.size() - kDV; // the last frame of the file
+    const std::string after = test_env::read_file(path);
+    const size_t frame2 = after.size() - kDV_Frame; // the last frame of the file
     EXPECT_EQ(after.substr(frame2 + block_at + 82, 80), hundred.substr(0, 80));
     EXPECT_EQ(after.substr(frame2 + block_at + 162, 30), std::string(30, '\0'));
-    EXPECT_EQ(after.substr(frame2, block_at), before.substr(kDV, block_at)) << "the picture data stays";
+    EXPECT_EQ(after.substr(frame2, block_at), before.substr(kDV_Frame, block_at)) << "the picture data stays";
     VF again;
     ASSERT_TRUE(again.Open_File(path));
     again.Read_Frame(2);
@@ -200,20 +196,20 @@ TEST_F(VideoFileDisplayDV, CommentOfTheDvExtraDataBlock) {
     EXPECT_EQ(again.Read_Comment(), "");
 
     // A frame without the block is never written over.
-    const std::string plain = Write_QF2("plain", dv, 2, 0);
-    const std::string plain_before = Bytes(plain);
+    const std::string plain = Write_QF2_With_Block("plain", dv, 2, 0);
+    const std::string plain_before = test_env::read_file(plain);
     VF vf;
     ASSERT_TRUE(vf.Open_File(plain));
     vf.Read_Frame(1);
     EXPECT_THROW(vf.Write_comment("lost"), vb::VbError);
     vf.Close_File();
-    EXPECT_EQ(Bytes(plain), plain_before);
+    EXPECT_EQ(test_env::read_file(plain), plain_before);
 }
 
 TEST_F(VideoFileDisplayDV, ReusedObjectKeepsNothingOfTheFileBefore) {
-    const std::string dv = Bytes(Make_DV("reuse", 2));
+    const std::string dv = test_env::read_file(Make_DV("reuse", 2));
     const size_t block_at = 1000;
-    const std::string first = Write_QF2("reuse_block", dv, 2, block_at);
+    const std::string first = Write_QF2_With_Block("reuse_block", dv, 2, block_at);
     {
         // The capture's time in frame 1's block.
         std::fstream f(first, std::ios::in | std::ios::out | std::ios::binary);
@@ -221,8 +217,8 @@ TEST_F(VideoFileDisplayDV, ReusedObjectKeepsNothingOfTheFileBefore) {
         f.seekp(static_cast<std::streamoff>(100005 + block_at + 24));
         f.write(reinterpret_cast<const char*>(&capture), 4);
     }
-    const std::string second = Write_QF2("reuse_plain", dv, 2, 0);
-    const std::string second_bytes = Bytes(second);
+    const std::string second = Write_QF2_With_Block("reuse_plain", dv, 2, 0);
+    const std::string second_bytes = test_env::read_file(second);
     VF vf;
     ASSERT_TRUE(vf.Open_File(first));
     vf.Read_Frame(1);
@@ -251,17 +247,17 @@ TEST_F(VideoFileDisplayDV, ReusedObjectKeepsNothingOfTheFileBefore) {
     vf.Read_Frame(2);
     vf.Rewrite_DV_Extra_data();
     vf.Close_File();
-    EXPECT_EQ(Bytes(second), second_bytes) << "the second file's frames stay as they were";
+    EXPECT_EQ(test_env::read_file(second), second_bytes) << "the second file's frames stay as they were";
 }
 
 TEST_F(VideoFileDisplayDV, ForcedFrameRateRewritesTheAviMainHeader) {
     const std::string path = Make_AVI("rate");
     VF vf;
     ASSERT_TRUE(vf.Open_AVI_File(path));
-    const std::string before = Bytes(path);
+    const std::string before = test_env::read_file(path);
     // No header read yet: nothing is written.
     EXPECT_THROW(vf.Force_Framerate(30), vb::VbError);
-    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(test_env::read_file(path), before);
     vf.Read_Headers();
     try {
         vf.Force_Framerate(0);
@@ -269,10 +265,10 @@ TEST_F(VideoFileDisplayDV, ForcedFrameRateRewritesTheAviMainHeader) {
     } catch (const vb::VbError& e) {
         EXPECT_EQ(e.number(), vb::errDivisionByZero);
     }
-    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(test_env::read_file(path), before);
     vf.Force_Framerate(30);
     vf.Close_File();
-    const std::string after = Bytes(path);
+    const std::string after = test_env::read_file(path);
     int32_t micro = 0;
     std::memcpy(&micro, after.data() + 32, 4);
     EXPECT_EQ(micro, 33333);

@@ -28,12 +28,6 @@ protected:
     void Design() override { Move(0, 0, 24000, 24000); }
 };
 
-forms::PictureBox& Box(int32_t width_px, int32_t height_px) {
-    auto& f = forms::Instance<Frm_sizes_test>();
-    f.Picture1.Move(0, 0, width_px * 15.0, height_px * 15.0);
-    return f.Picture1;
-}
-
 constexpr int32_t kBand_Left = 100, kBand_Right = 110; // a grey column band
 
 // Where the band darkens: on a JPEG block row, so no block holds both greys.
@@ -109,7 +103,7 @@ TEST_F(VideoFileSizes, StripedFieldsPairTheirRowsAtPaddedAndPlainWidths) {
         VF vf;
         ASSERT_TRUE(vf.Open_File(Striped_Heat("stripes" + std::to_string(width), width, 48)));
         vf.Set_RGB_interlaced(true);
-        forms::PictureBox& box = Box(width, 48);
+        forms::PictureBox& box = heat_fixture::Picture_Box<Frm_sizes_test>(width, 48);
         for (int32_t f : {3, 4}) {
             int32_t field = f;
             vf.Draw_RGB_Field(field, box);
@@ -140,7 +134,7 @@ TEST_F(VideoFileSizes, SmallerFileAfterALargerOneDrawsWithinItsOwnBitmaps) {
     ASSERT_TRUE(vf.Open_File(large));
     ASSERT_NE(vf.Display_HDC(), nullptr);
     EXPECT_EQ(gdi::SurfaceHeight(vf.Display_HDC()), 576);
-    forms::PictureBox& box = Box(720, 576);
+    forms::PictureBox& box = heat_fixture::Picture_Box<Frm_sizes_test>(720, 576);
     int32_t field = 3;
     vf.Set_RGB_interlaced(true);
     vf.Draw_RGB_Field(field, box);
@@ -151,7 +145,7 @@ TEST_F(VideoFileSizes, SmallerFileAfterALargerOneDrawsWithinItsOwnBitmaps) {
     vf.Set_RGB_interlaced(true);
     EXPECT_EQ(gdi::SurfaceWidth(vf.Display_HDC()), 720);
     EXPECT_EQ(gdi::SurfaceHeight(vf.Display_HDC()), 480);
-    forms::PictureBox& small_box = Box(720, 480);
+    forms::PictureBox& small_box = heat_fixture::Picture_Box<Frm_sizes_test>(720, 480);
     for (int32_t f : {3, 4}) {
         field = f;
         vf.Draw_RGB_Field(field, small_box);

@@ -40,11 +40,11 @@ protected:
     void Design() override { Move(0, 0, 24000, 24000); }
 };
 
-forms::PictureBox& Box(int32_t width_px, int32_t height_px) {
-    Frm_dv_test& f = forms::Instance<Frm_dv_test>();
-    f.Picture1.Move(0, 0, width_px * 15.0, height_px * 15.0);
-    f.Picture1.ScaleMode(3); // pixels, as the replay window's pictures have them
-    return f.Picture1;
+// In pixels, as the replay window's pictures have them.
+forms::PictureBox& Dv_Box(int32_t width_px, int32_t height_px) {
+    forms::PictureBox& box = heat_fixture::Picture_Box<Frm_dv_test>(width_px, height_px);
+    box.ScaleMode(3);
+    return box;
 }
 
 // The test picture: top half white with a red block at the left, bottom
@@ -65,10 +65,6 @@ std::string Make_DV(const std::string& name, bool ntsc, int frames, const char* 
     std::string out;
     EXPECT_EQ(test_env::run(cmd + " 2>&1", &out), 0) << out;
     return path;
-}
-
-std::string Bytes(const std::string& path) {
-    return test_env::read_file(path);
 }
 
 // Pixel (x, y from the top) of a bottom-up bitmap as red, green, blue.
@@ -111,7 +107,7 @@ std::string Ffmpeg_Frame(const std::string& path, int n) {
                             &out),
               0)
         << out;
-    return Bytes(raw);
+    return test_env::read_file(raw);
 }
 
 double Psnr_Against(const cDIBSection& d, const std::string& top_down_bgr) {
@@ -198,7 +194,7 @@ TEST_F(VideoFileDV, FramesInStoreAndPictureModes) {
     const std::string path = Make_DV("modes", false, 2);
     VF vf;
     ASSERT_TRUE(vf.Open_File(path));
-    forms::PictureBox& box = Box(360, 288);
+    forms::PictureBox& box = Dv_Box(360, 288);
     cDIBSection shown;
     shown.Create(360, 288);
     const auto grab = [&] { gdi::BitBlt(shown.hDC(), 0, 0, 360, 288, box.hDC(), 0, 0, 13369376); };
@@ -337,7 +333,7 @@ int Check_QF2(const std::string& path, const std::string& options, std::string* 
 
 TEST_F(VideoFileDV, Qf2WrittenByTheProgramMatchesTheLayoutAndReadsBack) {
     const std::string dv_path = Make_DV("qf2src", false, 4);
-    const std::string dv = Bytes(dv_path);
+    const std::string dv = test_env::read_file(dv_path);
     const std::string path = Write_QF2("round", dv, 3);
     std::string out;
     EXPECT_EQ(Check_QF2(path, "--dv '" + dv_path + "' --frames 3", &out), 0) << out;
@@ -390,7 +386,7 @@ TEST_F(VideoFileDV, Qf2WrittenByTheProgramMatchesTheLayoutAndReadsBack) {
 }
 
 TEST_F(VideoFileDV, Qf2WithTwoStreamsReadsEachStreamOfItsSample) {
-    const std::string dv = Bytes(Make_DV("qf2two", false, 4));
+    const std::string dv = test_env::read_file(Make_DV("qf2two", false, 4));
     const std::string path = Write_QF2("two", dv, 6, 2);
     std::string out;
     EXPECT_EQ(Check_QF2(path, "", &out), 1) << "six frames are three samples of two: " << out;
@@ -420,7 +416,7 @@ private:
 };
 
 TEST_F(VideoFileDV, AppendingTellsATimeCodeThatSkipsAFrame) {
-    const std::string dv = Bytes(Make_DV("tcskip", false, 1));
+    const std::string dv = test_env::read_file(Make_DV("tcskip", false, 1));
     const auto frame_with = [&](uint8_t frames) {
         std::string f = dv.substr(0, kDV);
         for (int block = 1; block <= 2; ++block)
@@ -442,11 +438,11 @@ TEST_F(VideoFileDV, AppendingTellsATimeCodeThatSkipsAFrame) {
 }
 
 TEST_F(VideoFileDV, TraceRecordLandsInTheFrameOfTheFile) {
-    const std::string dv = Bytes(Make_DV("trace", false, 4));
+    const std::string dv = test_env::read_file(Make_DV("trace", false, 4));
     const std::string path = Write_QF2("trace", dv, 3);
     VF vf;
     ASSERT_TRUE(vf.Open_File(path));
-    forms::PictureBox& box = Box(180, 144);
+    forms::PictureBox& box = Dv_Box(180, 144);
     int32_t field = 4; // frame 2, second field
     int16_t stream = 1;
     bool rotate = false;
@@ -457,7 +453,7 @@ TEST_F(VideoFileDV, TraceRecordLandsInTheFrameOfTheFile) {
     EXPECT_THROW(vf.Update_Trace_Data(11, 1, 1), vb::VbError);
     vf.Close_File();
 
-    const std::string bytes = Bytes(path);
+    const std::string bytes = test_env::read_file(path);
     const size_t rec = 100005 + kDV + 48008;
     EXPECT_EQ(bytes.substr(rec, 4), "QFTD");
     int16_t v[44];
@@ -483,7 +479,7 @@ TEST_F(VideoFileDV, TraceRecordLandsInTheFrameOfTheFile) {
 }
 
 TEST_F(VideoFileDV, ExtraDataBlockIsFoundOnceAndTimesTheFrame) {
-    std::string dv = Bytes(Make_DV("sscd", false, 4));
+    std::string dv = test_env::read_file(Make_DV("sscd", false, 4));
     struct Case {
         size_t at;
         int32_t offset, capture, rounded;
@@ -515,7 +511,7 @@ TEST_F(VideoFileDV, ExtraDataBlockIsFoundOnceAndTimesTheFrame) {
 TEST_F(VideoFileDV, HeaderTooLongForItsPlaceIsRefusedAndTheFileKept) {
     heat_fixture::Normal_Mode normal;
     const std::string dv_path = Make_DV("longhdr", false, 4);
-    const std::string path = Write_QF2("longhdr", Bytes(dv_path), 2);
+    const std::string path = Write_QF2("longhdr", test_env::read_file(dv_path), 2);
     VF vf;
     ASSERT_TRUE(vf.Open_File(path));
     vf.Hdr_spare1(std::string(100000, 'x'));
@@ -532,7 +528,7 @@ TEST_F(VideoFileDV, RefreshBeforeAnyReadDrawsNothing) {
     const std::string path = Make_DV("refresh", false, 1);
     VF vf;
     ASSERT_TRUE(vf.Open_File(path));
-    forms::PictureBox& box = Box(90, 72);
+    forms::PictureBox& box = Dv_Box(90, 72);
     gdi::SetPixel(box.hDC(), 45, 10, gdi::RGB(1, 2, 3));
     vf.Refresh_frame(box);
     EXPECT_EQ(gdi::GetPixel(box.hDC(), 45, 10), gdi::RGB(1, 2, 3));
@@ -546,7 +542,7 @@ TEST_F(VideoFileDV, NextFileOnTheSameObjectShowsItsOwnPictures) {
     const std::string b =
         Make_DV("second", false, 2, "color=c=white:s=%s:r=%s,drawbox=x=0:y=0:w=iw:h=ih/2:color=black:t=fill");
     VF vf;
-    forms::PictureBox& box = Box(360, 288);
+    forms::PictureBox& box = Dv_Box(360, 288);
     int32_t field = 1;
     int16_t stream = 1;
     bool rotate = false;
@@ -586,7 +582,7 @@ TEST_F(VideoFileDV, RotatedPicturesTakeTheFilesOwnSize) {
         ASSERT_TRUE(vf.Open_File(Make_DV(ntsc ? "rot_ntsc" : "rot_pal", ntsc, 2)));
         // Turned with the top edge to the left: the left half white with the
         // red block at its bottom, the right half black.
-        forms::PictureBox& box = Box(h / 2, 360);
+        forms::PictureBox& box = Dv_Box(h / 2, 360);
         const auto check = [&](const char* what) {
             SCOPED_TRACE(what);
             EXPECT_TRUE(Is_White(Box_Rgb(box, h / 8, 100)));
@@ -609,10 +605,10 @@ TEST_F(VideoFileDV, RotatedPicturesTakeTheFilesOwnSize) {
 
 TEST_F(VideoFileDV, FieldsDecodeTheirFrameOnceAndRepaintWithoutReading) {
     const std::string path = Make_DV("fields", false, 2);
-    const std::string bytes = Bytes(path);
+    const std::string bytes = test_env::read_file(path);
     VF vf;
     ASSERT_TRUE(vf.Open_File(path));
-    forms::PictureBox& box = Box(360, 288);
+    forms::PictureBox& box = Dv_Box(360, 288);
     int16_t stream = 1;
     bool rotate = false;
     int32_t field = 1;
@@ -620,7 +616,8 @@ TEST_F(VideoFileDV, FieldsDecodeTheirFrameOnceAndRepaintWithoutReading) {
     EXPECT_TRUE(Is_Red(Rgb(vf.DV_Field_Picture(1), 100, 100)));
     // Frame 1 of the file turns to frame 2's bytes of another picture: a
     // second decode of frame 1 would show it.
-    const std::string other = Bytes(Make_DV("fields_other", false, 1, "color=c=black:s=%s:r=%s"));
+    const std::string other =
+        test_env::read_file(Make_DV("fields_other", false, 1, "color=c=black:s=%s:r=%s"));
     {
         std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
         f.write(other.data(), kDV);
@@ -649,13 +646,13 @@ TEST_F(VideoFileDV, FieldsDecodeTheirFrameOnceAndRepaintWithoutReading) {
 
 TEST_F(VideoFileDV, TwoStreamsSideBySideAndEachTraceInItsOwnFrame) {
     // Stream 1 the test picture, stream 2 an all-white one.
-    const std::string pattern = Bytes(Make_DV("two_a", false, 1));
-    const std::string white = Bytes(Make_DV("two_b", false, 1, "color=c=white:s=%s:r=%s"));
+    const std::string pattern = test_env::read_file(Make_DV("two_a", false, 1));
+    const std::string white = test_env::read_file(Make_DV("two_b", false, 1, "color=c=white:s=%s:r=%s"));
     const std::string path = Write_QF2("two_side", pattern.substr(0, kDV) + white.substr(0, kDV), 4, 2);
     VF vf;
     ASSERT_TRUE(vf.Open_File(path));
     ASSERT_EQ(vf.Num_Video_streams(), 2);
-    forms::PictureBox& box = Box(288, 360);
+    forms::PictureBox& box = Dv_Box(288, 360);
     bool rotate = true;
     int32_t field = 1;
     for (int16_t stream : {1, 2})
@@ -668,14 +665,14 @@ TEST_F(VideoFileDV, TwoStreamsSideBySideAndEachTraceInItsOwnFrame) {
     EXPECT_TRUE(Is_White(Box_Rgb(box, 270, 300)));
 
     // A trace point of stream 2 lands in stream 2's frame only.
-    const std::string before = Bytes(path);
+    const std::string before = test_env::read_file(path);
     int16_t stream = 2;
     rotate = false;
     field = 3; // frame 2
     vf.Draw_field_3(field, box, stream, rotate);
     vf.Update_Trace_Data(1, 11, 22);
     vf.Close_File();
-    const std::string after = Bytes(path);
+    const std::string after = test_env::read_file(path);
     const size_t sample2 = 100005 + 2 * kDV;
     EXPECT_EQ(after.substr(sample2 + kDV + 48008, 4), "QFTD");
     EXPECT_EQ(after.substr(0, sample2 + kDV), before.substr(0, sample2 + kDV))
@@ -759,7 +756,7 @@ TEST_F(VideoFileDV, DvFilesAgreeWithFfprobeWholeAndCut) {
         vf.Read_Frame(1);
         EXPECT_EQ(vf.Parse_DV_header(), std::string(probe.aspect) == "16:9") << probe.aspect;
         EXPECT_NEAR(vf.Frame_Rate(), Rate_Of(probe.rate), 0.1) << probe.rate;
-        const std::string bytes = Bytes(path);
+        const std::string bytes = test_env::read_file(path);
         for (int32_t n = 1; n <= vf.Num_Frames(); ++n) {
             vf.Read_Frame(n);
             const auto& [pos, size] = whole[static_cast<size_t>(n - 1)];
@@ -818,7 +815,7 @@ std::string Make_SDV(const std::string& name, const std::string& dv, int32_t sam
 }
 
 TEST_F(VideoFileDV, SdvFileReadsWholeSamplesAndKeepsItsSelection) {
-    const std::string dv = Bytes(Make_DV("sdvsrc", false, 4));
+    const std::string dv = test_env::read_file(Make_DV("sdvsrc", false, 4));
     const std::string path = Make_SDV("two", dv, 2, 2);
     VF vf(3);
     ASSERT_TRUE(vf.Open_File(path));
@@ -838,7 +835,7 @@ TEST_F(VideoFileDV, SdvFileReadsWholeSamplesAndKeepsItsSelection) {
     vf.Selection_end(-7);
     vf.Close_File();
     EXPECT_EQ(g_Player_File_Kind[3], 0);
-    const std::string bytes = Bytes(path);
+    const std::string bytes = test_env::read_file(path);
     int16_t sel[2];
     std::memcpy(sel, bytes.data() + 16, 4);
     EXPECT_EQ(sel[0], 120);
@@ -850,15 +847,9 @@ TEST_F(VideoFileDV, SdvFileReadsWholeSamplesAndKeepsItsSelection) {
 
 // ---- Damaged files ----
 
-void Poke32(const std::string& path, int64_t offset, int32_t v) {
-    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
-    f.seekp(offset);
-    f.write(reinterpret_cast<const char*>(&v), 4);
-}
-
 TEST_F(VideoFileDV, DamagedQf2FilesAreRefusedWithTheirReason) {
     heat_fixture::Normal_Mode normal;
-    const std::string dv = Bytes(Make_DV("damsrc", false, 4));
+    const std::string dv = test_env::read_file(Make_DV("damsrc", false, 4));
     const std::string good = Write_QF2("good", dv, 2);
     struct Case {
         const char* name;
@@ -879,7 +870,7 @@ TEST_F(VideoFileDV, DamagedQf2FilesAreRefusedWithTheirReason) {
         const std::string path = test_env::make_dir("qf2_dam_" + std::string(c.name)) + "/d.qf2";
         std::filesystem::copy_file(good, path, std::filesystem::copy_options::overwrite_existing);
         if (c.offset >= 0)
-            Poke32(path, c.offset, c.value);
+            heat_fixture::Poke32(path, c.offset, c.value);
         else
             std::filesystem::resize_file(path, static_cast<uintmax_t>(c.value));
         normal.reports.clear();
@@ -919,7 +910,7 @@ TEST_F(VideoFileDV, DamagedQf2FilesAreRefusedWithTheirReason) {
 
 TEST_F(VideoFileDV, DamagedDvFilesAreRefusedWithTheirReason) {
     heat_fixture::Normal_Mode normal;
-    const std::string dv = Bytes(Make_DV("damdv", false, 2));
+    const std::string dv = test_env::read_file(Make_DV("damdv", false, 2));
     const std::string dir = test_env::make_dir("dv_damaged");
     struct Case {
         const char* name;
@@ -950,8 +941,8 @@ TEST_F(VideoFileDV, DamagedDvFilesAreRefusedWithTheirReason) {
 
 TEST_F(VideoFileDV, DamagedSdvFilesAreRefusedWithTheirReason) {
     heat_fixture::Normal_Mode normal;
-    const std::string dv = Bytes(Make_DV("damsdv", false, 4));
-    const std::string good = Bytes(Make_SDV("damsdv", dv, 2, 1));
+    const std::string dv = test_env::read_file(Make_DV("damsdv", false, 4));
+    const std::string good = test_env::read_file(Make_SDV("damsdv", dv, 2, 1));
     struct Case {
         const char* name;
         size_t offset;
@@ -987,7 +978,7 @@ TEST_F(VideoFileDV, DamagedSdvFilesAreRefusedWithTheirReason) {
 }
 
 TEST_F(VideoFileDV, DecoderRefusesWhatIsNoWholeDvFrame) {
-    const std::string dv = Bytes(Make_DV("decoder", false, 1));
+    const std::string dv = test_env::read_file(Make_DV("decoder", false, 1));
     dv::Decoder d;
     dv::Picture pic;
     const auto* p = reinterpret_cast<const uint8_t*>(dv.data());
@@ -1017,7 +1008,7 @@ TEST_F(VideoFileDV, DecoderRefusesWhatIsNoWholeDvFrame) {
 
 TEST_F(VideoFileDV, EachKindInTurnOnOneObjectShowsNothingOfTheLast) {
     const std::string dv_path = Make_DV("kinds", false, 4);
-    const std::string dv = Bytes(dv_path);
+    const std::string dv = test_env::read_file(dv_path);
     const std::string qf2 = Write_QF2("kinds", dv, 3);
     const std::string sdv = Make_SDV("kinds", dv, 2, 1);
     const std::string ntsc = Make_DV("kinds_ntsc", true, 2);

@@ -18,15 +18,6 @@ namespace {
 
 using VF = cls_VideoFile_handler;
 
-// The element's text as the document holds it, read by XPath from the
-// serialised header, not through the member under test.
-std::string Element(VF& vf, const std::string& xpath) {
-    xmldom::DOMDocument60 doc;
-    EXPECT_TRUE(doc.loadXML(vf.Get_DOM_string()));
-    const xmldom::Node n = doc.selectSingleNode(xpath);
-    return n ? n.text() : "<missing " + xpath + ">";
-}
-
 struct Row {
     const char* member;
     std::function<void(VF&, const std::string&)> let; // null: read-only member
@@ -294,7 +285,7 @@ TEST_F(VideoFileFields, EveryPassThroughMemberReachesItsElement) {
                 r.let(vf, r.value);
             else
                 Set_Element(vf, r.xpath, r.stored);
-            EXPECT_EQ(Element(vf, r.xpath), r.stored);
+            EXPECT_EQ(heat_fixture::Header_Element(vf, r.xpath), r.stored);
             if (r.get) {
                 EXPECT_EQ(r.get(vf), r.value);
             }
@@ -305,8 +296,8 @@ TEST_F(VideoFileFields, EveryPassThroughMemberReachesItsElement) {
     // The members that write back put the header into the file themselves.
     cls_VideoFile_handler rd;
     ASSERT_TRUE(rd.Open_File(path));
-    EXPECT_EQ(Element(rd, "//num_lanes"), "6");
-    EXPECT_EQ(Element(rd, "//player_comment"), "good start");
+    EXPECT_EQ(heat_fixture::Header_Element(rd, "//num_lanes"), "6");
+    EXPECT_EQ(heat_fixture::Header_Element(rd, "//player_comment"), "good start");
 }
 
 TEST_F(VideoFileFields, GuardsFallbacksAndOddities) {

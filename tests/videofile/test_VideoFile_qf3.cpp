@@ -41,10 +41,6 @@ void Poke(const std::string& path, int64_t offset, const void* bytes, size_t n) 
     f.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(n));
 }
 
-void Poke32(const std::string& path, int64_t offset, int32_t v) {
-    Poke(path, offset, &v, 4);
-}
-
 // Peak signal-to-noise ratio of two bitmaps of one size, in dB.
 double Psnr(const cDIBSection& a, const cDIBSection& b) {
     double sum = 0;
@@ -139,7 +135,7 @@ TEST_F(VideoFileQf3Read, CutPictureOfASampleIsToldAndTheLastFrameStays) {
         f.read(reinterpret_cast<char*>(&length), 4);
     }
     ASSERT_GT(length, 100);
-    Poke32(path, length_at, length / 2);
+    heat_fixture::Poke32(path, length_at, length / 2);
     cls_VideoFile_handler vf;
     ASSERT_TRUE(vf.Open_File(path));
     vf.Read_RGB_sample(1, true);
@@ -270,7 +266,7 @@ TEST_F(VideoFileQf3Read, DamagedFilesGiveTheirReason) {
         if (d.offset < 0)
             std::filesystem::resize_file(path, static_cast<uintmax_t>(d.value));
         else
-            Poke32(path, d.offset, d.value);
+            heat_fixture::Poke32(path, d.offset, d.value);
         cls_VideoFile_handler vf;
         try {
             ASSERT_TRUE(vf.Open_File(path));
@@ -287,7 +283,7 @@ TEST_F(VideoFileQf3Read, DamagedFilesGiveTheirReason) {
 TEST_F(VideoFileQf3Read, DamagedFilesInTheNormalModeAreToldAndNotOpened) {
     heat_fixture::Normal_Mode normal;
     const std::string path = Make("damaged_normal", 3);
-    Poke32(path, 8, 40000);
+    heat_fixture::Poke32(path, 8, 40000);
     cls_VideoFile_handler vf;
     EXPECT_FALSE(vf.Open_File(path));
     EXPECT_FALSE(vf.File_open());

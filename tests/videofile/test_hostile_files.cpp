@@ -15,12 +15,6 @@ namespace {
 
 using VF = cls_VideoFile_handler;
 
-int32_t Get32(const std::string& b, size_t at) {
-    int32_t v;
-    std::memcpy(&v, b.data() + at, 4);
-    return v;
-}
-
 void Put32(std::string& b, size_t at, int32_t v) {
     std::memcpy(b.data() + at, &v, 4);
 }
@@ -60,7 +54,7 @@ protected:
         const size_t movi = avi.find("movi");
         EXPECT_NE(movi, std::string::npos);
         avi.insert(movi - 8, chunk);
-        Put32(avi, 4, Get32(avi, 4) + static_cast<int32_t>(chunk.size()));
+        Put32(avi, 4, heat_fixture::Get32(avi, 4) + static_cast<int32_t>(chunk.size()));
         return avi;
     }
 
@@ -87,7 +81,7 @@ protected:
     // The heat file's header text with one element's text replaced.
     static std::string Heat_Header_Field(std::string heat, const std::string& name,
                                          const std::string& value) {
-        std::string xml = heat.substr(12, static_cast<size_t>(Get32(heat, 8)));
+        std::string xml = heat.substr(12, static_cast<size_t>(heat_fixture::Get32(heat, 8)));
         const size_t open = xml.find("<" + name + ">");
         const size_t close = xml.find("</" + name + ">");
         EXPECT_NE(open, std::string::npos) << name;
@@ -100,7 +94,7 @@ protected:
 
     // The picture size in the frame header of the JPEG of sample `n`.
     static std::string Sample_Picture_Size(std::string heat, int n, uint16_t w, uint16_t h) {
-        const int32_t sample_size = qf3::kRecord_Overhead + Get32(heat, qf3::kBlock_Size + 44);
+        const int32_t sample_size = qf3::kRecord_Overhead + heat_fixture::Get32(heat, qf3::kBlock_Size + 44);
         const size_t at = static_cast<size_t>(qf3::Sample_Offset(n, sample_size));
         const size_t sof = heat.find("\xFF\xC0", at + qf3::kRecord_Head_Size);
         EXPECT_NE(sof, std::string::npos);
@@ -259,8 +253,8 @@ TEST_F(HostileFiles, AviTextIndexEntryOutsideTheFileIsRefusedBeforeAllocating) {
     const size_t idx1 = avi.rfind("idx1");
     ASSERT_NE(idx1, std::string::npos);
     avi += "01db" + Le32(0) + Le32(-2000000000) + Le32(1000000000);
-    Put32(avi, idx1 + 4, Get32(avi, idx1 + 4) + 16);
-    Put32(avi, 4, Get32(avi, 4) + 16);
+    Put32(avi, idx1 + 4, heat_fixture::Get32(avi, idx1 + 4) + 16);
+    Put32(avi, 4, heat_fixture::Get32(avi, 4) + 16);
     const std::string path = Write("text.avi", avi);
     VF vf;
     vf.Read_only(true);
