@@ -256,6 +256,34 @@ TEST(LBlend, SizesAndModes) {
         }
 }
 
+// Wide lines where most runs of pixels take nothing and a few single pixels
+// are taken: at the ends of a run, across the 64-byte boundaries inside one,
+// and in its second half alone; the other lines take nothing at all.
+TEST(LBlend, FewPixelsTakenInWideLines) {
+    constexpr int32_t w = 203, h = 3;
+    const int32_t taken[] = {0, 21, 31, 32, 42, 63, 64, 127, 170, 191, 202};
+    for (int32_t mode : {1, 2}) {
+        SCOPED_TRACE("mode " + std::to_string(mode));
+        Frame src = Frame::Padded(w, h, 51), dst = Frame::Padded(w, h, 52);
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                for (int c = 0; c < 3; ++c) {
+                    dst.pixel(y, x)[c] = static_cast<uint8_t>(dst.pixel(y, x)[c] % 100);
+                    // Mode 1 takes no equal pixel, mode 2 no pixel brighter by 120.
+                    src.pixel(y, x)[c] = static_cast<uint8_t>(dst.pixel(y, x)[c] + (mode == 1 ? 0 : 120));
+                }
+        for (int32_t x : taken)
+            for (int c = 0; c < 3; ++c)
+                src.pixel(1, x)[c] = static_cast<uint8_t>(mode == 1 ? 200 + c : dst.pixel(1, x)[c] + 5 + c);
+        Frame expected = dst;
+        EXPECT_EQ(LBlend(src.data(), dst.data(), w, h, mode), 1);
+        expect_lblend(src, expected, w, h, mode);
+        EXPECT_SAME_MEMORY(dst, expected);
+        for (int32_t x : taken)
+            EXPECT_EQ(std::memcmp(dst.pixel(1, x), src.pixel(1, x), 3), 0) << "pixel " << x;
+    }
+}
+
 // ---- FlipImageRGB24 ----------------------------------------------------------
 
 TEST(FlipImageRGB24, FiveWideKeepsTheMiddlePixel) {
