@@ -136,8 +136,14 @@ GstElement* CaptureFilter::makeElement(bool) {
         return gst::Chain("Audio Input", {src, gst::Make("audioconvert"), filter});
     }
     if (device_.synthetic) {
+        // The pattern is drawn once and the same picture goes out at the
+        // camera's rate, paced by the clock as a live camera is: drawing a
+        // large picture for every frame costs milliseconds of processor time,
+        // and on a busy machine the camera itself would fall behind.
         GstElement* src = gst::Make("videotestsrc");
-        if (src) g_object_set(src, "is-live", TRUE, nullptr);
+        if (src) g_object_set(src, "num-buffers", 1, nullptr);
+        GstElement* still = gst::Make("imagefreeze");
+        if (still) g_object_set(still, "is-live", TRUE, nullptr);
         if (f.subtype == MEDIASUBTYPE_MJPG) {
             StreamFormat raw = f;
             raw.subtype = MEDIASUBTYPE_I420;
@@ -145,9 +151,9 @@ GstElement* CaptureFilter::makeElement(bool) {
             GstElement* rawFilter = gst::Make("capsfilter");
             if (rawFilter) g_object_set(rawFilter, "caps", rc, nullptr);
             gst_caps_unref(rc);
-            return gst::Chain("Capturing Device", {src, rawFilter, gst::Make("jpegenc"), filter});
+            return gst::Chain("Capturing Device", {src, still, rawFilter, gst::Make("jpegenc"), filter});
         }
-        return gst::Chain("Capturing Device", {src, filter});
+        return gst::Chain("Capturing Device", {src, still, filter});
     }
     GstElement* src = gst_device_create_element(static_cast<GstDevice*>(device_.gstDevice.get()), nullptr);
     if (device_.audio) {
