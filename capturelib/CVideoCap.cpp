@@ -4,6 +4,7 @@
 #include "CxException.h"
 #include "Filters.h"
 #include "SampleGrabber.h"
+#include "Scheduling.h"
 #include "SystemDeviceEnum.h"
 #include "VbString.h"
 
@@ -96,6 +97,8 @@ CVideoCap::CVideoCap(com::ServerModule& module)
     : m_module(module), m_dvCB(this, CxSampleGrabberCB::DV), m_rgbCB(this, CxSampleGrabberCB::RGB),
       m_audioCB(this, CxSampleGrabberCB::Audio) {
     m_module.lock();
+    // This thread is woken for every sample.
+    RequestPromptWakeUps();
     m_window = std::make_unique<msgqueue::MessageTarget>(
         [this](uint32_t msg, uint64_t w, uint64_t l) { OnMessage(msg, w, l); });
     m_windowId = m_window->id();
@@ -204,11 +207,11 @@ void CVideoCap::OnMessage(uint32_t msg, uint64_t, uint64_t lParam) {
 void CVideoCap::OnFrame(CxSampleGrabberCB& cb) {
     if (m_delivering) {
         // A sink let messages run inside its call: no nested event. The
-        // sample stays the latest and is offered again once the call returns.
+        // sample stays queued and is offered again once the call returns.
         cb.MessageDropped();
         return;
     }
-    if (!cb.TakeLatest() || !m_running) return;
+    if (!cb.TakeNext() || !m_running) return;
     // A sink may release this object from inside its call.
     com::ComPtr<IVideoCap> self(this);
     m_delivering = true;
@@ -409,6 +412,10 @@ std::shared_ptr<BaseFilter> CVideoCap::AddVideoGrabber(FilterGraph& graph, BaseF
     grabber.SetOneShot(false);
     grabber.SetCallback(&callback, 1);
     ReadConnectedMediaType(grabber, texts.read);
+    {
+        std::lock_guard g(m_mediaTypeLock);
+        callback.Reserve(m_connectedMT.lSampleSize);
+    }
     return filter;
 }
 

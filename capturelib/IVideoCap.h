@@ -13,8 +13,9 @@ inline constexpr com::GUID LIBID_OrvelCap5 = com::MakeGuid("54574CF2-1685-4E3B-9
 inline constexpr com::GUID APPID_OrvelCap5 = com::MakeGuid("18FA2EAB-B764-4526-9A99-6E60617D704C");
 
 // Frames of the video source that never reached the sinks, counted over the
-// object's life: samples the grabber overwrote before the creating thread
-// took them, and frames the source numbered but never handed to the grabber.
+// object's life: samples the grabber dropped because the creating thread let
+// its short queue fill up ("overwritten"), and frames the source numbered but
+// never handed to the grabber.
 // GetProperty "FramesLost" gives its address (the grabber in use: RGB, else
 // DV); a client reads the counts at any time, from any thread.
 struct VideoCapFramesLost {

@@ -136,8 +136,15 @@ GstElement* CaptureFilter::makeElement(bool) {
         return gst::Chain("Audio Input", {src, gst::Make("audioconvert"), filter});
     }
     if (device_.synthetic) {
+        // The pattern is drawn once and the same picture goes out at the
+        // camera's rate: drawing a large picture for every frame costs
+        // milliseconds of processor time, and on a busy machine the camera
+        // itself would fall behind. The clock paces the frames; one that is
+        // late still goes out, with its own time and number, so a late
+        // streaming thread shows as lag, never as frames the camera skipped.
         GstElement* src = gst::Make("videotestsrc");
-        if (src) g_object_set(src, "is-live", TRUE, nullptr);
+        if (src) g_object_set(src, "num-buffers", 1, nullptr);
+        GstElement* still = gst::Make("imagefreeze");
         if (f.subtype == MEDIASUBTYPE_MJPG) {
             StreamFormat raw = f;
             raw.subtype = MEDIASUBTYPE_I420;
@@ -145,9 +152,10 @@ GstElement* CaptureFilter::makeElement(bool) {
             GstElement* rawFilter = gst::Make("capsfilter");
             if (rawFilter) g_object_set(rawFilter, "caps", rc, nullptr);
             gst_caps_unref(rc);
-            return gst::Chain("Capturing Device", {src, rawFilter, gst::Make("jpegenc"), filter});
+            return gst::Chain("Capturing Device",
+                              {src, still, rawFilter, gst::Make("jpegenc"), filter, gst::Make("clocksync")});
         }
-        return gst::Chain("Capturing Device", {src, filter});
+        return gst::Chain("Capturing Device", {src, still, filter, gst::Make("clocksync")});
     }
     GstElement* src = gst_device_create_element(static_cast<GstDevice*>(device_.gstDevice.get()), nullptr);
     if (device_.audio) {

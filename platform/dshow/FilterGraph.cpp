@@ -1,6 +1,7 @@
 #include "FilterGraph.h"
 
 #include "GstSupport.h"
+#include "Scheduling.h"
 
 #include <cstdio>
 #include <fstream>
@@ -145,6 +146,12 @@ HRESULT FilterGraph::Connect(IPin* out, IPin* in) {
 int FilterGraph::onBusMessage(GstBus*, GstMessage* msg, void* data) {
     gst::Fence();
     auto* self = static_cast<FilterGraph*>(data);
+    if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_STREAM_STATUS) {
+        // Posted by a streaming thread as it starts, on that thread.
+        GstStreamStatusType type;
+        gst_message_parse_stream_status(msg, &type, nullptr);
+        if (type == GST_STREAM_STATUS_TYPE_ENTER) RequestPromptWakeUps();
+    }
     if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_EOS) self->ended_ = true;
     if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ERROR) {
         GError* err = nullptr;

@@ -351,8 +351,9 @@ TEST_F(CaptureHDMI, LiveFramesAreStampedCroppedCompressedAndRotated) {
 // A start contact comes on another thread while the window thread is busy
 // with a frame: the stamp it reads at once is that frame, the last one
 // received, not a later one and not the one before. The frames the camera
-// sends meanwhile are overwritten in the library before they are taken: each
-// is counted, told to the frame after them and written to the event log.
+// sends meanwhile wait in the library's short queue; those beyond it are
+// overwritten before they are taken: each is counted, told to the frame
+// after them and written to the event log.
 TEST_F(CaptureHDMI, AStampTakenDuringAFrameIsThatFrameAndFramesOverwrittenMeanwhileAreCounted) {
     Save_Source("HDMI Capture", "0");
     cls_Capture_HDMI cap;
@@ -377,8 +378,10 @@ TEST_F(CaptureHDMI, AStampTakenDuringAFrameIsThatFrameAndFramesOverwrittenMeanwh
         if (cap.HDMI_events() != 3) return;
         in_work = {cap.last_Capture_mill(), cap.HDMI_events()};
         contact = true;
-        // Busy for ten frame times of the camera.
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // Busy for twenty frame times of the camera, five times what the
+        // library's queue holds, so that a camera held up on a busy machine
+        // still overfills it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
     };
     cap.Capture_Run();
     ASSERT_TRUE(pump_until([&] { return seen.size() >= 6; }));
@@ -390,8 +393,8 @@ TEST_F(CaptureHDMI, AStampTakenDuringAFrameIsThatFrameAndFramesOverwrittenMeanwh
     EXPECT_EQ(taken.capture_mill, in_work.capture_mill);
 
     ASSERT_GE(seen.size(), 4u);
-    // 200 ms at 50 frames a second: about ten frames came meanwhile, and the
-    // frame taken next is told of those overwritten (a busy machine may have
+    // 400 ms at 50 frames a second: about twenty frames came meanwhile, the
+    // queue kept four, and the frame taken next is told of those overwritten (a busy machine may have
     // held the camera up too, or lost a frame elsewhere: not fewer than one,
     // not more than twice the camera's 20 ms frames between the two taken
     // (a camera behind catches up in bursts), and

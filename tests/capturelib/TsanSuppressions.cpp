@@ -14,6 +14,7 @@ extern "C" const char* __tsan_default_suppressions() {
            "called_from_lib:libgstaudio-1.0.so\n"
            "called_from_lib:libgstcoreelements.so\n"
            "called_from_lib:libgstvideotestsrc.so\n"
+           "called_from_lib:libgstimagefreeze.so\n"
            "called_from_lib:libgstaudiotestsrc.so\n"
            "called_from_lib:libgstvideoconvertscale.so\n"
            "called_from_lib:libgstaudioconvert.so\n"
