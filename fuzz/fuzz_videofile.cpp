@@ -6,7 +6,9 @@
 // also give their INFO list and text chunks. The object and the picture are
 // made once per process and reused, as the program reuses them.
 #include "DIB_Canvas.h"
+#include "Form.h"
 #include "FuzzSupport.h"
+#include "PictureBox.h"
 #include "VbError.h"
 #include "clsAVIInfo.h"
 #include "cls_VideoFile_handler.h"
@@ -28,9 +30,26 @@ constexpr bool kQfn = kSuffix == ".qf2" || kSuffix == ".qf1";
 
 using Picture = DIB_Canvas;
 
+// The player's window: its picture control, small, in pixels.
+class Player_Window : public forms::Form {
+public:
+    Player_Window() : Form("Fuzz_player") {}
+    forms::PictureBox Picture1{this, "Picture1"};
+
+protected:
+    void Design() override { Move(0, 0, 96 * 15.0, 72 * 15.0); }
+};
+
 struct Setup {
     cls_VideoFile_handler vf;
-    // The player's picture, small: drawing stretches every frame onto it.
+    // The window's picture box, and a picture of the same size the heat
+    // file's fields and the overlay draw on.
+    forms::PictureBox& box = []() -> forms::PictureBox& {
+        forms::PictureBox& b = forms::Instance<Player_Window>().Picture1;
+        b.Move(0, 0, 96 * 15.0, 72 * 15.0);
+        b.ScaleMode(forms::vbPixels); // as the player's picture: its scale is its pixels
+        return b;
+    }();
     Picture picture{96, 72};
 };
 
@@ -60,10 +79,14 @@ void Draw_Heat(cls_VideoFile_handler& vf, Picture& picture, int32_t frames) {
     trapped([&] { (void)vf.Get_Field_Pixel(1, 1); });
 }
 
-void Draw_DV(cls_VideoFile_handler& vf, Picture& picture, int32_t frames) {
+void Draw_DV(cls_VideoFile_handler& vf, forms::PictureBox& box, Picture& picture, int32_t frames) {
     for (int32_t f = 1; f <= frames; ++f) {
         int32_t frame = f;
-        trapped([&] { vf.Draw_Frame(frame, nullptr, false, 1, picture.dib.hDC(), f == 2); });
+        // The rotated frame is painted onto the window's picture box; the
+        // first frame, drawn without one, makes the overlay's pictures at the
+        // frame's size, as the player's overlay has them.
+        const bool rotate = f == 2;
+        trapped([&] { vf.Draw_Frame(frame, rotate ? &box : nullptr, false, 1, picture.dib.hDC(), rotate); });
         int32_t length = 0;
         const uint8_t* address = nullptr;
         trapped([&] { vf.Get_Frame(f, length, address); });
@@ -118,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (kHeat)
             Draw_Heat(vf, s.picture, frames);
         else
-            Draw_DV(vf, s.picture, frames);
+            Draw_DV(vf, s.box, s.picture, frames);
         Overlay(vf, s.picture, frames);
         if (kAvi) Avi_Texts(vf, frames);
         trapped([&] { (void)vf.Wide_Screen(); });
