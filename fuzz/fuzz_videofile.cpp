@@ -1,14 +1,14 @@
 // One kind of video file (its suffix given at build time) opened by the
 // video file object as the player opens it: its first frames read and drawn
-// (fields and frames, the overlay of two frames), the facts the information
-// text tells, and, for the kinds with a header, the header written back and
-// the file opened again. "qf1"/"qf2" files are read into memory; AVI files
-// also give their INFO list and text chunks. The object and the picture are
-// made once per process and reused, as the program reuses them.
+// (a heat file's fields and frames and the overlay of two frames; of the
+// other kinds the frame, the rotation and the overlay the input asks for),
+// the facts the information text tells, and, for the kinds with a header,
+// the header written back and the file opened again. "qf1"/"qf2" files are
+// read into memory; AVI files also give their INFO list and text chunks. The
+// object and the picture are made once per process and reused, as the
+// program reuses them.
 #include "DIB_Canvas.h"
-#include "Form.h"
 #include "FuzzSupport.h"
-#include "PictureBox.h"
 #include "VbError.h"
 #include "clsAVIInfo.h"
 #include "cls_VideoFile_handler.h"
@@ -30,26 +30,9 @@ constexpr bool kQfn = kSuffix == ".qf2" || kSuffix == ".qf1";
 
 using Picture = DIB_Canvas;
 
-// The player's window: its picture control, small, in pixels.
-class Player_Window : public forms::Form {
-public:
-    Player_Window() : Form("Fuzz_player") {}
-    forms::PictureBox Picture1{this, "Picture1"};
-
-protected:
-    void Design() override { Move(0, 0, 96 * 15.0, 72 * 15.0); }
-};
-
 struct Setup {
     cls_VideoFile_handler vf;
-    // The window's picture box, and a picture of the same size the heat
-    // file's fields and the overlay draw on.
-    forms::PictureBox& box = []() -> forms::PictureBox& {
-        forms::PictureBox& b = forms::Instance<Player_Window>().Picture1;
-        b.Move(0, 0, 96 * 15.0, 72 * 15.0);
-        b.ScaleMode(forms::vbPixels); // as the player's picture: its scale is its pixels
-        return b;
-    }();
+    // The player's picture, small: drawing stretches every frame onto it.
     Picture picture{96, 72};
 };
 
@@ -79,18 +62,28 @@ void Draw_Heat(cls_VideoFile_handler& vf, Picture& picture, int32_t frames) {
     trapped([&] { (void)vf.Get_Field_Pixel(1, 1); });
 }
 
-void Draw_DV(cls_VideoFile_handler& vf, forms::PictureBox& box, Picture& picture, int32_t frames) {
-    for (int32_t f = 1; f <= frames; ++f) {
-        int32_t frame = f;
-        // The rotated frame is painted onto the window's picture box; the
-        // first frame, drawn without one, makes the overlay's pictures at the
-        // frame's size, as the player's overlay has them.
-        const bool rotate = f == 2;
-        trapped([&] { vf.Draw_Frame(frame, rotate ? &box : nullptr, false, 1, picture.dib.hDC(), rotate); });
-        int32_t length = 0;
-        const uint8_t* address = nullptr;
-        trapped([&] { vf.Get_Frame(f, length, address); });
-    }
+// What a DV-based input asks for, from its last byte: which of its first
+// frames is drawn, whether rotated, and whether the overlay of its first two
+// frames is made. Every input drew and decoded them all, and the rotation and
+// the decodes were most of its time; the fuzzer reaches each choice by that
+// one byte, which the readers take as frame data or leave as a cut-off tail.
+struct Ask {
+    int32_t frame;
+    bool rotate;
+    bool overlay;
+};
+
+Ask Asked(const uint8_t* data, size_t size, int32_t frames) {
+    const uint8_t last = size ? data[size - 1] : 0;
+    return {1 + last % std::max<int32_t>(frames, 1), (last & 0x40) != 0, (last & 0x80) != 0};
+}
+
+void Draw_DV(cls_VideoFile_handler& vf, Picture& picture, const Ask& ask) {
+    int32_t frame = ask.frame;
+    trapped([&] { vf.Draw_Frame(frame, nullptr, false, 1, picture.dib.hDC(), ask.rotate); });
+    int32_t length = 0;
+    const uint8_t* address = nullptr;
+    trapped([&] { vf.Get_Frame(ask.frame, length, address); });
 }
 
 void Overlay(cls_VideoFile_handler& vf, Picture& picture, int32_t frames) {
@@ -138,11 +131,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // AVI files have an opening of their own; every other kind opens by its suffix.
         if (!(kAvi ? vf.Open_AVI_File(path) : vf.Open_File(path))) return;
         const int32_t frames = std::min<int32_t>(vf.Num_Frames(), 3);
-        if (kHeat)
+        if (kHeat) {
             Draw_Heat(vf, s.picture, frames);
-        else
-            Draw_DV(vf, s.box, s.picture, frames);
-        Overlay(vf, s.picture, frames);
+            Overlay(vf, s.picture, frames);
+        } else {
+            const Ask ask = Asked(data, size, frames);
+            Draw_DV(vf, s.picture, ask);
+            if (ask.overlay) Overlay(vf, s.picture, frames);
+        }
         if (kAvi) Avi_Texts(vf, frames);
         trapped([&] { (void)vf.Wide_Screen(); });
         trapped([&] { (void)vf.Property_String(); });
