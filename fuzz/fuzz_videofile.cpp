@@ -1,12 +1,12 @@
 // One kind of video file (its suffix given at build time) opened by the
 // video file object as the player opens it: its first frames read and drawn
-// (a heat file's fields and frames and the overlay of two frames; of the
-// other kinds the frame, the rotation and the overlay the input asks for),
-// the facts the information text tells, and, for the kinds with a header,
-// the header written back and the file opened again. "qf1"/"qf2" files are
-// read into memory; AVI files also give their INFO list and text chunks. The
-// object and the picture are made once per process and reused, as the
-// program reuses them.
+// (a heat file's fields and frames, an AVI file's frames, and the overlay of
+// two frames; of the DV-based kinds the frame, the rotation and the overlay
+// the input asks for), the facts the information text tells, and, for the
+// kinds with a header, the header written back and the file opened again.
+// "qf1"/"qf2" files are read into memory; AVI files also give their INFO
+// list and text chunks. The object and the picture are made once per
+// process and reused, as the program reuses them.
 #include "DIB_Canvas.h"
 #include "FuzzSupport.h"
 #include "VbError.h"
@@ -62,11 +62,12 @@ void Draw_Heat(cls_VideoFile_handler& vf, Picture& picture, int32_t frames) {
     trapped([&] { (void)vf.Get_Field_Pixel(1, 1); });
 }
 
-// What a DV-based input asks for, from its last byte: which of its first
-// frames is drawn, whether rotated, and whether the overlay of its first two
-// frames is made. Every input drew and decoded them all, and the rotation and
-// the decodes were most of its time; the fuzzer reaches each choice by that
-// one byte, which the readers take as frame data or leave as a cut-off tail.
+// What an input of a DV-based kind ("dv", "sdv", "qf1"/"qf2") asks for, from
+// its last byte: which of its first frames is drawn, whether rotated, and
+// whether the overlay of its first two frames is made. Every input drew and
+// decoded them all, and the rotation and the decodes were most of its time;
+// the fuzzer reaches each choice by that one byte, which the readers take as
+// frame data or leave as a cut-off tail.
 struct Ask {
     int32_t frame;
     bool rotate;
@@ -133,6 +134,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int32_t frames = std::min<int32_t>(vf.Num_Frames(), 3);
         if (kHeat) {
             Draw_Heat(vf, s.picture, frames);
+            Overlay(vf, s.picture, frames);
+        } else if (kAvi) {
+            // An AVI file's frames are of any codec, each reached by its own
+            // frames: all of them are drawn, the second rotated.
+            for (int32_t f = 1; f <= frames; ++f)
+                Draw_DV(vf, s.picture, Ask{f, f == 2, true});
             Overlay(vf, s.picture, frames);
         } else {
             const Ask ask = Asked(data, size, frames);
