@@ -1,10 +1,12 @@
 // One kind of video file (its suffix given at build time) opened by the
 // video file object as the player opens it: its first frames read and drawn
-// (fields and frames, the overlay of two frames), the facts the information
-// text tells, and, for the kinds with a header, the header written back and
-// the file opened again. "qf1"/"qf2" files are read into memory; AVI files
-// also give their INFO list and text chunks. The object and the picture are
-// made once per process and reused, as the program reuses them.
+// (a heat file's fields and frames, an AVI file's frames, and the overlay of
+// two frames; of the DV-based kinds the frame, the rotation and the overlay
+// the input asks for), the facts the information text tells, and, for the
+// kinds with a header, the header written back and the file opened again.
+// "qf1"/"qf2" files are read into memory; AVI files also give their INFO
+// list and text chunks. The object and the picture are made once per
+// process and reused, as the program reuses them.
 #include "DIB_Canvas.h"
 #include "FuzzSupport.h"
 #include "VbError.h"
@@ -60,14 +62,29 @@ void Draw_Heat(cls_VideoFile_handler& vf, Picture& picture, int32_t frames) {
     trapped([&] { (void)vf.Get_Field_Pixel(1, 1); });
 }
 
-void Draw_DV(cls_VideoFile_handler& vf, Picture& picture, int32_t frames) {
-    for (int32_t f = 1; f <= frames; ++f) {
-        int32_t frame = f;
-        trapped([&] { vf.Draw_Frame(frame, nullptr, false, 1, picture.dib.hDC(), f == 2); });
-        int32_t length = 0;
-        const uint8_t* address = nullptr;
-        trapped([&] { vf.Get_Frame(f, length, address); });
-    }
+// What an input of a DV-based kind ("dv", "sdv", "qf1"/"qf2") asks for, from
+// its last byte: which of its first frames is drawn, whether rotated, and
+// whether the overlay of its first two frames is made. Every input drew and
+// decoded them all, and the rotation and the decodes were most of its time;
+// the fuzzer reaches each choice by that one byte, which the readers take as
+// frame data or leave as a cut-off tail.
+struct Ask {
+    int32_t frame;
+    bool rotate;
+    bool overlay;
+};
+
+Ask Asked(const uint8_t* data, size_t size, int32_t frames) {
+    const uint8_t last = size ? data[size - 1] : 0;
+    return {1 + last % std::max<int32_t>(frames, 1), (last & 0x40) != 0, (last & 0x80) != 0};
+}
+
+void Draw_DV(cls_VideoFile_handler& vf, Picture& picture, const Ask& ask) {
+    int32_t frame = ask.frame;
+    trapped([&] { vf.Draw_Frame(frame, nullptr, false, 1, picture.dib.hDC(), ask.rotate); });
+    int32_t length = 0;
+    const uint8_t* address = nullptr;
+    trapped([&] { vf.Get_Frame(ask.frame, length, address); });
 }
 
 void Overlay(cls_VideoFile_handler& vf, Picture& picture, int32_t frames) {
@@ -115,11 +132,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // AVI files have an opening of their own; every other kind opens by its suffix.
         if (!(kAvi ? vf.Open_AVI_File(path) : vf.Open_File(path))) return;
         const int32_t frames = std::min<int32_t>(vf.Num_Frames(), 3);
-        if (kHeat)
+        if (kHeat) {
             Draw_Heat(vf, s.picture, frames);
-        else
-            Draw_DV(vf, s.picture, frames);
-        Overlay(vf, s.picture, frames);
+            Overlay(vf, s.picture, frames);
+        } else if (kAvi) {
+            // An AVI file's frames are of any codec, each reached by its own
+            // frames: all of them are drawn, the second rotated.
+            for (int32_t f = 1; f <= frames; ++f)
+                Draw_DV(vf, s.picture, Ask{f, f == 2, true});
+            Overlay(vf, s.picture, frames);
+        } else {
+            const Ask ask = Asked(data, size, frames);
+            Draw_DV(vf, s.picture, ask);
+            if (ask.overlay) Overlay(vf, s.picture, frames);
+        }
         if (kAvi) Avi_Texts(vf, frames);
         trapped([&] { (void)vf.Wide_Screen(); });
         trapped([&] { (void)vf.Property_String(); });

@@ -2,6 +2,7 @@
 
 #include "Cls_XML_header.h"
 #include "Dialogs.h"
+#include "DvDecoder.h"
 #include "Module_canoe.h"
 #include "Module_dependant.h"
 #include "Module_qfn_Globals.h"
@@ -73,8 +74,25 @@ cls_VideoFile_handler::~cls_VideoFile_handler() {
 }
 
 void cls_VideoFile_handler::New_Readers() {
-    m_qf3 = std::make_unique<QF3_Reader>();
-    m_dv = std::make_unique<DV_Reader>();
+    // The frame buffers keep their memory, not their bytes: every open sizes
+    // and clears them, and a frame-sized buffer made anew for every file
+    // costs its pages again (most of opening a short file).
+    std::unique_ptr<QF3_Reader> qf3 = std::make_unique<QF3_Reader>();
+    std::unique_ptr<DV_Reader> dv = std::make_unique<DV_Reader>();
+    const auto keep = [](std::vector<uint8_t>& old, std::vector<uint8_t>& fresh) {
+        old.clear();
+        fresh.swap(old);
+    };
+    if (m_dv) {
+        keep(m_dv->Frame_Buffer, dv->Frame_Buffer);
+        keep(m_dv->Streams_Buffer, dv->Streams_Buffer);
+    }
+    if (m_qf3) {
+        keep(m_qf3->Read_Record, qf3->Read_Record);
+        keep(m_qf3->Spare_Record, qf3->Spare_Record);
+    }
+    m_qf3 = std::move(qf3);
+    m_dv = std::move(dv);
     m_sdv = std::make_unique<SDV_Reader>();
     m_avi = std::make_unique<AVI_Reader>();
     // The frame in store lives in the readers' buffers, which start empty.

@@ -30,6 +30,7 @@ class Cls_XML_header;
 class clsAVIInfo;
 namespace dv {
 class Decoder;
+class Recent_Pictures;
 struct Picture;
 } // namespace dv
 
@@ -875,7 +876,8 @@ private:
     void SDV_Selection(bool end, int16_t value);
     uint8_t* Trace_Frame_Buffer();
     std::shared_ptr<dv::Decoder> m_DV_Decoder;
-    std::shared_ptr<dv::Picture> m_DV_Picture;
+    std::shared_ptr<dv::Picture> m_DV_Picture;        // the benchmark's decode
+    std::unique_ptr<dv::Recent_Pictures> m_DV_Recent; // the file's frames decoded last
     std::unique_ptr<cDIBSection> m_DV_Decode_DIB;
     std::unique_ptr<cDIBSection> m_DV_Field_DIB;
     std::array<int32_t, 6> m_Luma_Colours{};

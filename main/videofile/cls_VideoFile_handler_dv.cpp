@@ -637,12 +637,15 @@ bool cls_VideoFile_handler::Decode_DV(cDIBSection* into, gdi::HDC dc, int32_t x,
     if (into) dc = into->hDC();
     if (!dc) return false;
     if (!m_DV_Decoder) m_DV_Decoder = std::make_shared<dv::Decoder>();
-    if (!m_DV_Picture) m_DV_Picture = std::make_shared<dv::Picture>();
-    if (!m_DV_Decoder->Decode(m_dv->Frame_Data, static_cast<size_t>(m_dv->Frame_Data_Size), *m_DV_Picture)) {
+    // Three: the frame shown and the two of an overlay.
+    if (!m_DV_Recent) m_DV_Recent = std::make_unique<dv::Recent_Pictures>(3);
+    const dv::Picture* decoded =
+        m_DV_Recent->Decode(*m_DV_Decoder, m_dv->Frame_Data, static_cast<size_t>(m_dv->Frame_Data_Size));
+    if (!decoded) {
         Send_Trace("*Decode_DV, ", m_DV_Decoder->last_error());
         return false;
     }
-    const dv::Picture& pic = *m_DV_Picture;
+    const dv::Picture& pic = *decoded;
     gdi::BITMAPINFOHEADER bmi{};
     bmi.biSize = 40;
     bmi.biWidth = pic.width;

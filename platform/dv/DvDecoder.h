@@ -43,6 +43,30 @@ private:
     std::string m_error;
 };
 
+// The pictures of the last few frames decoded, each kept with the frame's
+// bytes: a frame drawn again (the two frames of an overlay, a repaint, the
+// other field of the frame shown) costs one comparison of its bytes, not a
+// decode.
+class Recent_Pictures {
+public:
+    explicit Recent_Pictures(size_t count);
+
+    // The picture of the frame of `size` bytes: a kept one when the bytes are
+    // those of a kept frame, else decoded by `decoder` in place of the one
+    // used longest ago. Null when the decoder refuses the frame (the reason
+    // in its last_error()); the kept pictures stay as they were.
+    const Picture* Decode(Decoder& decoder, const uint8_t* frame, size_t size);
+
+private:
+    struct Kept {
+        std::vector<uint8_t> bytes; // empty: no picture yet
+        Picture picture;
+        uint64_t used = 0;
+    };
+    std::vector<Kept> m_kept;
+    uint64_t m_clock = 0;
+};
+
 // The frame size the header block of a DV frame names: 144000 for a 625/50
 // frame, 120000 for 525/60, 0 when the bytes start no DV header block.
 int32_t Frame_Size_Of(const uint8_t* frame, size_t size);

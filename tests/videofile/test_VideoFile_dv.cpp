@@ -1004,6 +1004,40 @@ TEST_F(VideoFileDV, DecoderRefusesWhatIsNoWholeDvFrame) {
     }
 }
 
+TEST_F(VideoFileDV, RecentPicturesAreTheirOwnFramesDecodedOnce) {
+    const std::string a = Bytes(Make_DV("recent_a", false, 1));
+    const std::string b = Bytes(Make_DV("recent_b", false, 1, "color=c=blue:s=%s:r=%s"));
+    std::string a2 = a;
+    a2[80 * 60 + 20] ^= 0x5A; // a byte of a video block of the first DIF sequence
+    const auto bytes = [](const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); };
+    dv::Decoder d;
+    const auto direct = [&](const std::string& s) {
+        dv::Picture pic;
+        EXPECT_TRUE(d.Decode(bytes(s), kDV, pic)) << d.last_error();
+        return pic.bits;
+    };
+    dv::Recent_Pictures recent(2);
+    const dv::Picture* pa = recent.Decode(d, bytes(a), kDV);
+    ASSERT_NE(pa, nullptr);
+    EXPECT_EQ(pa->bits, direct(a));
+    const dv::Picture* pb = recent.Decode(d, bytes(b), kDV);
+    ASSERT_NE(pb, nullptr);
+    EXPECT_EQ(pb->bits, direct(b));
+    EXPECT_NE(pa->bits, pb->bits) << "each frame keeps its own picture";
+    EXPECT_EQ(recent.Decode(d, bytes(a), kDV), pa) << "the same bytes again: the kept picture";
+    // One byte apart is another frame: it takes the place used longest ago (b's).
+    const dv::Picture* p2 = recent.Decode(d, bytes(a2), kDV);
+    ASSERT_EQ(p2, pb);
+    EXPECT_EQ(p2->bits, direct(a2));
+    EXPECT_EQ(recent.Decode(d, bytes(a), kDV), pa);
+    EXPECT_EQ(pa->bits, direct(a));
+    // A refused frame leaves the kept pictures as they were.
+    const std::vector<uint8_t> zeros(kDV, 0);
+    EXPECT_EQ(recent.Decode(d, zeros.data(), kDV), nullptr);
+    EXPECT_EQ(recent.Decode(d, bytes(a2), kDV), p2);
+    EXPECT_EQ(recent.Decode(d, bytes(b), kDV)->bits, direct(b));
+}
+
 // ---- One object for every kind ----
 
 TEST_F(VideoFileDV, EachKindInTurnOnOneObjectShowsNothingOfTheLast) {
