@@ -23,7 +23,7 @@ fi
 # shellcheck disable=SC2086
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
     -DCMAKE_CXX_COMPILER=clang++ -DTIDEWICK_FUZZ=ON -DTIDEWICK_BENCH=OFF $launcher >/dev/null
-cmake --build "$build" -j "$jobs" --target fuzz_all
+cmake --build "$build" --target fuzz_all
 
 dict_of() {
     case $1 in
