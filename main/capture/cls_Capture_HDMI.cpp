@@ -20,6 +20,7 @@
 #include "modAPIDraw.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -329,16 +330,16 @@ int32_t cls_Capture_HDMI::Came_Mill(int32_t now) const {
     // Frames that waited in the library's queue while this thread was held
     // up are delivered close together; each is stamped when it came.
     const uint32_t age_us = m_delivery_age ? m_delivery_age->microseconds.load(std::memory_order_relaxed) : 0;
-    const int32_t age = static_cast<int32_t>((uint64_t(age_us) + 500) / 1000);
-    if (age == 0) return now;
-    // Unsigned, as the timer wraps.
-    const int32_t came = static_cast<int32_t>(uint32_t(now) - uint32_t(age));
+    if (age_us == 0) return now;
+    const int32_t came = static_cast<int32_t>(win::timeGetTimeBefore(std::chrono::microseconds(age_us)));
     // Capture times rise through a heat file: a frame that came within the
     // same millisecond as the one before (a camera catching up) still
-    // follows it.
-    if (m_HDMI_events > 0 && static_cast<int32_t>(uint32_t(came) - uint32_t(m_prev_Capture_mill)) <= 0)
-        return static_cast<int32_t>(uint32_t(m_prev_Capture_mill) + 1);
-    return came;
+    // follows it, unless the timer itself has not moved since. Unsigned
+    // differences, as the timer wraps.
+    auto after = [](int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) - uint32_t(b)) > 0; };
+    if (m_HDMI_events == 0 || after(came, m_prev_Capture_mill)) return came;
+    const int32_t next = static_cast<int32_t>(uint32_t(m_prev_Capture_mill) + 1);
+    return after(next, now) ? now : next;
 }
 
 void cls_Capture_HDMI::Count_Lost_Frames() {

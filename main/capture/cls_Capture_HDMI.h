@@ -136,8 +136,8 @@ private:
     // The library's lost-frame counts and delivery age, found at the first frame.
     void Read_Library_Records();
     // The timer's value when the frame being delivered reached the library
-    // (`now` less how long it waited there, as the library tells it; `now`
-    // when it tells nothing), after the frame before it in this run.
+    // (`now` when the library tells nothing of its wait), after the frame
+    // before it in this run.
     int32_t Came_Mill(int32_t now) const;
     // Counts the frames lost since the previous one; an event-log line at
     // most once a second while frames go missing.
