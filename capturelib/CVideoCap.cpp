@@ -8,6 +8,9 @@
 #include "SystemDeviceEnum.h"
 #include "VbString.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -230,6 +233,12 @@ void CVideoCap::FanOut(CxSampleGrabberCB::Kind kind, const CxSampleGrabberCB::Cx
         if (!m_running) break;                         // Stop inside an earlier sink
         if (!m_sinks.Contains(entry.cookie)) continue; // unadvised inside an earlier sink
         IVideoCapEvent* sink = entry.item.get();
+        // Each sink's own: an earlier sink's call has aged the sample.
+        const int64_t age = std::chrono::duration_cast<std::chrono::microseconds>(
+                                std::chrono::steady_clock::now() - info.arrived)
+                                .count();
+        m_deliveryAge.microseconds.store(static_cast<uint32_t>(std::clamp<int64_t>(age, 0, UINT32_MAX)),
+                                         std::memory_order_relaxed);
         switch (kind) {
         case CxSampleGrabberCB::DV:
             sink->OnDVEvent(this, info.time, buffer, size, number);
@@ -242,6 +251,7 @@ void CVideoCap::FanOut(CxSampleGrabberCB::Kind kind, const CxSampleGrabberCB::Cx
             break;
         }
     }
+    m_deliveryAge.microseconds.store(0, std::memory_order_relaxed);
 }
 
 // ---- run and stop -------------------------------------------------------------
@@ -679,6 +689,7 @@ std::string CVideoCap::PropertyValue(const std::string& key) {
                                                                   : m_pVih->bmiHeader.biHeight));
     }
     if (EqualsNoCase(key, "FramesLost")) return Address(&(m_rgb ? m_rgbCB : m_dvCB).FramesLost());
+    if (EqualsNoCase(key, "DeliveryAge")) return Address(&m_deliveryAge);
     if (EqualsNoCase(key, "RGB")) return u(m_rgb);
     if (EqualsNoCase(key, "AddToROT")) return u(m_addToRot);
     if (EqualsNoCase(key, "SaveGrf")) return u(m_saveGrf);

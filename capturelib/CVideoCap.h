@@ -109,7 +109,8 @@ private:
 
     std::atomic<bool> m_running{false};
     bool m_rgb = false, m_addToRot = false, m_saveGrf = false;
-    bool m_delivering = false; // window thread only
+    bool m_delivering = false;         // window thread only
+    VideoCapDeliveryAge m_deliveryAge; // written on the window thread only
     uint32_t m_audioSampleDuration = 40;
     uint32_t m_rotRegister = 0;
 

@@ -33,6 +33,8 @@ void CxSampleGrabberCB::Reserve(size_t bytes) {
 
 com::HRESULT CxSampleGrabberCB::BufferCB(double SampleTime, const dshow::MediaSample& sample) {
     if (!m_owner->IsRunning()) return com::S_OK;
+    // Taken before the copy and any wait for room: the frame came now.
+    const auto arrived = std::chrono::steady_clock::now();
     const long length = sample.GetActualDataLength();
     if (length <= 0) return com::S_OK;
     std::lock_guard fill(m_fillLock);
@@ -56,6 +58,7 @@ com::HRESULT CxSampleGrabberCB::BufferCB(double SampleTime, const dshow::MediaSa
     }
     m_fill.length = size_t(length);
     m_fill.time = SampleTime;
+    m_fill.arrived = arrived;
     bool post;
     {
         std::unique_lock g(m_lock);

@@ -13,6 +13,7 @@
 #include "SampleGrabber.h"
 
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -35,10 +36,11 @@ public:
     com::HRESULT SampleCB(double, const dshow::MediaSample&) override { return com::S_OK; }
     com::HRESULT BufferCB(double SampleTime, const dshow::MediaSample& sample) override;
 
-    // One sample: its time and bytes; the buffer grows to the largest sample
-    // seen and never shrinks.
+    // One sample: its time, when it reached the grabber, and its bytes; the
+    // buffer grows to the largest sample seen and never shrinks.
     struct CxEventInfo {
         double time = 0;
+        std::chrono::steady_clock::time_point arrived;
         std::unique_ptr<uint8_t[]> data;
         size_t capacity = 0;
         size_t length = 0;

@@ -23,6 +23,18 @@ struct VideoCapFramesLost {
     std::atomic<uint32_t> never_delivered{0};
 };
 
+// How long the sample a sink is being handed waited since it reached the
+// grabber on the streaming thread (monotonic clock, microseconds): set just
+// before each OnDVEvent, OnRGBEvent and OnAudioEvent call, 0 between
+// deliveries. The creating thread may be held up while samples wait in the
+// grabber's queue; a sink that stamps a frame with its own clock takes "now
+// minus age" as the moment the frame came, not the moment it was delivered.
+// GetProperty "DeliveryAge" gives its address; a sink reads it inside its
+// event call.
+struct VideoCapDeliveryAge {
+    std::atomic<uint32_t> microseconds{0};
+};
+
 class IVideoCap : public com::IUnknown {
 public:
     static constexpr com::IID kIID = com::MakeGuid("739417F0-4668-4C75-A967-C7FA18188F50");

@@ -20,6 +20,7 @@
 #include "modAPIDraw.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,7 @@ namespace {
 constexpr int16_t kLearning_Quality = 80;
 // Room below which a JPEG's own headers would not fit a tiny crop.
 constexpr int32_t kMin_JPG_Capacity = 65536;
+constexpr int32_t kMillPerDay = 86400000;
 
 int64_t Address_From_Text(const std::string& text) {
     return std::strtoll(text.c_str(), nullptr, 10);
@@ -261,8 +263,11 @@ com::HRESULT cls_Capture_HDMI::OnRGBEvent(IVideoCap* pSource, double, const uint
     // object then goes only when its own event is over.
     com::ComPtr<cls_Capture_HDMI> self(this);
     try {
-        m_last_Capture_mill = static_cast<int32_t>(win::timeGetTime());
-        m_last_Capture_local = Get_Local_Mill();
+        if (!m_library_records_read) Read_Library_Records();
+        const int32_t now = static_cast<int32_t>(win::timeGetTime());
+        m_last_Capture_mill = Came_Mill(now);
+        const int32_t waited = static_cast<int32_t>(uint32_t(now) - uint32_t(m_last_Capture_mill));
+        m_last_Capture_local = (Get_Local_Mill() - waited + kMillPerDay) % kMillPerDay;
         m_last_Capture_delta = m_last_Capture_mill - m_prev_Capture_mill;
         m_prev_Capture_mill = m_last_Capture_mill;
         ++m_HDMI_events;
@@ -309,16 +314,35 @@ com::HRESULT cls_Capture_HDMI::OnRGBEvent(IVideoCap* pSource, double, const uint
     return com::S_OK;
 }
 
-void cls_Capture_HDMI::Count_Lost_Frames() {
-    if (!m_lost_counts_read) {
-        m_lost_counts_read = true;
-        m_lost_counts =
-            reinterpret_cast<const VideoCapFramesLost*>(Address_From_Text(Get_Property("FramesLost")));
-        if (m_lost_counts) {
-            m_overwritten_seen = m_lost_counts->overwritten.load(std::memory_order_relaxed);
-            m_never_delivered_seen = m_lost_counts->never_delivered.load(std::memory_order_relaxed);
-        }
+void cls_Capture_HDMI::Read_Library_Records() {
+    m_library_records_read = true;
+    m_lost_counts =
+        reinterpret_cast<const VideoCapFramesLost*>(Address_From_Text(Get_Property("FramesLost")));
+    if (m_lost_counts) {
+        m_overwritten_seen = m_lost_counts->overwritten.load(std::memory_order_relaxed);
+        m_never_delivered_seen = m_lost_counts->never_delivered.load(std::memory_order_relaxed);
     }
+    m_delivery_age =
+        reinterpret_cast<const VideoCapDeliveryAge*>(Address_From_Text(Get_Property("DeliveryAge")));
+}
+
+int32_t cls_Capture_HDMI::Came_Mill(int32_t now) const {
+    // Frames that waited in the library's queue while this thread was held
+    // up are delivered close together; each is stamped when it came.
+    const uint32_t age_us = m_delivery_age ? m_delivery_age->microseconds.load(std::memory_order_relaxed) : 0;
+    if (age_us == 0) return now;
+    const int32_t came = static_cast<int32_t>(win::timeGetTimeBefore(std::chrono::microseconds(age_us)));
+    // Capture times rise through a heat file: a frame that came within the
+    // same millisecond as the one before (a camera catching up) still
+    // follows it, unless the timer itself has not moved since. Unsigned
+    // differences, as the timer wraps.
+    auto after = [](int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) - uint32_t(b)) > 0; };
+    if (m_HDMI_events == 0 || after(came, m_prev_Capture_mill)) return came;
+    const int32_t next = static_cast<int32_t>(uint32_t(m_prev_Capture_mill) + 1);
+    return after(next, now) ? now : next;
+}
+
+void cls_Capture_HDMI::Count_Lost_Frames() {
     m_lost_before_last = 0;
     if (!m_lost_counts) return;
     // The library's counts run over its object's life; what is new since the

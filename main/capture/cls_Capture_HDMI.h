@@ -133,6 +133,12 @@ public:
 
 private:
     void Get_VideoHeader();
+    // The library's lost-frame counts and delivery age, found at the first frame.
+    void Read_Library_Records();
+    // The timer's value when the frame being delivered reached the library
+    // (`now` when the library tells nothing of its wait), after the frame
+    // before it in this run.
+    int32_t Came_Mill(int32_t now) const;
     // Counts the frames lost since the previous one; an event-log line at
     // most once a second while frames go missing.
     void Count_Lost_Frames();
@@ -168,8 +174,9 @@ private:
     int32_t m_fps_mark = 0;
     float m_Running_fps = 0;
     std::shared_ptr<Frame_Stamp_Board> m_stamp_board = std::make_shared<Frame_Stamp_Board>();
-    const VideoCapFramesLost* m_lost_counts = nullptr; // the library's, read at the first frame
-    bool m_lost_counts_read = false;
+    bool m_library_records_read = false;
+    const VideoCapFramesLost* m_lost_counts = nullptr;   // the library's, read at the first frame
+    const VideoCapDeliveryAge* m_delivery_age = nullptr; // likewise
     uint32_t m_overwritten_seen = 0, m_never_delivered_seen = 0;
     int32_t m_lost_before_last = 0;
     int32_t m_frames_lost = 0, m_frames_overwritten = 0, m_frames_never_delivered = 0;

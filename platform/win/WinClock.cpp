@@ -7,13 +7,16 @@ namespace win {
 
 namespace {
 
+uint32_t TimerValue(std::chrono::steady_clock::time_point t) {
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count());
+}
+
 class RealClock : public Clock {
 public:
-    uint32_t time_get_time() override {
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now().time_since_epoch())
-                            .count();
-        return static_cast<uint32_t>(ms);
+    uint32_t time_get_time() override { return TimerValue(std::chrono::steady_clock::now()); }
+    uint32_t time_get_time_before(std::chrono::microseconds ago) override {
+        return TimerValue(std::chrono::steady_clock::now() - ago);
     }
     int64_t performance_counter() override {
         return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -39,6 +42,9 @@ void set_clock(Clock* c) {
 
 uint32_t timeGetTime() {
     return current->time_get_time();
+}
+uint32_t timeGetTimeBefore(std::chrono::microseconds ago) {
+    return current->time_get_time_before(ago);
 }
 int64_t QueryPerformanceCounter() {
     return current->performance_counter();

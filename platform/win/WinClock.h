@@ -11,6 +11,10 @@ public:
     virtual ~Clock() = default;
     // Milliseconds of a monotonic clock, wrapping at 2^32 as the multimedia timer does.
     virtual uint32_t time_get_time() = 0;
+    // The timer's value `ago` before now on the system's monotonic clock: when
+    // something happened that another layer saw and timed (a camera frame
+    // that waited in the capture library's queue).
+    virtual uint32_t time_get_time_before(std::chrono::microseconds ago) = 0;
     // High-resolution counter and its frequency in counts per second.
     virtual int64_t performance_counter() = 0;
     virtual int64_t performance_frequency() = 0;
@@ -29,6 +33,9 @@ class FakeClock : public Clock {
 public:
     explicit FakeClock(uint32_t start_ms = 0) : ms_(start_ms) {}
     uint32_t time_get_time() override { return ms_; }
+    // Its time does not run with the real one: a wait timed on the real clock
+    // does not show on it.
+    uint32_t time_get_time_before(std::chrono::microseconds) override { return time_get_time(); }
     int64_t performance_counter() override { return static_cast<int64_t>(total_) * 1000; }
     int64_t performance_frequency() override { return 1000000; }
     void sleep(uint32_t ms) override { advance(ms); }
@@ -48,6 +55,7 @@ private:
 };
 
 uint32_t timeGetTime();
+uint32_t timeGetTimeBefore(std::chrono::microseconds ago);
 int64_t QueryPerformanceCounter();
 int64_t QueryPerformanceFrequency();
 void Sleep(uint32_t ms);
