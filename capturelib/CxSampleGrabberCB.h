@@ -24,10 +24,10 @@ class CVideoCap;
 class CxSampleGrabberCB : public dshow::ISampleGrabberCB {
 public:
     enum Kind : uint64_t { DV = 0, RGB = 1, Audio = 2 };
-    // Samples waiting for the window thread at the most: 80 ms of a 50 Hz
-    // camera, several times what a window thread waiting for a shared
-    // processor is held up.
-    static constexpr size_t kQueueDepth = 4;
+    // Samples waiting for the window thread at the most: 160 ms of a 50 Hz
+    // camera. A 10-minute soak on two busy cores saw the window thread held
+    // up 60 to 90 ms, and four samples lost three frames there.
+    static constexpr size_t kQueueDepth = 8;
 
     CxSampleGrabberCB(CVideoCap* owner, Kind kind) : m_owner(owner), m_kind(kind) {}
     CxSampleGrabberCB(const CxSampleGrabberCB&) = delete;

@@ -148,12 +148,12 @@ TEST_F(AVI, ChunkWalkIndexAndFramesOfEachKind) {
 }
 
 // The frame rate, frame count and packets ffprobe finds.
-struct Probe {
+struct Avi_Probe {
     std::string rate;
     int32_t width = 0, height = 0, packets = 0;
 };
 
-Probe Ffprobe_Video(const std::string& path) {
+Avi_Probe Ffprobe_Video(const std::string& path) {
     std::string out;
     EXPECT_EQ(test_env::run("ffprobe -v error -select_streams v:0 -count_packets -show_entries "
                             "stream=r_frame_rate,width,height,nb_read_packets -of csv=p=0 '" +
@@ -161,7 +161,7 @@ Probe Ffprobe_Video(const std::string& path) {
                             &out),
               0)
         << out;
-    Probe p;
+    Avi_Probe p;
     char rate[32] = {};
     EXPECT_EQ(std::sscanf(out.c_str(), "%d,%d,%31[^,],%d", &p.width, &p.height, rate, &p.packets), 4) << out;
     p.rate = rate;
@@ -192,7 +192,7 @@ TEST_F(AVI, EachKindAgreesWithFfprobeAndItsCutCopyIsRefused) {
     files.emplace_back("dvntsc", ntsc);
     for (const auto& [name, path] : files) {
         SCOPED_TRACE(name);
-        const Probe probe = Ffprobe_Video(path);
+        const Avi_Probe probe = Ffprobe_Video(path);
         VF vf;
         ASSERT_TRUE(vf.Open_AVI_File(path));
         EXPECT_EQ(vf.Num_Frames(), probe.packets);

@@ -1005,8 +1005,8 @@ TEST_F(VideoFileDV, DecoderRefusesWhatIsNoWholeDvFrame) {
 }
 
 TEST_F(VideoFileDV, RecentPicturesAreTheirOwnFramesDecodedOnce) {
-    const std::string a = Bytes(Make_DV("recent_a", false, 1));
-    const std::string b = Bytes(Make_DV("recent_b", false, 1, "color=c=blue:s=%s:r=%s"));
+    const std::string a = test_env::read_file(Make_DV("recent_a", false, 1));
+    const std::string b = test_env::read_file(Make_DV("recent_b", false, 1, "color=c=blue:s=%s:r=%s"));
     std::string a2 = a;
     a2[80 * 60 + 20] ^= 0x5A; // a byte of a video block of the first DIF sequence
     const auto bytes = [](const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); };
