@@ -8,9 +8,26 @@
 
 namespace dv {
 
+// libdv's decoder of one code word of a block's coefficients, exported by
+// the library though its headers do not declare it: the check of a frame's
+// blocks below steps through the bits with it, exactly as the decoder will.
+// `bits` holds the next 16 bits of the stream in its low 16 bits, the first
+// one highest; `maxbits` tells how many of them the block still holds. A
+// negative run is no coefficient: the block's end with amp 0, too few bits
+// with len -1, or a code that is none with len -2.
+extern "C" {
+struct dv_code_word {
+    int8_t run;
+    int8_t len;
+    int16_t amp;
+};
+void dv_decode_vlc(int bits, int maxbits, dv_code_word* result);
+}
+
 struct Decoder::Impl {
     dv_decoder_t* decoder = nullptr;
-    std::vector<uint8_t> rgb; // top-down, packed red-green-blue, as libdv writes it
+    std::vector<uint8_t> rgb;    // top-down, packed red-green-blue, as libdv writes it
+    std::vector<uint8_t> mended; // a damaged frame with its overrunning blocks cut short
 };
 
 Decoder::Decoder() : m_impl(std::make_unique<Impl>()) {
@@ -66,6 +83,87 @@ void Swap_Red_Blue_16(const uint8_t* from, uint8_t* to) {
     std::memcpy(to + 32, &z, 16);
 }
 
+// The layout of a frame's video (IEC 61834-2): each DIF sequence of 150
+// blocks of 80 bytes opens with 6 blocks of header, subcode and video
+// auxiliary data; then come 27 video segments of 5 blocks, an audio block
+// before every third. A video block holds one macroblock: a byte of
+// quantisation after its 3-byte ID, then the areas of 4 luminance and 2
+// colour-difference 8x8 blocks, each starting with a 12-bit DC term, mode
+// and class, then its coefficients' code words.
+constexpr int32_t kDif_Block = 80;
+constexpr int32_t kSequence_Blocks = 150;
+constexpr int32_t kSegments = 27;
+constexpr int32_t kSegment_Blocks = 5;
+// Where each block's area starts in its video block, and where the last ends.
+constexpr int32_t kArea_Byte[7] = {4, 18, 32, 46, 60, 70, 80};
+constexpr int32_t kDc_Bits = 12;
+// The code word that ends a block's coefficients: "0110".
+constexpr uint32_t kEnd_Of_Block = 0x6;
+
+// Bit `at` of the frame on, 16 bits in the low 16, the first highest; bits
+// past the frame read as 0 (the decoder masks those past the block away).
+uint32_t Next_16_Bits(const uint8_t* frame, size_t size, size_t at) {
+    const size_t byte = at / 8;
+    uint32_t window = 0;
+    for (size_t i = 0; i < 3; ++i)
+        window = (window << 8) | (byte + i < size ? frame[byte + i] : 0u);
+    return (window >> (8 - at % 8)) & 0xFFFF;
+}
+
+// Whether the code words in the block's own area, from bit `from` to `end`,
+// place a coefficient past the 64 of an 8x8 block. libdv's first pass reads
+// each block's own area so and, unlike its later passes, does not stop at
+// the 64th: the coefficients of a damaged block go on past it, over the
+// block's own bookkeeping and the next block's, and from the last block of
+// a segment over the decoder's stack.
+bool Runs_Past_The_Block(const uint8_t* frame, size_t size, size_t from, size_t end) {
+    int32_t next = 1; // coefficient 0 is the DC term
+    for (size_t at = from;;) {
+        dv_code_word w{};
+        dv_decode_vlc(static_cast<int>(Next_16_Bits(frame, size, at)),
+                      static_cast<int>(std::min<size_t>(end - at, 16)), &w);
+        if (w.run < 0) return false; // the block's end, or the pass stops here
+        if (w.len <= 0) return true; // no progress: the decoder would write on without end
+        next += w.run;
+        if (next > 63) return true;
+        ++next;
+        at += static_cast<size_t>(w.len);
+    }
+}
+
+// Calls `damaged(bit)` for each block of the frame whose coefficients run
+// past the block, with the bit where its code words start.
+template <class F> void For_Each_Overrunning_Block(const uint8_t* frame, size_t size, F&& damaged) {
+    const size_t sequences = size / (static_cast<size_t>(kSequence_Blocks) * kDif_Block);
+    for (size_t q = 0; q < sequences; ++q) {
+        for (int32_t s = 0; s < kSegments; ++s) {
+            const size_t first_block = q * kSequence_Blocks + 6 + static_cast<size_t>(s / 3 + 1) +
+                                       static_cast<size_t>(s) * kSegment_Blocks;
+            for (int32_t m = 0; m < kSegment_Blocks; ++m) {
+                const size_t block_bit = (first_block + static_cast<size_t>(m)) * kDif_Block * 8;
+                for (int32_t b = 0; b < 6; ++b) {
+                    const size_t from = block_bit + static_cast<size_t>(kArea_Byte[b]) * 8 + kDc_Bits;
+                    const size_t end = block_bit + static_cast<size_t>(kArea_Byte[b + 1]) * 8;
+                    if (Runs_Past_The_Block(frame, size, from, end)) damaged(from);
+                }
+            }
+        }
+    }
+}
+
+// Writes the end of block over the first code word at `bit`: the block
+// keeps its DC term, its mean colour, and shows as a flat square.
+void End_Block_At(uint8_t* frame, size_t bit) {
+    for (size_t i = 0; i < 4; ++i) {
+        const size_t at = bit + i;
+        const uint8_t mask = static_cast<uint8_t>(0x80u >> (at % 8));
+        if ((kEnd_Of_Block >> (3 - i)) & 1u)
+            frame[at / 8] |= mask;
+        else
+            frame[at / 8] &= static_cast<uint8_t>(~mask);
+    }
+}
+
 } // namespace
 
 Recent_Pictures::Recent_Pictures(size_t count) : m_kept(std::max<size_t>(count, 1)) {}
@@ -89,6 +187,7 @@ const Picture* Recent_Pictures::Decode(Decoder& decoder, const uint8_t* frame, s
 
 bool Decoder::Decode(const uint8_t* frame, size_t size, Picture& out) {
     m_error.clear();
+    m_mended_blocks = 0;
     if (!m_impl->decoder) {
         m_error = "DV decoder could not be made";
         return false;
@@ -113,13 +212,20 @@ bool Decoder::Decode(const uint8_t* frame, size_t size, Picture& out) {
         m_error = "DV header refused";
         return false;
     }
+    // A frame with blocks whose coefficients run past the block would have
+    // libdv write past them: those blocks are cut to their DC term in a copy.
+    For_Each_Overrunning_Block(frame, size, [&](size_t bit) {
+        if (m_mended_blocks++ == 0) m_impl->mended.assign(frame, frame + size);
+        End_Block_At(m_impl->mended.data(), bit);
+    });
+    const uint8_t* bytes = m_mended_blocks ? m_impl->mended.data() : frame;
     const int32_t w = d->width, h = d->height;
     // The decoder writes every pixel: the buffers are sized, never cleared,
     // and keep their memory from frame to frame.
     m_impl->rgb.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
     uint8_t* pixels[3] = {m_impl->rgb.data(), nullptr, nullptr};
     int pitches[3] = {w * 3, 0, 0};
-    dv_decode_full_frame(d, frame, e_dv_color_rgb, pixels, pitches);
+    dv_decode_full_frame(d, bytes, e_dv_color_rgb, pixels, pitches);
 
     out.width = w;
     out.height = h;
