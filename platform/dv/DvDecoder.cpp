@@ -22,6 +22,8 @@ struct dv_code_word {
     int16_t amp;
 };
 void dv_decode_vlc(int bits, int maxbits, dv_code_word* result);
+// The same for 16 bits or more, as libdv's passes decode whole words.
+void __dv_decode_vlc(int bits, dv_code_word* result);
 }
 
 struct Decoder::Impl {
@@ -110,20 +112,43 @@ uint32_t Next_16_Bits(const uint8_t* frame, size_t size, size_t at) {
     return (window >> (8 - at % 8)) & 0xFFFF;
 }
 
-// Whether the code words in the block's own area, from bit `from` to `end`,
-// place a coefficient past the 64 of an 8x8 block. libdv's first pass reads
-// each block's own area so and, unlike its later passes, does not stop at
-// the 64th: the coefficients of a damaged block go on past it, over the
-// block's own bookkeeping and the next block's, and from the last block of
-// a segment over the decoder's stack.
-bool Runs_Past_The_Block(const uint8_t* frame, size_t size, size_t from, size_t end) {
+// The code word at the 16 bits of `bits` for a block with 16 bits or more
+// left, as libdv's first pass reads it (with the library's inline decoder):
+// one lookup each. A few patterns that are no code word come out here with
+// run 0 and a negative length, which the passes take as a coefficient and
+// a jump of the read position by 254 bits, far out of the block. Made on
+// first use, after a decoder has built libdv's tables.
+const dv_code_word* Whole_Words() {
+    static const std::vector<dv_code_word> table = [] {
+        std::vector<dv_code_word> t(0x10000);
+        for (int bits = 0; bits < 0x10000; ++bits)
+            __dv_decode_vlc(bits, &t[static_cast<size_t>(bits)]);
+        return t;
+    }();
+    return table.data();
+}
+
+dv_code_word Word_At(const uint8_t* frame, size_t size, size_t at, size_t left, const dv_code_word* whole) {
+    const uint32_t bits = Next_16_Bits(frame, size, at);
+    if (left >= 16) return whole[bits];
+    dv_code_word w{};
+    dv_decode_vlc(static_cast<int>(bits), static_cast<int>(left), &w);
+    return w;
+}
+
+// Whether libdv's first pass cannot read a block's own area, from bit
+// `from` to `end`, safely: when a coefficient lands past the 64 of the 8x8
+// block (that pass, unlike the later ones, does not stop at the 64th: it
+// writes on over the block's bookkeeping, the next block's and, from the
+// last block of a segment, the decoder's stack), or when a word is one that
+// jumps out of the block.
+bool Read_Past_The_Block(const uint8_t* frame, size_t size, size_t from, size_t end,
+                         const dv_code_word* whole) {
     int32_t next = 1; // coefficient 0 is the DC term
     for (size_t at = from;;) {
-        dv_code_word w{};
-        dv_decode_vlc(static_cast<int>(Next_16_Bits(frame, size, at)),
-                      static_cast<int>(std::min<size_t>(end - at, 16)), &w);
-        if (w.run < 0) return false; // the block's end, or the pass stops here
-        if (w.len <= 0) return true; // no progress: the decoder would write on without end
+        const dv_code_word w = Word_At(frame, size, at, end - at, whole);
+        if (w.run < 0) return false; // the end of block, or the pass stops here
+        if (w.len <= 0) return true;
         next += w.run;
         if (next > 63) return true;
         ++next;
@@ -131,9 +156,10 @@ bool Runs_Past_The_Block(const uint8_t* frame, size_t size, size_t from, size_t 
     }
 }
 
-// Calls `damaged(bit)` for each block of the frame whose coefficients run
-// past the block, with the bit where its code words start.
-template <class F> void For_Each_Overrunning_Block(const uint8_t* frame, size_t size, F&& damaged) {
+// Calls `damaged(from, end)`, with its words' area, for each block of the
+// frame whose own code words libdv's first pass cannot read safely.
+template <class F> void For_Each_Damaged_Block(const uint8_t* frame, size_t size, F&& damaged) {
+    const dv_code_word* whole = Whole_Words();
     const size_t sequences = size / (static_cast<size_t>(kSequence_Blocks) * kDif_Block);
     for (size_t q = 0; q < sequences; ++q) {
         for (int32_t s = 0; s < kSegments; ++s) {
@@ -144,20 +170,20 @@ template <class F> void For_Each_Overrunning_Block(const uint8_t* frame, size_t 
                 for (int32_t b = 0; b < 6; ++b) {
                     const size_t from = block_bit + static_cast<size_t>(kArea_Byte[b]) * 8 + kDc_Bits;
                     const size_t end = block_bit + static_cast<size_t>(kArea_Byte[b + 1]) * 8;
-                    if (Runs_Past_The_Block(frame, size, from, end)) damaged(from);
+                    if (Read_Past_The_Block(frame, size, from, end, whole)) damaged(from, end);
                 }
             }
         }
     }
 }
 
-// Writes the end of block over the first code word at `bit`: the block
-// keeps its DC term, its mean colour, and shows as a flat square.
-void End_Block_At(uint8_t* frame, size_t bit) {
-    for (size_t i = 0; i < 4; ++i) {
-        const size_t at = bit + i;
+// Sets the bits from `from` to `end` to `pattern`'s (its last bits first
+// in line), zeros past its `length`.
+void Set_Bits(uint8_t* frame, size_t from, size_t end, uint32_t pattern, size_t length) {
+    for (size_t at = from; at < end; ++at) {
+        const size_t i = at - from;
         const uint8_t mask = static_cast<uint8_t>(0x80u >> (at % 8));
-        if ((kEnd_Of_Block >> (3 - i)) & 1u)
+        if (i < length && ((pattern >> (length - 1 - i)) & 1u))
             frame[at / 8] |= mask;
         else
             frame[at / 8] &= static_cast<uint8_t>(~mask);
@@ -212,11 +238,14 @@ bool Decoder::Decode(const uint8_t* frame, size_t size, Picture& out) {
         m_error = "DV header refused";
         return false;
     }
-    // A frame with blocks whose coefficients run past the block would have
-    // libdv write past them: those blocks are cut to their DC term in a copy.
-    For_Each_Overrunning_Block(frame, size, [&](size_t bit) {
+    // libdv reads damaged blocks past their end (see Read_Past_The_Block),
+    // so they are mended in a copy first: each ends at once and keeps its DC
+    // term, its mean colour, showing as a flat square. The rest of its area
+    // is cleared (zeros read as coefficients of 1, one a word), as the later
+    // passes lend it to blocks that ran out.
+    For_Each_Damaged_Block(frame, size, [&](size_t from, size_t end) {
         if (m_mended_blocks++ == 0) m_impl->mended.assign(frame, frame + size);
-        End_Block_At(m_impl->mended.data(), bit);
+        Set_Bits(m_impl->mended.data(), from, end, kEnd_Of_Block, 4);
     });
     const uint8_t* bytes = m_mended_blocks ? m_impl->mended.data() : frame;
     const int32_t w = d->width, h = d->height;

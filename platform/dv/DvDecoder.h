@@ -35,11 +35,11 @@ public:
     // (a size other than 144000 or 120000, a header the decoder refuses, or a
     // header naming the other system); `out` is then left as it was.
     // A frame damaged inside its video blocks is decoded all the same; a
-    // block whose coefficients run past its 64 shows as a flat square of its
-    // mean colour (mended_blocks() counts them).
+    // block libdv could not read safely shows as a flat square of its mean
+    // colour (mended_blocks() counts them).
     bool Decode(const uint8_t* frame, size_t size, Picture& out);
     const std::string& last_error() const { return m_error; }
-    // The blocks of the frame decoded last that were cut to their DC term.
+    // The blocks of the frame decoded last that were mended.
     int32_t mended_blocks() const { return m_mended_blocks; }
 
 private:

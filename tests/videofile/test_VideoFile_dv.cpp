@@ -1009,7 +1009,7 @@ TEST_F(VideoFileDV, DecoderRefusesWhatIsNoWholeDvFrame) {
 // when the bits say so: over the block's bookkeeping, the next block's and,
 // from the last block of a segment, the decoder's stack. Such blocks are cut
 // to their DC term before libdv sees the frame; the rest decodes as it was.
-TEST_F(VideoFileDV, DecoderCutsBlocksWhoseCoefficientsRunPastTheBlock) {
+TEST_F(VideoFileDV, DecoderCutsBlocksLibdvWouldReadPastTheirEnd) {
     // Code words of 61 zeros and a zero: the second leads past coefficient 63.
     const std::string run_61 = "1111110111101";
     const auto write_bits = [](std::string& bytes, size_t at, const std::string& bits) {
@@ -1031,12 +1031,16 @@ TEST_F(VideoFileDV, DecoderCutsBlocksWhoseCoefficientsRunPastTheBlock) {
         EXPECT_EQ(d.mended_blocks(), 0);
         // The code words of the second luminance block of the frame's first
         // video block (the 8th DIF block), and of the last colour-difference
-        // block of its last one, whose area ends with the frame.
+        // block of its last one, whose area ends with the frame; and a
+        // pattern that is no code word ("1111110" and a run of 0 with no
+        // amplitude), which libdv's first pass takes as a jump of 254 bits
+        // out of the block, at the start of the first block of the 9th.
         std::string bad = good;
         write_bits(bad, (7 * 80 + 18) * 8 + 12, run_61 + run_61 + run_61 + run_61 + run_61 + run_61 + run_61);
         write_bits(bad, (size - 10) * 8 + 12, run_61 + run_61 + run_61 + run_61 + run_61);
+        write_bits(bad, (8 * 80 + 4) * 8 + 12, "1111110000000");
         ASSERT_TRUE(d.Decode(reinterpret_cast<const uint8_t*>(bad.data()), size, after)) << d.last_error();
-        EXPECT_EQ(d.mended_blocks(), 2);
+        EXPECT_EQ(d.mended_blocks(), 3);
         ASSERT_EQ(after.bits.size(), before.bits.size());
         // Only the macroblocks of those two video segments may change: two
         // times five of 256 pixels.
