@@ -8,9 +8,28 @@
 
 namespace dv {
 
+// libdv's decoder of one code word of a block's coefficients, exported by
+// the library though its headers do not declare it: the check of a frame's
+// blocks below steps through the bits with it, exactly as the decoder will.
+// `bits` holds the next 16 bits of the stream in its low 16 bits, the first
+// one highest; `maxbits` tells how many of them the block still holds. A
+// negative run is no coefficient: the block's end with amp 0, too few bits
+// with len -1, or a code that is none with len -2.
+extern "C" {
+struct dv_code_word {
+    int8_t run;
+    int8_t len;
+    int16_t amp;
+};
+void dv_decode_vlc(int bits, int maxbits, dv_code_word* result);
+// The same for 16 bits or more, as libdv's passes decode whole words.
+void __dv_decode_vlc(int bits, dv_code_word* result);
+}
+
 struct Decoder::Impl {
     dv_decoder_t* decoder = nullptr;
-    std::vector<uint8_t> rgb; // top-down, packed red-green-blue, as libdv writes it
+    std::vector<uint8_t> rgb;    // top-down, packed red-green-blue, as libdv writes it
+    std::vector<uint8_t> mended; // a damaged frame with its overrunning blocks cut short
 };
 
 Decoder::Decoder() : m_impl(std::make_unique<Impl>()) {
@@ -66,6 +85,111 @@ void Swap_Red_Blue_16(const uint8_t* from, uint8_t* to) {
     std::memcpy(to + 32, &z, 16);
 }
 
+// The layout of a frame's video (IEC 61834-2): each DIF sequence of 150
+// blocks of 80 bytes opens with 6 blocks of header, subcode and video
+// auxiliary data; then come 27 video segments of 5 blocks, an audio block
+// before every third. A video block holds one macroblock: a byte of
+// quantisation after its 3-byte ID, then the areas of 4 luminance and 2
+// colour-difference 8x8 blocks, each starting with a 12-bit DC term, mode
+// and class, then its coefficients' code words.
+constexpr int32_t kDif_Block = 80;
+constexpr int32_t kSequence_Blocks = 150;
+constexpr int32_t kSegments = 27;
+constexpr int32_t kSegment_Blocks = 5;
+// Where each block's area starts in its video block, and where the last ends.
+constexpr int32_t kArea_Byte[7] = {4, 18, 32, 46, 60, 70, 80};
+constexpr int32_t kDc_Bits = 12;
+// The code word that ends a block's coefficients: "0110".
+constexpr uint32_t kEnd_Of_Block = 0x6;
+
+// Bit `at` of the frame on, 16 bits in the low 16, the first highest; bits
+// past the frame read as 0 (the decoder masks those past the block away).
+uint32_t Next_16_Bits(const uint8_t* frame, size_t size, size_t at) {
+    const size_t byte = at / 8;
+    uint32_t window = 0;
+    for (size_t i = 0; i < 3; ++i)
+        window = (window << 8) | (byte + i < size ? frame[byte + i] : 0u);
+    return (window >> (8 - at % 8)) & 0xFFFF;
+}
+
+// The code word at the 16 bits of `bits` for a block with 16 bits or more
+// left, as libdv's first pass reads it (with the library's inline decoder):
+// one lookup each. A few patterns that are no code word come out here with
+// run 0 and a negative length, which the passes take as a coefficient and
+// a jump of the read position by 254 bits, far out of the block. Made on
+// first use, after a decoder has built libdv's tables.
+const dv_code_word* Whole_Words() {
+    static const std::vector<dv_code_word> table = [] {
+        std::vector<dv_code_word> t(0x10000);
+        for (int bits = 0; bits < 0x10000; ++bits)
+            __dv_decode_vlc(bits, &t[static_cast<size_t>(bits)]);
+        return t;
+    }();
+    return table.data();
+}
+
+dv_code_word Word_At(const uint8_t* frame, size_t size, size_t at, size_t left, const dv_code_word* whole) {
+    const uint32_t bits = Next_16_Bits(frame, size, at);
+    if (left >= 16) return whole[bits];
+    dv_code_word w{};
+    dv_decode_vlc(static_cast<int>(bits), static_cast<int>(left), &w);
+    return w;
+}
+
+// Whether libdv's first pass cannot read a block's own area, from bit
+// `from` to `end`, safely: when a coefficient lands past the 64 of the 8x8
+// block (that pass, unlike the later ones, does not stop at the 64th: it
+// writes on over the block's bookkeeping, the next block's and, from the
+// last block of a segment, the decoder's stack), or when a word is one that
+// jumps out of the block.
+bool Read_Past_The_Block(const uint8_t* frame, size_t size, size_t from, size_t end,
+                         const dv_code_word* whole) {
+    int32_t next = 1; // coefficient 0 is the DC term
+    for (size_t at = from;;) {
+        const dv_code_word w = Word_At(frame, size, at, end - at, whole);
+        if (w.run < 0) return false; // the end of block, or the pass stops here
+        if (w.len <= 0) return true;
+        next += w.run;
+        if (next > 63) return true;
+        ++next;
+        at += static_cast<size_t>(w.len);
+    }
+}
+
+// Calls `damaged(from, end)`, with its words' area, for each block of the
+// frame whose own code words libdv's first pass cannot read safely.
+template <class F> void For_Each_Damaged_Block(const uint8_t* frame, size_t size, F&& damaged) {
+    const dv_code_word* whole = Whole_Words();
+    const size_t sequences = size / (static_cast<size_t>(kSequence_Blocks) * kDif_Block);
+    for (size_t q = 0; q < sequences; ++q) {
+        for (int32_t s = 0; s < kSegments; ++s) {
+            const size_t first_block = q * kSequence_Blocks + 6 + static_cast<size_t>(s / 3 + 1) +
+                                       static_cast<size_t>(s) * kSegment_Blocks;
+            for (int32_t m = 0; m < kSegment_Blocks; ++m) {
+                const size_t block_bit = (first_block + static_cast<size_t>(m)) * kDif_Block * 8;
+                for (int32_t b = 0; b < 6; ++b) {
+                    const size_t from = block_bit + static_cast<size_t>(kArea_Byte[b]) * 8 + kDc_Bits;
+                    const size_t end = block_bit + static_cast<size_t>(kArea_Byte[b + 1]) * 8;
+                    if (Read_Past_The_Block(frame, size, from, end, whole)) damaged(from, end);
+                }
+            }
+        }
+    }
+}
+
+// Sets the bits from `from` to `end` to `pattern`'s (its last bits first
+// in line), zeros past its `length`.
+void Set_Bits(uint8_t* frame, size_t from, size_t end, uint32_t pattern, size_t length) {
+    for (size_t at = from; at < end; ++at) {
+        const size_t i = at - from;
+        const uint8_t mask = static_cast<uint8_t>(0x80u >> (at % 8));
+        if (i < length && ((pattern >> (length - 1 - i)) & 1u))
+            frame[at / 8] |= mask;
+        else
+            frame[at / 8] &= static_cast<uint8_t>(~mask);
+    }
+}
+
 } // namespace
 
 Recent_Pictures::Recent_Pictures(size_t count) : m_kept(std::max<size_t>(count, 1)) {}
@@ -89,6 +213,7 @@ const Picture* Recent_Pictures::Decode(Decoder& decoder, const uint8_t* frame, s
 
 bool Decoder::Decode(const uint8_t* frame, size_t size, Picture& out) {
     m_error.clear();
+    m_mended_blocks = 0;
     if (!m_impl->decoder) {
         m_error = "DV decoder could not be made";
         return false;
@@ -113,13 +238,23 @@ bool Decoder::Decode(const uint8_t* frame, size_t size, Picture& out) {
         m_error = "DV header refused";
         return false;
     }
+    // libdv reads damaged blocks past their end (see Read_Past_The_Block),
+    // so they are mended in a copy first: each ends at once and keeps its DC
+    // term, its mean colour, showing as a flat square. The rest of its area
+    // is cleared (zeros read as coefficients of 1, one a word), as the later
+    // passes lend it to blocks that ran out.
+    For_Each_Damaged_Block(frame, size, [&](size_t from, size_t end) {
+        if (m_mended_blocks++ == 0) m_impl->mended.assign(frame, frame + size);
+        Set_Bits(m_impl->mended.data(), from, end, kEnd_Of_Block, 4);
+    });
+    const uint8_t* bytes = m_mended_blocks ? m_impl->mended.data() : frame;
     const int32_t w = d->width, h = d->height;
     // The decoder writes every pixel: the buffers are sized, never cleared,
     // and keep their memory from frame to frame.
     m_impl->rgb.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
     uint8_t* pixels[3] = {m_impl->rgb.data(), nullptr, nullptr};
     int pitches[3] = {w * 3, 0, 0};
-    dv_decode_full_frame(d, frame, e_dv_color_rgb, pixels, pitches);
+    dv_decode_full_frame(d, bytes, e_dv_color_rgb, pixels, pitches);
 
     out.width = w;
     out.height = h;

@@ -34,13 +34,19 @@ public:
     // last_error(), when the bytes are not a whole DV frame of either system
     // (a size other than 144000 or 120000, a header the decoder refuses, or a
     // header naming the other system); `out` is then left as it was.
+    // A frame damaged inside its video blocks is decoded all the same; a
+    // block libdv could not read safely shows as a flat square of its mean
+    // colour (mended_blocks() counts them).
     bool Decode(const uint8_t* frame, size_t size, Picture& out);
     const std::string& last_error() const { return m_error; }
+    // The blocks of the frame decoded last that were mended.
+    int32_t mended_blocks() const { return m_mended_blocks; }
 
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     std::string m_error;
+    int32_t m_mended_blocks = 0;
 };
 
 // The pictures of the last few frames decoded, each kept with the frame's

@@ -115,6 +115,52 @@ std::string xml_chars(const std::string& value) {
     return out;
 }
 
+// XML allows no "--" inside a comment and no "-" at its end; pugixml
+// writes them as "- -" and "- ". A comment is given that text when it is
+// set, so that it reads back as it was set.
+std::string comment_chars(const std::string& value) {
+    const std::string in = xml_chars(value);
+    std::string out;
+    out.reserve(in.size());
+    for (size_t i = 0; i < in.size(); ++i) {
+        out += in[i];
+        if (in[i] == '-' && (i + 1 == in.size() || in[i + 1] == '-')) out += ' ';
+    }
+    return out;
+}
+
+// Whether a text holds only characters Latin-1 has, each a whole UTF-8
+// sequence (those characters take the lead bytes 0xC2 and 0xC3).
+bool fits_latin1(std::string_view s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) continue;
+        if ((c != 0xC2 && c != 0xC3) || i + 1 == s.size() ||
+            (static_cast<unsigned char>(s[i + 1]) & 0xC0) != 0x80)
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+// The first node whose name (or, for a declaration or processing
+// instruction, whose text) holds a character Latin-1 lacks, or bytes that
+// are no UTF-8. A document that promises Latin-1 writes such characters as
+// "?" (a reference means nothing there), which no name may hold and which
+// before a ">" would end an instruction early: such a text does not load.
+pugi::xml_node first_beyond_latin1_markup(pugi::xml_node top) {
+    for (pugi::xml_node c = next_in_subtree(top, top, true); c; c = next_in_subtree(c, top, true)) {
+        const auto type = c.type();
+        if (type == pugi::node_pi && (!fits_latin1(c.name()) || !fits_latin1(c.value()))) return c;
+        if (type != pugi::node_element && type != pugi::node_declaration) continue;
+        if (!fits_latin1(c.name())) return c;
+        for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute())
+            if (!fits_latin1(a.name()) || (type == pugi::node_declaration && !fits_latin1(a.value())))
+                return c;
+    }
+    return {};
+}
+
 [[noreturn]] void raise_not_set() {
     vb::Raise(vb::errObjectNotSet);
 }
@@ -148,12 +194,14 @@ size_t find_bad_markup(const std::string& s) {
         const char c = s[i];
         switch (at) {
         case At::Text:
+            // The end is sought after the whole opener, as the parser seeks
+            // it: "<!-->" opens a comment whose text starts with ">".
             if (c == '<' && starts(i, "<!--"))
-                at = At::Skip, skip_end = "-->";
+                at = At::Skip, skip_end = "-->", i += 3;
             else if (c == '<' && starts(i, "<![CDATA["))
-                at = At::Skip, skip_end = "]]>";
+                at = At::Skip, skip_end = "]]>", i += 8;
             else if (c == '<' && starts(i, "<?"))
-                at = At::Skip, skip_end = "?>";
+                at = At::Skip, skip_end = "?>", i += 1;
             else if (c == '<')
                 at = At::Tag;
             else if (c == '&' && !good_reference(i))
@@ -299,7 +347,7 @@ void Node::setText(const std::string& value) {
         return;
     }
     if (n.type() == pugi::node_document) vb::Raise(kEFail, "The text of a document cannot be set");
-    n.set_value(xml_chars(value).c_str());
+    n.set_value((n.type() == pugi::node_comment ? comment_chars(value) : xml_chars(value)).c_str());
 }
 
 std::string Node::getAttribute(const std::string& name) const {
@@ -472,6 +520,12 @@ bool DOMDocument60::loadXML(const std::string& text) {
             const pugi::xml_node twice = first_duplicate_attribute(impl_->doc);
             if (twice) fail(kDuplicateAttribute, "Duplicate attribute.", twice.offset_debug());
         }
+        if (code == 0 && !fits_latin1(text) && IsLatin1Encoding(impl_->declared_encoding())) {
+            const pugi::xml_node odd = first_beyond_latin1_markup(impl_->doc);
+            if (odd)
+                fail(kBadMarkup, "A name holds a character the declared encoding cannot hold.",
+                     odd.offset_debug());
+        }
     }
     if (code == 0) return true;
     impl_->reset();
@@ -542,7 +596,7 @@ Node DOMDocument60::createProcessingInstruction(const std::string& target, const
 
 Node DOMDocument60::createComment(const std::string& text) {
     pugi::xml_node n = impl_->holder().append_child(pugi::node_comment);
-    n.set_value(xml_chars(text).c_str());
+    n.set_value(comment_chars(text).c_str());
     return Node(this, n.internal_object(), impl_->generation);
 }
 

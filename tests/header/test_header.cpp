@@ -58,6 +58,27 @@ TEST_F(Header, TextsBeyondLatin1KeepOneByteACharacter) {
     EXPECT_EQ(back.Event_name(), name);
 }
 
+// A header text whose element names hold what its Latin-1 cannot (bytes
+// that are no UTF-8 here) is refused as it is read: written, such a name
+// would be "?" and the text would not read back. A header read whole
+// writes a text that reads back the same.
+TEST_F(Header, WhatAHeaderWritesReadsBackTheSame) {
+    const std::string good = make().XML_string();
+    const size_t at = good.find("<last_append_time/>");
+    ASSERT_NE(at, std::string::npos);
+    std::string bad = good;
+    bad.replace(at + 3, 4, "\x8C\xA0\x9C\x9E");
+    Cls_XML_header& refused = parsed(bad);
+    EXPECT_EQ(refused.XML_string(), "");
+    // Text that is no UTF-8 is written as "?" and reads back so.
+    std::string odd = good;
+    odd.insert(good.find("</event_name>"), "\xFF\xF9");
+    const std::string once = parsed(odd).XML_string();
+    ASSERT_FALSE(once.empty());
+    EXPECT_EQ(parsed(once).XML_string(), once);
+    EXPECT_EQ(parsed(good).XML_string(), good);
+}
+
 TEST_F(Header, XmlLenOverflowsBeyond32767Characters) {
     Cls_XML_header& h = make();
     h.Hdr_spare1(std::string(32768, 'x'));

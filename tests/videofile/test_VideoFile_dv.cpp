@@ -1004,6 +1004,54 @@ TEST_F(VideoFileDV, DecoderRefusesWhatIsNoWholeDvFrame) {
     }
 }
 
+// libdv's first pass over each 8x8 block's own bits sets every coefficient
+// where the run of zeros before it leads, and goes on past the block's 64
+// when the bits say so: over the block's bookkeeping, the next block's and,
+// from the last block of a segment, the decoder's stack. Such blocks are cut
+// to their DC term before libdv sees the frame; the rest decodes as it was.
+TEST_F(VideoFileDV, DecoderCutsBlocksLibdvWouldReadPastTheirEnd) {
+    // Code words of 61 zeros and a zero: the second leads past coefficient 63.
+    const std::string run_61 = "1111110111101";
+    const auto write_bits = [](std::string& bytes, size_t at, const std::string& bits) {
+        for (size_t i = 0; i < bits.size(); ++i, ++at) {
+            const auto mask = static_cast<char>(0x80 >> (at % 8));
+            bytes[at / 8] = static_cast<char>(bits[i] == '1' ? bytes[at / 8] | mask : bytes[at / 8] & ~mask);
+        }
+    };
+    for (const bool ntsc : {false, true}) {
+        SCOPED_TRACE(ntsc ? "525/60" : "625/50");
+        const size_t size = ntsc ? 120000 : 144000;
+        // A busy picture, so that each block has coefficients to lose.
+        const std::string good =
+            test_env::read_file(Make_DV(ntsc ? "overrun_ntsc" : "overrun", ntsc, 1, "mandelbrot=s=%s:r=%s"));
+        ASSERT_EQ(good.size(), size);
+        dv::Decoder d;
+        dv::Picture before, after;
+        ASSERT_TRUE(d.Decode(reinterpret_cast<const uint8_t*>(good.data()), size, before)) << d.last_error();
+        EXPECT_EQ(d.mended_blocks(), 0);
+        // The code words of the second luminance block of the frame's first
+        // video block (the 8th DIF block), and of the last colour-difference
+        // block of its last one, whose area ends with the frame; and a
+        // pattern that is no code word ("1111110" and a run of 0 with no
+        // amplitude), which libdv's first pass takes as a jump of 254 bits
+        // out of the block, at the start of the first block of the 9th.
+        std::string bad = good;
+        write_bits(bad, (7 * 80 + 18) * 8 + 12, run_61 + run_61 + run_61 + run_61 + run_61 + run_61 + run_61);
+        write_bits(bad, (size - 10) * 8 + 12, run_61 + run_61 + run_61 + run_61 + run_61);
+        write_bits(bad, (8 * 80 + 4) * 8 + 12, "1111110000000");
+        ASSERT_TRUE(d.Decode(reinterpret_cast<const uint8_t*>(bad.data()), size, after)) << d.last_error();
+        EXPECT_EQ(d.mended_blocks(), 3);
+        ASSERT_EQ(after.bits.size(), before.bits.size());
+        // Only the macroblocks of those two video segments may change: two
+        // times five of 256 pixels.
+        size_t changed = 0;
+        for (size_t i = 0; i < before.bits.size(); i += 3)
+            changed += std::memcmp(&before.bits[i], &after.bits[i], 3) != 0;
+        EXPECT_GT(changed, 0u);
+        EXPECT_LE(changed, 2u * 5 * 256);
+    }
+}
+
 TEST_F(VideoFileDV, RecentPicturesAreTheirOwnFramesDecodedOnce) {
     const std::string a = test_env::read_file(Make_DV("recent_a", false, 1));
     const std::string b = test_env::read_file(Make_DV("recent_b", false, 1, "color=c=blue:s=%s:r=%s"));

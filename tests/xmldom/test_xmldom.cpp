@@ -171,6 +171,56 @@ TEST(XmlDom, BeyondLatin1IsWrittenAsCharacterReferences) {
     EXPECT_EQ(utf8.xml(), "<r>\xE2\x82\xAC</r>\r\n");
 }
 
+TEST(XmlDom, CommentsReadBackAsTheyAreWritten) {
+    // "<!-->" opens a comment whose text starts with ">": the markup inside
+    // it is no bare markup of the document.
+    for (const std::string text : {std::string("<r><!-->1 & 2 <x>--></r>\r\n"),
+                                   std::string("<?xml version=\"1.0\"?>\r\n<a b=\"1\">2<!-->1<!- "
+                                               "-<c>&amp<;x/c><!- - n--><![CDATA[<raw>]]></a>\r\n")}) {
+        DOMDocument60 doc;
+        ASSERT_TRUE(doc.loadXML(text)) << text << ": " << doc.parseError().reason;
+        EXPECT_EQ(doc.xml(), text);
+    }
+    // "--" inside a comment and "-" at its end cannot be written as they
+    // are: a comment holds them as they will be written, and reads back so.
+    DOMDocument60 doc;
+    Node c = doc.appendChild(doc.createComment("a--b-"));
+    doc.appendChild(doc.createElement("r"));
+    EXPECT_EQ(c.text(), "a- -b- ");
+    c.setText("x--");
+    EXPECT_EQ(c.text(), "x- - ");
+    EXPECT_EQ(xmllint(doc.xml()), 0);
+    DOMDocument60 back;
+    ASSERT_TRUE(back.loadXML(doc.xml()));
+    EXPECT_EQ(back.asNode().childNodes().front().text(), "x- - ");
+    EXPECT_EQ(back.xml(), doc.xml());
+}
+
+// A document that promises Latin-1 writes what Latin-1 lacks in names and
+// instructions as "?", which no name may hold: such a text is refused, so
+// that whatever loads writes a text that loads again the same.
+TEST(XmlDom, Latin1DocumentRefusesNamesItCannotWrite) {
+    const std::string latin1 = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>";
+    for (const std::string bad :
+         {std::string("<r><a\xE2\x82\xAC/></r>"), std::string("<r><las\x8C\xA0t/></r>"),
+          std::string("<r a\xC4i=\"1\"/>"), std::string("<r><?t x\xE2\x82\xAC>y?></r>")}) {
+        DOMDocument60 doc;
+        EXPECT_FALSE(doc.loadXML(latin1 + bad)) << bad;
+        EXPECT_NE(doc.parseError().reason.find("cannot hold"), std::string::npos) << doc.parseError().reason;
+        EXPECT_TRUE(doc.loadXML(bad)) << "declared otherwise, the name is kept as it is: " << bad;
+        EXPECT_EQ(doc.xml(), bad + "\r\n");
+    }
+    // Latin-1 names load; texts beyond it, and bytes that are no UTF-8,
+    // are written as references and "?" and read back so.
+    DOMDocument60 doc;
+    ASSERT_TRUE(doc.loadXML(latin1 + "<r\xC3\x85 a=\"\xE2\x82\xAC\">\xE2\x82\xAC \x8C</r\xC3\x85>"));
+    const std::string once = doc.xml();
+    EXPECT_EQ(once, latin1 + "\r\n<r\xC3\x85 a=\"&#8364;\">&#8364; ?</r\xC3\x85>\r\n");
+    DOMDocument60 back;
+    ASSERT_TRUE(back.loadXML(once));
+    EXPECT_EQ(back.xml(), once);
+}
+
 TEST(XmlDom, SaveWritesTheDeclaredEncodingAndLoadReadsIt) {
     const std::string dir = test_env::make_dir("save");
     DOMDocument60 doc;
