@@ -38,10 +38,6 @@ protected:
     void Design() override { Move(0, 0, 24000, 24000); }
 };
 
-Frm_display_test& Window() {
-    return forms::Instance<Frm_display_test>();
-}
-
 // Pixel (x, y from the top) of a bottom-up bitmap as a colour 0x00BBGGRR.
 uint32_t Dib_Pixel(const cDIBSection& d, int32_t x, int32_t y) {
     const uint8_t* p =

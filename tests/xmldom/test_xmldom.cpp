@@ -174,9 +174,9 @@ TEST(XmlDom, BeyondLatin1IsWrittenAsCharacterReferences) {
 TEST(XmlDom, CommentsReadBackAsTheyAreWritten) {
     // "<!-->" opens a comment whose text starts with ">": the markup inside
     // it is no bare markup of the document.
-    for (const std::string text : {std::string("<r><!-->1 & 2 <x>--></r>\r\n"),
-                                   std::string("<?xml version=\"1.0\"?>\r\n<a b=\"1\">2<!-->1<!- "
-                                               "-<c>&amp<;x/c><!- - n--><![CDATA[<raw>]]></a>\r\n")}) {
+    for (const std::string& text : {std::string("<r><!-->1 & 2 <x>--></r>\r\n"),
+                                    std::string("<?xml version=\"1.0\"?>\r\n<a b=\"1\">2<!-->1<!- "
+                                                "-<c>&amp<;x/c><!- - n--><![CDATA[<raw>]]></a>\r\n")}) {
         DOMDocument60 doc;
         ASSERT_TRUE(doc.loadXML(text)) << text << ": " << doc.parseError().reason;
         EXPECT_EQ(doc.xml(), text);
@@ -201,7 +201,7 @@ TEST(XmlDom, CommentsReadBackAsTheyAreWritten) {
 // that whatever loads writes a text that loads again the same.
 TEST(XmlDom, Latin1DocumentRefusesNamesItCannotWrite) {
     const std::string latin1 = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>";
-    for (const std::string bad :
+    for (const std::string& bad :
          {std::string("<r><a\xE2\x82\xAC/></r>"), std::string("<r><las\x8C\xA0t/></r>"),
           std::string("<r a\xC4i=\"1\"/>"), std::string("<r><?t x\xE2\x82\xAC>y?></r>")}) {
         DOMDocument60 doc;
