@@ -378,10 +378,10 @@ TEST_F(CaptureHDMI, AStampTakenDuringAFrameIsThatFrameAndFramesOverwrittenMeanwh
         if (cap.HDMI_events() != 3) return;
         in_work = {cap.last_Capture_mill(), cap.HDMI_events()};
         contact = true;
-        // Busy for twenty frame times of the camera, five times what the
+        // Busy for fifty frame times of the camera, six times what the
         // library's queue holds, so that a camera held up on a busy machine
         // still overfills it.
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     };
     cap.Capture_Run();
     ASSERT_TRUE(pump_until([&] { return seen.size() >= 6; }));
@@ -393,8 +393,8 @@ TEST_F(CaptureHDMI, AStampTakenDuringAFrameIsThatFrameAndFramesOverwrittenMeanwh
     EXPECT_EQ(taken.capture_mill, in_work.capture_mill);
 
     ASSERT_GE(seen.size(), 4u);
-    // 400 ms at 50 frames a second: about twenty frames came meanwhile, the
-    // queue kept four, and the frame taken next is told of those overwritten (a busy machine may have
+    // 1000 ms at 50 frames a second: about fifty frames came meanwhile, the
+    // queue kept eight, and the frame taken next is told of those overwritten (a busy machine may have
     // held the camera up too, or lost a frame elsewhere: not fewer than one,
     // not more than twice the camera's 20 ms frames between the two taken
     // (a camera behind catches up in bursts), and
