@@ -43,7 +43,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x_display import program_env, wait_for  # noqa: E402
+from x_display import program_env, register_capture_library, start_xvfb, wait_for  # noqa: E402
 import xml.etree.ElementTree as ET
 
 SKIP = 77
@@ -171,17 +171,9 @@ def fail(message):
 
 def run(road):
     r = road
-    xvfb = None
-    display = ":%d" % (500 + os.getpid() % 400)
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    xvfb = start_xvfb(r.env, "1920x1080", 500)
     try:
-        r.env["DISPLAY"] = display
-        r.wait_for("the display", lambda: subprocess.run(["xdotool", "getmouselocation"], env=r.env,
-                                                         capture_output=True).returncode == 0)
-        r.env["QT_QPA_PLATFORM"] = "xcb"
-        subprocess.run([os.path.join(r.bin_dir, "regsvr"), "/s", os.path.join(r.bin_dir, "OrvelCap5.so")],
-                       check=True, env=r.env)
+        register_capture_library(r.bin_dir, r.env, r.work)
 
         # 1. The first start: the camera is chosen.
         r.start()

@@ -24,7 +24,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x_display import program_env, wait_for  # noqa: E402
+from x_display import program_env, register_capture_library, start_xvfb, wait_for  # noqa: E402
 
 SKIP = 77
 FRAMES = 20
@@ -148,19 +148,12 @@ def main():
     subprocess.run([os.path.join(bin_dir, "make_heat"), pristine, str(FRAMES), "320", "240"], check=True, env=env)
     with open(pristine, "rb") as f:
         whole = f.read()
-    env["TIDEWICK_REGISTRY"] = os.path.join(work, "registry.txt")
-    subprocess.run([os.path.join(bin_dir, "regsvr"), "/s", os.path.join(bin_dir, "OrvelCap5.so")], check=True,
-                   env=env)
+    register_capture_library(bin_dir, env, work)
 
-    display = ":%d" % (90 + os.getpid() % 400)
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "%dx%dx24" % (SCREEN_W, SCREEN_H), "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    env["DISPLAY"] = display
+    xvfb = start_xvfb(env, "%dx%d" % (SCREEN_W, SCREEN_H), 90)
     x = Display(env)
     failures = []
     try:
-        wait_for("the display", lambda: x.run("getmouselocation", check=False).returncode == 0)
-        env["QT_QPA_PLATFORM"] = "xcb"
         for name, damage, messages, frames, last_damaged in CASES:
             heat = os.path.join(work, "Heat_" + name + ".qf3")
             good = os.path.join(work, "Heat_good_" + name + ".qf3")

@@ -19,7 +19,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x_display import program_env, wait_for  # noqa: E402
+from x_display import program_env, register_capture_library, start_xvfb, wait_for  # noqa: E402
 
 SKIP = 77
 
@@ -36,21 +36,11 @@ def main():
     open(os.path.join(work, "Tidewick_HDMI.ini"), "w").close()
     heat = os.path.join(work, "Heat4_x.qf3")
     subprocess.run([os.path.join(bin_dir, "make_heat"), heat, "20", "64", "48"], check=True, env=env)
-    # As the run command does: the capture library registered, in this test's own registry.
-    env["TIDEWICK_REGISTRY"] = os.path.join(work, "registry.txt")
-    subprocess.run([os.path.join(bin_dir, "regsvr"), "/s", os.path.join(bin_dir, "OrvelCap5.so")], check=True,
-                   env=env)
+    register_capture_library(bin_dir, env, work)
 
-    display = ":%d" % (90 + os.getpid() % 400)
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1366x768x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    xvfb = start_xvfb(env, "1366x768", 90)
     program = None
     try:
-        env["DISPLAY"] = display
-        wait_for("the display", lambda: subprocess.run(["xdotool", "getmouselocation"], env=env,
-                                                       capture_output=True).returncode == 0)
-        # As the run command starts it.
-        env["QT_QPA_PLATFORM"] = "xcb"
         program = subprocess.Popen([os.path.join(bin_dir, "Tidewick_HDMI"), heat], env=env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 

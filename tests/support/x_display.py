@@ -2,6 +2,7 @@
 appear, and the environment the program runs in there (its folders in one
 work folder, the xcb platform chosen by the caller, no development mode)."""
 import os
+import subprocess
 import time
 
 
@@ -27,3 +28,25 @@ def program_env(work, **extra):
         env.pop(key, None)
     env.update(XDG_DATA_HOME=work, XDG_RUNTIME_DIR=work, XDG_CONFIG_HOME=work, HOME=work, **extra)
     return env
+
+
+def register_capture_library(bin_dir, env, work):
+    """As the run command does: the capture library registered, in the
+    test's own registry file in work."""
+    env["TIDEWICK_REGISTRY"] = os.path.join(work, "registry.txt")
+    subprocess.run([os.path.join(bin_dir, "regsvr"), "/s", os.path.join(bin_dir, "OrvelCap5.so")], check=True,
+                   env=env)
+
+
+def start_xvfb(env, size, first_display):
+    """Starts Xvfb of size ("1366x768") on a display of this process's own,
+    waits until it answers and points env at it with the xcb platform, as
+    the run command starts the program. Returns the server's process."""
+    display = ":%d" % (first_display + os.getpid() % 400)
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", size + "x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    env["DISPLAY"] = display
+    wait_for("the display", lambda: subprocess.run(["xdotool", "getmouselocation"], env=env,
+                                                   capture_output=True).returncode == 0)
+    env["QT_QPA_PLATFORM"] = "xcb"
+    return xvfb
