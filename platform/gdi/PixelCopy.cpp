@@ -6,6 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TW_HAVE_VBMI 1
+#endif
+
 namespace gdi {
 
 namespace {
@@ -79,11 +84,43 @@ inline void store32(uchar* p, const Bytes32& v) {
 }
 #endif
 
+#ifdef TW_HAVE_VBMI
+// Sixteen pixels a step: their 48 bytes read at once (the masked read takes
+// nothing past them, so a row's last pixels are safe), one byte permute
+// across the whole register spreads them to 64, the fourth byte set. This is
+// the frame's way into a picture that keeps its picture, every frame: with
+// it the copy runs at about the speed of its memory traffic.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int row_24_to_32_vbmi(uchar* out, const uchar* in,
+                                                                             int n) {
+    alignas(64) static constexpr uint8_t kSpread[64] = {
+        0,  1,  2,  0,  3,  4,  5,  0,  6,  7,  8,  0,  9,  10, 11, 0,  12, 13, 14, 0,  15, 16,
+        17, 0,  18, 19, 20, 0,  21, 22, 23, 0,  24, 25, 26, 0,  27, 28, 29, 0,  30, 31, 32, 0,
+        33, 34, 35, 0,  36, 37, 38, 0,  39, 40, 41, 0,  42, 43, 44, 0,  45, 46, 47, 0};
+    const __m512i spread = _mm512_load_si512(kSpread);
+    const __m512i alpha = _mm512_set1_epi32(static_cast<int>(kOpaque));
+    constexpr __mmask64 k48 = (__mmask64{1} << 48) - 1;
+    int i = 0;
+    for (; i + 16 <= n; i += 16, in += 48, out += 64) {
+        const __m512i bgr = _mm512_maskz_loadu_epi8(k48, in);
+        _mm512_storeu_si512(out, _mm512_or_si512(_mm512_permutexvar_epi8(spread, bgr), alpha));
+    }
+    return i;
+}
+
+bool has_vbmi() {
+    static const bool yes = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vbmi") != 0;
+    }();
+    return yes;
+}
+#endif
+
 // One unscaled row of n pixels from B, G, R bytes into 32-bit words. Eight
 // pixels are two overlapping 16-byte reads, 12 bytes apart, and one 32-byte
 // write: a shuffle that keeps each half's bytes in their half, with the
 // fourth byte of each pixel set.
-TW_ROW_CLONES void row_24_to_32(uchar* out, const uchar* in, int n) {
+TW_ROW_CLONES void row_24_to_32_by8(uchar* out, const uchar* in, int n) {
     int i = 0;
 #ifdef TW_HAVE_SHUFFLE
     if constexpr (std::endian::native == std::endian::little) {
@@ -114,6 +151,18 @@ TW_ROW_CLONES void row_24_to_32(uchar* out, const uchar* in, int n) {
     }
     for (; i < n; ++i, in += 3, out += 4)
         put32(out, load24(in));
+}
+
+void row_24_to_32(uchar* out, const uchar* in, int n) {
+#ifdef TW_HAVE_VBMI
+    if (has_vbmi()) {
+        const int done = row_24_to_32_vbmi(out, in, n);
+        in += 3 * static_cast<qsizetype>(done);
+        out += 4 * static_cast<qsizetype>(done);
+        n -= done;
+    }
+#endif
+    row_24_to_32_by8(out, in, n);
 }
 
 void row_32_to_24(uchar* out, const uchar* in, int n) {
