@@ -215,14 +215,41 @@ inline int64_t nearest(int64_t i, int64_t n, int64_t m) {
 } // namespace
 
 Key24::Key24(uchar blue, uchar green, uchar red) : b(blue), g(green), r(red) {
-    for (int k = 0; k < 48; k += 3) {
+    for (int k = 0; k < static_cast<int>(sizeof run); k += 3) {
         run[k] = b;
         run[k + 1] = g;
         run[k + 2] = r;
     }
 }
 
+namespace {
+
+#ifdef TW_HAVE_VBMI
+// Sixty-four pixels a step: three 64-byte blocks, each against the key's
+// bytes in the same places, the length of the runs an overlay is mostly made
+// of. Returns where the first block with another pixel starts (or the last
+// whole block ends); the caller finds the pixel.
+__attribute__((target("avx512f,avx512bw"))) int skip_key24_avx512(const uchar* row, int i, int n,
+                                                                  const Key24& key) {
+    const __m512i k0 = _mm512_loadu_si512(key.run), k1 = _mm512_loadu_si512(key.run + 64),
+                  k2 = _mm512_loadu_si512(key.run + 128);
+    for (; i + 64 <= n; i += 64) {
+        const uchar* p = row + 3 * static_cast<qsizetype>(i);
+        if ((_mm512_cmpneq_epi8_mask(_mm512_loadu_si512(p), k0) |
+             _mm512_cmpneq_epi8_mask(_mm512_loadu_si512(p + 64), k1) |
+             _mm512_cmpneq_epi8_mask(_mm512_loadu_si512(p + 128), k2)) != 0)
+            break;
+    }
+    return i;
+}
+#endif
+
+} // namespace
+
 TW_ROW_CLONES int FirstNotKey24(const uchar* row, int i, int n, const Key24& key) {
+#ifdef TW_HAVE_VBMI
+    if (i + 64 <= n && has_vbmi()) i = skip_key24_avx512(row, i, n, key);
+#endif
 #ifdef TW_HAVE_SHUFFLE
     // Sixteen pixels are 48 bytes: three blocks, each against the key's
     // bytes in the same places.

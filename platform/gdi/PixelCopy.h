@@ -22,10 +22,10 @@ namespace gdi {
 bool CopyNearest(QImage& onto, const QRect& dest, const QImage& from, const QRect& source, bool flip);
 
 // A key colour as the 24-bit rows hold it: bytes b, g, r repeated over
-// sixteen pixels, made once per copy.
+// sixty-four pixels, made once per copy.
 struct Key24 {
     uchar b, g, r;
-    uchar run[48];
+    uchar run[192];
     Key24(uchar blue, uchar green, uchar red);
 };
 

@@ -540,6 +540,28 @@ TEST(PixelCopy, KeyRunsEndAtTheFirstOtherPixel) {
         }
 }
 
+TEST(PixelCopy, FirstPixelOffTheKeyIsFoundWhereverItLies) {
+    // One pixel off the key, in one of its three bytes, at every place of a
+    // row that is not a whole number of 16- or 64-pixel blocks, searched from
+    // starts inside and at the edges of those blocks.
+    constexpr int n = 299;
+    const Key24 key(200, 100, 50);
+    std::vector<uchar> row(3 * n + 64);
+    int wrong = 0;
+    for (int at = 0; at < n; ++at)
+        for (int byte = 0; byte < 3; ++byte) {
+            for (int x = 0; x < n; ++x) {
+                row[3 * x] = key.b;
+                row[3 * x + 1] = key.g;
+                row[3 * x + 2] = key.r;
+            }
+            row[3 * at + byte] ^= 1;
+            for (const int from : {0, 1, 15, 63, 64, 65, 130, 250})
+                wrong += FirstNotKey24(row.data(), from, n, key) != (at >= from ? at : n);
+        }
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(PixelCopy, OverlayRunsLongerThanAPixelCrossTheSixteenPixelBlocks) {
     // Runs of marks of 1 to 7 pixels, some across a block's edge, over a
     // picture's 32-bit image and over a DIB.
