@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstring>
 
 namespace vb {
 
@@ -200,17 +202,30 @@ std::string ToLatin1(std::string_view u) {
     return to_single_bytes(u, [](char32_t cp) { return cp <= 0xFF ? static_cast<char>(cp) : '?'; });
 }
 
+size_t SkipAscii(std::string_view s, size_t from) {
+    size_t i = from;
+    for (; i + 8 <= s.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, s.data() + i, sizeof word);
+        if ((word & 0x8080808080808080ull) != 0) break;
+    }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80)
+        ++i;
+    return i;
+}
+
 std::string FromLatin1(std::string_view l) {
     std::string out;
-    out.reserve(l.size());
-    for (char ch : l) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x80)
-            out.push_back(ch);
-        else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
+    out.reserve(l.size() + l.size() / 8);
+    for (size_t i = 0; i < l.size();) {
+        // Plain ASCII is the same in both: copied a run at a time.
+        const size_t high = SkipAscii(l, i);
+        out.append(l.data() + i, high - i);
+        if (high == l.size()) break;
+        const unsigned char c = static_cast<unsigned char>(l[high]);
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        i = high + 1;
     }
     return out;
 }

@@ -42,6 +42,10 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // One byte per character. Characters beyond Latin-1 become "?".
 std::string ToLatin1(std::string_view utf8);
 std::string FromLatin1(std::string_view latin1);
+// The first place at or after `from` that holds a byte of 0x80 or above (the
+// start of anything but plain ASCII); s.size() when there is none. Eight
+// bytes a step: headers and settings are almost all plain ASCII.
+size_t SkipAscii(std::string_view s, size_t from);
 // One byte per character in the Windows ANSI code page 1252 (Latin-1 with
 // the typographic marks and the euro sign in 0x80..0x9F). Characters it
 // lacks become "?".

@@ -122,6 +122,29 @@ TEST(Strings, Latin1RoundTrip) {
     EXPECT_EQ(vb::ToLatin1("\xE2\x82\xAC"), "?"); // the euro sign has no Latin-1 byte
 }
 
+TEST(Strings, Latin1BytesBeyondASCIIAreFoundWhereverTheyLie) {
+    // One byte above 0x7F at every place of a text longer than the
+    // eight-byte steps that pass over plain ASCII, and two side by side.
+    const std::string run(29, 'a');
+    for (size_t at = 0; at <= run.size(); ++at)
+        for (const std::string high : {"\xE5", "\x80\xFF"}) {
+            const std::string latin1 = run.substr(0, at) + high + run.substr(at);
+            std::string want;
+            for (const char ch : latin1) {
+                const auto c = static_cast<unsigned char>(ch);
+                if (c < 0x80) {
+                    want += ch;
+                } else {
+                    want += static_cast<char>(0xC0 | (c >> 6));
+                    want += static_cast<char>(0x80 | (c & 0x3F));
+                }
+            }
+            EXPECT_EQ(vb::FromLatin1(latin1), want) << at;
+            EXPECT_EQ(vb::SkipAscii(latin1, 0), at);
+            EXPECT_EQ(vb::SkipAscii(latin1, at + high.size()), latin1.size());
+        }
+}
+
 TEST(Strings, AnsiCodePage1252) {
     const struct {
         const char* utf8;

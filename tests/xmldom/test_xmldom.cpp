@@ -76,6 +76,32 @@ TEST(XmlDom, FailedParseTellsWhyAndLeavesTheDocumentEmpty) {
     }
 }
 
+TEST(XmlDom, BareMarkupIsFoundWhereverItLiesInALongText) {
+    // A bare "&" in a text, a "<" or a bare "&" in an attribute value, at
+    // every place of a run longer than the checks' 16-byte blocks; the same
+    // characters inside a comment, a CDATA section or a processing
+    // instruction are no fault.
+    const std::string run(40, 'x');
+    for (size_t at = 0; at <= run.size(); ++at) {
+        const std::string before = run.substr(0, at), after = run.substr(at);
+        for (const std::string& bad :
+             {"<r>" + before + "&" + after + "</r>", "<r a=\"" + before + "<" + after + "\"/>",
+              "<r a='" + before + "&" + after + "'/>"}) {
+            DOMDocument60 doc;
+            EXPECT_FALSE(doc.loadXML(bad)) << bad;
+            EXPECT_EQ(doc.parseError().linepos, static_cast<int32_t>(bad.find_first_of("&<", 1)) + 1) << bad;
+        }
+        for (const std::string& good :
+             {"<r>" + before + "&amp;" + after + "</r>", "<r a=\"" + before + ">'&#60;" + after + "\"/>",
+              "<r><!--" + before + "&<" + after + "--></r>",
+              "<r><![CDATA[" + before + "&<" + after + "]]></r>",
+              "<r><?pi " + before + "&<" + after + "?></r>"}) {
+            DOMDocument60 doc;
+            EXPECT_TRUE(doc.loadXML(good)) << good << ": " << doc.parseError().reason;
+        }
+    }
+}
+
 TEST(XmlDom, SelectionIsInDocumentOrder) {
     DOMDocument60 doc;
     ASSERT_TRUE(doc.loadXML("<r><y><x id=\"1\"><v>a</v></x></y><x id=\"2\"><v>b</v></x>"
