@@ -320,6 +320,7 @@ TEST_F(CaptureTest, NoNestedEventWhenASinkRunsMessages) {
 // the one before, though the frames that waited are delivered together.
 TEST_F(CaptureTest, AWindowThreadHeldUpForAFewFramesLosesNoneAndLearnsWhenEachCame) {
     using namespace std::chrono;
+    constexpr size_t kHolds = 8, kEvery = 5, kEvents = kHolds * kEvery + 2; // and the frame after the last hold
     Sink s;
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "video:2"), 1);
@@ -331,32 +332,45 @@ TEST_F(CaptureTest, AWindowThreadHeldUpForAFewFramesLosesNoneAndLearnsWhenEachCa
     s.on_event = [&](const Event&, IVideoCap*) {
         waited_us.push_back(age->microseconds);
         came.push_back(steady_clock::now() - microseconds(waited_us.back()));
-        if (s.events.size() % 5 == 0) std::this_thread::sleep_for(milliseconds(100));
+        if (s.events.size() % kEvery == 0) std::this_thread::sleep_for(milliseconds(100));
     };
     com::DWORD cookie;
     cap->Advise(&s, &cookie);
     ASSERT_EQ(cap->Run(), com::S_OK);
     const auto* lost = reinterpret_cast<const VideoCapFramesLost*>(std::stoull(get(cap.get(), "FramesLost")));
     ASSERT_NE(lost, nullptr);
-    ASSERT_TRUE(pump_until([&] { return s.events.size() >= 21; }));
+    ASSERT_TRUE(pump_until([&] { return s.events.size() >= kEvents; }));
     const uint32_t overwritten = lost->overwritten, never_delivered = lost->never_delivered;
     EXPECT_EQ(age->microseconds, 0u) << "between deliveries";
     cap->Stop();
     pump_for(50);
     EXPECT_EQ(overwritten, 0u);
     EXPECT_EQ(never_delivered, 0u);
-    for (size_t i = 1; i < 21; ++i) {
+    for (size_t i = 1; i < kEvents; ++i)
         EXPECT_NEAR(s.events[i].time - s.events[i - 1].time, 0.04, 0.005) << "event " << i;
-        // From the first hold on, 40 ms apart as the camera sends them; a
-        // camera held up itself (as when it starts) may send a few late ones
-        // closer, never all at one moment.
-        if (i >= 5) {
-            EXPECT_GE(duration_cast<microseconds>(came[i] - came[i - 1]).count(), 5000) << "event " << i;
+    // Every hold of 100 ms spans at least two frames of the camera, so a sink
+    // told nothing would see each hold's frames come at one moment: at least
+    // one gap of next to nothing per hold. Told their ages, the frames keep
+    // the camera's spacing. A camera held up itself (as when it starts, or on
+    // a machine short of processor time) sends a late frame close before the
+    // next; that may happen, not at every hold.
+    std::string close_gaps;
+    size_t close = 0;
+    for (size_t i = kEvery; i < kEvents; ++i) {
+        const auto gap = duration_cast<microseconds>(came[i] - came[i - 1]).count();
+        EXPECT_GE(gap, 0) << "event " << i << " came before the one ahead of it";
+        if (gap < 5000) {
+            ++close;
+            close_gaps += " " + std::to_string(i) + ":" + std::to_string(gap) + "us";
         }
     }
-    // The first frame after each hold came early in it and waited out the rest.
-    for (size_t i : {5, 10, 15, 20})
-        EXPECT_GE(waited_us[i], 30000u) << "event " << i;
+    EXPECT_LE(close, kHolds / 2) << "events that came within 5 ms of the one before:" << close_gaps;
+    // The first frame after each hold came early in it and waited out most
+    // of the rest.
+    size_t waited_long = 0;
+    for (size_t i = kEvery; i < kEvents; i += kEvery)
+        waited_long += waited_us[i] >= 30000u;
+    EXPECT_GE(waited_long, kHolds / 2);
 }
 
 TEST_F(CaptureTest, StopThenRunAtOnceGivesARunningGraph) {
