@@ -320,7 +320,8 @@ TEST_F(CaptureTest, NoNestedEventWhenASinkRunsMessages) {
 // the one before, though the frames that waited are delivered together.
 TEST_F(CaptureTest, AWindowThreadHeldUpForAFewFramesLosesNoneAndLearnsWhenEachCame) {
     using namespace std::chrono;
-    constexpr size_t kHolds = 8, kEvery = 5, kEvents = kHolds * kEvery + 2; // and the frame after the last hold
+    constexpr size_t kHolds = 8, kEvery = 5,
+                     kEvents = kHolds * kEvery + 2; // and the frame after the last hold
     Sink s;
     auto cap = create();
     ASSERT_EQ(set_source(cap.get(), "video:2"), 1);
