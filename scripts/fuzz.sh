@@ -5,12 +5,17 @@
 # fails when any target found something. Findings land in
 # build-fuzz/fuzz-findings/<run>/<target>/; the corpus grows in
 # build-fuzz/fuzz-corpus/<target>/ from run to run.
+# FUZZ_CORES="2 3 4 5" runs each target on a core of its own from that list,
+# as many at once as it names: the inputs one core runs, with no other
+# target sharing it.
 #   scripts/fuzz.sh [seconds per target, default 60] [target ...]
 set -eu
 cd "$(dirname "$0")/.."
 secs=${1:-60}
 [ $# -gt 0 ] && shift
 jobs=${FUZZ_JOBS:-$(nproc)}
+cores=${FUZZ_CORES:-}
+[ -n "$cores" ] && jobs=$(echo "$cores" | wc -w)
 build=${FUZZ_BUILD:-build-fuzz}
 all="heat qfn sdv dv avi header xml settings registry wav jpeg"
 targets=${*:-$all}
@@ -56,7 +61,9 @@ export QT_QPA_PLATFORM=offscreen
 # else the machine does.
 one() {
     t=$1
+    core=$2
     if [ -x /usr/bin/time ]; then set -- /usr/bin/time -f %U+%S -o "$logs/$t.time"; else set --; fi
+    [ -n "$core" ] && set -- "$@" taskset -c "$core"
     mkdir -p "$build/fuzz-corpus/$t" "$findings_dir/$t"
     "$@" "$build/bin/fuzz_$t" -fork=1 -print_funcs=0 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
         -max_total_time="$secs" -timeout=25 -malloc_limit_mb=512 -rss_limit_mb=2560 \
@@ -70,7 +77,8 @@ set -- $targets
 while [ $# -gt 0 ]; do
     n=0
     while [ $# -gt 0 ] && [ $n -lt "$jobs" ]; do
-        one "$1" &
+        # shellcheck disable=SC2086
+        one "$1" "$([ -n "$cores" ] && echo $cores | cut -d' ' -f$((n + 1)))" &
         shift
         n=$((n + 1))
     done
