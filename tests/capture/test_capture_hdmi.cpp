@@ -424,11 +424,13 @@ TEST_F(CaptureHDMI, AStampTakenDuringAFrameIsThatFrameAndFramesOverwrittenMeanwh
     cap.Stop_Capture();
 }
 
-// The window thread held up for 100 ms while a 25 Hz camera runs: the two or
-// three frames that waited in the library's queue meanwhile are delivered
-// together, yet each is stamped when it came, a frame time after the one
-// before; its delta, local time and the stamp board say the same.
+// The window thread held up for 100 ms at a time while a 25 Hz camera runs:
+// the two or three frames that waited in the library's queue meanwhile are
+// delivered together, yet each is stamped when it came, a frame time after
+// the one before; its delta, local time and the stamp board say the same.
 TEST_F(CaptureHDMI, FramesThatWaitedForTheWindowThreadAreStampedWhenTheyCame) {
+    constexpr int32_t kHolds = 6, kEvery = 5;
+    constexpr size_t kFrames = kHolds * kEvery + 2; // and the frame after the last hold
     Save_Source("Second Cam", "0");
     cls_Capture_HDMI cap;
     ASSERT_TRUE(cap.Set_Source_from_Saved());
@@ -442,19 +444,24 @@ TEST_F(CaptureHDMI, FramesThatWaitedForTheWindowThreadAreStampedWhenTheyCame) {
     cap.HDMIreceived = [&] {
         seen.push_back({cap.last_Capture_mill(), cap.last_Capture_local(), cap.last_Capture_delta(),
                         board->Read(), win::timeGetTime()});
-        if (cap.HDMI_events() == 5) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (cap.HDMI_events() % kEvery == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     };
     cap.Capture_Run();
-    ASSERT_TRUE(pump_until([&] { return seen.size() >= 9; }));
+    ASSERT_TRUE(pump_until([&] { return seen.size() >= kFrames; }));
     cap.Stop_Capture();
 
+    // Every hold spans at least two frames of the camera, so frames stamped
+    // when delivered would come at one moment at every hold. Stamped when
+    // they came, they keep the camera's 40 ms; a camera held up itself (as
+    // when it starts, or on a machine short of processor time) sends a late
+    // frame close before the next, which may happen, not at every hold.
+    int32_t close = 0;
+    std::string close_gaps;
     for (size_t i = 1; i < seen.size(); ++i) {
         const int32_t gap = seen[i].mill - seen[i - 1].mill;
-        // From the hold on, 40 ms as the camera sends them; a camera held up
-        // itself (as when it starts) may send a few late ones closer, never
-        // all at one moment.
-        if (i >= 5) {
-            EXPECT_GE(gap, 5) << "frame " << i + 1;
+        if (i >= kEvery && gap < 5) {
+            ++close;
+            close_gaps += " " + std::to_string(i + 1) + ":" + std::to_string(gap) + "ms";
         }
         EXPECT_EQ(seen[i].delta, gap) << "frame " << i + 1;
         const int32_t local_gap = (seen[i].local - seen[i - 1].local + 86400000) % 86400000;
@@ -462,8 +469,13 @@ TEST_F(CaptureHDMI, FramesThatWaitedForTheWindowThreadAreStampedWhenTheyCame) {
         EXPECT_EQ(seen[i].board.capture_mill, seen[i].mill) << "frame " << i + 1;
         EXPECT_EQ(seen[i].board.events, int32_t(i + 1));
     }
-    // The first frame after the hold came early in it and waited out the rest.
-    EXPECT_GE(int32_t(seen[5].delivered) - seen[5].mill, 30);
+    EXPECT_LE(close, kHolds / 2) << "frames stamped within 5 ms of the one before:" << close_gaps;
+    // The first frame after each hold came early in it and waited out most
+    // of the rest.
+    int32_t waited_long = 0;
+    for (size_t i = kEvery; i < seen.size(); i += kEvery)
+        waited_long += int32_t(seen[i].delivered) - seen[i].mill >= 30;
+    EXPECT_GE(waited_long, kHolds / 2);
 }
 
 TEST_F(CaptureHDMI, DebugWindowShowsTheRunningFiguresOfA1080pCapture) {
