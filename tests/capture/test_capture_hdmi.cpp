@@ -428,6 +428,8 @@ TEST_F(CaptureHDMI, AStampTakenDuringAFrameIsThatFrameAndFramesOverwrittenMeanwh
 // the two or three frames that waited in the library's queue meanwhile are
 // delivered together, yet each is stamped when it came, a frame time after
 // the one before; its delta, local time and the stamp board say the same.
+// It measures real time, so it is labelled slow, as the library's own test
+// of the held-up window thread is.
 TEST_F(CaptureHDMI, FramesThatWaitedForTheWindowThreadAreStampedWhenTheyCame) {
     constexpr int32_t kHolds = 6, kEvery = 5;
     constexpr size_t kFrames = kHolds * kEvery + 2; // and the frame after the last hold
