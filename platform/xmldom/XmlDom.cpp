@@ -168,20 +168,17 @@ pugi::xml_node first_beyond_latin1_markup(pugi::xml_node top) {
     vb::Raise(vb::errObjectNotSet);
 }
 
-// Where a text breaks the rules pugixml does not check: an "&" that starts
-// no character or predefined entity reference, or a "<" inside an attribute
-// value. npos when there is no such place.
 // The first place at or after `from` that holds `a`, `b` or `c`; s.size()
 // when none does. Sixteen bytes a step where the processor has SSE2: the
 // markup checks pass over long texts between the few characters they act on.
 size_t find_any_of(const std::string& s, size_t from, char a, char b, char c) {
     size_t i = from;
 #ifdef __SSE2__
-    const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);
+    const __m128i all_a = _mm_set1_epi8(a), all_b = _mm_set1_epi8(b), all_c = _mm_set1_epi8(c);
     for (; i + 16 <= s.size(); i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
-        const int hits = _mm_movemask_epi8(
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)), _mm_cmpeq_epi8(v, vc)));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, all_a), _mm_cmpeq_epi8(v, all_b)), _mm_cmpeq_epi8(v, all_c)));
         if (hits != 0) return i + static_cast<size_t>(std::countr_zero(static_cast<unsigned>(hits)));
     }
 #endif
@@ -190,6 +187,9 @@ size_t find_any_of(const std::string& s, size_t from, char a, char b, char c) {
     return s.size();
 }
 
+// Where a text breaks the rules pugixml does not check: an "&" that starts
+// no character or predefined entity reference, or a "<" inside an attribute
+// value. npos when there is no such place.
 size_t find_bad_markup(const std::string& s) {
     enum class At { Text, Tag, Attr, Skip } at = At::Text;
     char quote = 0;
