@@ -7,6 +7,7 @@
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QWidget>
 
 #include <algorithm>
@@ -32,6 +33,8 @@ struct PictureBox::Backing {
     bool direct = false;
     DirectFrame frame;
     QImage direct_rows; // a direct picture in the screen's layout, reused
+    // What was drawn since the last paint, in the box's pixels.
+    QRegion unpainted;
 };
 
 // Shows the backing image; a larger box grows the image, keeping what is drawn.
@@ -77,8 +80,11 @@ protected:
             }
             return;
         }
-        const QRect r = e->rect();
-        p.drawImage(r.topLeft(), box->b_->image, r);
+        // Rectangle by rectangle: the bounds of a few marks far apart would
+        // copy most of the picture.
+        for (const QRect& r : e->region())
+            p.drawImage(r.topLeft(), box->b_->image, r);
+        box->b_->unpainted -= e->region();
     }
     void resizeEvent(QResizeEvent*) override {
         if (box) box->grow_image();
@@ -148,11 +154,38 @@ QWidget* PictureBox::drawing_widget() const {
 }
 
 void PictureBox::changed(const QRect& r) const {
-    if (QWidget* w = raw_widget()) w->update(r);
+    QWidget* w = raw_widget();
+    if (!w) return;
+    w->update(r);
+    // Many small drawings (points, glyphs) would make the region costly to
+    // keep; their bounds repaint the same pixels and a few more.
+    QRegion& u = b_->unpainted;
+    u += r & w->rect();
+    if (u.rectCount() > 256) u = u.boundingRect();
 }
 
 void PictureBox::changed_all() const {
-    if (QWidget* w = raw_widget()) w->update();
+    QWidget* w = raw_widget();
+    if (!w) return;
+    w->update();
+    b_->unpainted = w->rect();
+}
+
+// A repaint of what was drawn since the last paint shows the same picture as
+// one of the whole box: the rest is on the screen already. After a frame the
+// overlay's marks are all that changed, and repainting the whole picture for
+// them would copy it to the screen a second time every step.
+void PictureBox::Refresh() {
+    QWidget* w = widget();
+    if (b_->unpainted.isEmpty()) {
+        w->repaint();
+        return;
+    }
+    const QRegion r = b_->unpainted;
+    w->repaint(r);
+    // What the repaint left out lies outside the window's view; Qt paints it
+    // when it comes into view.
+    b_->unpainted = QRegion();
 }
 
 PictureBox::PictureBox(Form* owner, std::string name, int32_t index)
@@ -170,6 +203,7 @@ QWidget* PictureBox::make_widget(QWidget* parent) {
     b_->direct = false;
     b_->frame = {};
     b_->image = QImage();
+    b_->unpainted = QRegion();
     auto* w = new PictureWidget(parent, this);
     w->resize(100, 100);
     return w;

@@ -2,7 +2,8 @@
 // A picture box: a persistent backing image (what the original called
 // auto-redraw) that drawing goes to, and a device context of its own over
 // that image. Every drawing (its own calls and gdi calls on its hDC) schedules
-// a repaint of what it changed; Refresh repaints at once.
+// a repaint of what it changed; Refresh repaints at once what was drawn since
+// the last paint, or the whole box when nothing was.
 //
 // Direct paint, for live video where nothing reads the picture back:
 // pictures drawn on the hDC (DrawDibDraw, gdi::DrawPicture) go straight to
@@ -74,7 +75,7 @@ public:
     void FontUnderline(bool b) override { WidgetControl::FontUnderline(b); }
     uint32_t ForeColor() const override { return WidgetControl::ForeColor(); }
     void ForeColor(uint32_t c) override { WidgetControl::ForeColor(c); }
-    void Refresh() override { WidgetControl::Refresh(); }
+    void Refresh() override;
 
     // As a drawing target of the gdi layer: its DC and inner size in pixels.
     gdi::HDC target_hdc() override { return hDC(); }

@@ -97,6 +97,70 @@ void damaged(HDC dc, const QRect& r) {
     if (dc && dc->damage && !r.isEmpty()) dc->damage(r.normalized());
 }
 
+// The rectangles a keyed copy wrote, for its damage. Runs within reach of a
+// rectangle (beside it in a row, or a few rows below) grow it, so a goal line,
+// upright or slanted, or a lane mark with its number is one rectangle each and
+// a repaint covers the marks instead of the whole picture under them. An
+// overlay busy enough to make more than a few dozen reports their bounds.
+class Written_Rects {
+public:
+    // A run of written pixels [x0, x1) in row y; rows come in order, runs in
+    // a row from left to right.
+    void run(int y, int x0, int x1) {
+        if (y == row_ && x0 <= right_ + kReach) {
+            right_ = x1;
+            return;
+        }
+        flush();
+        row_ = y;
+        left_ = x0;
+        right_ = x1;
+    }
+    void report(HDC dc) {
+        flush();
+        if (bounds_only_) damaged(dc, bounds_);
+        for (const QRect& r : rects_)
+            damaged(dc, r);
+    }
+
+private:
+    static constexpr int kReach = 16;
+    static constexpr size_t kMost = 32;
+
+    // The row's run joins every rectangle within reach above or beside it.
+    void flush() {
+        if (right_ <= left_) return;
+        QRect grown(left_, row_, right_ - left_, 1);
+        right_ = left_;
+        if (bounds_only_) {
+            bounds_ |= grown;
+            return;
+        }
+        const QRect reach = grown.adjusted(-kReach, -kReach, kReach, 0);
+        for (size_t i = 0; i < rects_.size();) {
+            if (rects_[i].intersects(reach)) {
+                grown |= rects_[i];
+                rects_[i] = rects_.back();
+                rects_.pop_back();
+            } else {
+                ++i;
+            }
+        }
+        rects_.push_back(grown);
+        if (rects_.size() > kMost) {
+            bounds_only_ = true;
+            for (const QRect& r : rects_)
+                bounds_ |= r;
+            rects_.clear();
+        }
+    }
+
+    int row_ = -1, left_ = 0, right_ = 0;
+    std::vector<QRect> rects_;
+    bool bounds_only_ = false;
+    QRect bounds_;
+};
+
 // Pixels travel inside this file as Qt's 0x00RRGGBB.
 uint32_t to_rgb(COLORREF c) {
     return (static_cast<uint32_t>(GetRValue(c)) << 16) | (static_cast<uint32_t>(GetGValue(c)) << 8) |
@@ -852,6 +916,8 @@ bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t heigh
     const uchar kb = static_cast<uchar>(key), kg = static_cast<uchar>(key >> 8),
                 kr = static_cast<uchar>(key >> 16);
     const Key24 key24(kb, kg, kr);
+    Written_Rects written;
+    std::vector<Stretch> stretches;
     for (int py = y0; py < y1; ++py) {
         const int src_y = sy + static_cast<int>(static_cast<int64_t>(py) * sh / height);
         if (src_y < 0 || src_y >= s.h) continue;
@@ -863,14 +929,12 @@ bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t heigh
             auto* out = reinterpret_cast<uint32_t*>(dr) + x;
             int px = x0;
             if (width == sw && sx + x0 >= 0 && sx + x1 <= s.w) {
-                // Unscaled: runs of key pixels are passed over at once.
-                const uchar* from = sr + 3 * static_cast<qsizetype>(sx);
-                while ((px = FirstNotKey24(from, px, x1, key24)) < x1) {
-                    // Then the run of other pixels, copied up to the next key pixel.
-                    for (const uchar* p = from + 3 * static_cast<qsizetype>(px);
-                         px < x1 && (p[0] != kb || p[1] != kg || p[2] != kr); ++px, p += 3)
-                        out[px] = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-                }
+                stretches.clear();
+                CopyNotKey24To32(out + x0, sr + 3 * static_cast<qsizetype>(sx + x0), x1 - x0, key24,
+                                 stretches);
+                for (const Stretch& st : stretches)
+                    written.run(y + py, x + x0 + st.first, x + x0 + st.end);
+                px = x1;
             }
             for (; px < x1; ++px) {
                 const int src_x = cols[static_cast<size_t>(px - x0)];
@@ -878,6 +942,7 @@ bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t heigh
                 const uchar* p = sr + 3 * src_x;
                 if (p[0] == kb && p[1] == kg && p[2] == kr) continue;
                 out[px] = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+                written.run(y + py, x + px, x + px + 1);
             }
             continue;
         }
@@ -885,10 +950,12 @@ bool TransparentBlt(HDC dest, int32_t x, int32_t y, int32_t width, int32_t heigh
             const int src_x = cols[static_cast<size_t>(px - x0)];
             if (src_x < 0 || src_x >= s.w) continue;
             const uint32_t v = read_px(sr, src_x, sp);
-            if (v != key) write_px(dr, x + px, dp, v);
+            if (v == key) continue;
+            write_px(dr, x + px, dp, v);
+            written.run(y + py, x + px, x + px + 1);
         }
     }
-    damaged(dest, QRect(x, y, width, height));
+    written.report(dest);
     return true;
 }
 

@@ -9,6 +9,9 @@
 #include <QImage>
 #include <QRect>
 
+#include <cstdint>
+#include <vector>
+
 namespace gdi {
 
 // Copies the rectangle `source` of `from` (memory rows) into the rectangle
@@ -33,5 +36,17 @@ struct Key24 {
 // key colour; n when all are. Long runs of the key, the most of an overlay,
 // are passed over sixteen pixels at a time.
 int FirstNotKey24(const uchar* row, int i, int n, const Key24& key);
+
+// Where a keyed copy wrote in a row: pixels [first, end). A stretch may hold
+// pixels of the key between those written; it is never wider than 64.
+struct Stretch {
+    int first, end;
+};
+
+// The keyed copy of one unscaled row: every pixel of the 24-bit B, G, R row
+// that is not the key is written to the same place of the 32-bit row as
+// 0xFFRRGGBB; the key's leave the row as it was. The stretches written are
+// appended to `wrote`, left to right.
+void CopyNotKey24To32(uint32_t* out, const uchar* row, int n, const Key24& key, std::vector<Stretch>& wrote);
 
 } // namespace gdi

@@ -655,6 +655,73 @@ TEST_F(Forms, PictureBoxDrawingShowsWithoutRefresh) {
     f.Pic_large.DirectPaint(false);
 }
 
+// Refresh repaints what was drawn since the last paint: after each drawing,
+// with no event handled in between, the screen shows the whole backing image
+// (a frame over all of it, an overlay's marks far apart, more scattered
+// points than the box keeps apart, and nothing at all).
+TEST_F(Forms, RefreshShowsEverythingDrawnSinceTheLastPaint) {
+    auto& f = Frm_test();
+    f.Show();
+    f.Pic_large.BackColor(0xFFFFFF);
+    f.Pic_large.Cls();
+    f.Pic_large.ScaleMode(forms::vbPixels);
+    QApplication::processEvents();
+    QWidget* w = widget_of(f, "Pic_large");
+    const int n = w->width();
+    ASSERT_EQ(w->height(), n);
+    gdi::HDC dc = f.Pic_large.hDC();
+    const auto screen_differs = [&] {
+        const QImage shown = on_screen(w);
+        int differ = 0;
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                const QRgb c = shown.pixel(x, y);
+                // Point gives the colour as 0x00BBGGRR.
+                differ += (qRed(c) | qGreen(c) << 8 | qBlue(c) << 16) != f.Pic_large.Point(x, y);
+            }
+        return differ;
+    };
+    // A frame over the whole box.
+    gdi::BITMAPINFOHEADER info{};
+    info.biWidth = n;
+    info.biHeight = n;
+    std::vector<uint8_t> frame(static_cast<size_t>(gdi::DibStride24(n) * n));
+    for (size_t i = 0; i < frame.size(); ++i)
+        frame[i] = static_cast<uint8_t>(i * 7 + i / 301);
+    gdi::HDRAWDIB dd = gdi::DrawDibOpen();
+    ASSERT_TRUE(gdi::DrawDibDraw(dd, dc, 0, 0, n, n, &info, frame.data(), 0, 0, n, n, 0));
+    gdi::DrawDibClose(dd);
+    f.Pic_large.Refresh();
+    EXPECT_EQ(screen_differs(), 0) << "a frame";
+    // An overlay keyed over it: a dotted line at the top left, a line down the right.
+    gdi::BITMAPINFO bi{};
+    bi.bmiHeader.biWidth = n;
+    bi.bmiHeader.biHeight = n;
+    void* bits = nullptr;
+    gdi::HBITMAP overlay = gdi::CreateDIBSection(nullptr, &bi, gdi::DIB_RGB_COLORS, &bits);
+    gdi::HDC odc = gdi::CreateCompatibleDC(nullptr);
+    gdi::HGDIOBJ old = gdi::SelectObject(odc, overlay);
+    const gdi::COLORREF key = gdi::RGB(128, 128, 128);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            gdi::SetPixel(odc, x, y,
+                          (y == 5 && x < 30 && x % 3 == 0) || x == n - 4 ? gdi::RGB(255, 0, 0) : key);
+    ASSERT_TRUE(gdi::TransparentBlt(dc, 0, 0, n, n, odc, 0, 0, n, n, key));
+    f.Pic_large.Refresh();
+    EXPECT_EQ(screen_differs(), 0) << "an overlay's marks";
+    gdi::SelectObject(odc, old);
+    gdi::DeleteDC(odc);
+    gdi::DeleteObject(overlay);
+    // Points scattered over the box, more than it keeps apart.
+    for (int i = 0; i < 400; ++i)
+        gdi::SetPixel(dc, (i * 37) % n, (i * 53) % n, gdi::RGB(0, static_cast<uint8_t>(i), 255));
+    f.Pic_large.Refresh();
+    EXPECT_EQ(screen_differs(), 0) << "scattered points";
+    f.Pic_large.Refresh();
+    EXPECT_EQ(screen_differs(), 0) << "nothing drawn";
+    f.Pic_large.ScaleMode(forms::vbTwips);
+}
+
 // Direct paint writes the frame into the window's pixels itself: every pixel
 // lands where the frame puts it, upright, inside the box and nowhere else.
 TEST_F(Forms, DirectPaintPutsEveryPixelInItsPlace) {

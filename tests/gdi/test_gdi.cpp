@@ -8,8 +8,10 @@
 
 #include <QFontInfo>
 #include <QPainter>
+#include <QRegion>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <vector>
@@ -560,6 +562,103 @@ TEST(PixelCopy, FirstPixelOffTheKeyIsFoundWhereverItLies) {
                 wrong += FirstNotKey24(row.data(), from, n, key) != (at >= from ? at : n);
         }
     EXPECT_EQ(wrong, 0);
+}
+
+TEST(PixelCopy, KeyedRowCopyWritesEveryOtherPixelAndSaysWhere) {
+    // Rows of every width up to past two 64-pixel blocks, with marks of each
+    // kind an overlay holds: dots a pixel apart (a dotted lane line), solid
+    // runs across the 16- and 64-pixel edges, lone pixels in the tail, and
+    // pixels off the key in one byte only.
+    const Key24 key(128, 128, 128);
+    struct Pattern {
+        const char* what;
+        bool (*mark)(int x);
+    };
+    const Pattern patterns[] = {
+        {"none", [](int) { return false; }},
+        {"dotted", [](int x) { return x % 3 == 1; }},
+        {"runs", [](int x) { return (x >= 10 && x < 70) || (x >= 127 && x < 131); }},
+        {"all", [](int) { return true; }},
+        {"last pixels", [](int x) { return x % 61 == 60; }},
+    };
+    int wrong = 0;
+    for (const Pattern& pat : patterns)
+        for (int n = 1; n <= 150; ++n) {
+            std::vector<uchar> row(3 * static_cast<size_t>(n));
+            for (int x = 0; x < n; ++x) {
+                row[3 * x] = key.b;
+                row[3 * x + 1] = key.g;
+                row[3 * x + 2] = key.r;
+                if (pat.mark(x)) row[3 * x + x % 3] ^= static_cast<uchar>(1 + x % 5);
+            }
+            // One word past the row on each side: nothing is written there.
+            std::vector<uint32_t> out(static_cast<size_t>(n) + 2, 0x12345678u);
+            std::vector<Stretch> wrote;
+            CopyNotKey24To32(out.data() + 1, row.data(), n, key, wrote);
+            EXPECT_EQ(out.front(), 0x12345678u);
+            EXPECT_EQ(out.back(), 0x12345678u);
+            int last_end = 0;
+            for (const Stretch& st : wrote) {
+                wrong += st.first < last_end || st.end <= st.first || st.end - st.first > 64 || st.end > n;
+                wrong += !pat.mark(st.first) || !pat.mark(st.end - 1);
+                last_end = st.end;
+            }
+            for (int x = 0; x < n; ++x) {
+                const uchar* p = &row[3 * static_cast<size_t>(x)];
+                const uint32_t want =
+                    pat.mark(x) ? 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0]
+                                : 0x12345678u;
+                const bool in_stretch = std::any_of(wrote.begin(), wrote.end(), [x](const Stretch& st) {
+                    return x >= st.first && x < st.end;
+                });
+                const bool bad = out[static_cast<size_t>(x) + 1] != want || (pat.mark(x) && !in_stretch);
+                if (bad && wrong < 5) ADD_FAILURE() << pat.what << " n " << n << " x " << x;
+                wrong += bad;
+            }
+        }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(PixelCopy, KeyedCopyReportsTheMarksItWroteNotTheWholePicture) {
+    // An overlay as the replay keys it: a dotted lane line at the left, a
+    // goal line far to the right; the damage must hold every pixel written
+    // and leave the wide empty middle out, so that a repaint stays small.
+    constexpr int w = 400, h = 60;
+    constexpr COLORREF key = RGB(128, 128, 128);
+    Dib overlay(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool mark = (y == 20 && x >= 10 && x < 120 && x % 3 == 0) || (x == 350 || x == 351);
+            SetPixel(overlay.dc, x, y, mark ? RGB(255, 0, 0) : key);
+        }
+    QImage picture(w, h, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    HDC dc = CreateDCForImage(&picture);
+    std::vector<QRect> damage;
+    SetDamageHook(dc, [&damage](const QRect& r) { damage.push_back(r); });
+    ASSERT_TRUE(TransparentBlt(dc, 0, 0, w, h, overlay.dc, 0, 0, w, h, key));
+    QRegion damaged;
+    for (const QRect& r : damage)
+        damaged += r;
+    int written = 0, missed = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if ((picture.pixel(x, y) & 0xFFFFFF) != 0) {
+                ++written;
+                missed += !damaged.contains(QPoint(x, y));
+            }
+    EXPECT_EQ(written, 36 + 2 * h);
+    EXPECT_EQ(missed, 0);
+    EXPECT_FALSE(damaged.contains(QPoint(200, 20))) << "the middle, where nothing was written";
+    // Nothing written, nothing damaged.
+    damage.clear();
+    Dib empty(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            SetPixel(empty.dc, x, y, key);
+    ASSERT_TRUE(TransparentBlt(dc, 0, 0, w, h, empty.dc, 0, 0, w, h, key));
+    EXPECT_TRUE(damage.empty());
+    DeleteDC(dc);
 }
 
 TEST(PixelCopy, OverlayRunsLongerThanAPixelCrossTheSixteenPixelBlocks) {
