@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -107,10 +108,13 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) int row_24_to_32_vbmi(uch
     return i;
 }
 
+// TIDEWICK_GDI_NO_AVX512 in the environment keeps to the other paths, so
+// that they can be tested on any machine.
 bool has_vbmi() {
     static const bool yes = [] {
         __builtin_cpu_init();
-        return __builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vbmi") != 0;
+        return __builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vbmi") != 0 &&
+               std::getenv("TIDEWICK_GDI_NO_AVX512") == nullptr;
     }();
     return yes;
 }

@@ -38,7 +38,7 @@ struct Key24 {
 int FirstNotKey24(const uchar* row, int i, int n, const Key24& key);
 
 // Where a keyed copy wrote in a row: pixels [first, end). A stretch may hold
-// pixels of the key between those written; it is never wider than 64.
+// pixels of the key between those written.
 struct Stretch {
     int first, end;
 };
