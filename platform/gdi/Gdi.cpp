@@ -118,47 +118,61 @@ public:
     }
     void report(HDC dc) {
         flush();
-        if (bounds_only_) damaged(dc, bounds_);
-        for (const QRect& r : rects_)
-            damaged(dc, r);
+        if (bounds_only_) damaged(dc, bounds_.rect());
+        for (const Box& b : boxes_)
+            damaged(dc, b.rect());
     }
 
 private:
     static constexpr int kReach = 16;
     static constexpr size_t kMost = 32;
 
+    // Edges inclusive of left and top, exclusive of right and bottom; kept
+    // plain, as every run of every row is tested against them.
+    struct Box {
+        int l, t, r, b;
+        void grow(const Box& o) {
+            l = std::min(l, o.l);
+            t = std::min(t, o.t);
+            r = std::max(r, o.r);
+            b = std::max(b, o.b);
+        }
+        QRect rect() const { return QRect(l, t, r - l, b - t); }
+    };
+
     // The row's run joins every rectangle within reach above or beside it.
     void flush() {
         if (right_ <= left_) return;
-        QRect grown(left_, row_, right_ - left_, 1);
+        Box grown{left_, row_, right_, row_ + 1};
         right_ = left_;
         if (bounds_only_) {
-            bounds_ |= grown;
+            bounds_.grow(grown);
             return;
         }
-        const QRect reach = grown.adjusted(-kReach, -kReach, kReach, 0);
-        for (size_t i = 0; i < rects_.size();) {
-            if (rects_[i].intersects(reach)) {
-                grown |= rects_[i];
-                rects_[i] = rects_.back();
-                rects_.pop_back();
+        for (size_t i = 0; i < boxes_.size();) {
+            const Box& o = boxes_[i];
+            if (o.l < grown.r + kReach && grown.l < o.r + kReach && o.b + kReach > grown.t) {
+                grown.grow(o);
+                boxes_[i] = boxes_.back();
+                boxes_.pop_back();
             } else {
                 ++i;
             }
         }
-        rects_.push_back(grown);
-        if (rects_.size() > kMost) {
+        boxes_.push_back(grown);
+        if (boxes_.size() > kMost) {
             bounds_only_ = true;
-            for (const QRect& r : rects_)
-                bounds_ |= r;
-            rects_.clear();
+            bounds_ = boxes_.front();
+            for (const Box& o : boxes_)
+                bounds_.grow(o);
+            boxes_.clear();
         }
     }
 
     int row_ = -1, left_ = 0, right_ = 0;
-    std::vector<QRect> rects_;
+    std::vector<Box> boxes_;
     bool bounds_only_ = false;
-    QRect bounds_;
+    Box bounds_{};
 };
 
 // Pixels travel inside this file as Qt's 0x00RRGGBB.
