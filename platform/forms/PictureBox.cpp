@@ -172,9 +172,9 @@ void PictureBox::changed_all() const {
 }
 
 // A repaint of what was drawn since the last paint shows the same picture as
-// one of the whole box: the rest is on the screen already. After a frame the
-// overlay's marks are all that changed, and repainting the whole picture for
-// them would copy it to the screen a second time every step.
+// one of the whole box: the rest is on the screen already. A few marks keyed
+// over a picture just shown would otherwise copy the whole picture to the
+// screen a second time.
 void PictureBox::Refresh() {
     QWidget* w = widget();
     if (b_->unpainted.isEmpty()) {

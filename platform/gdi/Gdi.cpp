@@ -98,9 +98,9 @@ void damaged(HDC dc, const QRect& r) {
 }
 
 // The rectangles a keyed copy wrote, for its damage. Runs within reach of a
-// rectangle (beside it in a row, or a few rows below) grow it, so a goal line,
-// upright or slanted, or a lane mark with its number is one rectangle each and
-// a repaint covers the marks instead of the whole picture under them. An
+// rectangle (beside it in a row, or a few rows below) grow it, so a line,
+// upright or slanted, or a mark with its label is one rectangle each and a
+// repaint covers the marks instead of the whole picture under them. An
 // overlay busy enough to make more than a few dozen reports their bounds.
 class Written_Rects {
 public:

@@ -86,25 +86,28 @@ inline void store32(uchar* p, const Bytes32& v) {
 #endif
 
 #ifdef TW_HAVE_VBMI
-// Sixteen pixels a step: their 48 bytes read at once (the masked read takes
-// nothing past them, so a row's last pixels are safe), one byte permute
-// across the whole register spreads them to 64, the fourth byte set. This is
-// the frame's way into a picture that keeps its picture, every frame: with
-// it the copy runs at about the speed of its memory traffic.
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int row_24_to_32_vbmi(uchar* out, const uchar* in,
-                                                                             int n) {
+// Sixteen pixels spread to sixteen 0xFFRRGGBB words: their 48 bytes read at
+// once (the masked read takes nothing past them, so a row's last pixels are
+// safe), one byte permute across the whole register, the fourth byte set.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) inline __m512i spread16_vbmi(const uchar* in) {
     alignas(64) static constexpr uint8_t kSpread[64] = {
         0,  1,  2,  0,  3,  4,  5,  0,  6,  7,  8,  0,  9,  10, 11, 0,  12, 13, 14, 0,  15, 16,
         17, 0,  18, 19, 20, 0,  21, 22, 23, 0,  24, 25, 26, 0,  27, 28, 29, 0,  30, 31, 32, 0,
         33, 34, 35, 0,  36, 37, 38, 0,  39, 40, 41, 0,  42, 43, 44, 0,  45, 46, 47, 0};
-    const __m512i spread = _mm512_load_si512(kSpread);
-    const __m512i alpha = _mm512_set1_epi32(static_cast<int>(kOpaque));
     constexpr __mmask64 k48 = (__mmask64{1} << 48) - 1;
+    return _mm512_or_si512(
+        _mm512_permutexvar_epi8(_mm512_load_si512(kSpread), _mm512_maskz_loadu_epi8(k48, in)),
+        _mm512_set1_epi32(static_cast<int>(kOpaque)));
+}
+
+// Sixteen pixels a step. This is the frame's way into a picture that keeps
+// its picture, every frame: with it the copy runs at about the speed of its
+// memory traffic.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int row_24_to_32_vbmi(uchar* out, const uchar* in,
+                                                                             int n) {
     int i = 0;
-    for (; i + 16 <= n; i += 16, in += 48, out += 64) {
-        const __m512i bgr = _mm512_maskz_loadu_epi8(k48, in);
-        _mm512_storeu_si512(out, _mm512_or_si512(_mm512_permutexvar_epi8(spread, bgr), alpha));
-    }
+    for (; i + 16 <= n; i += 16, in += 48, out += 64)
+        _mm512_storeu_si512(out, spread16_vbmi(in));
     return i;
 }
 
@@ -279,10 +282,8 @@ namespace {
 // Sixteen pixels spread to 32 bits, compared with the key there and stored
 // through the mask of those that differ; returns that mask.
 __attribute__((target("avx512f,avx512bw,avx512vbmi"))) inline __mmask16
-keyed_sixteen(uint32_t* out, const uchar* in, __m512i spread, __m512i key32) {
-    constexpr __mmask64 k48 = (__mmask64{1} << 48) - 1;
-    const __m512i px = _mm512_or_si512(_mm512_permutexvar_epi8(spread, _mm512_maskz_loadu_epi8(k48, in)),
-                                       _mm512_set1_epi32(static_cast<int>(kOpaque)));
+keyed_sixteen(uint32_t* out, const uchar* in, __m512i key32) {
+    const __m512i px = spread16_vbmi(in);
     const __mmask16 differ = _mm512_cmpneq_epi32_mask(px, key32);
     _mm512_mask_storeu_epi32(out, differ, px);
     return differ;
@@ -296,16 +297,11 @@ inline void note_written(std::vector<Stretch>& wrote, int at, uint64_t mask, int
 
 // Sixty-four pixels a step. A step of the key alone, most of an overlay, is
 // only compared, as in the search above; any other is done sixteen pixels at
-// a time by the masked store, so that a dotted lane line, a pixel or two
-// between gaps as narrow, costs no more than a solid one. Returns the pixels
+// a time by the masked store, so that a dotted line, a pixel or two between
+// gaps as narrow, costs no more than a solid one. Returns the pixels
 // done.
 __attribute__((target("avx512f,avx512bw,avx512vbmi"))) int
 keyed_24_to_32_vbmi(uint32_t* out, const uchar* row, int n, const Key24& key, std::vector<Stretch>& wrote) {
-    alignas(64) static constexpr uint8_t kSpread[64] = {
-        0,  1,  2,  0,  3,  4,  5,  0,  6,  7,  8,  0,  9,  10, 11, 0,  12, 13, 14, 0,  15, 16,
-        17, 0,  18, 19, 20, 0,  21, 22, 23, 0,  24, 25, 26, 0,  27, 28, 29, 0,  30, 31, 32, 0,
-        33, 34, 35, 0,  36, 37, 38, 0,  39, 40, 41, 0,  42, 43, 44, 0,  45, 46, 47, 0};
-    const __m512i spread = _mm512_load_si512(kSpread);
     const __m512i key32 = _mm512_set1_epi32(
         static_cast<int>(kOpaque | (uint32_t{key.r} << 16) | (uint32_t{key.g} << 8) | key.b));
     const __m512i k0 = _mm512_loadu_si512(key.run), k1 = _mm512_loadu_si512(key.run + 64),
@@ -319,12 +315,11 @@ keyed_24_to_32_vbmi(uint32_t* out, const uchar* row, int n, const Key24& key, st
             continue;
         uint64_t mask = 0;
         for (int q = 0; q < 4; ++q)
-            mask |= uint64_t{keyed_sixteen(out + i + 16 * q, p + 48 * q, spread, key32)} << (16 * q);
+            mask |= uint64_t{keyed_sixteen(out + i + 16 * q, p + 48 * q, key32)} << (16 * q);
         note_written(wrote, i, mask, 64);
     }
     for (; i + 16 <= n; i += 16)
-        note_written(wrote, i, keyed_sixteen(out + i, row + 3 * static_cast<qsizetype>(i), spread, key32),
-                     16);
+        note_written(wrote, i, keyed_sixteen(out + i, row + 3 * static_cast<qsizetype>(i), key32), 16);
     return i;
 }
 #endif
