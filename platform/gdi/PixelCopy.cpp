@@ -302,8 +302,7 @@ inline void note_written(std::vector<Stretch>& wrote, int at, uint64_t mask, int
 // done.
 __attribute__((target("avx512f,avx512bw,avx512vbmi"))) int
 keyed_24_to_32_vbmi(uint32_t* out, const uchar* row, int n, const Key24& key, std::vector<Stretch>& wrote) {
-    const __m512i key32 = _mm512_set1_epi32(
-        static_cast<int>(kOpaque | (uint32_t{key.r} << 16) | (uint32_t{key.g} << 8) | key.b));
+    const __m512i key32 = _mm512_set1_epi32(static_cast<int>(load24(key.run)));
     const __m512i k0 = _mm512_loadu_si512(key.run), k1 = _mm512_loadu_si512(key.run + 64),
                   k2 = _mm512_loadu_si512(key.run + 128);
     int i = 0;
@@ -336,7 +335,7 @@ void CopyNotKey24To32(uint32_t* out, const uchar* row, int n, const Key24& key, 
         const int first = i;
         for (const uchar* p = row + 3 * static_cast<qsizetype>(i);
              i < n && (p[0] != key.b || p[1] != key.g || p[2] != key.r); ++i, p += 3)
-            out[i] = kOpaque | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+            out[i] = load24(p);
         wrote.push_back({first, i});
     }
 }
